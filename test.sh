@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test through ctest:
+# first the normal build (desktop program included), then the core, engine and
+# command-line tests again under AddressSanitizer and UBSan (with short fuzzing
+# runs where clang is present). The output ends with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$jobs"
+
+sanitize_args=(-DMORVANE_BUILD_UI=OFF -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if command -v clang++ >/dev/null; then
+  sanitize_args+=(-DCMAKE_CXX_COMPILER=clang++ -DMORVANE_FUZZ=ON)
+fi
+cmake -S . -B build-sanitize -G Ninja "${sanitize_args[@]}" >/dev/null
+cmake --build build-sanitize -j "$jobs"
+
+export QT_QPA_PLATFORM=offscreen
+echo "== tests of the normal build =="
+ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== tests under AddressSanitizer and UBSan =="
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

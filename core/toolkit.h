@@ -1,0 +1,69 @@
+#pragma once
+// The toolkit interface: how handlers reach windows, controls and dialogs.
+//
+// Handlers address every control by its name (as in the window descriptions) and never
+// see the window toolkit itself. The Qt layer implements this interface for the
+// desktop program; tests use an in-memory implementation.
+//
+// Dispatch rule: SetText on an edit box fires the box's content-changed routine exactly
+// once, nested inside the call, after the new text is in place, also when the text is
+// unchanged. Typing fires it after each change. Nothing else fires it.
+
+#include <functional>
+#include <string_view>
+
+#include "core/byte_text.h"
+
+namespace morvane {
+
+enum class Event {
+  kCreated,         // a window: creation completed
+  kClicked,         // an owner-drawn button or a radio button
+  kContentChanged,  // an edit box
+  kItemSelected,    // a drop-down list
+  kDriveChanged,    // the drive list
+  kFolderChanged,   // the folder tree
+};
+
+using Routine = std::function<void()>;
+
+// The caption of a message box given none: "信息：".
+const ByteText& DefaultCaption();
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  // Controls of the open windows, by name. Unknown names are a programming error.
+  virtual ByteText Text(std::string_view control) const = 0;
+  virtual void SetText(std::string_view control, const ByteText& text) = 0;
+  virtual bool Visible(std::string_view control) const = 0;
+  virtual void SetVisible(std::string_view control, bool visible) = 0;
+  virtual bool Checked(std::string_view control) const = 0;
+  virtual void SetChecked(std::string_view control, bool checked) = 0;
+  // Drop-down lists: the selected item's 0-based index, and an item's text (the empty
+  // text for an index outside the list).
+  virtual int SelectedIndex(std::string_view control) const = 0;
+  virtual ByteText ComboItemText(std::string_view control, int index) const = 0;
+
+  // A task-modal box with an OK button; flags 0 means no icon. Returns the button
+  // pressed (OK is 0).
+  virtual int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) = 0;
+  int ShowMessageBox(const ByteText& content) { return ShowMessageBox(content, 0, DefaultCaption()); }
+
+  // Runs the open-file dialog of a file dialog component; true when a file was chosen,
+  // whose full path is then DialogFileName(component).
+  virtual bool ShowFileDialog(std::string_view component) = 0;
+  virtual ByteText DialogFileName(std::string_view component) const = 0;
+
+  // Opens a window over its parent; modal runs a nested loop until it is closed.
+  virtual bool LoadWindow(std::string_view window, std::string_view parent, bool modal) = 0;
+
+  // 1..3 switch the program-wide control look on, anything else off.
+  virtual bool SetControlStyle(int style) = 0;
+
+  // Binds a control's (or a window's) event to a routine; one routine per event.
+  virtual void Bind(std::string_view control, Event event, Routine routine) = 0;
+};
+
+}  // namespace morvane

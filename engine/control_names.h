@@ -1,0 +1,67 @@
+#pragma once
+// Names of the controls, windows and dialog components that handlers address. They are
+// the identifiers of the window descriptions (app/main_window, app/save_location_window).
+
+#include <string_view>
+
+namespace morvane::names {
+
+// Windows.
+inline constexpr std::string_view kMainWindow = "mainWindow";
+inline constexpr std::string_view kSaveLocationWindow = "saveLocationWindow";
+
+// Top strip.
+inline constexpr std::string_view kSaveLocationButton = "超级按钮_保存位置";
+inline constexpr std::string_view kSaveLocationBox = "编辑框_保存位置";
+inline constexpr std::string_view kPrefixBox = "编辑框_分割后文件名前缀";
+
+// Cut page.
+inline constexpr std::string_view kNormalOpenButton = "超级按钮_切割_打开文件";
+inline constexpr std::string_view kNormalPathBox = "编辑框_切割_打开文件内容";
+inline constexpr std::string_view kNormalSizeLabel = "标签7";
+inline constexpr std::string_view kCutSizeBox = "编辑框_切割_切割大小";
+inline constexpr std::string_view kNormalRadio = "单选框1";
+inline constexpr std::string_view kChapterRadio = "单选框2";
+inline constexpr std::string_view kNormalCutButton = "超级按钮_切割_普通切割";
+inline constexpr std::string_view kChapterSearchButton = "超级按钮_切割_章节搜寻";
+inline constexpr std::string_view kChapterCutButton = "超级按钮_切割_章节切割";
+inline constexpr std::string_view kNormalDialog = "通用对话框2";
+
+// Simple-cut page.
+inline constexpr std::string_view kSimpleText = "编辑框_简单切割_文本容器";
+inline constexpr std::string_view kSimpleOpenButton = "超级按钮_简单切割_打开文件";
+inline constexpr std::string_view kRemoveSpacesButton = "超级按钮_简单切割_去空格";
+inline constexpr std::string_view kRemoveLineBreaksButton = "超级按钮_简单切割_去换行符";
+inline constexpr std::string_view kRemoveTabsButton = "超级按钮_简单切割_去TAB键";
+inline constexpr std::string_view kSimpleCutButton = "超级按钮_简单切割_切割";
+inline constexpr std::string_view kSimpleClearButton = "超级按钮_简单切割_清空";
+inline constexpr std::string_view kSimpleSizeLabel = "标签1";
+inline constexpr std::string_view kSimplePieceBytesBox = "编辑框_简单切割_切割字节";
+inline constexpr std::string_view kSimpleCountLabel = "标签4";
+inline constexpr std::string_view kSimpleDialog = "通用对话框1";
+
+// Merge page.
+inline constexpr std::string_view kMergeCountList = "组合框1";
+inline constexpr std::string_view kMergeButton = "超级按钮_合并_合并";
+inline constexpr std::string_view kMergeDialog = "通用对话框3";
+// Row n (1..5) of the merge page: caption label, path box, open button.
+inline constexpr std::string_view kMergeRowLabel[6] = {"", "标签9", "标签10", "标签11", "标签12",
+                                                       "标签13"};
+inline constexpr std::string_view kMergePathBox[6] = {"",
+                                                      "编辑框_合并_1",
+                                                      "编辑框_合并_2",
+                                                      "编辑框_合并_3",
+                                                      "编辑框_合并_4",
+                                                      "编辑框_合并_5"};
+inline constexpr std::string_view kMergeOpenButton[6] = {"",
+                                                         "超级按钮_合并_1",
+                                                         "超级按钮_合并_2",
+                                                         "超级按钮_合并_3",
+                                                         "超级按钮_合并_4",
+                                                         "超级按钮_合并_5"};
+
+// Save-location window.
+inline constexpr std::string_view kDriveList = "驱动器框1";
+inline constexpr std::string_view kFolderTree = "目录框1";
+
+}  // namespace morvane::names

@@ -1,0 +1,43 @@
+// The GBK boundary must be lossless: every byte string without a zero byte comes back
+// unchanged through DecodeGbk/EncodeGbk, through UTF-8, and through the native path form.
+// The same input read as UTF-16 must encode without crashing and without zero bytes
+// (a character GBK cannot hold becomes "?").
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/gbk.h"
+#include "reference.h"
+
+namespace ref = morvane::reference;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view all(reinterpret_cast<const char*>(data), size);
+  std::string_view bytes = all.substr(0, all.find('\0'));
+
+  std::u16string decoded = morvane::DecodeGbk(bytes);
+  if (morvane::EncodeGbk(decoded) != bytes) ref::Fail("DecodeGbk/EncodeGbk round trip", bytes);
+  if (decoded.size() > bytes.size()) ref::Fail("more characters than bytes", bytes);
+  bool ascii = true;
+  for (unsigned char c : bytes) ascii = ascii && c < 0x80;
+  if (ascii && decoded != std::u16string(bytes.begin(), bytes.end()))
+    ref::Fail("ASCII must decode to itself", bytes);
+
+  std::string utf8 = morvane::Utf8FromGbk(bytes);
+  if (morvane::GbkFromUtf8(utf8).view() != bytes) ref::Fail("UTF-8 round trip", bytes);
+  morvane::ByteText path(bytes);
+  if (morvane::PathFromNative(morvane::NativePath(path)).view() != bytes)
+    ref::Fail("native path round trip", bytes);
+
+  std::u16string wide(size / 2, u'\0');
+  std::memcpy(wide.data(), data, wide.size() * 2);
+  for (char16_t& c : wide)
+    if (c == 0) c = u'?';
+  std::string encoded = morvane::EncodeGbk(wide);
+  if (encoded.find('\0') != std::string::npos) ref::Fail("EncodeGbk made a zero byte", all);
+  // Whatever GbkFromUtf8 is given (the bytes need not be UTF-8), it yields a text.
+  (void)morvane::GbkFromUtf8(all.substr(0, all.find('\0')));
+  return 0;
+}

@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""Writes bench/RESULTS.md from the tables that bench/run.sh collected.
+
+Everything above the line "<!-- notes -->" is rewritten on each run; the notes written by
+hand below it (what bounds each figure, profiles, open points) are kept.
+"""
+import argparse
+import json
+import os
+import platform
+import statistics
+import subprocess
+from collections import defaultdict
+
+MARK = "<!-- notes -->"
+
+PEERS = {
+    "cut-ascii": "split -b 200K (ASCII novel)",
+    "cut-gbk": "split -b 200K (GBK novel)",
+    "chapters": "csplit on the heading lines (LC_ALL=C)",
+    "merge": "cat A B C > OUT",
+    "clean": "tr -d ' ' | sed -z 's/\\r\\n//g'",
+    "clean-vs-perl": "tr -d ' ' | perl -pe 's/\\r\\n\\z//'",
+}
+OURS = {
+    "cut-ascii": "morvane-cli cut --kb 200",
+    "cut-gbk": "morvane-cli cut --kb 200",
+    "chapters": "morvane-cli chapters",
+    "merge": "morvane-cli merge (3 files)",
+    "clean": "morvane-cli clean --spaces --line-breaks",
+    "clean-vs-perl": "morvane-cli clean --spaces --line-breaks",
+    "read-cat": "cat FILE > /dev/null",
+    "write-cp": "cp FILE OUT",
+    "write-dd": "dd if=FILE of=OUT bs=1M",
+}
+# Targets on the 1 GiB GBK novel (the merge: three files of 256 MiB): ratio of medians.
+TARGETS = {"cut-gbk": 1.1, "chapters": 1.0, "merge": 1.1, "clean": 1.0}
+RSS_TARGET = {"cut-gbk": 1.3, "cut-ascii": 1.3, "chapters": 1.3, "merge": 1.3}
+ORDER = ["cut-ascii", "cut-gbk", "chapters", "merge", "clean", "clean-vs-perl",
+         "read-cat", "write-cp", "write-dd"]
+SIZE_ORDER = {"1G": 0, "3x256M": 1, "256M": 2}
+
+
+def sh(cmd):
+    try:
+        return subprocess.run(cmd, shell=True, capture_output=True, text=True,
+                              timeout=20).stdout.strip()
+    except Exception:
+        return ""
+
+
+def machine_facts(cli):
+    mem = sh("awk '/MemTotal/ {printf \"%.1f GiB\", $2/1048576}' /proc/meminfo")
+    here = os.path.dirname(os.path.abspath(__file__))
+    fs = sh("findmnt -n -o FSTYPE,OPTIONS -T %s" % here)
+    rows = [
+        ("CPU", sh("grep -m1 'model name' /proc/cpuinfo | cut -d: -f2").strip()),
+        ("cores (nproc)", sh("nproc")),
+        ("memory", mem),
+        ("kernel", platform.release()),
+        ("file system of bench/", " ".join(fs.split())),
+        ("dirty page limits", sh("echo ratio $(cat /proc/sys/vm/dirty_ratio)%, background "
+                                 "$(cat /proc/sys/vm/dirty_background_ratio)%")),
+        ("compiler", sh("c++ --version | head -1")),
+        ("hyperfine", sh("hyperfine --version")),
+        ("coreutils", sh("split --version | head -1")),
+        ("sed", sh("sed --version | head -1")),
+        ("perl", sh("perl -e 'print $^V'")),
+        ("morvane-cli", "%s (commit %s)" % (cli, sh("git -C %s rev-parse --short HEAD" % here))),
+    ]
+    return rows
+
+
+def fmt(x):
+    return "%.3f" % x if x is not None else "-"
+
+
+def ratio(a, b):
+    return a / b if a and b else None
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--work", required=True)
+    ap.add_argument("--cli", default="")
+    ap.add_argument("--rounds", default="")
+    ap.add_argument("--out", required=True)
+    args = ap.parse_args()
+
+    times = defaultdict(lambda: defaultdict(list))       # (bench,size) -> side -> [s]
+    rounds = defaultdict(lambda: defaultdict(dict))      # (bench,size) -> round -> side -> s
+    users = defaultdict(lambda: defaultdict(list))
+    with open(os.path.join(args.work, "times.tsv")) as f:
+        for line in f:
+            bench, size, side, rnd, sec, user, system = line.rstrip("\n").split("\t")
+            times[(bench, size)][side].append(float(sec))
+            users[(bench, size)][side].append((float(user), float(system)))
+            rounds[(bench, size)][rnd][side] = float(sec)
+    rss = defaultdict(dict)
+    with open(os.path.join(args.work, "rss.tsv")) as f:
+        for line in f:
+            bench, size, side, kb, nbytes = line.rstrip("\n").split("\t")
+            rss[(bench, size)][side] = (int(kb) * 1024, int(nbytes))
+    checks = []
+    with open(os.path.join(args.work, "checks.tsv")) as f:
+        for line in f:
+            checks.append(line.rstrip("\n").split("\t", 2))
+
+    keys = sorted(set(times) | set(rss),
+                  key=lambda k: (SIZE_ORDER.get(k[1], 9),
+                                 ORDER.index(k[0]) if k[0] in ORDER else 99))
+    limits = {}
+    for (bench, size), sides in times.items():
+        if bench.startswith(("read-", "write-")) and sides.get("ours"):
+            limits[(bench, size)] = statistics.median(sides["ours"])
+
+    out = []
+    out.append("# Benchmark results\n")
+    out.append("Written by `bench/run.sh` on %s; %s timed rounds per command, ours and the peer "
+               "alternating within each round (hyperfine, one run per command per round, after "
+               "one untimed warm-up run each); every run writes into a folder no other run used. "
+               "Page cache warm: the inputs are read once before timing. Times in seconds. "
+               "Ratios are ours / peer from this one run: of the medians, of the minimums, and "
+               "the median of the per-round ratios.\n"
+               % (sh("date -u '+%Y-%m-%d %H:%M UTC'"), args.rounds))
+    out.append("## Machine\n")
+    out.append("| | |\n|---|---|")
+    for k, v in machine_facts(args.cli):
+        out.append("| %s | %s |" % (k, v.replace("|", "/")))
+    out.append("")
+    out.append("## Data\n")
+    out.append("Generated by `bench/gen_novel.py` (seed 1; the merge's second and third file seeds 2 "
+               "and 3): GBK novels with headings \"第N章 title\" + CR LF, paragraphs of common "
+               "GB2312 hanzi with full-width punctuation, indented with full-width spaces (3% with "
+               "a tab), a few half-width spaces; 3-17 KiB per chapter; ASCII novels of the same "
+               "shape in English words. Sizes are exact (256M = 268 435 456 bytes, 1G = "
+               "1 073 741 824 bytes).\n")
+
+    out.append("## Times\n")
+    out.append("| size | operation | peer | ours min | ours median | peer min | peer median | "
+               "ratio (medians) | ratio (mins) | ratio (per round) | x cp | target | |")
+    out.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|")
+    verdicts = []
+    for key in keys:
+        bench, size = key
+        if bench not in OURS or bench.startswith(("read-", "write-")):
+            continue
+        sides = times.get(key, {})
+        o = sides.get("ours", [])
+        p = sides.get("peer", [])
+        om = statistics.median(o) if o else None
+        pm = statistics.median(p) if p else None
+        per_round = [r["ours"] / r["peer"] for r in rounds[key].values()
+                     if "ours" in r and "peer" in r and r["peer"] > 0]
+        rmed = ratio(om, pm)
+        cp = limits.get(("write-cp", size if size != "3x256M" else "1G"))
+        target = TARGETS.get(bench) if size in ("1G", "3x256M") else None
+        verdict = ""
+        if target and rmed:
+            verdict = "met" if rmed <= target else "missed"
+            verdicts.append((bench, size, rmed, target, verdict))
+        out.append("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
+            size, OURS[bench], "`%s`" % PEERS.get(bench, "").replace("|", "\\|"),
+            fmt(min(o) if o else None), fmt(om),
+            fmt(min(p) if p else None), fmt(pm), fmt(rmed),
+            fmt(ratio(min(o) if o else None, min(p) if p else None)),
+            fmt(statistics.median(per_round) if per_round else None),
+            fmt(ratio(om, cp)) if bench != "merge" else "-",
+            "<= %.1f" % target if target else "", verdict))
+    out.append("")
+    out.append("The limits of the machine (the same inputs; `x cp` above divides our median by "
+               "the median of `cp` on the input of the same size):\n")
+    out.append("| size | command | min | median | user | sys |")
+    out.append("|---|---|---:|---:|---:|---:|")
+    for key in keys:
+        bench, size = key
+        if not bench.startswith(("read-", "write-")):
+            continue
+        o = times[key].get("ours", [])
+        us = users[key].get("ours", [])
+        if not o:
+            continue
+        out.append("| %s | %s | %s | %s | %s | %s |" % (
+            size, OURS.get(bench, bench), fmt(min(o)), fmt(statistics.median(o)),
+            fmt(statistics.median(u for u, _ in us)), fmt(statistics.median(s for _, s in us))))
+    out.append("")
+
+    out.append("## CPU time (medians: user + sys seconds)\n")
+    out.append("| size | operation | ours user | ours sys | peer user | peer sys |")
+    out.append("|---|---|---:|---:|---:|---:|")
+    for key in keys:
+        bench, size = key
+        if bench.startswith(("read-", "write-")) or key not in users:
+            continue
+        u = users[key]
+        def med(side, i):
+            vals = [t[i] for t in u.get(side, [])]
+            return fmt(statistics.median(vals)) if vals else "-"
+        out.append("| %s | %s | %s | %s | %s | %s |" % (size, bench, med("ours", 0), med("ours", 1),
+                                                        med("peer", 0), med("peer", 1)))
+    out.append("")
+
+    out.append("## Peak memory (max RSS, `/usr/bin/time -v`, one run each)\n")
+    out.append("| size | operation | input MiB | ours MiB | ours / input | peer MiB | target | |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---|")
+    for key in keys:
+        bench, size = key
+        r = rss.get(key)
+        if not r or bench.startswith(("read-", "write-")):
+            continue
+        ob, nbytes = r.get("ours", (0, 0))
+        pb = r.get("peer", (0, 0))[0]
+        share = ob / nbytes if nbytes else None
+        target = RSS_TARGET.get(bench) if size in ("1G", "3x256M") else None
+        verdict = ""
+        if target and share is not None:
+            verdict = "met" if share <= target else "missed"
+            verdicts.append((bench + " RSS", size, share, target, verdict))
+        out.append("| %s | %s | %.0f | %.0f | %s | %.0f | %s | %s |" % (
+            size, bench, nbytes / 2**20, ob / 2**20, fmt(share), pb / 2**20,
+            "<= %.1f x input" % target if target else "", verdict))
+    out.append("")
+
+    out.append("## Output checks (the warm-up run of each pair)\n")
+    for bench, size, text in checks:
+        out.append("- %s, %s: %s" % (bench, size, text))
+    out.append("")
+
+    desktop = os.path.join(args.work, "desktop.json")
+    if os.path.exists(desktop):
+        out.append("## Desktop (offscreen Qt, Google Benchmark, 5 repetitions)\n")
+        try:
+            doc = json.load(open(desktop))
+            out.append("| benchmark | statistic | wall ms | CPU ms |")
+            out.append("|---|---|---:|---:|")
+            for b in doc.get("benchmarks", []):
+                if b.get("aggregate_name") not in ("mean", "median", "min", None):
+                    continue
+                scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b.get("time_unit", "ns")]
+                out.append("| %s | %s | %.2f | %.2f |" % (
+                    b.get("run_name", b["name"]), b.get("aggregate_name", "run"),
+                    b["real_time"] * scale, b["cpu_time"] * scale))
+        except (ValueError, KeyError) as e:
+            out.append("(could not read the desktop figures: %s)" % e)
+        out.append("")
+
+    out.append("## Targets\n")
+    for bench, size, value, target, verdict in verdicts:
+        out.append("- %s on %s: %.3f against <= %.1f: **%s**" % (bench, size, value, target, verdict))
+    out.append("")
+
+    notes = ""
+    if os.path.exists(args.out):
+        old = open(args.out, encoding="utf-8").read()
+        if MARK in old:
+            notes = old[old.index(MARK):]
+    if not notes:
+        notes = MARK + "\n\n## Notes\n\n(what bounds each figure, profiles and open points go here)\n"
+    with open(args.out, "w", encoding="utf-8") as f:
+        f.write("\n".join(out) + "\n" + notes)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# Side-by-side timings of morvane-cli against the standard tools that do the same job,
+# on generated GBK and ASCII novels, written up in bench/RESULTS.md.
+#
+#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits]
+#                [--merge-size 256M] [--cli PATH] [--no-build] [--keep] [--no-wait]
+#
+# Every run writes into a folder of its own that no earlier run used: deleting thousands of
+# files and creating thousands more in the same few minutes slows file creation on ext4 many
+# times over, and would be measured instead of the program. Between rounds the outputs are
+# only emptied (truncated), which gives their space back and keeps their inodes; the folders
+# are deleted once, at the end. Ours and the peer alternate within each round, so drift of the
+# machine hits both alike, and every ratio is "ours / peer" of figures from this one run.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(dirname "$here")
+data=$here/data
+out=$here/out
+work=$out/.work
+sizes="1G 256M"
+merge_size=256M
+rounds=5
+only="cut-ascii,cut-gbk,chapters,merge,clean,limits"
+cli=""
+build=1
+keep=0
+wait_after_delete=300
+
+while [ $# -gt 0 ]; do
+  case $1 in
+    --sizes) sizes=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
+    --merge-size) merge_size=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
+    --cli) cli=$2; build=0; shift 2 ;;
+    --no-build) build=0; shift ;;
+    --keep) keep=1; shift ;;
+    --no-wait) wait_after_delete=0; shift ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
+
+wanted() { [[ ",$only," == *",$1,"* ]]; }
+log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+# --- the program under test -------------------------------------------------------------
+builddir=$top/build-bench
+if [ -z "$cli" ]; then
+  cli=$builddir/cli/morvane-cli
+  if [ "$build" = 1 ]; then
+    ui=ON
+    dpkg -s qt6-base-dev >/dev/null 2>&1 || ui=OFF
+    log "building morvane-cli (Release) in $builddir"
+    cmake -S "$top" -B "$builddir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVANE_BUILD_UI=$ui >/dev/null
+    targets=(morvane-cli)
+    if grep -q morvane_desktop_bench "$builddir/build.ninja" 2>/dev/null; then
+      targets+=(morvane_desktop_bench)
+    fi
+    cmake --build "$builddir" -j 2 --target "${targets[@]}" >/dev/null
+  fi
+fi
+[ -x "$cli" ] || { echo "no morvane-cli at $cli" >&2; exit 1; }
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+
+# --- data --------------------------------------------------------------------------------
+mkdir -p "$data"
+gen() {  # kind size seed file
+  if [ ! -s "$data/$4" ]; then
+    log "generating $4"
+    python3 "$here/gen_novel.py" --kind "$1" --size "$2" --seed "$3" "$data/$4.tmp"
+    mv "$data/$4.tmp" "$data/$4"
+  fi
+}
+for s in $sizes; do
+  gen gbk "$s" 1 "novel-gbk-$s.txt"
+  gen ascii "$s" 1 "novel-ascii-$s.txt"
+done
+if wanted merge; then
+  gen gbk "$merge_size" 1 "novel-gbk-$merge_size.txt"
+  gen gbk "$merge_size" 2 "merge-b-$merge_size.txt"
+  gen gbk "$merge_size" 3 "merge-c-$merge_size.txt"
+fi
+sync
+
+# --- output area -------------------------------------------------------------------------
+if [ -d "$out" ]; then
+  log "removing the outputs of an earlier run"
+  rm -rf "$out"
+  date +%s >"$data/.last-delete"
+fi
+if [ -f "$data/.last-delete" ] && [ "$wait_after_delete" -gt 0 ]; then
+  left=$(( $(cat "$data/.last-delete") + wait_after_delete - $(date +%s) ))
+  if [ "$left" -gt 0 ]; then
+    log "waiting ${left}s: file creation right after a mass deletion is slow on ext4"
+    sleep "$left"
+  fi
+fi
+mkdir -p "$work"
+results=$work/times.tsv     # bench size side round seconds user system
+rsstab=$work/rss.tsv        # bench size side maxrss_kb input_bytes
+checks=$work/checks.tsv     # bench size text
+: >"$results"; : >"$rsstab"; : >"$checks"
+"$cli" banner >"$work/banner.bin"
+
+export LC_ALL=C
+# The chapter heading line for csplit, in GBK bytes: a line that starts with 第 and holds 章.
+export CHAPTER_RE=$'/^\xb5\xda.*\xd5\xc2/'
+export MORVANE_CLI=$cli
+
+# Commands are shell text in which @OUT@ stands for the run's own output folder.
+fresh() { mkdir -p "$1"; echo "$1"; }
+expand() { local cmd=$1 dir=$2; echo "${cmd//@OUT@/$dir}"; }
+empty_outputs() { find "$@" -type f -size +0 -exec truncate -s 0 {} + 2>/dev/null || true; }
+
+# measure NAME SIZE INPUT_BYTES OURS_CMD [PEER_CMD]
+# Without a peer the one command is timed alone (the read and write limits of the machine).
+measure() {
+  local name=$1 size=$2 bytes=$3 ours=$4 peer=${5:-}
+  local base=$out/$name-$size
+  log "$name ($size): warm-up and output check"
+  mkdir -p "$base"
+  local ow pw
+  ow=$(fresh "$base/ours-warm"); pw=$(fresh "$base/peer-warm")
+  sh -c "$(expand "$ours" "$ow")" >"$base/ours-warm.stdout" 2>"$base/ours-warm.stderr" || {
+    log "$name: ours failed: $(head -c 300 "$base/ours-warm.stderr")"
+    printf '%s\t%s\tFAILED: morvane-cli exited non-zero: %s\n' "$name" "$size" \
+      "$(head -c 200 "$base/ours-warm.stderr" | tr '\n\t' '  ')" >>"$checks"
+    return 0
+  }
+  [ -z "$peer" ] || sh -c "$(expand "$peer" "$pw")" >"$base/peer-warm.stdout" 2>&1
+  local verdict
+  verdict=$(verify "$name" "$size" "$ow" "$pw" "$base" || true)
+  printf '%s\t%s\t%s\n' "$name" "$size" "$verdict" >>"$checks"
+  log "$name: $verdict"
+  empty_outputs "$ow" "$pw"
+
+  local r first second fcmd scmd
+  for r in $(seq 1 "$rounds"); do
+    local od pd
+    od=$(fresh "$base/ours-r$r"); pd=$(fresh "$base/peer-r$r")
+    sync
+    if [ $((r % 2)) = 1 ]; then first=ours; second=peer; else first=peer; second=ours; fi
+    fcmd=$(expand "$([ $first = ours ] && echo "$ours" || echo "$peer")" "$([ $first = ours ] && echo "$od" || echo "$pd")")
+    scmd=$(expand "$([ $second = ours ] && echo "$ours" || echo "$peer")" "$([ $second = ours ] && echo "$od" || echo "$pd")")
+    local args=(-n "$first" "$fcmd" -n "$second" "$scmd")
+    [ -n "$peer" ] || args=(-n ours "$(expand "$ours" "$od")")
+    if hyperfine --runs 1 --warmup 0 --style none --export-json "$base/r$r.json" \
+        "${args[@]}" >/dev/null 2>"$base/r$r.err"; then
+      python3 - "$base/r$r.json" "$name" "$size" "$r" >>"$results" <<'EOF'
+import json, sys
+doc = json.load(open(sys.argv[1]))
+for res in doc["results"]:
+    print("\t".join([sys.argv[2], sys.argv[3], res["command"], sys.argv[4],
+                     "%.4f" % res["times"][0], "%.4f" % res["user"], "%.4f" % res["system"]]))
+EOF
+    else
+      log "$name round $r: hyperfine failed: $(tail -c 300 "$base/r$r.err")"
+    fi
+    empty_outputs "$od" "$pd"
+  done
+
+  # Peak memory of one more run of each, from the kernel's accounting of the whole process tree.
+  local side cmd dir rss
+  for side in ours peer; do
+    [ $side = ours ] || [ -n "$peer" ] || continue
+    dir=$(fresh "$base/$side-rss")
+    cmd=$(expand "$([ $side = ours ] && echo "$ours" || echo "$peer")" "$dir")
+    sync
+    /usr/bin/time -v -o "$base/$side-rss.time" sh -c "$cmd" >/dev/null 2>&1 || true
+    rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$base/$side-rss.time")
+    printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$size" "$side" "${rss:-0}" "$bytes" >>"$rsstab"
+    empty_outputs "$dir"
+  done
+}
+
+verify() {  # name size ours_dir peer_dir base
+  local name=$1 size=$2 od=$3 pd=$4 base=$5
+  local b=$work/banner.bin
+  case $name in
+    cut-ascii) python3 "$here/check.py" cut "$b" "$data/novel-ascii-$size.txt" "$od" "$pd" 200 ;;
+    cut-gbk) python3 "$here/check.py" cut "$b" "$data/novel-gbk-$size.txt" "$od" "$pd" 200 ;;
+    chapters)
+      local count
+      count=$(grep -o '[0-9]\+' "$base/ours-warm.stdout" | head -1 || true)
+      python3 "$here/check.py" chapters "$b" "$data/novel-gbk-$size.txt" "$od" "$pd" $count ;;
+    merge) python3 "$here/check.py" merge "$b" "$od" "$pd/merged.txt" \
+             "$data/novel-gbk-$merge_size.txt" "$data/merge-b-$merge_size.txt" "$data/merge-c-$merge_size.txt" ;;
+    clean*) python3 "$here/check.py" same "$b" "$od/clean.txt" "$pd/clean.txt" ;;
+    *) echo "no check (a limit of the machine)" ;;
+  esac
+}
+
+filesize() { stat -c %s "$1"; }
+
+for s in $sizes; do
+  gbk=$data/novel-gbk-$s.txt
+  ascii=$data/novel-ascii-$s.txt
+  cat "$gbk" "$ascii" >/dev/null
+  if wanted cut-ascii; then
+    measure cut-ascii "$s" "$(filesize "$ascii")" \
+      "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$ascii' >/dev/null" \
+      "split -b 200K -a 4 '$ascii' @OUT@/x"
+  fi
+  if wanted cut-gbk; then
+    measure cut-gbk "$s" "$(filesize "$gbk")" \
+      "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$gbk' >/dev/null" \
+      "split -b 200K -a 4 '$gbk' @OUT@/x"
+  fi
+  if wanted chapters; then
+    measure chapters "$s" "$(filesize "$gbk")" \
+      "\"\$MORVANE_CLI\" chapters --prefix p --out @OUT@ '$gbk'" \
+      "csplit -s -f @OUT@/x -n 6 '$gbk' \"\$CHAPTER_RE\" '{*}'"
+  fi
+  if wanted clean; then
+    measure clean "$s" "$(filesize "$gbk")" \
+      "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
+      "tr -d ' ' <'$gbk' | sed -z 's/\\r\\n//g' >@OUT@/clean.txt"
+    measure clean-vs-perl "$s" "$(filesize "$gbk")" \
+      "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
+      "tr -d ' ' <'$gbk' | perl -pe 's/\\r\\n\\z//' >@OUT@/clean.txt"
+  fi
+  if wanted limits; then
+    measure read-cat "$s" "$(filesize "$gbk")" "cat '$gbk' >/dev/null"
+    measure write-cp "$s" "$(filesize "$gbk")" "cp '$gbk' @OUT@/copy.txt"
+    measure write-dd "$s" "$(filesize "$gbk")" "dd if='$gbk' of=@OUT@/copy.txt bs=1M status=none"
+  fi
+done
+if wanted merge; then
+  a=$data/novel-gbk-$merge_size.txt; b=$data/merge-b-$merge_size.txt; c=$data/merge-c-$merge_size.txt
+  cat "$a" "$b" "$c" >/dev/null
+  measure merge "3x$merge_size" "$(( $(filesize "$a") + $(filesize "$b") + $(filesize "$c") ))" \
+    "\"\$MORVANE_CLI\" merge --prefix p --out @OUT@ '$a' '$b' '$c' >/dev/null" \
+    "cat '$a' '$b' '$c' >@OUT@/merged.txt"
+fi
+
+# --- the desktop figures -----------------------------------------------------------------
+desktop=$builddir/bench/morvane_desktop_bench
+if [ -x "$desktop" ]; then
+  log "desktop benchmark (offscreen)"
+  QT_QPA_PLATFORM=offscreen "$desktop" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_format=json \
+    >"$work/desktop.json" 2>"$work/desktop.err" || log "desktop benchmark failed"
+fi
+
+# --- the write-up ------------------------------------------------------------------------
+python3 "$here/report.py" --work "$work" --cli "$cli" --rounds "$rounds" --out "$here/RESULTS.md"
+log "wrote $here/RESULTS.md"
+
+if [ "$keep" = 0 ]; then
+  log "deleting the outputs (the next run waits ${wait_after_delete}s after its own deletion)"
+  mkdir -p "$data/last-run"
+  cp "$work"/*.tsv "$work"/*.json "$data/last-run/" 2>/dev/null || true
+  rm -rf "$out"
+  date +%s >"$data/.last-delete"
+fi

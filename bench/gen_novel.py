@@ -118,7 +118,7 @@ class GbkNovel:
         rng = self.rng
         if n % 500 == 1:
             self.style_digits = rng.random() < 0.4
-        number = chinese_number(n)
+        number = chinese_number(n) if n < 100000 else str(n)
         # "第" and "章" stand at most 16 bytes apart in a heading: long numerals go as digits.
         if self.style_digits or len(number) > 7:
             number = str(n)

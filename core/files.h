@@ -25,8 +25,9 @@ inline constexpr char kPathSeparator = '/';
 // An open input file; 0 means none.
 using FileNumber = int;
 
-// Opens an existing file for reading. 0 when the path is empty or the file cannot be
-// opened; LastOpenError() then says why.
+// Opens an existing regular file for reading only (a read-only file opens as any
+// other). 0 when the path is empty or the file cannot be opened or is no regular file
+// (a folder, a device, a pipe); LastOpenError() then says why.
 FileNumber OpenFile(const ByteText& path);
 // The system's reason (UTF-8) for the last failed OpenFile.
 std::string LastOpenError();
@@ -43,13 +44,15 @@ struct TextRead {
     kOutOfMemory,  // no memory for the file's bytes
   };
   Status status = Status::kCannotOpen;
-  ByteText text;              // the text; empty unless status is kOk
-  std::int64_t fileBytes = 0; // length of the file
+  ByteText text;               // the text; empty unless status is kOk
+  std::int64_t fileBytes = 0;  // length of the file
   // Where the text ended before the end of the file: the mark that ended it (0x00 or
   // 0x1A) and the number of bytes of the file that are not in the text.
   int endMark = -1;
   std::int64_t bytesLeftOut = 0;
-  std::string error;          // the system's reason, UTF-8, when status is not kOk
+  std::string error;  // the system's reason, UTF-8, when status is not kOk
+  // Whether every byte left out after the end mark is 0x1A or 0x00 (a padded file).
+  bool onlyPaddingLeftOut = false;
 
   bool ok() const { return status == Status::kOk; }
   // True when the text stopped at a zero byte, or at a 0x1A followed by more than
@@ -57,12 +60,24 @@ struct TextRead {
   bool EndedEarly() const;
 };
 
+// How ReadText holds the file's bytes.
+enum class ReadMode {
+  // A private copy: the text stays as the file was when it was read, whatever happens
+  // to the file afterwards (the desktop program keeps texts for a long time).
+  kCopy,
+  // The file mapped into memory, read-only and private: no copy, so it is the faster
+  // way for a caller that uses the text at once. Changing or truncating the file while
+  // the text lives changes or breaks the text.
+  kMap,
+};
+
 // Reads the whole file behind file and closes it. The text ends at the first 0x00 or
 // 0x1A that stands at a character start; a byte of 0x80 or above followed by 0x00 is
-// dropped with it. A lone last byte of 0x80 or above is kept.
-TextRead ReadText(FileNumber file);
+// dropped with it. A lone last byte of 0x80 or above is kept. Only files that OpenFile
+// gave and that were not read yet are read; any other number gives kCannotOpen.
+TextRead ReadText(FileNumber file, ReadMode mode = ReadMode::kCopy);
 // OpenFile and ReadText in one step.
-TextRead ReadTextFile(const ByteText& path);
+TextRead ReadTextFile(const ByteText& path, ReadMode mode = ReadMode::kCopy);
 
 // The text-ending rule alone, on bytes in memory: the length of the text that
 // ReadText would return for a file holding exactly these bytes.
@@ -74,8 +89,11 @@ struct WriteResult {
 };
 
 // Writes the parts one after another as the whole content of path, in one call
-// (writev). The bytes go to a temporary file in the same folder that is renamed into
-// place, so a failed write leaves neither a partial file nor a damaged older file.
+// (writev). The bytes go to a hidden temporary file in the same folder that is renamed
+// into place, so a failed write leaves neither a partial file nor a damaged older file.
+// An existing path that is not a regular file or that we may not write is refused, not
+// replaced; a symbolic link is followed and its target replaced. The data is not
+// flushed to the disk (fsync) before the call returns.
 WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_view> parts);
 // Creates or replaces path with data; false when that failed.
 bool WriteWholeFile(const ByteText& path, const ByteBuffer& data);

@@ -49,7 +49,9 @@ class Toolkit {
   // A task-modal box with an OK button; flags 0 means no icon. Returns the button
   // pressed (OK is 0).
   virtual int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) = 0;
-  int ShowMessageBox(const ByteText& content) { return ShowMessageBox(content, 0, DefaultCaption()); }
+  int ShowMessageBox(const ByteText& content) {
+    return ShowMessageBox(content, 0, DefaultCaption());
+  }
 
   // Runs the open-file dialog of a file dialog component; true when a file was chosen,
   // whose full path is then DialogFileName(component).

@@ -1,0 +1,40 @@
+#include "core/fatal.h"
+
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "core/gbk.h"
+#include "core/numbers.h"
+#include "core/toolkit.h"
+
+namespace morvane {
+namespace {
+
+TEST(FatalDeathTest, RemainderByZeroShowsMessageAndExitsWithMinusOne) {
+  EXPECT_EXIT(Remainder(5, 0), testing::ExitedWithCode(255),
+              "运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n");
+}
+
+TEST(FatalDeathTest, OutOfMemoryNamesTheSize) {
+  EXPECT_EXIT(OutOfMemory(123456), testing::ExitedWithCode(255), "分配 123456 字节内存失败!");
+}
+
+TEST(FatalDeathTest, PresenterGetsTheGbkBoxText) {
+  EXPECT_EXIT(
+      {
+        SetFatalPresenter([](const ByteText& box) {
+          bool right = box == GbkFromUtf8("运行时出错!\r\n\r\n错误信息：x\r\n");
+          std::fputs(right ? "presented" : "wrong text", stderr);
+        });
+        RuntimeError(ByteText("x"));
+      },
+      testing::ExitedWithCode(255), "^presented$");
+}
+
+TEST(Toolkit, DefaultCaption) {
+  EXPECT_EQ(DefaultCaption(), GbkFromUtf8("信息："));
+}
+
+}  // namespace
+}  // namespace morvane

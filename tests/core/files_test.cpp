@@ -1,0 +1,295 @@
+#include "core/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "core/gbk.h"
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FilesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "morvane-files-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    SetWriteFaults({});
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  // A path in the test folder, as the program's GBK path and as the system's name.
+  ByteText Path(std::string_view utf8Name) const {
+    return PathFromNative((dir_ / std::string(utf8Name)).string());
+  }
+  std::string Native(std::string_view utf8Name) const {
+    return (dir_ / std::string(utf8Name)).string();
+  }
+  void Put(std::string_view name, std::string_view bytes) const {
+    std::ofstream(Native(name), std::ios::binary).write(bytes.data(), bytes.size());
+  }
+  std::string Get(std::string_view name) const {
+    std::ifstream in(Native(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(FilesTest, UnopenableFilesGiveZeroAndAReason) {
+  EXPECT_EQ(OpenFile(Path("missing.txt")), 0);
+  EXPECT_EQ(LastOpenError(), std::strerror(ENOENT));
+  EXPECT_EQ(OpenFile(ByteText()), 0);
+  EXPECT_EQ(OpenFile(PathFromNative(dir_.string())), 0);
+  EXPECT_NE(LastOpenError().find("not a regular file"), std::string::npos);
+
+  TextRead read = ReadText(0);
+  EXPECT_EQ(read.status, TextRead::Status::kCannotOpen);
+  EXPECT_TRUE(read.text.empty());
+  EXPECT_EQ(ReadTextFile(Path("missing.txt")).status, TextRead::Status::kCannotOpen);
+}
+
+TEST_F(FilesTest, ANumberReadsOnce) {
+  Put("a.txt", "abc");
+  FileNumber file = OpenFile(Path("a.txt"));
+  ASSERT_NE(file, 0);
+  EXPECT_EQ(ReadText(file).text.view(), "abc");
+  EXPECT_EQ(ReadText(file).status, TextRead::Status::kCannotOpen);
+  EXPECT_EQ(ReadText(file + 1000).status, TextRead::Status::kCannotOpen);
+}
+
+TEST_F(FilesTest, ReadOnlyFileReadsNormally) {
+  Put("ro.txt",
+      "\xB5\xDA"
+      "1");
+  ::chmod(Native("ro.txt").c_str(), 0444);
+  TextRead read = ReadTextFile(Path("ro.txt"));
+  EXPECT_TRUE(read.ok());
+  EXPECT_EQ(read.text.view(),
+            "\xB5\xDA"
+            "1");
+}
+
+TEST_F(FilesTest, EmptyFileIsTheEmptyTextInBothModes) {
+  Put("empty.txt", "");
+  for (ReadMode mode : {ReadMode::kCopy, ReadMode::kMap}) {
+    TextRead read = ReadTextFile(Path("empty.txt"), mode);
+    EXPECT_TRUE(read.ok());
+    EXPECT_TRUE(read.text.empty());
+    EXPECT_EQ(read.fileBytes, 0);
+    EXPECT_EQ(read.endMark, -1);
+    EXPECT_FALSE(read.EndedEarly());
+  }
+}
+
+TEST_F(FilesTest, FileLargerThanATextIsNotRead) {
+  int fd = ::open(Native("big.txt").c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, kMaxTextBytes + 1), 0);  // sparse: costs no disk
+  ::close(fd);
+  TextRead read = ReadTextFile(Path("big.txt"), ReadMode::kMap);
+  EXPECT_EQ(read.status, TextRead::Status::kTooLarge);
+  EXPECT_EQ(read.fileBytes, kMaxTextBytes + 1);
+}
+
+struct EndingCase {
+  std::string bytes;
+  std::string text;
+  int endMark;
+  bool endedEarly;
+};
+
+TEST_F(FilesTest, TextEndsAtAMarkStartingACharacter) {
+  using namespace std::string_literals;
+  const EndingCase cases[] = {
+      {"ab\x1A"
+       "cd"s,
+       "ab", 0x1A, true},
+      {"\xA0\x1A"s, "\xA0\x1A", -1, false},  // 0x1A as a second byte
+      {"ab\0cd"s, "ab", 0x00, true},
+      {"\xFF\xFE"
+       "A\0"s,
+       "\xFF\xFE"
+       "A",
+       0x00, true},                          // UTF-16 "A"
+      {"ab\xB5\0cd"s, "ab", 0x00, true},     // the high byte goes too
+      {"ab\xB5"s, "ab\xB5", -1, false},      // a lone last byte is kept
+      {"ab\x1A\x1A\0"s, "ab", 0x1A, false},  // only padding after the mark
+      {"ab\x1A"
+       "x"s,
+       "ab", 0x1A, true},
+      {"\xB5\xB5\x1A"s, "\xB5\xB5", 0x1A, false},
+      {"\xB5\xB5\xB5\x1A"
+       "c\0"s,
+       "\xB5\xB5\xB5\x1A"
+       "c",
+       0x00, true},
+      {"\x1A"s, "", 0x1A, false},
+  };
+  for (const EndingCase& c : cases) {
+    Put("t.txt", c.bytes);
+    for (ReadMode mode : {ReadMode::kCopy, ReadMode::kMap}) {
+      TextRead read = ReadTextFile(Path("t.txt"), mode);
+      SCOPED_TRACE(testing::PrintToString(c.bytes) + (mode == ReadMode::kMap ? " mapped" : ""));
+      ASSERT_TRUE(read.ok());
+      EXPECT_EQ(read.text.view(), c.text);
+      EXPECT_EQ(read.endMark, c.endMark);
+      EXPECT_EQ(read.EndedEarly(), c.endedEarly);
+      EXPECT_EQ(read.fileBytes, static_cast<std::int64_t>(c.bytes.size()));
+      EXPECT_EQ(read.bytesLeftOut, static_cast<std::int64_t>(c.bytes.size() - c.text.size()));
+    }
+  }
+}
+
+// The rule read plainly: walk characters from the start.
+std::size_t ReferenceTextEnd(std::string_view b) {
+  std::size_t i = 0;
+  while (i < b.size()) {
+    unsigned char c = b[i];
+    if (c == 0x00 || c == 0x1A) return i;
+    if (c >= 0x80) {
+      if (i + 1 == b.size()) return b.size();
+      if (b[i + 1] == '\0') return i;
+      i += 2;
+    } else {
+      i += 1;
+    }
+  }
+  return b.size();
+}
+
+TEST(TextEnd, AgreesWithACharacterWalkOnRandomBytes) {
+  std::mt19937 rng(99);
+  static const char kBytes[] = {'a', '\x1A', '\xB5', '\xDA', '\x80', '\xFF', '\n'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string s(std::uniform_int_distribution<int>(0, 300)(rng), 'a');
+    // Mostly text with few marks, so that long runs reach the fast scan.
+    for (char& c : s) {
+      int k = std::uniform_int_distribution<int>(0, 99)(rng);
+      c = k < 2 ? '\0' : k < 4 ? '\x1A' : kBytes[k % 7 == 1 ? 0 : k % 7];
+    }
+    ASSERT_EQ(TextEnd(s), ReferenceTextEnd(s)) << testing::PrintToString(s);
+  }
+}
+
+TEST_F(FilesTest, MappedAndCopiedReadsAgreeOnALargeFile) {
+  std::string bytes;
+  std::mt19937 rng(5);
+  for (int i = 0; i < 1 << 20; ++i) bytes.push_back(static_cast<char>(0x81 + rng() % 0x7E));
+  bytes[bytes.size() - 7] = '\x1A';
+  Put("large.txt", bytes);
+  TextRead copied = ReadTextFile(Path("large.txt"), ReadMode::kCopy);
+  TextRead mapped = ReadTextFile(Path("large.txt"), ReadMode::kMap);
+  EXPECT_EQ(copied.text, mapped.text);
+  EXPECT_EQ(copied.text.size(), TextEnd(bytes));
+  EXPECT_EQ(copied.endMark, mapped.endMark);
+}
+
+TEST_F(FilesTest, CopiedTextStaysAsTheFileWas) {
+  Put("a.txt", "before");
+  TextRead read = ReadTextFile(Path("a.txt"));
+  Put("a.txt", "AFTER!");
+  EXPECT_EQ(read.text.view(), "before");
+}
+
+TEST_F(FilesTest, WritesCreateAndReplaceWholeFiles) {
+  EXPECT_TRUE(WriteWholeFile(Path("new.txt"), ""));
+  EXPECT_TRUE(fs::exists(Native("new.txt")));
+  EXPECT_EQ(fs::file_size(Native("new.txt")), 0u);
+
+  Put("old.txt", "a much longer older content");
+  const std::string_view parts[] = {"ab", "", "\xB5\xDA"};
+  WriteResult result = WriteFileParts(Path("old.txt"), parts);
+  EXPECT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(Get("old.txt"), "ab\xB5\xDA");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"new.txt", "old.txt"}));
+}
+
+TEST_F(FilesTest, NewFilesFollowTheUmask) {
+  mode_t old = ::umask(022);
+  EXPECT_TRUE(WriteWholeFile(Path("m.txt"), "x"));
+  ::umask(old);
+  struct stat st;
+  ASSERT_EQ(::stat(Native("m.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(FilesTest, ManyPartsAreAllWritten) {
+  std::vector<std::string> storage;
+  for (int i = 0; i < 3000; ++i) storage.push_back(std::to_string(i) + ",");
+  std::vector<std::string_view> parts(storage.begin(), storage.end());
+  std::string expected;
+  for (const std::string& s : storage) expected += s;
+  ASSERT_TRUE(WriteFileParts(Path("many.txt"), parts).ok);
+  EXPECT_EQ(Get("many.txt"), expected);
+}
+
+TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {
+  WriteResult missingFolder =
+      WriteFileParts(Path("no/such/x.txt"), std::vector<std::string_view>{"x"});
+  EXPECT_FALSE(missingFolder.ok);
+  EXPECT_EQ(missingFolder.error,
+            "cannot write " + Native("no/such/x.txt") + ": " + std::strerror(ENOENT));
+  EXPECT_FALSE(WriteWholeFile(ByteText(), "x"));
+  EXPECT_TRUE(Names().empty());
+
+  Put("keep.txt", "older");
+  SetWriteFaults({[](std::size_t) { return ENOSPC; }});
+  WriteResult full = WriteFileParts(Path("keep.txt"), std::vector<std::string_view>{"newer"});
+  SetWriteFaults({});
+  EXPECT_FALSE(full.ok);
+  EXPECT_NE(full.error.find(std::strerror(ENOSPC)), std::string::npos);
+  EXPECT_EQ(Get("keep.txt"), "older");
+  EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"});
+}
+
+TEST_F(FilesTest, ReadOnlyOrOddTargetsAreRefused) {
+  Put("ro.txt", "older");
+  ::chmod(Native("ro.txt").c_str(), 0444);
+  WriteResult result = WriteFileParts(Path("ro.txt"), std::vector<std::string_view>{"x"});
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.error.find(std::strerror(EACCES)), std::string::npos);
+  EXPECT_EQ(Get("ro.txt"), "older");
+
+  fs::create_directory(Native("sub"));
+  EXPECT_FALSE(WriteWholeFile(Path("sub"), "x"));
+  EXPECT_TRUE(fs::is_directory(Native("sub")));
+}
+
+TEST_F(FilesTest, GbkNamesBecomeUtf8Names) {
+  ByteText name = Concat({PathFromNative(dir_.string()), ByteText("/"),
+                          ByteText("\xB5\xDA\xD2\xBB\xBE\xED-1.txt")});  // 第一卷-1.txt
+  ASSERT_TRUE(WriteWholeFile(name, "x"));
+  EXPECT_EQ(Names(), std::vector<std::string>{"第一卷-1.txt"});
+  EXPECT_EQ(ReadTextFile(name).text.view(), "x");
+}
+
+}  // namespace
+}  // namespace morvane

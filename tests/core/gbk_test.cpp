@@ -1,0 +1,105 @@
+#include "core/gbk.h"
+
+#include <chrono>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace morvane {
+namespace {
+
+std::string RoundTrip(std::string_view bytes) {
+  return EncodeGbk(DecodeGbk(bytes));
+}
+
+TEST(Gbk, KnownCharacters) {
+  EXPECT_EQ(DecodeGbk("\xB5\xDA"
+                      "a\r\n"),
+            u"第a\r\n");
+  EXPECT_EQ(EncodeGbk(u"第一卷"), "\xB5\xDA\xD2\xBB\xBE\xED");
+  EXPECT_EQ(Utf8FromGbk("\xD0\xC5\xCF\xA2\xA3\xBA"), "信息：");
+  EXPECT_EQ(GbkFromUtf8("运行时出错!").view(), "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!");
+  EXPECT_EQ(DecodeGbk("\x81\x40"), u"\u4E02");  // a GBK extension character
+}
+
+TEST(Gbk, BytesThatAreNoCharacterTravelAsPrivateUse) {
+  EXPECT_EQ(DecodeGbk("\x80"), u"\uF780");
+  EXPECT_EQ(DecodeGbk("\xFF"), u"\uF7FF");
+  EXPECT_EQ(DecodeGbk("a\xB5"), u"a\uF7B5");  // incomplete at the end
+  EXPECT_EQ(DecodeGbk("\xB5 "), u"\uF7B5 ");  // no second byte of a character
+  EXPECT_EQ(DecodeGbk("\x80\xB5\xDA"), u"\uF780第");
+  EXPECT_EQ(EncodeGbk(u"\uF7B5\uF7DA"), "\xB5\xDA");
+}
+
+TEST(Gbk, WhatGbkCannotHoldBecomesQuestionMark) {
+  EXPECT_EQ(EncodeGbk(u"a\U0001F600b"), "a?b");
+  EXPECT_EQ(EncodeGbk(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a?b");
+  EXPECT_EQ(EncodeGbk(u"\u00AD"), "?");  // ICU alone would drop it
+  EXPECT_EQ(EncodeGbk(u"\uF77F"), "?");
+}
+
+TEST(Gbk, EveryPairRoundTrips) {
+  std::string all;
+  for (int lead = 0x80; lead <= 0xFF; ++lead) {
+    for (int trail = 1; trail <= 0xFF; ++trail) {
+      std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      ASSERT_EQ(RoundTrip(pair), pair) << lead << " " << trail;
+      all += pair;
+    }
+  }
+  EXPECT_EQ(RoundTrip(all), all);
+}
+
+std::string RandomBytes(std::mt19937& rng, std::size_t n) {
+  std::string s(n, 'a');
+  for (char& c : s) c = static_cast<char>(1 + rng() % 255);
+  return s;
+}
+
+TEST(GbkProperty, RandomBytesRoundTrip) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 5000; ++round) {
+    std::string s = RandomBytes(rng, rng() % 64);
+    ASSERT_EQ(RoundTrip(s), s) << testing::PrintToString(s);
+    ASSERT_EQ(GbkFromUtf8(Utf8FromGbk(s)).view(), s) << testing::PrintToString(s);
+  }
+}
+
+TEST(GbkProperty, RandomValidTextRoundTripsWithoutEscapes) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string s;
+    while (s.size() < 100) {
+      if (rng() % 4 == 0) {
+        s.push_back(static_cast<char>(0x20 + rng() % 0x5F));
+      } else {  // GB2312 hanzi: always assigned
+        s.push_back(static_cast<char>(0xB0 + rng() % 0x28));
+        s.push_back(static_cast<char>(0xA1 + rng() % 0x5E));
+      }
+    }
+    std::u16string u = DecodeGbk(s);
+    for (char16_t c : u) ASSERT_FALSE(c >= 0xF780 && c <= 0xF7FF) << testing::PrintToString(s);
+    ASSERT_EQ(EncodeGbk(u), s);
+  }
+}
+
+TEST(Gbk, PathsAreUtf8OnThisSystem) {
+  EXPECT_EQ(NativePath(GbkFromUtf8("/tmp/第一卷.txt")), "/tmp/第一卷.txt");
+  EXPECT_EQ(PathFromNative("/tmp/第一卷.txt").view(), "/tmp/\xB5\xDA\xD2\xBB\xBE\xED.txt");
+}
+
+TEST(Gbk, DecodingIsBulkFast) {
+  std::string text;
+  while (text.size() < (20u << 20)) text += "\xB5\xDA\xD2\xBB\xD5\xC2 Chapter one\r\n";
+  auto start = std::chrono::steady_clock::now();
+  std::u16string u = DecodeGbk(text);
+  std::string back = EncodeGbk(u);
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(back, text);
+  // Generous: per-character conversion takes seconds; sanitizer builds are slower.
+  EXPECT_LT(took, std::chrono::seconds(3));
+}
+
+}  // namespace
+}  // namespace morvane

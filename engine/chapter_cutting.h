@@ -1,11 +1,62 @@
 #pragma once
 // Chapter search ("第" followed within 16 bytes by "章") and the chapter cut.
+//
+// The markers are found by one scan with character stepping from the first byte (a byte
+// of 0x80 or above is taken with the byte after it), so a marker counts only where it
+// stands as a character of its own: "第一章第二章" holds two headings, and two bytes
+// that straddle two characters never make a marker. Headings pair each "章" with the
+// earliest unpaired "第" at most 16 bytes before it.
+//
+// The chapter cut writes prefix-0.txt (the text before the first heading) and one file
+// per heading, prefix-1.txt.., each running up to the next heading.
 
+#include <functional>
+#include <vector>
+
+#include "core/byte_text.h"
 #include "core/toolkit.h"
+#include "engine/output_naming.h"
 #include "engine/state.h"
 
 namespace morvane {
 
+// Largest distance in bytes from the "第" of a heading to its "章".
+inline constexpr int kHeadingSpan = 16;
+
+// 1-based positions of the markers, ascending: "第" (B5 DA) and "章" (D5 C2).
+struct ChapterMarkers {
+  std::vector<int> ordinals;  // "第"
+  std::vector<int> chapters;  // "章"
+};
+ChapterMarkers FindChapterMarkers(const ByteText& text);
+
+// Pairs the markers into headings: the positions of the "第" that start one. A "章"
+// before every unpaired "第" is passed over; a "第" with no "章" within the span starts
+// none; the walk ends when either list is used up.
+std::vector<int> PairHeadings(const std::vector<int>& ordinals, const std::vector<int>& chapters);
+
+// The chapter search: the 1-based positions of the headings of text, ascending.
+std::vector<int> FindChapterStarts(const ByteText& text);
+
+// The texts of the chapter files for the given heading positions: file 0 holds the bytes
+// before the first heading (the whole text when there is none), file k the bytes from
+// heading k to the byte before heading k + 1 or the end. Positions that do not belong to
+// text are applied as they are (a piece is empty where the text ends first).
+std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>& starts);
+
+// Calls emit(k, piece) for the chapter files 0..starts.size() in order, as ChapterTexts.
+void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
+                    const std::function<void(int file, const ByteText& piece)>& emit);
+
+// Writes the chapter files prefix-0.txt .. prefix-N.txt (N headings), each followed by
+// banner.
+WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
+                          const std::vector<int>& starts, const ByteText& banner);
+
+// Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
+// without it, writes the files of normalText and clears it. Opening another file on the
+// cut page clears it too (size_cutting.h), so a cut never applies the headings of one
+// text to another.
 void ChapterSearch(Toolkit& ui, AppState& state);
 void ChapterCut(Toolkit& ui, AppState& state);
 

@@ -45,14 +45,10 @@ inline constexpr std::string_view kMergeCountList = "组合框1";
 inline constexpr std::string_view kMergeButton = "超级按钮_合并_合并";
 inline constexpr std::string_view kMergeDialog = "通用对话框3";
 // Row n (1..5) of the merge page: caption label, path box, open button.
-inline constexpr std::string_view kMergeRowLabel[6] = {"", "标签9", "标签10", "标签11", "标签12",
-                                                       "标签13"};
-inline constexpr std::string_view kMergePathBox[6] = {"",
-                                                      "编辑框_合并_1",
-                                                      "编辑框_合并_2",
-                                                      "编辑框_合并_3",
-                                                      "编辑框_合并_4",
-                                                      "编辑框_合并_5"};
+inline constexpr std::string_view kMergeRowLabel[6] = {"",       "标签9",  "标签10",
+                                                       "标签11", "标签12", "标签13"};
+inline constexpr std::string_view kMergePathBox[6] = {
+    "", "编辑框_合并_1", "编辑框_合并_2", "编辑框_合并_3", "编辑框_合并_4", "编辑框_合并_5"};
 inline constexpr std::string_view kMergeOpenButton[6] = {"",
                                                          "超级按钮_合并_1",
                                                          "超级按钮_合并_2",

@@ -1,11 +1,28 @@
 #pragma once
 // Merging two to five files, in row order, into prefix已合并.txt.
+//
+// Each row's text is read when its file is chosen; the merge joins the texts of the rows
+// within the count directly (no separator, nothing removed) and writes them with the
+// banner in one call, without building the joined text in memory.
 
+#include <span>
+
+#include "core/byte_text.h"
 #include "core/toolkit.h"
+#include "engine/output_naming.h"
 #include "engine/state.h"
 
 namespace morvane {
 
+// Shows rows 3..count of the merge page and hides the others (count 2 to 5).
+void ShowMergeRows(Toolkit& ui, int count);
+
+// Writes texts, in order, followed by banner, to target's prefix已合并.txt.
+WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
+                        const ByteText& banner);
+
+// Handlers. OpenMergeFile reads the file chosen for a row (1..5; row 1 also sets the
+// prefix); a file that cannot be read is named in a message and changes nothing.
 void OpenMergeFile(Toolkit& ui, AppState& state, int row);
 void SelectMergeCount(Toolkit& ui, AppState& state);
 void MergeFiles(Toolkit& ui, AppState& state);

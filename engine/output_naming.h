@@ -1,23 +1,100 @@
 #pragma once
-// Output naming and common routines: where every writing operation puts its files and
-// what they hold (the output text followed by the banner).
+// Output naming and common routines: where every writing operation puts its files, what
+// they hold (the output text followed by the banner), and the checks that keep an
+// operation from losing anything.
+//
+// Numbered files are folder/prefix-N.txt, the merged file folder/prefix已合并.txt. Every
+// file is written whole in one call through a temporary file that is renamed into place,
+// so a failed write leaves neither a partial file nor a damaged older file of that name.
+// Before the first file of an operation is written, RefuseOutputs makes sure that all of
+// them can be written and that none of them would replace one of the operation's inputs:
+// an operation writes all its files or none.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 
 #include "core/byte_text.h"
+#include "core/files.h"
 #include "core/toolkit.h"
 #include "engine/state.h"
 
 namespace morvane {
 
-// False (after asking for a folder and opening the save-location window) when no save
-// folder has been chosen.
-bool RequireSaveFolder(Toolkit& ui, AppState& state);
-// folder / prefix "-" number ".txt", read from the controls now.
-ByteText PiecePath(const Toolkit& ui, int number);
-// folder / prefix "已合并.txt".
-ByteText MergedPath(const Toolkit& ui);
-// The prefix for an opened file: its name without the last extension.
+// Where an operation writes: the save folder (never ending with a separator, except the
+// root "/") and the file-name prefix.
+struct OutputTarget {
+  ByteText folder;
+  ByteText prefix;
+};
+
+// folder + separator + name; the root "/" joins as "/name", not "//name".
+ByteText JoinPath(const ByteText& folder, const ByteText& name);
+// prefix "-" number ".txt": PieceFileName("a", 12) is "a-12.txt".
+ByteText PieceFileName(const ByteText& prefix, int number);
+// prefix "已合并.txt".
+ByteText MergedFileName(const ByteText& prefix);
+ByteText PiecePath(const OutputTarget& target, int number);
+ByteText MergedPath(const OutputTarget& target);
+
+// The prefix for an opened file: the file name between the last separator and the last
+// dot. "/in/第一卷.part.txt" gives "第一卷.part"; a name without a dot gives the empty
+// text, also when a folder name holds a dot ("/in.old/book"). Both searches step over
+// double-byte characters. The path is a full path: it holds a separator.
 ByteText BaseNameOf(const ByteText& path);
 
-// TODO(engine): WriteOutputFile and the write report (failures counted and named).
+// The save-location box and the prefix box of the main window, as they are now.
+OutputTarget OutputTargetOf(const Toolkit& ui);
+// PiecePath and MergedPath with folder and prefix read from the controls now.
+ByteText PiecePath(const Toolkit& ui, int number);
+ByteText MergedPath(const Toolkit& ui);
+
+// False when no save folder has been chosen, after asking for one and running the
+// save-location window; the operation then ends, even if a folder was chosen meanwhile.
+bool RequireSaveFolder(Toolkit& ui, AppState& state);
+
+// The files an operation is about to write: numbered first..last, or the merged file.
+struct OutputPlan {
+  OutputTarget target;
+  bool merged = false;
+  int first = 1;
+  int last = 0;
+};
+
+// The message that refuses the plan, or nothing when every file of it can be written:
+// the folder must be an existing writable directory, the prefix must not lead into
+// another folder, every name must be acceptable to the file system, and no output may be
+// one of the inputs (compared by device and inode, so other spellings and hard links of
+// an input count too). Inputs that do not exist (or are empty paths) are ignored.
+std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs);
+
+// Writes texts one after another, then banner, as the whole content of path, in one call.
+WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> texts,
+                            const ByteText& banner);
+WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const ByteText& banner);
+
+// The outcome of the writes of one operation: how many failed, and the first failure.
+class WriteReport {
+ public:
+  void Record(const ByteText& path, const WriteResult& result);
+
+  bool ok() const { return failures_ == 0; }
+  std::int64_t written() const { return written_; }
+  std::int64_t failures() const { return failures_; }
+  const ByteText& firstFailedPath() const { return firstFailedPath_; }
+  const std::string& firstError() const { return firstError_; }
+
+ private:
+  std::int64_t written_ = 0;
+  std::int64_t failures_ = 0;
+  ByteText firstFailedPath_;
+  std::string firstError_;
+};
+
+// The message that ends a writing operation: done with its caption when every file was
+// written, otherwise how many files failed and the first of them.
+void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
+                 const ByteText& caption);
 
 }  // namespace morvane

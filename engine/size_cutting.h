@@ -1,18 +1,78 @@
 #pragma once
 // Size cutting: the simple cut (bytes per piece, text shown in the box) and the normal
 // cut (K per piece, text held in memory), their open handlers and live displays.
+//
+// A piece ends after its nominal size, one byte later when the byte after it is the
+// second half of a double-byte character begun inside the piece: the run of lead bytes
+// (0x81..0xFE) from there has odd length. The number of pieces is fixed first, so a text
+// whose pieces grew runs out early and the last files hold the banner alone.
 
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/byte_text.h"
 #include "core/toolkit.h"
+#include "engine/output_naming.h"
 #include "engine/state.h"
 
 namespace morvane {
 
+// The number of pieces: size / pieceBytes truncated toward zero, plus 1 when a remainder
+// is left (its magnitude above 1e-7); both in double precision. 1234 by 500 gives 3,
+// 0 gives 0, 12 by -5 gives -1. A pieceBytes of 0 gives 0 (the callers refuse it).
+int PieceCount(int size, int pieceBytes);
+// Bytes per piece of the simple cut for the value of the bytes box: 0 means 1.
+int SimplePieceBytesOf(int boxValue);
+// Bytes per piece of the normal cut for a cut size in K: kilobytes * 1024, or 0 when that
+// does not fit an int (above 2097151 K); 0 and below are refused by the cut.
+int PieceBytesOfKilobytes(int kilobytes);
+
+// Hands out the pieces of a text one after another, each a view into the text. Once the
+// text is used up, every further piece is empty. Linear in the length of the text: the
+// run of lead bytes at a piece end is measured once, however many pieces end inside it.
+class PieceCutter {
+ public:
+  PieceCutter(const ByteText& text, int pieceBytes);
+  ByteText Next();
+
+ private:
+  std::size_t RunEndFrom(std::size_t offset);
+
+  ByteText text_;
+  std::int64_t pieceBytes_;
+  std::size_t offset_ = 0;
+  std::size_t runStart_ = 0;  // [runStart_, runEnd_) is a measured run of lead bytes
+  std::size_t runEnd_ = 0;
+};
+
+// All PieceCount(size, pieceBytes) pieces of text (none when the count is below 1).
+std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes);
+
+// Writes piece i to target's prefix-i.txt, i from 1, each followed by banner.
+WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
+                        const ByteText& banner);
+
+// Handlers (the names of their controls are in control_names.h).
+
+// Bytes box and text container changed: simplePieceBytes, simpleTextBytes, 标签1, 标签4.
 void ShowSimpleCutCount(Toolkit& ui, AppState& state);
+// Cut-size box changed: normalPieceBytes.
 void UpdateNormalPieceSize(Toolkit& ui, AppState& state);
+// Open buttons. A file that cannot be read is named in a message and changes nothing; a
+// text that ends before the end of its file is loaded, and the user is told what was
+// left out.
 void OpenForSimpleCut(Toolkit& ui, AppState& state);
 void OpenForNormalCut(Toolkit& ui, AppState& state);
+// The opened file's text: normalTextBytes, 标签7, normalText, normalPieceBytes.
 void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text);
+// Cut buttons. A piece size below 1 byte is refused before anything is written.
 void SimpleCut(Toolkit& ui, AppState& state);
 void NormalCut(Toolkit& ui, AppState& state);
+// Cuts text into PieceCount(size, pieceBytes) numbered files after checking that all of
+// them can be written and that none replaces source (the file the text came from), then
+// reports the outcome. pieceBytes is at least 1.
+void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
+                   const ByteText& source);
 
 }  // namespace morvane

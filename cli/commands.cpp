@@ -1,0 +1,159 @@
+#include "cli/commands.h"
+
+#include <climits>
+
+#include "cli/terminal.h"
+#include "core/files.h"
+#include "core/gbk.h"
+#include "engine/banner.h"
+#include "engine/chapter_cutting.h"
+#include "engine/merging.h"
+#include "engine/messages.h"
+#include "engine/output_naming.h"
+#include "engine/size_cutting.h"
+#include "engine/whitespace_cleaning.h"
+
+namespace morvane::cli {
+namespace {
+
+constexpr int kRefused = 1;
+
+// A number from the command line as the desktop's number boxes read it: beyond the int
+// range it saturates.
+int Saturated(std::int64_t value) {
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+struct Input {
+  ByteText path;
+  ByteText text;
+};
+
+// Reads a file whole (mapped: the text is used at once and never kept). Nothing, after a
+// message naming the file, when it cannot be read; a warning when its text ends early.
+std::optional<Input> ReadInput(const std::string& nativePath) {
+  const ByteText path = PathFromNative(nativePath);
+  TextRead read = ReadTextFile(path, ReadMode::kMap);
+  if (!read.ok()) {
+    PrintMessage(messages::CannotReadFile(path, read));
+    return std::nullopt;
+  }
+  if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
+  return Input{path, read.text};
+}
+
+// The save folder as the desktop's save-location box holds it: no separator at the end,
+// except for the root.
+ByteText FolderOf(const std::string& nativeFolder) {
+  std::string folder = nativeFolder;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return PathFromNative(folder);
+}
+
+// The prefix the desktop would set for this file: it always hands over a full path, so
+// a bare file name is taken as one in the current folder.
+ByteText DefaultPrefixOf(const ByteText& path) {
+  static const ByteText separator(std::string(1, kPathSeparator));
+  if (FindText(path, separator) == -1) return BaseNameOf(Concat({ByteText("."), separator, path}));
+  return BaseNameOf(path);
+}
+
+OutputTarget TargetOf(const OutputArgs& output, const ByteText& input) {
+  return {FolderOf(output.folder),
+          output.prefix ? PathFromNative(*output.prefix) : DefaultPrefixOf(input)};
+}
+
+bool Refused(const OutputPlan& plan, std::span<const ByteText> inputs) {
+  if (auto refusal = RefuseOutputs(plan, inputs)) {
+    PrintMessage(*refusal);
+    return true;
+  }
+  return false;
+}
+
+int Outcome(const WriteReport& report) {
+  if (report.ok()) return 0;
+  PrintMessage(
+      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstError()));
+  return kRefused;
+}
+
+int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
+  const OutputTarget target = TargetOf(output, input.path);
+  const int size = TextLength(input.text);
+  const ByteText inputs[] = {input.path};
+  if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
+  return Outcome(WritePieces(target, input.text, size, pieceBytes, BannerConstant()));
+}
+
+}  // namespace
+
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file) {
+  const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
+  if (pieceBytes < 1) {
+    PrintMessage(messages::BadPieceBytes());
+    return kRefused;
+  }
+  const auto input = ReadInput(file);
+  if (!input) return kRefused;
+  if (input->text.empty()) {
+    PrintMessage(Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), input->path}));
+    return kRefused;
+  }
+  return CutBySize(*input, pieceBytes, output);
+}
+
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file) {
+  const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
+  if (pieceBytes < 1) {
+    PrintMessage(messages::BadCutSize());
+    return kRefused;
+  }
+  const auto input = ReadInput(file);
+  if (!input) return kRefused;
+  return CutBySize(*input, pieceBytes, output);
+}
+
+int RunChapters(const OutputArgs& output, const std::string& file) {
+  const auto input = ReadInput(file);
+  if (!input) return kRefused;
+  const std::vector<int> starts = FindChapterStarts(input->text);
+  const OutputTarget target = TargetOf(output, input->path);
+  const ByteText inputs[] = {input->path};
+  if (Refused({target, false, 0, static_cast<int>(starts.size())}, inputs)) return kRefused;
+  const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()));
+  if (result == 0 && !WriteStdout(std::to_string(starts.size()) + "\n")) return kRefused;
+  return result;
+}
+
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
+  std::vector<ByteText> paths;
+  std::vector<ByteText> texts;
+  for (const std::string& file : files) {
+    const auto input = ReadInput(file);
+    if (!input) return kRefused;
+    paths.push_back(input->path);
+    texts.push_back(input->text);
+  }
+  const OutputTarget target = TargetOf(output, paths.front());
+  if (Refused({target, true, 0, 0}, paths)) return kRefused;
+  return Outcome(WriteMerged(target, texts, BannerConstant()));
+}
+
+int RunClean(const CleanArgs& args, const std::string& file) {
+  const auto input = ReadInput(file);
+  if (!input) return kRefused;
+  ByteText text = input->text;
+  if (args.spaces) text = WithoutSpaces(text);
+  if (args.lineBreaks) text = WithoutLineBreaks(text);
+  if (args.tabs) text = WithoutTabs(text);
+  return WriteStdout(text.view()) ? 0 : kRefused;
+}
+
+int RunBanner() {
+  return WriteStdout(BannerConstant().view()) ? 0 : kRefused;
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,41 @@
+#pragma once
+// The commands of morvane-cli. Each takes its parsed arguments (paths as the system gave
+// them) and returns the exit code: 0 when everything was written, 1 when the operation
+// was refused or a file could not be written, with the reason on standard error.
+//
+// The output files are those the desktop program writes for the same operation: the
+// same names (GBK names appear as UTF-8), the same bytes, text followed by the banner.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane::cli {
+
+struct OutputArgs {
+  std::string folder;                 // --out
+  std::optional<std::string> prefix;  // --prefix; the input's base name when absent
+};
+
+// cut --bytes N: the simple cut, N bytes per piece (0 means 1, below 0 is refused).
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file);
+// cut --kb N: the normal cut, N * 1024 bytes per piece (1 to 2097151 K).
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file);
+// chapters: the chapter search and cut; prints the number of headings found.
+int RunChapters(const OutputArgs& output, const std::string& file);
+// merge: two to five files joined in order.
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
+
+struct CleanArgs {
+  bool spaces = false;
+  bool lineBreaks = false;
+  bool tabs = false;
+};
+// clean: the text without the chosen white space, on standard output, no banner. The
+// removals run in the order of the desktop's buttons: spaces, line breaks, tabs.
+int RunClean(const CleanArgs& args, const std::string& file);
+// banner: the banner's bytes on standard output.
+int RunBanner();
+
+}  // namespace morvane::cli

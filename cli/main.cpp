@@ -1,0 +1,98 @@
+// morvane-cli: cuts and merges GBK text files as the desktop program does, without a
+// window. See commands.h for what each command does.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+// --out and --prefix of a writing command; the prefix stays unset unless given.
+struct OutputOptions {
+  std::string folder;
+  std::string prefix;
+  CLI::Option* prefixOption = nullptr;
+
+  void AddTo(CLI::App& command) {
+    prefixOption = command.add_option(
+        "--prefix", prefix, "file-name prefix (default: the input's name without its extension)");
+    command.add_option("--out", folder, "folder for the output files (must exist)")->required();
+  }
+  morvane::cli::OutputArgs Args() const {
+    morvane::cli::OutputArgs args{folder, std::nullopt};
+    if (prefixOption->count() > 0) args.prefix = prefix;
+    return args;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Cuts large GBK (CP936) text files into pieces and merges files.", "morvane-cli"};
+  app.require_subcommand(1);
+
+  std::string file;
+  std::int64_t bytes = 0;
+  std::int64_t kilobytes = 0;
+  CLI::App* cut = app.add_subcommand(
+      "cut",
+      "Cut FILE into numbered files prefix-1.txt, prefix-2.txt, ... of a given size; a piece "
+      "ends one byte later rather than split a double-byte character.");
+  CLI::Option* bytesOption =
+      cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)");
+  CLI::Option* kbOption =
+      cut->add_option("--kb", kilobytes, "normal cut: N * 1024 bytes per piece (1 to 2097151)");
+  bytesOption->excludes(kbOption);
+  OutputOptions cutOutput;
+  cutOutput.AddTo(*cut);
+  cut->add_option("FILE", file, "the GBK text file to cut")->required();
+
+  CLI::App* chapters = app.add_subcommand(
+      "chapters",
+      "Cut FILE at its chapter headings (a \"第\" followed within 16 bytes by a \"章\") into "
+      "prefix-0.txt (the text before the first heading), prefix-1.txt, ...; prints the number "
+      "of headings found.");
+  OutputOptions chaptersOutput;
+  chaptersOutput.AddTo(*chapters);
+  chapters->add_option("FILE", file, "the GBK text file to cut")->required();
+
+  std::vector<std::string> files;
+  CLI::App* merge = app.add_subcommand(
+      "merge", "Join two to five files, in order and without separators, into prefix已合并.txt.");
+  OutputOptions mergeOutput;
+  mergeOutput.AddTo(*merge);
+  merge->add_option("FILES", files, "the files to join (2 to 5)")->required()->expected(2, 5);
+
+  morvane::cli::CleanArgs clean;
+  CLI::App* cleanCommand = app.add_subcommand(
+      "clean",
+      "Write FILE's text without the chosen white space to standard output (no banner). "
+      "Removals run in this order: spaces, line breaks, tabs.");
+  cleanCommand->add_flag("--spaces", clean.spaces, "remove half-width spaces (0x20)");
+  cleanCommand->add_flag("--line-breaks", clean.lineBreaks, "remove CR LF pairs");
+  cleanCommand->add_flag("--tabs", clean.tabs, "remove tabs (0x09)");
+  cleanCommand->add_option("FILE", file, "the GBK text file to clean")->required();
+
+  CLI::App* banner = app.add_subcommand(
+      "banner", "Write the banner that ends every output file to standard output.");
+
+  CLI11_PARSE(app, argc, argv);
+
+  if (cut->parsed()) {
+    if (bytesOption->count() > 0) return morvane::cli::RunSimpleCut(bytes, cutOutput.Args(), file);
+    if (kbOption->count() > 0) return morvane::cli::RunNormalCut(kilobytes, cutOutput.Args(), file);
+    std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
+    return 2;
+  }
+  if (chapters->parsed()) return morvane::cli::RunChapters(chaptersOutput.Args(), file);
+  if (merge->parsed()) return morvane::cli::RunMerge(mergeOutput.Args(), files);
+  if (cleanCommand->parsed()) return morvane::cli::RunClean(clean, file);
+  if (banner->parsed()) return morvane::cli::RunBanner();
+  return 2;
+}

@@ -1,0 +1,137 @@
+#include "engine/chapter_cutting.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "core/numbers.h"
+#include "engine/control_names.h"
+#include "engine/messages.h"
+
+namespace morvane {
+
+ChapterMarkers FindChapterMarkers(const ByteText& text) {
+  ChapterMarkers markers;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  // One pass by characters. A marker needs two bytes, so the scan stops when fewer are
+  // left. Positions fit an int: a text is at most kMaxTextBytes long.
+  std::size_t at = 0;
+  while (at + 1 < size) {
+    const unsigned char lead = bytes[at];
+    if (lead < 0x80) {
+      ++at;
+      continue;
+    }
+    if (lead == 0xB5 && bytes[at + 1] == 0xDA) {
+      markers.ordinals.push_back(static_cast<int>(at + 1));
+    } else if (lead == 0xD5 && bytes[at + 1] == 0xC2) {
+      markers.chapters.push_back(static_cast<int>(at + 1));
+    }
+    at += 2;
+  }
+  return markers;
+}
+
+std::vector<int> PairHeadings(const std::vector<int>& ordinals, const std::vector<int>& chapters) {
+  std::vector<int> headings;
+  std::size_t i = 0;  // chapters
+  std::size_t j = 0;  // ordinals
+  while (i < chapters.size() && j < ordinals.size()) {
+    if (chapters[i] < ordinals[j]) {
+      ++i;
+    } else if (chapters[i] - ordinals[j] <= kHeadingSpan) {
+      headings.push_back(ordinals[j]);
+      ++i;
+      ++j;
+    } else {
+      ++j;
+    }
+  }
+  return headings;
+}
+
+std::vector<int> FindChapterStarts(const ByteText& text) {
+  const ChapterMarkers markers = FindChapterMarkers(text);
+  return PairHeadings(markers.ordinals, markers.chapters);
+}
+
+void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
+                    const std::function<void(int file, const ByteText& piece)>& emit) {
+  // What is left of the text, R, is always a suffix text[rest..]. File k takes the first
+  // (cur - prev) bytes of R; then R becomes its last (L - cur + 1) bytes. With ascending
+  // positions inside the text this is simply the span from one heading to the next.
+  const std::int64_t length = static_cast<std::int64_t>(text.size());
+  std::int64_t prev = 1;
+  std::int64_t rest = 0;
+  for (std::size_t k = 0; k <= starts.size(); ++k) {
+    const std::int64_t cur = k < starts.size() ? starts[k] : length + 1;
+    const std::int64_t available = length - rest;
+    const std::int64_t wanted = cur - prev;
+    const std::int64_t taken = wanted <= 0 ? 0 : std::min(wanted, available);
+    emit(static_cast<int>(k),
+         text.Slice(static_cast<std::size_t>(rest), static_cast<std::size_t>(taken)));
+    const std::int64_t kept = length - cur + 1;
+    if (kept <= 0) {
+      rest = length;
+    } else if (kept < available) {
+      rest = length - kept;
+    }
+    prev = cur;
+  }
+}
+
+std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>& starts) {
+  std::vector<ByteText> pieces;
+  pieces.reserve(starts.size() + 1);
+  ForEachChapter(text, starts, [&](int, const ByteText& piece) { pieces.push_back(piece); });
+  return pieces;
+}
+
+WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
+                          const std::vector<int>& starts, const ByteText& banner) {
+  WriteReport report;
+  ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
+    const ByteText path = PiecePath(target, file);
+    report.Record(path, WriteOutputFile(path, piece, banner));
+  });
+  return report;
+}
+
+void ChapterSearch(Toolkit& ui, AppState& state) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (ui.Text(names::kNormalPathBox).empty()) {
+    ui.ShowMessageBox(messages::OpenFileToCutFirst());
+    return;
+  }
+  state.chapterStarts = FindChapterStarts(state.cut.normalText);
+  ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
+                    messages::ChapterSearchCaption());
+  state.chapterSearchDone = 1;
+}
+
+void ChapterCut(Toolkit& ui, AppState& state) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (state.chapterSearchDone == 0) {
+    ui.ShowMessageBox(messages::SearchFirst());
+    return;
+  }
+  const ByteText text = state.cut.normalText;
+  const int files = static_cast<int>(state.chapterStarts.size()) + 1;
+  const OutputTarget target = OutputTargetOf(ui);
+  const ByteText inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs({target, false, 0, files - 1}, inputs)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  // The final boundary, just past the end of the text. The cut itself computes it in 64
+  // bits; only a text of the very largest size would not fit it into the list.
+  const std::vector<int> starts = state.chapterStarts;
+  state.chapterStarts.push_back(static_cast<int>(
+      std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
+  ui.ShowMessageBox(ToText(files));
+  const WriteReport report = WriteChapters(target, text, starts, state.bannerText);
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  state.chapterSearchDone = 0;
+}
+
+}  // namespace morvane

@@ -1,0 +1,28 @@
+#pragma once
+// Choosing an input file through a dialog component and reading it whole, as the three
+// open handlers (simple cut, normal cut, merge rows) do.
+
+#include <optional>
+#include <string_view>
+
+#include "core/byte_text.h"
+#include "core/files.h"
+#include "core/toolkit.h"
+
+namespace morvane {
+
+struct ChosenFile {
+  ByteText path;
+  TextRead read;  // read.ok() always
+};
+
+// Runs the dialog and reads the chosen file. Nothing when the user cancelled, or when the
+// file could not be opened or read: the user has then been told which file and why, and
+// the caller changes nothing.
+std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog);
+
+// Tells the user how many bytes of the file are not in its text, when the text ended at a
+// 0x00 or 0x1A before the end of the file (as in a UTF-16 file). Silent otherwise.
+void WarnIfEndedEarly(Toolkit& ui, const ChosenFile& file);
+
+}  // namespace morvane

@@ -1,0 +1,168 @@
+#include "engine/messages.h"
+
+#include <string>
+
+#include "core/gbk.h"
+#include "core/numbers.h"
+
+namespace morvane::messages {
+namespace {
+
+// The texts are written in UTF-8 here and turned into GBK once, on first use.
+ByteText Gbk(std::string_view utf8) {
+  return GbkFromUtf8(utf8);
+}
+
+ByteText Decimal(std::int64_t value) {
+  return ByteText(std::to_string(value));
+}
+
+const ByteText& LineBreak() {
+  static const ByteText text("\r\n");
+  return text;
+}
+
+// A reason from the system (UTF-8) on a line of its own, or nothing.
+ByteText ReasonLine(std::string_view reason) {
+  if (reason.empty()) return ByteText();
+  return Concat({LineBreak(), Gbk("原因："), Gbk(reason)});
+}
+
+// The system reason at the end of "cannot write <path>: <reason>".
+std::string_view ReasonOf(std::string_view error) {
+  auto colon = error.rfind(": ");
+  return colon == std::string_view::npos ? error : error.substr(colon + 2);
+}
+
+}  // namespace
+
+const ByteText& WarningCaption() {
+  static const ByteText text = Gbk("警告！");
+  return text;
+}
+const ByteText& HintCaption() {
+  static const ByteText text = Gbk("提示：");
+  return text;
+}
+const ByteText& ChapterSearchCaption() {
+  static const ByteText text = Gbk("章节搜寻提示");
+  return text;
+}
+
+const ByteText& BytesUnit() {
+  static const ByteText text = Gbk("字节");
+  return text;
+}
+const ByteText& KilobyteUnit() {
+  static const ByteText text(" K");
+  return text;
+}
+const ByteText& MergedSuffix() {
+  static const ByteText text = Gbk("已合并.txt");
+  return text;
+}
+
+const ByteText& ChooseSaveFolderFirst() {
+  static const ByteText text = Gbk("请先选择分割文件存放的位置");
+  return text;
+}
+const ByteText& FileToCutIsEmpty() {
+  static const ByteText text = Gbk("被分割的文件是空的！！");
+  return text;
+}
+const ByteText& OpenFileToCutFirst() {
+  static const ByteText text = Gbk("请先打开您要切割的文件");
+  return text;
+}
+const ByteText& CutFinished() {
+  static const ByteText text = Gbk("切割完成！");
+  return text;
+}
+const ByteText& SpacesCleared() {
+  static const ByteText text = Gbk("空格已清除完毕");
+  return text;
+}
+const ByteText& LineBreaksCleared() {
+  static const ByteText text = Gbk("换行符清除完毕！");
+  return text;
+}
+const ByteText& TabsCleared() {
+  static const ByteText text = Gbk("Tab符清除完毕！");
+  return text;
+}
+ByteText ChaptersFound(int count) {
+  return Concat({Gbk("已搜寻到"), ToText(count), Gbk("章")});
+}
+const ByteText& SearchFirst() {
+  static const ByteText text = Gbk("请先点击前面搜索按钮！");
+  return text;
+}
+const ByteText& ChapterCutFinished() {
+  static const ByteText text = Gbk("切割完毕");
+  return text;
+}
+ByteText OpenMergeFileFirst(int row) {
+  return Concat({Gbk("请打开您要合并的第"), ToText(row), Gbk("个文件")});
+}
+const ByteText& MergeFinished() {
+  static const ByteText text = Gbk("合并完毕！");
+  return text;
+}
+
+ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason) {
+  return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
+                 firstPath, ReasonLine(ReasonOf(reason))});
+}
+
+const ByteText& BadPieceBytes() {
+  static const ByteText text = Gbk("每个文本字节数不能是负数，请输入正整数（0按1字节计）！");
+  return text;
+}
+
+const ByteText& BadCutSize() {
+  static const ByteText text = Gbk("切割大小必须是1到2097151之间的整数（单位K）！");
+  return text;
+}
+
+ByteText CannotReadFile(const ByteText& path, const TextRead& read) {
+  switch (read.status) {
+    case TextRead::Status::kTooLarge:
+      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), LineBreak(), path});
+    case TextRead::Status::kOutOfMemory:
+      return Concat({Gbk("内存不足，无法读入文件："), LineBreak(), path});
+    case TextRead::Status::kCannotRead:
+      return Concat({Gbk("无法读取文件："), LineBreak(), path, ReasonLine(read.error)});
+    case TextRead::Status::kCannotOpen:
+    case TextRead::Status::kOk:
+      break;
+  }
+  return Concat({Gbk("无法打开文件："), LineBreak(), path, ReasonLine(read.error)});
+}
+
+ByteText TextEndedEarly(const ByteText& path, const TextRead& read) {
+  const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
+  return Concat(
+      {Gbk("注意：文本在字节"), mark, Gbk("处结束，文件中其后的"), Decimal(read.bytesLeftOut),
+       Gbk("个字节没有读入（该文件可能不是GBK文本，例如UTF-16文件）："), LineBreak(), path});
+}
+
+ByteText FolderNotWritable(const ByteText& folder) {
+  return Concat({Gbk("保存位置不存在或不能写入，请重新选择："), LineBreak(), folder});
+}
+
+ByteText PrefixHasSeparator(const ByteText& prefix) {
+  const char separator[2] = {kPathSeparator, '\0'};
+  return Concat(
+      {Gbk("文件名前缀不能含有路径分隔符“"), ByteText(separator), Gbk("”："), LineBreak(), prefix});
+}
+
+ByteText NameTooLong(const ByteText& name) {
+  return Concat({Gbk("文件名太长，无法保存："), LineBreak(), name});
+}
+
+ByteText WouldOverwriteInput(const ByteText& path) {
+  return Concat(
+      {Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(), path});
+}
+
+}  // namespace morvane::messages

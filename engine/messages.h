@@ -1,0 +1,59 @@
+#pragma once
+// Every text the engine shows the user, in GBK. The wording lives here and nowhere
+// else, so the desktop program and morvane-cli say the same thing (the command line
+// turns these texts into UTF-8 for the terminal).
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/byte_text.h"
+#include "core/files.h"
+
+namespace morvane::messages {
+
+// Captions.
+const ByteText& WarningCaption();        // 警告！
+const ByteText& HintCaption();           // 提示：
+const ByteText& ChapterSearchCaption();  // 章节搜寻提示
+
+// Fixed pieces of labels and names.
+const ByteText& BytesUnit();     // 字节   (标签1 "1234字节")
+const ByteText& KilobyteUnit();  // " K"   (标签7 "2 K")
+const ByteText& MergedSuffix();  // 已合并.txt
+
+// The messages of the four operations.
+const ByteText& ChooseSaveFolderFirst();  // 请先选择分割文件存放的位置
+const ByteText& FileToCutIsEmpty();       // 被分割的文件是空的！！
+const ByteText& OpenFileToCutFirst();     // 请先打开您要切割的文件
+const ByteText& CutFinished();            // 切割完成！
+const ByteText& SpacesCleared();          // 空格已清除完毕
+const ByteText& LineBreaksCleared();      // 换行符清除完毕！
+const ByteText& TabsCleared();            // Tab符清除完毕！
+ByteText ChaptersFound(int count);        // 已搜寻到35章
+const ByteText& SearchFirst();            // 请先点击前面搜索按钮！
+const ByteText& ChapterCutFinished();     // 切割完毕
+ByteText OpenMergeFileFirst(int row);     // 请打开您要合并的第3个文件
+const ByteText& MergeFinished();          // 合并完毕！
+
+// Refusals and reports that keep work from being lost silently.
+
+// Some output files could not be written: how many, the first one, and why.
+ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason);
+// A bytes-per-piece value below 0 (0 itself means 1-byte pieces).
+const ByteText& BadPieceBytes();
+// A cut size in K that gives no piece size from 1 byte up to the int range.
+const ByteText& BadCutSize();
+// The chosen file could not be opened or read; nothing was changed.
+ByteText CannotReadFile(const ByteText& path, const TextRead& read);
+// The text of the file ends before the end of the file.
+ByteText TextEndedEarly(const ByteText& path, const TextRead& read);
+// The save folder is missing, no folder, or not writable.
+ByteText FolderNotWritable(const ByteText& folder);
+// The prefix would put the files into another folder.
+ByteText PrefixHasSeparator(const ByteText& prefix);
+// The file system would refuse the name (too long).
+ByteText NameTooLong(const ByteText& name);
+// An output file would replace one of the operation's own input files.
+ByteText WouldOverwriteInput(const ByteText& path);
+
+}  // namespace morvane::messages

@@ -1,0 +1,45 @@
+#include <string_view>
+#include <vector>
+
+#include "engine/messages.h"
+#include "engine/output_naming.h"
+
+namespace morvane {
+
+WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> texts,
+                            const ByteText& banner) {
+  std::vector<std::string_view> parts;
+  parts.reserve(texts.size() + 1);
+  for (const ByteText& text : texts) parts.push_back(text.view());
+  parts.push_back(banner.view());
+  return WriteFileParts(path, parts);
+}
+
+WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const ByteText& banner) {
+  const std::string_view parts[] = {text.view(), banner.view()};
+  return WriteFileParts(path, parts);
+}
+
+void WriteReport::Record(const ByteText& path, const WriteResult& result) {
+  if (result.ok) {
+    ++written_;
+    return;
+  }
+  if (failures_++ == 0) {
+    firstFailedPath_ = path;
+    firstError_ = result.error;
+  }
+}
+
+void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
+                 const ByteText& caption) {
+  if (report.ok()) {
+    ui.ShowMessageBox(done, 0, caption);
+    return;
+  }
+  ui.ShowMessageBox(
+      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstError()), 0,
+      messages::WarningCaption());
+}
+
+}  // namespace morvane

@@ -1,0 +1,172 @@
+#include "engine/size_cutting.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "core/numbers.h"
+#include "engine/control_names.h"
+#include "engine/file_choosing.h"
+#include "engine/messages.h"
+
+namespace morvane {
+
+int PieceCount(int size, int pieceBytes) {
+  if (pieceBytes == 0) return 0;
+  const double quotient = static_cast<double>(size) / pieceBytes;
+  const int whole = static_cast<int>(std::trunc(quotient));
+  const bool remainderLeft = std::fabs(Remainder(size, pieceBytes)) > 1e-7;
+  return whole + (remainderLeft ? 1 : 0);
+}
+
+int SimplePieceBytesOf(int boxValue) {
+  return boxValue == 0 ? 1 : boxValue;
+}
+
+int PieceBytesOfKilobytes(int kilobytes) {
+  const double bytes = std::trunc(kilobytes * 1024.0);
+  if (bytes > INT_MAX || bytes < INT_MIN) return 0;
+  return static_cast<int>(bytes);
+}
+
+PieceCutter::PieceCutter(const ByteText& text, int pieceBytes)
+    : text_(text), pieceBytes_(pieceBytes) {}
+
+std::size_t PieceCutter::RunEndFrom(std::size_t offset) {
+  if (offset >= runStart_ && offset < runEnd_) return runEnd_;
+  std::size_t end = offset;
+  while (IsLeadByteAt(text_, static_cast<int>(end))) ++end;
+  runStart_ = offset;
+  runEnd_ = end;
+  return end;
+}
+
+ByteText PieceCutter::Next() {
+  const std::int64_t remaining = static_cast<std::int64_t>(text_.size() - offset_);
+  std::int64_t end = pieceBytes_;
+  // The byte after the nominal piece opens an odd run of lead bytes: it is the second
+  // half of a character that began inside the piece, so the piece takes it along.
+  if (end >= 0 && end < remaining) {
+    const std::size_t next = offset_ + static_cast<std::size_t>(end);
+    if (IsLeadByteAt(text_, static_cast<int>(next)) && (RunEndFrom(next) - next) % 2 == 1) ++end;
+  }
+  const std::int64_t taken = std::clamp<std::int64_t>(end, 0, remaining);
+  ByteText piece = text_.Slice(offset_, static_cast<std::size_t>(taken));
+  // What is left is the last (remaining - end) bytes: nothing when that is not positive,
+  // everything when it is not below what there was (a piece size below 1).
+  const std::int64_t kept = remaining - end;
+  if (kept <= 0) {
+    offset_ = text_.size();
+  } else if (kept < remaining) {
+    offset_ += static_cast<std::size_t>(remaining - kept);
+  }
+  return piece;
+}
+
+std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes) {
+  std::vector<ByteText> pieces;
+  const int count = PieceCount(size, pieceBytes);
+  PieceCutter cutter(text, pieceBytes);
+  for (int i = 1; i <= count; ++i) pieces.push_back(cutter.Next());
+  return pieces;
+}
+
+WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
+                        const ByteText& banner) {
+  WriteReport report;
+  const int count = PieceCount(size, pieceBytes);
+  PieceCutter cutter(text, pieceBytes);
+  for (std::int64_t i = 1; i <= count; ++i) {
+    const ByteText path = PiecePath(target, static_cast<int>(i));
+    report.Record(path, WriteOutputFile(path, cutter.Next(), banner));
+  }
+  return report;
+}
+
+void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
+  CutSettings& cut = state.cut;
+  cut.simplePieceBytes = SimplePieceBytesOf(ToInteger(ui.Text(names::kSimplePieceBytesBox)));
+  cut.simpleTextBytes = TextLength(ui.Text(names::kSimpleText));
+  ui.SetText(names::kSimpleSizeLabel, Concat({ToText(cut.simpleTextBytes), messages::BytesUnit()}));
+  ui.SetText(names::kSimpleCountLabel,
+             ToText(PieceCount(cut.simpleTextBytes, cut.simplePieceBytes)));
+}
+
+void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {
+  state.cut.normalPieceBytes = PieceBytesOfKilobytes(ToInteger(ui.Text(names::kCutSizeBox)));
+}
+
+void OpenForSimpleCut(Toolkit& ui, AppState& state) {
+  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog);
+  if (!file) return;
+  state.cut.simplePath = file->path;
+  ui.SetText(names::kSimpleText, file->read.text);
+  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ShowSimpleCutCount(ui, state);
+  WarnIfEndedEarly(ui, *file);
+}
+
+void OpenForNormalCut(Toolkit& ui, AppState& state) {
+  const auto file = ChooseAndReadFile(ui, names::kNormalDialog);
+  if (!file) return;
+  state.cut.normalPath = file->path;
+  // Headings found in the previous text mean nothing in this one.
+  state.chapterSearchDone = 0;
+  ui.SetText(names::kNormalPathBox, file->path);
+  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ShowNormalCutSize(ui, state, file->read.text);
+  WarnIfEndedEarly(ui, *file);
+}
+
+void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text) {
+  CutSettings& cut = state.cut;
+  cut.normalTextBytes = TextLength(text);
+  ui.SetText(names::kNormalSizeLabel,
+             Concat({ToText(cut.normalTextBytes / 1024.0), messages::KilobyteUnit()}));
+  cut.normalText = text;
+  UpdateNormalPieceSize(ui, state);
+}
+
+void SimpleCut(Toolkit& ui, AppState& state) {
+  if (!RequireSaveFolder(ui, state)) return;
+  const ByteText text = ui.Text(names::kSimpleText);
+  if (text.empty()) {
+    ui.ShowMessageBox(messages::FileToCutIsEmpty(), 0, messages::WarningCaption());
+    return;
+  }
+  if (state.cut.simplePieceBytes < 1) {
+    ui.ShowMessageBox(messages::BadPieceBytes());
+    return;
+  }
+  CutIntoPieces(ui, state, text, state.cut.simpleTextBytes, state.cut.simplePieceBytes,
+                state.cut.simplePath);
+}
+
+void NormalCut(Toolkit& ui, AppState& state) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (ui.Text(names::kNormalPathBox).empty()) {
+    ui.ShowMessageBox(messages::OpenFileToCutFirst());
+    return;
+  }
+  if (state.cut.normalPieceBytes < 1) {
+    ui.ShowMessageBox(messages::BadCutSize());
+    return;
+  }
+  CutIntoPieces(ui, state, state.cut.normalText, state.cut.normalTextBytes,
+                state.cut.normalPieceBytes, state.cut.normalPath);
+}
+
+void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
+                   const ByteText& source) {
+  const OutputTarget target = OutputTargetOf(ui);
+  const OutputPlan plan{target, false, 1, PieceCount(size, pieceBytes)};
+  const ByteText inputs[] = {source};
+  if (auto refusal = RefuseOutputs(plan, inputs)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  const WriteReport report = WritePieces(target, text, size, pieceBytes, state.bannerText);
+  ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
+}
+
+}  // namespace morvane

@@ -1,0 +1,92 @@
+#include "app/wiring.h"
+
+#include "engine/banner.h"
+#include "engine/chapter_cutting.h"
+#include "engine/control_names.h"
+#include "engine/merging.h"
+#include "engine/size_cutting.h"
+#include "engine/whitespace_cleaning.h"
+
+namespace morvane::app {
+
+namespace n = names;
+
+void OnMainWindowCreated(Toolkit& ui, AppState& state) {
+  ui.SetControlStyle(1);
+  ShowSimpleCutCount(ui, state);
+  state.chapterSearchDone = 0;
+  state.bannerText = BannerConstant();
+}
+
+void OnSaveLocationClicked(Toolkit& ui) { ui.LoadWindow(n::kSaveLocationWindow, n::kMainWindow, true); }
+
+void ClearSimpleText(Toolkit& ui) {
+  ui.SetText(n::kSimpleText, ByteText());
+  ui.SetText(n::kSimpleSizeLabel, ByteText("0\xD7\xD6\xBD\xDA"));  // "0字节"
+}
+
+void ShowNormalCutButtons(Toolkit& ui) {
+  ui.SetChecked(n::kChapterRadio, false);
+  ui.SetVisible(n::kNormalCutButton, true);
+  ui.SetVisible(n::kChapterSearchButton, false);
+  ui.SetVisible(n::kChapterCutButton, false);
+}
+
+void ShowChapterCutButtons(Toolkit& ui) {
+  ui.SetChecked(n::kNormalRadio, false);
+  ui.SetVisible(n::kNormalCutButton, false);
+  ui.SetVisible(n::kChapterSearchButton, true);
+  ui.SetVisible(n::kChapterCutButton, true);
+}
+
+// The drive list's value is the drive's root folder, so the tree starts there.
+void OnSaveLocationCreated(Toolkit& ui) { ui.SetText(n::kFolderTree, ui.Text(n::kDriveList)); }
+
+void OnDriveChanged(Toolkit& ui) { ui.SetText(n::kFolderTree, ui.Text(n::kDriveList)); }
+
+void OnFolderOpened(Toolkit& ui, AppState& state) {
+  state.cut.saveFolder = ui.Text(n::kFolderTree);
+  ui.SetText(n::kSaveLocationBox, ui.Text(n::kFolderTree));
+}
+
+void BindEvents(Toolkit& ui, AppState& state) {
+  using enum Event;
+  Toolkit* t = &ui;
+  AppState* s = &state;
+  // A handler with the toolkit and the state, bound to one control's event.
+  const auto bind = [t, s](std::string_view control, Event event, void (*handler)(Toolkit&, AppState&)) {
+    t->Bind(control, event, [t, s, handler] { handler(*t, *s); });
+  };
+  const auto bindView = [t](std::string_view control, Event event, void (*handler)(Toolkit&)) {
+    t->Bind(control, event, [t, handler] { handler(*t); });
+  };
+
+  bind(n::kMainWindow, kCreated, OnMainWindowCreated);
+  bindView(n::kSaveLocationButton, kClicked, OnSaveLocationClicked);
+  bind(n::kSimpleText, kContentChanged, ShowSimpleCutCount);
+  bind(n::kSimplePieceBytesBox, kContentChanged, ShowSimpleCutCount);
+  bind(n::kSimpleOpenButton, kClicked, OpenForSimpleCut);
+  bind(n::kRemoveSpacesButton, kClicked, RemoveSpaces);
+  bind(n::kRemoveLineBreaksButton, kClicked, RemoveLineBreaks);
+  bind(n::kRemoveTabsButton, kClicked, RemoveTabs);
+  bind(n::kSimpleCutButton, kClicked, SimpleCut);
+  bindView(n::kSimpleClearButton, kClicked, ClearSimpleText);
+  bind(n::kNormalOpenButton, kClicked, OpenForNormalCut);
+  bind(n::kCutSizeBox, kContentChanged, UpdateNormalPieceSize);
+  bindView(n::kNormalRadio, kClicked, ShowNormalCutButtons);
+  bindView(n::kChapterRadio, kClicked, ShowChapterCutButtons);
+  bind(n::kNormalCutButton, kClicked, NormalCut);
+  bind(n::kChapterSearchButton, kClicked, ChapterSearch);
+  bind(n::kChapterCutButton, kClicked, ChapterCut);
+  bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
+  for (int row = 1; row <= 5; ++row) {
+    ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });
+  }
+  bind(n::kMergeButton, kClicked, MergeFiles);
+
+  bindView(n::kSaveLocationWindow, kCreated, OnSaveLocationCreated);
+  bindView(n::kDriveList, kDriveChanged, OnDriveChanged);
+  bind(n::kFolderTree, kFolderChanged, OnFolderOpened);
+}
+
+}  // namespace morvane::app

@@ -1,0 +1,544 @@
+#include "ui/qt_toolkit.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+#include "core/gbk.h"
+#include "ui/control_style.h"
+#include "ui/text_boundary.h"
+#include "ui/widgets.h"
+
+namespace morvane::ui {
+
+struct QtToolkit::Control {
+  bool isWindow = false;
+  Kind kind = Kind::kLabel;
+  std::string window;           // the window the control belongs to
+  QPointer<QWidget> widget;     // none for a file dialog component
+  ByteText caption;             // captions of labels, buttons, frames, pages, windows
+  std::vector<ByteText> items;  // drop-down list items
+  std::vector<Drive> drives;    // drive list entries
+};
+
+namespace {
+
+// The frame the design sizes include: a Windows border and title bar. Qt sizes the
+// client area, so the description's outer size loses these.
+constexpr int kFrameWidth = 8;
+constexpr int kMainTitleHeight = 34;
+constexpr int kToolTitleHeight = 22;
+constexpr int kDropDownHeight = 20;
+
+[[noreturn]] void UnknownControl(std::string_view name) {
+  std::fprintf(stderr, "morvane: no control named \"%.*s\"\n", static_cast<int>(name.size()),
+               name.data());
+  std::abort();
+}
+
+QString Utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Captions show CR LF as a line break, like a Windows static control.
+QString CaptionText(const ByteText& bytes) {
+  QString text = PlainFromBytes(bytes);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+QFont FontFor(const Font& font) {
+  QFont qfont = DefaultGuiFont();
+  if (!font.family.empty()) {
+    // SimSun is a Windows face; WenQuanYi Micro Hei draws the same characters here.
+    qfont.setFamilies({Utf8(font.family), QStringLiteral("WenQuanYi Micro Hei"),
+                       QStringLiteral("Noto Sans CJK SC")});
+  }
+  if (font.pixelSize > 0) qfont.setPixelSize(font.pixelSize);
+  qfont.setBold(font.bold);
+  return qfont;
+}
+
+// "txt文本|*.txt" (description|pattern pairs, patterns separated by ';') in Qt's form.
+QString QtFilter(std::string_view filter) {
+  const QStringList parts = Utf8(filter).trimmed().split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QString NativeQPath(const ByteText& path) { return QString::fromStdString(NativePath(path)); }
+
+}  // namespace
+
+QFont DefaultGuiFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                    QStringLiteral("SimSun")});
+  font.setPixelSize(12);
+  return font;
+}
+
+QtToolkit::QtToolkit() { QApplication::setFont(DefaultGuiFont()); }
+
+QtToolkit::~QtToolkit() {
+  for (auto& [name, window] : windows_) {
+    if (window) {
+      window->disconnect(nullptr, nullptr, nullptr);
+      delete window.data();
+    }
+  }
+}
+
+void QtToolkit::Describe(WindowDescription window) {
+  std::string name(window.name);
+  descriptions_.insert_or_assign(std::move(name), std::move(window));
+}
+
+QtToolkit::Control& QtToolkit::Find(std::string_view name) {
+  auto it = controls_.find(name);
+  if (it == controls_.end()) UnknownControl(name);
+  return *it->second;
+}
+
+const QtToolkit::Control& QtToolkit::Find(std::string_view name) const {
+  auto it = controls_.find(name);
+  if (it == controls_.end()) UnknownControl(name);
+  return *it->second;
+}
+
+QWidget* QtToolkit::Widget(std::string_view control) const {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : it->second->widget.data();
+}
+
+void QtToolkit::Bind(std::string_view control, Event event, Routine routine) {
+  routines_[{std::string(control), event}] = std::move(routine);
+}
+
+void QtToolkit::Fire(std::string_view control, Event event) {
+  auto it = routines_.find({std::string(control), event});
+  if (it == routines_.end()) return;
+  const Routine routine = it->second;  // a routine may rebind while it runs
+  routine();
+}
+
+QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
+  auto found = descriptions_.find(name);
+  if (found == descriptions_.end()) UnknownControl(name);
+  const WindowDescription& description = found->second;
+  const std::string window(name);
+
+  auto* widget = new QWidget(parent);
+  const bool tool = description.frame == Frame::kToolWindow;
+  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  flags |= tool ? Qt::Tool : (Qt::Window | Qt::WindowMinimizeButtonHint);
+  widget->setWindowFlags(flags);
+  widget->setFixedSize(description.outerWidth - kFrameWidth,
+                       description.outerHeight - (tool ? kToolTitleHeight : kMainTitleHeight));
+  widget->setWindowTitle(Utf8(description.caption));
+  if (description.icon) widget->setWindowIcon(description.icon());
+  // Esc closes the window from whichever control has the focus.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), widget);
+  QObject::connect(escape, &QShortcut::activated, widget, &QWidget::close);
+
+  auto self = std::make_unique<Control>();
+  self->isWindow = true;
+  self->window = window;
+  self->widget = widget;
+  self->caption = BytesFromUtf8(description.caption);
+  controls_.insert_or_assign(window, std::move(self));
+  windows_[window] = widget;
+  QObject::connect(widget, &QObject::destroyed, [this, window] { Forget(window); });
+
+  for (const ControlRow& row : description.controls) Build(row, window, widget);
+  Fire(window, Event::kCreated);
+  return widget;
+}
+
+void QtToolkit::Forget(const std::string& window) {
+  for (auto it = controls_.begin(); it != controls_.end();) {
+    it = it->second->window == window ? controls_.erase(it) : std::next(it);
+  }
+  windows_.erase(window);
+}
+
+void QtToolkit::Build(const ControlRow& row, const std::string& window, QWidget* windowWidget) {
+  auto control = std::make_unique<Control>();
+  control->kind = row.kind;
+  control->window = window;
+  control->caption = BytesFromUtf8(row.text);
+  QWidget* parent = windowWidget;
+  if (!row.parent.empty()) parent = Find(row.parent).widget;
+  const std::string name(row.name);
+  control->widget = BuildWidget(row, parent, *control, name);
+  if (control->widget != nullptr && row.kind != Kind::kTabPage) {
+    QWidget* widget = control->widget;
+    widget->setObjectName(Utf8(row.name));
+    // A drop-down list's design height includes its dropped-down part.
+    const int height = row.kind == Kind::kDropDown ? std::min(row.place.height, kDropDownHeight)
+                                                   : row.place.height;
+    widget->setGeometry(row.place.x, row.place.y, row.place.width, height);
+    widget->setVisible(row.visible);
+  }
+  controls_.insert_or_assign(name, std::move(control));
+}
+
+QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control& control,
+                                const std::string& name) {
+  const Look& look = row.look;
+  const QString caption = CaptionText(control.caption);
+  const Qt::Alignment horizontal = (look.flags & kCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
+  switch (row.kind) {
+    case Kind::kEdit: {
+      if (look.flags & kMultiLine) {
+        auto* edit = new ByteTextEdit(parent);
+        edit->setFont(FontFor(look.font));
+        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit->setReadOnly(look.flags & kReadOnly);
+        edit->setFrameShadow((look.flags & kSunken) ? QFrame::Sunken : QFrame::Plain);
+        edit->SetBytes(control.caption);
+        edit->SetOnEdited([this, name] { Fire(name, Event::kContentChanged); });
+        return edit;
+      }
+      auto* edit = new ByteLineEdit(parent);
+      edit->setFont(FontFor(look.font));
+      edit->setReadOnly(look.flags & kReadOnly);
+      edit->setAlignment(horizontal | Qt::AlignVCenter);
+      edit->setTextMargins(1, 0, 1, 0);
+      edit->SetBytes(control.caption);
+      edit->SetOnEdited([this, name] { Fire(name, Event::kContentChanged); });
+      return edit;
+    }
+    case Kind::kLabel:
+    case Kind::kTransparentLabel: {
+      auto* label = new QLabel(caption, parent);
+      label->setTextFormat(Qt::PlainText);  // an ampersand is drawn as it is
+      label->setAlignment(horizontal | Qt::AlignVCenter);
+      label->setFont(FontFor(look.font));
+      label->setAttribute(Qt::WA_TranslucentBackground, row.kind == Kind::kTransparentLabel);
+      label->setStyleSheet(ColourSheet("QLabel", look));
+      return label;
+    }
+    case Kind::kButton: {
+      auto* button = new QPushButton(caption, parent);
+      button->setFont(FontFor(look.font));
+      button->setFlat(true);
+      button->setAutoDefault(false);
+      button->setStyleSheet(OwnerDrawnButtonSheet());
+      QObject::connect(button, &QPushButton::clicked, button, [this, name] { Fire(name, Event::kClicked); });
+      return button;
+    }
+    case Kind::kGroupBox: {
+      auto* box = new QGroupBox((look.flags & kNoCaption) ? QString() : caption, parent);
+      box->setFont(FontFor(look.font));
+      if (look.textColour != kNoColour) {
+        box->setStyleSheet(ColourSheet("QGroupBox::title", look));
+      }
+      return box;
+    }
+    case Kind::kRadio: {
+      auto* radio = new ChoiceButton(parent);
+      radio->setText(caption);
+      radio->setFont(FontFor(look.font));
+      radio->setChecked(look.flags & kChecked);
+      QObject::connect(radio, &QRadioButton::clicked, radio, [this, name] { Fire(name, Event::kClicked); });
+      return radio;
+    }
+    case Kind::kDropDown: {
+      auto* list = new QComboBox(parent);
+      list->setFont(FontFor(look.font));
+      for (const QString& item : Utf8(row.text).split(QLatin1Char('|'))) {
+        list->addItem(item);
+        control.items.push_back(BytesFromPlain(item));
+      }
+      // The design height includes the dropped-down list.
+      list->setMaxVisibleItems(static_cast<int>(control.items.size()));
+      QObject::connect(list, &QComboBox::activated, list,
+              [this, name] { Fire(name, Event::kItemSelected); });
+      return list;
+    }
+    case Kind::kTabControl: {
+      auto* tabs = new TabControl(parent);
+      tabs->tabBar()->setFont(FontFor(look.font));
+      return tabs;
+    }
+    case Kind::kTabPage: {
+      auto* tabs = dynamic_cast<TabControl*>(parent);
+      if (tabs == nullptr) UnknownControl(row.parent);
+      QWidget* page = tabs->AddPage(caption);
+      if (look.flags & kSelected) tabs->SetCurrentPage(tabs->pageCount() - 1);
+      return page;
+    }
+    case Kind::kWebView: {
+      // Our own local page: no browser, no network.
+      auto* view = new QLabel(parent);
+      view->setTextFormat(Qt::RichText);
+      view->setText(Utf8(row.text));
+      view->setWordWrap(true);
+      view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      view->setTextInteractionFlags(Qt::NoTextInteraction);
+      view->setOpenExternalLinks(false);
+      view->setFont(FontFor(look.font));
+      view->setMargin(row.place.height > 40 ? 8 : 2);
+      view->setAutoFillBackground(true);
+      view->setStyleSheet(QStringLiteral("QLabel { background: white; border: 1px solid rgb(200, 200, 200); }"));
+      return view;
+    }
+    case Kind::kFileDialog: {
+      FileDialogSettings& settings = dialogs_[name];
+      settings.filter = QtFilter(row.text);
+      settings.initialFolder = Utf8(row.detail);
+      return nullptr;
+    }
+    case Kind::kDriveList: {
+      auto* list = new QComboBox(parent);
+      list->setFont(FontFor(look.font));
+      control.drives = ListDrives(volumes_.empty() ? MountedVolumes() : volumes_);
+      for (const Drive& drive : control.drives) list->addItem(QString::fromStdString(drive.item));
+      list->setCurrentIndex(DriveIndexFor(control.drives, QDir::currentPath().toStdString()));
+      QObject::connect(list, &QComboBox::activated, list,
+              [this, name] { Fire(name, Event::kDriveChanged); });
+      return list;
+    }
+    case Kind::kFolderTree: {
+      auto* tree = lister_ ? new FolderTreeView(parent, lister_) : new FolderTreeView(parent);
+      tree->setFont(FontFor(look.font));
+      tree->SetOnOpened([this, name] { Fire(name, Event::kFolderChanged); });
+      return tree;
+    }
+  }
+  return nullptr;
+}
+
+ByteText QtToolkit::Text(std::string_view name) const {
+  const Control& control = Find(name);
+  if (control.isWindow) return control.caption;
+  switch (control.kind) {
+    case Kind::kEdit:
+      if (auto* edit = dynamic_cast<ByteTextEdit*>(control.widget.data())) return edit->Bytes();
+      if (auto* edit = dynamic_cast<ByteLineEdit*>(control.widget.data())) return edit->Bytes();
+      return {};
+    case Kind::kDropDown:
+      return ComboItemText(name, SelectedIndex(name));
+    case Kind::kDriveList: {
+      const int index = SelectedIndex(name);
+      if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
+      return PathFromNative(control.drives[static_cast<std::size_t>(index)].mountPoint);
+    }
+    case Kind::kFolderTree:
+      if (auto* tree = dynamic_cast<FolderTreeView*>(control.widget.data())) {
+        return PathFromNative(tree->Value());
+      }
+      return {};
+    case Kind::kFileDialog:
+      return DialogFileName(name);
+    default:
+      return control.caption;
+  }
+}
+
+void QtToolkit::SetText(std::string_view name, const ByteText& text) {
+  Control& control = Find(name);
+  QWidget* widget = control.widget;
+  if (control.isWindow) {
+    control.caption = text;
+    widget->setWindowTitle(CaptionText(text));
+    return;
+  }
+  switch (control.kind) {
+    case Kind::kEdit:
+      if (auto* edit = dynamic_cast<ByteTextEdit*>(widget)) edit->SetBytes(text);
+      if (auto* edit = dynamic_cast<ByteLineEdit*>(widget)) edit->SetBytes(text);
+      Fire(name, Event::kContentChanged);
+      return;
+    case Kind::kLabel:
+    case Kind::kTransparentLabel:
+      control.caption = text;
+      static_cast<QLabel*>(widget)->setText(CaptionText(text));
+      return;
+    case Kind::kButton:
+    case Kind::kRadio:
+      control.caption = text;
+      static_cast<QAbstractButton*>(widget)->setText(CaptionText(text));
+      return;
+    case Kind::kGroupBox:
+      control.caption = text;
+      static_cast<QGroupBox*>(widget)->setTitle(CaptionText(text));
+      return;
+    case Kind::kFolderTree:
+      static_cast<FolderTreeView*>(widget)->SetPath(NativePath(text));
+      return;
+    case Kind::kDriveList:
+      for (std::size_t i = 0; i < control.drives.size(); ++i) {
+        if (PathFromNative(control.drives[i].mountPoint) == text) {
+          static_cast<QComboBox*>(widget)->setCurrentIndex(static_cast<int>(i));
+        }
+      }
+      return;
+    case Kind::kDropDown:
+      for (std::size_t i = 0; i < control.items.size(); ++i) {
+        if (control.items[i] == text) {
+          static_cast<QComboBox*>(widget)->setCurrentIndex(static_cast<int>(i));
+        }
+      }
+      return;
+    case Kind::kFileDialog:
+      dialogs_[std::string(name)].fileName = text;
+      return;
+    case Kind::kTabControl:
+    case Kind::kTabPage:
+    case Kind::kWebView:
+      control.caption = text;
+      return;
+  }
+}
+
+bool QtToolkit::Visible(std::string_view name) const {
+  const Control& control = Find(name);
+  return control.widget != nullptr && !control.widget->isHidden();
+}
+
+void QtToolkit::SetVisible(std::string_view name, bool visible) {
+  Control& control = Find(name);
+  if (control.widget != nullptr) control.widget->setVisible(visible);
+}
+
+bool QtToolkit::Checked(std::string_view name) const {
+  auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data());
+  return button != nullptr && button->isChecked();
+}
+
+void QtToolkit::SetChecked(std::string_view name, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data())) {
+    button->setChecked(checked);
+  }
+}
+
+int QtToolkit::SelectedIndex(std::string_view name) const {
+  auto* list = qobject_cast<QComboBox*>(Find(name).widget.data());
+  return list == nullptr ? -1 : list->currentIndex();
+}
+
+ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
+  const Control& control = Find(name);
+  if (control.kind == Kind::kDriveList) {
+    if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
+    return BytesFromUtf8(control.drives[static_cast<std::size_t>(index)].item);
+  }
+  if (index < 0 || index >= static_cast<int>(control.items.size())) return {};
+  return control.items[static_cast<std::size_t>(index)];
+}
+
+int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
+  // No owner window, modal for the whole program, an OK button and no icon.
+  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
+                  CaptionText(content), QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  return 0;
+}
+
+void ShowStopBox(const ByteText& text, const ByteText& caption) {
+  QMessageBox box(QMessageBox::Critical, CaptionText(caption), CaptionText(text), QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+bool QtToolkit::ShowFileDialog(std::string_view component) {
+  auto found = dialogs_.find(component);
+  if (found == dialogs_.end()) UnknownControl(component);
+  FileDialogSettings& settings = found->second;
+
+  QFileDialog dialog(nullptr, QString(), QString(), settings.filter);
+  // Qt's own dialog behaves the same on every desktop and under test.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (!settings.fileName.empty()) {
+    const QFileInfo last(NativeQPath(settings.fileName));
+    dialog.setDirectory(last.absolutePath());
+    dialog.selectFile(last.fileName());
+  } else if (!settings.initialFolder.isEmpty() && QDir(settings.initialFolder).exists()) {
+    dialog.setDirectory(settings.initialFolder);
+  }
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return false;
+  settings.fileName = PathFromNative(chosen.front().toStdString());
+  return true;
+}
+
+ByteText QtToolkit::DialogFileName(std::string_view component) const {
+  auto found = dialogs_.find(component);
+  if (found == dialogs_.end()) UnknownControl(component);
+  return found->second.fileName;
+}
+
+void QtToolkit::ShowCentred(QWidget* window) {
+  QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+  }
+  window->show();
+}
+
+bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, bool modal) {
+  auto open = windows_.find(window);
+  if (open != windows_.end() && open->second) {
+    QWidget* existing = open->second;
+    existing->setWindowState(existing->windowState() & ~Qt::WindowMinimized);
+    existing->raise();
+    existing->activateWindow();
+    return true;
+  }
+  QWidget* owner = parent.empty() ? nullptr : Widget(parent);
+  QPointer<QWidget> widget = CreateWindow(window, owner);
+  if (!widget) return false;
+  widget->setAttribute(Qt::WA_DeleteOnClose);
+  if (modal) widget->setWindowModality(Qt::ApplicationModal);
+  ShowCentred(widget);
+  if (!modal) return true;
+  // The nested loop: the owner takes no input (application-modal) until the window is
+  // closed or the program is asked to quit.
+  QEventLoop loop;
+  QObject::connect(widget, &QObject::destroyed, &loop, &QEventLoop::quit);
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+  loop.exec();
+  return true;
+}
+
+bool QtToolkit::SetControlStyle(int style) {
+  style_ = (style >= 1 && style <= 3) ? style : 0;
+  qApp->setStyleSheet(ControlStyleSheet(style_));
+  return true;
+}
+
+}  // namespace morvane::ui

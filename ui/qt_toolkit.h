@@ -1,0 +1,96 @@
+#pragma once
+// The Toolkit on Qt Widgets: builds windows from their descriptions, finds controls by
+// name, runs message boxes, file dialogs and modal windows, and delivers events.
+//
+// Events reach the bound routines by one rule: a handler's write into an edit box runs
+// the box's content-changed routine once, nested, even when the text is the same; the
+// user's typing runs it after each change; Qt's own change signals run nothing.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/toolkit.h"
+#include "ui/control_row.h"
+#include "ui/drive_list.h"
+#include "ui/folder_tree_model.h"
+
+namespace morvane::ui {
+
+class QtToolkit final : public Toolkit {
+ public:
+  QtToolkit();
+  ~QtToolkit() override;
+  QtToolkit(const QtToolkit&) = delete;
+  QtToolkit& operator=(const QtToolkit&) = delete;
+
+  // Makes a window known; CreateWindow and LoadWindow build it from this description.
+  void Describe(WindowDescription window);
+  // Builds a window (over parent, if given) and runs its creation routine; not shown yet.
+  QWidget* CreateWindow(std::string_view window, QWidget* parent = nullptr);
+  // Shows a window centred on its screen.
+  static void ShowCentred(QWidget* window);
+
+  // The widget of a control or window that exists now, else nullptr (tests, screenshots).
+  QWidget* Widget(std::string_view control) const;
+  // The folder lister of save-location windows built from now on (tests use a fixed tree).
+  void SetFolderLister(FolderTreeModel::Lister lister) { lister_ = std::move(lister); }
+  // The volumes the drive list shows (tests use a fixed list); empty: the real ones.
+  void SetVolumes(std::vector<Volume> volumes) { volumes_ = std::move(volumes); }
+  int ControlStyle() const { return style_; }
+
+  ByteText Text(std::string_view control) const override;
+  void SetText(std::string_view control, const ByteText& text) override;
+  bool Visible(std::string_view control) const override;
+  void SetVisible(std::string_view control, bool visible) override;
+  bool Checked(std::string_view control) const override;
+  void SetChecked(std::string_view control, bool checked) override;
+  int SelectedIndex(std::string_view control) const override;
+  ByteText ComboItemText(std::string_view control, int index) const override;
+  int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
+  using Toolkit::ShowMessageBox;
+  bool ShowFileDialog(std::string_view component) override;
+  ByteText DialogFileName(std::string_view component) const override;
+  bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
+  bool SetControlStyle(int style) override;
+  void Bind(std::string_view control, Event event, Routine routine) override;
+
+ private:
+  struct Control;
+  struct FileDialogSettings {
+    ByteText fileName;      // the path last chosen through this component
+    QString filter;         // Qt's form: "txt文本 (*.txt)"
+    QString initialFolder;  // used only where it exists
+  };
+
+  Control& Find(std::string_view name);
+  const Control& Find(std::string_view name) const;
+  void Fire(std::string_view control, Event event);
+  void Build(const ControlRow& row, const std::string& window, QWidget* windowWidget);
+  QWidget* BuildWidget(const ControlRow& row, QWidget* parent, Control& control,
+                       const std::string& name);
+  void Forget(const std::string& window);
+
+  std::map<std::string, WindowDescription, std::less<>> descriptions_;
+  std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
+  std::map<std::string, FileDialogSettings, std::less<>> dialogs_;  // live for the whole run
+  std::map<std::pair<std::string, Event>, Routine> routines_;
+  std::map<std::string, QPointer<QWidget>, std::less<>> windows_;
+  FolderTreeModel::Lister lister_;
+  std::vector<Volume> volumes_;
+  int style_ = 0;
+};
+
+// The GUI font of every window: 12 pixels, a CJK face.
+QFont DefaultGuiFont();
+
+// A box with the stop icon, the text and the caption, modal for the program; returns
+// when it is closed (the fatal error path).
+void ShowStopBox(const ByteText& text, const ByteText& caption);
+
+}  // namespace morvane::ui

@@ -1,0 +1,117 @@
+#pragma once
+// The widgets behind the control kinds that Qt has no exact match for.
+
+#include <functional>
+#include <vector>
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include "core/byte_text.h"
+#include "ui/folder_tree_model.h"
+
+class QTabBar;
+
+namespace morvane::ui {
+
+// A multi-line edit box that holds GBK bytes. What a handler puts in is kept as it is,
+// so reading it back gives the same bytes without re-encoding; only after the user has
+// edited the box is the document encoded again (on the next read).
+class ByteTextEdit : public QPlainTextEdit {
+ public:
+  explicit ByteTextEdit(QWidget* parent);
+
+  // Shows bytes; reports no edit.
+  void SetBytes(const ByteText& bytes);
+  ByteText Bytes() const;
+  // Runs after each change the user makes (typing, pasting, cutting, undo).
+  void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+
+ private:
+  void OnDocumentChanged();
+
+  mutable ByteText bytes_;
+  mutable bool stale_ = false;
+  bool writing_ = false;
+  std::function<void()> onEdited_;
+};
+
+// A single-line edit box that holds GBK bytes, kept the same way.
+class ByteLineEdit : public QLineEdit {
+ public:
+  explicit ByteLineEdit(QWidget* parent);
+
+  void SetBytes(const ByteText& bytes);
+  ByteText Bytes() const;
+  void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+
+ private:
+  mutable ByteText bytes_;
+  mutable bool stale_ = false;
+  std::function<void()> onEdited_;
+};
+
+// A radio button that a click always checks (also when it is checked already) and never
+// unchecks; the handlers uncheck the other choice themselves.
+class ChoiceButton : public QRadioButton {
+ public:
+  explicit ChoiceButton(QWidget* parent);
+
+ protected:
+  void nextCheckState() override { setChecked(true); }
+};
+
+// Page tabs whose pages span the whole control, so that the controls on a page are
+// placed relative to the tab control's top-left corner, tab row included.
+class TabControl : public QWidget {
+ public:
+  explicit TabControl(QWidget* parent);
+
+  QWidget* AddPage(const QString& caption);
+  void SetCurrentPage(int index);
+  int CurrentPage() const;
+  QTabBar* tabBar() const { return bar_; }
+  QWidget* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+  int pageCount() const { return static_cast<int>(pages_.size()); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void LayOut();
+
+  QTabBar* bar_;
+  QFrame* pane_;
+  std::vector<QWidget*> pages_;
+};
+
+// The folder tree of the save-location window: a view of FolderTreeModel. A double-click
+// or Enter opens the selected node; a single click only selects.
+class FolderTreeView : public QTreeWidget {
+ public:
+  explicit FolderTreeView(QWidget* parent,
+                          FolderTreeModel::Lister lister = FolderTreeModel::ListSubfolders);
+
+  void SetPath(std::string_view nativePath);
+  const std::string& Value() const { return model_.value(); }
+  // Runs when opening a node changed the tree's value.
+  void SetOnOpened(std::function<void()> onOpened) { onOpened_ = std::move(onOpened); }
+  // Opens the selected node, as a double-click or Enter does.
+  void OpenSelected();
+  const FolderTreeModel& model() const { return model_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Render();
+  QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, FolderNode* node);
+
+  FolderTreeModel model_;
+  std::function<void()> onOpened_;
+};
+
+}  // namespace morvane::ui

@@ -96,20 +96,25 @@ inline std::size_t TextEnd(std::string_view bytes) {
   return bytes.size();
 }
 
-// The size cut's pieces: the count is the ceiling of size / pieceBytes, fixed in advance;
-// a piece's end moves one byte further when the run of GBK lead bytes (0x81..0xFE) that
-// starts right after it is odd; pieces after the end of the text are empty.
+// The size cut's pieces. The count is size / pieceBytes rounded toward zero, plus one when
+// something is left over, and it is fixed before the first piece; a piece ends after
+// pieceBytes bytes, one byte later when the run of GBK lead bytes (0x81..0xFE) right
+// after it is odd; pieces after the end of the text are empty.
 inline bool IsLead(std::string_view s, std::size_t i) {
   return i < s.size() && At(s, i) >= 0x81 && At(s, i) <= 0xFE;
 }
-inline std::vector<std::string_view> CutIntoPieces(std::string_view text, int pieceBytes) {
+inline std::vector<std::string_view> CutIntoPieces(std::string_view text, int size,
+                                                   int pieceBytes) {
   std::vector<std::string_view> pieces;
-  if (pieceBytes <= 0 || text.empty()) return pieces;
-  std::size_t piece = static_cast<std::size_t>(pieceBytes);
-  std::size_t count = (text.size() + piece - 1) / piece;
+  if (pieceBytes == 0) return pieces;
+  long long count = size / pieceBytes + (size % pieceBytes != 0 ? 1 : 0);
   std::string_view rest = text;
-  for (std::size_t n = 0; n < count; ++n) {
-    std::size_t end = piece;
+  for (long long n = 0; n < count; ++n) {
+    if (pieceBytes < 0) {
+      pieces.push_back({});
+      continue;
+    }
+    std::size_t end = static_cast<std::size_t>(pieceBytes);
     if (IsLead(rest, end)) {
       std::size_t k = 1;
       while (IsLead(rest, end + k)) ++k;
@@ -122,23 +127,30 @@ inline std::vector<std::string_view> CutIntoPieces(std::string_view text, int pi
   return pieces;
 }
 
-// The chapter search: every "第" (B5 DA) and every "章" (D5 C2) found by FindText, each
-// search starting one byte after the previous find; then the earliest unpaired "第" takes
-// the next "章" that lies at most 16 bytes after it.
-inline std::vector<int> ChapterStarts(std::string_view text) {
-  auto all = [&](std::string_view marker) {
-    std::vector<int> found;
-    for (int pos = 0; (pos = FindText(text, marker, pos + 1)) != -1;) found.push_back(pos);
-    return found;
-  };
-  std::vector<int> a = all("\xB5\xDA");
-  std::vector<int> b = all("\xD5\xC2");
+// The chapter markers, found in one scan with character stepping from the first byte:
+// "第" (B5 DA) and "章" (D5 C2) count only where they stand as characters of their own.
+struct Markers {
+  std::vector<int> ordinals, chapters;
+};
+inline Markers ChapterMarkers(std::string_view text) {
+  Markers m;
+  for (std::size_t i = 0; i < text.size(); i += StepsTwo(At(text, i)) ? 2 : 1) {
+    std::string_view here = text.substr(i, 2);
+    if (here == "\xB5\xDA") m.ordinals.push_back(static_cast<int>(i) + 1);
+    if (here == "\xD5\xC2") m.chapters.push_back(static_cast<int>(i) + 1);
+  }
+  return m;
+}
+
+// The earliest unpaired "第" takes the next "章" that lies at most 16 bytes after it; a
+// "章" before it is passed over, a "第" with no "章" close enough starts nothing.
+inline std::vector<int> PairHeadings(const std::vector<int>& a, const std::vector<int>& b) {
   std::vector<int> starts;
   std::size_t i = 0, j = 0;
   while (i < b.size() && j < a.size()) {
     if (b[i] < a[j]) {
       ++i;
-    } else if (b[i] - a[j] <= 16) {
+    } else if (static_cast<long long>(b[i]) - a[j] <= 16) {
       starts.push_back(a[j]);
       ++i;
       ++j;
@@ -147,6 +159,32 @@ inline std::vector<int> ChapterStarts(std::string_view text) {
     }
   }
   return starts;
+}
+
+// The chapter files for boundary positions, taken as they come: with L the length, the
+// boundaries are the starts and then L + 1; file k holds the first (cur - prev) bytes of
+// what is left, and what is left becomes the last (L - cur + 1) bytes of it.
+inline std::vector<std::string_view> ChapterTexts(std::string_view text,
+                                                  const std::vector<int>& starts) {
+  auto left = [](std::string_view s, long long n) {
+    return n <= 0 ? std::string_view() : s.substr(0, static_cast<std::size_t>(n));
+  };
+  auto right = [](std::string_view s, long long n) {
+    if (n <= 0) return std::string_view();
+    return static_cast<std::size_t>(n) >= s.size() ? s : s.substr(s.size() - n);
+  };
+  long long length = static_cast<long long>(text.size());
+  std::vector<long long> bounds(starts.begin(), starts.end());
+  bounds.push_back(length + 1);
+  std::vector<std::string_view> files;
+  long long prev = 1;
+  std::string_view rest = text;
+  for (long long cur : bounds) {
+    files.push_back(left(rest, cur - prev));
+    rest = right(rest, length - cur + 1);
+    prev = cur;
+  }
+  return files;
 }
 
 // The harnesses stop the run with the inputs shown, so that a finding reads on its own.
@@ -159,8 +197,12 @@ inline std::string Hex(std::string_view s) {
   }
   return out;
 }
-[[noreturn]] inline void Fail(const char* what, std::string_view input) {
-  std::fprintf(stderr, "MISMATCH: %s\ninput: %s\n", what, Hex(input).c_str());
+// what failed, the bytes the check was made on, and (where the harness derived those
+// bytes from its input) the input that reproduces it.
+[[noreturn]] inline void Fail(const char* what, std::string_view checked,
+                              std::string_view input = {}) {
+  std::fprintf(stderr, "MISMATCH: %s\nchecked: %s\n", what, Hex(checked).c_str());
+  if (!input.empty()) std::fprintf(stderr, "input: %s\n", Hex(input).c_str());
   std::abort();
 }
 

@@ -36,12 +36,13 @@ const std::string_view kHelpText =
     "使用中如遇到问题，欢迎到技术论坛发帖，我们会尽快答复。\r\n"
     "温馨提示：切割或合并之前，请先备份好原文件。\r\n"
     "\r\n"
-    "感谢大家一直以来的支持！祝各位朋友国庆节、中秋节快乐！\r\n"
+    "感谢广大网友一直以来的关心和支持！祝各位朋友国庆节、中秋节双节快乐，阖家幸福！\r\n"
     "\r\n"
     "作者：柯望舒\r\n"
     "E-mail：kws@mozhou.example\r\n"
     "博客：blog.mozhou.example/kws\r\n"
-    "论坛：bbs.mozhou.example";
+    "论坛：bbs.mozhou.example\r\n"
+    "主页：www.mozhou.example";
 
 namespace {
 

@@ -98,8 +98,12 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
 
 // Maps the file; false when the system would not (the caller then copies).
 bool ReadByMapping(int fd, std::size_t size, TextRead& read) {
-  void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   if (address == MAP_FAILED) return false;
+  // Measured on a warm 1 GiB file, mapping then scanning and reading every byte:
+  // sequential advice 0.10 s, MAP_POPULATE 0.12 s; the advice also reads ahead when
+  // the file is not in the page cache yet.
+  ::madvise(address, size, MADV_SEQUENTIAL);
   std::shared_ptr<const void> owner(
       address, [size](const void* p) { ::munmap(const_cast<void*>(p), size); });
   std::string_view bytes(static_cast<const char*>(address), size);
@@ -110,11 +114,22 @@ bool ReadByMapping(int fd, std::size_t size, TextRead& read) {
   return true;
 }
 
-void ReadByCopying(int fd, std::size_t size, TextRead& read) {
-  std::shared_ptr<char[]> buffer;
+// Memory for a file's bytes; null when there is none. Fresh memory costs a page fault
+// per page when first written (about 0.5 s per GiB). Transparent huge pages would save
+// most of that, but asking for them made the kernel compact memory first, and a read
+// then took 1.8 to 6 s instead of 0.7 to 1 s: a caller that cares uses ReadMode::kMap.
+std::shared_ptr<char> AllocateFileBuffer(std::size_t size) {
   try {
-    buffer = std::make_shared_for_overwrite<char[]>(size);
+    std::shared_ptr<char[]> buffer = std::make_shared_for_overwrite<char[]>(size);
+    return std::shared_ptr<char>(buffer, buffer.get());
   } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void ReadByCopying(int fd, std::size_t size, TextRead& read) {
+  std::shared_ptr<char> buffer = AllocateFileBuffer(size);
+  if (!buffer) {
     read.status = TextRead::Status::kOutOfMemory;
     read.fileBytes = static_cast<std::int64_t>(size);
     read.error = Reason(ENOMEM);

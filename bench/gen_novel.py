@@ -22,7 +22,7 @@ COMMON_HANZI = (
     "身门眼话声走路马向水风光色花车书听先边少再给最笑变打真已站跟信比落城夜月星雨雪河海云林草树石火"
     "父母哥姐弟妹儿王李张刘陈杨黄赵周吴孙朱胡林郭何高罗郑梁谢宋唐许韩冯邓曹彭曾萧田董袁潘于蒋蔡余杜"
     "叶程苏魏吕丁任沈姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵"
-    "万钱严覃武戴莫孔向汤常温康施文牛樊葛邢安齐易乔伍庞颜倪庄聂章鲁岳翟殷詹申欧耿关兰焦俞左柳甘祝包宁"
+    "万钱严覃武戴莫孔向汤常温康施文牛樊葛邢安齐易乔伍庞颜倪庄聂鲁岳翟殷詹申欧耿关兰焦俞左柳甘祝包宁"
     "尚符舒阮柯纪梅童凌毕单季裴霍涂成苗谷盛曲翁冉骆蓝路游辛靳管柴蒙鲍华喻祁蒲房滕屈饶解牟艾尤阳时穆农"
     "剑刀枪弓箭剑法内功掌拳腿步轻身修炼丹药灵魂魄神仙妖魔鬼怪宗派门弟子师父长老掌门江湖武林天下英雄"
     "豪杰侠客剑客刀客恩怨情仇爱恨生死离别相逢重逢寻找追杀逃跑躲藏隐居闭关突破境界修为实力气息血脉"
@@ -72,6 +72,8 @@ def hanzi_pool():
     for ch in COMMON_HANZI:
         if ch not in seen:
             seen.append(ch)
+    # The heading markers come only where the text puts them on purpose.
+    seen = [ch for ch in seen if ch not in "第章"]
     for ch in seen:
         b = ch.encode("gbk")
         assert len(b) == 2 and 0xB0 <= b[0] <= 0xF7 and 0xA1 <= b[1] <= 0xFE, ch
@@ -99,6 +101,8 @@ class GbkNovel:
                 parts.append(rng.choice(LATIN_BITS) + " ")
             if rng.random() < 0.04:
                 parts.append("第" + NUMERALS[rng.randint(1, 9)] + rng.choice("次天个回"))
+            if rng.random() < 0.003:
+                parts.append(rng.choice(["文章", "章法", "规章"]))
             parts.append(self.words(2, 10))
         return "".join(parts) + rng.choice(PUNCT_END)
 

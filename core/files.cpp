@@ -158,6 +158,7 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read) {
 // ---- writing -----------------------------------------------------------------------
 
 std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
+std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
 
 std::string WriteError(const ByteText& path, int error) {
   return "cannot write " + Utf8FromGbk(path.view()) + ": " + Reason(error);
@@ -202,7 +203,23 @@ int WriteAll(int fd, std::span<const std::string_view> parts) {
     if (auto fault = beforeWrite.load()) {
       if (int error = fault(bytes)) return error;
     }
+    iovec cut{};
+    bool shortened = false;
+    if (auto limit = shortWrite.load()) {
+      // Offer only the parts that fit the limit, the last one cut.
+      std::size_t allowed = std::max<std::size_t>(1, limit(bytes));
+      std::size_t k = first;
+      while (k < first + count && allowed >= pending[k].iov_len) allowed -= pending[k++].iov_len;
+      if (k < first + count && allowed > 0) {
+        cut = pending[k];
+        pending[k].iov_len = allowed;
+        shortened = true;
+        ++k;
+      }
+      count = k - first;
+    }
     ssize_t n = ::writev(fd, pending.data() + first, static_cast<int>(count));
+    if (shortened) pending[first + count - 1].iov_len = cut.iov_len;
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;

@@ -104,6 +104,9 @@ struct WriteFaults {
   // Called before each write system call with the bytes about to be written; a
   // non-zero result is taken as that call's errno.
   int (*beforeWrite)(std::size_t bytes) = nullptr;
+  // Called before each write system call with the bytes about to be written; the call
+  // then writes at most the number returned (at least 1), as a short write would.
+  std::size_t (*shortWrite)(std::size_t bytes) = nullptr;
 };
 void SetWriteFaults(WriteFaults faults);
 

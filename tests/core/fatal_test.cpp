@@ -1,6 +1,9 @@
 #include "core/fatal.h"
 
 #include <cstdio>
+#include <string>
+
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +34,31 @@ TEST(FatalDeathTest, PresenterGetsTheGbkBoxText) {
       },
       testing::ExitedWithCode(255), "^presented$");
 }
+
+// The address sanitizer reserves more address space than a memory limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+#define MORVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MORVANE_ASAN 1
+#endif
+#endif
+
+#ifndef MORVANE_ASAN
+void JoinMoreThanMemoryHolds() {
+  ByteText piece(std::string(64 << 20, 'a'));
+  struct rlimit limit = {512 << 20, 512 << 20};
+  ::setrlimit(RLIMIT_AS, &limit);
+  ByteText whole = Concat({piece, piece, piece, piece, piece, piece, piece, piece, piece, piece,
+                           piece, piece, piece, piece, piece, piece});
+  std::fprintf(stderr, "%zu", whole.size());
+}
+
+TEST(FatalDeathTest, ExhaustedMemoryForATextIsFatal) {
+  EXPECT_EXIT(JoinMoreThanMemoryHolds(), testing::ExitedWithCode(255),
+              "分配 1073741824 字节内存失败!");
+}
+#endif
 
 TEST(Toolkit, DefaultCaption) {
   EXPECT_EQ(DefaultCaption(), GbkFromUtf8("信息："));

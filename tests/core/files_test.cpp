@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +119,39 @@ TEST_F(FilesTest, FileLargerThanATextIsNotRead) {
   EXPECT_EQ(read.status, TextRead::Status::kTooLarge);
   EXPECT_EQ(read.fileBytes, kMaxTextBytes + 1);
 }
+
+// The address sanitizer reserves more address space than a memory limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+#define MORVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MORVANE_ASAN 1
+#endif
+#endif
+
+#ifndef MORVANE_ASAN
+// Without memory for the bytes the read fails as a value, not fatally.
+void LimitAddressSpace(rlim_t bytes) {
+  struct rlimit limit = {bytes, bytes};
+  ::setrlimit(RLIMIT_AS, &limit);
+}
+
+// Reads the file over and over, keeping every text, until memory runs out.
+[[noreturn]] void ReadUntilMemoryRunsOut(const ByteText& path) {
+  LimitAddressSpace(256 << 20);
+  std::vector<TextRead> reads;
+  for (int i = 0; i < 8; ++i) {
+    reads.push_back(ReadTextFile(path));
+    if (reads.back().status == TextRead::Status::kOutOfMemory) std::_Exit(7);
+  }
+  std::_Exit(1);
+}
+
+TEST_F(FilesTest, NoMemoryForTheBytesIsAStatus) {
+  Put("m.txt", std::string(64 << 20, 'a'));
+  EXPECT_EXIT(ReadUntilMemoryRunsOut(Path("m.txt")), testing::ExitedWithCode(7), "");
+}
+#endif
 
 struct EndingCase {
   std::string bytes;
@@ -251,6 +285,23 @@ TEST_F(FilesTest, ManyPartsAreAllWritten) {
   EXPECT_EQ(Get("many.txt"), expected);
 }
 
+TEST_F(FilesTest, ShortWritesAreResumed) {
+  const std::string_view parts[] = {"abcdefg", "h", "ijklmnopq", "", "rs"};
+  SetWriteFaults({nullptr, [](std::size_t) -> std::size_t { return 3; }});
+  WriteResult result = WriteFileParts(Path("short.txt"), parts);
+  SetWriteFaults({});
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(Get("short.txt"), "abcdefghijklmnopqrs");
+}
+
+TEST_F(FilesTest, ALinkedFileIsReplacedThroughTheLink) {
+  Put("target.txt", "old");
+  fs::create_symlink(Native("target.txt"), Native("link.txt"));
+  ASSERT_TRUE(WriteWholeFile(Path("link.txt"), "new"));
+  EXPECT_TRUE(fs::is_symlink(Native("link.txt")));
+  EXPECT_EQ(Get("target.txt"), "new");
+}
+
 TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {
   WriteResult missingFolder =
       WriteFileParts(Path("no/such/x.txt"), std::vector<std::string_view>{"x"});
@@ -261,7 +312,7 @@ TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {
   EXPECT_TRUE(Names().empty());
 
   Put("keep.txt", "older");
-  SetWriteFaults({[](std::size_t) { return ENOSPC; }});
+  SetWriteFaults({[](std::size_t) { return ENOSPC; }, nullptr});
   WriteResult full = WriteFileParts(Path("keep.txt"), std::vector<std::string_view>{"newer"});
   SetWriteFaults({});
   EXPECT_FALSE(full.ok);

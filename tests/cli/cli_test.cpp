@@ -1,0 +1,194 @@
+// morvane-cli end to end: generated GBK files in a scratch folder, the program run as a
+// child process, its files compared with what the engine's algorithms give.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/banner.h"
+#include "engine/chapter_cutting.h"
+#include "engine/size_cutting.h"
+#include "test_files.h"
+
+namespace morvane::testing {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs morvane-cli with args in folder cwd; standard input is empty.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& cwd) {
+  const std::string outPath = cwd + "/.stdout";
+  const std::string errPath = cwd + "/.stderr";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  CliRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadBytes(outPath).value_or("");
+  run.err = ReadBytes(errPath).value_or("");
+  ::unlink(outPath.c_str());
+  ::unlink(errPath.c_str());
+  return run;
+}
+
+// GBK-like text with everything the cut and the search must get right: one- and
+// two-byte characters, extension characters, stray lead bytes, line breaks and markers.
+std::string RandomText(std::mt19937& random, std::size_t size) {
+  const std::string parts[] = {
+      GbkBytes("第"), GbkBytes("章"), GbkBytes("一"), "\x81\x40",      "a", "\r\n", " ",
+      "\t",           "\xB5",         "\xFE\xFE",     GbkBytes("文字")};
+  std::string text;
+  while (text.size() < size) text += parts[random() % std::size(parts)];
+  return text;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override { ::mkdir(out.c_str(), 0755); }
+  // The files of the output folder without their banner, checked to have one.
+  std::string Piece(const std::string& name) {
+    std::string bytes = ReadBytes(out + "/" + name).value_or("<missing>");
+    const std::string_view banner = BannerConstant().view();
+    EXPECT_TRUE(std::string_view(bytes).ends_with(banner)) << name;
+    return bytes.substr(0, bytes.size() - std::min(bytes.size(), banner.size()));
+  }
+
+  ScratchFolder dir;
+  std::string out = dir / "out";
+};
+
+TEST_F(Cli, CutsAsTheEngineDoes) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 6; ++round) {
+    const std::string text = RandomText(random, 2000 + random() % 3000);
+    WriteBytes(dir / "book.txt", text);
+    const int bytes = static_cast<int>(random() % 700);
+    const std::string folder = dir / ("out" + std::to_string(round));
+    ::mkdir(folder.c_str(), 0755);
+    out = folder;
+    CliRun run =
+        RunCli({"cut", "--bytes", std::to_string(bytes), "--out", folder, "book.txt"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto pieces =
+        CutPieces(ByteText(text), static_cast<int>(text.size()), SimplePieceBytesOf(bytes));
+    ASSERT_EQ(FolderNames(folder).size(), pieces.size());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      EXPECT_EQ(Piece("book-" + std::to_string(i + 1) + ".txt"), pieces[i].view()) << i;
+    }
+  }
+}
+
+TEST_F(Cli, CutsByKilobytesUnderTheGivenPrefix) {
+  std::mt19937 random(5);
+  const std::string text = RandomText(random, 5000);
+  WriteBytes(dir / "book.txt", text);
+  CliRun run = RunCli({"cut", "--kb", "2", "--prefix", "第一卷", "--out", out, dir / "book.txt"},
+                      dir.path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto pieces = CutPieces(ByteText(text), static_cast<int>(text.size()), 2048);
+  ASSERT_EQ(pieces.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(Piece("第一卷-" + std::to_string(i + 1) + ".txt"), pieces[i].view());
+  }
+}
+
+TEST_F(Cli, CutsChaptersAndPrintsTheirNumber) {
+  std::mt19937 random(9);
+  const std::string text = RandomText(random, 6000);
+  WriteBytes(dir / "novel.txt", text);
+  CliRun run = RunCli({"chapters", "--out", out, "novel.txt"}, dir.path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<int> starts = FindChapterStarts(ByteText(text));
+  ASSERT_GT(starts.size(), 10u);
+  EXPECT_EQ(run.out, std::to_string(starts.size()) + "\n");
+  const auto pieces = ChapterTexts(ByteText(text), starts);
+  ASSERT_EQ(FolderNames(out).size(), pieces.size());
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    EXPECT_EQ(Piece("novel-" + std::to_string(k) + ".txt"), pieces[k].view()) << k;
+  }
+}
+
+TEST_F(Cli, MergesInOrderUnderTheFirstFilesName) {
+  WriteBytes(dir / "a.b.txt", "one");
+  WriteBytes(dir / "2.txt", GbkBytes("二\r\n"));
+  WriteBytes(dir / "3.txt", "");
+  CliRun run =
+      RunCli({"merge", "--out", out + "/", "a.b.txt", "2.txt", "3.txt", "a.b.txt"}, dir.path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(FolderNames(out), std::vector<std::string>{"a.b已合并.txt"});
+  EXPECT_EQ(Piece("a.b已合并.txt"), "one" + GbkBytes("二\r\n") + "one");
+}
+
+TEST_F(Cli, CleansToStandardOutputAndPrintsTheBanner) {
+  WriteBytes(dir / "t.txt", "a b\tc\r\nd\re\n\xB5");
+  EXPECT_EQ(RunCli({"clean", "--spaces", "--tabs", "t.txt"}, dir.path()).out, "abc\r\nd\re\n\xB5");
+  EXPECT_EQ(RunCli({"clean", "--line-breaks", "t.txt"}, dir.path()).out, "a b\tcd\re\n\xB5");
+  EXPECT_EQ(RunCli({"banner"}, dir.path()).out, BannerConstant().view());
+}
+
+TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
+  WriteBytes(dir / "book.txt", std::string(5000, 'x'));
+  const std::vector<std::vector<std::string>> refused = {
+      {"cut", "--bytes", "-1", "--out", out, "book.txt"},
+      {"cut", "--kb", "0", "--out", out, "book.txt"},
+      {"cut", "--kb", "2097152", "--out", out, "book.txt"},
+      {"cut", "--kb", "1", "--out", dir / "gone", "book.txt"},
+      {"cut", "--kb", "1", "--out", out, "missing.txt"},
+      {"cut", "--kb", "1", "--prefix", "a/b", "--out", out, "book.txt"},
+      {"chapters", "--out", out, dir.path()},
+      {"merge", "--out", out, "book.txt"},
+      {"cut", "--out", out, "book.txt"},
+  };
+  for (const auto& args : refused) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    CliRun run = RunCli(args, dir.path());
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(run.err.empty());
+    EXPECT_TRUE(run.out.empty());
+  }
+  EXPECT_TRUE(FolderNames(out).empty());
+}
+
+TEST_F(Cli, NeverWritesOverItsInput) {
+  WriteBytes(out + "/p-2.txt", std::string(3000, 'x'));
+  CliRun run =
+      RunCli({"cut", "--kb", "1", "--prefix", "p", "--out", out, "out/p-2.txt"}, dir.path());
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.err.find(out + "/p-2.txt"), std::string::npos) << run.err;
+  EXPECT_EQ(FolderNames(out), std::vector<std::string>{"p-2.txt"});
+  EXPECT_EQ(ReadBytes(out + "/p-2.txt"), std::string(3000, 'x'));
+}
+
+TEST_F(Cli, WarnsWhenTheTextEndsBeforeTheFile) {
+  WriteBytes(dir / "utf16.txt", std::string("\xFF\xFE\x41\x00\x42\x00", 6));
+  CliRun run = RunCli({"cut", "--bytes", "0", "--out", out, "utf16.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.err.find("0x00"), std::string::npos) << run.err;
+  EXPECT_EQ(FolderNames(out).size(), 3u);  // FF FE, 41, and the banner alone
+}
+
+}  // namespace
+}  // namespace morvane::testing

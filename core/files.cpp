@@ -405,6 +405,7 @@ bool WriteWholeFile(const ByteText& path, const ByteBuffer& data) {
 
 void SetWriteFaults(WriteFaults faults) {
   beforeWrite.store(faults.beforeWrite);
+  shortWrite.store(faults.shortWrite);
 }
 
 }  // namespace morvane

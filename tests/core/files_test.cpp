@@ -285,13 +285,20 @@ TEST_F(FilesTest, ManyPartsAreAllWritten) {
   EXPECT_EQ(Get("many.txt"), expected);
 }
 
+int shortWriteCalls = 0;
+
 TEST_F(FilesTest, ShortWritesAreResumed) {
   const std::string_view parts[] = {"abcdefg", "h", "ijklmnopq", "", "rs"};
-  SetWriteFaults({nullptr, [](std::size_t) -> std::size_t { return 3; }});
+  shortWriteCalls = 0;
+  SetWriteFaults({nullptr, [](std::size_t) -> std::size_t {
+                    ++shortWriteCalls;
+                    return 3;
+                  }});
   WriteResult result = WriteFileParts(Path("short.txt"), parts);
   SetWriteFaults({});
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(Get("short.txt"), "abcdefghijklmnopqrs");
+  EXPECT_EQ(shortWriteCalls, 7);  // 19 bytes, 3 at a time
 }
 
 TEST_F(FilesTest, ALinkedFileIsReplacedThroughTheLink) {

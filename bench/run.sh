@@ -2,7 +2,7 @@
 # Side-by-side timings of morvane-cli against the standard tools that do the same job,
 # on generated GBK and ASCII novels, written up in bench/RESULTS.md.
 #
-#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits]
+#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop]
 #                [--merge-size 256M] [--cli PATH] [--no-build] [--keep] [--no-wait]
 #
 # Every run writes into a folder of its own that no earlier run used: deleting thousands of
@@ -21,7 +21,7 @@ work=$out/.work
 sizes="1G 256M"
 merge_size=256M
 rounds=5
-only="cut-ascii,cut-gbk,chapters,merge,clean,limits"
+only="cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop"
 cli=""
 build=1
 keep=0
@@ -237,9 +237,10 @@ fi
 
 # --- the desktop figures -----------------------------------------------------------------
 desktop=$builddir/bench/morvane_desktop_bench
-if [ -x "$desktop" ]; then
+if [ -x "$desktop" ] && wanted desktop; then
   log "desktop benchmark (offscreen)"
-  QT_QPA_PLATFORM=offscreen "$desktop" --benchmark_repetitions=5 \
+  gen gbk 20M 1 novel-gbk-20M.txt
+  MORVANE_DESKTOP_TEXT=$data/novel-gbk-20M.txt QT_QPA_PLATFORM=offscreen "$desktop" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_format=json \
     >"$work/desktop.json" 2>"$work/desktop.err" || log "desktop benchmark failed"
 fi

@@ -74,9 +74,11 @@ int CharCode(const ByteText& text, int position = 1);
 // 1-based position of the first occurrence of wanted at or after start, found by
 // character stepping from start (whatever byte start falls on), counted from the
 // beginning of the whole text; -1 when there is none. A start of 0 or below searches
-// from the beginning.
+// from the beginning. The empty wanted text is found at start itself (-1 in the empty
+// text).
 int FindText(const ByteText& text, const ByteText& wanted, int start = 1);
-// The same scan over the whole text, keeping the last match; -1 when there is none.
+// The same scan over the whole text, keeping the last match (matches may overlap);
+// -1 when there is none.
 int FindTextBackward(const ByteText& text, const ByteText& wanted);
 // Every occurrence of wanted replaced in one left-to-right pass with character
 // stepping; matches never overlap. A lone last byte of 0x80 or above is kept.

@@ -9,29 +9,6 @@
 
 namespace morvane {
 
-ChapterMarkers FindChapterMarkers(const ByteText& text) {
-  ChapterMarkers markers;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t size = text.size();
-  // One pass by characters. A marker needs two bytes, so the scan stops when fewer are
-  // left. Positions fit an int: a text is at most kMaxTextBytes long.
-  std::size_t at = 0;
-  while (at + 1 < size) {
-    const unsigned char lead = bytes[at];
-    if (lead < 0x80) {
-      ++at;
-      continue;
-    }
-    if (lead == 0xB5 && bytes[at + 1] == 0xDA) {
-      markers.ordinals.push_back(static_cast<int>(at + 1));
-    } else if (lead == 0xD5 && bytes[at + 1] == 0xC2) {
-      markers.chapters.push_back(static_cast<int>(at + 1));
-    }
-    at += 2;
-  }
-  return markers;
-}
-
 std::vector<int> PairHeadings(const std::vector<int>& ordinals, const std::vector<int>& chapters) {
   std::vector<int> headings;
   std::size_t i = 0;  // chapters

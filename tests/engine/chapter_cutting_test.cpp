@@ -82,9 +82,11 @@ TEST(ChapterSearch, MarkersAgreeWithFindTextOnRandomText) {
   const unsigned char alphabet[] = {0xB5, 0xDA, 0xD5, 0xC2, 0x41, 0x0A, 0x81, 0x40, 0xFF, 0x80};
   const ByteText ordinal("\xB5\xDA");
   const ByteText chapter("\xD5\xC2");
-  for (int round = 0; round < 3000; ++round) {
-    std::string bytes(random() % 80, ' ');
-    for (char& c : bytes) c = static_cast<char>(alphabet[random() % std::size(alphabet)]);
+  for (int round = 0; round < 4000; ++round) {
+    // Up to several 64-byte blocks, with runs of high bytes long enough to cross them.
+    std::string bytes(random() % 400, ' ');
+    const std::size_t spread = 2 + random() % (std::size(alphabet) - 2);
+    for (char& c : bytes) c = static_cast<char>(alphabet[random() % spread]);
     const ByteText text(bytes);
     SCOPED_TRACE(::testing::PrintToString(bytes));
     const ChapterMarkers markers = FindChapterMarkers(text);

@@ -5,6 +5,8 @@
 
 #include "core/gbk.h"
 #include "engine/banner.h"
+#include "engine/chapter_cutting.h"
+#include "engine/merging.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
 
@@ -104,12 +106,12 @@ TEST_F(SaveFolder, WithoutOneEveryOperationAsksAndStops) {
   OpenForNormalCut(ui, state);
   ui.SetText(names::kSimpleText, ByteText("text"));
   state.chapterSearchDone = 1;
-  for (auto operation : {&SimpleCut, &NormalCut}) {
+  for (auto operation : {&SimpleCut, &NormalCut, &ChapterSearch, &ChapterCut, &MergeFiles}) {
     ui.SetText(names::kSaveLocationBox, ByteText());
     operation(ui, state);
     EXPECT_EQ(OnlyMessage().content, messages::ChooseSaveFolderFirst());
   }
-  EXPECT_EQ(ui.windowsLoaded(), 2);
+  EXPECT_EQ(ui.windowsLoaded(), 5);
   EXPECT_TRUE(FolderNames(out.path()).empty());
   EXPECT_EQ(ui.Text(names::kSaveLocationBox), out.gbk());
 }

@@ -47,16 +47,6 @@ TEST(PieceCount, RoundsUpAndFollowsTheSignOfTheRemainder) {
   EXPECT_EQ(PieceCount(0x7FFFFFFF, 1), 0x7FFFFFFF);
 }
 
-TEST(PieceBytes, KilobytesOutsideTheIntRangeGiveNoSize) {
-  EXPECT_EQ(PieceBytesOfKilobytes(200), 204800);
-  EXPECT_EQ(PieceBytesOfKilobytes(2097151), 2097151 * 1024);
-  EXPECT_EQ(PieceBytesOfKilobytes(2097152), 0);
-  EXPECT_EQ(PieceBytesOfKilobytes(0x7FFFFFFF), 0);
-  EXPECT_EQ(PieceBytesOfKilobytes(-3), -3072);
-  EXPECT_EQ(SimplePieceBytesOf(0), 1);
-  EXPECT_EQ(SimplePieceBytesOf(-5), -5);
-}
-
 TEST(CutPieces, KeepsDoubleByteCharactersWhole) {
   struct Case {
     std::string text;
@@ -171,15 +161,6 @@ TEST_F(SizeCutHandlers, NormalCutBySizeInKilobytes) {
   EXPECT_EQ(Output("big-1.txt").size(), 204800u + 202u);
   EXPECT_EQ(Output("big-2.txt").size(), 204800u + 202u);
   EXPECT_EQ(Output("big-3.txt").size(), 90400u + 202u);
-}
-
-TEST_F(SizeCutHandlers, SizeLabelUsesThirteenDigitsWithHalvesRoundedUp) {
-  const std::pair<int, const char*> cases[] = {
-      {1229, "1.2001953125 K"}, {2048, "2 K"}, {1234567, "1205.631835938 K"}, {0, "0 K"}};
-  for (const auto& [bytes, label] : cases) {
-    ShowNormalCutSize(ui, state, ByteText(std::string(bytes, 'a')));
-    EXPECT_EQ(ui.Text(names::kNormalSizeLabel), ByteText(label));
-  }
 }
 
 TEST_F(SizeCutHandlers, CutSizesWithoutAPieceOfOneByteAreRefused) {

@@ -142,7 +142,7 @@ ByteText CannotReadFile(const ByteText& path, const TextRead& read) {
 ByteText TextEndedEarly(const ByteText& path, const TextRead& read) {
   const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
   return Concat(
-      {Gbk("注意：文本在字节"), mark, Gbk("处结束，文件中其后的"), Decimal(read.bytesLeftOut),
+      {Gbk("注意：文本在字节"), mark, Gbk("处提前结束，文件末尾共有"), Decimal(read.bytesLeftOut),
        Gbk("个字节没有读入（该文件可能不是GBK文本，例如UTF-16文件）："), LineBreak(), path});
 }
 

@@ -215,7 +215,7 @@ TEST_F(SizeCutHandlers, ATextEndingEarlySaysHowMuchWasLeftOut) {
   auto shown = OnlyMessage();
   EXPECT_TRUE(StartsWith(shown.content, "注意："));
   EXPECT_TRUE(Contains(shown.content, "0x00"));
-  EXPECT_TRUE(Contains(shown.content, GbkBytes("其后的3个字节")));
+  EXPECT_TRUE(Contains(shown.content, GbkBytes("文件末尾共有3个字节没有读入")));
 
   // Trailing 0x1A padding is an end-of-file mark, not lost text.
   ui.ChooseFile(names::kSimpleDialog, PutInput("dos.txt", "text\x1A\x1A"));

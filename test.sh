@@ -22,4 +22,5 @@ export QT_QPA_PLATFORM=offscreen
 echo "== tests of the normal build =="
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests under AddressSanitizer and UBSan =="
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

@@ -112,7 +112,7 @@ namespace {
 // Forks; the child gets empty standard input, both outputs into pipes and the limits, and
 // ends with the exit code that child() returns (if child() does not exec).
 template <typename Child>
-ProcessResult ForkAndCollect(const ChildLimits& limits, Child child) {
+RunningProcess Spawn(const ChildLimits& limits, Child child) {
   int outPipe[2], errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) Die("pipe");
   std::fflush(nullptr);
@@ -130,27 +130,39 @@ ProcessResult ForkAndCollect(const ChildLimits& limits, Child child) {
   }
   close(outPipe[1]);
   close(errPipe[1]);
-  ProcessResult result;
-  Drain(outPipe[0], errPipe[0], result.out, result.err);
-  Reap(pid, result);
-  return result;
+  return {pid, outPipe[0], errPipe[0]};
 }
 
-}  // namespace
-
-ProcessResult RunProcess(const std::vector<std::string>& argv, const ChildLimits& limits) {
+RunningProcess SpawnProgram(const std::vector<std::string>& argv, const ChildLimits& limits) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  return ForkAndCollect(limits, [&] {
+  return Spawn(limits, [&] {
     execv(args[0], args.data());
     std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
     return 127;
   });
 }
 
+}  // namespace
+
+ProcessResult RunningProcess::Finish() {
+  ProcessResult result;
+  Drain(outFd, errFd, result.out, result.err);
+  Reap(pid, result);
+  return result;
+}
+
+RunningProcess StartProcess(const std::vector<std::string>& argv, const ChildLimits& limits) {
+  return SpawnProgram(argv, limits);
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ChildLimits& limits) {
+  return SpawnProgram(argv, limits).Finish();
+}
+
 ProcessResult RunInChild(const std::function<int()>& body, const ChildLimits& limits) {
-  return ForkAndCollect(limits, body);
+  return Spawn(limits, body).Finish();
 }
 
 std::uint64_t AddressSpaceBytes() {

@@ -38,6 +38,17 @@ struct ProcessResult {
 // as a full disk would, instead of killing the program.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ChildLimits& limits = {});
 
+// A child started by StartProcess; Finish waits for its end and collects its outputs.
+struct RunningProcess {
+  int pid = -1;
+  int outFd = -1;
+  int errFd = -1;
+  ProcessResult Finish();
+};
+// RunProcess without waiting: the test can act on the child's files meanwhile. Its
+// outputs are read by Finish only, so it must not write more than a pipe holds before.
+RunningProcess StartProcess(const std::vector<std::string>& argv, const ChildLimits& limits = {});
+
 // Runs body in a forked child under the limits and returns how the child ended; the
 // child's exit code is body's result, its standard error lands in err. For checks that must not
 // take the test down.

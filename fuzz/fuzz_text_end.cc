@@ -1,6 +1,7 @@
 // The rule that ends a file's text (TextEnd) against its character-stepping definition,
 // and, for every 32nd input, ReadTextFile on a real file holding the same bytes: the text
-// read must be exactly the bytes TextEnd keeps, and the report must account for the rest.
+// read, copied or mapped, must be exactly the bytes TextEnd keeps, and the report must
+// account for the rest.
 
 #include <unistd.h>
 
@@ -21,13 +22,13 @@ static std::string ScratchPath() {
          std::to_string(getpid()) + ".txt";
 }
 
-static void CheckFileRead(std::string_view bytes, std::size_t end) {
+static void CheckFileRead(std::string_view bytes, std::size_t end, morvane::ReadMode mode) {
   static const std::string path = ScratchPath();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
-  morvane::TextRead read = morvane::ReadTextFile(morvane::ByteText(path));
+  morvane::TextRead read = morvane::ReadTextFile(morvane::ByteText(path), mode);
   std::remove(path.c_str());
   if (!read.ok()) ref::Fail("ReadTextFile failed on a small file", bytes);
   if (read.text.view() != bytes.substr(0, end)) ref::Fail("ReadTextFile text", bytes);
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the rule keeps is a valid text: no zero byte in it.
   if (bytes.substr(0, end).find('\0') != std::string_view::npos) ref::Fail("zero kept", bytes);
   static unsigned calls = 0;
-  if (++calls % 32 == 0) CheckFileRead(bytes, end);
+  if (++calls % 32 == 0)
+    CheckFileRead(bytes, end, calls % 64 ? morvane::ReadMode::kCopy : morvane::ReadMode::kMap);
   return 0;
 }

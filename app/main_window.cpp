@@ -161,7 +161,9 @@ const ControlRow kControls[] = {
 
 }  // namespace
 
-std::span<const ControlRow> MainWindowControls() { return kControls; }
+std::span<const ControlRow> MainWindowControls() {
+  return kControls;
+}
 
 WindowDescription MainWindowDescription() {
   return {

@@ -22,7 +22,9 @@ const ControlRow kControls[] = {
 
 }  // namespace
 
-std::span<const ControlRow> SaveLocationWindowControls() { return kControls; }
+std::span<const ControlRow> SaveLocationWindowControls() {
+  return kControls;
+}
 
 WindowDescription SaveLocationWindowDescription() {
   return {

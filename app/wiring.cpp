@@ -18,7 +18,9 @@ void OnMainWindowCreated(Toolkit& ui, AppState& state) {
   state.bannerText = BannerConstant();
 }
 
-void OnSaveLocationClicked(Toolkit& ui) { ui.LoadWindow(n::kSaveLocationWindow, n::kMainWindow, true); }
+void OnSaveLocationClicked(Toolkit& ui) {
+  ui.LoadWindow(n::kSaveLocationWindow, n::kMainWindow, true);
+}
 
 void ClearSimpleText(Toolkit& ui) {
   ui.SetText(n::kSimpleText, ByteText());
@@ -40,9 +42,13 @@ void ShowChapterCutButtons(Toolkit& ui) {
 }
 
 // The drive list's value is the drive's root folder, so the tree starts there.
-void OnSaveLocationCreated(Toolkit& ui) { ui.SetText(n::kFolderTree, ui.Text(n::kDriveList)); }
+void OnSaveLocationCreated(Toolkit& ui) {
+  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+}
 
-void OnDriveChanged(Toolkit& ui) { ui.SetText(n::kFolderTree, ui.Text(n::kDriveList)); }
+void OnDriveChanged(Toolkit& ui) {
+  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+}
 
 void OnFolderOpened(Toolkit& ui, AppState& state) {
   state.cut.saveFolder = ui.Text(n::kFolderTree);
@@ -54,7 +60,8 @@ void BindEvents(Toolkit& ui, AppState& state) {
   Toolkit* t = &ui;
   AppState* s = &state;
   // A handler with the toolkit and the state, bound to one control's event.
-  const auto bind = [t, s](std::string_view control, Event event, void (*handler)(Toolkit&, AppState&)) {
+  const auto bind = [t, s](std::string_view control, Event event,
+                           void (*handler)(Toolkit&, AppState&)) {
     t->Bind(control, event, [t, s, handler] { handler(*t, *s); });
   };
   const auto bindView = [t](std::string_view control, Event event, void (*handler)(Toolkit&)) {

@@ -15,31 +15,31 @@ class QIcon;
 namespace morvane::ui {
 
 enum class Kind {
-  kEdit,               // edit box (single-line unless kMultiLine)
-  kLabel,              // static text, vertically centred
-  kTransparentLabel,   // static text without a background
-  kButton,             // owner-drawn push button in the beige tones
-  kGroupBox,           // captioned frame, parent of its rows
-  kRadio,              // radio button; checks itself when clicked
-  kDropDown,           // drop-down list that cannot be typed into; items in the text, '|'-separated
-  kTabControl,         // page tabs; its pages are kTabPage rows in order
-  kTabPage,            // one page of a tab control; text is the page caption
-  kWebView,            // a local panel of our own; text is its (HTML) content
-  kFileDialog,         // invisible open-file dialog component
-  kDriveList,          // the mounted volumes a user would save to
-  kFolderTree,         // the folder tree of the save-location window
+  kEdit,              // edit box (single-line unless kMultiLine)
+  kLabel,             // static text, vertically centred
+  kTransparentLabel,  // static text without a background
+  kButton,            // owner-drawn push button in the beige tones
+  kGroupBox,          // captioned frame, parent of its rows
+  kRadio,             // radio button; checks itself when clicked
+  kDropDown,          // drop-down list that cannot be typed into; items in the text, '|'-separated
+  kTabControl,        // page tabs; its pages are kTabPage rows in order
+  kTabPage,           // one page of a tab control; text is the page caption
+  kWebView,           // a local panel of our own; text is its (HTML) content
+  kFileDialog,        // invisible open-file dialog component
+  kDriveList,         // the mounted volumes a user would save to
+  kFolderTree,        // the folder tree of the save-location window
 };
 
 // Flags of a row.
 enum Flag : std::uint32_t {
   kNoFlags = 0,
-  kMultiLine = 1u << 0,   // edit box: wrapped lines, vertical scroll bar, Enter breaks the line
-  kReadOnly = 1u << 1,    // edit box: cannot be typed into
-  kSunken = 1u << 2,      // edit box: 3-D sunken frame instead of the single line
-  kCentred = 1u << 3,     // text centred horizontally
-  kChecked = 1u << 4,     // radio button: checked at start
-  kNoCaption = 1u << 5,   // group box drawn without its caption
-  kSelected = 1u << 6,    // tab page: the page shown at start
+  kMultiLine = 1u << 0,  // edit box: wrapped lines, vertical scroll bar, Enter breaks the line
+  kReadOnly = 1u << 1,   // edit box: cannot be typed into
+  kSunken = 1u << 2,     // edit box: 3-D sunken frame instead of the single line
+  kCentred = 1u << 3,    // text centred horizontally
+  kChecked = 1u << 4,    // radio button: checked at start
+  kNoCaption = 1u << 5,  // group box drawn without its caption
+  kSelected = 1u << 6,   // tab page: the page shown at start
 };
 
 inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
@@ -54,8 +54,8 @@ struct Font {
 struct Look {
   std::uint32_t flags = kNoFlags;
   Font font{};
-  std::uint32_t textColour = kNoColour;   // 0xRRGGBB
-  std::uint32_t background = kNoColour;   // 0xRRGGBB
+  std::uint32_t textColour = kNoColour;  // 0xRRGGBB
+  std::uint32_t background = kNoColour;  // 0xRRGGBB
 };
 
 struct Geometry {

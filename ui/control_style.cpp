@@ -57,7 +57,8 @@ QString OwnerDrawnButtonSheet() {
 
 QString ColourSheet(const char* selector, const Look& look) {
   QString body;
-  if (look.textColour != kNoColour) body += QStringLiteral(" color: %1;").arg(RgbText(look.textColour));
+  if (look.textColour != kNoColour)
+    body += QStringLiteral(" color: %1;").arg(RgbText(look.textColour));
   if (look.background != kNoColour) {
     body += QStringLiteral(" background-color: %1;").arg(RgbText(look.background));
   }

@@ -11,9 +11,8 @@ namespace {
 
 bool IsUnder(std::string_view path, std::string_view folder) {
   if (folder == "/") return !path.empty() && path.front() == '/';
-  return path == folder ||
-         (path.size() > folder.size() && path.substr(0, folder.size()) == folder &&
-          path[folder.size()] == '/');
+  return path == folder || (path.size() > folder.size() &&
+                            path.substr(0, folder.size()) == folder && path[folder.size()] == '/');
 }
 
 template <std::size_t N>
@@ -22,15 +21,14 @@ bool OneOf(std::string_view value, const std::array<std::string_view, N>& list) 
 }
 
 constexpr std::array<std::string_view, 24> kPseudoFileSystems = {
-    "proc",     "sysfs",     "cgroup",     "cgroup2",   "devpts",      "devtmpfs",
-    "mqueue",   "debugfs",   "tracefs",    "securityfs", "pstore",     "bpf",
-    "configfs", "fusectl",   "hugetlbfs",  "autofs",    "binfmt_misc", "squashfs",
-    "efivarfs", "rpc_pipefs", "nsfs",      "overlay",   "fuse.portal", "fuse.gvfsd-fuse"};
-constexpr std::array<std::string_view, 6> kSystemFolders = {"/proc", "/sys", "/dev",
-                                                           "/run",  "/boot", "/snap"};
+    "proc",     "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",
+    "mqueue",   "debugfs",    "tracefs",   "securityfs", "pstore",      "bpf",
+    "configfs", "fusectl",    "hugetlbfs", "autofs",     "binfmt_misc", "squashfs",
+    "efivarfs", "rpc_pipefs", "nsfs",      "overlay",    "fuse.portal", "fuse.gvfsd-fuse"};
+constexpr std::array<std::string_view, 6> kSystemFolders = {"/proc", "/sys",  "/dev",
+                                                            "/run",  "/boot", "/snap"};
 constexpr std::array<std::string_view, 10> kNetworkFileSystems = {
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "davfs", "fuse.davfs2",
-    "afs"};
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "davfs", "fuse.davfs2", "afs"};
 constexpr std::array<std::string_view, 2> kRamFileSystems = {"tmpfs", "ramfs"};
 constexpr std::array<std::string_view, 2> kDiscFileSystems = {"iso9660", "udf"};
 
@@ -42,8 +40,8 @@ bool InRemovableFolder(std::string_view mountPoint) {
 bool DeviceIsRemovable(const std::string& device) {
   if (device.rfind("/dev/", 0) != 0) return false;
   const std::string name = device.substr(5);
-  for (const std::string& file : {"/sys/class/block/" + name + "/removable",
-                                  "/sys/class/block/" + name + "/../removable"}) {
+  for (const std::string& file :
+       {"/sys/class/block/" + name + "/removable", "/sys/class/block/" + name + "/../removable"}) {
     std::ifstream in(file);
     int flag = 0;
     if (in >> flag) return flag == 1;
@@ -108,8 +106,8 @@ std::vector<Drive> ListDrives(const std::vector<Volume>& volumes) {
     });
     if (!seen) drives.push_back(std::move(*drive));
   }
-  const bool hasRoot = std::any_of(drives.begin(), drives.end(),
-                                   [](const Drive& d) { return d.mountPoint == "/"; });
+  const bool hasRoot =
+      std::any_of(drives.begin(), drives.end(), [](const Drive& d) { return d.mountPoint == "/"; });
   if (!hasRoot) drives.insert(drives.begin(), Drive{"/", "/ （硬盘）"});
   return drives;
 }

@@ -19,8 +19,8 @@
 namespace morvane::ui {
 
 struct FolderNode {
-  std::string name;      // "/" for the root, else one path component
-  bool opened = false;   // shown with the opened-folder image
+  std::string name;     // "/" for the root, else one path component
+  bool opened = false;  // shown with the opened-folder image
   bool expanded = false;
   FolderNode* parent = nullptr;
   std::vector<std::unique_ptr<FolderNode>> children;

@@ -8,8 +8,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -86,7 +86,9 @@ QString QtFilter(std::string_view filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
-QString NativeQPath(const ByteText& path) { return QString::fromStdString(NativePath(path)); }
+QString NativeQPath(const ByteText& path) {
+  return QString::fromStdString(NativePath(path));
+}
 
 }  // namespace
 
@@ -98,15 +100,14 @@ QFont DefaultGuiFont() {
   return font;
 }
 
-QtToolkit::QtToolkit() { QApplication::setFont(DefaultGuiFont()); }
+QtToolkit::QtToolkit() {
+  QApplication::setFont(DefaultGuiFont());
+}
 
 QtToolkit::~QtToolkit() {
-  for (auto& [name, window] : windows_) {
-    if (window) {
-      window->disconnect(nullptr, nullptr, nullptr);
-      delete window.data();
-    }
-  }
+  // Only our own connection goes: Qt's style sheet caches listen to the same signal.
+  for (auto& [name, forget] : forgetters_) QObject::disconnect(forget);
+  for (auto& [name, window] : windows_) delete window.data();
 }
 
 void QtToolkit::Describe(WindowDescription window) {
@@ -150,8 +151,8 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
 
   auto* widget = new QWidget(parent);
   const bool tool = description.frame == Frame::kToolWindow;
-  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint;
   flags |= tool ? Qt::Tool : (Qt::Window | Qt::WindowMinimizeButtonHint);
   widget->setWindowFlags(flags);
   widget->setFixedSize(description.outerWidth - kFrameWidth,
@@ -169,7 +170,8 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
   self->caption = BytesFromUtf8(description.caption);
   controls_.insert_or_assign(window, std::move(self));
   windows_[window] = widget;
-  QObject::connect(widget, &QObject::destroyed, [this, window] { Forget(window); });
+  forgetters_[window] =
+      QObject::connect(widget, &QObject::destroyed, [this, window] { Forget(window); });
 
   for (const ControlRow& row : description.controls) Build(row, window, widget);
   Fire(window, Event::kCreated);
@@ -181,6 +183,7 @@ void QtToolkit::Forget(const std::string& window) {
     it = it->second->window == window ? controls_.erase(it) : std::next(it);
   }
   windows_.erase(window);
+  forgetters_.erase(window);
 }
 
 void QtToolkit::Build(const ControlRow& row, const std::string& window, QWidget* windowWidget) {
@@ -248,7 +251,8 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       button->setFlat(true);
       button->setAutoDefault(false);
       button->setStyleSheet(OwnerDrawnButtonSheet());
-      QObject::connect(button, &QPushButton::clicked, button, [this, name] { Fire(name, Event::kClicked); });
+      QObject::connect(button, &QPushButton::clicked, button,
+                       [this, name] { Fire(name, Event::kClicked); });
       return button;
     }
     case Kind::kGroupBox: {
@@ -264,7 +268,8 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       radio->setText(caption);
       radio->setFont(FontFor(look.font));
       radio->setChecked(look.flags & kChecked);
-      QObject::connect(radio, &QRadioButton::clicked, radio, [this, name] { Fire(name, Event::kClicked); });
+      QObject::connect(radio, &QRadioButton::clicked, radio,
+                       [this, name] { Fire(name, Event::kClicked); });
       return radio;
     }
     case Kind::kDropDown: {
@@ -277,7 +282,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       // The design height includes the dropped-down list.
       list->setMaxVisibleItems(static_cast<int>(control.items.size()));
       QObject::connect(list, &QComboBox::activated, list,
-              [this, name] { Fire(name, Event::kItemSelected); });
+                       [this, name] { Fire(name, Event::kItemSelected); });
       return list;
     }
     case Kind::kTabControl: {
@@ -304,7 +309,8 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       view->setFont(FontFor(look.font));
       view->setMargin(row.place.height > 40 ? 8 : 2);
       view->setAutoFillBackground(true);
-      view->setStyleSheet(QStringLiteral("QLabel { background: white; border: 1px solid rgb(200, 200, 200); }"));
+      view->setStyleSheet(
+          QStringLiteral("QLabel { background: white; border: 1px solid rgb(200, 200, 200); }"));
       return view;
     }
     case Kind::kFileDialog: {
@@ -320,7 +326,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       for (const Drive& drive : control.drives) list->addItem(QString::fromStdString(drive.item));
       list->setCurrentIndex(DriveIndexFor(control.drives, QDir::currentPath().toStdString()));
       QObject::connect(list, &QComboBox::activated, list,
-              [this, name] { Fire(name, Event::kDriveChanged); });
+                       [this, name] { Fire(name, Event::kDriveChanged); });
       return list;
     }
     case Kind::kFolderTree: {
@@ -501,7 +507,8 @@ ByteText QtToolkit::DialogFileName(std::string_view component) const {
 }
 
 void QtToolkit::ShowCentred(QWidget* window) {
-  QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  QScreen* screen =
+      window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) {
     const QRect area = screen->availableGeometry();
     const QSize size = window->frameGeometry().size();

@@ -81,6 +81,7 @@ class QtToolkit final : public Toolkit {
   std::map<std::string, FileDialogSettings, std::less<>> dialogs_;  // live for the whole run
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::map<std::string, QPointer<QWidget>, std::less<>> windows_;
+  std::map<std::string, QMetaObject::Connection, std::less<>> forgetters_;
   FolderTreeModel::Lister lister_;
   std::vector<Volume> volumes_;
   int style_ = 0;

@@ -57,11 +57,12 @@ QString PlainFromBytes(const ByteText& bytes) {
 }
 
 ByteText BytesFromPlain(QStringView text) {
-  return ByteText(
-      EncodeGbk(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                    static_cast<std::size_t>(text.size()))));
+  return ByteText(EncodeGbk(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<std::size_t>(text.size()))));
 }
 
-ByteText BytesFromUtf8(std::string_view utf8) { return GbkFromUtf8(utf8); }
+ByteText BytesFromUtf8(std::string_view utf8) {
+  return GbkFromUtf8(utf8);
+}
 
 }  // namespace morvane::ui

@@ -92,7 +92,9 @@ void TabControl::SetCurrentPage(int index) {
   for (int i = 0; i < pageCount(); ++i) page(i)->setVisible(i == index);
 }
 
-int TabControl::CurrentPage() const { return bar_->currentIndex(); }
+int TabControl::CurrentPage() const {
+  return bar_->currentIndex();
+}
 
 void TabControl::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
@@ -150,8 +152,8 @@ QTreeWidgetItem* FolderTreeView::AddItem(QTreeWidgetItem* parent, FolderNode* no
   auto* item = parent == nullptr ? new QTreeWidgetItem(this) : new QTreeWidgetItem(parent);
   item->setText(0, QString::fromStdString(node->name));
   item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
-  item->setIcon(0, style()->standardIcon(node->opened ? QStyle::SP_DirOpenIcon
-                                                      : QStyle::SP_DirClosedIcon));
+  item->setIcon(
+      0, style()->standardIcon(node->opened ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
   QTreeWidgetItem* selected = node == model_.selected() ? item : nullptr;
   for (const auto& child : node->children) {
     QTreeWidgetItem* found = AddItem(item, child.get());

@@ -19,8 +19,8 @@ class FolderTreeTest : public ::testing::Test {
   void SetUp() override {
     root_ = fs::temp_directory_path() / ("morvane-tree-" + std::to_string(::getpid()));
     fs::remove_all(root_);
-    for (const char* folder : {"Books/2010", "Books/2009", "Books/Old", "archive", "Zeta",
-                               ".hidden", "卷一"}) {
+    for (const char* folder :
+         {"Books/2010", "Books/2009", "Books/Old", "archive", "Zeta", ".hidden", "卷一"}) {
       fs::create_directories(root_ / folder);
     }
     std::ofstream(root_ / "notes.txt") << "a file, not a folder";
@@ -135,11 +135,10 @@ TEST(DriveListTest, EachVolumeGetsItsKindNoteOrIsLeftOut) {
 }
 
 TEST(DriveListTest, TheCurrentDriveIsTheMountHoldingTheFolder) {
-  const std::vector<Drive> drives =
-      ListDrives({{"/", "ext4", "", ""},
-                  {"/home", "ext4", "", ""},
-                  {"/home", "ext4", "", ""},
-                  {"/proc", "proc", "", ""}});
+  const std::vector<Drive> drives = ListDrives({{"/", "ext4", "", ""},
+                                                {"/home", "ext4", "", ""},
+                                                {"/home", "ext4", "", ""},
+                                                {"/proc", "proc", "", ""}});
   ASSERT_EQ(drives.size(), 2u);  // /home listed once, /proc left out
   EXPECT_EQ(DriveIndexFor(drives, "/home/kws/books"), 1);
   EXPECT_EQ(DriveIndexFor(drives, "/homework"), 0);

@@ -4,7 +4,10 @@
 
 #include <functional>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +28,22 @@ inline void WhenModalOpens(std::function<void(QWidget*)> answer) {
     answer(modal);
   });
   timer->start();
+}
+
+// Types a full path into an open-file dialog and confirms it, as a user would. The full
+// path does not depend on the dialog's folder view, which Qt fills in a thread.
+inline bool AnswerFileDialog(QWidget* widget, const QString& path) {
+  auto* dialog = qobject_cast<QFileDialog*>(widget);
+  if (dialog == nullptr) return false;
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (name == nullptr) return false;
+  // A file still selected in the views (the one chosen last time) would win over the name.
+  for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) {
+    if (view->selectionModel() != nullptr) view->selectionModel()->clearSelection();
+  }
+  name->setText(path);
+  static_cast<QDialog*>(dialog)->accept();
+  return true;
 }
 
 }  // namespace morvane::testing

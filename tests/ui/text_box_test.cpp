@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -71,8 +72,8 @@ void TextBoxTest::init() {
   toolkit_->Describe({"second", "第二", 200, 100, Frame::kToolWindow, {}, kSecondRows});
   fired_.clear();
   for (const char* control : {"box", "line", "button", "radio", "list", "second"}) {
-    for (Event event : {Event::kContentChanged, Event::kClicked, Event::kItemSelected,
-                        Event::kCreated}) {
+    for (Event event :
+         {Event::kContentChanged, Event::kClicked, Event::kItemSelected, Event::kCreated}) {
       toolkit_->Bind(control, event, [this, control, event] { ++fired_[{control, event}]; });
     }
   }
@@ -81,7 +82,9 @@ void TextBoxTest::init() {
   QVERIFY(QTest::qWaitForWindowExposed(window_));
 }
 
-void TextBoxTest::cleanup() { toolkit_.reset(); }
+void TextBoxTest::cleanup() {
+  toolkit_.reset();
+}
 
 int TextBoxTest::fired(const char* control, Event event) const {
   auto it = fired_.find({control, event});
@@ -124,7 +127,7 @@ void TextBoxTest::lineBreaksShowAsBreaks() {
   QCOMPARE(box->document()->blockCount(), 2);  // CR LF: a paragraph break
   const QTextBlock second = box->document()->lastBlock();
   QVERIFY(second.layout() != nullptr);
-  QCOMPARE(second.layout()->lineCount(), 2);  // lone LF: a line break inside it
+  QCOMPARE(second.layout()->lineCount(), 2);       // lone LF: a line break inside it
   QVERIFY(second.text().contains(QChar(0x240D)));  // lone CR: a visible mark
 }
 
@@ -217,8 +220,7 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
     auto* dialog = qobject_cast<QFileDialog*>(widget);
     QVERIFY(dialog != nullptr);
     filters = dialog->nameFilters();
-    dialog->selectFile(chosen);
-    static_cast<QDialog*>(dialog)->accept();
+    QVERIFY(morvane::testing::AnswerFileDialog(dialog, chosen));
   });
   QVERIFY(toolkit_->ShowFileDialog("dialog"));
   QCOMPARE(filters, QStringList{QStringLiteral("txt文本 (*.txt)")});
@@ -243,7 +245,11 @@ void TextBoxTest::modalWindowRunsItsOwnLoop() {
   morvane::testing::WhenModalOpens([&](QWidget* widget) {
     second = widget;
     blocked = QApplication::activeModalWidget() == widget && toolkit_->Widget("label") != nullptr;
+    const auto closeAnyway = qScopeGuard([widget] { widget->close(); });
+    widget->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(widget));
     QTest::keyClick(widget, Qt::Key_Escape);  // Esc closes it
+    QVERIFY(!widget->isVisible());
   });
   QVERIFY(toolkit_->LoadWindow("second", "window", true));
   QVERIFY(blocked);

@@ -1,0 +1,496 @@
+// The desktop program as a user meets it: the window against its description, the start
+// state, every binding driven by clicks and typing, the modal paths, and the files each
+// operation writes compared with morvane-cli's for the same input. Saves a PNG of each
+// page and of the save-location window under the build folder.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/wiring.h"
+#include "core/gbk.h"
+#include "engine/banner.h"
+#include "engine/control_names.h"
+#include "tests/ui/modal.h"
+#include "ui/qt_toolkit.h"
+#include "ui/widgets.h"
+
+using morvane::ByteText;
+using morvane::GbkFromUtf8;
+using morvane::testing::WhenModalOpens;
+namespace n = morvane::names;
+namespace app = morvane::app;
+
+namespace {
+
+std::map<std::string, std::string> ReadFolder(const QString& folder) {
+  std::map<std::string, std::string> files;
+  for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+    std::ifstream in(info.filePath().toStdString(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files[info.fileName().toStdString()] = bytes.str();
+  }
+  return files;
+}
+
+void WriteFile(const QString& path, std::string_view bytes) {
+  std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+QString Screenshots() {
+  QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
+  return QStringLiteral(MORVANE_SCREENSHOT_DIR);
+}
+
+// A GBK novel: a preface, three chapters, CR LF lines, some half-width spaces and tabs.
+std::string Novel() {
+  std::string text = GbkFromUtf8("序言：这是一部测试用的小说。\r\n").data();
+  for (int chapter = 1; chapter <= 3; ++chapter) {
+    text += GbkFromUtf8("第" + std::to_string(chapter) + "章 风起\r\n").data();
+    for (int line = 0; line < 12; ++line) {
+      text += GbkFromUtf8("\t他走进 书房，翻开那本旧书，读了很久很久。\r\n").data();
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void controlsMatchTheDescription_data();
+  void controlsMatchTheDescription();
+  void windowFrameAndStartState();
+  void radioButtonsSwitchTheCutPage();
+  void clearingAndTypingUpdateTheCounts();
+  void countListShowsTheRows();
+  void saveLocationWindowOpensFolders();
+  void simpleCutAsksForAFolderThenWritesWhatTheCliWrites();
+  void normalAndChapterCutsWriteWhatTheCliWrites();
+  void mergeWritesWhatTheCliWrites();
+  void escapeClosesTheMainWindow();
+  void screenshotsOfEveryPage();
+
+ private:
+  QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
+  ByteText Text(std::string_view name) const { return toolkit_->Text(name); }
+  void Click(std::string_view name) { QTest::mouseClick(W(name), Qt::LeftButton); }
+  void ShowPage(int page);
+  // Clicks an open button and picks path in the file dialog that it opens.
+  void OpenThroughDialog(std::string_view button, const QString& path);
+  // Double-clicks the folder tree's node called name.
+  void DoubleClickFolder(const QString& name);
+  // Opens the save-location window and opens output_ in it.
+  void ChooseOutputFolder();
+  // Clicks a button and returns the texts of the message boxes it shows.
+  QStringList ClickExpectingMessages(std::string_view button);
+  std::map<std::string, std::string> RunCli(const QStringList& arguments, const QString& out);
+
+  std::unique_ptr<morvane::AppState> state_;
+  std::unique_ptr<morvane::ui::QtToolkit> toolkit_;
+  QWidget* main_ = nullptr;
+  std::unique_ptr<QTemporaryDir> temp_;
+  QString input_, output_;
+};
+
+void DesktopTest::init() {
+  temp_ = std::make_unique<QTemporaryDir>();
+  QDir(temp_->path()).mkpath(QStringLiteral("out"));
+  QDir(temp_->path()).mkpath(QStringLiteral("cli"));
+  QDir(temp_->path()).mkpath(QStringLiteral("小说"));
+  input_ = temp_->filePath(QStringLiteral("小说/长篇.txt"));
+  output_ = temp_->filePath(QStringLiteral("out"));
+  WriteFile(input_, Novel());
+  // The current drive is the volume that holds the working folder.
+  QDir::setCurrent(temp_->path());
+
+  state_ = std::make_unique<morvane::AppState>();
+  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
+  // The drive list offers the temporary folder as the one volume, so the tree starts there.
+  toolkit_->SetVolumes({{temp_->path().toStdString(), "ext4", "", ""}});
+  app::DescribeWindows(*toolkit_);
+  app::BindEvents(*toolkit_, *state_);
+  main_ = toolkit_->CreateWindow(n::kMainWindow);
+  morvane::ui::QtToolkit::ShowCentred(main_);
+  QVERIFY(QTest::qWaitForWindowExposed(main_));
+}
+
+void DesktopTest::cleanup() {
+  QDir::setCurrent(QStringLiteral(MORVANE_SCREENSHOT_DIR "/.."));
+  toolkit_.reset();
+  state_.reset();
+  temp_.reset();
+}
+
+void DesktopTest::ShowPage(int page) {
+  static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(page);
+}
+
+void DesktopTest::OpenThroughDialog(std::string_view button, const QString& path) {
+  WhenModalOpens(
+      [path](QWidget* widget) { QVERIFY(morvane::testing::AnswerFileDialog(widget, path)); });
+  Click(button);
+}
+
+void DesktopTest::DoubleClickFolder(const QString& name) {
+  auto* tree = qobject_cast<QTreeWidget*>(W(n::kFolderTree));
+  QVERIFY(tree != nullptr);
+  const QList<QTreeWidgetItem*> found =
+      tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  QCOMPARE(found.size(), 1);
+  const QRect place = tree->visualItemRect(found.front());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center());
+  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+void DesktopTest::ChooseOutputFolder() {
+  WhenModalOpens([this](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    DoubleClickFolder(QStringLiteral("out"));
+  });
+  Click(n::kSaveLocationButton);
+  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+}
+
+QStringList DesktopTest::ClickExpectingMessages(std::string_view button) {
+  // Every box the handler shows is read and confirmed until the click returns.
+  QStringList texts;
+  QTimer answerer;
+  answerer.setInterval(10);
+  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    texts << box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  answerer.start();
+  Click(button);
+  return texts;
+}
+
+std::map<std::string, std::string> DesktopTest::RunCli(const QStringList& arguments,
+                                                       const QString& out) {
+  QDir().mkpath(out);
+  QProcess cli;
+  cli.start(QStringLiteral(MORVANE_CLI_PATH),
+            arguments + QStringList{QStringLiteral("--out"), out});
+  cli.waitForFinished(60000);
+  return ReadFolder(out);
+}
+
+void DesktopTest::controlsMatchTheDescription_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QRect>("place");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("visible");
+  const auto row = [](std::string_view name, QRect place, const char* text, bool visible) {
+    const QString control = QString::fromUtf8(name.data(), name.size());
+    QTest::newRow(control.toUtf8().constData())
+        << control << place << QString::fromUtf8(text) << visible;
+  };
+  row(n::kSaveLocationButton, {32, 7, 72, 20}, "保存位置", true);
+  row(n::kSaveLocationBox, {112, 8, 192, 16}, "", true);
+  row(app::kPrefixCaption, {316, 7, 68, 16}, "文件名前缀", true);
+  row(n::kPrefixBox, {392, 8, 192, 16}, "Morvane", true);
+  row(app::kAnnouncementView, {16, 33, 664, 24}, nullptr, true);
+  row(app::kPageTabs, {16, 62, 664, 400}, nullptr, true);
+  row(app::kCreditLine, {248, 470, 432, 16},
+      "by 柯望舒               墨舟书苑技术论坛支持                2010.09.28", true);
+  row(app::kNormalCutFrame, {29, 38, 592, 184}, "普通切割", true);
+  row(n::kNormalOpenButton, {15, 26, 56, 16}, "打开文件", true);
+  row(n::kNormalPathBox, {88, 26, 432, 16}, "", true);
+  row(n::kNormalSizeLabel, {96, 51, 96, 16}, "0 K", true);
+  row(n::kCutSizeBox, {331, 51, 64, 16}, "200", true);
+  row(n::kNormalRadio, {24, 93, 88, 16}, "普通切割", true);
+  row(n::kChapterRadio, {112, 95, 80, 16}, "章节切割", true);
+  row(n::kNormalCutButton, {240, 96, 56, 16}, "切割", true);
+  row(n::kChapterSearchButton, {336, 96, 56, 16}, "搜寻", false);
+  row(n::kChapterCutButton, {424, 96, 56, 16}, "切割", false);
+  row(app::kCounterView, {27, 232, 592, 144}, nullptr, false);
+  row(n::kSimpleText, {9, 30, 520, 312}, nullptr, true);
+  row(app::kFunctionFrame, {549, 33, 104, 304}, "功能区域", true);
+  row(n::kSimpleOpenButton, {18, 21, 56, 16}, "打开文件", true);
+  row(n::kRemoveSpacesButton, {18, 47, 56, 16}, "去 空 格", true);
+  row(n::kRemoveLineBreaksButton, {18, 72, 56, 16}, "去换行符", true);
+  row(n::kRemoveTabsButton, {18, 96, 56, 16}, "去 TAB键", true);
+  row(n::kSimpleCutButton, {18, 120, 56, 16}, "切    割", true);
+  row(n::kSimpleClearButton, {18, 142, 56, 16}, "清    空", true);
+  row(app::kCountFrame, {13, 350, 184, 40}, "字数统计", true);
+  row(app::kCutModeFrame, {213, 350, 312, 40}, "切割方式", true);
+  row(n::kSimplePieceBytesBox, {103, 15, 64, 16}, "500", true);
+  row(n::kSimpleCountLabel, {221, 16, 40, 16}, nullptr, true);
+  row(app::kMergeFrame, {29, 38, 600, 320}, nullptr, true);
+  row(app::kMergePrompt, {24, 24, 192, 24}, "请选择您要合并文本文件的个数:", true);
+  row(n::kMergeCountList, {222, 24, 72, 20}, "2", true);
+  row(n::kMergeRowLabel[2], {24, 92, 72, 16}, "第二个文件:", true);
+  row(n::kMergePathBox[2], {96, 92, 260, 16}, "", true);
+  row(n::kMergeOpenButton[2], {376, 92, 96, 16}, "打开文件", true);
+  row(n::kMergeRowLabel[3], {24, 112, 72, 16}, "第三个文件:", false);
+  row(n::kMergePathBox[5], {96, 152, 260, 16}, "", false);
+  row(n::kMergeOpenButton[4], {376, 132, 96, 16}, "打开文件", false);
+  row(n::kMergeButton, {128, 208, 144, 24}, "合并文件", true);
+  row(app::kSiteView, {8, 30, 648, 360}, nullptr, true);
+  row(app::kSuggestionView, {8, 30, 648, 360}, nullptr, true);
+}
+
+void DesktopTest::controlsMatchTheDescription() {
+  QFETCH(QString, name);
+  QFETCH(QRect, place);
+  QFETCH(QString, text);
+  QFETCH(bool, visible);
+  const std::string control = name.toStdString();
+  QWidget* widget = W(control);
+  QVERIFY(widget != nullptr);
+  // Controls on a page count from the tab control's corner, which is where pages sit.
+  QCOMPARE(widget->geometry(), place);
+  if (!text.isNull()) QCOMPARE(Text(control), GbkFromUtf8(text.toStdString()));
+  QCOMPARE(toolkit_->Visible(control), visible);
+}
+
+void DesktopTest::windowFrameAndStartState() {
+  // The 709 x 529 design size is the outer frame of a Windows window.
+  QCOMPARE(main_->size(), QSize(709 - 8, 529 - 34));
+  QCOMPARE(main_->minimumSize(), main_->maximumSize());
+  QCOMPARE(main_->windowTitle(),
+           QString::fromUtf8(app::kMainCaption.data(), app::kMainCaption.size()));
+  const QList<QSize> sizes = main_->windowIcon().availableSizes();
+  QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(24, 24)));
+  auto* tabs = static_cast<morvane::ui::TabControl*>(W(app::kPageTabs));
+  QCOMPARE(tabs->CurrentPage(), 1);
+  QCOMPARE(tabs->tabBar()->tabText(1), QStringLiteral("简单切割"));
+  QVERIFY(W(n::kSimpleText)->isVisible());
+  QVERIFY(static_cast<QLineEdit*>(W(n::kSaveLocationBox))->isReadOnly());
+  QVERIFY(!static_cast<QLineEdit*>(W(n::kPrefixBox))->isReadOnly());
+  QVERIFY(!static_cast<QLineEdit*>(W(n::kNormalPathBox))->isReadOnly());
+
+  // The creation routine has run: counts for the help text at 500 bytes per piece.
+  const ByteText help = GbkFromUtf8(app::kHelpText);
+  QVERIFY(help.size() > 1000 && help.size() < 1100);
+  QCOMPARE(Text(n::kSimpleText), help);
+  QCOMPARE(Text(n::kSimpleSizeLabel), GbkFromUtf8(std::to_string(help.size()) + "字节"));
+  const int pieces = static_cast<int>(std::ceil(help.size() / 500.0));
+  QCOMPARE(Text(n::kSimpleCountLabel), ByteText(std::to_string(pieces)));
+  QCOMPARE(toolkit_->ControlStyle(), 1);
+  QCOMPARE(state_->bannerText, morvane::BannerConstant());
+  QCOMPARE(state_->chapterSearchDone, 0);
+  QCOMPARE(state_->merge.mergeCount, 0);  // "2" shows, but nobody picked it yet
+}
+
+void DesktopTest::radioButtonsSwitchTheCutPage() {
+  ShowPage(0);
+  const auto clickRadio = [this](std::string_view name) {
+    QTest::mouseClick(W(name), Qt::LeftButton, {}, QPoint(6, W(name)->height() / 2));
+  };
+  const auto expectChapterState = [this](bool chapter) {
+    QCOMPARE(toolkit_->Checked(n::kNormalRadio), !chapter);
+    QCOMPARE(toolkit_->Checked(n::kChapterRadio), chapter);
+    QCOMPARE(toolkit_->Visible(n::kNormalCutButton), !chapter);
+    QCOMPARE(toolkit_->Visible(n::kChapterSearchButton), chapter);
+    QCOMPARE(toolkit_->Visible(n::kChapterCutButton), chapter);
+  };
+  clickRadio(n::kChapterRadio);
+  expectChapterState(true);
+  clickRadio(n::kChapterRadio);
+  expectChapterState(true);
+  clickRadio(n::kNormalRadio);
+  expectChapterState(false);
+  clickRadio(n::kNormalRadio);
+  expectChapterState(false);
+}
+
+void DesktopTest::clearingAndTypingUpdateTheCounts() {
+  Click(n::kSimpleClearButton);
+  QCOMPARE(Text(n::kSimpleText), ByteText());
+  QCOMPARE(Text(n::kSimpleSizeLabel), GbkFromUtf8("0字节"));
+  Click(n::kSimpleClearButton);
+  QCOMPARE(Text(n::kSimpleSizeLabel), GbkFromUtf8("0字节"));
+
+  QTest::keyClicks(W(n::kSimpleText), "abcdefg");
+  QCOMPARE(Text(n::kSimpleSizeLabel), GbkFromUtf8("7字节"));
+  QCOMPARE(Text(n::kSimpleCountLabel), ByteText("1"));
+  auto* pieceBytes = static_cast<QLineEdit*>(W(n::kSimplePieceBytesBox));
+  pieceBytes->selectAll();
+  QTest::keyClicks(pieceBytes, "2");
+  QCOMPARE(Text(n::kSimpleCountLabel), ByteText("4"));
+
+  // Boxes without a binding run nothing.
+  const auto before = state_->cut.simpleTextBytes;
+  ShowPage(0);
+  QTest::keyClick(W(n::kPrefixBox), Qt::Key_End);
+  QTest::keyClicks(W(n::kPrefixBox), "X");
+  QTest::keyClicks(W(n::kNormalPathBox), "Y");
+  QCOMPARE(Text(n::kPrefixBox), ByteText("MorvaneX"));
+  QCOMPARE(state_->cut.simpleTextBytes, before);
+  QCOMPARE(state_->cut.normalText, ByteText());
+}
+
+void DesktopTest::countListShowsTheRows() {
+  ShowPage(2);
+  QWidget* list = W(n::kMergeCountList);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Down);
+  QCOMPARE(state_->merge.mergeCount, 4);
+  for (int row = 1; row <= 5; ++row) {
+    QCOMPARE(toolkit_->Visible(n::kMergePathBox[row]), row <= 4);
+    QCOMPARE(toolkit_->Visible(n::kMergeOpenButton[row]), row <= 4);
+  }
+}
+
+void DesktopTest::saveLocationWindowOpensFolders() {
+  const ByteText root = morvane::PathFromNative(temp_->path().toStdString());
+  bool mainBlocked = false;
+  QString driveItem;
+  QSize size;
+  WhenModalOpens([&](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    mainBlocked = QApplication::activeModalWidget() == window && window->parentWidget() == main_;
+    size = window->size();
+    driveItem = static_cast<QComboBox*>(W(n::kDriveList))->currentText();
+    // The tree starts on the drive's root: opening it again changes nothing.
+    QCOMPARE(Text(n::kFolderTree), root);
+    DoubleClickFolder(QFileInfo(temp_->path()).fileName());
+    QCOMPARE(Text(n::kSaveLocationBox), ByteText());
+    DoubleClickFolder(QStringLiteral("小说"));
+    QCOMPARE(Text(n::kSaveLocationBox),
+             morvane::PathFromNative(temp_->filePath(QStringLiteral("小说")).toStdString()));
+    auto* tree = static_cast<QTreeWidget*>(W(n::kFolderTree));
+    QVERIFY(
+        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+    window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));
+    // Back up to the drive's root: the save location follows, the siblings come back.
+    DoubleClickFolder(QFileInfo(temp_->path()).fileName());
+    QCOMPARE(Text(n::kSaveLocationBox), root);
+    QCOMPARE(tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).size(),
+             1);
+    // Enter opens the selected folder too.
+    tree->setCurrentItem(
+        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).front());
+    QTest::keyClick(tree, Qt::Key_Return);
+  });
+  Click(n::kSaveLocationButton);
+  QVERIFY(mainBlocked);
+  QCOMPARE(size, QSize(204 - 8, 244 - 22));
+  QCOMPARE(driveItem, temp_->path() + QStringLiteral(" （硬盘）"));
+  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(state_->cut.saveFolder, Text(n::kSaveLocationBox));
+
+  // A second opening starts on the root again; closing it at once keeps the location.
+  ByteText treeAtStart;
+  WhenModalOpens([&](QWidget* window) {
+    treeAtStart = Text(n::kFolderTree);
+    window->close();
+  });
+  Click(n::kSaveLocationButton);
+  QCOMPARE(treeAtStart, root);
+  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+}
+
+void DesktopTest::simpleCutAsksForAFolderThenWritesWhatTheCliWrites() {
+  OpenThroughDialog(n::kSimpleOpenButton, input_);
+  const std::string novel = Novel();
+  QCOMPARE(Text(n::kSimpleText), ByteText(novel));
+  QCOMPARE(Text(n::kSimpleSizeLabel), GbkFromUtf8(std::to_string(novel.size()) + "字节"));
+  QCOMPARE(Text(n::kPrefixBox), GbkFromUtf8("长篇"));
+
+  // Without a save location the cut asks for one, opens the window and writes nothing.
+  QString asked;
+  WhenModalOpens([&](QWidget* widget) {
+    asked = static_cast<QMessageBox*>(widget)->text();
+    WhenModalOpens([this](QWidget* window) {
+      const auto closeAnyway = qScopeGuard([window] { window->close(); });
+      DoubleClickFolder(QStringLiteral("out"));
+    });
+    static_cast<QMessageBox*>(widget)->button(QMessageBox::Ok)->click();
+  });
+  Click(n::kSimpleCutButton);
+  QCOMPARE(asked, QStringLiteral("请先选择分割文件存放的位置"));
+  QVERIFY(ReadFolder(output_).empty());
+
+  QCOMPARE(ClickExpectingMessages(n::kSimpleCutButton), QStringList{QStringLiteral("切割完成！")});
+  const auto written = ReadFolder(output_);
+  QVERIFY(written.size() > 3);
+  QCOMPARE(written, RunCli({"cut", "--bytes", "500", "--prefix", "长篇", input_},
+                           temp_->filePath(QStringLiteral("cli"))));
+}
+
+void DesktopTest::normalAndChapterCutsWriteWhatTheCliWrites() {
+  ShowPage(0);
+  ChooseOutputFolder();
+  OpenThroughDialog(n::kNormalOpenButton, input_);
+  QCOMPARE(Text(n::kNormalPathBox), morvane::PathFromNative(input_.toStdString()));
+  auto* cutSize = static_cast<QLineEdit*>(W(n::kCutSizeBox));
+  cutSize->selectAll();
+  QTest::keyClicks(cutSize, "1");
+  QCOMPARE(ClickExpectingMessages(n::kNormalCutButton), QStringList{QStringLiteral("切割完成！")});
+  QCOMPARE(ReadFolder(output_), RunCli({"cut", "--kb", "1", "--prefix", "长篇", input_},
+                                       temp_->filePath(QStringLiteral("cli"))));
+
+  QDir(output_).removeRecursively();
+  QDir().mkpath(output_);
+  QTest::mouseClick(W(n::kChapterRadio), Qt::LeftButton, {}, QPoint(6, 8));
+  QCOMPARE(ClickExpectingMessages(n::kChapterSearchButton).join(QString()),
+           QStringLiteral("已搜寻到3章"));
+  QVERIFY(!ClickExpectingMessages(n::kChapterCutButton).isEmpty());
+  QCOMPARE(state_->chapterSearchDone, 0);
+  const auto written = ReadFolder(output_);
+  QCOMPARE(written.size(), std::size_t{4});
+  QCOMPARE(written, RunCli({"chapters", "--prefix", "长篇", input_},
+                           temp_->filePath(QStringLiteral("cli-chapters"))));
+}
+
+void DesktopTest::mergeWritesWhatTheCliWrites() {
+  const QString second = temp_->filePath(QStringLiteral("second.txt"));
+  WriteFile(second, GbkFromUtf8("第二个文件\r\n").view());
+  ShowPage(2);
+  ChooseOutputFolder();
+  OpenThroughDialog(n::kMergeOpenButton[1], input_);
+  OpenThroughDialog(n::kMergeOpenButton[2], second);
+  QCOMPARE(Text(n::kMergePathBox[2]), morvane::PathFromNative(second.toStdString()));
+  QVERIFY(!ClickExpectingMessages(n::kMergeButton).isEmpty());
+  const auto written = ReadFolder(output_);
+  QCOMPARE(written.size(), std::size_t{1});
+  QCOMPARE(written, RunCli({"merge", "--prefix", "长篇", input_, second},
+                           temp_->filePath(QStringLiteral("cli-merge"))));
+}
+
+void DesktopTest::escapeClosesTheMainWindow() {
+  main_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(main_));
+  QTest::keyClick(W(n::kSimpleText), Qt::Key_Escape);
+  QVERIFY(!main_->isVisible());
+}
+
+void DesktopTest::screenshotsOfEveryPage() {
+  const char* pages[] = {"cut", "simple-cut", "merge", "downloads", "suggestions"};
+  for (int page = 0; page < 5; ++page) {
+    ShowPage(page);
+    QVERIFY(main_->grab().save(
+        Screenshots() +
+        QStringLiteral("/main-%1-%2.png").arg(page + 1).arg(QLatin1String(pages[page]))));
+  }
+}
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"

@@ -32,7 +32,6 @@ QString ControlStyleSheet(int style) {
              " border: 1px solid %1; background: white; color: black; padding: 0px; }"
              "QLineEdit:read-only { background: white; }"
              "QComboBox { border: 1px solid %1; background: white; padding: 0px 2px; }"
-             "QComboBox::drop-down { border-left: 1px solid %1; width: 14px; }"
              "QComboBox QAbstractItemView { border: 1px solid %1; background: white;"
              " selection-background-color: %1; }"
              "QGroupBox { border: 1px solid %1; margin-top: 6px; }"

@@ -37,6 +37,11 @@ class Toolkit {
   // Controls of the open windows, by name. Unknown names are a programming error.
   virtual ByteText Text(std::string_view control) const = 0;
   virtual void SetText(std::string_view control, const ByteText& text) = 0;
+  // TextLength(Text(control)); a toolkit that knows the length of a large text without
+  // assembling it says so here, for routines that run on every keystroke.
+  virtual int TextLength(std::string_view control) const {
+    return morvane::TextLength(Text(control));
+  }
   virtual bool Visible(std::string_view control) const = 0;
   virtual void SetVisible(std::string_view control, bool visible) = 0;
   virtual bool Checked(std::string_view control) const = 0;

@@ -86,7 +86,7 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
 void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
   cut.simplePieceBytes = SimplePieceBytesOf(ToInteger(ui.Text(names::kSimplePieceBytesBox)));
-  cut.simpleTextBytes = TextLength(ui.Text(names::kSimpleText));
+  cut.simpleTextBytes = ui.TextLength(names::kSimpleText);
   ui.SetText(names::kSimpleSizeLabel, Concat({ToText(cut.simpleTextBytes), messages::BytesUnit()}));
   ui.SetText(names::kSimpleCountLabel,
              ToText(PieceCount(cut.simpleTextBytes, cut.simplePieceBytes)));

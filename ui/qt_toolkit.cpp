@@ -366,6 +366,11 @@ ByteText QtToolkit::Text(std::string_view name) const {
   }
 }
 
+int QtToolkit::TextLength(std::string_view name) const {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) return edit->ByteLength();
+  return morvane::TextLength(Text(name));
+}
+
 void QtToolkit::SetText(std::string_view name, const ByteText& text) {
   Control& control = Find(name);
   QWidget* widget = control.widget;

@@ -46,6 +46,7 @@ class QtToolkit final : public Toolkit {
 
   ByteText Text(std::string_view control) const override;
   void SetText(std::string_view control, const ByteText& text) override;
+  int TextLength(std::string_view control) const override;
   bool Visible(std::string_view control) const override;
   void SetVisible(std::string_view control, bool visible) override;
   bool Checked(std::string_view control) const override;

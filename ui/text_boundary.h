@@ -13,6 +13,8 @@
 // None of the three display characters is a GBK character, so no byte sequence decodes
 // to one of them by chance; a user who types "␍" gets a CR, which is what they see.
 
+#include <string>
+
 #include <QString>
 #include <QStringView>
 
@@ -27,6 +29,9 @@ QString DisplayFromBytes(const ByteText& bytes);
 // The reverse, from a document's raw text (paragraphs separated by U+2029) or from a
 // plain string with '\n' for paragraph breaks.
 ByteText BytesFromDisplay(QStringView display);
+// The same encoding kept whole: a U+0000 gives a zero byte here, where a ByteText would
+// end. Counting the bytes of one paragraph needs to know where that happens.
+std::string GbkFromDisplay(QStringView display);
 
 // For captions and single-line boxes: the decoded text, nothing else mapped.
 QString PlainFromBytes(const ByteText& bytes);

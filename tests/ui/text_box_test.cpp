@@ -2,6 +2,7 @@
 // box, the file dialog component, modal windows and the control style.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScopeGuard>
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "core/gbk.h"
@@ -39,6 +41,54 @@ const ControlRow kSecondRows[] = {
 };
 // clang-format on
 
+// The box's bytes as encoding its whole document afresh gives them: paragraph breaks
+// CR LF, line separators LF, "␍" CR, ending at a zero byte as every byte text does.
+ByteText WholeDocumentBytes(const QTextDocument& document) {
+  std::u16string text;
+  for (const QChar qc : document.toRawText()) {
+    const char16_t c = qc.unicode();
+    if (c == u'\u2029') {
+      text += u"\r\n";
+    } else if (c == u'\u2028') {
+      text += u'\n';
+    } else if (c == u'\u240D') {
+      text += u'\r';
+    } else {
+      text += c;
+    }
+  }
+  return ByteText(morvane::EncodeGbk(text));
+}
+
+// Typing as an input method commits it, one string at a time (how hanzi arrive).
+void Commit(QWidget* widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QApplication::sendEvent(widget, &event);
+}
+
+void Paste(QWidget* widget, const QString& text) {
+  QGuiApplication::clipboard()->setText(text);
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+}
+
+void Select(QPlainTextEdit* box, int anchor, int position) {
+  QTextCursor cursor = box->textCursor();
+  cursor.setPosition(anchor);
+  cursor.setPosition(position, QTextCursor::KeepAnchor);
+  box->setTextCursor(cursor);
+}
+
+// A text whose paragraphs differ in length, so that a count kept for the wrong
+// paragraph shows: GBK characters, a lone LF, a lone CR, invalid bytes.
+const char kParagraphs[] =
+    "\xB5\xDA\xD2\xBB\xD5\xC2\r\n"            // 第一章
+    "one\ntwo\r\n"                            // a line break inside
+    "cr\rmark\r\n"                            // a lone CR
+    "\x80raw\xFF\x81\r\n"                     // bytes that are no character
+    "\r\n"                                    // an empty paragraph
+    "\xA1\xA1\xA1\xA1\xCE\xC4\xB1\xBE tail";  // 　　文本
+
 }  // namespace
 
 class TextBoxTest : public QObject {
@@ -52,6 +102,9 @@ class TextBoxTest : public QObject {
   void lineBreaksShowAsBreaks();
   void handlerWritesFireOnceNested();
   void typingFiresOncePerChange();
+  void countFollowsTypingAndBreaks();
+  void countFollowsSelectionsPasteAndUndo();
+  void countFollowsRandomEdits();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
   void fileDialogRemembersTheChosenPath();
@@ -60,10 +113,13 @@ class TextBoxTest : public QObject {
 
  private:
   int fired(const char* control, Event event) const;
+  QPlainTextEdit* countedBox(const char* bytes);
+  QString countMismatch();
 
   std::unique_ptr<QtToolkit> toolkit_;
   QWidget* window_ = nullptr;
   std::map<std::pair<std::string, Event>, int> fired_;
+  int seenLength_ = -1;  // what the box's content-changed routine counted last
 };
 
 void TextBoxTest::init() {
@@ -89,6 +145,234 @@ void TextBoxTest::cleanup() {
 int TextBoxTest::fired(const char* control, Event event) const {
   auto it = fired_.find({control, event});
   return it == fired_.end() ? 0 : it->second;
+}
+
+// The "box" with a routine that counts its bytes on every change, as the size label's
+// routine does, showing the given bytes, focused, the cursor at the start.
+QPlainTextEdit* TextBoxTest::countedBox(const char* bytes) {
+  toolkit_->Bind("box", Event::kContentChanged,
+                 [this] { seenLength_ = toolkit_->TextLength("box"); });
+  toolkit_->SetText("box", ByteText(bytes));
+  auto* box = static_cast<QPlainTextEdit*>(toolkit_->Widget("box"));
+  box->setFocus();
+  box->moveCursor(QTextCursor::Start);
+  return box;
+}
+
+// Empty when the count the routine saw, the count asked for now and the box's bytes all
+// agree with encoding the whole document afresh; else what differs. The count is asked
+// before the bytes, which the box keeps once they are read.
+QString TextBoxTest::countMismatch() {
+  auto* box = static_cast<QPlainTextEdit*>(toolkit_->Widget("box"));
+  const ByteText expected = WholeDocumentBytes(*box->document());
+  const int asked = toolkit_->TextLength("box");
+  const ByteText bytes = toolkit_->Text("box");
+  const auto size = static_cast<int>(expected.size());
+  if (seenLength_ != size || asked != size || bytes != expected) {
+    return QStringLiteral("expected %1 bytes; the routine counted %2, asked %3, read %4 (%5)")
+        .arg(size)
+        .arg(seenLength_)
+        .arg(asked)
+        .arg(bytes.size())
+        .arg(bytes == expected ? "same bytes" : "other bytes");
+  }
+  return {};
+}
+
+#define EXPECT_COUNTED(step)                                                        \
+  do {                                                                              \
+    const QString mismatch = countMismatch();                                       \
+    QVERIFY2(mismatch.isEmpty(), qPrintable(QStringLiteral(step ": ") + mismatch)); \
+  } while (false)
+
+void TextBoxTest::countFollowsTypingAndBreaks() {
+  QPlainTextEdit* box = countedBox(kParagraphs);
+  QCOMPARE(box->document()->blockCount(), 6);
+  EXPECT_COUNTED("as written");
+
+  // Typing inside a paragraph with a line break, and in the one with invalid bytes.
+  box->moveCursor(QTextCursor::Down);
+  box->moveCursor(QTextCursor::EndOfBlock);
+  QTest::keyClick(box, Qt::Key_X);
+  EXPECT_COUNTED("a letter after a lone LF");
+  Commit(box, QStringLiteral("第二"));
+  EXPECT_COUNTED("hanzi");
+  QTextCursor cursor = box->textCursor();
+  cursor.setPosition(box->document()->findBlockByNumber(3).position() + 1);
+  box->setTextCursor(cursor);
+  Commit(box, QStringLiteral("字"));
+  EXPECT_COUNTED("hanzi after an invalid byte");
+
+  // Removing the marks of a lone LF and a lone CR, and typing "␍" back.
+  cursor.setPosition(box->document()->findBlockByNumber(1).position() + 3);
+  box->setTextCursor(cursor);
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_COUNTED("the lone LF deleted");
+  cursor.setPosition(box->document()->findBlockByNumber(2).position() + 3);
+  box->setTextCursor(cursor);
+  QTest::keyClick(box, Qt::Key_Backspace);
+  EXPECT_COUNTED("the lone CR deleted");
+  Commit(box, QStringLiteral("\u240D"));
+  EXPECT_COUNTED("a typed CR mark");
+
+  // Breaks: Enter splits a paragraph, Shift+Enter adds a line break inside it.
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_COUNTED("Enter");
+  QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_COUNTED("Shift+Enter");
+  QTest::keyClick(box, Qt::Key_Return);
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_COUNTED("two empty paragraphs");
+
+  // Joining: Backspace at a paragraph's start, Delete at one's end, over the empty one.
+  for (int i = 0; i < 3; ++i) {
+    box->moveCursor(QTextCursor::StartOfBlock);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_COUNTED("Backspace at a paragraph's start");
+  }
+  const QTextBlock empty = box->document()->findBlockByNumber(box->document()->blockCount() - 2);
+  QCOMPARE(empty.length(), 1);
+  cursor.setPosition(empty.previous().position() + empty.previous().length() - 1);
+  box->setTextCursor(cursor);
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_COUNTED("Delete at a paragraph's end");
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_COUNTED("Delete joining the last paragraph");
+  box->moveCursor(QTextCursor::Start);
+  QTest::keyClick(box, Qt::Key_Backspace);  // nothing before the start
+  EXPECT_COUNTED("Backspace at the start");
+  box->moveCursor(QTextCursor::End);
+  QTest::keyClick(box, Qt::Key_Delete);  // nothing after the end
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_COUNTED("Enter at the end");
+}
+
+void TextBoxTest::countFollowsSelectionsPasteAndUndo() {
+  QPlainTextEdit* box = countedBox(kParagraphs);
+  QTextDocument* doc = box->document();
+  const int inFirst = 2;
+  const int inFourth = doc->findBlockByNumber(3).position() + 2;
+
+  // Typing over a selection from one paragraph into another, both directions.
+  Select(box, inFirst, inFourth);
+  QTest::keyClick(box, Qt::Key_Y);
+  EXPECT_COUNTED("typing over three paragraphs");
+  QCOMPARE(doc->blockCount(), 3);
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of the typing over");
+  QCOMPARE(doc->blockCount(), 6);
+  Select(box, doc->findBlockByNumber(5).position() + 3, doc->findBlockByNumber(1).position());
+  Commit(box, QStringLiteral("替"));
+  EXPECT_COUNTED("hanzi over a backward selection");
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of the hanzi");
+
+  // Deleting a selection that ends just past a paragraph break, and one of everything.
+  Select(box, doc->findBlockByNumber(1).position() + 2, doc->findBlockByNumber(2).position());
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_COUNTED("a selection up to a paragraph's start deleted");
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Backspace);
+  EXPECT_COUNTED("everything deleted");
+  QCOMPARE(toolkit_->TextLength("box"), 0);
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of deleting everything");
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_COUNTED("redo of deleting everything");
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of both deletions");
+
+  // Pasting several paragraphs over a selection: CR LF, LF and CR all break paragraphs
+  // in a paste, while the line separator and the CR mark stay inside one; a private-use
+  // escape is its byte again; characters GBK lacks are "?", a lone surrogate too.
+  Select(box, inFirst, inFourth);
+  Paste(box, QStringLiteral("p1\r\np2\np3\rp4\u2028p5\u240Dp6\uF781\uF7FF\u20AC") +
+                 QStringLiteral("\U0001F600") + QChar(0xD800) + QStringLiteral("\r\n\r\n"));
+  EXPECT_COUNTED("a multi-paragraph paste over a selection");
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of the paste");
+  QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_COUNTED("redo of the paste");
+  box->moveCursor(QTextCursor::End);
+  Paste(box, QStringLiteral("\n"));
+  EXPECT_COUNTED("a pasted paragraph break at the end");
+
+  // A zero character ends the bytes there; the count follows them, and so it does once
+  // the paragraph holding it is gone.
+  box->moveCursor(QTextCursor::Start);
+  Paste(box, QStringLiteral("ab") + QChar(0) + QStringLiteral("cd\n"));
+  EXPECT_COUNTED("a pasted zero character");
+  QVERIFY(toolkit_->TextLength("box") <= 2);
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_COUNTED("undo of the zero character");
+  QVERIFY(toolkit_->TextLength("box") > 2);
+}
+
+void TextBoxTest::countFollowsRandomEdits() {
+  // Many paragraphs of different lengths, edited at random places in every way a user
+  // can; after each edit the count must be that of the whole document encoded afresh.
+  std::mt19937 random(20240607);
+  const char* const pieces[] = {
+      "a", "bc", "\xB5\xDA", "\xCE\xC4\xB1\xBE", "\n", "\r", "\x80", "\xFF", "\x81", " ", "\t"};
+  auto piece = [&] { return pieces[random() % std::size(pieces)]; };
+  std::string text;
+  for (int paragraph = 0; paragraph < 300; ++paragraph) {
+    for (unsigned n = random() % 12; n > 0; --n) text += piece();
+    text += "\r\n";
+  }
+  QPlainTextEdit* box = countedBox(text.c_str());
+  const QString typed[] = {QStringLiteral("x"), QStringLiteral("章"), QStringLiteral("\u2028"),
+                           QStringLiteral("\u240D"), QStringLiteral("\uF781")};
+  const QString pasted[] = {QStringLiteral("one\r\ntwo"), QStringLiteral("\n\n"),
+                            QStringLiteral("第\r章\n"), QStringLiteral("z")};
+  for (int step = 0; step < 400; ++step) {
+    const int size = box->document()->characterCount() - 1;
+    const auto at = [&] { return static_cast<int>(random() % static_cast<unsigned>(size + 1)); };
+    const int anchor = at();
+    // Mostly short selections, some over many paragraphs.
+    const int reach = (random() % 4 == 0) ? 2000 : 20;
+    const int position =
+        std::clamp(anchor + static_cast<int>(random() % (2 * reach)) - reach, 0, size);
+    const QString what = QStringLiteral("step %1").arg(step);
+    switch (random() % 8) {
+      case 0:
+        Select(box, anchor, anchor);
+        Commit(box, typed[random() % std::size(typed)]);
+        break;
+      case 1:
+        Select(box, anchor, position);
+        QTest::keyClick(box, random() % 2 ? Qt::Key_Backspace : Qt::Key_Delete);
+        break;
+      case 2:
+        Select(box, anchor, position);
+        Paste(box, pasted[random() % std::size(pasted)]);
+        break;
+      case 3:
+        Select(box, anchor, anchor);
+        QTest::keyClick(box, Qt::Key_Return, random() % 2 ? Qt::ShiftModifier : Qt::NoModifier);
+        break;
+      case 4: {
+        // Backspace at a paragraph's start joins it to the one before.
+        const QTextBlock block = box->document()->findBlock(anchor);
+        Select(box, block.position(), block.position());
+        QTest::keyClick(box, Qt::Key_Backspace);
+        break;
+      }
+      case 5:
+        Select(box, anchor, position);
+        QTest::keyClick(box, Qt::Key_Q);
+        break;
+      case 6:
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        break;
+      default:
+        QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+        break;
+    }
+    const QString mismatch = countMismatch();
+    QVERIFY2(mismatch.isEmpty(), qPrintable(what + QStringLiteral(": ") + mismatch));
+  }
 }
 
 void TextBoxTest::bytesComeBackUnchanged_data() {

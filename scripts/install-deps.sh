@@ -9,6 +9,7 @@ packages=(
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang libclang-rt-14-dev
   fonts-wqy-microhei
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do

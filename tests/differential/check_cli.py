@@ -21,6 +21,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True   # keep the source folder clean when ctest runs it
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference  # noqa: E402
 

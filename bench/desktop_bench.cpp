@@ -6,7 +6,10 @@
 // as in the program. Run offscreen: QT_QPA_PLATFORM=offscreen morvane_desktop_bench.
 //
 // The text is the file named by MORVANE_DESKTOP_TEXT (bench/run.sh passes a generated
-// 20 MiB GBK novel), or else a synthetic GBK text of the same size made here.
+// 20 MiB GBK novel), or else a synthetic GBK text of the same size made here. Two more
+// texts of the same size show how paragraph length matters: one of long paragraphs
+// (2 to 6 KiB), and the first text with every CR LF taken out (one paragraph, the case
+// Qt's layout handles worst: it lays a paragraph out whole on every change).
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +19,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,6 +32,7 @@
 #include "engine/control_names.h"
 #include "engine/state.h"
 #include "ui/qt_toolkit.h"
+#include "ui/text_boundary.h"
 
 namespace {
 
@@ -37,8 +42,9 @@ namespace names = morvane::names;
 
 constexpr std::size_t kTextBytes = 20u << 20;
 
-// A novel-like GBK text: CR LF paragraphs of GB2312 hanzi and full-width punctuation.
-std::string SyntheticText(std::size_t size) {
+// A novel-like GBK text: CR LF paragraphs of GB2312 hanzi and full-width punctuation,
+// each of minChars plus up to spreadChars characters.
+std::string SyntheticText(std::size_t size, int minChars = 40, int spreadChars = 300) {
   std::string text;
   text.reserve(size + 1024);
   unsigned state = 12345;
@@ -52,7 +58,7 @@ std::string SyntheticText(std::size_t size) {
       text += "\xB5\xDA" + std::to_string(chapter++) + "\xD5\xC2 title\r\n";  // 第N章
     }
     text += "\xA1\xA1\xA1\xA1";  // two full-width spaces
-    const int chars = 40 + static_cast<int>(next() % 300);
+    const int chars = minChars + static_cast<int>(next() % static_cast<unsigned>(spreadChars));
     for (int i = 0; i < chars; ++i) {
       if (i % 17 == 16) {
         text += (next() % 3 == 0) ? "\xA1\xA3" : "\xA3\xAC";  // 。 ，
@@ -81,6 +87,20 @@ ByteText LoadText() {
   return ByteText(SyntheticText(kTextBytes));
 }
 
+ByteText WithoutParagraphBreaks(const ByteText& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  const std::string_view view = text.view();
+  for (std::size_t i = 0; i < view.size(); ++i) {
+    if (view[i] == '\r' && i + 1 < view.size() && view[i + 1] == '\n') {
+      ++i;
+    } else {
+      bytes += view[i];
+    }
+  }
+  return ByteText(std::move(bytes));
+}
+
 // The main window, built once for all benchmarks, as the program builds it.
 struct Desktop {
   AppState state;
@@ -88,6 +108,8 @@ struct Desktop {
   QWidget* window = nullptr;
   QPlainTextEdit* box = nullptr;
   ByteText text = LoadText();
+  ByteText longParagraphs = ByteText(SyntheticText(kTextBytes, 1000, 2000));
+  ByteText oneParagraph = WithoutParagraphBreaks(text);
 
   Desktop() {
     morvane::app::DescribeWindows(toolkit);
@@ -109,29 +131,40 @@ void Settle() {
 }
 
 // Opening a file into the simple-cut box, from the handler's write to the shown count.
-void BM_LoadIntoSimpleCutBox(benchmark::State& st) {
+// With replace, the box holds the text already (opening a second file), so the old
+// document's removal is timed too.
+void Load(benchmark::State& st, const ByteText& text, bool replace = false) {
   Desktop& d = *desktop;
   for (auto _ : st) {
     st.PauseTiming();
-    d.toolkit.SetText(names::kSimpleText, ByteText());
+    d.toolkit.SetText(names::kSimpleText, replace ? text : ByteText());
     Settle();
     st.ResumeTiming();
-    d.toolkit.SetText(names::kSimpleText, d.text);
+    d.toolkit.SetText(names::kSimpleText, text);
     Settle();
   }
-  if (d.state.cut.simpleTextBytes != static_cast<int>(d.text.size())) {
+  if (d.state.cut.simpleTextBytes != static_cast<int>(text.size())) {
     st.SkipWithError("the size label's handler did not see the whole text");
   }
   st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) *
-                       static_cast<std::int64_t>(d.text.size()));
-  st.counters["MiB"] = static_cast<double>(d.text.size()) / (1 << 20);
+                       static_cast<std::int64_t>(text.size()));
+  st.counters["MiB"] = static_cast<double>(text.size()) / (1 << 20);
+  st.counters["paragraphs"] = d.box->document()->blockCount();
+}
+
+void Key(QWidget* widget, Qt::Key key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &press);
+  QApplication::sendEvent(widget, &release);
 }
 
 // One character typed in the middle of the text, up to the repainted window: the
-// content-changed handler recounts the bytes of the whole box.
-void BM_KeystrokeWithLargeText(benchmark::State& st) {
+// content-changed handler recounts the bytes of the whole box. With newline, each
+// iteration is Enter and then Backspace, splitting a paragraph and joining it again.
+void Keystrokes(benchmark::State& st, const ByteText& text, bool newline = false) {
   Desktop& d = *desktop;
-  d.toolkit.SetText(names::kSimpleText, d.text);
+  d.toolkit.SetText(names::kSimpleText, text);
   Settle();
   QTextCursor cursor = d.box->textCursor();
   cursor.setPosition(d.box->document()->characterCount() / 2);
@@ -141,22 +174,69 @@ void BM_KeystrokeWithLargeText(benchmark::State& st) {
   const int before = d.state.cut.simpleTextBytes;
   std::int64_t typed = 0;
   for (auto _ : st) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QApplication::sendEvent(d.box, &press);
-    QApplication::sendEvent(d.box, &release);
+    if (newline) {
+      Key(d.box, Qt::Key_Return, QStringLiteral("\r"));
+      Settle();
+      Key(d.box, Qt::Key_Backspace, QString());
+    } else {
+      Key(d.box, Qt::Key_A, QStringLiteral("a"));
+      ++typed;
+    }
     Settle();
-    ++typed;
   }
   if (d.state.cut.simpleTextBytes != before + typed) {
     st.SkipWithError("the keystrokes did not reach the size label's handler");
   }
+  // What a cut would read: the whole document encoded again, once.
+  if (d.toolkit.Text(names::kSimpleText).size() != static_cast<std::size_t>(before + typed)) {
+    st.SkipWithError("the box's bytes and the size label disagree");
+  }
+}
+
+void BM_LoadIntoSimpleCutBox(benchmark::State& st) {
+  Load(st, desktop->text);
+}
+void BM_ReplaceTextInSimpleCutBox(benchmark::State& st) {
+  Load(st, desktop->text, true);
+}
+void BM_LoadLongParagraphs(benchmark::State& st) {
+  Load(st, desktop->longParagraphs);
+}
+void BM_LoadOneParagraph(benchmark::State& st) {
+  Load(st, desktop->oneParagraph);
+}
+void BM_KeystrokeWithLargeText(benchmark::State& st) {
+  Keystrokes(st, desktop->text);
+}
+void BM_EnterAndBackspaceWithLargeText(benchmark::State& st) {
+  Keystrokes(st, desktop->text, true);
+}
+void BM_KeystrokeLongParagraphs(benchmark::State& st) {
+  Keystrokes(st, desktop->longParagraphs);
+}
+void BM_KeystrokeOneParagraph(benchmark::State& st) {
+  Keystrokes(st, desktop->oneParagraph);
+}
+
+// The part of a load that is ours: the bytes decoded into the text Qt is given.
+void BM_DisplayFromBytes(benchmark::State& st) {
+  for (auto _ : st) benchmark::DoNotOptimize(morvane::ui::DisplayFromBytes(desktop->text));
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) *
+                       static_cast<std::int64_t>(desktop->text.size()));
 }
 
 }  // namespace
 
 BENCHMARK(BM_LoadIntoSimpleCutBox)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReplaceTextInSimpleCutBox)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadLongParagraphs)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_KeystrokeWithLargeText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_EnterAndBackspaceWithLargeText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_KeystrokeLongParagraphs)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_DisplayFromBytes)->Unit(benchmark::kMillisecond)->Iterations(5);
+// Seconds per iteration: one each.
+BENCHMARK(BM_LoadOneParagraph)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_KeystrokeOneParagraph)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "cli/input_guard.h"
 #include "cli/terminal.h"
 #include "core/files.h"
 #include "core/gbk.h"
@@ -35,6 +36,7 @@ struct Input {
 // message naming the file, when it cannot be read; a warning when its text ends early.
 std::optional<Input> ReadInput(const std::string& nativePath) {
   const ByteText path = PathFromNative(nativePath);
+  GuardMappedInput(nativePath);
   TextRead read = ReadTextFile(path, ReadMode::kMap);
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -31,6 +32,28 @@ struct OutputOptions {
   }
 };
 
+// Sizes are decimal, as the desktop's number boxes read them: "010" is ten, and "0x10"
+// is no number (the parser's own reading would take them as octal and hex).
+const CLI::Validator kDecimal(
+    [](std::string& value) -> std::string {
+      const std::size_t digits = value.starts_with('+') || value.starts_with('-') ? 1 : 0;
+      if (value.size() > digits &&
+          value.find_first_not_of("0123456789", digits) == std::string::npos)
+        return {};
+      return "'" + value + "' is not a decimal number";
+    },
+    "DECIMAL");
+
+// A decimal size; beyond the 64-bit range it saturates (any such size is refused later).
+std::int64_t DecimalValue(const std::string& text) {
+  std::int64_t value = 0;
+  const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+  const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) return text.starts_with('-') ? INT64_MIN : INT64_MAX;
+  return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,16 +61,18 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   std::string file;
-  std::int64_t bytes = 0;
-  std::int64_t kilobytes = 0;
+  std::string bytes;
+  std::string kilobytes;
   CLI::App* cut = app.add_subcommand(
       "cut",
       "Cut FILE into numbered files prefix-1.txt, prefix-2.txt, ... of a given size; a piece "
       "ends one byte later rather than split a double-byte character.");
   CLI::Option* bytesOption =
-      cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)");
+      cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)")
+          ->check(kDecimal);
   CLI::Option* kbOption =
-      cut->add_option("--kb", kilobytes, "normal cut: N * 1024 bytes per piece (1 to 2097151)");
+      cut->add_option("--kb", kilobytes, "normal cut: N * 1024 bytes per piece (1 to 2097151)")
+          ->check(kDecimal);
   bytesOption->excludes(kbOption);
   OutputOptions cutOutput;
   cutOutput.AddTo(*cut);
@@ -85,8 +110,10 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   if (cut->parsed()) {
-    if (bytesOption->count() > 0) return morvane::cli::RunSimpleCut(bytes, cutOutput.Args(), file);
-    if (kbOption->count() > 0) return morvane::cli::RunNormalCut(kilobytes, cutOutput.Args(), file);
+    if (bytesOption->count() > 0)
+      return morvane::cli::RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
+    if (kbOption->count() > 0)
+      return morvane::cli::RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
     std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
     return 2;
   }

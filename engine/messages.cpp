@@ -160,6 +160,11 @@ ByteText NameTooLong(const ByteText& name) {
   return Concat({Gbk("文件名太长，无法保存："), LineBreak(), name});
 }
 
+ByteText CannotReplaceOutput(const ByteText& path) {
+  return Concat({Gbk("已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀："),
+                 LineBreak(), path});
+}
+
 ByteText WouldOverwriteInput(const ByteText& path) {
   return Concat(
       {Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(), path});

@@ -55,5 +55,7 @@ ByteText PrefixHasSeparator(const ByteText& prefix);
 ByteText NameTooLong(const ByteText& name);
 // An output file would replace one of the operation's own input files.
 ByteText WouldOverwriteInput(const ByteText& path);
+// An output name is taken by a folder or a file that may not be written.
+ByteText CannotReplaceOutput(const ByteText& path);
 
 }  // namespace morvane::messages

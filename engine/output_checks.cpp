@@ -29,6 +29,15 @@ std::optional<FileId> IdOf(const std::string& nativePath) {
   return FileId{info.st_dev, info.st_ino};
 }
 
+// An existing output name that a write could not replace: a folder, a device, or a file
+// without write permission (checked by its bits too, since root passes every access test).
+bool CannotReplace(const std::string& nativePath) {
+  struct stat info;
+  if (::stat(nativePath.c_str(), &info) != 0) return false;
+  return !S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 ||
+         ::access(nativePath.c_str(), W_OK) != 0;
+}
+
 bool IsWritableFolder(const std::string& nativeFolder) {
   struct stat info;
   if (nativeFolder.empty() || ::stat(nativeFolder.c_str(), &info) != 0) return false;
@@ -79,16 +88,21 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
   // An output can only be an input on the folder's own device.
   std::erase_if(inputIds,
                 [&](const FileId& id) { return !folderId || id.device != folderId->device; });
-  if (inputIds.empty()) return std::nullopt;
 
+  // Every name is looked at before the first write, so that an operation writes all its
+  // files or none: an existing name that cannot be replaced would otherwise fail alone.
   const int first = plan.merged ? 0 : plan.first;
   const int last = plan.merged ? 0 : plan.last;
   for (std::int64_t number = first; number <= last; ++number) {
     const ByteText output = PathOf(plan, static_cast<int>(number));
-    const auto id = IdOf(NativePath(output));
-    if (id && std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end()) {
-      return messages::WouldOverwriteInput(output);
+    const std::string nativeOutput = NativePath(output);
+    if (!inputIds.empty()) {
+      const auto id = IdOf(nativeOutput);
+      if (id && std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end()) {
+        return messages::WouldOverwriteInput(output);
+      }
     }
+    if (CannotReplace(nativeOutput)) return messages::CannotReplaceOutput(output);
   }
   return std::nullopt;
 }

@@ -115,6 +115,20 @@ TEST_F(Cli, CutsByKilobytesUnderTheGivenPrefix) {
   }
 }
 
+TEST_F(Cli, ReadsSizesAsDecimalNumbersOnly) {
+  WriteBytes(dir / "s.txt", "abcdefghi");
+  // "010" is ten bytes, not eight: one piece holds the whole text.
+  CliRun run = RunCli({"cut", "--bytes", "010", "--out", out, dir / "s.txt"}, dir.path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(FolderNames(out), std::vector<std::string>{"s-1.txt"});
+  EXPECT_EQ(Piece("s-1.txt"), "abcdefghi");
+  for (const char* size : {"0x3", "3K", "abc"}) {
+    run = RunCli({"cut", "--kb", size, "--prefix", "x", "--out", out, dir / "s.txt"}, dir.path());
+    EXPECT_NE(run.exitCode, 0) << size;
+  }
+  EXPECT_EQ(FolderNames(out).size(), 1u);
+}
+
 TEST_F(Cli, CutsChaptersAndPrintsTheirNumber) {
   std::mt19937 random(9);
   const std::string text = RandomText(random, 6000);

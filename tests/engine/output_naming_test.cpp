@@ -1,6 +1,7 @@
 #include "engine/output_naming.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/gbk.h"
@@ -94,6 +95,22 @@ TEST_F(OutputChecks, AnOutputThatIsAnInputUnderAnyNameIsRefused) {
   EXPECT_EQ(Refusal(dir.gbk(), ByteText("a"), 6, {input}), std::nullopt);
   // Another spelling of the same folder.
   EXPECT_TRUE(Refusal(Concat({dir.gbk(), ByteText("/./.")}), ByteText("a"), 7, {input}));
+}
+
+TEST_F(OutputChecks, ANameTakenByAFolderOrAReadOnlyFileIsRefusedBeforeAnyWrite) {
+  ::mkdir((dir / "a-2.txt").c_str(), 0755);
+  auto refusal = Refusal(dir.gbk(), ByteText("a"), 5);
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/a-2.txt")})));
+
+  WriteBytes(dir / "b-3.txt", "older");
+  ::chmod((dir / "b-3.txt").c_str(), 0444);
+  refusal = Refusal(dir.gbk(), ByteText("b"), 5);
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/b-3.txt")})));
+  // A writable older file of the same name is simply replaced.
+  ::chmod((dir / "b-3.txt").c_str(), 0644);
+  EXPECT_EQ(Refusal(dir.gbk(), ByteText("b"), 5), std::nullopt);
 }
 
 class SaveFolder : public HandlerTest {};

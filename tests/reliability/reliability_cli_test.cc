@@ -252,5 +252,33 @@ TEST(CliMemory, AFileTooLargeForMemoryEndsInAMessage) {
   }
 }
 
+// Another program cuts the input short while the cut runs (an editor saving over it in
+// place, say). The cut goes on with the text it read, or stops with a message naming
+// the file; it must not die.
+TEST(CliChangingInput, AnInputCutShortWhileCuttingEndsWithoutACrash) {
+  ScratchFolder dir;
+  const std::string input = dir / "book.txt";
+  const std::string text = Lines(32u << 20);
+  WriteBytes(input, text);
+  const std::string out = dir / "out";
+  ::mkdir(out.c_str(), 0755);
+
+  RunningProcess cli =
+      StartProcess({kCli, "cut", "--bytes", "4096", "--prefix", "p", "--out", out, input});
+  // Once the first piece is there, the text has been read and the cut is under way.
+  for (int i = 0; i < 20000 && FolderNames(out).size() < 2; ++i) ::usleep(100);
+  ASSERT_EQ(::truncate(input.c_str(), 1000), 0);
+  ProcessResult run = cli.Finish();
+
+  ExpectCleanEnd(run);
+  if (run.exitCode == 0) {
+    EXPECT_EQ(FolderNames(out).size(), text.size() / 4096);
+  } else {
+    EXPECT_NE(run.err.find(input), std::string::npos) << run.Describe();
+  }
+  for (const std::string& name : FolderNames(out))
+    EXPECT_EQ(name.rfind("p-", 0), 0u) << "a file that is no piece: " << name;
+}
+
 }  // namespace
 }  // namespace morvane::testing

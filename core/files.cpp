@@ -368,6 +368,30 @@ WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_vie
     return result;
   }
 
+  // A new file needs no temporary name: created exclusively, it is the only thing a failed
+  // write has to take away again. That saves a rename per file, which counts when a chapter
+  // cut writes a hundred thousand of them.
+  if (!exists) {
+    int direct = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (direct >= 0) {
+      int error = WriteAll(direct, parts);
+      if (::close(direct) != 0 && error == 0) error = errno;
+      if (error != 0) {
+        ::unlink(native.c_str());
+        result.error = WriteError(path, error);
+        return result;
+      }
+      result.ok = true;
+      return result;
+    }
+    if (errno != EEXIST) {
+      result.error = WriteError(path, errno);
+      return result;
+    }
+    // Someone created it meanwhile: replace it the safe way below.
+    exists = ::stat(native.c_str(), &existing) == 0;
+  }
+
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {

@@ -328,6 +328,31 @@ TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {
   EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"});
 }
 
+TEST_F(FilesTest, AFailedNewFileLeavesNothingBehind) {
+  // New files are written under their own name; a write that fails takes the file away.
+  for (int error : {ENOSPC, EIO}) {
+    static int injected;
+    injected = error;
+    SetWriteFaults({[](std::size_t) { return injected; }, nullptr});
+    WriteResult result = WriteFileParts(Path("new.txt"), std::vector<std::string_view>{"abc"});
+    SetWriteFaults({});
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find(std::strerror(error)), std::string::npos);
+    EXPECT_TRUE(Names().empty());
+  }
+}
+
+TEST_F(FilesTest, NewAndReplacedFilesGetTheSameBytes) {
+  const std::string_view parts[] = {"\xB5\xDA", "", "body", "\r\n"};
+  ASSERT_TRUE(WriteFileParts(Path("fresh.txt"), parts).ok);
+  Put("stale.txt", "an older and longer content than the new one");
+  ASSERT_TRUE(WriteFileParts(Path("stale.txt"), parts).ok);
+  EXPECT_EQ(Get("fresh.txt"), "\xB5\xDA" "body\r\n");
+  EXPECT_EQ(Get("stale.txt"), Get("fresh.txt"));
+  // No temporary file is left beside either.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"fresh.txt", "stale.txt"}));
+}
+
 TEST_F(FilesTest, ReadOnlyOrOddTargetsAreRefused) {
   Put("ro.txt", "older");
   ::chmod(Native("ro.txt").c_str(), 0444);

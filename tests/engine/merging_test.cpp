@@ -36,8 +36,10 @@ TEST_F(MergeHandlers, TwoRowsWithoutTouchingTheCount) {
 TEST_F(MergeHandlers, TheCountShowsRowsAndTheMergeClearsThoseBeyondIt) {
   SelectCount(5);
   EXPECT_TRUE(ui.Visible(names::kMergePathBox[5]));
-  for (int row = 1; row <= 5; ++row)
-    Choose(row, "f" + std::to_string(row) + ".txt", std::to_string(row));
+  for (int row = 1; row <= 5; ++row) {
+    const std::string number = std::to_string(row);
+    Choose(row, "f" + number + ".txt", number);
+  }
   SelectCount(3);
   EXPECT_TRUE(ui.Visible(names::kMergeOpenButton[3]));
   EXPECT_FALSE(ui.Visible(names::kMergeRowLabel[4]));

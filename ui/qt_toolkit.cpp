@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -463,12 +464,18 @@ ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
   return control.items[static_cast<std::size_t>(index)];
 }
 
+// Some desktop themes put a tick on dialog buttons; the program's boxes show a plain OK.
+static void PlainOkButton(QMessageBox& box) {
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
+}
+
 int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
   // No owner window, modal for the whole program, an OK button and no icon.
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
                   CaptionText(content), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
+  PlainOkButton(box);
   box.exec();
   return 0;
 }
@@ -476,6 +483,7 @@ int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const Byte
 void ShowStopBox(const ByteText& text, const ByteText& caption) {
   QMessageBox box(QMessageBox::Critical, CaptionText(caption), CaptionText(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
+  PlainOkButton(box);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -10,6 +10,7 @@
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "core/toolkit.h"
+#include "sanitizers.h"
 
 namespace morvane {
 namespace {
@@ -35,16 +36,7 @@ TEST(FatalDeathTest, PresenterGetsTheGbkBoxText) {
       testing::ExitedWithCode(255), "^presented$");
 }
 
-// The address sanitizer reserves more address space than a memory limit allows.
-#if defined(__SANITIZE_ADDRESS__)
-#define MORVANE_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MORVANE_ASAN 1
-#endif
-#endif
-
-#ifndef MORVANE_ASAN
+#if !MORVANE_ASAN
 void JoinMoreThanMemoryHolds() {
   ByteText piece(std::string(64 << 20, 'a'));
   struct rlimit limit = {512 << 20, 512 << 20};

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "core/gbk.h"
+#include "sanitizers.h"
 
 namespace morvane {
 namespace {
@@ -120,16 +121,7 @@ TEST_F(FilesTest, FileLargerThanATextIsNotRead) {
   EXPECT_EQ(read.fileBytes, kMaxTextBytes + 1);
 }
 
-// The address sanitizer reserves more address space than a memory limit allows.
-#if defined(__SANITIZE_ADDRESS__)
-#define MORVANE_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MORVANE_ASAN 1
-#endif
-#endif
-
-#ifndef MORVANE_ASAN
+#if !MORVANE_ASAN
 // Without memory for the bytes the read fails as a value, not fatally.
 void LimitAddressSpace(rlim_t bytes) {
   struct rlimit limit = {bytes, bytes};
@@ -347,7 +339,9 @@ TEST_F(FilesTest, NewAndReplacedFilesGetTheSameBytes) {
   ASSERT_TRUE(WriteFileParts(Path("fresh.txt"), parts).ok);
   Put("stale.txt", "an older and longer content than the new one");
   ASSERT_TRUE(WriteFileParts(Path("stale.txt"), parts).ok);
-  EXPECT_EQ(Get("fresh.txt"), "\xB5\xDA" "body\r\n");
+  EXPECT_EQ(Get("fresh.txt"),
+            "\xB5\xDA"
+            "body\r\n");
   EXPECT_EQ(Get("stale.txt"), Get("fresh.txt"));
   // No temporary file is left beside either.
   EXPECT_EQ(Names(), (std::vector<std::string>{"fresh.txt", "stale.txt"}));

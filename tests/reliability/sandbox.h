@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sanitizers.h"
 #include "test_files.h"
 
 namespace morvane::testing {
@@ -64,20 +65,5 @@ bool MountTmpfs(const std::string& dir, std::uint64_t bytes, std::string* why);
 // Makes dir a read-only view of itself (a bind mount remounted read-only).
 bool MakeReadOnly(const std::string& dir, std::string* why);
 void Unmount(const std::string& dir);
-
-// Whether this test binary was built with AddressSanitizer, which reserves terabytes of
-// address space at start and so cannot run under RLIMIT_AS.
-constexpr bool kBuiltWithAsan =
-#if defined(__SANITIZE_ADDRESS__)
-    true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    true;
-#else
-    false;
-#endif
-#else
-    false;
-#endif
 
 }  // namespace morvane::testing

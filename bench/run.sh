@@ -4,6 +4,7 @@
 #
 #   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop]
 #                [--merge-size 256M] [--cli PATH] [--no-build] [--keep] [--no-wait]
+#                [--results FILE]   (default bench/RESULTS.md)
 #
 # Every run writes into a folder of its own that no earlier run used: deleting thousands of
 # files and creating thousands more in the same few minutes slows file creation on ext4 many
@@ -26,6 +27,7 @@ cli=""
 build=1
 keep=0
 wait_after_delete=300
+results_md=$here/RESULTS.md
 
 while [ $# -gt 0 ]; do
   case $1 in
@@ -37,7 +39,8 @@ while [ $# -gt 0 ]; do
     --no-build) build=0; shift ;;
     --keep) keep=1; shift ;;
     --no-wait) wait_after_delete=0; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    --results) results_md=$2; shift 2 ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -146,7 +149,10 @@ measure() {
     scmd=$(expand "$([ $second = ours ] && echo "$ours" || echo "$peer")" "$([ $second = ours ] && echo "$od" || echo "$pd")")
     local args=(-n "$first" "$fcmd" -n "$second" "$scmd")
     [ -n "$peer" ] || args=(-n ours "$(expand "$ours" "$od")")
+    # Before each command the outputs of the one before are emptied and the dirty pages
+    # settled, so neither side writes while the other's output still waits in memory.
     if hyperfine --runs 1 --warmup 0 --style none --export-json "$base/r$r.json" \
+        --prepare "find '$base' -type f -size +0 -exec truncate -s 0 {} + ; sync" \
         "${args[@]}" >/dev/null 2>"$base/r$r.err"; then
       python3 - "$base/r$r.json" "$name" "$size" "$r" >>"$results" <<'EOF'
 import json, sys
@@ -246,8 +252,8 @@ if [ -x "$desktop" ] && wanted desktop; then
 fi
 
 # --- the write-up ------------------------------------------------------------------------
-python3 "$here/report.py" --work "$work" --cli "$cli" --rounds "$rounds" --out "$here/RESULTS.md"
-log "wrote $here/RESULTS.md"
+python3 "$here/report.py" --work "$work" --cli "$cli" --rounds "$rounds" --out "$results_md"
+log "wrote $results_md"
 
 if [ "$keep" = 0 ]; then
   log "deleting the outputs (the next run waits ${wait_after_delete}s after its own deletion)"

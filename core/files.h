@@ -89,10 +89,10 @@ struct WriteResult {
 };
 
 // Writes the parts one after another as the whole content of path, in one call
-// (writev). A new file is created exclusively under its own name and removed again when
-// the write fails; an existing file is replaced through a hidden temporary file in the
-// same folder that is renamed into place. Either way a failed write leaves neither a
-// partial file nor a damaged older file.
+// (writev). A new file is written as an unnamed file in its folder and linked under its
+// name when complete; an existing file is replaced through a hidden temporary file in the
+// same folder that is renamed into place. Either way a failed or interrupted write leaves
+// neither a partial file nor a damaged older file.
 // An existing path that is not a regular file or that we may not write is refused, not
 // replaced; a symbolic link is followed and its target replaced. The data is not
 // flushed to the disk (fsync) before the call returns.

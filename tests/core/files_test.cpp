@@ -320,8 +320,26 @@ TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {
   EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"});
 }
 
+TEST_F(FilesTest, ANewFileHasNoNameUntilItIsComplete) {
+  // While the bytes go out, the folder shows nothing: a run killed half-way leaves no
+  // partial file.
+  static fs::path folder;
+  static bool sawAName;
+  folder = dir_;
+  sawAName = false;
+  SetWriteFaults({[](std::size_t) {
+                    sawAName = sawAName || !fs::is_empty(folder);
+                    return 0;
+                  },
+                  nullptr});
+  WriteResult result = WriteFileParts(Path("new.txt"), std::vector<std::string_view>{"abc", "d"});
+  SetWriteFaults({});
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_FALSE(sawAName);
+  EXPECT_EQ(Get("new.txt"), "abcd");
+}
+
 TEST_F(FilesTest, AFailedNewFileLeavesNothingBehind) {
-  // New files are written under their own name; a write that fails takes the file away.
   for (int error : {ENOSPC, EIO}) {
     static int injected;
     injected = error;

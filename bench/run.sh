@@ -10,8 +10,9 @@
 # files and creating thousands more in the same few minutes slows file creation on ext4 many
 # times over, and would be measured instead of the program. Before each timed command the
 # outputs so far are only emptied (truncated), which gives their space back and keeps their
-# inodes; the folders are deleted once, at the end. Ours and the peer alternate within each round, so drift of the
-# machine hits both alike, and every ratio is "ours / peer" of figures from this one run.
+# inodes; the folders are deleted once, at the end. Ours and the peer alternate within each
+# round, so drift of the machine hits both alike, and every ratio is "ours / peer" of figures
+# from this one run.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -40,7 +41,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --no-wait) wait_after_delete=0; shift ;;
     --results) results_md=$2; shift 2 ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done

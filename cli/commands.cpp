@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <climits>
+#include <future>
 
 #include "cli/input_guard.h"
 #include "cli/terminal.h"
@@ -32,18 +33,47 @@ struct Input {
   ByteText text;
 };
 
-// Reads a file whole (mapped: the text is used at once and never kept). Nothing, after a
-// message naming the file, when it cannot be read; a warning when its text ends early.
-std::optional<Input> ReadInput(const std::string& nativePath) {
-  const ByteText path = PathFromNative(nativePath);
-  GuardMappedInput(nativePath);
-  TextRead read = ReadTextFile(path, ReadMode::kMap);
+// The outcome of reading one input: a message naming the file when it cannot be read,
+// a warning when its text ends early.
+std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));
     return std::nullopt;
   }
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
   return Input{path, read.text};
+}
+
+// Reads a file whole (mapped: the text is used at once and never kept).
+std::optional<Input> ReadInput(const std::string& nativePath) {
+  GuardMappedInputs({nativePath});
+  const ByteText path = PathFromNative(nativePath);
+  return Reported(path, ReadTextFile(path, ReadMode::kMap));
+}
+
+// Reads several files at once: finding where each text ends is a pass over every byte,
+// and the files do not depend on each other. The outcomes are reported in the order of
+// the files, as reading them one by one would.
+std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths) {
+  GuardMappedInputs(nativePaths);
+  std::vector<ByteText> paths;
+  for (const std::string& nativePath : nativePaths) paths.push_back(PathFromNative(nativePath));
+  std::vector<std::future<TextRead>> later;
+  for (std::size_t i = 1; i < paths.size(); ++i) {
+    later.push_back(std::async(std::launch::async,
+                               [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+  }
+  std::vector<TextRead> reads;
+  reads.push_back(ReadTextFile(paths.front(), ReadMode::kMap));
+  for (auto& read : later) reads.push_back(read.get());
+
+  std::vector<Input> inputs;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    auto input = Reported(paths[i], reads[i]);
+    if (!input) return std::nullopt;
+    inputs.push_back(*input);
+  }
+  return inputs;
 }
 
 // The save folder as the desktop's save-location box holds it: no separator at the end,
@@ -131,13 +161,13 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
 }
 
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
+  const auto inputs = ReadInputs(files);
+  if (!inputs) return kRefused;
   std::vector<ByteText> paths;
   std::vector<ByteText> texts;
-  for (const std::string& file : files) {
-    const auto input = ReadInput(file);
-    if (!input) return kRefused;
-    paths.push_back(input->path);
-    texts.push_back(input->text);
+  for (const Input& input : *inputs) {
+    paths.push_back(input.path);
+    texts.push_back(input.text);
   }
   const OutputTarget target = TargetOf(output, paths.front());
   if (Refused({target, true, 0, 0}, paths)) return kRefused;

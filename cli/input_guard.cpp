@@ -21,7 +21,7 @@ void OnBusError(int) {
 
 }  // namespace
 
-void GuardMappedInput(std::string_view nativePath) {
+void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
   static const std::string_view kLead = "morvane-cli: 文件在读取时被截短或改动，操作已中止：\n";
   std::size_t at = 0;
   auto append = [&](std::string_view part) {
@@ -30,8 +30,10 @@ void GuardMappedInput(std::string_view nativePath) {
     at += n;
   };
   append(kLead);
-  append(nativePath.substr(0, sizeof message - kLead.size() - 2));
-  append("\n");
+  for (const std::string& path : nativePaths) {
+    append(path);
+    append("\n");
+  }
   messageLength = at;
 
   static bool installed = false;

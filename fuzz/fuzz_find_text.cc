@@ -13,18 +13,12 @@
 
 namespace ref = morvane::reference;
 
-static std::string WithoutZeros(std::string s) {
-  for (char& c : s)
-    if (c == '\0') c = '\x01';
-  return s;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   int start = static_cast<int>(in.ConsumeIntegral<uint8_t>()) - 2;
   std::size_t wantedBytes = in.ConsumeIntegralInRange<std::size_t>(0, 6);
-  std::string wanted = WithoutZeros(in.ConsumeBytesAsString(wantedBytes));
-  std::string text = WithoutZeros(in.ConsumeRemainingBytesAsString());
+  std::string wanted = ref::WithoutZeros(in.ConsumeBytesAsString(wantedBytes));
+  std::string text = ref::WithoutZeros(in.ConsumeRemainingBytesAsString());
 
   morvane::ByteText t(text);
   morvane::ByteText w(wanted);

@@ -13,19 +13,13 @@
 
 namespace ref = morvane::reference;
 
-static std::string WithoutZeros(std::string s) {
-  for (char& c : s)
-    if (c == '\0') c = '\x01';
-  return s;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   std::size_t wantedBytes = in.ConsumeIntegralInRange<std::size_t>(0, 4);
   std::size_t replacementBytes = in.ConsumeIntegralInRange<std::size_t>(0, 6);
-  std::string wanted = WithoutZeros(in.ConsumeBytesAsString(wantedBytes));
-  std::string replacement = WithoutZeros(in.ConsumeBytesAsString(replacementBytes));
-  std::string text = WithoutZeros(in.ConsumeRemainingBytesAsString());
+  std::string wanted = ref::WithoutZeros(in.ConsumeBytesAsString(wantedBytes));
+  std::string replacement = ref::WithoutZeros(in.ConsumeBytesAsString(replacementBytes));
+  std::string text = ref::WithoutZeros(in.ConsumeRemainingBytesAsString());
   morvane::ByteText t(text), w(wanted), r(replacement);
   std::string shown = wanted + "|" + replacement + "|" + text;
 

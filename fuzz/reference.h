@@ -20,6 +20,13 @@ inline unsigned char At(std::string_view s, std::size_t i) {
   return static_cast<unsigned char>(s[i]);
 }
 
+// Fuzzed bytes as a text: a text never holds a zero byte, so zeros become 0x01.
+inline std::string WithoutZeros(std::string s) {
+  for (char& c : s)
+    if (c == '\0') c = '\x01';
+  return s;
+}
+
 // FindText on a non-empty wanted text: scan from start - 1 (0 when lower), compare where at
 // least |wanted| bytes are left, step by characters; a top-bit byte that is the last byte
 // is compared there and then ends the scan.

@@ -20,6 +20,8 @@ top=$(dirname "$here")
 data=$here/data
 out=$here/out
 work=$out/.work
+# The timing tool and /usr/bin/time come from Debian like the rest.
+"$top/scripts/install-deps.sh" hyperfine time
 sizes="1G 256M"
 merge_size=256M
 rounds=5

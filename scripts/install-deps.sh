@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the desktop program need,
-# and only those that are missing, so a second run costs nothing.
+# Installs the Debian packages the build, the tests and the desktop program need, plus
+# any named on the command line, and only those that are missing, so a second run costs
+# nothing.
 set -euo pipefail
 
 packages=(

@@ -44,15 +44,9 @@ std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
   return Input{path, read.text};
 }
 
-// Reads a file whole (mapped: the text is used at once and never kept).
-std::optional<Input> ReadInput(const std::string& nativePath) {
-  GuardMappedInputs({nativePath});
-  const ByteText path = PathFromNative(nativePath);
-  return Reported(path, ReadTextFile(path, ReadMode::kMap));
-}
-
-// Reads several files at once: finding where each text ends is a pass over every byte,
-// and the files do not depend on each other. The outcomes are reported in the order of
+// Reads files whole, mapped: their texts are used at once and never kept. Several files
+// are read side by side: finding where each text ends is a pass over every byte, and the
+// files do not depend on each other. The outcomes are reported in the order of
 // the files, as reading them one by one would.
 std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths) {
   GuardMappedInputs(nativePaths);
@@ -74,6 +68,12 @@ std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nat
     inputs.push_back(*input);
   }
   return inputs;
+}
+
+std::optional<Input> ReadInput(const std::string& nativePath) {
+  auto inputs = ReadInputs({nativePath});
+  if (!inputs) return std::nullopt;
+  return inputs->front();
 }
 
 // The save folder as the desktop's save-location box holds it: no separator at the end,

@@ -254,7 +254,6 @@ int CheckExistingTarget(const std::string& native, struct stat& st, bool& exists
   return 0;
 }
 
-// The path the bytes really go to: a symbolic link is replaced by nothing, its target is.
 // Writes parts into an unnamed file in target's folder (O_TMPFILE) and links it as
 // target. False when this way is not open here (no O_TMPFILE on the file system, no
 // /proc, or target created by someone else meanwhile: error is then EEXIST); true when it
@@ -292,6 +291,7 @@ bool WriteUnnamedThenLink(const std::string& target, std::span<const std::string
 #endif
 }
 
+// The path the bytes really go to: a symbolic link is replaced by nothing, its target is.
 std::string ResolveLink(const std::string& native) {
   struct stat st;
   if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
@@ -339,6 +339,12 @@ FileNumber OpenFile(const ByteText& path) {
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return Register(fd);
+}
+
+int ReplaceRefusal(const ByteText& path) {
+  struct stat existing;
+  bool exists = false;
+  return CheckExistingTarget(ResolveLink(NativePath(path)), existing, exists);
 }
 
 std::string LastOpenError() {

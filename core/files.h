@@ -97,6 +97,10 @@ struct WriteResult {
 // replaced; a symbolic link is followed and its target replaced. The data is not
 // flushed to the disk (fsync) before the call returns.
 WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_view> parts);
+// Why a write to path would be refused because of what already stands there: a folder,
+// a device, or a file without write permission. 0 when nothing stands there or it may be
+// replaced. Lets an operation check all its names before it writes the first file.
+int ReplaceRefusal(const ByteText& path);
 // Creates or replaces path with data; false when that failed.
 bool WriteWholeFile(const ByteText& path, const ByteBuffer& data);
 

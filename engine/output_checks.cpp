@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files.h"
 #include "core/gbk.h"
 #include "engine/messages.h"
 #include "engine/output_naming.h"
@@ -27,15 +28,6 @@ std::optional<FileId> IdOf(const std::string& nativePath) {
   struct stat info;
   if (nativePath.empty() || ::stat(nativePath.c_str(), &info) != 0) return std::nullopt;
   return FileId{info.st_dev, info.st_ino};
-}
-
-// An existing output name that a write could not replace: a folder, a device, or a file
-// without write permission (checked by its bits too, since root passes every access test).
-bool CannotReplace(const std::string& nativePath) {
-  struct stat info;
-  if (::stat(nativePath.c_str(), &info) != 0) return false;
-  return !S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 ||
-         ::access(nativePath.c_str(), W_OK) != 0;
 }
 
 bool IsWritableFolder(const std::string& nativeFolder) {
@@ -95,14 +87,13 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
   const int last = plan.merged ? 0 : plan.last;
   for (std::int64_t number = first; number <= last; ++number) {
     const ByteText output = PathOf(plan, static_cast<int>(number));
-    const std::string nativeOutput = NativePath(output);
     if (!inputIds.empty()) {
-      const auto id = IdOf(nativeOutput);
+      const auto id = IdOf(NativePath(output));
       if (id && std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end()) {
         return messages::WouldOverwriteInput(output);
       }
     }
-    if (CannotReplace(nativeOutput)) return messages::CannotReplaceOutput(output);
+    if (ReplaceRefusal(output) != 0) return messages::CannotReplaceOutput(output);
   }
   return std::nullopt;
 }

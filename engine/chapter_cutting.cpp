@@ -74,6 +74,42 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
   return report;
 }
 
+WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+                              const std::vector<ChapterFile>& files, const ByteText& banner) {
+  WriteReport report;
+  for (const ChapterFile& file : files) {
+    const ByteText path = JoinPath(folder, file.name);
+    const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
+    const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
+    report.Record(path, WriteOutputFile(path, text.Slice(begin, end - begin), banner));
+  }
+  return report;
+}
+
+namespace {
+
+// The cut of a confirmed chapter map.
+void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
+  const OutputTarget target = OutputTargetOf(ui);
+  const std::vector<ChapterFile> files =
+      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
+  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
+  for (const ChapterFile& file : files) outputs.names.push_back(file.name);
+  const ByteText inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs(outputs, inputs)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  ui.ShowMessageBox(ToText(static_cast<int>(files.size())));
+  const WriteReport report =
+      WriteChapterFiles(target.folder, state.cut.normalText, files, state.bannerText);
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  state.chapterSearchDone = 0;
+  state.chapterPlan.reset();
+}
+
+}  // namespace
+
 void ChapterSearch(Toolkit& ui, AppState& state) {
   if (!RequireSaveFolder(ui, state)) return;
   if (ui.Text(names::kNormalPathBox).empty()) {
@@ -81,6 +117,7 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
     return;
   }
   state.chapterStarts = FindChapterStarts(state.cut.normalText);
+  state.chapterPlan.reset();
   ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
                     messages::ChapterSearchCaption());
   state.chapterSearchDone = 1;
@@ -90,6 +127,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   if (!RequireSaveFolder(ui, state)) return;
   if (state.chapterSearchDone == 0) {
     ui.ShowMessageBox(messages::SearchFirst());
+    return;
+  }
+  if (state.chapterPlan) {
+    const std::shared_ptr<const ChapterPlan> plan = state.chapterPlan;
+    CutByPlan(ui, state, *plan);
     return;
   }
   const ByteText text = state.cut.normalText;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 #include "core/gbk.h"
@@ -200,6 +201,35 @@ std::string FlagNames(unsigned flags) {
     names += name;
   }
   return names;
+}
+
+std::string MapLines(const ChapterMap& map) {
+  std::string lines;
+  lines.reserve(map.entries.size() * 64);
+  std::string title;
+  for (std::size_t i = 0; i < map.entries.size(); ++i) {
+    const ChapterEntry& entry = map.entries[i];
+    title.resize(entry.title.size() * 3);
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(title.data(), static_cast<int32_t>(title.size()), &length,
+                       entry.title.data(), static_cast<int32_t>(entry.title.size()), 0xFFFD,
+                       nullptr, &status);
+    title.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+    lines += std::to_string(i + 1);
+    lines += '\t';
+    lines += std::to_string(entry.offset);
+    lines += '\t';
+    lines += std::to_string(entry.length);
+    lines += '\t';
+    if (entry.number) lines += std::to_string(*entry.number);
+    lines += '\t';
+    lines += title;
+    lines += '\t';
+    lines += FlagNames(entry.flags);
+    lines += '\n';
+  }
+  return lines;
 }
 
 std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title) {

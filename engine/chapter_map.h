@@ -45,6 +45,10 @@ struct ChapterMap {
 ChapterMap BuildChapterMap(const ByteText& text, const std::vector<Heading>& headings,
                            const TextCoding& coding = GbkCoding());
 
+// The map as tab-separated UTF-8 lines "index offset length number title flags", index
+// from 1, an empty number where there is none, flags as FlagNames gives them.
+std::string MapLines(const ChapterMap& map);
+
 // The chapter number a heading's title gives: 第 + a number + a unit (Arabic, full-width
 // and Chinese numerals, 第一千零二十四章 and 第一〇二四章 alike 1024), or "Chapter N";
 // nothing for any other title.

@@ -164,8 +164,8 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
 
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
   const auto rule = ParseRule(chapters.rule);
-  if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() &&
-      chapters.perFile == 1 && !chapters.titleNames) {
+  if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
+      !chapters.titleNames) {
     return RunChapters(output, file);
   }
   const auto input = ReadInput(file);

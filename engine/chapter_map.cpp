@@ -26,7 +26,7 @@ int DigitOf(char16_t c) {
 
 int ChineseDigitOf(char16_t c) {
   static constexpr std::u16string_view kDigits[] = {u"零〇", u"一壹", u"二两贰", u"三叁", u"四肆",
-                                                    u"五伍", u"六陆", u"七柒", u"八捌", u"九玖"};
+                                                    u"五伍", u"六陆", u"七柒",   u"八捌", u"九玖"};
   for (int value = 0; value < 10; ++value) {
     if (kDigits[value].find(c) != std::u16string_view::npos) return value;
   }
@@ -119,7 +119,8 @@ bool IsHeadingUnit(char16_t c) {
 std::u16string NameSafe(std::u16string_view title) {
   std::u16string safe(title);
   for (char16_t& c : safe) {
-    if (c < 0x20 || c == 0x7F || std::u16string_view(u"/\\:*?\"<>|").find(c) != std::u16string_view::npos) {
+    if (c < 0x20 || c == 0x7F ||
+        std::u16string_view(u"/\\:*?\"<>|").find(c) != std::u16string_view::npos) {
       c = u'_';
     }
   }
@@ -191,8 +192,8 @@ void Flag(std::vector<ChapterEntry>& entries) {
 
 std::string FlagNames(unsigned flags) {
   static constexpr std::pair<ChapterFlag, std::string_view> kNames[] = {
-      {kGap, "gap"},     {kRepeat, "repeat"}, {kRestart, "restart"},
-      {kLong, "long"},   {kShort, "short"},   {kInline, "inline"},
+      {kGap, "gap"},   {kRepeat, "repeat"}, {kRestart, "restart"},
+      {kLong, "long"}, {kShort, "short"},   {kInline, "inline"},
   };
   std::string names;
   for (const auto& [flag, name] : kNames) {
@@ -312,9 +313,8 @@ ByteText TitleFileName(const ByteText& prefix, int number, int width, std::u16st
   const ByteText extension(".txt");
   std::u16string safe = NameSafe(title);
   for (;;) {
-    const ByteText name =
-        safe.empty() ? Concat({head, extension})
-                     : Concat({head, ByteText(" "), NameText(safe), extension});
+    const ByteText name = safe.empty() ? Concat({head, extension})
+                                       : Concat({head, ByteText(" "), NameText(safe), extension});
     if (safe.empty() || NativePath(name).size() <= nameLimit) return name;
     // One character less, never half a surrogate pair, and no blank left at the end.
     safe.pop_back();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include <unicode/ucnv.h>
 #include <unicode/uregex.h>
@@ -28,15 +30,15 @@ struct Guard {
   std::u16string_view followers;  // characters that make a longer word with it
 };
 constexpr Guard kGuards[] = {
-    {u"章", u"程法"},                          // 章程, 章法
-    {u"节", u"课日目奏省约拍点气能俭制庆假"},  // 第三节课, 节日, 节目
+    {u"章", u"程法"},                            // 章程, 章法
+    {u"节", u"课日目奏省约拍点气能俭制庆假"},    // 第三节课, 节日, 节目
     {u"回", u"合来去家到头答复应忆归想首转味"},  // 第六回合, 回来, 回家
-    {u"卷", u"子起入走轴发曲烟尺"},            // 卷子, 卷起
-    {u"集", u"合团中体市结训会资镇"},          // 集合, 第二集中营
-    {u"部", u"队分门长下落署位件族委属"},      // 第九部队, 部分, 部门
-    {u"篇", u"幅"},                            // 篇幅
-    {u"后记", u"得住起着"},                    // 后记得
-    {u"前言", u"不"},                          // 前言不搭后语
+    {u"卷", u"子起入走轴发曲烟尺"},              // 卷子, 卷起
+    {u"集", u"合团中体市结训会资镇"},            // 集合, 第二集中营
+    {u"部", u"队分门长下落署位件族委属"},        // 第九部队, 部分, 部门
+    {u"篇", u"幅"},                              // 篇幅
+    {u"后记", u"得住起着"},                      // 后记得
+    {u"前言", u"不"},                            // 前言不搭后语
     {u"引子", u"里"},
 };
 
@@ -129,10 +131,6 @@ struct ConverterCloser {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
 
-struct RegexCloser {
-  void operator()(URegularExpression* r) const { uregex_close(r); }
-};
-
 // The line-break unit: 0A, or 0A 00 / 00 0A at an even offset.
 bool IsLineBreakAt(std::string_view text, std::size_t at, int unitBytes) {
   if (unitBytes == 1) return text[at] == '\n';
@@ -141,31 +139,35 @@ bool IsLineBreakAt(std::string_view text, std::size_t at, int unitBytes) {
 
 constexpr std::size_t kLineLimit = 4096;  // a heading line is far shorter
 
-// Offset where the character blanks (encoded) stand at at, advanced past them all.
-std::size_t SkipBlanks(std::string_view text, std::size_t at, std::size_t end,
-                       const std::vector<std::string>& blanks) {
-  for (bool skipped = true; skipped && at < end;) {
-    skipped = false;
-    for (const std::string& blank : blanks) {
-      if (!blank.empty() && text.substr(at, blank.size()) == blank &&
-          at + blank.size() <= end) {
-        at += blank.size();
-        skipped = true;
-        break;
-      }
+// Short byte sequences (characters in the text's encoding), with a table of their first
+// bytes so that most positions are turned away by one look-up.
+class Sequences {
+ public:
+  Sequences(TextDecoder& decoder, std::initializer_list<std::u16string_view> characters) {
+    for (std::u16string_view c : characters) {
+      std::string bytes = decoder.Encode(c);
+      if (bytes.empty()) continue;
+      first_[static_cast<unsigned char>(bytes[0])] = true;
+      sequences_.push_back(std::move(bytes));
     }
   }
-  return at;
-}
-
-bool StartsWithAny(std::string_view text, std::size_t at, const std::vector<std::string>& seqs) {
-  for (const std::string& seq : seqs) {
-    if (!seq.empty() && text.substr(at, seq.size()) == seq) return true;
+  // The length of the sequence at at, or 0.
+  std::size_t At(std::string_view text, std::size_t at, std::size_t end) const {
+    if (at >= end || !first_[static_cast<unsigned char>(text[at])]) return 0;
+    for (const std::string& seq : sequences_) {
+      if (seq.size() > end - at) continue;
+      std::size_t i = 1;
+      while (i < seq.size() && text[at + i] == seq[i]) ++i;
+      if (i == seq.size() && text[at] == seq[0]) return seq.size();
+    }
+    return 0;
   }
-  return false;
-}
 
-// Whether only blanks stand before offset on its line.
+ private:
+  bool first_[256] = {};
+  std::vector<std::string> sequences_;
+};
+
 bool StartsItsLine(std::string_view text, std::size_t offset, int unitBytes, TextDecoder& decoder) {
   const auto lineStart = LineStartOf(text, offset, unitBytes, kLineLimit);
   if (!lineStart) return false;
@@ -184,54 +186,86 @@ std::vector<Heading> NearHeadings(const ByteText& text, const TextCoding& coding
   return headings;
 }
 
-std::vector<Heading> LineHeadings(const ByteText& text, const TextCoding& coding) {
-  TextDecoder decoder(coding);
-  std::vector<std::string> blanks;
-  for (std::u16string_view blank : {u" ", u"\t", u"\u3000"}) blanks.push_back(decoder.Encode(blank));
-  std::vector<std::string> openers;
-  for (std::u16string_view opener : {u"第", u"序", u"楔", u"引", u"前", u"尾", u"后", u"番", u"C", u"c"}) {
-    openers.push_back(decoder.Encode(opener));
+// Parts of a large text are searched side by side: each part ends at a line break.
+template <typename Search>
+std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search search) {
+  constexpr std::size_t kSmall = std::size_t{8} << 20;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (bytes.size() < kSmall || cores < 2) return search(std::size_t{0}, bytes.size());
+  const std::size_t parts = std::min<std::size_t>(cores, 4);
+  const std::size_t unit = static_cast<std::size_t>(unitBytes);
+  std::vector<std::size_t> bounds = {0};
+  for (std::size_t k = 1; k < parts; ++k) {
+    std::size_t at = std::max(bounds.back(), bytes.size() / parts * k);
+    at -= at % unit;
+    at = LineEndOf(bytes, at, unitBytes, bytes.size());
+    bounds.push_back(std::min(bytes.size(), at + unit));
   }
-  const std::string_view bytes = text.view();
-  const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
-  std::vector<Heading> headings;
-  std::size_t line = 0;
-  while (line < bytes.size()) {
-    const std::size_t end = LineEndOf(bytes, line, coding.unitBytes, bytes.size());
-    const std::size_t first = SkipBlanks(bytes, line, end, blanks);
-    if (first < end && end - line <= kLineLimit && StartsWithAny(bytes, first, openers)) {
-      const std::u16string decoded = decoder.Decode(bytes.substr(line, end - line));
-      if (IsHeadingLine(decoded)) headings.push_back({static_cast<std::int64_t>(line), true});
+  bounds.push_back(bytes.size());
+  std::vector<std::vector<Heading>> found(parts);
+  std::vector<std::thread> threads;
+  try {
+    for (std::size_t k = 1; k < parts; ++k) {
+      threads.emplace_back([&, k] { found[k] = search(bounds[k], bounds[k + 1]); });
     }
-    line = end + unit;
+  } catch (const std::system_error&) {
+    // No thread to be had: the parts not started run here.
+    for (std::size_t k = threads.size() + 1; k < parts; ++k) {
+      found[k] = search(bounds[k], bounds[k + 1]);
+    }
   }
+  found[0] = search(bounds[0], bounds[1]);
+  for (std::thread& thread : threads) thread.join();
+  std::vector<Heading> headings;
+  for (auto& part : found) headings.insert(headings.end(), part.begin(), part.end());
   return headings;
 }
 
-HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
-                              const TextCoding& coding) {
-  if (rule.pattern.empty()) return RuleError{"empty pattern", 0};
-  UParseError parseError{};
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<URegularExpression, RegexCloser> regex(
-      uregex_open(rule.pattern.data(), static_cast<int32_t>(rule.pattern.size()), 0, &parseError,
-                  &status));
-  if (U_FAILURE(status)) return RuleError{u_errorName(status), std::max(0, parseError.offset)};
-
-  TextDecoder decoder(coding);
+std::vector<Heading> LineHeadings(const ByteText& text, const TextCoding& coding) {
   const std::string_view bytes = text.view();
+  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
+    TextDecoder decoder(coding);
+    const Sequences blanks(decoder, {u" ", u"\t", u"\u3000"});
+    const Sequences openers(decoder,
+                            {u"第", u"序", u"楔", u"引", u"前", u"尾", u"后", u"番", u"C", u"c"});
+    const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
+    std::vector<Heading> headings;
+    std::size_t line = from;
+    while (line < to) {
+      const std::size_t end = LineEndOf(bytes, line, coding.unitBytes, to - line);
+      std::size_t first = line;
+      while (const std::size_t blank = blanks.At(bytes, first, end)) first += blank;
+      if (end - line <= kLineLimit && openers.At(bytes, first, end) != 0) {
+        const std::u16string decoded = decoder.Decode(bytes.substr(line, end - line));
+        if (IsHeadingLine(decoded)) headings.push_back({static_cast<std::int64_t>(line), true});
+      }
+      line = end + unit;
+    }
+    return headings;
+  });
+}
+
+struct RegexCloser {
+  void operator()(URegularExpression* r) const { uregex_close(r); }
+};
+using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
+
+// The headings of bytes [from, to) under a compiled expression of its own.
+std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, std::size_t to,
+                                     URegularExpression* regex, const TextCoding& coding) {
+  TextDecoder decoder(coding);
   const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
   // The text is decoded a few megabytes at a time, each part ending at a line break.
   constexpr std::size_t kPart = std::size_t{4} << 20;
   std::vector<Heading> headings;
   std::vector<std::int32_t> offsets;
-  std::size_t part = 0;
-  while (part < bytes.size()) {
-    std::size_t partEnd = std::min(bytes.size(), part + kPart);
-    if (partEnd < bytes.size()) {
+  std::size_t part = from;
+  while (part < to) {
+    std::size_t partEnd = std::min(to, part + kPart);
+    if (partEnd < to) {
       partEnd -= (partEnd - part) % unit;
-      partEnd = LineEndOf(bytes, partEnd, coding.unitBytes, bytes.size());
-      partEnd = std::min(bytes.size(), partEnd + unit);
+      partEnd = LineEndOf(bytes, partEnd, coding.unitBytes, to - partEnd);
+      partEnd = std::min(to, partEnd + unit);
     }
     const std::u16string decoded = decoder.Decode(bytes.substr(part, partEnd - part), &offsets);
     std::size_t line = 0;
@@ -240,10 +274,10 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
       if (end == std::u16string::npos) end = decoded.size();
       std::size_t length = end - line;
       if (length > 0 && decoded[line + length - 1] == u'\r') --length;
-      status = U_ZERO_ERROR;
-      uregex_setText(regex.get(), decoded.data() + line, static_cast<int32_t>(length), &status);
-      if (uregex_find(regex.get(), 0, &status) && U_SUCCESS(status)) {
-        const int32_t at = uregex_start(regex.get(), 0, &status);
+      UErrorCode status = U_ZERO_ERROR;
+      uregex_setText(regex, decoded.data() + line, static_cast<int32_t>(length), &status);
+      if (uregex_find(regex, 0, &status) && U_SUCCESS(status)) {
+        const int32_t at = uregex_start(regex, 0, &status);
         // An empty match at the very end of the text stands past the last character.
         const std::size_t unitAt = line + static_cast<std::size_t>(at);
         const std::size_t offset =
@@ -259,6 +293,23 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
     part = partEnd;
   }
   return headings;
+}
+
+HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
+                              const TextCoding& coding) {
+  if (rule.pattern.empty()) return RuleError{"empty pattern", 0};
+  UParseError parseError{};
+  UErrorCode status = U_ZERO_ERROR;
+  const Regex regex(uregex_open(rule.pattern.data(), static_cast<int32_t>(rule.pattern.size()), 0,
+                                &parseError, &status));
+  if (U_FAILURE(status)) return RuleError{u_errorName(status), std::max(0, parseError.offset)};
+  const std::string_view bytes = text.view();
+  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
+    UErrorCode cloned = U_ZERO_ERROR;
+    const Regex own(uregex_clone(regex.get(), &cloned));
+    if (U_FAILURE(cloned)) return std::vector<Heading>{};
+    return RegexHeadingsIn(bytes, from, to, own.get(), coding);
+  });
 }
 
 }  // namespace
@@ -328,9 +379,8 @@ std::string TextDecoder::Encode(std::u16string_view text) {
   ucnv_resetFromUnicode(cnv);
   std::string out(text.size() * 4 + 8, '\0');
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t length =
-      ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()), text.data(),
-                      static_cast<int32_t>(text.size()), &status);
+  const int32_t length = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                                         text.data(), static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) return {};
   out.resize(static_cast<std::size_t>(length));
   return out;

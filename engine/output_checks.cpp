@@ -96,7 +96,7 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
   const int first = plan.merged || !plan.names.empty() ? 0 : plan.first;
-  const int last = plan.merged ? 0
+  const int last = plan.merged          ? 0
                    : plan.names.empty() ? plan.last
                                         : static_cast<int>(plan.names.size()) - 1;
   for (std::int64_t number = first; number <= last; ++number) {

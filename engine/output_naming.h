@@ -71,8 +71,9 @@ std::size_t FileNameLimit(const ByteText& folder);
 // The message that refuses the plan, or nothing when every file of it can be written:
 // the folder must be an existing writable directory, the prefix must not lead into
 // another folder, every name must be acceptable to the file system, no name may be taken
-// by a folder or a read-only file, and no output may be one of the inputs (compared by device and inode, so other spellings and hard links of
-// an input count too). Inputs that do not exist (or are empty paths) are ignored.
+// by a folder or a read-only file, and no output may be one of the inputs (compared by device and
+// inode, so other spellings and hard links of an input count too). Inputs that do not exist (or are
+// empty paths) are ignored.
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.

@@ -58,7 +58,8 @@ TEST(LinesRule, TellsHeadingsFromBodyText) {
       {"后记得他", false},
       {"第章", false},
       {"Chapters 3", false},
-      {"第一章 这一行是正文里很长的一句话，长得远远超过了四十个字，所以它不是一个章节的标题", false},
+      {"第一章 这一行是正文里很长的一句话，长得远远超过了四十个字，所以它不是一个章节的标题",
+       false},
   };
   for (const auto& [line, heading] : cases) {
     SCOPED_TRACE(line);
@@ -111,8 +112,11 @@ TEST(ChapterRules, FindHeadingsInEveryEncoding) {
   const ChapterRule lines{RuleKind::kLines, {}};
   const ChapterRule regex{RuleKind::kRegex, u"第.章"};
   const Case cases[] = {
-      {"windows-936", 1, ChapterRule{}, {1, 2, 4}},  // near: 第一是文章 too; 第二章 after its indent
-      {"windows-936", 1, lines, {1, 3, 6}},          // lines: the indented line from its start
+      {"windows-936",
+       1,
+       ChapterRule{},
+       {1, 2, 4}},  // near: 第一是文章 too; 第二章 after its indent
+      {"windows-936", 1, lines, {1, 3, 6}},  // lines: the indented line from its start
       {"windows-936", 1, regex, {1, 4}},
       {"UTF-8", 1, lines, {1, 3, 6}},
       {"UTF-8", 1, regex, {1, 4}},
@@ -154,13 +158,15 @@ TEST(ChapterMap, NumbersTitlesAndFlags) {
   std::string text = GbkBytes("前言\r\n");
   const char* headings[] = {"第一章\r\n", "第二章\r\n", "第四章\r\n", "第四章\r\n",
                             "第二章\r\n", "第三章\r\n", "第五章\r\n", "　第六章 结束\r\n"};
-  const std::string bodies[] = {body, body, body, body, std::string(2998, 'x') + "\r\n", "", body, body};
+  const std::string bodies[] = {body, body, body, body, std::string(2998, 'x') + "\r\n",
+                                "",   body, body};
   for (std::size_t i = 0; i < std::size(headings); ++i) text += GbkBytes(headings[i]) + bodies[i];
   text += GbkBytes("x第七章 在行中");
   const ByteText gbk(text);
   const ChapterMap map =
       BuildChapterMap(gbk, std::get<std::vector<Heading>>(FindHeadings(gbk, ChapterRule{})));
-  const char* flags[] = {"", "", "gap", "repeat", "restart,long", "short", "gap", "", "short,inline"};
+  const char* flags[] = {"",      "",    "gap", "repeat",      "restart,long",
+                         "short", "gap", "",    "short,inline"};
   ASSERT_EQ(map.entries.size(), std::size(flags));
   for (std::size_t i = 0; i < map.entries.size(); ++i) {
     SCOPED_TRACE(i);
@@ -192,8 +198,11 @@ TEST(ChapterFiles, SkipsGroupsAndNames) {
   };
   const Case cases[] = {
       {{},
-       {{0, 10, "P-0.txt"}, {10, 20, "P-1.txt"}, {20, 30, "P-2.txt"},
-        {30, 40, "P-3.txt"}, {40, 50, "P-4.txt"}}},
+       {{0, 10, "P-0.txt"},
+        {10, 20, "P-1.txt"},
+        {20, 30, "P-2.txt"},
+        {30, 40, "P-3.txt"},
+        {40, 50, "P-4.txt"}}},
       {{{true, false, true, true}, 1, NameStyle::kNumber},
        {{0, 10, "P-0.txt"}, {10, 30, "P-1.txt"}, {30, 40, "P-2.txt"}, {40, 50, "P-3.txt"}}},
       {{{false, true, true, true}, 2, NameStyle::kTitle},
@@ -213,8 +222,7 @@ TEST(ChapterFiles, SkipsGroupsAndNames) {
 TEST(ChapterFiles, TitleNamesFitTheFileSystem) {
   const std::u16string title = U16("第一章 " + std::string(60, 'z'));
   // Cut on a character, no blank left before the extension.
-  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, title, 21).view()),
-            "P-0001 第一章.txt");
+  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, title, 21).view()), "P-0001 第一章.txt");
   EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, U16("a😀b"), 255).view()),
             "P-0001 a_b.txt");
 }
@@ -240,7 +248,8 @@ TEST(IndexList, ReadsNumbersAndRanges) {
 
 // The shared novella: nine headings "第一章　序" .. "第九章大团圆".
 TEST(ChapterMap, TheNovellaUnderEachRule) {
-  const auto bytes = ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
+  const auto bytes =
+      ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
   if (!bytes) GTEST_SKIP() << "shared test data not found";
   const ByteText text(*bytes);
   const auto lines = FindHeadings(text, {RuleKind::kLines, {}});
@@ -252,8 +261,8 @@ TEST(ChapterMap, TheNovellaUnderEachRule) {
   }
   EXPECT_EQ(map.entries[8].title, U16("第九章大团圆"));
   // The written rule also takes 第…章 pairs inside lines: each such one is flagged.
-  const ChapterMap near = BuildChapterMap(
-      text, std::get<std::vector<Heading>>(FindHeadings(text, ChapterRule{})));
+  const ChapterMap near =
+      BuildChapterMap(text, std::get<std::vector<Heading>>(FindHeadings(text, ChapterRule{})));
   EXPECT_GT(near.entries.size(), 9u);
   for (const ChapterEntry& entry : near.entries) {
     if (!entry.number) {
@@ -265,15 +274,16 @@ TEST(ChapterMap, TheNovellaUnderEachRule) {
 class ChapterPlanHandlers : public HandlerTest {};
 
 TEST_F(ChapterPlanHandlers, TheCutWritesTheConfirmedMap) {
-  ui.ChooseFile(names::kNormalDialog, PutInput("book.txt", GbkBytes("书名\n第一章 甲\n乙\n第二章 丙\n")));
+  ui.ChooseFile(names::kNormalDialog,
+                PutInput("book.txt", GbkBytes("书名\n第一章 甲\n乙\n第二章 丙\n")));
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);
   ui.TakeMessages();
   ui.SetText(names::kPrefixBox, ByteText("P"));
   auto plan = std::make_shared<ChapterPlan>();
-  plan->map = BuildChapterMap(state.cut.normalText,
-                              std::get<std::vector<Heading>>(
-                                  FindHeadings(state.cut.normalText, {RuleKind::kLines, {}})));
+  plan->map = BuildChapterMap(
+      state.cut.normalText,
+      std::get<std::vector<Heading>>(FindHeadings(state.cut.normalText, {RuleKind::kLines, {}})));
   plan->choice = {{true, false}, 1, NameStyle::kTitle};
   state.chapterPlan = plan;
   ChapterCut(ui, state);

@@ -52,7 +52,8 @@ void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
 // Writes the chapter files prefix-0.txt .. prefix-N.txt (N headings), each followed by
 // banner.
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
-                          const std::vector<int>& starts, const ByteText& banner);
+                          const std::vector<int>& starts, const ByteText& banner,
+                          Progress* progress = nullptr);
 
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
 // holding its bytes of text followed by banner.

@@ -81,13 +81,20 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
 }
 
 WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const ByteText& banner) {
+                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              Progress* progress) {
   WriteReport report;
+  std::int64_t bytes = 0;
+  std::int64_t done = 0;
   for (const ChapterFile& file : files) {
+    if (StopBeforeNextFile(progress, report)) break;
     const ByteText path = JoinPath(folder, file.name);
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
-    report.Record(path, WriteOutputFile(path, text.Slice(begin, end - begin), banner));
+    const ByteText piece = text.Slice(begin, end - begin);
+    report.Record(path, WriteOutputFile(path, piece, banner));
+    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
+    if (progress != nullptr) progress->Advance(++done, bytes);
   }
   return report;
 }
@@ -106,10 +113,19 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
     ui.ShowMessageBox(*refusal);
     return;
   }
-  ui.ShowMessageBox(ToText(static_cast<int>(files.size())));
-  const WriteReport report =
-      WriteChapterFiles(target.folder, state.cut.normalText, files, state.bannerText);
+  const auto count = static_cast<std::int64_t>(files.size());
+  ui.ShowMessageBox(ToText(static_cast<int>(count)));
+  WriteReport report;
+  const ByteText text = state.cut.normalText;
+  const ByteText banner = state.bannerText;
+  ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
+                             count * static_cast<std::int64_t>(banner.size())},
+                 [&](Progress& progress) {
+                   report = WriteChapterFiles(target.folder, text, files, banner, &progress);
+                 });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  // A cancelled cut wrote nothing: the map still stands for the next try.
+  if (report.cancelled()) return;
   state.chapterSearchDone = 0;
   state.chapterPlan.reset();
 }

@@ -58,7 +58,8 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
 // holding its bytes of text followed by banner.
 WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const ByteText& banner);
+                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              Progress* progress = nullptr);
 
 // Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
 // without it, writes the files of normalText and clears it. When the chapter map was

@@ -20,7 +20,9 @@
 #include <QShortcut>
 
 #include "core/gbk.h"
+#include "ui/byte_text_edit.h"
 #include "ui/control_style.h"
+#include "ui/long_task.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"
 
@@ -218,10 +220,9 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       if (look.flags & kMultiLine) {
         auto* edit = new ByteTextEdit(parent);
         edit->setFont(FontFor(look.font));
-        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setReadOnly(look.flags & kReadOnly);
+        edit->SetReadOnly(look.flags & kReadOnly);
         edit->setFrameShadow((look.flags & kSunken) ? QFrame::Sunken : QFrame::Plain);
         edit->SetBytes(control.caption);
         edit->SetOnEdited([this, name] { Fire(name, Event::kContentChanged); });
@@ -553,6 +554,10 @@ bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, boo
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
   loop.exec();
   return true;
+}
+
+void QtToolkit::RunLongWork(const WorkSize& size, const Job& job) {
+  RunLongTask(size, job);
 }
 
 bool QtToolkit::SetControlStyle(int style) {

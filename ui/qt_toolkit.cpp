@@ -21,6 +21,7 @@
 
 #include "core/gbk.h"
 #include "ui/control_style.h"
+#include "ui/folder_tree_view.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"
 

@@ -470,15 +470,25 @@ static void PlainOkButton(QMessageBox& box) {
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
 }
 
-int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
-  // No owner window, modal for the whole program, an OK button and no icon.
+int QtToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
+  // No owner window, modal for the whole program, an OK button and no icon; a question
+  // has 是 and 否 instead, 否 the default (Esc and the close box answer it too).
+  const bool question = (flags & kYesNo) != 0;
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content), QMessageBox::Ok);
+                  CaptionText(content),
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   PlainOkButton(box);
-  box.exec();
-  return 0;
+  if (question) {
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
+  const int pressed = box.exec();
+  if (!question) return 0;
+  return pressed == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
 }
 
 void ShowStopBox(const ByteText& text, const ByteText& caption) {

@@ -9,7 +9,8 @@ std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog
   if (!ui.ShowFileDialog(dialog)) return std::nullopt;
   ChosenFile file{ui.DialogFileName(dialog), {}};
   const std::int64_t size = FileSizeOf(file.path);
-  if (askAbove >= 0 && size > askAbove &&
+  // A file too large for any text is refused by the read below, without a question.
+  if (askAbove >= 0 && size > askAbove && size <= kMaxTextBytes &&
       ui.ShowMessageBox(messages::LargeTextForSimpleCut(size), kYesNo, messages::HintCaption()) !=
           kAnswerYes) {
     return std::nullopt;

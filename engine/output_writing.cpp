@@ -51,7 +51,7 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     return;
   }
   if (report.ok()) {
-    ui.ShowMessageBox(done, 0, caption);
+    ui.ShowCompletion(done, caption, OutputTargetOf(ui).folder);
     return;
   }
   ui.ShowMessageBox(

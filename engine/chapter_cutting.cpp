@@ -68,7 +68,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner) {
   WriteReport report;
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
-    const ByteText path = PiecePath(target, file);
+    const Path path = PiecePath(target, file);
     report.Record(path, WriteOutputFile(path, piece, banner));
   });
   return report;
@@ -94,9 +94,10 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   }
   const ByteText text = state.cut.normalText;
   const int files = static_cast<int>(state.chapterStarts.size()) + 1;
-  const OutputTarget target = OutputTargetOf(ui);
-  const ByteText inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({target, false, 0, files - 1}, inputs)) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const Path inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs({*target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -106,7 +107,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   state.chapterStarts.push_back(static_cast<int>(
       std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
   ui.ShowMessageBox(ToText(files));
-  const WriteReport report = WriteChapters(target, text, starts, state.bannerText);
+  const WriteReport report = WriteChapters(*target, text, starts, state.bannerText);
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   state.chapterSearchDone = 0;
 }

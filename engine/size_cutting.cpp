@@ -77,7 +77,7 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
   const int count = PieceCount(size, pieceBytes);
   PieceCutter cutter(text, pieceBytes);
   for (std::int64_t i = 1; i <= count; ++i) {
-    const ByteText path = PiecePath(target, static_cast<int>(i));
+    const Path path = PiecePath(target, static_cast<int>(i));
     report.Record(path, WriteOutputFile(path, cutter.Next(), banner));
   }
   return report;
@@ -101,7 +101,7 @@ void OpenForSimpleCut(Toolkit& ui, AppState& state) {
   if (!file) return;
   state.cut.simplePath = file->path;
   ui.SetText(names::kSimpleText, file->read.text);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
   WarnIfEndedEarly(ui, *file);
 }
@@ -112,8 +112,8 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
   state.cut.normalPath = file->path;
   // Headings found in the previous text mean nothing in this one.
   state.chapterSearchDone = 0;
-  ui.SetText(names::kNormalPathBox, file->path);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kNormalPathBox, file->path);
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowNormalCutSize(ui, state, file->read.text);
   WarnIfEndedEarly(ui, *file);
 }
@@ -157,15 +157,16 @@ void NormalCut(Toolkit& ui, AppState& state) {
 }
 
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const ByteText& source) {
-  const OutputTarget target = OutputTargetOf(ui);
-  const OutputPlan plan{target, false, 1, PieceCount(size, pieceBytes)};
-  const ByteText inputs[] = {source};
+                   const Path& source) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
+  const Path inputs[] = {source};
   if (auto refusal = RefuseOutputs(plan, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
-  const WriteReport report = WritePieces(target, text, size, pieceBytes, state.bannerText);
+  const WriteReport report = WritePieces(*target, text, size, pieceBytes, state.bannerText);
   ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
 }
 

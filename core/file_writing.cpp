@@ -450,7 +450,7 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
         error = closed;
       }
       if (error != 0) return Failure(path, error);
-      return WriteResult{true, {}, 0};
+      return WriteResult{true, {}, 0, !exists};
     }
   }
   int error =
@@ -461,7 +461,11 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
                                         existing.st_mode & 07777);
   }
   if (error != 0) return Failure(path, error);
-  return WriteResult{true, {}, 0};
+  return WriteResult{true, {}, 0, !exists};
+}
+
+bool RemoveFile(const Path& path) {
+  return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
 bool WriteWholeFile(const Path& path, const ByteBuffer& data) {

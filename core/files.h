@@ -86,8 +86,9 @@ inline constexpr int kReplacesKeptFile = -1;
 
 struct WriteResult {
   bool ok = false;
-  std::string error;    // "cannot write <path>: <reason>", UTF-8, when !ok
-  int errorNumber = 0;  // the errno behind error
+  std::string error;     // "cannot write <path>: <reason>", UTF-8, when !ok
+  int errorNumber = 0;   // the errno behind error
+  bool created = false;  // the write made a new file (nothing stood at path before)
 };
 
 // Writes the parts one after another as the whole content of path, in one call
@@ -111,6 +112,9 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
 // nothing stands there or it may be replaced. Lets an operation check all its names
 // before it writes the first file.
 int ReplaceRefusal(const Path& path);
+// Removes the file at path (a cancelled operation takes back what it wrote); false when
+// that failed.
+bool RemoveFile(const Path& path);
 
 // Why no file could be written into folder, or 0: it is missing (ENOENT), no folder
 // (ENOTDIR), too long a path (ENAMETOOLONG), or we may not write there (EACCES, EROFS).

@@ -116,6 +116,11 @@ const ByteText& MergeFinished() {
   return text;
 }
 
+const ByteText& Cancelled() {
+  static const ByteText text = Gbk("已取消，本次写入的文件已删除。");
+  return text;
+}
+
 ByteText WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
   return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
                  Shown(firstPath), ReasonLine(failure.errorNumber, ReasonOf(failure.error))});

@@ -14,9 +14,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/byte_text.h"
 #include "core/files.h"
+#include "core/long_work.h"
 #include "core/toolkit.h"
 #include "engine/state.h"
 
@@ -69,10 +71,14 @@ WriteResult WriteOutputFile(const Path& path, std::span<const ByteText> texts,
                             const ByteText& banner);
 WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteText& banner);
 
-// The outcome of the writes of one operation: how many failed, and the first failure.
+// The outcome of the writes of one operation: how many failed, and the first failure;
+// and the new files it made, which a cancelled operation removes again.
 class WriteReport {
  public:
   void Record(const Path& path, const WriteResult& result);
+  // The user stopped the operation: removes every file it created.
+  void Cancel();
+  bool cancelled() const { return cancelled_; }
 
   bool ok() const { return failures_ == 0; }
   std::int64_t written() const { return written_; }
@@ -85,10 +91,17 @@ class WriteReport {
   std::int64_t failures_ = 0;
   Path firstFailedPath_;
   WriteResult firstFailure_;
+  std::vector<Path> created_;
+  bool cancelled_ = false;
 };
 
+// Between the files of a writing loop: true when the user has asked to stop, after
+// cancelling report (progress may be null: nobody can stop the loop).
+bool StopBeforeNextFile(Progress* progress, WriteReport& report);
+
 // The message that ends a writing operation: done with its caption when every file was
-// written, otherwise how many files failed and the first of them.
+// written, otherwise how many files failed and the first of them, or that it was
+// cancelled.
 void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
                  const ByteText& caption);
 

@@ -55,6 +55,11 @@ class Path {
 Path JoinPath(const Path& folder, const Path& name);
 // name followed by a suffix given in UTF-8 ("-12.txt", "已合并.txt").
 Path WithSuffix(const Path& name, std::string_view utf8Suffix);
+// first followed by second, as they are.
+Path Joined(const Path& first, const Path& second);
+// A name made from text (a chapter title, say) in the file system's encoding; what the
+// encoding cannot hold (a byte that stands for no character) becomes "_".
+Path NameFromText(std::u16string_view text);
 // The folder part: everything before the last separator ("/" for "/a", "." for "a").
 Path FolderPart(const Path& path);
 // The name between the last separator and the last dot: "/in/第一卷.part.txt" gives

@@ -56,6 +56,26 @@ Path WithSuffix(const Path& name, std::string_view utf8Suffix) {
   return Path(name.native() + std::string(utf8Suffix));
 }
 
+Path Joined(const Path& first, const Path& second) {
+  return Path(first.native() + second.native());
+}
+
+Path NameFromText(std::u16string_view text) {
+  std::string name;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if ((c >= 0xD800 && c <= 0xDFFF) || IsByteStandIn(static_cast<char16_t>(c)) || c == 0) {
+      c = U'_';
+    }
+    AppendUtf8(name, c);
+  }
+  return Path(std::move(name));
+}
+
 Path FolderPart(const Path& path) {
   const std::size_t slash = path.native().rfind(kPathSeparator);
   if (slash == std::string::npos) return Path(".");

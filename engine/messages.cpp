@@ -244,4 +244,14 @@ ByteText Reason(int errorNumber, std::string_view systemText) {
   return ByteText();
 }
 
+ByteText BadChapterRule(std::string_view reason, int position) {
+  return Concat({Gbk("章节规则的正则表达式有误（第"), Decimal(position + 1), Gbk("个字符处）："),
+                 Gbk(reason)});
+}
+
+ByteText BadHeadingList(std::string_view list, int count) {
+  return Concat({Gbk("不切分的章节编号有误：\""), Gbk(list), Gbk("\"，编号应在1到"), Decimal(count),
+                 Gbk("之间，如 3,5-7")});
+}
+
 }  // namespace morvane::messages

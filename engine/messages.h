@@ -71,4 +71,9 @@ ByteText InputChanged(const Path& path);
 // The system's reason for an errno, in Chinese for the common ones, else systemText.
 ByteText Reason(int errorNumber, std::string_view systemText);
 
+// A chapter rule's regular expression that ICU refuses: its reason and position.
+ByteText BadChapterRule(std::string_view reason, int position);
+// Heading numbers to leave out that the chapter map does not have.
+ByteText BadHeadingList(std::string_view list, int count);
+
 }  // namespace morvane::messages

@@ -15,6 +15,7 @@ namespace morvane {
 namespace {
 
 Path FileNameOf(const OutputPlan& plan, int number) {
+  if (!plan.names.empty()) return plan.names[static_cast<std::size_t>(number)];
   return plan.merged ? MergedFileName(plan.target.prefix)
                      : PieceFileName(plan.target.prefix, number);
 }
@@ -33,17 +34,30 @@ std::optional<ByteText> RefuseFolder(const Path& folder) {
 
 }  // namespace
 
+std::size_t FileNameLimit(const Path& folder) {
+  return NameLimit(folder);
+}
+
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
   if (auto refusal = RefuseFolder(plan.target.folder)) return refusal;
-
-  // Names differ only in the ASCII number, so the one with the most digits (the last)
-  // stands for all.
-  const int longest = plan.merged ? 0 : std::max(plan.first, plan.last);
-  const Path name = FileNameOf(plan, longest);
   if (HasSeparator(plan.target.prefix)) return messages::PrefixHasSeparator(plan.target.prefix);
-  if (name.native().size() > NameLimit(plan.target.folder)) return messages::NameTooLong(name);
-  const Path path = PathOf(plan, longest);
-  if (path.native().size() >= PathLimit()) return messages::PathTooLong(path);
+
+  // Numbered names differ only in the ASCII number, so the one with the most digits (the
+  // last) stands for all. Named files (titles) differ in more than the number: each is
+  // looked at.
+  std::vector<int> looked = {plan.merged ? 0 : std::max(plan.first, plan.last)};
+  if (!plan.names.empty()) {
+    looked.clear();
+    for (std::size_t i = 0; i < plan.names.size(); ++i) looked.push_back(static_cast<int>(i));
+  }
+  const std::size_t nameLimit = NameLimit(plan.target.folder);
+  for (const int number : looked) {
+    const Path name = FileNameOf(plan, number);
+    if (HasSeparator(name)) return messages::PrefixHasSeparator(plan.target.prefix);
+    if (name.native().size() > nameLimit) return messages::NameTooLong(name);
+    const Path path = PathOf(plan, number);
+    if (path.native().size() >= PathLimit()) return messages::PathTooLong(path);
+  }
 
   // Every input is compared with every existing output by device and inode, links
   // followed, whatever file system each lives on: a link in the folder can name a file
@@ -56,8 +70,10 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Pa
 
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
-  const int first = plan.merged ? 0 : plan.first;
-  const int last = plan.merged ? 0 : plan.last;
+  const int first = plan.merged || !plan.names.empty() ? 0 : plan.first;
+  const int last = plan.merged          ? 0
+                   : plan.names.empty() ? plan.last
+                                        : static_cast<int>(plan.names.size()) - 1;
   for (std::int64_t number = first; number <= last; ++number) {
     const Path output = PathOf(plan, static_cast<int>(number));
     const auto id = IdentityOf(output);

@@ -221,7 +221,7 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(app::kNormalCutFrame, {29, 38, 592, 184}, "普通切割", true);
   row(n::kNormalOpenButton, {15, 26, 56, 16}, "打开文件", true);
   row(n::kNormalPathBox, {88, 26, 432, 16}, "", true);
-  row(n::kNormalSizeLabel, {96, 51, 96, 16}, "0 K", true);
+  row(n::kNormalSizeLabel, {96, 51, 120, 16}, "0 K", true);
   row(n::kCutSizeBox, {331, 51, 64, 16}, "200", true);
   row(n::kNormalRadio, {24, 93, 88, 16}, "普通切割", true);
   row(n::kChapterRadio, {112, 95, 80, 16}, "章节切割", true);
@@ -238,9 +238,9 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(n::kSimpleCutButton, {18, 120, 56, 16}, "切    割", true);
   row(n::kSimpleClearButton, {18, 142, 56, 16}, "清    空", true);
   row(app::kCountFrame, {13, 350, 184, 40}, "字数统计", true);
-  row(app::kCutModeFrame, {213, 350, 312, 40}, "切割方式", true);
+  row(app::kCutModeFrame, {213, 350, 334, 40}, "切割方式", true);
   row(n::kSimplePieceBytesBox, {103, 15, 64, 16}, "500", true);
-  row(n::kSimpleCountLabel, {221, 16, 40, 16}, nullptr, true);
+  row(n::kSimpleCountLabel, {221, 16, 72, 16}, nullptr, true);
   row(app::kMergeFrame, {29, 38, 600, 320}, nullptr, true);
   row(app::kMergePrompt, {24, 24, 192, 24}, "请选择您要合并文本文件的个数:", true);
   row(n::kMergeCountList, {222, 24, 72, 20}, "2", true);

@@ -16,7 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/path.h"
+#include "core/gbk.h"
 #include "engine/control_names.h"
 #include "engine/messages.h"
 #include "engine/output_naming.h"
@@ -30,11 +30,8 @@ QString FromUtf16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The path a box of the main window holds, as the cut will take it; a prefix the file
-// system cannot spell is shown as far as it can be (the cut itself refuses it).
-Path BoxPath(const Toolkit& ui, std::string_view box) {
-  if (auto path = ui.PathIn(box)) return *path;
-  return PathFromTyped(ui.Text(box)).path;
+QString Shown(const Path& name) {
+  return QString::fromStdString(DisplayName(name));
 }
 
 // What each flag means to the reader of the map.
@@ -238,14 +235,14 @@ void ChapterMapWindow::ShowSummary() {
                         .arg(files));
 
   // The names of the first files, as the cut will write them now.
-  const Path prefix = BoxPath(ui_, names::kPrefixBox);
+  const Path prefix = PathOfBox(ui_, names::kPrefixBox).path;
   const int width = std::max(4, static_cast<int>(std::to_string(files - 1).size()));
-  const std::size_t limit = FileNameLimit(BoxPath(ui_, names::kSaveLocationBox));
+  const std::size_t limit = FileNameLimit(PathOfBox(ui_, names::kSaveLocationBox).path);
   QStringList names;
   const auto nameOf = [&](int number, const std::u16string& title) {
-    return QString::fromStdString(DisplayName(
-        choice.names == NameStyle::kTitle ? TitleFileName(prefix, number, width, title, limit)
-                                          : PieceFileName(prefix, number)));
+    return Shown(choice.names == NameStyle::kTitle
+                       ? TitleFileName(prefix, number, width, title, limit)
+                       : PieceFileName(prefix, number));
   };
   names << nameOf(0, {});
   qint64 keptSoFar = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "core/numbers.h"
 #include "engine/control_names.h"
@@ -138,7 +139,17 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(messages::OpenFileToCutFirst());
     return;
   }
-  state.chapterStarts = FindChapterStarts(state.cut.normalText);
+  // A search through a gigabyte takes a moment: off the window's thread. It cannot stop
+  // half-way; a stop request discards its result and the last search stands.
+  std::vector<int> starts;
+  bool stopped = false;
+  const ByteText text = state.cut.normalText;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    starts = FindChapterStarts(text);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return;
+  state.chapterStarts = std::move(starts);
   state.chapterPlan.reset();
   ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
                     messages::ChapterSearchCaption());

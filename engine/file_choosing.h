@@ -16,9 +16,9 @@ struct ChosenFile {
   TextRead read;  // read.ok() always
 };
 
-// Runs the dialog and reads the chosen file. Nothing when the user cancelled, or when the
-// file could not be opened or read: the user has then been told which file and why, and
-// the caller changes nothing.
+// Runs the dialog and reads the chosen file (as long work). Nothing when the user
+// cancelled the dialog or the reading, or when the file could not be opened or read: the
+// user has then been told which file and why, and the caller changes nothing.
 std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog);
 
 // Tells the user how many bytes of the file are not in its text, when the text ended at a

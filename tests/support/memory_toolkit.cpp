@@ -205,7 +205,8 @@ void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
     std::int64_t files_;
     bool stopped_;
   };
-  StopAfter progress(stopAfterFiles);
+  // Only writing jobs (made of files) are stopped; reads and searches run to their end.
+  StopAfter progress(size.files > 0 ? stopAfterFiles : -1);
   job(progress);
 }
 

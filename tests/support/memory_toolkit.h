@@ -64,7 +64,8 @@ class MemoryToolkit : public Toolkit {
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
-  // For RunLongWork: stop after this many files (below 0: never); the sizes announced.
+  // For RunLongWork: a job made of files is stopped after this many (below 0: never);
+  // the sizes every job announced.
   std::int64_t stopAfterFiles = -1;
   std::vector<WorkSize> longWork;
 

@@ -29,6 +29,7 @@
 #include "core/gbk.h"
 #include "ui/byte_text_edit.h"
 #include "ui/control_style.h"
+#include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"

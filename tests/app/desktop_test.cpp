@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <cmath>
@@ -99,6 +99,8 @@ class DesktopTest : public QObject {
   void ShowPage(int page);
   // Clicks an open button and picks path in the file dialog that it opens.
   void OpenThroughDialog(std::string_view button, const QString& path);
+  // The folder tree's nodes shown as name.
+  QModelIndexList FolderNodes(const QString& name) const;
   // Double-clicks the folder tree's node called name.
   void DoubleClickFolder(const QString& name);
   // Opens the save-location window and opens output_ in it.
@@ -153,13 +155,19 @@ void DesktopTest::OpenThroughDialog(std::string_view button, const QString& path
   Click(button);
 }
 
+QModelIndexList DesktopTest::FolderNodes(const QString& name) const {
+  const QAbstractItemModel* model = static_cast<QTreeView*>(W(n::kFolderTree))->model();
+  return model->match(model->index(0, 0), Qt::DisplayRole, name, -1,
+                      Qt::MatchExactly | Qt::MatchRecursive);
+}
+
 void DesktopTest::DoubleClickFolder(const QString& name) {
-  auto* tree = qobject_cast<QTreeWidget*>(W(n::kFolderTree));
+  auto* tree = qobject_cast<QTreeView*>(W(n::kFolderTree));
   QVERIFY(tree != nullptr);
-  const QList<QTreeWidgetItem*> found =
-      tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  const QModelIndexList found = FolderNodes(name);
   QCOMPARE(found.size(), 1);
-  const QRect place = tree->visualItemRect(found.front());
+  tree->scrollTo(found.front());
+  const QRect place = tree->visualRect(found.front());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center());
   QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place.center());
 }
@@ -375,18 +383,15 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
              morvane::PathFromNative(temp_->filePath(QStringLiteral("小说")).toStdString()));
-    auto* tree = static_cast<QTreeWidget*>(W(n::kFolderTree));
-    QVERIFY(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+    auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
+    QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));
     // Back up to the drive's root: the save location follows, the siblings come back.
     DoubleClickFolder(QFileInfo(temp_->path()).fileName());
     QCOMPARE(Text(n::kSaveLocationBox), root);
-    QCOMPARE(tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).size(),
-             1);
+    QCOMPARE(FolderNodes(QStringLiteral("out")).size(), 1);
     // Enter opens the selected folder too.
-    tree->setCurrentItem(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).front());
+    tree->setCurrentIndex(FolderNodes(QStringLiteral("out")).front());
     QTest::keyClick(tree, Qt::Key_Return);
   });
   Click(n::kSaveLocationButton);

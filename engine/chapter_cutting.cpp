@@ -110,7 +110,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
   for (const ChapterFile& file : files) outputs.names.push_back(file.name);
   const ByteText inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(outputs, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, outputs, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -171,7 +171,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   const int files = static_cast<int>(state.chapterStarts.size()) + 1;
   const OutputTarget target = OutputTargetOf(ui);
   const ByteText inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({target, false, 0, files - 1}, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, {target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

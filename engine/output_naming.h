@@ -76,6 +76,10 @@ std::size_t FileNameLimit(const ByteText& folder);
 // inode, so other spellings and hard links of an input count too). Inputs that do not exist (or are
 // empty paths) are ignored.
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs);
+// The same check as long work (a hundred thousand names take a while to look up). A stop
+// request ends the operation before anything is written, with the cancel message.
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const ByteText> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.
 WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> texts,

@@ -38,6 +38,18 @@ void WriteReport::Cancel() {
   created_.clear();
 }
 
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const ByteText> inputs) {
+  std::optional<ByteText> refusal;
+  bool stopped = false;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    refusal = RefuseOutputs(plan, inputs);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return messages::Cancelled();
+  return refusal;
+}
+
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
   if (progress == nullptr || !progress->StopRequested()) return false;
   report.Cancel();

@@ -27,6 +27,7 @@
 #include "app/desktop.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
+#include "core/path.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"
 #include "engine/merging.h"
@@ -135,8 +136,8 @@ int main(int argc, char** argv) {
   morvane::app::BindEvents(toolkit, state);
   QWidget* window = toolkit.CreateWindow(names::kMainWindow);
   morvane::ui::QtToolkit::ShowCentred(window);
-  toolkit.SetText(names::kSaveLocationBox,
-                  morvane::PathFromNative(std::filesystem::absolute(out).string()));
+  const morvane::Path folder(std::filesystem::absolute(out).string());
+  toolkit.SetText(names::kSaveLocationBox, morvane::DisplayNameGbk(folder));
   toolkit.SetText(names::kPrefixBox, ByteText("p"));
   toolkit.SetText(names::kNormalPathBox, ByteText("/nonexistent/novel.txt"));
   state.cut.normalText = text;
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
                 watch.LongestGapMs(), watch.paints() / seconds, watch.ShownAfterMs());
     std::fflush(stdout);
   };
-  const morvane::OutputTarget target{toolkit.Text(names::kSaveLocationBox), ByteText("p")};
+  const morvane::OutputTarget target{folder, morvane::Path("p")};
   const int pieceBytes = 200 * 1024;
   const int size = static_cast<int>(text.size());
 

@@ -213,8 +213,7 @@ void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
     std::int64_t files_;
     bool stopped_;
   };
-  // Only writing jobs (made of files) are stopped; reads and searches run to their end.
-  StopAfter progress(size.files > 0 ? stopAfterFiles : -1);
+  StopAfter progress(stopOnlyWrites && size.files == 0 ? -1 : stopAfterFiles);
   job(progress);
 }
 

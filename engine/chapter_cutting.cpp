@@ -68,7 +68,7 @@ std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>&
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner,
                           Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   std::int64_t bytes = 0;
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
     // ForEachChapter has no way out: once stopped, the remaining chapters are skipped.
@@ -84,7 +84,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   std::int64_t bytes = 0;
   std::int64_t done = 0;
   for (const ChapterFile& file : files) {

@@ -36,7 +36,7 @@ void ShowMergeRows(Toolkit& ui, int count) {
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;

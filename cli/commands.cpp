@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <future>
+#include <system_error>
 
 #include "cli/input_guard.h"
 #include "cli/terminal.h"
@@ -31,7 +32,7 @@ int Saturated(std::int64_t value) {
 }
 
 struct Input {
-  ByteText path;
+  Path path;
   ByteText text;
   Detected detected;
 };
@@ -39,7 +40,7 @@ struct Input {
 // The outcome of reading one input: a message naming the file when it cannot be read,
 // a warning when its text ends early or holds bytes that are no character of its
 // encoding (they are kept as they are).
-std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
+std::optional<Input> Reported(const Path& path, const TextRead& read) {
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));
     return std::nullopt;
@@ -62,13 +63,21 @@ std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
 std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths,
                                              std::optional<Encoding> encoding) {
   GuardMappedInputs(nativePaths);
-  std::vector<ByteText> paths;
-  for (const std::string& nativePath : nativePaths) paths.push_back(PathFromNative(nativePath));
+  std::vector<Path> paths;
+  for (const std::string& nativePath : nativePaths) paths.emplace_back(nativePath);
+  // Where the system gives no thread (a process limit, say), the files are read one
+  // after another instead.
   std::vector<std::future<TextRead>> later;
   for (std::size_t i = 1; i < paths.size(); ++i) {
-    later.push_back(std::async(std::launch::async, [path = paths[i], encoding] {
-      return ReadTextFile(path, ReadMode::kMap, encoding);
-    }));
+    try {
+      later.push_back(std::async(std::launch::async, [path = paths[i], encoding] {
+        return ReadTextFile(path, ReadMode::kMap, encoding);
+      }));
+    } catch (const std::system_error&) {
+      later.push_back(std::async(std::launch::deferred, [path = paths[i], encoding] {
+        return ReadTextFile(path, ReadMode::kMap, encoding);
+      }));
+    }
   }
   std::vector<TextRead> reads;
   reads.push_back(ReadTextFile(paths.front(), ReadMode::kMap, encoding));
@@ -91,26 +100,24 @@ std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Enco
 
 // The save folder as the desktop's save-location box holds it: no separator at the end,
 // except for the root.
-ByteText FolderOf(const std::string& nativeFolder) {
+Path FolderOf(const std::string& nativeFolder) {
   std::string folder = nativeFolder;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return PathFromNative(folder);
+  return Path(folder);
 }
 
 // The prefix the desktop would set for this file: it always hands over a full path, so
 // a bare file name is taken as one in the current folder.
-ByteText DefaultPrefixOf(const ByteText& path) {
-  static const ByteText separator(std::string(1, kPathSeparator));
-  if (FindText(path, separator) == -1) return BaseNameOf(Concat({ByteText("."), separator, path}));
+Path DefaultPrefixOf(const Path& path) {
   return BaseNameOf(path);
 }
 
-OutputTarget TargetOf(const OutputArgs& output, const ByteText& input) {
-  return {FolderOf(output.folder),
-          output.prefix ? PathFromNative(*output.prefix) : DefaultPrefixOf(input)};
+// The prefix given on the command line is taken as the bytes it is, as any path there.
+OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
+  return {FolderOf(output.folder), output.prefix ? Path(*output.prefix) : DefaultPrefixOf(input)};
 }
 
-bool Refused(const OutputPlan& plan, std::span<const ByteText> inputs) {
+bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
   if (auto refusal = RefuseOutputs(plan, inputs)) {
     PrintMessage(*refusal);
     return true;
@@ -121,14 +128,14 @@ bool Refused(const OutputPlan& plan, std::span<const ByteText> inputs) {
 int Outcome(const WriteReport& report) {
   if (report.ok()) return 0;
   PrintMessage(
-      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstError()));
+      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;
 }
 
 int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
   const OutputTarget target = TargetOf(output, input.path);
   const int size = TextLength(input.text);
-  const ByteText inputs[] = {input.path};
+  const Path inputs[] = {input.path};
   if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
   return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)));
 }
@@ -144,7 +151,8 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
   if (input->text.empty()) {
-    PrintMessage(Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), input->path}));
+    PrintMessage(
+        Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input->path)}));
     return kRefused;
   }
   return CutBySize(*input, pieceBytes, output);
@@ -168,7 +176,7 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   // one that writes: the search is fast, and no list of headings is kept.
   const int count = CountChapterStarts(input->text, input->detected.encoding);
   const OutputTarget target = TargetOf(output, input->path);
-  const ByteText inputs[] = {input->path};
+  const Path inputs[] = {input->path};
   if (Refused({target, false, 0, count}, inputs)) return kRefused;
   const int result =
       Outcome(WriteChaptersAsFound(target, input->text, OutputFormOf(input->detected)));
@@ -209,7 +217,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
       PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1};
   for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
-  const ByteText inputs[] = {input->path};
+  const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
   const int result = Outcome(
       WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected).banner));
@@ -220,7 +228,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   const auto inputs = ReadInputs(files, output.encoding);
   if (!inputs) return kRefused;
-  std::vector<ByteText> paths;
+  std::vector<Path> paths;
   std::vector<MergeInput> sources;
   for (const Input& input : *inputs) {
     paths.push_back(input.path);
@@ -240,9 +248,9 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
 int RunDetect(const std::vector<std::string>& files) {
   int result = 0;
   for (const std::string& file : files) {
-    const TextRead read = ReadTextFile(PathFromNative(file), ReadMode::kMap);
+    const TextRead read = ReadTextFile(Path(file), ReadMode::kMap);
     if (!read.ok()) {
-      PrintMessage(messages::CannotReadFile(PathFromNative(file), read));
+      PrintMessage(messages::CannotReadFile(Path(file), read));
       result = kRefused;
       continue;
     }

@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "core/encoding.h"
+#include "core/files.h"
 
 namespace {
 
@@ -174,6 +175,7 @@ int main(int argc, char** argv) {
       "banner", "Write the banner that ends every output file to standard output.");
 
   CLI11_PARSE(app, argc, argv);
+  morvane::HandleWriteSignals();
 
   if (cut->parsed()) {
     if (bytesOption->count() > 0)

@@ -76,7 +76,7 @@ class ChapterWriter {
   void Write(int file, const ByteText& piece) {
     // The searches have no way out: once stopped, the remaining chapters are skipped.
     if (report_.cancelled() || StopBeforeNextFile(progress_, report_)) return;
-    const ByteText path = PiecePath(target_, file);
+    const Path path = PiecePath(target_, file);
     const ByteText parts[] = {form_.bom, piece};
     report_.Record(path, WriteOutputFile(path, parts, form_.banner));
     bytes_ += static_cast<std::int64_t>(piece.size() + form_.banner.size());
@@ -128,7 +128,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
   return std::move(writer.report());
 }
 
-WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
   WriteReport report;
@@ -136,7 +136,7 @@ WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
   std::int64_t done = 0;
   for (const ChapterFile& file : files) {
     if (StopBeforeNextFile(progress, report)) break;
-    const ByteText path = JoinPath(folder, file.name);
+    const Path path = JoinPath(folder, file.name);
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
     const ByteText piece = text.Slice(begin, end - begin);
@@ -151,12 +151,14 @@ namespace {
 
 // The cut of a confirmed chapter map.
 void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
-  const OutputTarget target = OutputTargetOf(ui);
+  const auto found = OutputTargetOf(ui);
+  if (!found) return;
+  const OutputTarget& target = *found;
   const std::vector<ChapterFile> files =
       PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
   for (const ChapterFile& file : files) outputs.names.push_back(file.name);
-  const ByteText inputs[] = {state.cut.normalPath};
+  const Path inputs[] = {state.cut.normalPath};
   if (auto refusal = RefuseOutputs(outputs, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
@@ -206,9 +208,10 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   }
   const ByteText text = state.cut.normalText;
   const int files = static_cast<int>(state.chapterStarts.size()) + 1;
-  const OutputTarget target = OutputTargetOf(ui);
-  const ByteText inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({target, false, 0, files - 1}, inputs)) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const Path inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs({*target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -224,7 +227,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   ui.RunLongWork(
       {files,
        static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
-      [&](Progress& progress) { report = WriteChapters(target, text, starts, form, &progress); });
+      [&](Progress& progress) { report = WriteChapters(*target, text, starts, form, &progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.
   if (!report.cancelled()) state.chapterSearchDone = 0;

@@ -78,7 +78,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
 // holding its bytes of text followed by banner.
-WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress = nullptr);
 

@@ -12,7 +12,7 @@ namespace {
 
 void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   merge.mergeText[row] = ByteText();
-  merge.mergePath[row] = ByteText();
+  merge.mergePath[row] = Path();
   ui.SetText(names::kMergePathBox[row], ByteText());
 }
 
@@ -74,7 +74,7 @@ std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> input
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
   WriteReport report;
-  const ByteText path = MergedPath(target);
+  const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
   if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
@@ -85,11 +85,11 @@ void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
   const auto file = ChooseAndReadFile(ui, names::kMergeDialog);
   if (!file) return;
   MergeSettings& merge = state.merge;
-  ui.SetText(names::kMergePathBox[row], file->path);
+  ui.SetPath(names::kMergePathBox[row], file->path);
   merge.mergeText[row] = file->read.text;
   merge.mergePath[row] = file->path;
   merge.mergeEncoding[row] = file->read.detected;
-  if (row == 1) ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   WarnIfEndedEarly(ui, *file);
 }
 
@@ -120,8 +120,9 @@ void MergeFiles(Toolkit& ui, AppState& state) {
       }
     }
   }
-  const OutputTarget target = OutputTargetOf(ui);
-  if (auto refusal = RefuseOutputs({target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  if (auto refusal = RefuseOutputs({*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -139,7 +140,7 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   const MergedText& merged = std::get<MergedText>(joined);
   WriteReport report;
   ui.RunLongWork({1, TotalBytes(merged.texts, merged.form.banner)}, [&](Progress& progress) {
-    report = WriteMerged(target, merged.texts, merged.form, &progress);
+    report = WriteMerged(*target, merged.texts, merged.form, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }

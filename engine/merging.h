@@ -32,7 +32,7 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
 
 // One file to merge: where it came from, its text and its encoding.
 struct MergeInput {
-  ByteText path;
+  Path path;
   ByteText text;
   Detected detected;
 };

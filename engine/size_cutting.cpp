@@ -70,7 +70,7 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
   std::int64_t bytes = 0;
   for (std::int64_t i = 1; i <= count; ++i) {
     if (StopBeforeNextFile(progress, report)) break;
-    const ByteText path = PiecePath(target, static_cast<int>(i));
+    const Path path = PiecePath(target, static_cast<int>(i));
     const ByteText parts[] = {form.bom, cutter.Next()};
     report.Record(path, WriteOutputFile(path, parts, form.banner));
     bytes += static_cast<std::int64_t>(parts[1].size() + form.banner.size());
@@ -102,12 +102,12 @@ void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {
 }
 
 void OpenForSimpleCut(Toolkit& ui, AppState& state) {
-  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog);
+  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText);
   if (!file) return;
   state.cut.simplePath = file->path;
   state.cut.simpleEncoding = file->read.detected;
   ui.SetText(names::kSimpleText, file->read.text);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
   WarnIfEndedEarly(ui, *file);
 }
@@ -119,8 +119,8 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
   state.cut.normalEncoding = file->read.detected;
   // Headings found in the previous text mean nothing in this one.
   state.chapterSearchDone = 0;
-  ui.SetText(names::kNormalPathBox, file->path);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kNormalPathBox, file->path);
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowNormalCutSize(ui, state, file->read.text);
   WarnIfEndedEarly(ui, *file);
 }
@@ -164,10 +164,11 @@ void NormalCut(Toolkit& ui, AppState& state) {
 }
 
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const ByteText& source, const Detected& encoding) {
-  const OutputTarget target = OutputTargetOf(ui);
-  const OutputPlan plan{target, false, 1, PieceCount(size, pieceBytes)};
-  const ByteText inputs[] = {source};
+                   const Path& source, const Detected& encoding) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
+  const Path inputs[] = {source};
   if (auto refusal = RefuseOutputs(plan, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
@@ -178,7 +179,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   const std::int64_t files = plan.last;
   ui.RunLongWork({files, size + files * static_cast<std::int64_t>(banner.size())},
                  [&](Progress& progress) {
-                   report = WritePieces(target, text, size, pieceBytes, form, &progress);
+                   report = WritePieces(*target, text, size, pieceBytes, form, &progress);
                  });
   ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
 }

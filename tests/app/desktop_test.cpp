@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <cmath>
@@ -99,6 +99,8 @@ class DesktopTest : public QObject {
   void ShowPage(int page);
   // Clicks an open button and picks path in the file dialog that it opens.
   void OpenThroughDialog(std::string_view button, const QString& path);
+  // The folder tree's nodes shown as name.
+  QModelIndexList FolderNodes(const QString& name) const;
   // Double-clicks the folder tree's node called name.
   void DoubleClickFolder(const QString& name);
   // Opens the save-location window and opens output_ in it.
@@ -153,13 +155,19 @@ void DesktopTest::OpenThroughDialog(std::string_view button, const QString& path
   Click(button);
 }
 
+QModelIndexList DesktopTest::FolderNodes(const QString& name) const {
+  const QAbstractItemModel* model = static_cast<QTreeView*>(W(n::kFolderTree))->model();
+  return model->match(model->index(0, 0), Qt::DisplayRole, name, -1,
+                      Qt::MatchExactly | Qt::MatchRecursive);
+}
+
 void DesktopTest::DoubleClickFolder(const QString& name) {
-  auto* tree = qobject_cast<QTreeWidget*>(W(n::kFolderTree));
+  auto* tree = qobject_cast<QTreeView*>(W(n::kFolderTree));
   QVERIFY(tree != nullptr);
-  const QList<QTreeWidgetItem*> found =
-      tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  const QModelIndexList found = FolderNodes(name);
   QCOMPARE(found.size(), 1);
-  const QRect place = tree->visualItemRect(found.front());
+  tree->scrollTo(found.front());
+  const QRect place = tree->visualRect(found.front());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center());
   QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place.center());
 }
@@ -170,7 +178,8 @@ void DesktopTest::ChooseOutputFolder() {
     DoubleClickFolder(QStringLiteral("out"));
   });
   Click(n::kSaveLocationButton);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 QStringList DesktopTest::ClickExpectingMessages(std::string_view button) {
@@ -227,6 +236,7 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(n::kNormalCutButton, {240, 96, 56, 16}, "切割", true);
   row(n::kChapterSearchButton, {336, 96, 56, 16}, "搜寻", false);
   row(n::kChapterCutButton, {424, 96, 56, 16}, "切割", false);
+  row(n::kChapterMapButton, {512, 96, 56, 16}, "章节目录", false);
   row(app::kCounterView, {27, 232, 592, 144}, nullptr, false);
   row(n::kSimpleText, {9, 30, 520, 312}, nullptr, true);
   row(app::kFunctionFrame, {549, 33, 104, 304}, "功能区域", true);
@@ -308,6 +318,7 @@ void DesktopTest::radioButtonsSwitchTheCutPage() {
     QCOMPARE(toolkit_->Visible(n::kNormalCutButton), !chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterSearchButton), chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterCutButton), chapter);
+    QCOMPARE(toolkit_->Visible(n::kChapterMapButton), chapter);
   };
   clickRadio(n::kChapterRadio);
   expectChapterState(true);
@@ -359,7 +370,7 @@ void DesktopTest::countListShowsTheRows() {
 }
 
 void DesktopTest::saveLocationWindowOpensFolders() {
-  const ByteText root = morvane::PathFromNative(temp_->path().toStdString());
+  const ByteText root = morvane::DisplayNameGbk(morvane::Path(temp_->path().toStdString()));
   bool mainBlocked = false;
   QString driveItem;
   QSize size;
@@ -374,27 +385,25 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::PathFromNative(temp_->filePath(QStringLiteral("小说")).toStdString()));
-    auto* tree = static_cast<QTreeWidget*>(W(n::kFolderTree));
-    QVERIFY(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+             morvane::DisplayNameGbk(morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
+    auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
+    QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));
     // Back up to the drive's root: the save location follows, the siblings come back.
     DoubleClickFolder(QFileInfo(temp_->path()).fileName());
     QCOMPARE(Text(n::kSaveLocationBox), root);
-    QCOMPARE(tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).size(),
-             1);
+    QCOMPARE(FolderNodes(QStringLiteral("out")).size(), 1);
     // Enter opens the selected folder too.
-    tree->setCurrentItem(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).front());
+    tree->setCurrentIndex(FolderNodes(QStringLiteral("out")).front());
     QTest::keyClick(tree, Qt::Key_Return);
   });
   Click(n::kSaveLocationButton);
   QVERIFY(mainBlocked);
   QCOMPARE(size, QSize(204 - 8, 244 - 22));
   QCOMPARE(driveItem, temp_->path() + QStringLiteral(" （硬盘）"));
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
-  QCOMPARE(state_->cut.saveFolder, Text(n::kSaveLocationBox));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
+  QCOMPARE(state_->cut.saveFolder, morvane::Path(output_.toStdString()));
 
   // A second opening starts on the root again; closing it at once keeps the location.
   ByteText treeAtStart;
@@ -404,7 +413,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
   });
   Click(n::kSaveLocationButton);
   QCOMPARE(treeAtStart, root);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 void DesktopTest::simpleCutAsksForAFolderThenWritesWhatTheCliWrites() {
@@ -439,7 +449,7 @@ void DesktopTest::normalAndChapterCutsWriteWhatTheCliWrites() {
   ShowPage(0);
   ChooseOutputFolder();
   OpenThroughDialog(n::kNormalOpenButton, input_);
-  QCOMPARE(Text(n::kNormalPathBox), morvane::PathFromNative(input_.toStdString()));
+  QCOMPARE(Text(n::kNormalPathBox), morvane::DisplayNameGbk(morvane::Path(input_.toStdString())));
   auto* cutSize = static_cast<QLineEdit*>(W(n::kCutSizeBox));
   cutSize->selectAll();
   QTest::keyClicks(cutSize, "1");
@@ -467,7 +477,7 @@ void DesktopTest::mergeWritesWhatTheCliWrites() {
   ChooseOutputFolder();
   OpenThroughDialog(n::kMergeOpenButton[1], input_);
   OpenThroughDialog(n::kMergeOpenButton[2], second);
-  QCOMPARE(Text(n::kMergePathBox[2]), morvane::PathFromNative(second.toStdString()));
+  QCOMPARE(Text(n::kMergePathBox[2]), morvane::DisplayNameGbk(morvane::Path(second.toStdString())));
   QVERIFY(!ClickExpectingMessages(n::kMergeButton).isEmpty());
   const auto written = ReadFolder(output_);
   QCOMPARE(written.size(), std::size_t{1});

@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <fstream>
@@ -92,10 +95,13 @@ class TextBoxTest : public QObject {
   void editsChangeTheBytes_data();
   void editsChangeTheBytes();
   void randomEditsUndoToTheStart();
+  void longParagraphShowsTheLinesOfAFreshBox_data();
   void longParagraphShowsTheLinesOfAFreshBox();
   void idleCursorStopsBlinking();
+  void contextMenuSpeaksQtsWordsAndActs();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
+  void questionBoxAnswersYesOrNo();
   void fileDialogRemembersTheChosenPath();
   void modalWindowRunsItsOwnLoop();
   void listItemsAndControlStyle();
@@ -320,10 +326,22 @@ void TextBoxTest::randomEditsUndoToTheStart() {
   QVERIFY(steps > 200);
 }
 
+void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox_data() {
+  QTest::addColumn<int>("size");
+  QTest::addColumn<int>("steps");
+  QTest::addColumn<bool>("nearSeams");
+  QTest::newRow("kept line starts") << int(3 * ByteTextEdit::kLongParagraph) << 60 << false;
+  QTest::newRow("seams") << int(2 * ByteTextEdit::kSeamBlock + 100000) << 24 << true;
+}
+
 void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
-  // Typing in a paragraph whose line starts are kept (and before it, and after it) must
-  // show the lines that a box given the same bytes afresh shows at the same place.
-  const std::string paragraph = LongParagraph(3 * ByteTextEdit::kLongParagraph, 7);
+  // Typing in a paragraph whose line starts are kept (and before it, and after it, and
+  // about the seams of a huge one) must show the lines that a box given the same bytes
+  // afresh shows at the same place.
+  QFETCH(int, size);
+  QFETCH(int, steps);
+  QFETCH(bool, nearSeams);
+  const std::string paragraph = LongParagraph(static_cast<std::size_t>(size), 7);
   ByteTextEdit* box = countedBox("head\r\n" + paragraph + "\r\ntail", 0, 0);
   auto* fresh = new ByteTextEdit(window_);
   fresh->setGeometry(box->geometry().translated(0, 400));
@@ -333,25 +351,32 @@ void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
   fresh->setFrameShadow(box->frameShadow());
   fresh->show();
   std::mt19937 random(11);
-  for (int step = 0; step < 60; ++step) {
-    const auto size = static_cast<unsigned>(box->View().size());
-    // Mostly deep in the paragraph, where the kept starts matter.
-    const std::size_t at = step % 5 == 0 ? random() % size : size / 2 + random() % (size / 3);
+  for (int step = 0; step < steps; ++step) {
+    const auto held = static_cast<unsigned>(box->View().size());
+    // Mostly deep in the paragraph, where the kept starts matter, or about a seam.
+    std::size_t at = step % 5 == 0 ? random() % held : held / 2 + random() % (held / 3);
+    if (nearSeams) {
+      at = (1 + step % 2) * ByteTextEdit::kSeamBlock + random() % 400 - 100;
+    }
     box->Select(at, at);
     if (step % 3 == 0) {
       QTest::keyClick(box, Qt::Key_Backspace);
     } else {
       Commit(box, step % 3 == 1 ? QStringLiteral("宽") : QStringLiteral("w "));
     }
+    // A fresh box scrolled to one of the lines in sight shows the lines from there on:
+    // the lines found going down are those found from where they start.
     fresh->SetBytes(toolkit_->Text("box"));
-    fresh->verticalScrollBar()->setValue(static_cast<int>(box->Top()));
-    const QString what = QStringLiteral("step %1").arg(step);
-    QVERIFY2(fresh->Top() == box->Top(), qPrintable(what));
-    QCOMPARE(fresh->viewport()->width(), box->viewport()->width());
-    QVERIFY2(fresh->ShownLines() == box->ShownLines(),
-             qPrintable(what + QStringLiteral(" at %1: ").arg(box->Top()) +
-                        fresh->ShownLines().join('|') + QStringLiteral(" against ") +
-                        box->ShownLines().join('|')));
+    const std::vector<std::size_t> starts = box->ShownStarts();
+    const std::size_t row = static_cast<std::size_t>(step) % starts.size();
+    fresh->verticalScrollBar()->setValue(static_cast<int>(starts[row]));
+    const std::vector<std::size_t> from(starts.begin() + static_cast<std::ptrdiff_t>(row),
+                                        starts.end());
+    std::vector<std::size_t> seen = fresh->ShownStarts();
+    seen.resize(std::min(seen.size(), from.size()));
+    QVERIFY2(seen == from, qPrintable(QStringLiteral("step %1, row %2").arg(step).arg(row)));
+    QCOMPARE(fresh->ShownLines().mid(0, static_cast<int>(from.size())),
+             box->ShownLines().mid(static_cast<int>(row)));
   }
   // Every line fits the box, and the lines in sight are the text in sight.
   const QFontMetricsF metrics(box->font());
@@ -373,6 +398,33 @@ void TextBoxTest::lineBreaksShowAsBreaks() {
   QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
   QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(toolkit_->Text("box"), ByteText("a\r\nb\nc\rda\r\nb\nc\rd"));
+}
+
+void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
+  QTranslator chinese;
+  if (!chinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QSKIP("Qt's Chinese translations are not installed");
+  }
+  QCoreApplication::installTranslator(&chinese);
+  const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&chinese); });
+  ByteTextEdit* box = countedBox("a\r\nb", 0, 0);
+  std::unique_ptr<QMenu> menu(box->CreateContextMenu());
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts << action->text().section(QLatin1Char('\t'), 0, 0);
+  for (const QString& word :
+       {QStringLiteral("重做"), QStringLiteral("剪切"), QStringLiteral("复制"),
+        QStringLiteral("粘贴"), QStringLiteral("全选")}) {
+    QVERIFY2(texts.join('|').contains(word), qPrintable(texts.join('|')));
+  }
+  QVERIFY(!texts.join(QLatin1Char('|')).contains(QStringLiteral("Undo")));
+  // 全选, then 剪切 from a fresh menu: the box is empty, the clipboard has the text.
+  menu->actions().last()->trigger();
+  menu.reset(box->CreateContextMenu());
+  menu->actions().at(3)->trigger();
+  QCOMPARE(toolkit_->Text("box"), ByteText());
+  QCOMPARE(seenLength_, 0);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
 }
 
 void TextBoxTest::idleCursorStopsBlinking() {
@@ -511,6 +563,32 @@ void TextBoxTest::messageBoxHasNoIconAndTheDefaultCaption() {
   QVERIFY(modal);
 }
 
+void TextBoxTest::questionBoxAnswersYesOrNo() {
+  // 是 says yes; 否, Enter (the default) and Esc say no.
+  const std::function<void(QMessageBox*)> presses[] = {
+      [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); },
+      [](QMessageBox* box) { box->button(QMessageBox::No)->click(); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
+  };
+  const int answers[] = {morvane::kAnswerYes, morvane::kAnswerNo, morvane::kAnswerNo,
+                         morvane::kAnswerNo};
+  for (std::size_t i = 0; i < std::size(presses); ++i) {
+    QStringList buttons;
+    morvane::testing::WhenModalOpens([&](QWidget* widget) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      QVERIFY(box != nullptr);
+      for (QAbstractButton* button : box->buttons()) buttons << button->text();
+      presses[i](box);
+    });
+    const int answer =
+        toolkit_->ShowMessageBox(ByteText("?"), morvane::kYesNo, morvane::DefaultCaption());
+    QCOMPARE(answer, answers[i]);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
+  }
+}
+
 void TextBoxTest::fileDialogRemembersTheChosenPath() {
   QTemporaryDir folder;
   const QString chosen = folder.filePath(QStringLiteral("第一卷.txt"));
@@ -525,7 +603,7 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
   });
   QVERIFY(toolkit_->ShowFileDialog("dialog"));
   QCOMPARE(filters, QStringList{QStringLiteral("txt文本 (*.txt)")});
-  const ByteText path = morvane::PathFromNative(chosen.toStdString());
+  const morvane::Path path(chosen.toStdString());
   QCOMPARE(toolkit_->DialogFileName("dialog"), path);
 
   // The second dialog starts on the path chosen before; cancelling keeps it.

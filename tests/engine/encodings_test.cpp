@@ -48,7 +48,7 @@ class Encodings : public ::testing::Test {
     bytes += Encode(copy.encoding, unicode).bytes;
     const std::string path = dir / "copy.txt";
     testing::WriteBytes(path, bytes);
-    return ReadTextFile(Concat({dir.gbk(), ByteText("/copy.txt")}));
+    return ReadTextFile(Path(path));
   }
 
   testing::ScratchFolder dir;
@@ -96,8 +96,8 @@ TEST_F(Encodings, EveryOperationGivesWhatTheGbkTextGives) {
 
 TEST_F(Encodings, MergeTakesTheFirstEncodingAndRefusesWhatItCannotHold) {
   const TextRead utf8 = ReadCopy(kCopies[0]);
-  const MergeInput inputs[] = {{ByteText("a.txt"), gbk, {Encoding::kGbk, false}},
-                               {ByteText("b.txt"), utf8.text, utf8.detected}};
+  const MergeInput inputs[] = {{Path("a.txt"), gbk, {Encoding::kGbk, false}},
+                               {Path("b.txt"), utf8.text, utf8.detected}};
   const auto merged = MergedTexts(inputs, std::nullopt);
   ASSERT_TRUE(std::holds_alternative<MergedText>(merged));
   const MergedText& text = std::get<MergedText>(merged);
@@ -110,8 +110,8 @@ TEST_F(Encodings, MergeTakesTheFirstEncodingAndRefusesWhatItCannotHold) {
   EXPECT_NE(refusal.find("a.txt"), std::string::npos);
   EXPECT_NE(refusal.find("UTF-8"), std::string::npos);
 
-  const MergeInput withBom[] = {{ByteText("c.txt"), utf8.text, {Encoding::kUtf8, true}},
-                                {ByteText("a.txt"), gbk, {Encoding::kGbk, false}}};
+  const MergeInput withBom[] = {{Path("c.txt"), utf8.text, {Encoding::kUtf8, true}},
+                                {Path("a.txt"), gbk, {Encoding::kGbk, false}}};
   const auto utf8Merge = MergedTexts(withBom, std::nullopt);
   const MergedText& intoUtf8 = std::get<MergedText>(utf8Merge);
   EXPECT_EQ(intoUtf8.form.bom.view(), BomOf(Encoding::kUtf8));

@@ -125,8 +125,20 @@ bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
   return false;
 }
 
-int Outcome(const WriteReport& report) {
+// Both cuts of the command line refuse an empty text, with the message of the simple cut.
+bool RefusedEmpty(const Input& input) {
+  if (!input.text.empty()) return false;
+  PrintMessage(
+      Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input.path)}));
+  return true;
+}
+
+int Outcome(const WriteReport& report, std::span<const Path> inputs) {
   if (report.ok()) return 0;
+  if (report.inputChanged()) {
+    for (const Path& input : inputs) PrintMessage(messages::InputChanged(input));
+    return kRefused;
+  }
   PrintMessage(
       messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;
@@ -137,7 +149,8 @@ int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
   const int size = TextLength(input.text);
   const Path inputs[] = {input.path};
   if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
-  return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)));
+  return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)),
+                 inputs);
 }
 
 }  // namespace
@@ -149,12 +162,7 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
     return kRefused;
   }
   const auto input = ReadInput(file, output.encoding);
-  if (!input) return kRefused;
-  if (input->text.empty()) {
-    PrintMessage(
-        Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input->path)}));
-    return kRefused;
-  }
+  if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
 
@@ -165,7 +173,7 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
     return kRefused;
   }
   const auto input = ReadInput(file, output.encoding);
-  if (!input) return kRefused;
+  if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
 
@@ -179,7 +187,7 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   const Path inputs[] = {input->path};
   if (Refused({target, false, 0, count}, inputs)) return kRefused;
   const int result =
-      Outcome(WriteChaptersAsFound(target, input->text, OutputFormOf(input->detected)));
+      Outcome(WriteChaptersAsFound(target, input->text, OutputFormOf(input->detected)), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
@@ -220,7 +228,8 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
   const int result = Outcome(
-      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected).banner));
+      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected).banner),
+      inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
@@ -242,7 +251,7 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
     return kRefused;
   }
   const MergedText& text = std::get<MergedText>(merged);
-  return Outcome(WriteMerged(target, text.texts, text.form));
+  return Outcome(WriteMerged(target, text.texts, text.form), paths);
 }
 
 int RunDetect(const std::vector<std::string>& files) {

@@ -71,7 +71,7 @@ namespace {
 class ChapterWriter {
  public:
   ChapterWriter(const OutputTarget& target, const OutputForm& form, Progress* progress)
-      : target_(target), form_(form), progress_(progress) {}
+      : target_(target), form_(form), progress_(progress), report_(progress) {}
 
   void Write(int file, const ByteText& piece) {
     // The searches have no way out: once stopped, the remaining chapters are skipped.
@@ -131,7 +131,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   std::int64_t bytes = 0;
   std::int64_t done = 0;
   for (const ChapterFile& file : files) {

@@ -73,7 +73,7 @@ std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> input
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;

@@ -82,6 +82,11 @@ WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteTe
 // and the new files it made, which a cancelled operation removes again.
 class WriteReport {
  public:
+  // A report of writes that progress may cancel keeps the names of the files it created,
+  // to take them back; without one (the command line) it keeps none, so that a cut into
+  // millions of files costs no memory per file.
+  explicit WriteReport(const Progress* progress = nullptr) : keepCreated_(progress != nullptr) {}
+
   void Record(const Path& path, const WriteResult& result);
   // The user stopped the operation: removes every file it created.
   void Cancel();
@@ -107,6 +112,7 @@ class WriteReport {
   std::vector<Path> created_;
   bool cancelled_ = false;
   bool inputChanged_ = false;
+  bool keepCreated_ = false;
 };
 
 // Between the files of a writing loop: true when the user has asked to stop, after

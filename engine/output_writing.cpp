@@ -25,7 +25,7 @@ void WriteReport::Record(const Path& path, const WriteResult& result) {
   if (folder_.empty()) folder_ = FolderPart(path);
   if (result.ok) {
     ++written_;
-    if (result.created) created_.push_back(path);
+    if (result.created && keepCreated_) created_.push_back(path);
     return;
   }
   if (result.errorNumber == EFAULT) inputChanged_ = true;

@@ -64,7 +64,7 @@ std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes, 
 
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
                         const OutputForm& form, Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   const int count = PieceCount(size, pieceBytes);
   PieceCutter cutter(text, pieceBytes, form.encoding);
   std::int64_t bytes = 0;

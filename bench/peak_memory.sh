@@ -27,8 +27,12 @@ novel=$data/peak-novel-$size.txt
 di=$data/peak-di-$size.txt
 blank=$data/peak-blank-$size.txt
 [ -f "$novel" ] || python3 "$here/gen_novel.py" --kind gbk --size "$size" --seed 9 "$novel"
-[ -f "$di" ] || head -c "$bytes" < <(yes $'\xb5\xda' | tr -d '\n') >"$di"
-[ -f "$blank" ] || head -c "$bytes" < <(yes $' \t\r' | tr -d '\n' | sed 's/\r/\r\n/g') >"$blank"
+repeat() {  # bytes, pattern, file: the pattern over and over, cut to exactly bytes
+  python3 -c 'import os, sys; n, p = int(sys.argv[1]), os.fsencode(sys.argv[2])
+sys.stdout.buffer.write((p * (n // len(p) + 1))[:n])' "$1" "$2" >"$3"
+}
+[ -s "$di" ] || repeat "$bytes" $'\xb5\xda' "$di"
+[ -s "$blank" ] || repeat "$bytes" $' \t\r\n' "$blank"
 
 out=$(mktemp -d "$data/peak-out.XXXXXX")
 trap 'rm -rf "$out"' EXIT

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "core/numbers.h"
 #include "engine/control_names.h"
@@ -159,7 +160,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
   for (const ChapterFile& file : files) outputs.names.push_back(file.name);
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(outputs, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, outputs, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -188,7 +189,18 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(messages::OpenFileToCutFirst());
     return;
   }
-  state.chapterStarts = FindChapterStarts(state.cut.normalText, state.cut.normalEncoding.encoding);
+  // A search through a gigabyte takes a moment: off the window's thread. It cannot stop
+  // half-way; a stop request discards its result and the last search stands.
+  std::vector<int> starts;
+  bool stopped = false;
+  const ByteText text = state.cut.normalText;
+  const Encoding encoding = state.cut.normalEncoding.encoding;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    starts = FindChapterStarts(text, encoding);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return;
+  state.chapterStarts = std::move(starts);
   state.chapterPlan.reset();
   ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
                     messages::ChapterSearchCaption());
@@ -211,7 +223,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   const auto target = OutputTargetOf(ui);
   if (!target) return;
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({*target, false, 0, files - 1}, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, {*target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

@@ -122,7 +122,8 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   }
   const auto target = OutputTargetOf(ui);
   if (!target) return;
-  if (auto refusal = RefuseOutputs({*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
+  if (auto refusal =
+          RefuseOutputs(ui, {*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
     ui.ShowMessageBox(*refusal);
     return;
   }

@@ -72,6 +72,10 @@ std::size_t FileNameLimit(const Path& folder);
 // another folder, every name must be acceptable to the file system, no name may be taken
 // by a folder or a read-only file, and no output may be one of the inputs.
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
+// The same check as long work (a hundred thousand names take a while to look up). A stop
+// request ends the operation before anything is written, with the cancel message.
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const Path> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.
 WriteResult WriteOutputFile(const Path& path, std::span<const ByteText> texts,

@@ -41,6 +41,18 @@ void WriteReport::Cancel() {
   created_.clear();
 }
 
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const Path> inputs) {
+  std::optional<ByteText> refusal;
+  bool stopped = false;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    refusal = RefuseOutputs(plan, inputs);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return messages::Cancelled();
+  return refusal;
+}
+
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
   if (report.inputChanged()) return true;
   if (progress == nullptr || !progress->StopRequested()) return false;

@@ -169,7 +169,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   if (!target) return;
   const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
   const Path inputs[] = {source};
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, plan, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

@@ -204,13 +204,14 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
-  const HeadingsOrError found = FindHeadings(input->text, *rule);
+  const HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
   if (const auto* error = std::get_if<RuleError>(&found)) {
     PrintMessage(messages::BadChapterRule(error->reason, error->position));
     return kRefused;
   }
   ChapterPlan plan;
-  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(found));
+  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(found),
+                             input->detected.encoding);
   const int count = static_cast<int>(plan.map.entries.size());
   if (chapters.list) return WriteStdout(MapLines(plan.map)) ? 0 : kRefused;
 

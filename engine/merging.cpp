@@ -87,6 +87,7 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target.folder)) return;
   WriteReport report;
   const ByteText banner = state.bannerText;
   const std::span<const ByteText> texts = std::span(merge.mergeText).subspan(1);

@@ -185,4 +185,9 @@ ByteText BadHeadingList(std::string_view list, int count) {
                  Gbk("之间，如 3,5-7")});
 }
 
+ByteText WriteIntoSystemFolder(const ByteText& folder) {
+  return Concat({Gbk("保存位置“"), folder, Gbk("”是系统文件夹。"), LineBreak(),
+                 Gbk("确定要把文件写到这里吗？")});
+}
+
 }  // namespace morvane::messages

@@ -57,6 +57,8 @@ ByteText PrefixHasSeparator(const ByteText& prefix);
 ByteText NameTooLong(const ByteText& name);
 // An output file would replace one of the operation's own input files.
 ByteText WouldOverwriteInput(const ByteText& path);
+// The save folder is a folder of the operating system: write there all the same?
+ByteText WriteIntoSystemFolder(const ByteText& folder);
 // An output name is taken by a folder or a file that may not be written.
 ByteText CannotReplaceOutput(const ByteText& path);
 

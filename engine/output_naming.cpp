@@ -1,6 +1,8 @@
 #include "engine/output_naming.h"
 
+#include "core/gbk.h"
 #include "core/numbers.h"
+#include "core/system_folders.h"
 #include "engine/control_names.h"
 #include "engine/messages.h"
 
@@ -55,6 +57,15 @@ ByteText PiecePath(const Toolkit& ui, int number) {
 
 ByteText MergedPath(const Toolkit& ui) {
   return MergedPath(OutputTargetOf(ui));
+}
+
+bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const ByteText& folder) {
+  if (folder == state.systemFolderAllowed || !IsSystemFolder(NativePath(folder))) return true;
+  const int answer = ui.ShowMessageBox(messages::WriteIntoSystemFolder(folder), kYesNoButtons,
+                                       messages::HintCaption());
+  if (answer != kYesButton) return false;
+  state.systemFolderAllowed = folder;
+  return true;
 }
 
 bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {

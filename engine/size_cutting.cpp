@@ -173,6 +173,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target.folder)) return;
   WriteReport report;
   const ByteText banner = state.bannerText;
   const std::int64_t files = plan.last;

@@ -543,12 +543,22 @@ void Prepare(QMessageBox& box) {
 
 }  // namespace
 
-int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
+int QtToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
+  const bool question = (flags & 0xF) == kYesNoButtons;
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content), QMessageBox::Ok);
+                  CaptionText(content),
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
-  box.exec();
-  return 0;
+  if (!question) {
+    box.exec();
+    return 0;
+  }
+  // A question is answered No by Esc, by the close box and by Enter unless Yes is chosen.
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes ? kYesButton : kNoButton;
 }
 
 void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,

@@ -61,6 +61,9 @@ class MemoryToolkit : public Toolkit {
   // answer a dialog is cancelled.
   void ChooseFile(std::string_view component, const ByteText& path);
   void CancelFileDialog(std::string_view component);
+  // The next message boxes return these buttons, in turn (kYesButton, ...); without a
+  // scripted answer a box returns 0, and a question is answered No.
+  void AnswerMessages(std::vector<int> buttons);
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
@@ -98,6 +101,7 @@ class MemoryToolkit : public Toolkit {
   std::map<std::string, Dialog, std::less<>> dialogs_;
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::vector<Message> messages_;
+  std::deque<int> answers_;
   int windowsLoaded_ = 0;
   int controlStyle_ = 0;
 };

@@ -387,6 +387,12 @@ TextRead ReadText(FileNumber file, ReadMode mode) {
   return read;
 }
 
+std::int64_t FileSizeOf(const ByteText& path) {
+  struct stat st;
+  if (path.empty() || ::stat(NativePath(path).c_str(), &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
 TextRead ReadTextFile(const ByteText& path, ReadMode mode) {
   FileNumber file = OpenFile(path);
   if (file == 0) {

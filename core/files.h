@@ -31,6 +31,8 @@ using FileNumber = int;
 FileNumber OpenFile(const ByteText& path);
 // The system's reason (UTF-8) for the last failed OpenFile.
 std::string LastOpenError();
+// The size in bytes of the file at path; -1 when there is none to be found.
+std::int64_t FileSizeOf(const ByteText& path);
 
 // Texts are at most this long: sizes are 32-bit in the whole program.
 inline constexpr std::int64_t kMaxTextBytes = 0x7FFFFFFF;

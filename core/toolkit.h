@@ -28,12 +28,10 @@ enum class Event {
 
 using Routine = std::function<void()>;
 
-// Message box flags and the buttons a box returns, counted as the platform's box counts
-// them: OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5, No 6. Closing a question
-// without an answer is No.
-inline constexpr int kYesNoButtons = 4;
-inline constexpr int kYesButton = 5;
-inline constexpr int kNoButton = 6;
+// ShowMessageBox flags and answers (the values of the Windows message box).
+inline constexpr int kYesNo = 0x4;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
 
 // The caption of a message box given none: "信息：".
 const ByteText& DefaultCaption();
@@ -59,8 +57,8 @@ class Toolkit {
   virtual int SelectedIndex(std::string_view control) const = 0;
   virtual ByteText ComboItemText(std::string_view control, int index) const = 0;
 
-  // A task-modal box with an OK button; flags 0 means no icon, kYesNoButtons asks a
-  // question instead. Returns the button pressed (OK is 0, Yes kYesButton).
+  // A task-modal box with an OK button; flags 0 means no icon. Returns the button
+  // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.
   virtual int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) = 0;
   int ShowMessageBox(const ByteText& content) {
     return ShowMessageBox(content, 0, DefaultCaption());

@@ -61,9 +61,9 @@ ByteText MergedPath(const Toolkit& ui) {
 
 bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const ByteText& folder) {
   if (folder == state.systemFolderAllowed || !IsSystemFolder(NativePath(folder))) return true;
-  const int answer = ui.ShowMessageBox(messages::WriteIntoSystemFolder(folder), kYesNoButtons,
-                                       messages::HintCaption());
-  if (answer != kYesButton) return false;
+  const int answer =
+      ui.ShowMessageBox(messages::WriteIntoSystemFolder(folder), kYesNo, messages::HintCaption());
+  if (answer != kAnswerYes) return false;
   state.systemFolderAllowed = folder;
   return true;
 }

@@ -80,24 +80,26 @@ TEST_F(SystemFolderTest, EveryOperationAsksBeforeItsFirstFileAndANoWritesNothing
     OpenMergeFile(ui, state, row);
   }
   ui.TakeMessages();
+  ui.answers = {kAnswerNo, kAnswerNo, kAnswerNo, kAnswerNo};
   for (auto operation : {&SimpleCut, &NormalCut, &ChapterCut, &MergeFiles}) {
     state.chapterSearchDone = 1;
     operation(ui, state);
     const MemoryToolkit::Message asked = OnlyMessage();
-    EXPECT_EQ(asked.flags, kYesNoButtons);
+    EXPECT_EQ(asked.flags, kYesNo);
     EXPECT_EQ(asked.content, messages::WriteIntoSystemFolder(PathFromNative(system_)));
     EXPECT_TRUE(FolderNames(system_).empty());
   }
   // A yes is remembered for that folder: the next operation asks no more.
-  ui.AnswerMessages({kYesButton});
+  ASSERT_TRUE(ui.answers.empty());  // the next question is answered yes
   SimpleCut(ui, state);
   EXPECT_EQ(ui.TakeMessages().size(), 2u);  // the question, then the outcome
   EXPECT_EQ(FolderNames(system_).size(), 1u);
   MergeFiles(ui, state);
-  EXPECT_NE(OnlyMessage().flags, kYesNoButtons);
+  EXPECT_NE(OnlyMessage().flags, kYesNo);
   EXPECT_EQ(FolderNames(system_).size(), 2u);
   // Another folder, and an ordinary one, are different matters.
   EXPECT_TRUE(ConfirmOutputFolder(ui, state, out.gbk()));
+  ui.answers = {kAnswerNo};
   EXPECT_FALSE(ConfirmOutputFolder(ui, state, ByteText("/etc")));
   EXPECT_EQ(ui.TakeMessages().size(), 1u);
 }

@@ -120,14 +120,11 @@ ByteText MemoryToolkit::ComboItemText(std::string_view control, int index) const
 
 int MemoryToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
   messages_.push_back({content, flags, caption});
-  if (answers_.empty()) return (flags & 0xF) == kYesNoButtons ? kNoButton : 0;
-  const int button = answers_.front();
-  answers_.pop_front();
-  return button;
-}
-
-void MemoryToolkit::AnswerMessages(std::vector<int> buttons) {
-  answers_.insert(answers_.end(), buttons.begin(), buttons.end());
+  if (!(flags & kYesNo)) return 0;
+  if (answers.empty()) return kAnswerYes;
+  const int answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 bool MemoryToolkit::ShowFileDialog(std::string_view component) {

@@ -61,12 +61,12 @@ class MemoryToolkit : public Toolkit {
   // answer a dialog is cancelled.
   void ChooseFile(std::string_view component, const ByteText& path);
   void CancelFileDialog(std::string_view component);
-  // The next message boxes return these buttons, in turn (kYesButton, ...); without a
-  // scripted answer a box returns 0, and a question is answered No.
-  void AnswerMessages(std::vector<int> buttons);
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
+  // The answers to the next questions (message boxes with kYesNo), first to last; a
+  // question with none left is answered kAnswerYes.
+  std::deque<int> answers;
   // For RunLongWork: stop after this many files (below 0: never); the sizes announced.
   std::int64_t stopAfterFiles = -1;
   std::vector<WorkSize> longWork;
@@ -101,7 +101,6 @@ class MemoryToolkit : public Toolkit {
   std::map<std::string, Dialog, std::less<>> dialogs_;
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::vector<Message> messages_;
-  std::deque<int> answers_;
   int windowsLoaded_ = 0;
   int controlStyle_ = 0;
 };

@@ -96,6 +96,7 @@ class TextBoxTest : public QObject {
   void idleCursorStopsBlinking();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
+  void questionBoxAnswersYesOrNo();
   void fileDialogRemembersTheChosenPath();
   void modalWindowRunsItsOwnLoop();
   void listItemsAndControlStyle();
@@ -509,6 +510,32 @@ void TextBoxTest::messageBoxHasNoIconAndTheDefaultCaption() {
   QCOMPARE(icon, int(QMessageBox::NoIcon));
   QCOMPARE(buttons, int(QMessageBox::Ok));
   QVERIFY(modal);
+}
+
+void TextBoxTest::questionBoxAnswersYesOrNo() {
+  // 是 says yes; 否, Enter (the default) and Esc say no.
+  const std::function<void(QMessageBox*)> presses[] = {
+      [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); },
+      [](QMessageBox* box) { box->button(QMessageBox::No)->click(); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
+  };
+  const int answers[] = {morvane::kAnswerYes, morvane::kAnswerNo, morvane::kAnswerNo,
+                         morvane::kAnswerNo};
+  for (std::size_t i = 0; i < std::size(presses); ++i) {
+    QStringList buttons;
+    morvane::testing::WhenModalOpens([&](QWidget* widget) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      QVERIFY(box != nullptr);
+      for (QAbstractButton* button : box->buttons()) buttons << button->text();
+      presses[i](box);
+    });
+    const int answer =
+        toolkit_->ShowMessageBox(ByteText("?"), morvane::kYesNo, morvane::DefaultCaption());
+    QCOMPARE(answer, answers[i]);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
+  }
 }
 
 void TextBoxTest::fileDialogRemembersTheChosenPath() {

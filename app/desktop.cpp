@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -46,8 +47,9 @@ bool UseChineseEverywhere() {
 
 namespace {
 
-ByteText PathOf(const QString& native) {
-  return PathFromNative(native.toStdString());
+// Qt spells file names as QStrings; QFile gives back the file system's bytes.
+Path PathOf(const QString& native) {
+  return Path(QFile::encodeName(native).toStdString());
 }
 
 }  // namespace
@@ -85,7 +87,7 @@ void BindDesktop(ui::QtToolkit& toolkit, AppState& state) {
   ui::AcceptFileDrops(t->Widget(names::kSaveLocationBox), ui::DropKind::kFolder,
                       [t, s](const QStringList& paths) {
                         s->cut.saveFolder = PathOf(paths.front());
-                        t->SetText(names::kSaveLocationBox, s->cut.saveFolder);
+                        t->SetPath(names::kSaveLocationBox, s->cut.saveFolder);
                       });
 }
 

@@ -1,5 +1,6 @@
 #include "app/wiring.h"
 
+#include "app/chapter_map_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"
@@ -32,6 +33,7 @@ void ShowNormalCutButtons(Toolkit& ui) {
   ui.SetVisible(n::kNormalCutButton, true);
   ui.SetVisible(n::kChapterSearchButton, false);
   ui.SetVisible(n::kChapterCutButton, false);
+  ui.SetVisible(n::kChapterMapButton, false);
 }
 
 void ShowChapterCutButtons(Toolkit& ui) {
@@ -39,20 +41,21 @@ void ShowChapterCutButtons(Toolkit& ui) {
   ui.SetVisible(n::kNormalCutButton, false);
   ui.SetVisible(n::kChapterSearchButton, true);
   ui.SetVisible(n::kChapterCutButton, true);
+  ui.SetVisible(n::kChapterMapButton, true);
 }
 
 // The drive list's value is the drive's root folder, so the tree starts there.
 void OnSaveLocationCreated(Toolkit& ui) {
-  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
 }
 
 void OnDriveChanged(Toolkit& ui) {
-  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
 }
 
 void OnFolderOpened(Toolkit& ui, AppState& state) {
-  state.cut.saveFolder = ui.Text(n::kFolderTree);
-  ui.SetText(n::kSaveLocationBox, ui.Text(n::kFolderTree));
+  state.cut.saveFolder = ui.PathIn(n::kFolderTree).value_or(Path());
+  ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
 }
 
 void BindEvents(Toolkit& ui, AppState& state) {
@@ -85,6 +88,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kNormalCutButton, kClicked, NormalCut);
   bind(n::kChapterSearchButton, kClicked, ChapterSearch);
   bind(n::kChapterCutButton, kClicked, ChapterCut);
+  bind(n::kChapterMapButton, kClicked, OpenChapterMap);
   bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
   for (int row = 1; row <= 5; ++row) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });

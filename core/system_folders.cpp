@@ -4,35 +4,34 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <cctype>
+#include <cwctype>
 #endif
 
 namespace morvane {
 namespace {
 
+using Char = PathChars::value_type;
+using View = std::basic_string_view<Char>;
+
 #ifdef _WIN32
-constexpr char kSeparators[] = "\\/";
-bool SameByte(char a, char b) {
-  const auto fold = [](char c) {
-    if (c == '/') return '\\';
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  };
-  return fold(a) == fold(b);
+bool IsSeparator(Char c) {
+  return c == L'\\' || c == L'/';
+}
+bool SameChar(Char a, Char b) {
+  return std::towlower(a) == std::towlower(b);
 }
 #else
-constexpr char kSeparators[] = "/";
-bool SameByte(char a, char b) {
+bool IsSeparator(Char c) {
+  return c == '/';
+}
+bool SameChar(Char a, Char b) {
   return a == b;
 }
 #endif
 
-bool IsSeparator(char c) {
-  return std::string_view(kSeparators).find(c) != std::string_view::npos;
-}
-
 // The path's components, empty ones left out: "//usr/lib/" gives usr, lib.
-std::vector<std::string_view> Components(std::string_view path) {
-  std::vector<std::string_view> parts;
+std::vector<View> Components(View path) {
+  std::vector<View> parts;
   std::size_t start = 0;
   while (start <= path.size()) {
     std::size_t end = start;
@@ -43,20 +42,20 @@ std::vector<std::string_view> Components(std::string_view path) {
   return parts;
 }
 
-bool SameComponent(std::string_view a, std::string_view b) {
+bool SameComponent(View a, View b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!SameByte(a[i], b[i])) return false;
+    if (!SameChar(a[i], b[i])) return false;
   }
   return true;
 }
 
-std::vector<std::string> SystemFolders() {
+std::vector<PathChars> SystemFolders() {
 #ifdef _WIN32
-  std::vector<std::string> folders;
-  for (const char* name :
-       {"SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
-    if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
+  std::vector<PathChars> folders;
+  for (const wchar_t* name :
+       {L"SystemRoot", L"windir", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
+    if (const wchar_t* value = _wgetenv(name); value != nullptr && *value != L'\0') {
       folders.emplace_back(value);
     }
   }
@@ -67,28 +66,27 @@ std::vector<std::string> SystemFolders() {
 #endif
 }
 
-bool IsSystemPath(std::string_view path) {
+bool IsSystemPath(View path) {
   if (path.empty()) return false;
 #ifndef _WIN32
   // The root itself: outputs would land among the system's own top folders.
   if (Components(path).empty() && IsSeparator(path.front())) return true;
 #endif
-  for (const std::string& folder : SystemFolders()) {
+  for (const PathChars& folder : SystemFolders()) {
     if (IsInsideFolder(path, folder)) return true;
   }
   return false;
 }
 
 // The path with its symbolic links, "." and ".." resolved; empty when that fails.
-std::string Resolved(const std::string& path) {
+PathChars Resolved(const Path& path) {
 #ifdef _WIN32
-  char buffer[_MAX_PATH];
-  return _fullpath(buffer, path.c_str(), sizeof buffer) != nullptr ? std::string(buffer)
-                                                                   : std::string();
+  wchar_t buffer[_MAX_PATH];
+  return _wfullpath(buffer, path.c_str(), _MAX_PATH) != nullptr ? PathChars(buffer) : PathChars();
 #else
   char* resolved = realpath(path.c_str(), nullptr);
   if (resolved == nullptr) return {};
-  std::string result(resolved);
+  PathChars result(resolved);
   std::free(resolved);
   return result;
 #endif
@@ -96,23 +94,21 @@ std::string Resolved(const std::string& path) {
 
 }  // namespace
 
-bool IsInsideFolder(std::string_view path, std::string_view folder) {
-  const std::vector<std::string_view> inner = Components(path);
-  const std::vector<std::string_view> outer = Components(folder);
+bool IsInsideFolder(View path, View folder) {
+  const std::vector<View> inner = Components(path);
+  const std::vector<View> outer = Components(folder);
   if (outer.empty() || inner.size() < outer.size()) return false;
   // Both absolute or both relative: "usr/x" is not inside "/usr".
-  if (path.empty() || folder.empty() || IsSeparator(path.front()) != IsSeparator(folder.front())) {
-    return false;
-  }
+  if (IsSeparator(path.front()) != IsSeparator(folder.front())) return false;
   for (std::size_t i = 0; i < outer.size(); ++i) {
     if (!SameComponent(inner[i], outer[i])) return false;
   }
   return true;
 }
 
-bool IsSystemFolder(const std::string& nativePath) {
-  if (IsSystemPath(nativePath)) return true;
-  const std::string resolved = Resolved(nativePath);
+bool IsSystemFolder(const Path& folder) {
+  if (IsSystemPath(folder.native())) return true;
+  const PathChars resolved = Resolved(folder);
   return !resolved.empty() && IsSystemPath(resolved);
 }
 

@@ -57,12 +57,14 @@ class QtToolkit final : public Toolkit {
   using Toolkit::ShowMessageBox;
   // With a button that shows folder in the file manager.
   void ShowCompletion(const ByteText& content, const ByteText& caption,
-                      const ByteText& folder) override;
+                      const Path& folder) override;
   bool ShowFileDialog(std::string_view component) override;
+  Path DialogFileName(std::string_view component) const override;
+  void SetPath(std::string_view control, const Path& path) override;
+  std::optional<Path> PathIn(std::string_view control) const override;
   // The next ShowFileDialog of component returns path at once, as if the user had
   // chosen it there (a file dropped on the page).
-  void ChooseWithoutDialog(std::string_view component, const ByteText& path);
-  ByteText DialogFileName(std::string_view component) const override;
+  void ChooseWithoutDialog(std::string_view component, const Path& path);
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   // On a worker thread, with the progress window of long_task.h.
@@ -72,10 +74,10 @@ class QtToolkit final : public Toolkit {
  private:
   struct Control;
   struct FileDialogSettings {
-    ByteText fileName;      // the path last chosen through this component
+    Path fileName;          // the path last chosen through this component
     QString filter;         // Qt's form: "txt文本 (*.txt)"
     QString initialFolder;  // used only where it exists
-    ByteText preset;        // chosen without the dialog, for its next run
+    Path preset;            // chosen without the dialog, for its next run
   };
 
   Control& Find(std::string_view name);

@@ -4,6 +4,7 @@
 // dialogs in Chinese, long operations with a progress window that can be cancelled,
 // drag and drop on every page, and the offer to open the output folder.
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -15,7 +16,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -89,7 +89,7 @@ class DailyUseTest : public QObject {
   }
   void SetSaveFolder() { toolkit_->SetText(n::kSaveLocationBox, Native(output_)); }
   static ByteText Native(const QString& path) {
-    return morvane::PathFromNative(path.toStdString());
+    return morvane::DisplayNameGbk(morvane::Path(path.toStdString()));
   }
   // Drops local files (or folders) on a widget, as a file manager does.
   static void Drop(QWidget* target, const QStringList& paths);
@@ -362,7 +362,7 @@ void DailyUseTest::droppedFilesOpenOnEachPage() {
   // The simple-cut page loads a dropped file into its box, even when dropped on the box.
   ShowPage(1);
   const QString single = input(QStringLiteral("单个.txt"), "单个文件的内容");
-  Drop(static_cast<QPlainTextEdit*>(W(n::kSimpleText))->viewport(), {single});
+  Drop(static_cast<QAbstractScrollArea*>(W(n::kSimpleText))->viewport(), {single});
   QTRY_COMPARE(Text(n::kSimpleText), GbkFromUtf8("单个文件的内容"));
   QCOMPARE(Text(n::kPrefixBox), GbkFromUtf8("单个"));
 
@@ -391,7 +391,7 @@ void DailyUseTest::droppedFilesOpenOnEachPage() {
   // A folder dropped on the save-location box becomes the save folder.
   Drop(W(n::kSaveLocationBox), {output_});
   QTRY_COMPARE(Text(n::kSaveLocationBox), Native(output_));
-  QCOMPARE(state_->cut.saveFolder, Native(output_));
+  QCOMPARE(state_->cut.saveFolder, morvane::Path(output_.toStdString()));
 }
 
 void DailyUseTest::saveLocationListClosesAloneAndShowsItsHighlight() {

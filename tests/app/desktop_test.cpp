@@ -178,7 +178,8 @@ void DesktopTest::ChooseOutputFolder() {
     DoubleClickFolder(QStringLiteral("out"));
   });
   Click(n::kSaveLocationButton);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 QStringList DesktopTest::ClickExpectingMessages(std::string_view button) {
@@ -235,6 +236,7 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(n::kNormalCutButton, {240, 96, 56, 16}, "切割", true);
   row(n::kChapterSearchButton, {336, 96, 56, 16}, "搜寻", false);
   row(n::kChapterCutButton, {424, 96, 56, 16}, "切割", false);
+  row(n::kChapterMapButton, {512, 96, 56, 16}, "章节目录", false);
   row(app::kCounterView, {27, 232, 592, 144}, nullptr, false);
   row(n::kSimpleText, {9, 30, 520, 312}, nullptr, true);
   row(app::kFunctionFrame, {549, 33, 104, 304}, "功能区域", true);
@@ -316,6 +318,7 @@ void DesktopTest::radioButtonsSwitchTheCutPage() {
     QCOMPARE(toolkit_->Visible(n::kNormalCutButton), !chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterSearchButton), chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterCutButton), chapter);
+    QCOMPARE(toolkit_->Visible(n::kChapterMapButton), chapter);
   };
   clickRadio(n::kChapterRadio);
   expectChapterState(true);
@@ -367,7 +370,7 @@ void DesktopTest::countListShowsTheRows() {
 }
 
 void DesktopTest::saveLocationWindowOpensFolders() {
-  const ByteText root = morvane::PathFromNative(temp_->path().toStdString());
+  const ByteText root = morvane::DisplayNameGbk(morvane::Path(temp_->path().toStdString()));
   bool mainBlocked = false;
   QString driveItem;
   QSize size;
@@ -382,7 +385,7 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::PathFromNative(temp_->filePath(QStringLiteral("小说")).toStdString()));
+             morvane::DisplayNameGbk(morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
     auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
     QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));
@@ -398,8 +401,9 @@ void DesktopTest::saveLocationWindowOpensFolders() {
   QVERIFY(mainBlocked);
   QCOMPARE(size, QSize(204 - 8, 244 - 22));
   QCOMPARE(driveItem, temp_->path() + QStringLiteral(" （硬盘）"));
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
-  QCOMPARE(state_->cut.saveFolder, Text(n::kSaveLocationBox));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
+  QCOMPARE(state_->cut.saveFolder, morvane::Path(output_.toStdString()));
 
   // A second opening starts on the root again; closing it at once keeps the location.
   ByteText treeAtStart;
@@ -409,7 +413,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
   });
   Click(n::kSaveLocationButton);
   QCOMPARE(treeAtStart, root);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 void DesktopTest::simpleCutAsksForAFolderThenWritesWhatTheCliWrites() {
@@ -444,7 +449,7 @@ void DesktopTest::normalAndChapterCutsWriteWhatTheCliWrites() {
   ShowPage(0);
   ChooseOutputFolder();
   OpenThroughDialog(n::kNormalOpenButton, input_);
-  QCOMPARE(Text(n::kNormalPathBox), morvane::PathFromNative(input_.toStdString()));
+  QCOMPARE(Text(n::kNormalPathBox), morvane::DisplayNameGbk(morvane::Path(input_.toStdString())));
   auto* cutSize = static_cast<QLineEdit*>(W(n::kCutSizeBox));
   cutSize->selectAll();
   QTest::keyClicks(cutSize, "1");
@@ -472,7 +477,7 @@ void DesktopTest::mergeWritesWhatTheCliWrites() {
   ChooseOutputFolder();
   OpenThroughDialog(n::kMergeOpenButton[1], input_);
   OpenThroughDialog(n::kMergeOpenButton[2], second);
-  QCOMPARE(Text(n::kMergePathBox[2]), morvane::PathFromNative(second.toStdString()));
+  QCOMPARE(Text(n::kMergePathBox[2]), morvane::DisplayNameGbk(morvane::Path(second.toStdString())));
   QVERIFY(!ClickExpectingMessages(n::kMergeButton).isEmpty());
   const auto written = ReadFolder(output_);
   QCOMPARE(written.size(), std::size_t{1});

@@ -231,7 +231,7 @@ TEST_F(SizeCutHandlers, ATextEndingEarlySaysHowMuchWasLeftOut) {
 TEST_F(SizeCutHandlers, ALargeFileGoesIntoTheBoxOnlyWhenTheUserSaysSo) {
   // A sparse file just above the limit, whose text is "abc" (it ends at the zero bytes).
   const ByteText large = PutInput("large.txt", "abc");
-  std::filesystem::resize_file(NativePath(large), kLargeSimpleText + 1);
+  std::filesystem::resize_file(Utf8FromGbk(large.view()), kLargeSimpleText + 1);
   ui.Type(names::kSimpleText, ByteText("kept"));
   const ByteText prefix = ui.Text(names::kPrefixBox);
   struct Case {

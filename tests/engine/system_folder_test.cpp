@@ -48,7 +48,7 @@ TEST(SystemFolders, TheSystemsOwnFoldersAndWhatLiesBelowThem) {
       {"", false},
       {dir / "own", false},
   };
-  for (const auto& [path, system] : cases) EXPECT_EQ(IsSystemFolder(path), system) << path;
+  for (const auto& [path, system] : cases) EXPECT_EQ(IsSystemFolder(Path(path)), system) << path;
   EXPECT_TRUE(IsInsideFolder("/usr/lib", "/usr/"));
   EXPECT_FALSE(IsInsideFolder("/usr", "/usr/lib"));
   EXPECT_FALSE(IsInsideFolder("usr/lib", "/usr"));
@@ -63,7 +63,7 @@ class SystemFolderTest : public HandlerTest {
       GTEST_SKIP() << "no writable /dev/shm";
     }
     system_ = name;
-    ui.SetText(names::kSaveLocationBox, PathFromNative(system_));
+    ui.SetPath(names::kSaveLocationBox, Path(system_));
   }
   void TearDown() override {
     if (!system_.empty()) fs::remove_all(system_);
@@ -86,7 +86,7 @@ TEST_F(SystemFolderTest, EveryOperationAsksBeforeItsFirstFileAndANoWritesNothing
     operation(ui, state);
     const MemoryToolkit::Message asked = OnlyMessage();
     EXPECT_EQ(asked.flags, kYesNo);
-    EXPECT_EQ(asked.content, messages::WriteIntoSystemFolder(PathFromNative(system_)));
+    EXPECT_EQ(asked.content, messages::WriteIntoSystemFolder(Path(system_)));
     EXPECT_TRUE(FolderNames(system_).empty());
   }
   // A yes is remembered for that folder: the next operation asks no more.
@@ -98,9 +98,9 @@ TEST_F(SystemFolderTest, EveryOperationAsksBeforeItsFirstFileAndANoWritesNothing
   EXPECT_NE(OnlyMessage().flags, kYesNo);
   EXPECT_EQ(FolderNames(system_).size(), 2u);
   // Another folder, and an ordinary one, are different matters.
-  EXPECT_TRUE(ConfirmOutputFolder(ui, state, out.gbk()));
+  EXPECT_TRUE(ConfirmOutputFolder(ui, state, out.native()));
   ui.answers = {kAnswerNo};
-  EXPECT_FALSE(ConfirmOutputFolder(ui, state, ByteText("/etc")));
+  EXPECT_FALSE(ConfirmOutputFolder(ui, state, Path("/etc")));
   EXPECT_EQ(ui.TakeMessages().size(), 1u);
 }
 

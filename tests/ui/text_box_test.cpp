@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <fstream>
@@ -94,6 +97,7 @@ class TextBoxTest : public QObject {
   void randomEditsUndoToTheStart();
   void longParagraphShowsTheLinesOfAFreshBox();
   void idleCursorStopsBlinking();
+  void contextMenuSpeaksQtsWordsAndActs();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
   void questionBoxAnswersYesOrNo();
@@ -376,6 +380,33 @@ void TextBoxTest::lineBreaksShowAsBreaks() {
   QCOMPARE(toolkit_->Text("box"), ByteText("a\r\nb\nc\rda\r\nb\nc\rd"));
 }
 
+void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
+  QTranslator chinese;
+  if (!chinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QSKIP("Qt's Chinese translations are not installed");
+  }
+  QCoreApplication::installTranslator(&chinese);
+  const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&chinese); });
+  ByteTextEdit* box = countedBox("a\r\nb", 0, 0);
+  std::unique_ptr<QMenu> menu(box->CreateContextMenu());
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts << action->text().section(QLatin1Char('\t'), 0, 0);
+  for (const QString& word :
+       {QStringLiteral("重做"), QStringLiteral("剪切"), QStringLiteral("复制"),
+        QStringLiteral("粘贴"), QStringLiteral("全选")}) {
+    QVERIFY2(texts.join('|').contains(word), qPrintable(texts.join('|')));
+  }
+  QVERIFY(!texts.join(QLatin1Char('|')).contains(QStringLiteral("Undo")));
+  // 全选, then 剪切 from a fresh menu: the box is empty, the clipboard has the text.
+  menu->actions().last()->trigger();
+  menu.reset(box->CreateContextMenu());
+  menu->actions().at(3)->trigger();
+  QCOMPARE(toolkit_->Text("box"), ByteText());
+  QCOMPARE(seenLength_, 0);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
+}
+
 void TextBoxTest::idleCursorStopsBlinking() {
   // One giant line in a focused box: a blink draws the cursor's few pixels and nothing
   // more, and after the blinking time the box draws nothing at all.
@@ -552,7 +583,7 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
   });
   QVERIFY(toolkit_->ShowFileDialog("dialog"));
   QCOMPARE(filters, QStringList{QStringLiteral("txt文本 (*.txt)")});
-  const ByteText path = morvane::PathFromNative(chosen.toStdString());
+  const morvane::Path path(chosen.toStdString());
   QCOMPARE(toolkit_->DialogFileName("dialog"), path);
 
   // The second dialog starts on the path chosen before; cancelling keeps it.

@@ -144,10 +144,6 @@ QString NativeQPath(const Path& path) {
   return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
-Path PathOfQt(const QString& native) {
-  return Path(QFile::encodeName(native).toStdString());
-}
-
 }  // namespace
 
 QFont DefaultGuiFont() {

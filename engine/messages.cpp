@@ -1,6 +1,7 @@
 #include "engine/messages.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -264,6 +265,24 @@ ByteText BadHeadingList(std::string_view list, int count) {
 ByteText WriteIntoSystemFolder(const Path& folder) {
   return Concat({Gbk("保存位置“"), DisplayNameGbk(folder), Gbk("”是系统文件夹。"), LineBreak(),
                  Gbk("确定要把文件写到这里吗？")});
+}
+
+ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
+                          std::int64_t firstOffset) {
+  return Concat({Gbk("注意：文件中有"), Decimal(count), Gbk("个字节不是"),
+                 ByteText(std::string(EncodingLabel(encoding))), Gbk("字符（第一个在字节"),
+                 Decimal(firstOffset + 1), Gbk("处），已原样保留："), LineBreak(), Shown(path)});
+}
+
+ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
+                              Encoding target) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+  const std::string label(EncodingLabel(target));
+  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字符“"),
+                 Gbk(Utf8Of(character)), Gbk("”（"), ByteText(code), Gbk("）不能用"),
+                 ByteText(label), Gbk("保存，没有写入任何文件。请把合并后的编码选为UTF-8："),
+                 LineBreak(), Shown(path)});
 }
 
 }  // namespace morvane::messages

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -385,7 +384,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::DisplayNameGbk(morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
+             morvane::DisplayNameGbk(
+                 morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
     auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
     QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));

@@ -391,6 +391,8 @@ std::size_t PathLimit() {
 int ReplaceRefusal(const Path& path) {
   struct stat existing;
   bool exists = false;
+  // Nothing at all, not even a link, stands at most names.
+  if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT) return 0;
   return CheckExistingTarget(ResolveLink(path.native()), existing, exists);
 }
 

@@ -159,6 +159,8 @@ class FileWriter {
  private:
   struct Job;
   struct Shared;
+  // Whether the writing stops before the next file (called with the lock held).
+  bool StopNow();
   void WriteNow(const Job& job);
   void Serve();
   WriteReport& report_;

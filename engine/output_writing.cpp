@@ -93,6 +93,14 @@ void FileWriter::WriteNow(const Job& job) {
   if (report_.inputChanged()) shared_->stopped = true;
 }
 
+bool FileWriter::StopNow() {
+  Shared& shared = *shared_;
+  if (!shared.stopped &&
+      (report_.inputChanged() || (progress_ != nullptr && progress_->StopRequested())))
+    shared.stopped = true;
+  return shared.stopped;
+}
+
 void FileWriter::Serve() {
   Shared& shared = *shared_;
   for (;;) {
@@ -104,7 +112,7 @@ void FileWriter::Serve() {
       job = std::move(shared.queue.front());
       shared.queue.pop_front();
       shared.changed.notify_all();
-      if (shared.stopped) continue;
+      if (StopNow()) continue;
     }
     WriteNow(job);
   }
@@ -116,10 +124,7 @@ bool FileWriter::Write(std::int64_t number, const Path& path, std::vector<ByteTe
   Job job{number, path, std::move(texts), &banner};
   {
     std::unique_lock lock(shared.mutex);
-    if (!shared.stopped &&
-        (report_.inputChanged() || (progress_ != nullptr && progress_->StopRequested())))
-      shared.stopped = true;
-    if (shared.stopped) return false;
+    if (StopNow()) return false;
     if (shared.other.joinable()) {
       // The other thread takes this file; when it is behind, this thread writes the
       // oldest waiting file itself instead of waiting.

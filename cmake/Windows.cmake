@@ -13,9 +13,12 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${MORVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-add_library(GTest::gtest ALIAS gtest)
-add_library(GTest::gtest_main ALIAS gtest_main)
-add_library(GTest::gmock ALIAS gmock)
+# Recent GoogleTest sources name their targets GTest::... themselves.
+foreach(target gtest gtest_main gmock gmock_main)
+  if(NOT TARGET GTest::${target})
+    add_library(GTest::${target} ALIAS ${target})
+  endif()
+endforeach()
 
 # CLI11 from Debian's headers, reached through a folder of its own so that no other
 # Linux header comes into the Windows build.

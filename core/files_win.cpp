@@ -1,0 +1,467 @@
+// Files on Windows: the W functions of the Win32 API on UTF-16 paths.
+//
+// Reading maps the file (or copies it) as on POSIX. Writing goes to a hidden temporary
+// file in the target's folder that is moved over the target when complete
+// (ReplaceFileW keeps a replaced file's attributes and security; MoveFileExW with
+// write-through names a new one), so a failed or interrupted write leaves neither a
+// partial file nor a damaged older file. Errors carry the system's own text and the
+// errno value nearest to the Win32 error, which the messages of the program know.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+#include "core/files.h"
+#include "core/gbk.h"
+#include "core/path.h"
+
+namespace morvane {
+namespace {
+
+// ---- errors ------------------------------------------------------------------------
+
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+      return EINVAL;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_TOO_LARGE:
+      return EFBIG;
+    default:
+      return EIO;
+  }
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// The system's own text for a Win32 error, in the language of the installation.
+std::string SystemReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring reason = n > 0 && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' ||
+                             reason.back() == L' ' || reason.back() == L'.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) return "Windows error " + std::to_string(error);
+  return Utf8FromWide(reason);
+}
+
+// An error of the program's own (no Win32 code behind it), as errno.
+std::string ErrnoReason(int error) {
+  switch (error) {
+    case EISDIR:
+      return "Is a directory";
+    case EACCES:
+      return "Permission denied";
+    case ENOENT:
+      return "No such file or directory";
+    case EFBIG:
+      return "File too large";
+    case ENOMEM:
+      return "Not enough memory";
+    case EBADF:
+      return "Bad file descriptor";
+    case ENOSPC:
+      return "No space left on device";
+    default:
+      return "I/O error";
+  }
+}
+
+struct Failure {
+  int number = 0;  // errno
+  std::string reason;
+};
+
+Failure LastFailure() {
+  const DWORD error = GetLastError();
+  return {ErrnoOf(error), SystemReason(error)};
+}
+
+Failure OwnFailure(int number) {
+  return {number, ErrnoReason(number)};
+}
+
+// ---- the table of open files -------------------------------------------------------
+
+struct OpenFiles {
+  std::mutex mutex;
+  std::unordered_map<FileNumber, HANDLE> handles;
+  FileNumber next = 1;
+};
+
+OpenFiles& TheOpenFiles() {
+  static OpenFiles files;
+  return files;
+}
+
+thread_local Failure lastOpenFailure;
+
+FileNumber Register(HANDLE handle) {
+  OpenFiles& files = TheOpenFiles();
+  std::lock_guard lock(files.mutex);
+  FileNumber number = files.next++;
+  if (files.next <= 0) files.next = 1;
+  files.handles[number] = handle;
+  return number;
+}
+
+HANDLE Take(FileNumber number) {
+  OpenFiles& files = TheOpenFiles();
+  std::lock_guard lock(files.mutex);
+  auto it = files.handles.find(number);
+  if (it == files.handles.end()) return INVALID_HANDLE_VALUE;
+  HANDLE handle = it->second;
+  files.handles.erase(it);
+  return handle;
+}
+
+struct Handle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~Handle() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+  }
+};
+
+// ---- reading -----------------------------------------------------------------------
+
+ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_t fileBytes,
+                std::size_t textBytes) {
+  if (textBytes < fileBytes / 2) return ByteText(std::string_view(bytes, textBytes));
+  return ByteText::Adopt(std::move(owner), bytes, textBytes);
+}
+
+void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
+  read.fileBytes = static_cast<std::int64_t>(bytes.size());
+  read.bytesLeftOut = static_cast<std::int64_t>(bytes.size() - end);
+  if (end == bytes.size()) return;
+  std::size_t mark = bytes[end] == '\0' || bytes[end] == '\x1A' ? end : end + 1;
+  read.endMark = static_cast<unsigned char>(bytes[mark]);
+  read.onlyPaddingLeftOut = true;
+  for (std::size_t i = mark; i < bytes.size(); ++i) {
+    if (bytes[i] != '\0' && bytes[i] != '\x1A') {
+      read.onlyPaddingLeftOut = false;
+      break;
+    }
+  }
+}
+
+void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
+  read.status = status;
+  read.errorNumber = failure.number;
+  read.error = failure.reason;
+}
+
+bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read) {
+  Handle mapping{CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)};
+  if (mapping.h == nullptr) return false;
+  void* address = MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, size);
+  if (address == nullptr) return false;
+  std::shared_ptr<const void> owner(address,
+                                    [](const void* p) { UnmapViewOfFile(const_cast<void*>(p)); });
+  std::string_view bytes(static_cast<const char*>(address), size);
+  std::size_t end = TextEnd(bytes);
+  FillEnd(read, bytes, end);
+  read.text = TextOf(std::move(owner), bytes.data(), size, end);
+  read.status = TextRead::Status::kOk;
+  return true;
+}
+
+void ReadByCopying(HANDLE file, std::size_t size, TextRead& read) {
+  std::shared_ptr<char> buffer;
+  try {
+    std::shared_ptr<char[]> array = std::make_shared_for_overwrite<char[]>(size);
+    buffer = std::shared_ptr<char>(array, array.get());
+  } catch (const std::bad_alloc&) {
+    read.fileBytes = static_cast<std::int64_t>(size);
+    Fail(read, TextRead::Status::kOutOfMemory, OwnFailure(ENOMEM));
+    return;
+  }
+  std::size_t got = 0;
+  while (got < size) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+    DWORD n = 0;
+    if (!ReadFile(file, buffer.get() + got, chunk, &n, nullptr)) {
+      read.fileBytes = static_cast<std::int64_t>(size);
+      Fail(read, TextRead::Status::kCannotRead, LastFailure());
+      return;
+    }
+    if (n == 0) break;  // the file shrank since it was measured
+    got += n;
+  }
+  std::string_view bytes(buffer.get(), got);
+  std::size_t end = TextEnd(bytes);
+  FillEnd(read, bytes, end);
+  read.text = TextOf(std::move(buffer), bytes.data(), got, end);
+  read.status = TextRead::Status::kOk;
+}
+
+// ---- writing -----------------------------------------------------------------------
+
+std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
+std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
+
+std::string WriteError(const Path& path, const std::string& reason) {
+  return "cannot write " + DisplayName(path) + ": " + reason;
+}
+
+WriteResult Refused(const Path& path, const Failure& failure) {
+  WriteResult result;
+  result.errorNumber = failure.number;
+  result.error = WriteError(path, failure.reason);
+  return result;
+}
+
+// What stands at the target: 0 when nothing or a file that may be replaced, else the
+// errno of the refusal (a folder, a read-only file, a device).
+int CheckExistingTarget(const std::wstring& native, bool& exists,
+                        DWORD* existingAttributes = nullptr) {
+  exists = false;
+  const DWORD attributes = GetFileAttributesW(native.c_str());
+  if (existingAttributes) *existingAttributes = attributes;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : ErrnoOf(error);
+  }
+  exists = true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EACCES;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return EACCES;
+  return 0;
+}
+
+std::wstring TemporaryName(const std::wstring& target) {
+  static std::atomic<unsigned long long> counter{0};
+  const std::size_t slash = target.find_last_of(L"\\/");
+  std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+  std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+  if (name.size() > 200) name.resize(200);
+  unsigned long long seed =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+      (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  static constexpr wchar_t kLetters[] =
+      L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::wstring unique;
+  for (int i = 0; i < 8; ++i) {
+    seed ^= seed >> 29;
+    seed *= 0xBF58476D1CE4E5B9ull;
+    seed ^= seed >> 32;
+    unique.push_back(kLetters[seed % 62]);
+  }
+  return folder + L"." + name + L"." + unique + L".tmp";
+}
+
+// Writes every part to file; a default Failure (number 0) when all went.
+Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
+  for (std::string_view part : parts) {
+    while (!part.empty()) {
+      std::size_t bytes = std::min<std::size_t>(part.size(), 1u << 30);
+      if (auto fault = beforeWrite.load()) {
+        if (int error = fault(bytes)) return OwnFailure(error);
+      }
+      if (auto limit = shortWrite.load()) bytes = std::clamp<std::size_t>(limit(bytes), 1, bytes);
+      DWORD written = 0;
+      if (!WriteFile(file, part.data(), static_cast<DWORD>(bytes), &written, nullptr)) {
+        return LastFailure();
+      }
+      if (written == 0) return OwnFailure(EIO);
+      part.remove_prefix(written);
+    }
+  }
+  return {};
+}
+
+// Puts the complete temporary in target's place.
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool exists) {
+  if (exists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                             REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                             nullptr, nullptr)) {
+    return true;
+  }
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) return true;
+  // Someone created the target meanwhile: it is replaced as any existing file.
+  return !exists && GetLastError() == ERROR_ALREADY_EXISTS &&
+         MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING);
+}
+
+}  // namespace
+
+FileNumber OpenFile(const Path& path) {
+  if (path.empty()) {
+    lastOpenFailure = OwnFailure(ENOENT);
+    return 0;
+  }
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    lastOpenFailure = {EISDIR, "not a regular file (a folder)"};
+    return 0;
+  }
+  // Others may go on reading, writing or renaming the file while it is open here.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    lastOpenFailure = LastFailure();
+    return 0;
+  }
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    lastOpenFailure = {0, "not a regular file"};
+    CloseHandle(file);
+    return 0;
+  }
+  return Register(file);
+}
+
+std::string LastOpenError() {
+  return lastOpenFailure.reason;
+}
+
+int LastOpenErrorNumber() {
+  return lastOpenFailure.number;
+}
+
+bool TextRead::EndedEarly() const {
+  if (endMark == 0x00) return true;
+  if (endMark == 0x1A) return !onlyPaddingLeftOut;
+  return false;
+}
+
+TextRead ReadText(FileNumber number, ReadMode mode) {
+  TextRead read;
+  Handle file{Take(number)};
+  if (file.h == INVALID_HANDLE_VALUE) {
+    Fail(read, TextRead::Status::kCannotOpen, OwnFailure(EBADF));
+    return read;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.h, &size)) {
+    Fail(read, TextRead::Status::kCannotRead, LastFailure());
+    return read;
+  }
+  if (size.QuadPart > kMaxTextBytes) {
+    read.fileBytes = size.QuadPart;
+    Fail(read, TextRead::Status::kTooLarge, OwnFailure(EFBIG));
+    return read;
+  }
+  const auto bytes = static_cast<std::size_t>(size.QuadPart);
+  if (bytes == 0) {
+    read.status = TextRead::Status::kOk;
+    return read;
+  }
+  if (mode == ReadMode::kMap && ReadByMapping(file.h, bytes, read)) return read;
+  ReadByCopying(file.h, bytes, read);
+  return read;
+}
+
+TextRead ReadTextFile(const Path& path, ReadMode mode) {
+  FileNumber file = OpenFile(path);
+  if (file == 0) {
+    TextRead read;
+    Fail(read, TextRead::Status::kCannotOpen, lastOpenFailure);
+    return read;
+  }
+  return ReadText(file, mode);
+}
+
+int ReplaceRefusal(const Path& path) {
+  bool exists = false;
+  return CheckExistingTarget(path.native(), exists);
+}
+
+WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
+  if (path.empty()) return Refused(path, OwnFailure(ENOENT));
+  const std::wstring& target = path.native();
+  bool exists = false;
+  DWORD before = 0;
+  if (int error = CheckExistingTarget(target, exists, &before)) {
+    return Refused(path, OwnFailure(error));
+  }
+
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = TemporaryName(target);
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) return Refused(path, LastFailure());
+
+  Failure failure = WriteAll(file, parts);
+  if (!CloseHandle(file) && failure.number == 0) failure = LastFailure();
+  if (failure.number == 0 && !MoveIntoPlace(temporary, target, exists)) failure = LastFailure();
+  if (failure.number != 0) {
+    DeleteFileW(temporary.c_str());
+    return Refused(path, failure);
+  }
+  // The temporary was hidden; the file is hidden only when the one it replaced was.
+  if (!exists || !(before & FILE_ATTRIBUTE_HIDDEN)) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+      SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_HIDDEN);
+    }
+  }
+  WriteResult result;
+  result.ok = true;
+  return result;
+}
+
+bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
+  std::string_view part(data);
+  return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
+}
+
+void SetWriteFaults(WriteFaults faults) {
+  beforeWrite.store(faults.beforeWrite);
+  shortWrite.store(faults.shortWrite);
+}
+
+}  // namespace morvane

@@ -425,6 +425,7 @@ WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_vie
         return result;
       }
       result.ok = true;
+      result.created = true;
       return result;
     }
     // Someone created it meanwhile: replace it the safe way below.
@@ -458,7 +459,12 @@ WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_vie
     return result;
   }
   result.ok = true;
+  result.created = !exists;
   return result;
+}
+
+bool RemoveFile(const ByteText& path) {
+  return !path.empty() && ::unlink(NativePath(path).c_str()) == 0;
 }
 
 bool WriteWholeFile(const ByteText& path, const ByteBuffer& data) {

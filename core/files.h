@@ -85,7 +85,8 @@ std::size_t TextEnd(std::string_view bytes);
 
 struct WriteResult {
   bool ok = false;
-  std::string error;  // "cannot write <path>: <reason>", UTF-8, when !ok
+  std::string error;     // "cannot write <path>: <reason>", UTF-8, when !ok
+  bool created = false;  // the write made a new file (nothing stood at path before)
 };
 
 // Writes the parts one after another as the whole content of path, in one call
@@ -101,6 +102,9 @@ WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_vie
 // a device, or a file without write permission. 0 when nothing stands there or it may be
 // replaced. Lets an operation check all its names before it writes the first file.
 int ReplaceRefusal(const ByteText& path);
+// Removes the file at path (a cancelled operation takes back what it wrote); false when
+// that failed.
+bool RemoveFile(const ByteText& path);
 // Creates or replaces path with data; false when that failed.
 bool WriteWholeFile(const ByteText& path, const ByteBuffer& data);
 

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/byte_text.h"
+#include "core/long_work.h"
 
 namespace morvane {
 
@@ -68,6 +69,17 @@ class Toolkit {
 
   // 1..3 switch the program-wide control look on, anything else off.
   virtual bool SetControlStyle(int style) = 0;
+
+  // Runs job, which may take long, and returns when it has ended. The desktop program
+  // runs it off the window's thread, keeps the windows painting but deaf to input, and
+  // after a moment shows a progress window with a 取消 button; so the job must not touch
+  // controls or anything the window's thread touches meanwhile. This default runs it
+  // here, to its end.
+  virtual void RunLongWork(const WorkSize& size, const Job& job) {
+    (void)size;
+    NoProgress progress;
+    job(progress);
+  }
 
   // Binds a control's (or a window's) event to a routine; one routine per event.
   virtual void Bind(std::string_view control, Event event, Routine routine) = 0;

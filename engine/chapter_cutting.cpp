@@ -65,11 +65,17 @@ std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>&
 }
 
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
-                          const std::vector<int>& starts, const ByteText& banner) {
+                          const std::vector<int>& starts, const ByteText& banner,
+                          Progress* progress) {
   WriteReport report;
+  std::int64_t bytes = 0;
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
+    // ForEachChapter has no way out: once stopped, the remaining chapters are skipped.
+    if (report.cancelled() || StopBeforeNextFile(progress, report)) return;
     const ByteText path = PiecePath(target, file);
     report.Record(path, WriteOutputFile(path, piece, banner));
+    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
+    if (progress != nullptr) progress->Advance(file + 1, bytes);
   });
   return report;
 }
@@ -106,9 +112,15 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   state.chapterStarts.push_back(static_cast<int>(
       std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
   ui.ShowMessageBox(ToText(files));
-  const WriteReport report = WriteChapters(target, text, starts, state.bannerText);
+  WriteReport report;
+  const ByteText banner = state.bannerText;
+  ui.RunLongWork(
+      {files,
+       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
+      [&](Progress& progress) { report = WriteChapters(target, text, starts, banner, &progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
-  state.chapterSearchDone = 0;
+  // A cancelled cut wrote nothing: the search still stands for the next try.
+  if (!report.cancelled()) state.chapterSearchDone = 0;
 }
 
 }  // namespace morvane

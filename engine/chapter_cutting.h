@@ -51,7 +51,8 @@ void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
 // Writes the chapter files prefix-0.txt .. prefix-N.txt (N headings), each followed by
 // banner.
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
-                          const std::vector<int>& starts, const ByteText& banner);
+                          const std::vector<int>& starts, const ByteText& banner,
+                          Progress* progress = nullptr);
 
 // Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
 // without it, writes the files of normalText and clears it. Opening another file on the

@@ -16,6 +16,12 @@ void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   ui.SetText(names::kMergePathBox[row], ByteText());
 }
 
+std::int64_t TotalBytes(std::span<const ByteText> texts, const ByteText& banner) {
+  std::int64_t bytes = static_cast<std::int64_t>(banner.size());
+  for (const ByteText& text : texts) bytes += static_cast<std::int64_t>(text.size());
+  return bytes;
+}
+
 }  // namespace
 
 void ShowMergeRows(Toolkit& ui, int count) {
@@ -29,10 +35,12 @@ void ShowMergeRows(Toolkit& ui, int count) {
 }
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
-                        const ByteText& banner) {
+                        const ByteText& banner, Progress* progress) {
   WriteReport report;
   const ByteText path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
+  if (StopBeforeNextFile(progress, report)) return report;
+  if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
   return report;
 }
 
@@ -79,8 +87,12 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(*refusal);
     return;
   }
-  const WriteReport report =
-      WriteMerged(target, std::span(merge.mergeText).subspan(1), state.bannerText);
+  WriteReport report;
+  const ByteText banner = state.bannerText;
+  const std::span<const ByteText> texts = std::span(merge.mergeText).subspan(1);
+  ui.RunLongWork({1, TotalBytes(texts, banner)}, [&](Progress& progress) {
+    report = WriteMerged(target, texts, banner, &progress);
+  });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }
 

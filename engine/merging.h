@@ -18,8 +18,9 @@ namespace morvane {
 void ShowMergeRows(Toolkit& ui, int count);
 
 // Writes texts, in order, followed by banner, to target's prefix已合并.txt.
+// The merge is one file: a stop request while it is written removes it afterwards.
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
-                        const ByteText& banner);
+                        const ByteText& banner, Progress* progress = nullptr);
 
 // Handlers. OpenMergeFile reads the file chosen for a row (1..5; row 1 also sets the
 // prefix); a file that cannot be read is named in a message and changes nothing.

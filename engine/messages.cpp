@@ -109,6 +109,11 @@ const ByteText& MergeFinished() {
   return text;
 }
 
+const ByteText& Cancelled() {
+  static const ByteText text = Gbk("已取消，本次写入的文件已删除。");
+  return text;
+}
+
 ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason) {
   return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
                  firstPath, ReasonLine(ReasonOf(reason))});

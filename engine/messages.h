@@ -37,6 +37,8 @@ const ByteText& MergeFinished();          // 合并完毕！
 
 // Refusals and reports that keep work from being lost silently.
 
+// The user stopped an operation; the files it had written are gone again.
+const ByteText& Cancelled();
 // Some output files could not be written: how many, the first one, and why.
 ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason);
 // A bytes-per-piece value below 0 (0 itself means 1-byte pieces).

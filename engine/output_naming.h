@@ -14,9 +14,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/byte_text.h"
 #include "core/files.h"
+#include "core/long_work.h"
 #include "core/toolkit.h"
 #include "engine/state.h"
 
@@ -65,8 +67,9 @@ struct OutputPlan {
 // The message that refuses the plan, or nothing when every file of it can be written:
 // the folder must be an existing writable directory, the prefix must not lead into
 // another folder, every name must be acceptable to the file system, no name may be taken
-// by a folder or a read-only file, and no output may be one of the inputs (compared by device and inode, so other spellings and hard links of
-// an input count too). Inputs that do not exist (or are empty paths) are ignored.
+// by a folder or a read-only file, and no output may be one of the inputs (compared by device and
+// inode, so other spellings and hard links of an input count too). Inputs that do not exist (or are
+// empty paths) are ignored.
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.
@@ -74,10 +77,14 @@ WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> text
                             const ByteText& banner);
 WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const ByteText& banner);
 
-// The outcome of the writes of one operation: how many failed, and the first failure.
+// The outcome of the writes of one operation: how many failed, and the first failure;
+// and the new files it made, which a cancelled operation removes again.
 class WriteReport {
  public:
   void Record(const ByteText& path, const WriteResult& result);
+  // The user stopped the operation: removes every file it created.
+  void Cancel();
+  bool cancelled() const { return cancelled_; }
 
   bool ok() const { return failures_ == 0; }
   std::int64_t written() const { return written_; }
@@ -90,10 +97,17 @@ class WriteReport {
   std::int64_t failures_ = 0;
   ByteText firstFailedPath_;
   std::string firstError_;
+  std::vector<ByteText> created_;
+  bool cancelled_ = false;
 };
 
+// Between the files of a writing loop: true when the user has asked to stop, after
+// cancelling report (progress may be null: nobody can stop the loop).
+bool StopBeforeNextFile(Progress* progress, WriteReport& report);
+
 // The message that ends a writing operation: done with its caption when every file was
-// written, otherwise how many files failed and the first of them.
+// written, otherwise how many files failed and the first of them, or that it was
+// cancelled.
 void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
                  const ByteText& caption);
 

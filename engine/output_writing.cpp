@@ -23,6 +23,7 @@ WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const By
 void WriteReport::Record(const ByteText& path, const WriteResult& result) {
   if (result.ok) {
     ++written_;
+    if (result.created) created_.push_back(path);
     return;
   }
   if (failures_++ == 0) {
@@ -31,8 +32,24 @@ void WriteReport::Record(const ByteText& path, const WriteResult& result) {
   }
 }
 
+void WriteReport::Cancel() {
+  cancelled_ = true;
+  for (const ByteText& path : created_) RemoveFile(path);
+  created_.clear();
+}
+
+bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
+  if (progress == nullptr || !progress->StopRequested()) return false;
+  report.Cancel();
+  return true;
+}
+
 void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
                  const ByteText& caption) {
+  if (report.cancelled()) {
+    ui.ShowMessageBox(messages::Cancelled(), 0, messages::HintCaption());
+    return;
+  }
   if (report.ok()) {
     ui.ShowMessageBox(done, 0, caption);
     return;

@@ -72,13 +72,18 @@ std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes) 
 }
 
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
-                        const ByteText& banner) {
+                        const ByteText& banner, Progress* progress) {
   WriteReport report;
   const int count = PieceCount(size, pieceBytes);
   PieceCutter cutter(text, pieceBytes);
+  std::int64_t bytes = 0;
   for (std::int64_t i = 1; i <= count; ++i) {
+    if (StopBeforeNextFile(progress, report)) break;
     const ByteText path = PiecePath(target, static_cast<int>(i));
-    report.Record(path, WriteOutputFile(path, cutter.Next(), banner));
+    const ByteText piece = cutter.Next();
+    report.Record(path, WriteOutputFile(path, piece, banner));
+    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
+    if (progress != nullptr) progress->Advance(i, bytes);
   }
   return report;
 }
@@ -165,7 +170,13 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
     ui.ShowMessageBox(*refusal);
     return;
   }
-  const WriteReport report = WritePieces(target, text, size, pieceBytes, state.bannerText);
+  WriteReport report;
+  const ByteText banner = state.bannerText;
+  const std::int64_t files = plan.last;
+  ui.RunLongWork({files, size + files * static_cast<std::int64_t>(banner.size())},
+                 [&](Progress& progress) {
+                   report = WritePieces(target, text, size, pieceBytes, banner, &progress);
+                 });
   ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
 }
 

@@ -49,9 +49,10 @@ class PieceCutter {
 // All PieceCount(size, pieceBytes) pieces of text (none when the count is below 1).
 std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes);
 
-// Writes piece i to target's prefix-i.txt, i from 1, each followed by banner.
+// Writes piece i to target's prefix-i.txt, i from 1, each followed by banner, reporting
+// to progress after each file; a stop request before a file cancels the report.
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
-                        const ByteText& banner);
+                        const ByteText& banner, Progress* progress = nullptr);
 
 // Handlers (the names of their controls are in control_names.h).
 

@@ -21,6 +21,7 @@
 
 #include "core/gbk.h"
 #include "ui/control_style.h"
+#include "ui/long_task.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"
 
@@ -553,6 +554,10 @@ bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, boo
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
   loop.exec();
   return true;
+}
+
+void QtToolkit::RunLongWork(const WorkSize& size, const Job& job) {
+  RunLongTask(size, job);
 }
 
 bool QtToolkit::SetControlStyle(int style) {

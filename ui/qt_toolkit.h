@@ -59,6 +59,8 @@ class QtToolkit final : public Toolkit {
   ByteText DialogFileName(std::string_view component) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
+  // On a worker thread, with the progress window of long_task.h.
+  void RunLongWork(const WorkSize& size, const Job& job) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
 
  private:

@@ -190,4 +190,23 @@ int MemoryToolkit::ContentChangedCount(std::string_view control) const {
   return At(control).contentChanged;
 }
 
+void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
+  longWork.push_back(size);
+  class StopAfter final : public Progress {
+   public:
+    explicit StopAfter(std::int64_t files) : files_(files), stopped_(files == 0) {}
+    bool Advance(std::int64_t files, std::int64_t) override {
+      if (files_ >= 0 && files >= files_) stopped_ = true;
+      return !stopped_;
+    }
+    bool StopRequested() const override { return stopped_; }
+
+   private:
+    std::int64_t files_;
+    bool stopped_;
+  };
+  StopAfter progress(stopAfterFiles);
+  job(progress);
+}
+
 }  // namespace morvane::testing

@@ -47,6 +47,8 @@ class MemoryToolkit : public Toolkit {
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
+  // Runs the job here; the user presses 取消 once it has reported stopAfterFiles files.
+  void RunLongWork(const WorkSize& size, const Job& job) override;
 
   // The user's side.
   // Types text into an edit box: the text changes, then its content-changed routine runs.
@@ -62,6 +64,9 @@ class MemoryToolkit : public Toolkit {
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
+  // For RunLongWork: stop after this many files (below 0: never); the sizes announced.
+  std::int64_t stopAfterFiles = -1;
+  std::vector<WorkSize> longWork;
 
   // What the handlers did.
   const std::vector<Message>& messages() const { return messages_; }

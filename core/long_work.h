@@ -1,0 +1,40 @@
+#pragma once
+// Long work: how an operation that may take seconds (writing thousands of files, a
+// gigabyte of text) tells the window how far it has got, and learns that the user asked
+// it to stop. The toolkit decides where the work runs (Toolkit::RunLongWork); the work
+// itself only reports and asks.
+
+#include <cstdint>
+#include <functional>
+
+namespace morvane {
+
+// What a job will do, known before it starts: the progress window counts up to these.
+// 0 files means the job is not made of files (the bar then shows bytes alone); 0 bytes
+// as well gives a bar that only says the work is going on.
+struct WorkSize {
+  std::int64_t files = 0;
+  std::int64_t bytes = 0;
+};
+
+// Handed to a job while it runs, possibly on a thread other than the window's.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  // The files and bytes done so far. False once the user has asked to stop: the job
+  // then stops at this point (for a writer, before its next file) and undoes its work.
+  virtual bool Advance(std::int64_t files, std::int64_t bytes) = 0;
+  // Whether the user has asked to stop, without reporting anything.
+  virtual bool StopRequested() const = 0;
+};
+
+// Never stops, shows nothing: for work that runs inline (tests, the command line).
+class NoProgress final : public Progress {
+ public:
+  bool Advance(std::int64_t, std::int64_t) override { return true; }
+  bool StopRequested() const override { return false; }
+};
+
+using Job = std::function<void(Progress& progress)>;
+
+}  // namespace morvane

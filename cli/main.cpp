@@ -56,9 +56,15 @@ std::int64_t DecimalValue(const std::string& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace morvane::cli {
+
+// The program behind main; argv in UTF-8 (on Windows wmain converts it).
+int RunCommandLine(int argc, char** argv) {
   CLI::App app{"Cuts large GBK (CP936) text files into pieces and merges files.", "morvane-cli"};
   app.require_subcommand(1);
+  // "/x" is a path here, never an option, also on Windows (where the parser's default
+  // would take it for one).
+  app.allow_windows_style_options(false);
 
   std::string file;
   std::string bytes;
@@ -111,15 +117,23 @@ int main(int argc, char** argv) {
 
   if (cut->parsed()) {
     if (bytesOption->count() > 0)
-      return morvane::cli::RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
+      return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
     if (kbOption->count() > 0)
-      return morvane::cli::RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
+      return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
     std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
     return 2;
   }
-  if (chapters->parsed()) return morvane::cli::RunChapters(chaptersOutput.Args(), file);
-  if (merge->parsed()) return morvane::cli::RunMerge(mergeOutput.Args(), files);
-  if (cleanCommand->parsed()) return morvane::cli::RunClean(clean, file);
-  if (banner->parsed()) return morvane::cli::RunBanner();
+  if (chapters->parsed()) return RunChapters(chaptersOutput.Args(), file);
+  if (merge->parsed()) return RunMerge(mergeOutput.Args(), files);
+  if (cleanCommand->parsed()) return RunClean(clean, file);
+  if (banner->parsed()) return RunBanner();
   return 2;
 }
+
+}  // namespace morvane::cli
+
+#ifndef _WIN32
+int main(int argc, char** argv) {
+  return morvane::cli::RunCommandLine(argc, argv);
+}
+#endif

@@ -21,10 +21,28 @@
 
 #include "core/files.h"
 #include "core/gbk.h"
-#include "core/path.h"
 
 namespace morvane {
 namespace {
+
+// ---- paths -------------------------------------------------------------------------
+
+std::wstring WideFromUtf8(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+using Path = ByteText;
+std::wstring NativeOf(const Path& path) {
+  return WideFromUtf8(NativePath(path));
+}
+std::string DisplayName(const Path& path) {
+  return Utf8FromGbk(path.view());
+}
 
 // ---- errors ------------------------------------------------------------------------
 
@@ -193,7 +211,6 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
 
 void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
   read.status = status;
-  read.errorNumber = failure.number;
   read.error = failure.reason;
 }
 
@@ -252,7 +269,6 @@ std::string WriteError(const Path& path, const std::string& reason) {
 
 WriteResult Refused(const Path& path, const Failure& failure) {
   WriteResult result;
-  result.errorNumber = failure.number;
   result.error = WriteError(path, failure.reason);
   return result;
 }
@@ -339,13 +355,13 @@ FileNumber OpenFile(const Path& path) {
     lastOpenFailure = OwnFailure(ENOENT);
     return 0;
   }
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(NativeOf(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     lastOpenFailure = {EISDIR, "not a regular file (a folder)"};
     return 0;
   }
   // Others may go on reading, writing or renaming the file while it is open here.
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(NativeOf(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -362,10 +378,6 @@ FileNumber OpenFile(const Path& path) {
 
 std::string LastOpenError() {
   return lastOpenFailure.reason;
-}
-
-int LastOpenErrorNumber() {
-  return lastOpenFailure.number;
 }
 
 bool TextRead::EndedEarly() const {
@@ -413,12 +425,12 @@ TextRead ReadTextFile(const Path& path, ReadMode mode) {
 
 int ReplaceRefusal(const Path& path) {
   bool exists = false;
-  return CheckExistingTarget(path.native(), exists);
+  return CheckExistingTarget(NativeOf(path), exists);
 }
 
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
   if (path.empty()) return Refused(path, OwnFailure(ENOENT));
-  const std::wstring& target = path.native();
+  const std::wstring target = NativeOf(path);
   bool exists = false;
   DWORD before = 0;
   if (int error = CheckExistingTarget(target, exists, &before)) {
@@ -451,7 +463,12 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   }
   WriteResult result;
   result.ok = true;
+  result.created = !exists;
   return result;
+}
+
+bool RemoveFile(const Path& path) {
+  return !path.empty() && DeleteFileW(NativeOf(path).c_str());
 }
 
 bool WriteWholeFile(const Path& path, const ByteBuffer& data) {

@@ -243,19 +243,11 @@ ByteText GbkFromUtf8(std::string_view utf8) {
 }
 
 std::string NativePath(const ByteText& path) {
-#ifdef _WIN32
-  return ToBytes(path);
-#else
   return Utf8FromGbk(path.view());
-#endif
 }
 
 ByteText PathFromNative(std::string_view native) {
-#ifdef _WIN32
-  return ByteText(native);
-#else
   return GbkFromUtf8(native);
-#endif
 }
 
 }  // namespace morvane

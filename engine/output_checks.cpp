@@ -2,14 +2,11 @@
 // folder or an impossible name would fail file after file, and a prefix naming the
 // input would replace the very file being cut.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
 #include <string>
 #include <vector>
 
+#include "core/file_facts.h"
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/messages.h"
@@ -17,29 +14,6 @@
 
 namespace morvane {
 namespace {
-
-struct FileId {
-  dev_t device;
-  ino_t inode;
-  friend bool operator==(const FileId&, const FileId&) = default;
-};
-
-std::optional<FileId> IdOf(const std::string& nativePath) {
-  struct stat info;
-  if (nativePath.empty() || ::stat(nativePath.c_str(), &info) != 0) return std::nullopt;
-  return FileId{info.st_dev, info.st_ino};
-}
-
-bool IsWritableFolder(const std::string& nativeFolder) {
-  struct stat info;
-  if (nativeFolder.empty() || ::stat(nativeFolder.c_str(), &info) != 0) return false;
-  return S_ISDIR(info.st_mode) && ::access(nativeFolder.c_str(), W_OK | X_OK) == 0;
-}
-
-std::size_t NameLimit(const std::string& nativeFolder) {
-  const long limit = ::pathconf(nativeFolder.c_str(), _PC_NAME_MAX);
-  return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
-}
 
 ByteText FileNameOf(const OutputPlan& plan, int number) {
   return plan.merged ? MergedFileName(plan.target.prefix)
@@ -68,18 +42,18 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
     return messages::PrefixHasSeparator(plan.target.prefix);
   }
   const ByteText path = PathOf(plan, longest);
-  if (nativeName.size() > NameLimit(folder) || NativePath(path).size() >= PATH_MAX) {
+  if (nativeName.size() > NameLimit(folder) || NativePath(path).size() >= PathLimit()) {
     return messages::NameTooLong(name);
   }
 
-  std::vector<FileId> inputIds;
+  std::vector<FileIdentity> inputIds;
   for (const ByteText& input : inputs) {
-    if (auto id = IdOf(NativePath(input))) inputIds.push_back(*id);
+    if (auto id = IdentityOf(NativePath(input))) inputIds.push_back(*id);
   }
-  const auto folderId = IdOf(folder);
+  const auto folderId = IdentityOf(folder);
   // An output can only be an input on the folder's own device.
   std::erase_if(inputIds,
-                [&](const FileId& id) { return !folderId || id.device != folderId->device; });
+                [&](const FileIdentity& id) { return !folderId || id.volume != folderId->volume; });
 
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
@@ -88,7 +62,7 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
   for (std::int64_t number = first; number <= last; ++number) {
     const ByteText output = PathOf(plan, static_cast<int>(number));
     if (!inputIds.empty()) {
-      const auto id = IdOf(NativePath(output));
+      const auto id = IdentityOf(NativePath(output));
       if (id && std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end()) {
         return messages::WouldOverwriteInput(output);
       }

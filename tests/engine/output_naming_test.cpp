@@ -1,8 +1,6 @@
 #include "engine/output_naming.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/gbk.h"
 #include "engine/banner.h"
@@ -73,7 +71,7 @@ TEST_F(OutputChecks, AFolderThatCannotTakeFilesIsRefused) {
 }
 
 TEST_F(OutputChecks, APrefixLeadingElsewhereOrTooLongIsRefused) {
-  ::mkdir((dir / "sub").c_str(), 0755);
+  std::filesystem::create_directory(FileSystemPath(dir / "sub"));
   EXPECT_EQ(Refusal(dir.gbk(), ByteText("sub/a"), 3),
             messages::PrefixHasSeparator(ByteText("sub/a")));
   // 83 characters of three UTF-8 bytes each: 249 bytes, and "-10.txt" takes it past 255.
@@ -87,7 +85,7 @@ TEST_F(OutputChecks, APrefixLeadingElsewhereOrTooLongIsRefused) {
 
 TEST_F(OutputChecks, AnOutputThatIsAnInputUnderAnyNameIsRefused) {
   WriteBytes(dir / "book.txt", "the input");
-  ASSERT_EQ(::link((dir / "book.txt").c_str(), (dir / "a-7.txt").c_str()), 0);
+  std::filesystem::create_hard_link(FileSystemPath(dir / "book.txt"), FileSystemPath(dir / "a-7.txt"));
   const ByteText input = Concat({dir.gbk(), ByteText("/book.txt")});
   auto refusal = Refusal(dir.gbk(), ByteText("a"), 9, {input});
   ASSERT_TRUE(refusal);
@@ -98,18 +96,18 @@ TEST_F(OutputChecks, AnOutputThatIsAnInputUnderAnyNameIsRefused) {
 }
 
 TEST_F(OutputChecks, ANameTakenByAFolderOrAReadOnlyFileIsRefusedBeforeAnyWrite) {
-  ::mkdir((dir / "a-2.txt").c_str(), 0755);
+  std::filesystem::create_directory(FileSystemPath(dir / "a-2.txt"));
   auto refusal = Refusal(dir.gbk(), ByteText("a"), 5);
   ASSERT_TRUE(refusal);
   EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/a-2.txt")})));
 
   WriteBytes(dir / "b-3.txt", "older");
-  ::chmod((dir / "b-3.txt").c_str(), 0444);
+  SetWritable(dir / "b-3.txt", false);
   refusal = Refusal(dir.gbk(), ByteText("b"), 5);
   ASSERT_TRUE(refusal);
   EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/b-3.txt")})));
   // A writable older file of the same name is simply replaced.
-  ::chmod((dir / "b-3.txt").c_str(), 0644);
+  SetWritable(dir / "b-3.txt", true);
   EXPECT_EQ(Refusal(dir.gbk(), ByteText("b"), 5), std::nullopt);
 }
 

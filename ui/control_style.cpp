@@ -28,7 +28,7 @@ QString ControlStyleSheet(int style) {
   const Rgb c = kFrameColours[style - 1];
   const QString frame = QStringLiteral("rgb(%1, %2, %3)").arg(c.r).arg(c.g).arg(c.b);
   return QStringLiteral(
-             "QLineEdit, QPlainTextEdit, QTextEdit, QAbstractSpinBox {"
+             "QLineEdit, QPlainTextEdit, QTextEdit, morvane--ui--ByteTextEdit, QAbstractSpinBox {"
              " border: 1px solid %1; background: white; color: black; padding: 0px; }"
              "QLineEdit:read-only { background: white; }"
              "QComboBox { border: 1px solid %1; background: white; padding: 0px 2px; }"

@@ -20,6 +20,7 @@
 #include <QShortcut>
 
 #include "core/gbk.h"
+#include "ui/byte_text_edit.h"
 #include "ui/control_style.h"
 #include "ui/long_task.h"
 #include "ui/text_boundary.h"
@@ -219,10 +220,9 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       if (look.flags & kMultiLine) {
         auto* edit = new ByteTextEdit(parent);
         edit->setFont(FontFor(look.font));
-        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setReadOnly(look.flags & kReadOnly);
+        edit->SetReadOnly(look.flags & kReadOnly);
         edit->setFrameShadow((look.flags & kSunken) ? QFrame::Sunken : QFrame::Plain);
         edit->SetBytes(control.caption);
         edit->SetOnEdited([this, name] { Fire(name, Event::kContentChanged); });

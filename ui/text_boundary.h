@@ -1,19 +1,21 @@
 #pragma once
 // Where GBK byte texts cross into Qt and back, without changing a byte.
 //
-// Decoding is the lossless one of core/gbk.h. Line breaks need one more step, because a
-// Qt text document knows only paragraphs: the three kinds of break are kept apart so
-// that a text put into a box and read back is the same bytes.
+// Decoding is the lossless one of core/gbk.h. A multi-line box works on the bytes
+// themselves and shows them one unit at a time; line breaks are kept apart so that a
+// text put into a box and read back is the same bytes:
 //
-//   bytes        display text              shown as
-//   CR LF        paragraph break ('\n')    a line break
-//   lone LF      U+2028 line separator     a line break
-//   lone CR      U+240D "␍"                a visible mark
+//   bytes        shown as                      typed or pasted as
+//   CR LF        a line break (a paragraph)    Enter; "\r\n", "\n", "\r" or U+2029 pasted
+//   lone LF      a line break                  Shift+Enter; U+2028
+//   lone CR      U+240D "␍", a visible mark    U+240D
 //
-// None of the three display characters is a GBK character, so no byte sequence decodes
-// to one of them by chance; a user who types "␍" gets a CR, which is what they see.
+// None of the marks is a GBK character, so no byte sequence decodes to one of them by
+// chance; a user who types "␍" gets a CR, which is what they see.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include <QString>
 #include <QStringView>
@@ -24,14 +26,27 @@ namespace morvane::ui {
 
 inline constexpr char16_t kLoneCrMark = u'\u240D';
 
-// For a multi-line box: breaks mapped as above, CR LF as '\n' (setPlainText splits there).
-QString DisplayFromBytes(const ByteText& bytes);
-// The reverse, from a document's raw text (paragraphs separated by U+2029) or from a
-// plain string with '\n' for paragraph breaks.
-ByteText BytesFromDisplay(QStringView display);
-// The same encoding kept whole: a U+0000 gives a zero byte here, where a ByteText would
-// end. Counting the bytes of one paragraph needs to know where that happens.
-std::string GbkFromDisplay(QStringView display);
+// The bytes of one step of the cursor at a character start: CR LF together, a GBK lead
+// byte with its trail byte, any other byte alone (the steps of the lossless decoding).
+// The position after a byte below 0x40 (a line feed, say) is always a character start.
+std::size_t UnitLength(std::string_view bytes, std::size_t at);
+
+// What one unit shows: no character for a line break, one for most units, two for a
+// lead and trail byte that GBK leaves unassigned (each byte as its private-use escape).
+struct ShownUnit {
+  char16_t first = 0;
+  char16_t second = 0;
+  int count = 0;
+  bool lineBreak = false;
+};
+ShownUnit ShowUnit(std::string_view bytes, std::size_t at, std::size_t length);
+
+// The bytes of text typed or pasted into a multi-line box: "\r\n", "\n", "\r" and
+// U+2029 are paragraph breaks. Characters that GBK lacks are "?", and a U+0000
+// is a zero byte, where the box's bytes then end.
+std::string BytesOfTyped(QStringView text);
+// The bytes as a plain string for the clipboard: line breaks as "\n".
+QString PlainTextOf(std::string_view bytes);
 
 // For captions and single-line boxes: the decoded text, nothing else mapped.
 QString PlainFromBytes(const ByteText& bytes);

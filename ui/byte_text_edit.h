@@ -1,0 +1,196 @@
+#pragma once
+// The multi-line edit box: an editing view over GBK bytes.
+//
+// The box holds the bytes themselves, not a decoded document: what a handler put in is
+// what it reads back, the byte count is the length of the bytes, and writing or reading
+// a text of any size costs no decoding (a text just written is shared with the writer
+// until the first edit). Only the lines in sight are decoded and laid out.
+//
+// Lines wrap at the box's width, at spaces and on either side of a double-byte
+// character, or anywhere in a word longer than the line. The lines of a long paragraph
+// are found from its start; for a paragraph of more than kLongParagraph bytes the line
+// starts found are kept, so that scrolling and typing in one huge paragraph (what
+// removing the line breaks leaves) costs the lines in sight, not the paragraph.
+//
+// The cursor and the selection are byte offsets at unit starts (text_boundary.h): a
+// double-byte character and a CR LF are one step. The vertical scroll bar counts bytes.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QFont>
+
+#include "core/byte_text.h"
+
+namespace morvane::ui {
+
+class ByteTextEdit : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit ByteTextEdit(QWidget* parent);
+
+  // Shows bytes, cursor at the start, no undo history; reports no edit.
+  void SetBytes(const ByteText& bytes);
+  // The bytes up to the first zero byte (one typed as U+0000 ends them there).
+  ByteText Bytes() const;
+  // The length of Bytes(), without assembling them.
+  int ByteLength() const;
+  // Runs after each change the user makes (typing, pasting, cutting, undo, redo).
+  void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+  void SetReadOnly(bool readOnly);
+  bool ReadOnly() const { return readOnly_; }
+
+  // Every byte held, zero bytes included.
+  std::string_view View() const;
+  std::size_t Cursor() const { return cursor_; }
+  std::size_t Anchor() const { return anchor_; }
+  // Moves the cursor, keeping the anchor at anchor; both go back to unit starts.
+  void Select(std::size_t anchor, std::size_t cursor);
+  // The first byte in sight, and the line the cursor is drawn on (viewport coordinates).
+  std::size_t Top() const { return top_; }
+  QRect CursorRect() const;
+  // The text of the lines in sight, one line a row (as a user reads them).
+  QStringList ShownLines() const;
+
+  // The commands of the keys and the context menu.
+  void Undo();
+  void Redo();
+  void CutSelection();
+  void CopySelection() const;
+  void Paste();
+  void DeleteSelection();
+  void SelectAll();
+  bool CanUndo() const { return !undo_.empty(); }
+  bool CanRedo() const { return !redo_.empty(); }
+  // How long the cursor blinks after the last key or click; then it stays on, so that
+  // an idle window wakes for nothing.
+  void SetBlinkTimeout(int milliseconds) { blinkForMs_ = milliseconds; }
+
+  // A paragraph this long keeps the starts of its lines once they are found.
+  static constexpr std::size_t kLongParagraph = 64 * 1024;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void scrollContentsBy(int, int) override {}
+
+ private:
+  // A line in sight: the bytes [start, end), then the line break's bytes up to next.
+  struct Line {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    std::size_t next = 0;
+  };
+  // One change of the bytes, as undo and redo replay it.
+  struct Edit {
+    std::size_t at = 0;
+    std::string removed;
+    std::string inserted;
+    std::size_t anchorBefore = 0;
+    std::size_t cursorBefore = 0;
+    bool typing = false;
+  };
+  // The line starts of one long paragraph, [paragraphStart, paragraphEnd] (the end is
+  // its line feed, or the end of the text), as far as they are known.
+  struct LineStarts {
+    bool valid = false;
+    bool complete = false;
+    std::size_t paragraphStart = 0;
+    std::size_t paragraphEnd = 0;
+    std::vector<std::size_t> starts;
+  };
+
+  void Own();
+  // Replaces [from, to) by bytes as the user's edit: recorded for undo, then reported.
+  void Apply(std::size_t from, std::size_t to, std::string bytes, bool typing);
+  void Replace(std::size_t from, std::size_t to, std::string_view bytes);
+  void AfterChange(std::size_t from, std::size_t removed, std::size_t added, bool touchedLineFeed);
+  void Edited();
+
+  // Lines.
+  Line LineAt(std::size_t start) const;
+  bool IsLast(const Line& line) const;
+  std::size_t LineStartOf(std::size_t position) const;
+  std::size_t PreviousLineStart(std::size_t start) const;
+  std::size_t UnitStartAtOrBefore(std::size_t position) const;
+  std::size_t NextUnit(std::size_t position) const;
+  std::size_t PreviousUnit(std::size_t position) const;
+  double Advance(char16_t c) const;
+  double WrapWidth() const;
+  // x of a position in its line, and the position nearest to x.
+  double XOf(const Line& line, std::size_t position) const;
+  std::size_t PositionAt(const Line& line, double x) const;
+  std::size_t PositionAt(QPoint point) const;
+  QString LineText(const Line& line) const;
+
+  // The view.
+  void LayOut();
+  void ScrollLines(int lines);
+  void ScrollTo(std::size_t position);
+  void EnsureCursorVisible();
+  void UpdateScrollBar();
+  void OnScrollAction(int action);
+  int LinesInSight() const;
+  int FullLinesInSight() const;
+  void MoveCursor(std::size_t position, bool keepAnchor);
+  void MoveVertically(int lines, bool keepAnchor);
+  void RestartBlink();
+  void DrawLine(QPainter& painter, const Line& line, int y) const;
+
+  mutable ByteText shared_;  // the bytes while nobody has edited them
+  mutable std::string own_;  // the bytes once edited
+  mutable bool owned_ = false;
+  std::size_t zeros_ = 0;  // zero bytes in own_
+  std::size_t cursor_ = 0;
+  std::size_t anchor_ = 0;
+  std::size_t top_ = 0;
+  double wantedX_ = -1;  // the x that Up and Down keep to
+  // Where the text typed last ends, and the length of its last character: Backspace
+  // right after typing takes back that character as typed, also when its bytes now
+  // pair with a stray lead byte before them.
+  std::size_t typedEnd_ = std::string::npos;
+  std::size_t typedLast_ = 0;
+  std::vector<Line> shown_;
+  mutable LineStarts long_;
+  std::vector<Edit> undo_;
+  std::vector<Edit> redo_;
+  bool readOnly_ = false;
+  QString preedit_;
+  std::function<void()> onEdited_;
+
+  QFont drawFont_;
+  mutable std::vector<float> advances_;
+  int lineHeight_ = 1;
+  int ascent_ = 0;
+  double tabWidth_ = 80;
+
+  QBasicTimer blink_;
+  QBasicTimer autoScroll_;
+  QElapsedTimer sinceInput_;
+  qint64 blinkForMs_ = 10000;
+  bool cursorOn_ = true;
+  bool selecting_ = false;
+  QPoint lastMouse_;
+};
+
+}  // namespace morvane::ui

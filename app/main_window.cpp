@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
-#include <QIcon>
-
+#ifndef _WIN32
 #include "app/app_icon.h"
+#endif
 #include "engine/control_names.h"
 
 namespace morvane::app {
@@ -172,7 +172,9 @@ WindowDescription MainWindowDescription() {
       .outerWidth = 709,
       .outerHeight = 529,
       .frame = Frame::kMain,
+#ifndef _WIN32  // the Windows program carries its icon as a resource
       .icon = AppIcon,
+#endif
       .controls = kControls,
   };
 }

@@ -1,6 +1,8 @@
 #include "app/save_location_window.h"
 
+#ifndef _WIN32
 #include "app/app_icon.h"
+#endif
 #include "engine/control_names.h"
 
 namespace morvane::app {
@@ -33,7 +35,9 @@ WindowDescription SaveLocationWindowDescription() {
       .outerWidth = 204,
       .outerHeight = 244,
       .frame = Frame::kToolWindow,
+#ifndef _WIN32  // the Windows program carries its icon as a resource
       .icon = AppIcon,
+#endif
       .controls = kControls,
   };
 }

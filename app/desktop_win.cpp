@@ -1,0 +1,38 @@
+// Start-up and shutdown of the desktop program on Windows: the same window descriptions
+// and event wiring as on Linux, built by the Win32 toolkit.
+
+#include <memory>
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/save_location_window.h"
+#include "app/wiring.h"
+#include "core/fatal.h"
+#include "engine/control_names.h"
+#include "engine/state.h"
+#include "ui/win32/win32_toolkit.h"
+
+namespace morvane::app {
+
+int RunDesktop() {
+  SetFatalPresenter([](const ByteText& boxText) {
+    ui::ShowStopBox(boxText, ByteText("\xB4\xED\xCE\xF3"));  // "错误"
+  });
+  // The state lives from before the main window is built until after it is gone.
+  auto state = std::make_unique<AppState>();
+  int exitCode = 0;
+  {
+    ui::Win32Toolkit toolkit;
+    toolkit.Describe(MainWindowDescription());
+    toolkit.Describe(SaveLocationWindowDescription());
+    BindEvents(toolkit, *state);
+    HWND mainWindow = toolkit.CreateTopWindow(names::kMainWindow);
+    if (!mainWindow) return 1;
+    ui::Win32Toolkit::ShowCentred(mainWindow);
+    exitCode = toolkit.Run();
+  }
+  state.reset();
+  return exitCode;
+}
+
+}  // namespace morvane::app

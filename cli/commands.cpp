@@ -9,6 +9,8 @@
 #include "core/gbk.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
+#include "engine/chapter_map.h"
+#include "engine/chapter_rules.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
 #include "engine/output_naming.h"
@@ -157,6 +159,47 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   if (Refused({target, false, 0, static_cast<int>(starts.size())}, inputs)) return kRefused;
   const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()));
   if (result == 0 && !WriteStdout(std::to_string(starts.size()) + "\n")) return kRefused;
+  return result;
+}
+
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
+  const auto rule = ParseRule(chapters.rule);
+  if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
+      !chapters.titleNames) {
+    return RunChapters(output, file);
+  }
+  const auto input = ReadInput(file);
+  if (!input || !rule) return kRefused;
+  const HeadingsOrError found = FindHeadings(input->text, *rule);
+  if (const auto* error = std::get_if<RuleError>(&found)) {
+    PrintMessage(messages::BadChapterRule(error->reason, error->position));
+    return kRefused;
+  }
+  ChapterPlan plan;
+  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(found));
+  const int count = static_cast<int>(plan.map.entries.size());
+  if (chapters.list) return WriteStdout(MapLines(plan.map)) ? 0 : kRefused;
+
+  const auto skipped = ParseIndexList(chapters.skip, count);
+  if (!skipped) {
+    PrintMessage(messages::BadHeadingList(chapters.skip, count));
+    return kRefused;
+  }
+  plan.choice.cut.assign(static_cast<std::size_t>(count), true);
+  for (int index : *skipped) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
+  plan.choice.perFile = chapters.perFile;
+  plan.choice.names = chapters.titleNames ? NameStyle::kTitle : NameStyle::kNumber;
+
+  const OutputTarget target = TargetOf(output, input->path);
+  const std::vector<ChapterFile> files =
+      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
+  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1};
+  for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
+  const ByteText inputs[] = {input->path};
+  if (Refused(outputs, inputs)) return kRefused;
+  const int result =
+      Outcome(WriteChapterFiles(target.folder, input->text, files, BannerConstant()));
+  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
 

@@ -24,6 +24,18 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
 int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file);
 // chapters: the chapter search and cut; prints the number of headings found.
 int RunChapters(const OutputArgs& output, const std::string& file);
+
+// The chapter map's options of chapters.
+struct ChapterArgs {
+  std::string rule = "near";  // --rule near|lines|regex:PATTERN (checked by the parser)
+  bool list = false;          // --list: print the map, write nothing
+  std::string skip;           // --skip 3,5-7: headings not cut at
+  int perFile = 1;            // --per-file N
+  bool titleNames = false;    // --names title
+};
+// chapters with the map's options: the map (--list) or the cut it describes. Without
+// any of them it is RunChapters.
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
 

@@ -20,10 +20,13 @@ struct OutputOptions {
   std::string prefix;
   CLI::Option* prefixOption = nullptr;
 
-  void AddTo(CLI::App& command) {
+  CLI::Option* outOption = nullptr;
+
+  void AddTo(CLI::App& command, bool required = true) {
     prefixOption = command.add_option(
         "--prefix", prefix, "file-name prefix (default: the input's name without its extension)");
-    command.add_option("--out", folder, "folder for the output files (must exist)")->required();
+    outOption = command.add_option("--out", folder, "folder for the output files (must exist)");
+    if (required) outOption->required();
   }
   morvane::cli::OutputArgs Args() const {
     morvane::cli::OutputArgs args{folder, std::nullopt};
@@ -88,10 +91,37 @@ int RunCommandLine(int argc, char** argv) {
       "chapters",
       "Cut FILE at its chapter headings (a \"第\" followed within 16 bytes by a \"章\") into "
       "prefix-0.txt (the text before the first heading), prefix-1.txt, ...; prints the number "
-      "of headings found.");
+      "of headings found. --list shows the chapter map instead; --rule, --skip, --per-file "
+      "and --names change the cut.");
   OutputOptions chaptersOutput;
-  chaptersOutput.AddTo(*chapters);
+  chaptersOutput.AddTo(*chapters, /*required=*/false);
   chapters->add_option("FILE", file, "the GBK text file to cut")->required();
+  morvane::cli::ChapterArgs chapterArgs;
+  chapters->add_flag("--list", chapterArgs.list,
+                     "print the chapter map instead of cutting: one tab-separated line per "
+                     "heading, \"index offset length number title flags\" (offset 0-based, in "
+                     "bytes; flags among gap, repeat, restart, long, short, inline)");
+  chapters
+      ->add_option("--rule", chapterArgs.rule,
+                   "where chapters begin: near (a \"第\" with a \"章\" within 16 bytes, the "
+                   "default), lines (a short line \"第N章 title\", with 节回卷集部篇 too, or "
+                   "序章, 楔子, 番外..., or \"Chapter N\"), or regex:PATTERN (an ICU regular "
+                   "expression matched against each line)")
+      ->check([](const std::string& rule) -> std::string {
+        if (rule == "near" || rule == "lines" || rule.starts_with("regex:")) return {};
+        return "'" + rule + "' is no rule: near, lines or regex:PATTERN";
+      });
+  chapters->add_option("--skip", chapterArgs.skip,
+                       "headings not cut at, by their index in the map: 3,5-7 (each joins the "
+                       "chapter before it)");
+  chapters->add_option("--per-file", chapterArgs.perFile, "chapters per file (default 1)")
+      ->check(CLI::Range(1, 1 << 30));
+  std::string chapterNames = "number";
+  chapters
+      ->add_option("--names", chapterNames,
+                   "number: prefix-0.txt, prefix-1.txt, ... (the default); title: "
+                   "\"prefix-0001 第一章 title.txt\", numbered so that the names sort")
+      ->check(CLI::IsMember({"number", "title"}));
 
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
@@ -123,7 +153,14 @@ int RunCommandLine(int argc, char** argv) {
     std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
     return 2;
   }
-  if (chapters->parsed()) return RunChapters(chaptersOutput.Args(), file);
+  if (chapters->parsed()) {
+    if (!chapterArgs.list && chaptersOutput.outOption->count() == 0) {
+      std::cerr << "morvane-cli: chapters needs --out DIR (or --list)\n" << chapters->help();
+      return 2;
+    }
+    chapterArgs.titleNames = chapterNames == "title";
+    return RunChapters(chaptersOutput.Args(), chapterArgs, file);
+  }
   if (merge->parsed()) return RunMerge(mergeOutput.Args(), files);
   if (cleanCommand->parsed()) return RunClean(clean, file);
   if (banner->parsed()) return RunBanner();

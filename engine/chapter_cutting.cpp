@@ -80,6 +80,58 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
   return report;
 }
 
+WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              Progress* progress) {
+  WriteReport report;
+  std::int64_t bytes = 0;
+  std::int64_t done = 0;
+  for (const ChapterFile& file : files) {
+    if (StopBeforeNextFile(progress, report)) break;
+    const ByteText path = JoinPath(folder, file.name);
+    const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
+    const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
+    const ByteText piece = text.Slice(begin, end - begin);
+    report.Record(path, WriteOutputFile(path, piece, banner));
+    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
+    if (progress != nullptr) progress->Advance(++done, bytes);
+  }
+  return report;
+}
+
+namespace {
+
+// The cut of a confirmed chapter map.
+void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
+  const OutputTarget target = OutputTargetOf(ui);
+  const std::vector<ChapterFile> files =
+      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
+  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
+  for (const ChapterFile& file : files) outputs.names.push_back(file.name);
+  const ByteText inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs(outputs, inputs)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  const auto count = static_cast<std::int64_t>(files.size());
+  ui.ShowMessageBox(ToText(static_cast<int>(count)));
+  WriteReport report;
+  const ByteText text = state.cut.normalText;
+  const ByteText banner = state.bannerText;
+  ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
+                             count * static_cast<std::int64_t>(banner.size())},
+                 [&](Progress& progress) {
+                   report = WriteChapterFiles(target.folder, text, files, banner, &progress);
+                 });
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  // A cancelled cut wrote nothing: the map still stands for the next try.
+  if (report.cancelled()) return;
+  state.chapterSearchDone = 0;
+  state.chapterPlan.reset();
+}
+
+}  // namespace
+
 void ChapterSearch(Toolkit& ui, AppState& state) {
   if (!RequireSaveFolder(ui, state)) return;
   if (ui.Text(names::kNormalPathBox).empty()) {
@@ -87,6 +139,7 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
     return;
   }
   state.chapterStarts = FindChapterStarts(state.cut.normalText);
+  state.chapterPlan.reset();
   ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
                     messages::ChapterSearchCaption());
   state.chapterSearchDone = 1;
@@ -96,6 +149,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   if (!RequireSaveFolder(ui, state)) return;
   if (state.chapterSearchDone == 0) {
     ui.ShowMessageBox(messages::SearchFirst());
+    return;
+  }
+  if (state.chapterPlan) {
+    const std::shared_ptr<const ChapterPlan> plan = state.chapterPlan;
+    CutByPlan(ui, state, *plan);
     return;
   }
   const ByteText text = state.cut.normalText;

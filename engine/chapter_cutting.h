@@ -15,6 +15,7 @@
 
 #include "core/byte_text.h"
 #include "core/toolkit.h"
+#include "engine/chapter_map.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
 
@@ -54,10 +55,17 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner,
                           Progress* progress = nullptr);
 
+// Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
+// holding its bytes of text followed by banner.
+WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              Progress* progress = nullptr);
+
 // Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
-// without it, writes the files of normalText and clears it. Opening another file on the
-// cut page clears it too (size_cutting.h), so a cut never applies the headings of one
-// text to another.
+// without it, writes the files of normalText and clears it. When the chapter map was
+// confirmed since the search (state.chapterPlan), the cut writes the files it shows. Opening
+// another file on the cut page clears it too (size_cutting.h), so a cut never applies the headings
+// of one text to another.
 void ChapterSearch(Toolkit& ui, AppState& state);
 void ChapterCut(Toolkit& ui, AppState& state);
 

@@ -175,4 +175,14 @@ ByteText WouldOverwriteInput(const ByteText& path) {
       {Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(), path});
 }
 
+ByteText BadChapterRule(std::string_view reason, int position) {
+  return Concat({Gbk("章节规则的正则表达式有误（第"), Decimal(position + 1), Gbk("个字符处）："),
+                 Gbk(reason)});
+}
+
+ByteText BadHeadingList(std::string_view list, int count) {
+  return Concat({Gbk("不切分的章节编号有误：\""), Gbk(list), Gbk("\"，编号应在1到"), Decimal(count),
+                 Gbk("之间，如 3,5-7")});
+}
+
 }  // namespace morvane::messages

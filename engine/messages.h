@@ -60,4 +60,9 @@ ByteText WouldOverwriteInput(const ByteText& path);
 // An output name is taken by a folder or a file that may not be written.
 ByteText CannotReplaceOutput(const ByteText& path);
 
+// A chapter rule's regular expression that ICU refuses: its reason and position.
+ByteText BadChapterRule(std::string_view reason, int position);
+// Heading numbers to leave out that the chapter map does not have.
+ByteText BadHeadingList(std::string_view list, int count);
+
 }  // namespace morvane::messages

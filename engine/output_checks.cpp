@@ -16,6 +16,7 @@ namespace morvane {
 namespace {
 
 ByteText FileNameOf(const OutputPlan& plan, int number) {
+  if (!plan.names.empty()) return plan.names[static_cast<std::size_t>(number)];
   return plan.merged ? MergedFileName(plan.target.prefix)
                      : PieceFileName(plan.target.prefix, number);
 }
@@ -26,6 +27,10 @@ ByteText PathOf(const OutputPlan& plan, int number) {
 
 }  // namespace
 
+std::size_t FileNameLimit(const ByteText& folder) {
+  return NameLimit(NativePath(folder));
+}
+
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs) {
   const std::string folder = NativePath(plan.target.folder);
   if (!IsWritableFolder(folder)) return messages::FolderNotWritable(plan.target.folder);
@@ -34,16 +39,23 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
   // stands for all: what the system makes of the prefix is the same in each. The check
   // looks at the name as the system sees it (UTF-8 on POSIX), where a separator is a
   // separator whatever GBK bytes it came from.
-  const int longest = plan.merged ? 0 : std::max(plan.first, plan.last);
-  const ByteText name = FileNameOf(plan, longest);
-  const std::string nativeName = NativePath(name);
-  if (nativeName.find('/') != std::string::npos ||
-      nativeName.find(kPathSeparator) != std::string::npos) {
-    return messages::PrefixHasSeparator(plan.target.prefix);
+  // Named files (titles) differ in more than the number: each is looked at.
+  std::vector<int> looked = {plan.merged ? 0 : std::max(plan.first, plan.last)};
+  if (!plan.names.empty()) {
+    looked.clear();
+    for (std::size_t i = 0; i < plan.names.size(); ++i) looked.push_back(static_cast<int>(i));
   }
-  const ByteText path = PathOf(plan, longest);
-  if (nativeName.size() > NameLimit(folder) || NativePath(path).size() >= PathLimit()) {
-    return messages::NameTooLong(name);
+  for (const int number : looked) {
+    const ByteText name = FileNameOf(plan, number);
+    const std::string nativeName = NativePath(name);
+    if (nativeName.find('/') != std::string::npos ||
+        nativeName.find(kPathSeparator) != std::string::npos) {
+      return messages::PrefixHasSeparator(plan.target.prefix);
+    }
+    const ByteText path = PathOf(plan, number);
+    if (nativeName.size() > NameLimit(folder) || NativePath(path).size() >= PathLimit()) {
+      return messages::NameTooLong(name);
+    }
   }
 
   std::vector<FileIdentity> inputIds;
@@ -57,8 +69,10 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
 
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
-  const int first = plan.merged ? 0 : plan.first;
-  const int last = plan.merged ? 0 : plan.last;
+  const int first = plan.merged || !plan.names.empty() ? 0 : plan.first;
+  const int last = plan.merged          ? 0
+                   : plan.names.empty() ? plan.last
+                                        : static_cast<int>(plan.names.size()) - 1;
   for (std::int64_t number = first; number <= last; ++number) {
     const ByteText output = PathOf(plan, static_cast<int>(number));
     if (!inputIds.empty()) {

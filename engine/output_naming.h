@@ -62,7 +62,12 @@ struct OutputPlan {
   bool merged = false;
   int first = 1;
   int last = 0;
+  // When not empty, the files are these names in the folder instead of numbered ones.
+  std::vector<ByteText> names = {};
 };
+
+// The longest file name, in bytes as the system spells it, that folder takes.
+std::size_t FileNameLimit(const ByteText& folder);
 
 // The message that refuses the plan, or nothing when every file of it can be written:
 // the folder must be an existing writable directory, the prefix must not lead into

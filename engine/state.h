@@ -2,12 +2,15 @@
 // The state the handlers share: one instance of each for the whole run, created before
 // the main window and released after it (app/app_state owns the instance).
 
+#include <memory>
 #include <vector>
 
 #include "core/byte_text.h"
 #include "core/files.h"
 
 namespace morvane {
+
+struct ChapterPlan;  // engine/chapter_map.h
 
 struct CutSettings {
   ByteText saveFolder;  // folder last opened in the save-location window
@@ -34,6 +37,9 @@ struct AppState {
   ByteText bannerText;
   int chapterSearchDone = 0;
   std::vector<int> chapterStarts;
+  // The chapter map as the user confirmed it after the last search; none: the cut
+  // writes one file per heading of chapterStarts.
+  std::shared_ptr<const ChapterPlan> chapterPlan;
 };
 
 }  // namespace morvane

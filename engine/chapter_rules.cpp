@@ -1,0 +1,437 @@
+#include "engine/chapter_rules.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include <unicode/ucnv.h>
+#include <unicode/uregex.h>
+#include <unicode/ustring.h>
+
+#include "core/gbk.h"
+#include "engine/chapter_cutting.h"
+
+namespace morvane {
+namespace {
+
+// The units that may follow 第 and a number.
+constexpr std::u16string_view kUnits = u"章节回卷集部篇";
+// Words that open a heading without a number.
+constexpr std::u16string_view kOpeningWords[] = {u"序章", u"序言", u"楔子", u"引子", u"前言",
+                                                 u"尾声", u"后记", u"番外", u"序"};
+
+// The guards: a heading word followed by one of these characters is a word of the body
+// text, not a heading (第六回合, 第九部队, 第三节课, 第二集中营, 后记得). Each row was taken
+// from body text that the plain rule mistook for a heading.
+struct Guard {
+  std::u16string_view word;       // a unit after 第 + number, or an opening word
+  std::u16string_view followers;  // characters that make a longer word with it
+};
+constexpr Guard kGuards[] = {
+    {u"章", u"程法"},                            // 章程, 章法
+    {u"节", u"课日目奏省约拍点气能俭制庆假"},    // 第三节课, 节日, 节目
+    {u"回", u"合来去家到头答复应忆归想首转味"},  // 第六回合, 回来, 回家
+    {u"卷", u"子起入走轴发曲烟尺"},              // 卷子, 卷起
+    {u"集", u"合团中体市结训会资镇"},            // 集合, 第二集中营
+    {u"部", u"队分门长下落署位件族委属"},        // 第九部队, 部分, 部门
+    {u"篇", u"幅"},                              // 篇幅
+    {u"后记", u"得住起着"},                      // 后记得
+    {u"前言", u"不"},                            // 前言不搭后语
+    {u"引子", u"里"},
+};
+
+bool Guarded(std::u16string_view word, char16_t next) {
+  for (const Guard& guard : kGuards) {
+    if (guard.word == word) return guard.followers.find(next) != std::u16string_view::npos;
+  }
+  return false;
+}
+
+// Characters that may stand between a heading word and its title.
+constexpr std::u16string_view kSeparators = u" \t\u3000:：、.．,，-－—–_·・|｜（(【[「〔";
+
+bool IsSeparator(char16_t c) {
+  return kSeparators.find(c) != std::u16string_view::npos;
+}
+
+bool IsNumeral(char16_t c) {
+  static constexpr std::u16string_view kNumerals =
+      u"0123456789０１２３４５６７８９零〇一二两三四五六七八九十百千万亿壹贰叁肆伍陆柒捌玖拾佰仟";
+  return kNumerals.find(c) != std::u16string_view::npos;
+}
+
+bool IsDigit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９');
+}
+
+std::u16string_view TrimmedBlanks(std::u16string_view line) {
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  return line;
+}
+
+std::size_t CodePoints(std::u16string_view text) {
+  return static_cast<std::size_t>(u_countChar32(text.data(), static_cast<int32_t>(text.size())));
+}
+
+// What follows a heading word: nothing, a separator and a title, or a title. A title
+// that follows without a separator and ends a sentence is body text (第一章就写完了。).
+bool AcceptsRest(std::u16string_view word, std::u16string_view rest, bool needsSeparator) {
+  if (rest.empty()) return true;
+  if (IsSeparator(rest.front())) return true;
+  if (needsSeparator || Guarded(word, rest.front())) return false;
+  return rest.back() != u'。' && rest.back() != u'，';
+}
+
+bool IsNumberedHeading(std::u16string_view line) {
+  std::size_t at = 1;  // after 第
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  const std::size_t digits = at;
+  while (at < line.size() && IsNumeral(line[at])) ++at;
+  if (at == digits) return false;
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  if (at == line.size() || kUnits.find(line[at]) == std::u16string_view::npos) return false;
+  return AcceptsRest(line.substr(at, 1), line.substr(at + 1), false);
+}
+
+bool StartsWithChapterWord(std::u16string_view line) {
+  constexpr std::u16string_view kWord = u"chapter";
+  if (line.size() <= kWord.size()) return false;
+  for (std::size_t i = 0; i < kWord.size(); ++i) {
+    if (u_tolower(line[i]) != kWord[i]) return false;
+  }
+  return true;
+}
+
+bool IsEnglishHeading(std::u16string_view line) {
+  std::size_t at = 7;  // after "chapter"
+  const std::size_t blanks = at;
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  if (at == blanks) return false;
+  const std::size_t digits = at;
+  while (at < line.size() && IsDigit(line[at])) ++at;
+  if (at == digits) return false;
+  return AcceptsRest({}, line.substr(at), true);
+}
+
+bool IsOpeningWordHeading(std::u16string_view line) {
+  for (std::u16string_view word : kOpeningWords) {
+    if (line.starts_with(word)) {
+      // A lone 序 opens too many words (序幕 excepted, they are not headings) to stand
+      // without a separator.
+      return AcceptsRest(word, line.substr(word.size()), word.size() == 1);
+    }
+  }
+  return false;
+}
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+
+// The line-break unit: 0A, or 0A 00 / 00 0A at an even offset.
+bool IsLineBreakAt(std::string_view text, std::size_t at, int unitBytes) {
+  if (unitBytes == 1) return text[at] == '\n';
+  return (text[at] == '\n' && text[at + 1] == 0) || (text[at] == 0 && text[at + 1] == '\n');
+}
+
+constexpr std::size_t kLineLimit = 4096;  // a heading line is far shorter
+
+// Short byte sequences (characters in the text's encoding), with a table of their first
+// bytes so that most positions are turned away by one look-up.
+class Sequences {
+ public:
+  Sequences(TextDecoder& decoder, std::initializer_list<std::u16string_view> characters) {
+    for (std::u16string_view c : characters) {
+      std::string bytes = decoder.Encode(c);
+      if (bytes.empty()) continue;
+      first_[static_cast<unsigned char>(bytes[0])] = true;
+      sequences_.push_back(std::move(bytes));
+    }
+  }
+  // The length of the sequence at at, or 0.
+  std::size_t At(std::string_view text, std::size_t at, std::size_t end) const {
+    if (at >= end || !first_[static_cast<unsigned char>(text[at])]) return 0;
+    for (const std::string& seq : sequences_) {
+      if (seq.size() > end - at) continue;
+      std::size_t i = 1;
+      while (i < seq.size() && text[at + i] == seq[i]) ++i;
+      if (i == seq.size() && text[at] == seq[0]) return seq.size();
+    }
+    return 0;
+  }
+
+ private:
+  bool first_[256] = {};
+  std::vector<std::string> sequences_;
+};
+
+bool StartsItsLine(std::string_view text, std::size_t offset, int unitBytes, TextDecoder& decoder) {
+  const auto lineStart = LineStartOf(text, offset, unitBytes, kLineLimit);
+  if (!lineStart) return false;
+  const std::u16string before = decoder.Decode(text.substr(*lineStart, offset - *lineStart));
+  return std::all_of(before.begin(), before.end(), IsBlank);
+}
+
+std::vector<Heading> NearHeadings(const ByteText& text, const TextCoding& coding) {
+  TextDecoder decoder(coding);
+  std::vector<Heading> headings;
+  for (int start : FindChapterStarts(text)) {
+    const auto offset = static_cast<std::size_t>(start - 1);
+    headings.push_back({static_cast<std::int64_t>(offset),
+                        StartsItsLine(text.view(), offset, coding.unitBytes, decoder)});
+  }
+  return headings;
+}
+
+// Parts of a large text are searched side by side: each part ends at a line break.
+template <typename Search>
+std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search search) {
+  constexpr std::size_t kSmall = std::size_t{8} << 20;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (bytes.size() < kSmall || cores < 2) return search(std::size_t{0}, bytes.size());
+  const std::size_t parts = std::min<std::size_t>(cores, 4);
+  const std::size_t unit = static_cast<std::size_t>(unitBytes);
+  std::vector<std::size_t> bounds = {0};
+  for (std::size_t k = 1; k < parts; ++k) {
+    std::size_t at = std::max(bounds.back(), bytes.size() / parts * k);
+    at -= at % unit;
+    at = LineEndOf(bytes, at, unitBytes, bytes.size());
+    bounds.push_back(std::min(bytes.size(), at + unit));
+  }
+  bounds.push_back(bytes.size());
+  std::vector<std::vector<Heading>> found(parts);
+  std::vector<std::thread> threads;
+  try {
+    for (std::size_t k = 1; k < parts; ++k) {
+      threads.emplace_back([&, k] { found[k] = search(bounds[k], bounds[k + 1]); });
+    }
+  } catch (const std::system_error&) {
+    // No thread to be had: the parts not started run here.
+    for (std::size_t k = threads.size() + 1; k < parts; ++k) {
+      found[k] = search(bounds[k], bounds[k + 1]);
+    }
+  }
+  found[0] = search(bounds[0], bounds[1]);
+  for (std::thread& thread : threads) thread.join();
+  std::vector<Heading> headings;
+  for (auto& part : found) headings.insert(headings.end(), part.begin(), part.end());
+  return headings;
+}
+
+std::vector<Heading> LineHeadings(const ByteText& text, const TextCoding& coding) {
+  const std::string_view bytes = text.view();
+  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
+    TextDecoder decoder(coding);
+    const Sequences blanks(decoder, {u" ", u"\t", u"\u3000"});
+    const Sequences openers(decoder,
+                            {u"第", u"序", u"楔", u"引", u"前", u"尾", u"后", u"番", u"C", u"c"});
+    const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
+    std::vector<Heading> headings;
+    std::size_t line = from;
+    while (line < to) {
+      const std::size_t end = LineEndOf(bytes, line, coding.unitBytes, to - line);
+      std::size_t first = line;
+      while (const std::size_t blank = blanks.At(bytes, first, end)) first += blank;
+      if (end - line <= kLineLimit && openers.At(bytes, first, end) != 0) {
+        const std::u16string decoded = decoder.Decode(bytes.substr(line, end - line));
+        if (IsHeadingLine(decoded)) headings.push_back({static_cast<std::int64_t>(line), true});
+      }
+      line = end + unit;
+    }
+    return headings;
+  });
+}
+
+struct RegexCloser {
+  void operator()(URegularExpression* r) const { uregex_close(r); }
+};
+using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
+
+// The headings of bytes [from, to) under a compiled expression of its own.
+std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, std::size_t to,
+                                     URegularExpression* regex, const TextCoding& coding) {
+  TextDecoder decoder(coding);
+  const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
+  // The text is decoded a few megabytes at a time, each part ending at a line break.
+  constexpr std::size_t kPart = std::size_t{4} << 20;
+  std::vector<Heading> headings;
+  std::vector<std::int32_t> offsets;
+  std::size_t part = from;
+  while (part < to) {
+    std::size_t partEnd = std::min(to, part + kPart);
+    if (partEnd < to) {
+      partEnd -= (partEnd - part) % unit;
+      partEnd = LineEndOf(bytes, partEnd, coding.unitBytes, to - partEnd);
+      partEnd = std::min(to, partEnd + unit);
+    }
+    const std::u16string decoded = decoder.Decode(bytes.substr(part, partEnd - part), &offsets);
+    std::size_t line = 0;
+    while (line < decoded.size()) {
+      std::size_t end = decoded.find(u'\n', line);
+      if (end == std::u16string::npos) end = decoded.size();
+      std::size_t length = end - line;
+      if (length > 0 && decoded[line + length - 1] == u'\r') --length;
+      UErrorCode status = U_ZERO_ERROR;
+      uregex_setText(regex, decoded.data() + line, static_cast<int32_t>(length), &status);
+      if (uregex_find(regex, 0, &status) && U_SUCCESS(status)) {
+        const int32_t at = uregex_start(regex, 0, &status);
+        // An empty match at the very end of the text stands past the last character.
+        const std::size_t unitAt = line + static_cast<std::size_t>(at);
+        const std::size_t offset =
+            part + (unitAt < offsets.size()
+                        ? static_cast<std::size_t>(std::max<std::int32_t>(0, offsets[unitAt]))
+                        : partEnd - part);
+        const std::u16string_view before(decoded.data() + line, static_cast<std::size_t>(at));
+        headings.push_back({static_cast<std::int64_t>(offset),
+                            std::all_of(before.begin(), before.end(), IsBlank)});
+      }
+      line = end + 1;
+    }
+    part = partEnd;
+  }
+  return headings;
+}
+
+HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
+                              const TextCoding& coding) {
+  if (rule.pattern.empty()) return RuleError{"empty pattern", 0};
+  UParseError parseError{};
+  UErrorCode status = U_ZERO_ERROR;
+  const Regex regex(uregex_open(rule.pattern.data(), static_cast<int32_t>(rule.pattern.size()), 0,
+                                &parseError, &status));
+  if (U_FAILURE(status)) return RuleError{u_errorName(status), std::max(0, parseError.offset)};
+  const std::string_view bytes = text.view();
+  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
+    UErrorCode cloned = U_ZERO_ERROR;
+    const Regex own(uregex_clone(regex.get(), &cloned));
+    if (U_FAILURE(cloned)) return std::vector<Heading>{};
+    return RegexHeadingsIn(bytes, from, to, own.get(), coding);
+  });
+}
+
+}  // namespace
+
+TextCoding GbkCoding() {
+  return {};
+}
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\r';
+}
+
+std::optional<ChapterRule> ParseRule(std::string_view utf8) {
+  if (utf8 == "near") return ChapterRule{};
+  if (utf8 == "lines") return ChapterRule{RuleKind::kLines, {}};
+  constexpr std::string_view kRegex = "regex:";
+  if (!utf8.starts_with(kRegex)) return std::nullopt;
+  utf8.remove_prefix(kRegex.size());
+  std::u16string pattern(utf8.size() + 1, u'\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(pattern.data(), static_cast<int32_t>(pattern.size()), &length, utf8.data(),
+                       static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) return std::nullopt;
+  pattern.resize(static_cast<std::size_t>(length));
+  return ChapterRule{RuleKind::kRegex, std::move(pattern)};
+}
+
+struct TextDecoder::Converter {
+  std::unique_ptr<UConverter, ConverterCloser> handle;
+};
+
+TextDecoder::TextDecoder(const TextCoding& coding) : converter_(new Converter) {
+  UErrorCode status = U_ZERO_ERROR;
+  converter_->handle.reset(ucnv_open(coding.converter.c_str(), &status));
+  if (U_FAILURE(status)) converter_->handle.reset(ucnv_open("windows-936", &status));
+}
+
+TextDecoder::~TextDecoder() {
+  delete converter_;
+}
+
+std::u16string TextDecoder::Decode(std::string_view bytes, std::vector<std::int32_t>* offsets) {
+  UConverter* cnv = converter_->handle.get();
+  std::u16string out;
+  if (cnv == nullptr || bytes.empty()) {
+    if (offsets) offsets->clear();
+    return out;
+  }
+  ucnv_resetToUnicode(cnv);
+  // One byte never gives more than two UTF-16 units.
+  out.resize(bytes.size() * 2 + 2);
+  if (offsets) offsets->assign(out.size(), 0);
+  UChar* target = out.data();
+  const char* source = bytes.data();
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_toUnicode(cnv, &target, out.data() + out.size(), &source, bytes.data() + bytes.size(),
+                 offsets ? offsets->data() : nullptr, true, &status);
+  out.resize(static_cast<std::size_t>(target - out.data()));
+  if (offsets) offsets->resize(out.size());
+  return out;
+}
+
+std::string TextDecoder::Encode(std::u16string_view text) {
+  UConverter* cnv = converter_->handle.get();
+  if (cnv == nullptr) return {};
+  ucnv_resetFromUnicode(cnv);
+  std::string out(text.size() * 4 + 8, '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t length = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                                         text.data(), static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status)) return {};
+  out.resize(static_cast<std::size_t>(length));
+  return out;
+}
+
+std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit) {
+  if (from >= text.size()) return text.size();
+  const std::size_t stop = limit >= text.size() - from ? text.size() : from + limit;
+  if (unitBytes == 1) {
+    const void* found = std::memchr(text.data() + from, '\n', stop - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : stop;
+  }
+  std::size_t at = from;
+  for (; at < stop && at + 1 < text.size(); at += 2) {
+    if (IsLineBreakAt(text, at, unitBytes)) return at;
+  }
+  return at + 1 >= text.size() ? text.size() : at;
+}
+
+std::optional<std::size_t> LineStartOf(std::string_view text, std::size_t at, int unitBytes,
+                                       std::size_t limit) {
+  const std::size_t unit = static_cast<std::size_t>(unitBytes);
+  std::size_t scanned = 0;
+  while (at >= unit) {
+    if (scanned >= limit) return std::nullopt;
+    if (IsLineBreakAt(text, at - unit, unitBytes)) return at;
+    at -= unit;
+    scanned += unit;
+  }
+  return std::size_t{0};
+}
+
+bool IsHeadingLine(std::u16string_view line) {
+  line = TrimmedBlanks(line);
+  if (line.empty() || CodePoints(line) > 40) return false;
+  if (line.front() == u'第') return IsNumberedHeading(line);
+  if (StartsWithChapterWord(line)) return IsEnglishHeading(line);
+  return IsOpeningWordHeading(line);
+}
+
+HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
+                             const TextCoding& coding) {
+  switch (rule.kind) {
+    case RuleKind::kNear:
+      return NearHeadings(text, coding);
+    case RuleKind::kLines:
+      return LineHeadings(text, coding);
+    case RuleKind::kRegex:
+      return RegexHeadings(text, rule, coding);
+  }
+  return std::vector<Heading>{};
+}
+
+}  // namespace morvane

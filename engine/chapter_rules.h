@@ -1,0 +1,103 @@
+#pragma once
+// The chapter rules: where the chapters of a text begin.
+//
+// - near (the default): a "第" followed within 16 bytes by a "章", anywhere in the text
+//   (chapter_cutting.h); the chapter begins at the "第".
+// - lines: a short line (at most 40 characters once trimmed) that opens, after blanks,
+//   with 第 + a number + one of 章节回卷集部篇 and then the end of the line or a title,
+//   with 序章, 楔子, 番外 and their kin, or with "Chapter N"; the chapter begins at the
+//   start of that line. Words that merely begin like a heading (第六回合, 第九部队, 第一
+//   节课) are refused by one table of guards (chapter_rules.cpp).
+// - regex: an ICU regular expression matched against each line, decoded; the chapter
+//   begins where the first match of the line begins.
+//
+// The lines and regex rules look at decoded lines, so they work in any encoding that
+// ICU converts; positions are mapped back to the text's own bytes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "core/byte_text.h"
+
+namespace morvane {
+
+// How a text stores its characters, as far as the rules need to know: the ICU converter
+// that decodes it, and the width of its code units (2 for UTF-16, where a line break is
+// a two-byte unit).
+struct TextCoding {
+  std::string converter = "windows-936";
+  int unitBytes = 1;
+};
+// GBK, the encoding of every text today.
+TextCoding GbkCoding();
+
+enum class RuleKind { kNear, kLines, kRegex };
+
+struct ChapterRule {
+  RuleKind kind = RuleKind::kNear;
+  std::u16string pattern;  // kRegex only
+
+  friend bool operator==(const ChapterRule&, const ChapterRule&) = default;
+};
+
+// "near", "lines" or "regex:PATTERN" (UTF-8); nothing for any other text.
+std::optional<ChapterRule> ParseRule(std::string_view utf8);
+
+// One heading found by a rule.
+struct Heading {
+  std::int64_t offset = 0;  // 0-based byte offset where its chapter begins
+  bool startsLine = true;   // whether only blanks stand before it on its line
+};
+
+// A regular expression that ICU refuses, with its reason and the 0-based position in
+// the pattern (UTF-16 units) where ICU noticed it.
+struct RuleError {
+  std::string reason;
+  int position = 0;
+};
+
+using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
+
+// The headings of text under rule, ascending.
+HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
+                             const TextCoding& coding = GbkCoding());
+
+// Decodes parts of one text in its coding. One per thread: ICU converters keep state.
+class TextDecoder {
+ public:
+  explicit TextDecoder(const TextCoding& coding);
+  ~TextDecoder();
+  TextDecoder(const TextDecoder&) = delete;
+  TextDecoder& operator=(const TextDecoder&) = delete;
+
+  // The characters of bytes (which start at a character). With offsets, each UTF-16 unit
+  // gets the 0-based offset within bytes of the character it belongs to.
+  std::u16string Decode(std::string_view bytes, std::vector<std::int32_t>* offsets = nullptr);
+  // The characters as the coding stores them ("" where it cannot).
+  std::string Encode(std::u16string_view text);
+
+ private:
+  struct Converter;
+  Converter* converter_;
+};
+
+// Line boundaries in bytes: the offset of the line break that ends the line holding
+// offset from (or the end of text), looking at most limit bytes ahead (then from +
+// limit, rounded down to a unit); the offset where the line holding at begins, or
+// nothing when it begins more than limit bytes before at.
+std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit);
+std::optional<std::size_t> LineStartOf(std::string_view text, std::size_t at, int unitBytes,
+                                       std::size_t limit);
+
+// Whether a decoded line, without its line break, is a heading under the lines rule.
+bool IsHeadingLine(std::u16string_view line);
+
+// The blanks that may stand before a heading and around a title: space, tab, the
+// full-width space, and the CR of a CR LF line end.
+bool IsBlank(char16_t c);
+
+}  // namespace morvane

@@ -1,0 +1,299 @@
+#include "engine/chapter_map.h"
+
+#include <gtest/gtest.h>
+
+#include "core/gbk.h"
+#include "engine/chapter_cutting.h"
+#include "engine/messages.h"
+#include "handler_fixture.h"
+
+namespace morvane::testing {
+namespace {
+
+std::u16string U16(std::string_view utf8) {
+  TextDecoder decoder({"UTF-8", 1});
+  return decoder.Decode(utf8);
+}
+
+std::vector<std::int64_t> Offsets(const HeadingsOrError& found) {
+  std::vector<std::int64_t> offsets;
+  for (const Heading& heading : std::get<std::vector<Heading>>(found)) {
+    offsets.push_back(heading.offset);
+  }
+  return offsets;
+}
+
+TEST(LinesRule, TellsHeadingsFromBodyText) {
+  const std::pair<const char*, bool> cases[] = {
+      {"第一章", true},
+      {"　　第二章 风起云涌", true},
+      {"\t第三章：开端", true},
+      {"第五章标题", true},
+      {"第 12 章", true},
+      {"第两百章", true},
+      {"第一〇二四章 终", true},
+      {"第壹佰贰拾叁章", true},
+      {"第１２章", true},
+      {"第三节", true},
+      {"第六回 下山", true},
+      {"第一卷 天下", true},
+      {"第二部", true},
+      {"序章", true},
+      {"序 开端", true},
+      {"楔子", true},
+      {"番外一 小事", true},
+      {"后记", true},
+      {"Chapter 12", true},
+      {"chapter 3: Home", true},
+      {"第六回合结束。", false},
+      {"第一封信", false},
+      {"第四本书", false},
+      {"第九部队出发了。", false},
+      {"第一是文章的名目", false},
+      {"他说第十章写得好", false},
+      {"第三节课", false},
+      {"第二集中营", false},
+      {"第一章就写到这里了。", false},
+      {"序幕拉开", false},
+      {"后记得他", false},
+      {"第章", false},
+      {"Chapters 3", false},
+      {"第一章 这一行是正文里很长的一句话，长得远远超过了四十个字，所以它不是一个章节的标题",
+       false},
+  };
+  for (const auto& [line, heading] : cases) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(IsHeadingLine(U16(line)), heading);
+  }
+}
+
+TEST(ChapterNumber, ReadsEveryNumeralForm) {
+  const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+      {"第一章", 1},
+      {"第十章", 10},
+      {"第十二章", 12},
+      {"第二十章", 20},
+      {"第一百零五章", 105},
+      {"第一千零二十四章", 1024},
+      {"第两百章", 200},
+      {"第一〇二四章", 1024},
+      {"第壹佰贰拾叁章", 123},
+      {"第十万章", 100000},
+      {"第一万二千三百章", 12300},
+      {"第1024章 标题", 1024},
+      {"第１２章", 12},
+      {"第 7 回", 7},
+      {"Chapter 42 The end", 42},
+      {"第一是文章的名目", std::nullopt},
+      {"序章", std::nullopt},
+      {"第章", std::nullopt},
+  };
+  for (const auto& [title, number] : cases) {
+    SCOPED_TRACE(title);
+    EXPECT_EQ(ReadChapterNumber(U16(title)), number);
+  }
+}
+
+// One text in several encodings: each rule finds the same headings, at the offsets of
+// the text's own bytes.
+TEST(ChapterRules, FindHeadingsInEveryEncoding) {
+  // Segments of the text; the headings begin at the marked ones.
+  const std::pair<const char*, bool> segments[] = {
+      {"书名\r\n", false},     {"第一章 开端\r\n", true}, {"正文第一是文章的名目。\r\n", false},
+      {"　　", false},         {"第二章\r\n", true},      {"第六回合结束。\r\n", false},
+      {"番外 小事\r\n", true}, {"完\r\n", false},
+  };
+  struct Case {
+    const char* converter;
+    int unitBytes;
+    ChapterRule rule;
+    std::vector<int> segments;  // the segments where headings begin
+  };
+  const ChapterRule lines{RuleKind::kLines, {}};
+  const ChapterRule regex{RuleKind::kRegex, u"第.章"};
+  const Case cases[] = {
+      {"windows-936",
+       1,
+       ChapterRule{},
+       {1, 2, 4}},  // near: 第一是文章 too; 第二章 after its indent
+      {"windows-936", 1, lines, {1, 3, 6}},  // lines: the indented line from its start
+      {"windows-936", 1, regex, {1, 4}},
+      {"UTF-8", 1, lines, {1, 3, 6}},
+      {"UTF-8", 1, regex, {1, 4}},
+      {"UTF-16LE", 2, lines, {1, 3, 6}},
+      {"UTF-16BE", 2, regex, {1, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.converter) + " " + std::to_string(static_cast<int>(c.rule.kind)));
+    const TextCoding coding{c.converter, c.unitBytes};
+    TextDecoder decoder(coding);
+    std::string bytes;
+    std::vector<std::int64_t> starts;
+    for (const auto& [segment, unused] : segments) {
+      starts.push_back(static_cast<std::int64_t>(bytes.size()));
+      bytes += decoder.Encode(U16(segment));
+    }
+    std::vector<std::int64_t> expected;
+    for (int segment : c.segments) expected.push_back(starts[static_cast<std::size_t>(segment)]);
+    // The near rule's 第一是文章 lies four characters into its segment.
+    if (c.rule.kind == RuleKind::kNear) expected[1] += 4;
+    // UTF-16 holds zero bytes, which a text made from bytes would end at.
+    const auto owner = std::make_shared<std::string>(bytes);
+    const ByteText text = ByteText::Adopt(owner, owner->data(), owner->size());
+    EXPECT_EQ(Offsets(FindHeadings(text, c.rule, coding)), expected);
+  }
+}
+
+TEST(ChapterRules, ABadExpressionIsReportedWithItsPosition) {
+  const auto found = FindHeadings(Gbk("第一章"), {RuleKind::kRegex, u"第(.章"});
+  ASSERT_TRUE(std::holds_alternative<RuleError>(found));
+  EXPECT_EQ(std::get<RuleError>(found).reason, "U_REGEX_MISMATCHED_PAREN");
+  EXPECT_TRUE(std::holds_alternative<RuleError>(FindHeadings(Gbk("x"), {RuleKind::kRegex, u""})));
+}
+
+TEST(ChapterMap, NumbersTitlesAndFlags) {
+  // Chapters of about 400 bytes, one of 3000 and two short ones; numbers 1 2 4 4 2 3 5 6
+  // and 7, the last inside a line.
+  const std::string body = std::string(398, 'x') + "\r\n";
+  std::string text = GbkBytes("前言\r\n");
+  const char* headings[] = {"第一章\r\n", "第二章\r\n", "第四章\r\n", "第四章\r\n",
+                            "第二章\r\n", "第三章\r\n", "第五章\r\n", "　第六章 结束\r\n"};
+  const std::string bodies[] = {body, body, body, body, std::string(2998, 'x') + "\r\n",
+                                "",   body, body};
+  for (std::size_t i = 0; i < std::size(headings); ++i) text += GbkBytes(headings[i]) + bodies[i];
+  text += GbkBytes("x第七章 在行中");
+  const ByteText gbk(text);
+  const ChapterMap map =
+      BuildChapterMap(gbk, std::get<std::vector<Heading>>(FindHeadings(gbk, ChapterRule{})));
+  const char* flags[] = {"",      "",    "gap", "repeat",      "restart,long",
+                         "short", "gap", "",    "short,inline"};
+  ASSERT_EQ(map.entries.size(), std::size(flags));
+  for (std::size_t i = 0; i < map.entries.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(FlagNames(map.entries[i].flags), flags[i]);
+  }
+  EXPECT_EQ(map.entries[0].offset, 6);
+  EXPECT_EQ(map.entries[0].length, 8 + 400);
+  EXPECT_EQ(map.entries[7].title, U16("第六章 结束"));
+  EXPECT_EQ(map.entries[7].number, 6);
+  EXPECT_EQ(map.entries[8].title, U16("第七章 在行中"));
+}
+
+TEST(ChapterMap, TitlesAreTrimmedAndCutToSixtyCharacters) {
+  const ByteText text = Gbk("第一章\t" + std::string(70, 'a') + "\r\n");
+  const ChapterMap map = BuildChapterMap(text, {{0, true}});
+  EXPECT_EQ(map.entries[0].title, U16("第一章 " + std::string(56, 'a')));
+}
+
+TEST(ChapterFiles, SkipsGroupsAndNames) {
+  // Four chapters at 10, 20, 30, 40 of a 50-byte text.
+  ChapterPlan plan;
+  plan.map.textBytes = 50;
+  for (int i = 1; i <= 4; ++i) {
+    plan.map.entries.push_back({i * 10, 10, i, U16("第" + std::to_string(i) + "章 a/b"), 0});
+  }
+  struct Case {
+    ChapterChoice choice;
+    std::vector<std::tuple<int, int, std::string>> files;
+  };
+  const Case cases[] = {
+      {{},
+       {{0, 10, "P-0.txt"},
+        {10, 20, "P-1.txt"},
+        {20, 30, "P-2.txt"},
+        {30, 40, "P-3.txt"},
+        {40, 50, "P-4.txt"}}},
+      {{{true, false, true, true}, 1, NameStyle::kNumber},
+       {{0, 10, "P-0.txt"}, {10, 30, "P-1.txt"}, {30, 40, "P-2.txt"}, {40, 50, "P-3.txt"}}},
+      {{{false, true, true, true}, 2, NameStyle::kTitle},
+       {{0, 20, "P-0000.txt"}, {20, 40, "P-0001 第2章 a_b.txt"}, {40, 50, "P-0002 第4章 a_b.txt"}}},
+      {{{false, false, false, false}, 1, NameStyle::kTitle}, {{0, 50, "P-0000.txt"}}},
+  };
+  for (const Case& c : cases) {
+    plan.choice = c.choice;
+    std::vector<std::tuple<int, int, std::string>> files;
+    for (const ChapterFile& file : PlanChapterFiles(plan, ByteText("P"), 255)) {
+      files.emplace_back(file.begin, file.end, Utf8FromGbk(file.name.view()));
+    }
+    EXPECT_EQ(files, c.files);
+  }
+}
+
+TEST(ChapterFiles, TitleNamesFitTheFileSystem) {
+  const std::u16string title = U16("第一章 " + std::string(60, 'z'));
+  // Cut on a character, no blank left before the extension.
+  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, title, 21).view()), "P-0001 第一章.txt");
+  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, U16("a😀b"), 255).view()),
+            "P-0001 a_b.txt");
+}
+
+TEST(IndexList, ReadsNumbersAndRanges) {
+  const std::pair<const char*, std::optional<std::vector<int>>> cases[] = {
+      {"3", std::vector<int>{3}},
+      {"3,5-7", std::vector<int>{3, 5, 6, 7}},
+      {"7-7,1,1", std::vector<int>{1, 7}},
+      {"", std::vector<int>{}},
+      {"0", std::nullopt},
+      {"8", std::nullopt},
+      {"5-3", std::nullopt},
+      {"1,", std::nullopt},
+      {"a", std::nullopt},
+      {"1-", std::nullopt},
+  };
+  for (const auto& [list, indices] : cases) {
+    SCOPED_TRACE(list);
+    EXPECT_EQ(ParseIndexList(list, 7), indices);
+  }
+}
+
+// The shared novella: nine headings "第一章　序" .. "第九章大团圆".
+TEST(ChapterMap, TheNovellaUnderEachRule) {
+  const auto bytes =
+      ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
+  if (!bytes) GTEST_SKIP() << "shared test data not found";
+  const ByteText text(*bytes);
+  const auto lines = FindHeadings(text, {RuleKind::kLines, {}});
+  const ChapterMap map = BuildChapterMap(text, std::get<std::vector<Heading>>(lines));
+  ASSERT_EQ(map.entries.size(), 9u);
+  for (std::size_t i = 0; i < 9; ++i) {
+    EXPECT_EQ(map.entries[i].number, static_cast<std::int64_t>(i + 1));
+    EXPECT_EQ(map.entries[i].flags & (kGap | kRepeat | kRestart | kInline), 0u);
+  }
+  EXPECT_EQ(map.entries[8].title, U16("第九章大团圆"));
+  // The written rule also takes 第…章 pairs inside lines: each such one is flagged.
+  const ChapterMap near =
+      BuildChapterMap(text, std::get<std::vector<Heading>>(FindHeadings(text, ChapterRule{})));
+  EXPECT_GT(near.entries.size(), 9u);
+  for (const ChapterEntry& entry : near.entries) {
+    if (!entry.number) {
+      EXPECT_NE(entry.flags & kInline, 0u) << entry.offset;
+    }
+  }
+}
+
+class ChapterPlanHandlers : public HandlerTest {};
+
+TEST_F(ChapterPlanHandlers, TheCutWritesTheConfirmedMap) {
+  ui.ChooseFile(names::kNormalDialog,
+                PutInput("book.txt", GbkBytes("书名\n第一章 甲\n乙\n第二章 丙\n")));
+  OpenForNormalCut(ui, state);
+  ChapterSearch(ui, state);
+  ui.TakeMessages();
+  ui.SetText(names::kPrefixBox, ByteText("P"));
+  auto plan = std::make_shared<ChapterPlan>();
+  plan->map = BuildChapterMap(
+      state.cut.normalText,
+      std::get<std::vector<Heading>>(FindHeadings(state.cut.normalText, {RuleKind::kLines, {}})));
+  plan->choice = {{true, false}, 1, NameStyle::kTitle};
+  state.chapterPlan = plan;
+  ChapterCut(ui, state);
+  EXPECT_EQ(ui.TakeMessages().size(), 2u);  // the count, then done
+  EXPECT_EQ(FolderNames(out.path()),
+            (std::vector<std::string>{"P-0000.txt", "P-0001 第一章 甲.txt"}));
+  EXPECT_EQ(Output("P-0001 第一章 甲.txt"), WithBanner(GbkBytes("第一章 甲\n乙\n第二章 丙\n")));
+  EXPECT_EQ(state.chapterPlan, nullptr);
+  EXPECT_EQ(state.chapterSearchDone, 0);
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -5,8 +5,8 @@
 # first when they are missing.
 #
 #   scripts/build-windows.sh            build
-#   scripts/build-windows.sh --test     build, then run the tests under Wine (ctest) and
-#                                       the desktop smoke test (scripts/smoke-windows.sh)
+#   scripts/build-windows.sh --test     build, then run the desktop smoke test
+#                                       (scripts/smoke-windows.sh) and the tests under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,6 +30,9 @@ if $run_tests; then
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.
   export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1
+  echo "== the desktop smoke test of morvane.exe under Wine =="
+  ./scripts/install-deps.sh xvfb openbox xdotool imagemagick fonts-wqy-microhei
+  ./scripts/smoke-windows.sh
   echo "== tests of the Windows build, under $(wine --version) =="
   ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
 fi

@@ -845,6 +845,19 @@ bool Win32Toolkit::PreTranslate(MSG& message) {
     PostMessageW(root, WM_CLOSE, 0, 0);
     return true;
   }
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  if (message.message == WM_KEYDOWN && control &&
+      (message.wParam == VK_NEXT || message.wParam == VK_PRIOR || message.wParam == VK_TAB)) {
+    // Ctrl+PageDown (or Ctrl+Tab) and Ctrl+PageUp move between the pages of the window.
+    for (auto& [name, c] : controls_) {
+      if (c->kind != Kind::kTabControl || GetAncestor(c->hwnd, GA_ROOT) != root) continue;
+      const int count = static_cast<int>(c->pages.size());
+      if (count == 0) break;
+      const bool back = message.wParam == VK_PRIOR || (message.wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0);
+      SelectPage(*c, (c->page + (back ? count - 1 : 1)) % count);
+      return true;
+    }
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
     for (auto& [name, control] : controls_) {
       if (control->hwnd == message.hwnd && control->kind == Kind::kFolderTree) {

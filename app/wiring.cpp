@@ -43,16 +43,16 @@ void ShowChapterCutButtons(Toolkit& ui) {
 
 // The drive list's value is the drive's root folder, so the tree starts there.
 void OnSaveLocationCreated(Toolkit& ui) {
-  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
 }
 
 void OnDriveChanged(Toolkit& ui) {
-  ui.SetText(n::kFolderTree, ui.Text(n::kDriveList));
+  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
 }
 
 void OnFolderOpened(Toolkit& ui, AppState& state) {
-  state.cut.saveFolder = ui.Text(n::kFolderTree);
-  ui.SetText(n::kSaveLocationBox, ui.Text(n::kFolderTree));
+  state.cut.saveFolder = ui.PathIn(n::kFolderTree).value_or(Path());
+  ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
 }
 
 void BindEvents(Toolkit& ui, AppState& state) {

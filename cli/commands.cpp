@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <future>
+#include <system_error>
 
 #include "cli/input_guard.h"
 #include "cli/terminal.h"
@@ -31,13 +32,13 @@ int Saturated(std::int64_t value) {
 }
 
 struct Input {
-  ByteText path;
+  Path path;
   ByteText text;
 };
 
 // The outcome of reading one input: a message naming the file when it cannot be read,
 // a warning when its text ends early.
-std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
+std::optional<Input> Reported(const Path& path, const TextRead& read) {
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));
     return std::nullopt;
@@ -52,12 +53,19 @@ std::optional<Input> Reported(const ByteText& path, const TextRead& read) {
 // the files, as reading them one by one would.
 std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths) {
   GuardMappedInputs(nativePaths);
-  std::vector<ByteText> paths;
-  for (const std::string& nativePath : nativePaths) paths.push_back(PathFromNative(nativePath));
+  std::vector<Path> paths;
+  for (const std::string& nativePath : nativePaths) paths.emplace_back(nativePath);
+  // Where the system gives no thread (a process limit, say), the files are read one
+  // after another instead.
   std::vector<std::future<TextRead>> later;
   for (std::size_t i = 1; i < paths.size(); ++i) {
-    later.push_back(std::async(std::launch::async,
-                               [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+    try {
+      later.push_back(std::async(std::launch::async,
+                                 [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+    } catch (const std::system_error&) {
+      later.push_back(std::async(std::launch::deferred,
+                                 [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+    }
   }
   std::vector<TextRead> reads;
   reads.push_back(ReadTextFile(paths.front(), ReadMode::kMap));
@@ -80,26 +88,24 @@ std::optional<Input> ReadInput(const std::string& nativePath) {
 
 // The save folder as the desktop's save-location box holds it: no separator at the end,
 // except for the root.
-ByteText FolderOf(const std::string& nativeFolder) {
+Path FolderOf(const std::string& nativeFolder) {
   std::string folder = nativeFolder;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return PathFromNative(folder);
+  return Path(folder);
 }
 
 // The prefix the desktop would set for this file: it always hands over a full path, so
 // a bare file name is taken as one in the current folder.
-ByteText DefaultPrefixOf(const ByteText& path) {
-  static const ByteText separator(std::string(1, kPathSeparator));
-  if (FindText(path, separator) == -1) return BaseNameOf(Concat({ByteText("."), separator, path}));
+Path DefaultPrefixOf(const Path& path) {
   return BaseNameOf(path);
 }
 
-OutputTarget TargetOf(const OutputArgs& output, const ByteText& input) {
-  return {FolderOf(output.folder),
-          output.prefix ? PathFromNative(*output.prefix) : DefaultPrefixOf(input)};
+// The prefix given on the command line is taken as the bytes it is, as any path there.
+OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
+  return {FolderOf(output.folder), output.prefix ? Path(*output.prefix) : DefaultPrefixOf(input)};
 }
 
-bool Refused(const OutputPlan& plan, std::span<const ByteText> inputs) {
+bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
   if (auto refusal = RefuseOutputs(plan, inputs)) {
     PrintMessage(*refusal);
     return true;
@@ -110,14 +116,14 @@ bool Refused(const OutputPlan& plan, std::span<const ByteText> inputs) {
 int Outcome(const WriteReport& report) {
   if (report.ok()) return 0;
   PrintMessage(
-      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstError()));
+      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;
 }
 
 int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
   const OutputTarget target = TargetOf(output, input.path);
   const int size = TextLength(input.text);
-  const ByteText inputs[] = {input.path};
+  const Path inputs[] = {input.path};
   if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
   return Outcome(WritePieces(target, input.text, size, pieceBytes, BannerConstant()));
 }
@@ -133,7 +139,8 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
   const auto input = ReadInput(file);
   if (!input) return kRefused;
   if (input->text.empty()) {
-    PrintMessage(Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), input->path}));
+    PrintMessage(
+        Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input->path)}));
     return kRefused;
   }
   return CutBySize(*input, pieceBytes, output);
@@ -155,7 +162,7 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   if (!input) return kRefused;
   const std::vector<int> starts = FindChapterStarts(input->text);
   const OutputTarget target = TargetOf(output, input->path);
-  const ByteText inputs[] = {input->path};
+  const Path inputs[] = {input->path};
   if (Refused({target, false, 0, static_cast<int>(starts.size())}, inputs)) return kRefused;
   const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()));
   if (result == 0 && !WriteStdout(std::to_string(starts.size()) + "\n")) return kRefused;
@@ -195,7 +202,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
       PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1};
   for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
-  const ByteText inputs[] = {input->path};
+  const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
   const int result =
       Outcome(WriteChapterFiles(target.folder, input->text, files, BannerConstant()));
@@ -206,7 +213,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   const auto inputs = ReadInputs(files);
   if (!inputs) return kRefused;
-  std::vector<ByteText> paths;
+  std::vector<Path> paths;
   std::vector<ByteText> texts;
   for (const Input& input : *inputs) {
     paths.push_back(input.path);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/files.h"
 
 namespace {
 
@@ -144,6 +145,7 @@ int RunCommandLine(int argc, char** argv) {
       "banner", "Write the banner that ends every output file to standard output.");
 
   CLI11_PARSE(app, argc, argv);
+  morvane::HandleWriteSignals();
 
   if (cut->parsed()) {
     if (bytesOption->count() > 0)

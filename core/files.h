@@ -1,26 +1,20 @@
 #pragma once
 // Files: reading a whole file as text and writing a whole file in one call.
 //
-// Paths are GBK byte texts; on POSIX they become UTF-8 at the system call (see gbk.h),
-// so a prefix such as 第一卷 names a file that a file manager shows as 第一卷.
+// Paths are the file system's own bytes (path.h), handed to the system calls unchanged.
 // Input files are opened for reading only: the program never writes to what it reads.
 // Failures are values that carry the system's reason, so that callers can say so.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "core/byte_text.h"
+#include "core/path.h"
 
 namespace morvane {
-
-// The separator between folder and file name in the paths the program builds.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
 
 // An open input file; 0 means none.
 using FileNumber = int;
@@ -28,9 +22,11 @@ using FileNumber = int;
 // Opens an existing regular file for reading only (a read-only file opens as any
 // other). 0 when the path is empty or the file cannot be opened or is no regular file
 // (a folder, a device, a pipe); LastOpenError() then says why.
-FileNumber OpenFile(const ByteText& path);
-// The system's reason (UTF-8) for the last failed OpenFile.
+FileNumber OpenFile(const Path& path);
+// The system's reason (UTF-8) for the last failed OpenFile, and its errno (0 for a
+// refusal of the program's own, such as a folder).
 std::string LastOpenError();
+int LastOpenErrorNumber();
 
 // Texts are at most this long: sizes are 32-bit in the whole program.
 inline constexpr std::int64_t kMaxTextBytes = 0x7FFFFFFF;
@@ -50,7 +46,8 @@ struct TextRead {
   // 0x1A) and the number of bytes of the file that are not in the text.
   int endMark = -1;
   std::int64_t bytesLeftOut = 0;
-  std::string error;  // the system's reason, UTF-8, when status is not kOk
+  std::string error;    // the system's reason, UTF-8, when status is not kOk
+  int errorNumber = 0;  // its errno, when there is one
   // Whether every byte left out after the end mark is 0x1A or 0x00 (a padded file).
   bool onlyPaddingLeftOut = false;
 
@@ -77,36 +74,77 @@ enum class ReadMode {
 // gave and that were not read yet are read; any other number gives kCannotOpen.
 TextRead ReadText(FileNumber file, ReadMode mode = ReadMode::kCopy);
 // OpenFile and ReadText in one step.
-TextRead ReadTextFile(const ByteText& path, ReadMode mode = ReadMode::kCopy);
+TextRead ReadTextFile(const Path& path, ReadMode mode = ReadMode::kCopy);
 
 // The text-ending rule alone, on bytes in memory: the length of the text that
 // ReadText would return for a file holding exactly these bytes.
 std::size_t TextEnd(std::string_view bytes);
 
+// The errorNumber of a write refused because a file being read (KeepUnchanged) stands
+// at its name when it is about to be named.
+inline constexpr int kReplacesKeptFile = -1;
+
 struct WriteResult {
   bool ok = false;
   std::string error;     // "cannot write <path>: <reason>", UTF-8, when !ok
+  int errorNumber = 0;   // the errno behind error
   bool created = false;  // the write made a new file (nothing stood at path before)
 };
 
 // Writes the parts one after another as the whole content of path, in one call
-// (writev). A new file is written as an unnamed file in its folder and linked under its
-// name when complete; an existing file is replaced through a hidden temporary file in the
-// same folder that is renamed into place. Either way a failed or interrupted write leaves
-// neither a partial file nor a damaged older file.
-// An existing path that is not a regular file or that we may not write is refused, not
-// replaced; a symbolic link is followed and its target replaced. The data is not
-// flushed to the disk (fsync) before the call returns.
-WriteResult WriteFileParts(const ByteText& path, std::span<const std::string_view> parts);
-// Why a write to path would be refused because of what already stands there: a folder,
-// a device, or a file without write permission. 0 when nothing stands there or it may be
-// replaced. Lets an operation check all its names before it writes the first file.
-int ReplaceRefusal(const ByteText& path);
+// (writev). The bytes go to an unnamed file in the folder, which gets its name only when
+// complete: linked under a new name (never over a name that appeared meanwhile), or,
+// to replace an existing file, given a hidden temporary name for the instant of the
+// rename over it (the replacement keeps the old file's permission bits). Either way a
+// failed or interrupted write leaves neither a partial file nor a damaged older file.
+// Where the file system has no unnamed files, a hidden temporary file serves for the
+// whole write. Nothing is ever written into an existing file.
+// An existing path that is not a regular file, that we may not write, or that could not
+// be replaced (ReplaceRefusal) is refused; a symbolic link is followed and its target
+// replaced. A file of KeepUnchanged found at the name when it is given is not replaced
+// (kReplacesKeptFile). The data is not flushed to the disk (fsync) before the call
+// returns.
+WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts);
+// Why a write to path would be refused because of what already stands there, links
+// followed: a folder (EISDIR), a device or a file without write permission (EACCES), a
+// link loop (ELOOP), another user's file in a sticky folder, which a rename may not
+// replace (EPERM), or a folder where no new name can be made for the replacement. 0 when
+// nothing stands there or it may be replaced. Lets an operation check all its names
+// before it writes the first file.
+int ReplaceRefusal(const Path& path);
 // Removes the file at path (a cancelled operation takes back what it wrote); false when
 // that failed.
-bool RemoveFile(const ByteText& path);
+bool RemoveFile(const Path& path);
+
+// Why no file could be written into folder, or 0: it is missing (ENOENT), no folder
+// (ENOTDIR), too long a path (ENAMETOOLONG), or we may not write there (EACCES, EROFS).
+int FolderRefusal(const Path& folder);
+// The longest file name, in bytes, that the file system of folder takes.
+std::size_t NameLimit(const Path& folder);
+// The longest path, in bytes, that the system takes.
+std::size_t PathLimit();
+
+// The identity of the file a path names, links followed: the same for every spelling,
+// link, hard link and bind mount of one file. Nothing when no file stands there.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+std::optional<FileIdentity> IdentityOf(const Path& path);
+// The files the running operation reads: from now on no write replaces one of them. Each
+// call replaces the list.
+void KeepUnchanged(std::span<const FileIdentity> files);
+
+// Removes the temporary files of ours in folder that no running program will name any
+// more (left by a run that was killed).
+void RemoveStaleTemporaries(const Path& folder);
+// Sets up the process for writing: a write beyond the file size limit fails (EFBIG)
+// instead of ending the program, and SIGINT, SIGTERM and SIGHUP remove the temporary file
+// that exists at that instant before the program ends as the signal would end it.
+void HandleWriteSignals();
 // Creates or replaces path with data; false when that failed.
-bool WriteWholeFile(const ByteText& path, const ByteBuffer& data);
+bool WriteWholeFile(const Path& path, const ByteBuffer& data);
 
 // The seam through which tests inject system-call failures into writes (ENOSPC, EIO,
 // short writes). Production code never sets it.
@@ -117,6 +155,9 @@ struct WriteFaults {
   // Called before each write system call with the bytes about to be written; the call
   // then writes at most the number returned (at least 1), as a short write would.
   std::size_t (*shortWrite)(std::size_t bytes) = nullptr;
+  // Called when a complete file is about to get its name (a test changes the folder
+  // there, as another program might).
+  void (*beforeNaming)() = nullptr;
 };
 void SetWriteFaults(WriteFaults faults);
 

@@ -18,31 +18,14 @@
 #include <mutex>
 #include <new>
 #include <unordered_map>
+#include <vector>
 
 #include "core/files.h"
 #include "core/gbk.h"
+#include "core/path.h"
 
 namespace morvane {
 namespace {
-
-// ---- paths -------------------------------------------------------------------------
-
-std::wstring WideFromUtf8(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-using Path = ByteText;
-std::wstring NativeOf(const Path& path) {
-  return WideFromUtf8(NativePath(path));
-}
-std::string DisplayName(const Path& path) {
-  return Utf8FromGbk(path.view());
-}
 
 // ---- errors ------------------------------------------------------------------------
 
@@ -211,6 +194,7 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
 
 void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
   read.status = status;
+  read.errorNumber = failure.number;
   read.error = failure.reason;
 }
 
@@ -262,6 +246,7 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read) {
 
 std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
 std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
+std::atomic<void (*)()> beforeNaming{nullptr};
 
 std::string WriteError(const Path& path, const std::string& reason) {
   return "cannot write " + DisplayName(path) + ": " + reason;
@@ -269,6 +254,7 @@ std::string WriteError(const Path& path, const std::string& reason) {
 
 WriteResult Refused(const Path& path, const Failure& failure) {
   WriteResult result;
+  result.errorNumber = failure.number;
   result.error = WriteError(path, failure.reason);
   return result;
 }
@@ -291,12 +277,12 @@ int CheckExistingTarget(const std::wstring& native, bool& exists,
   return 0;
 }
 
-std::wstring TemporaryName(const std::wstring& target) {
+// Temporary files are named ".<name>.morvane-<process>-<8 letters>.tmp" beside their
+// target, so that one left by a killed run can be told from a live one.
+constexpr std::wstring_view kTemporaryMark = L".morvane-";
+
+std::wstring UniqueLetters() {
   static std::atomic<unsigned long long> counter{0};
-  const std::size_t slash = target.find_last_of(L"\\/");
-  std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
-  std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
-  if (name.size() > 200) name.resize(200);
   unsigned long long seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
       (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
@@ -310,7 +296,77 @@ std::wstring TemporaryName(const std::wstring& target) {
     seed ^= seed >> 32;
     unique.push_back(kLetters[seed % 62]);
   }
-  return folder + L"." + name + L"." + unique + L".tmp";
+  return unique;
+}
+
+std::wstring TemporaryName(const std::wstring& target) {
+  const std::size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder =
+      slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+  std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+  if (name.size() > 180) name.resize(180);
+  return folder + L"." + name + std::wstring(kTemporaryMark) +
+         std::to_wstring(GetCurrentProcessId()) + L"-" + UniqueLetters() + L".tmp";
+}
+
+// The process that wrote a temporary file, from its name; 0 when it is none of ours.
+DWORD WriterOf(std::wstring_view name) {
+  if (!name.starts_with(L".") || !name.ends_with(L".tmp")) return 0;
+  const std::wstring_view body = name.substr(0, name.size() - 4);
+  const std::size_t mark = body.rfind(kTemporaryMark);
+  if (mark == std::wstring_view::npos || mark == 0) return 0;
+  const std::wstring_view tail = body.substr(mark + kTemporaryMark.size());
+  const std::size_t dash = tail.find(L'-');
+  if (dash == std::wstring_view::npos || dash == 0 || tail.size() - dash - 1 != 8) return 0;
+  DWORD process = 0;
+  for (wchar_t c : tail.substr(0, dash)) {
+    if (c < L'0' || c > L'9') return 0;
+    process = process * 10 + static_cast<DWORD>(c - L'0');
+  }
+  return process;
+}
+
+bool IsRunning(DWORD process) {
+  HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+  if (!handle) return GetLastError() == ERROR_ACCESS_DENIED;  // someone else's, alive
+  const bool running = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+  CloseHandle(handle);
+  return running;
+}
+
+// The temporary file that exists now, for the console's Ctrl+C handler.
+std::mutex pendingMutex;
+std::wstring pendingTemporary;
+
+void SetPending(const std::wstring& temporary) {
+  std::lock_guard lock(pendingMutex);
+  pendingTemporary = temporary;
+}
+
+BOOL WINAPI OnConsoleEnd(DWORD) {
+  {
+    std::lock_guard lock(pendingMutex);
+    if (!pendingTemporary.empty()) DeleteFileW(pendingTemporary.c_str());
+  }
+  return FALSE;  // the default handler then ends the program
+}
+
+struct KeptFiles {
+  std::mutex mutex;
+  std::vector<FileIdentity> files;
+};
+
+KeptFiles& TheKeptFiles() {
+  static KeptFiles kept;
+  return kept;
+}
+
+bool IsKept(const Path& path) {
+  const std::optional<FileIdentity> id = IdentityOf(path);
+  if (!id) return false;
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  return std::find(kept.files.begin(), kept.files.end(), *id) != kept.files.end();
 }
 
 // Writes every part to file; a default Failure (number 0) when all went.
@@ -333,19 +389,17 @@ Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
   return {};
 }
 
-// Puts the complete temporary in target's place.
-bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool exists) {
-  if (exists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                             REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                             nullptr, nullptr)) {
+// Puts the complete temporary in target's place: ReplaceFileW over an existing file
+// (it keeps the old file's attributes and security), MoveFileExW with write-through for
+// a new name, never over a name that appeared meanwhile unless replace says so.
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool replace) {
+  if (replace && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                              nullptr, nullptr)) {
     return true;
   }
-  const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) return true;
-  // Someone created the target meanwhile: it is replaced as any existing file.
-  return !exists && GetLastError() == ERROR_ALREADY_EXISTS &&
-         MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING);
+  return MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
 }
 
 }  // namespace
@@ -355,13 +409,13 @@ FileNumber OpenFile(const Path& path) {
     lastOpenFailure = OwnFailure(ENOENT);
     return 0;
   }
-  const DWORD attributes = GetFileAttributesW(NativeOf(path).c_str());
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     lastOpenFailure = {EISDIR, "not a regular file (a folder)"};
     return 0;
   }
   // Others may go on reading, writing or renaming the file while it is open here.
-  HANDLE file = CreateFileW(NativeOf(path).c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -378,6 +432,10 @@ FileNumber OpenFile(const Path& path) {
 
 std::string LastOpenError() {
   return lastOpenFailure.reason;
+}
+
+int LastOpenErrorNumber() {
+  return lastOpenFailure.number;
 }
 
 bool TextRead::EndedEarly() const {
@@ -425,12 +483,12 @@ TextRead ReadTextFile(const Path& path, ReadMode mode) {
 
 int ReplaceRefusal(const Path& path) {
   bool exists = false;
-  return CheckExistingTarget(NativeOf(path), exists);
+  return CheckExistingTarget(path.native(), exists);
 }
 
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
   if (path.empty()) return Refused(path, OwnFailure(ENOENT));
-  const std::wstring target = NativeOf(path);
+  const std::wstring& target = path.native();
   bool exists = false;
   DWORD before = 0;
   if (int error = CheckExistingTarget(target, exists, &before)) {
@@ -446,10 +504,23 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (file == INVALID_HANDLE_VALUE) return Refused(path, LastFailure());
+  SetPending(temporary);
 
   Failure failure = WriteAll(file, parts);
   if (!CloseHandle(file) && failure.number == 0) failure = LastFailure();
-  if (failure.number == 0 && !MoveIntoPlace(temporary, target, exists)) failure = LastFailure();
+  if (failure.number == 0) {
+    if (auto hook = beforeNaming.load()) hook();
+    bool replace = exists;
+    if (!replace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      // Created meanwhile: replaced as any existing file, when it may be.
+      if (int error = CheckExistingTarget(target, replace, &before)) failure = OwnFailure(error);
+    }
+    if (failure.number == 0 && replace && IsKept(path)) {
+      failure = {kReplacesKeptFile, "it is one of the files being read"};
+    }
+    if (failure.number == 0 && !MoveIntoPlace(temporary, target, replace)) failure = LastFailure();
+  }
+  SetPending(std::wstring());
   if (failure.number != 0) {
     DeleteFileW(temporary.c_str());
     return Refused(path, failure);
@@ -468,7 +539,72 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
 }
 
 bool RemoveFile(const Path& path) {
-  return !path.empty() && DeleteFileW(NativeOf(path).c_str());
+  return !path.empty() && DeleteFileW(path.c_str());
+}
+
+int FolderRefusal(const Path& folder) {
+  if (folder.empty()) return ENOENT;
+  if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ErrnoOf(GetLastError());
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ENOTDIR;
+  // Whether a file can be made there shows only by making one (rights, read-only media).
+  const std::wstring probe = JoinPath(folder, Path(L".morvane-probe-" + UniqueLetters())).native();
+  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const int error = ErrnoOf(GetLastError());
+    return error == EEXIST ? 0 : error;
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+std::size_t NameLimit(const Path&) {
+  // NTFS, FAT with long names and exFAT all take 255 UTF-16 units.
+  return 255;
+}
+
+std::size_t PathLimit() {
+  return MAX_PATH;
+}
+
+std::optional<FileIdentity> IdentityOf(const Path& path) {
+  if (path.empty()) return std::nullopt;
+  // Only the attributes are read: any file can be asked, also one open elsewhere.
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+void KeepUnchanged(std::span<const FileIdentity> files) {
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  kept.files.assign(files.begin(), files.end());
+}
+
+void RemoveStaleTemporaries(const Path& folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(JoinPath(folder, Path(L".*.tmp")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const DWORD writer = WriterOf(entry.cFileName);
+    if (writer != 0 && writer != GetCurrentProcessId() && !IsRunning(writer)) {
+      DeleteFileW(JoinPath(folder, Path(entry.cFileName)).c_str());
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+}
+
+void HandleWriteSignals() {
+  SetConsoleCtrlHandler(OnConsoleEnd, TRUE);
 }
 
 bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
@@ -479,6 +615,7 @@ bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
 void SetWriteFaults(WriteFaults faults) {
   beforeWrite.store(faults.beforeWrite);
   shortWrite.store(faults.shortWrite);
+  beforeNaming.store(faults.beforeNaming);
 }
 
 }  // namespace morvane

@@ -112,7 +112,8 @@ bool AnySuspicious(const Table& table, std::u16string_view units) {
   return false;
 }
 
-// Appends the UTF-8 form of one code point.
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
@@ -131,10 +132,10 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// The length of the well-formed UTF-8 sequence at the start of s (1..4), or 0.
 std::size_t Utf8SequenceAt(std::string_view s, char32_t* c) {
   const auto* b = reinterpret_cast<const unsigned char*>(s.data());
   const std::size_t n = s.size();
+  if (n == 0) return 0;
   if (b[0] < 0x80) {
     *c = b[0];
     return 1;
@@ -161,7 +162,9 @@ std::size_t Utf8SequenceAt(std::string_view s, char32_t* c) {
   return len;
 }
 
-}  // namespace
+bool IsByteStandIn(char16_t unit) {
+  return IsRawEscape(unit);
+}
 
 std::u16string DecodeGbk(std::string_view gbk) {
   gbk = gbk.substr(0, std::min(gbk.size(), gbk.find('\0')));
@@ -240,14 +243,6 @@ ByteText GbkFromUtf8(std::string_view utf8) {
     i += len;
   }
   return ByteText(EncodeGbk(units));
-}
-
-std::string NativePath(const ByteText& path) {
-  return Utf8FromGbk(path.view());
-}
-
-ByteText PathFromNative(std::string_view native) {
-  return GbkFromUtf8(native);
 }
 
 }  // namespace morvane

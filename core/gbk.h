@@ -1,6 +1,6 @@
 #pragma once
 // The GBK boundary: where bytes of the program meet Unicode (the window toolkit, the
-// file system's UTF-8 names, the terminal).
+// the terminal). File names are no GBK texts: see path.h.
 //
 // Decoding is lossless: every byte string without a zero byte survives
 // DecodeGbk-then-EncodeGbk unchanged. Bytes that are no GBK character (invalid or
@@ -12,6 +12,7 @@
 // Conversions run through the converter in bulk; a text holding a lone 0x80 or 0xFF
 // takes a per-character path that is about twice as slow.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,15 +23,19 @@ namespace morvane {
 std::u16string DecodeGbk(std::string_view gbk);
 std::string EncodeGbk(std::u16string_view text);
 
-// UTF-8 for terminals and file names; lossless in the same way.
+// UTF-8 for terminals and messages; lossless in the same way.
 std::string Utf8FromGbk(std::string_view gbk);
-// GBK from UTF-8 (a source-file literal, a file name, a command-line argument). A byte
+// GBK from UTF-8 (a source-file literal, a system message). A byte
 // that is not part of well-formed UTF-8 is kept as that byte, so a name given in GBK
 // bytes stays GBK. The text ends at a zero byte.
 ByteText GbkFromUtf8(std::string_view utf8);
 
-// A GBK path as the system call wants it (UTF-8 on POSIX), and back.
-std::string NativePath(const ByteText& path);
-ByteText PathFromNative(std::string_view native);
+// The length of the well-formed UTF-8 sequence at the start of s (1..4) with its code
+// point in *c, or 0 when s starts with no such sequence (or is empty).
+std::size_t Utf8SequenceAt(std::string_view s, char32_t* c);
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t c);
+// Whether a decoded unit is the stand-in for a byte that is no GBK character.
+bool IsByteStandIn(char16_t unit);
 
 }  // namespace morvane

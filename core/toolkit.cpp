@@ -8,4 +8,17 @@ const ByteText& DefaultCaption() {
   return caption;
 }
 
+void Toolkit::SetPath(std::string_view control, const Path& path) {
+  const ByteText shown = DisplayNameGbk(path);
+  // Kept before the text is set: setting it fires routines that may read the path.
+  shownPaths_.insert_or_assign(std::string(control), std::make_pair(shown, path));
+  SetText(control, shown);
+}
+
+std::optional<Path> Toolkit::PathIn(std::string_view control) const {
+  auto found = shownPaths_.find(control);
+  if (found == shownPaths_.end() || Text(control) != found->second.first) return std::nullopt;
+  return found->second.second;
+}
+
 }  // namespace morvane

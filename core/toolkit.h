@@ -10,10 +10,15 @@
 // unchanged. Typing fires it after each change. Nothing else fires it.
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/byte_text.h"
 #include "core/long_work.h"
+#include "core/path.h"
 
 namespace morvane {
 
@@ -60,9 +65,17 @@ class Toolkit {
   }
 
   // Runs the open-file dialog of a file dialog component; true when a file was chosen,
-  // whose full path is then DialogFileName(component).
+  // whose full path (the file system's bytes) is then DialogFileName(component).
   virtual bool ShowFileDialog(std::string_view component) = 0;
-  virtual ByteText DialogFileName(std::string_view component) const = 0;
+  virtual Path DialogFileName(std::string_view component) const = 0;
+
+  // Paths travel as the file system's bytes and are decoded only to be shown. SetPath
+  // shows a path's display name in a box (or opens it in a folder tree) and keeps the
+  // bytes; PathIn gives them back while the box still shows that name, and nothing once
+  // the text was changed or when no path was set: the caller then reads the text as a
+  // typed name. A folder tree or drive list gives the folder it shows.
+  virtual void SetPath(std::string_view control, const Path& path);
+  virtual std::optional<Path> PathIn(std::string_view control) const;
 
   // Opens a window over its parent; modal runs a nested loop until it is closed.
   virtual bool LoadWindow(std::string_view window, std::string_view parent, bool modal) = 0;
@@ -83,6 +96,10 @@ class Toolkit {
 
   // Binds a control's (or a window's) event to a routine; one routine per event.
   virtual void Bind(std::string_view control, Event event, Routine routine) = 0;
+
+ private:
+  // For each box given a path: the text shown for it, and the path.
+  std::map<std::string, std::pair<ByteText, Path>, std::less<>> shownPaths_;
 };
 
 }  // namespace morvane

@@ -72,7 +72,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
     // ForEachChapter has no way out: once stopped, the remaining chapters are skipped.
     if (report.cancelled() || StopBeforeNextFile(progress, report)) return;
-    const ByteText path = PiecePath(target, file);
+    const Path path = PiecePath(target, file);
     report.Record(path, WriteOutputFile(path, piece, banner));
     bytes += static_cast<std::int64_t>(piece.size() + banner.size());
     if (progress != nullptr) progress->Advance(file + 1, bytes);
@@ -80,7 +80,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
   return report;
 }
 
-WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
   WriteReport report;
@@ -88,7 +88,7 @@ WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
   std::int64_t done = 0;
   for (const ChapterFile& file : files) {
     if (StopBeforeNextFile(progress, report)) break;
-    const ByteText path = JoinPath(folder, file.name);
+    const Path path = JoinPath(folder, file.name);
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
     const ByteText piece = text.Slice(begin, end - begin);
@@ -103,12 +103,14 @@ namespace {
 
 // The cut of a confirmed chapter map.
 void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
-  const OutputTarget target = OutputTargetOf(ui);
+  const auto found = OutputTargetOf(ui);
+  if (!found) return;
+  const OutputTarget& target = *found;
   const std::vector<ChapterFile> files =
       PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
   for (const ChapterFile& file : files) outputs.names.push_back(file.name);
-  const ByteText inputs[] = {state.cut.normalPath};
+  const Path inputs[] = {state.cut.normalPath};
   if (auto refusal = RefuseOutputs(outputs, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
@@ -158,9 +160,10 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   }
   const ByteText text = state.cut.normalText;
   const int files = static_cast<int>(state.chapterStarts.size()) + 1;
-  const OutputTarget target = OutputTargetOf(ui);
-  const ByteText inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({target, false, 0, files - 1}, inputs)) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const Path inputs[] = {state.cut.normalPath};
+  if (auto refusal = RefuseOutputs({*target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -172,10 +175,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   ui.ShowMessageBox(ToText(files));
   WriteReport report;
   const ByteText banner = state.bannerText;
-  ui.RunLongWork(
-      {files,
-       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
-      [&](Progress& progress) { report = WriteChapters(target, text, starts, banner, &progress); });
+  ui.RunLongWork({files, static_cast<std::int64_t>(text.size()) +
+                             files * static_cast<std::int64_t>(banner.size())},
+                 [&](Progress& progress) {
+                   report = WriteChapters(*target, text, starts, banner, &progress);
+                 });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.
   if (!report.cancelled()) state.chapterSearchDone = 0;

@@ -57,7 +57,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
 
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
 // holding its bytes of text followed by banner.
-WriteReport WriteChapterFiles(const ByteText& folder, const ByteText& text,
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress = nullptr);
 

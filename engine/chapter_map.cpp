@@ -127,15 +127,6 @@ std::u16string NameSafe(std::u16string_view title) {
   return safe;
 }
 
-// The name's characters as names are spelt on their way to the file system; a
-// character the name's encoding lacks becomes "_" (never "?": 0x3F is no GBK trail byte,
-// so each "?" is a character of its own).
-ByteText NameText(std::u16string_view text) {
-  std::string bytes = EncodeGbk(text);
-  std::replace(bytes.begin(), bytes.end(), '?', '_');
-  return ByteText(std::move(bytes));
-}
-
 std::u16string Title(std::string_view text, std::size_t offset, const TextCoding& coding,
                      TextDecoder& decoder) {
   const std::size_t end = LineEndOf(text, offset, coding.unitBytes, kTitleBytes);
@@ -303,19 +294,19 @@ std::optional<std::vector<int>> ParseIndexList(std::string_view list, int count)
   return indices;
 }
 
-ByteText TitleFileName(const ByteText& prefix, int number, int width, std::u16string_view title,
-                       std::size_t nameLimit) {
+Path TitleFileName(const Path& prefix, int number, int width, std::u16string_view title,
+                   std::size_t nameLimit) {
   std::string digits = std::to_string(number);
   if (digits.size() < static_cast<std::size_t>(width)) {
     digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
   }
-  const ByteText head = Concat({prefix, ByteText("-"), ByteText(digits)});
-  const ByteText extension(".txt");
+  const Path head = WithSuffix(prefix, "-" + digits);
   std::u16string safe = NameSafe(title);
   for (;;) {
-    const ByteText name = safe.empty() ? Concat({head, extension})
-                                       : Concat({head, ByteText(" "), NameText(safe), extension});
-    if (safe.empty() || NativePath(name).size() <= nameLimit) return name;
+    const Path name = safe.empty()
+                          ? WithSuffix(head, ".txt")
+                          : WithSuffix(Joined(WithSuffix(head, " "), NameFromText(safe)), ".txt");
+    if (safe.empty() || name.native().size() <= nameLimit) return name;
     // One character less, never half a surrogate pair, and no blank left at the end.
     safe.pop_back();
     if (!safe.empty() && U16_IS_LEAD(safe.back())) safe.pop_back();
@@ -323,7 +314,7 @@ ByteText TitleFileName(const ByteText& prefix, int number, int width, std::u16st
   }
 }
 
-std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const ByteText& prefix,
+std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const Path& prefix,
                                           std::size_t nameLimit) {
   const auto& entries = plan.map.entries;
   const auto& cut = plan.choice.cut;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/path.h"
 #include "engine/chapter_rules.h"
 
 namespace morvane {
@@ -81,7 +82,7 @@ struct ChapterPlan {
 struct ChapterFile {
   std::int64_t begin = 0;
   std::int64_t end = 0;
-  ByteText name;
+  Path name;
 };
 
 // The files of a plan: file 0 holds the text before the first heading cut at (the whole
@@ -91,12 +92,12 @@ struct ChapterFile {
 // to at least four digits so that the names sort, the title of the file's first chapter
 // with the characters a file name cannot hold replaced, the name cut to nameLimit bytes
 // as the file system spells it.
-std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const ByteText& prefix,
+std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const Path& prefix,
                                           std::size_t nameLimit);
 
 // prefix-NNNN TITLE.txt as above, for file number of a cut whose numbers have width
 // digits.
-ByteText TitleFileName(const ByteText& prefix, int number, int width, std::u16string_view title,
-                       std::size_t nameLimit);
+Path TitleFileName(const Path& prefix, int number, int width, std::u16string_view title,
+                   std::size_t nameLimit);
 
 }  // namespace morvane

@@ -12,7 +12,7 @@
 namespace morvane {
 
 struct ChosenFile {
-  ByteText path;
+  Path path;
   TextRead read;  // read.ok() always
 };
 

@@ -12,7 +12,7 @@ namespace {
 
 void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   merge.mergeText[row] = ByteText();
-  merge.mergePath[row] = ByteText();
+  merge.mergePath[row] = Path();
   ui.SetText(names::kMergePathBox[row], ByteText());
 }
 
@@ -37,7 +37,7 @@ void ShowMergeRows(Toolkit& ui, int count) {
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
   WriteReport report;
-  const ByteText path = MergedPath(target);
+  const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
   if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
@@ -48,10 +48,10 @@ void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
   const auto file = ChooseAndReadFile(ui, names::kMergeDialog);
   if (!file) return;
   MergeSettings& merge = state.merge;
-  ui.SetText(names::kMergePathBox[row], file->path);
+  ui.SetPath(names::kMergePathBox[row], file->path);
   merge.mergeText[row] = file->read.text;
   merge.mergePath[row] = file->path;
-  if (row == 1) ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   WarnIfEndedEarly(ui, *file);
 }
 
@@ -82,8 +82,9 @@ void MergeFiles(Toolkit& ui, AppState& state) {
       }
     }
   }
-  const OutputTarget target = OutputTargetOf(ui);
-  if (auto refusal = RefuseOutputs({target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  if (auto refusal = RefuseOutputs({*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -91,7 +92,7 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   const ByteText banner = state.bannerText;
   const std::span<const ByteText> texts = std::span(merge.mergeText).subspan(1);
   ui.RunLongWork({1, TotalBytes(texts, banner)}, [&](Progress& progress) {
-    report = WriteMerged(target, texts, banner, &progress);
+    report = WriteMerged(*target, texts, banner, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }

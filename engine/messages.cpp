@@ -1,5 +1,7 @@
 #include "engine/messages.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "core/gbk.h"
@@ -22,16 +24,21 @@ const ByteText& LineBreak() {
   return text;
 }
 
-// A reason from the system (UTF-8) on a line of its own, or nothing.
-ByteText ReasonLine(std::string_view reason) {
+// A reason from the system on a line of its own, or nothing.
+ByteText ReasonLine(int errorNumber, std::string_view systemText) {
+  ByteText reason = Reason(errorNumber, systemText);
   if (reason.empty()) return ByteText();
-  return Concat({LineBreak(), Gbk("原因："), Gbk(reason)});
+  return Concat({LineBreak(), Gbk("原因："), reason});
 }
 
 // The system reason at the end of "cannot write <path>: <reason>".
 std::string_view ReasonOf(std::string_view error) {
   auto colon = error.rfind(": ");
   return colon == std::string_view::npos ? error : error.substr(colon + 2);
+}
+
+ByteText Shown(const Path& path) {
+  return DisplayNameGbk(path);
 }
 
 }  // namespace
@@ -114,9 +121,9 @@ const ByteText& Cancelled() {
   return text;
 }
 
-ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason) {
+ByteText WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
   return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
-                 firstPath, ReasonLine(ReasonOf(reason))});
+                 Shown(firstPath), ReasonLine(failure.errorNumber, ReasonOf(failure.error))});
 }
 
 const ByteText& BadPieceBytes() {
@@ -129,50 +136,112 @@ const ByteText& BadCutSize() {
   return text;
 }
 
-ByteText CannotReadFile(const ByteText& path, const TextRead& read) {
+ByteText CannotReadFile(const Path& path, const TextRead& read) {
   switch (read.status) {
     case TextRead::Status::kTooLarge:
-      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), LineBreak(), path});
+      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), LineBreak(), Shown(path)});
     case TextRead::Status::kOutOfMemory:
-      return Concat({Gbk("内存不足，无法读入文件："), LineBreak(), path});
+      return Concat({Gbk("内存不足，无法读入文件："), LineBreak(), Shown(path)});
     case TextRead::Status::kCannotRead:
-      return Concat({Gbk("无法读取文件："), LineBreak(), path, ReasonLine(read.error)});
+      return Concat({Gbk("无法读取文件："), LineBreak(), Shown(path),
+                     ReasonLine(read.errorNumber, read.error)});
     case TextRead::Status::kCannotOpen:
     case TextRead::Status::kOk:
       break;
   }
-  return Concat({Gbk("无法打开文件："), LineBreak(), path, ReasonLine(read.error)});
+  return Concat(
+      {Gbk("无法打开文件："), LineBreak(), Shown(path), ReasonLine(read.errorNumber, read.error)});
 }
 
-ByteText TextEndedEarly(const ByteText& path, const TextRead& read) {
+ByteText TextEndedEarly(const Path& path, const TextRead& read) {
   const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
   return Concat(
       {Gbk("注意：文本在字节"), mark, Gbk("处提前结束，文件末尾共有"), Decimal(read.bytesLeftOut),
-       Gbk("个字节没有读入（该文件可能不是GBK文本，例如UTF-16文件）："), LineBreak(), path});
+       Gbk("个字节没有读入（该文件可能不是GBK文本，例如UTF-16文件）："), LineBreak(), Shown(path)});
 }
 
-ByteText FolderNotWritable(const ByteText& folder) {
-  return Concat({Gbk("保存位置不存在或不能写入，请重新选择："), LineBreak(), folder});
+ByteText FolderNotWritable(const Path& folder) {
+  return Concat({Gbk("保存位置不存在或不能写入，请重新选择："), LineBreak(), Shown(folder)});
 }
 
-ByteText PrefixHasSeparator(const ByteText& prefix) {
+ByteText PrefixHasSeparator(const Path& prefix) {
   const char separator[2] = {kPathSeparator, '\0'};
+  return Concat({Gbk("文件名前缀不能含有路径分隔符“"), ByteText(separator), Gbk("”："), LineBreak(),
+                 Shown(prefix)});
+}
+
+ByteText NameTooLong(const Path& name) {
+  return Concat({Gbk("文件名太长，无法保存："), LineBreak(), Shown(name)});
+}
+
+ByteText PathTooLong(const Path& path) {
   return Concat(
-      {Gbk("文件名前缀不能含有路径分隔符“"), ByteText(separator), Gbk("”："), LineBreak(), prefix});
+      {Gbk("保存位置的路径太长，无法保存，请换一个保存位置："), LineBreak(), Shown(path)});
 }
 
-ByteText NameTooLong(const ByteText& name) {
-  return Concat({Gbk("文件名太长，无法保存："), LineBreak(), name});
+ByteText CannotReplaceOutput(const Path& path, int reason) {
+  if (reason == ELOOP) {
+    return Concat({Gbk("输出文件名是一个循环的符号链接，无法写入，请换一个保存位置或文件名前缀："),
+                   LineBreak(), Shown(path)});
+  }
+  if (reason == EISDIR || reason == EACCES || reason == EPERM) {
+    return Concat({Gbk("已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀："),
+                   LineBreak(), Shown(path)});
+  }
+  return Concat({Gbk("无法写入这个输出文件，请换一个保存位置或文件名前缀："), LineBreak(),
+                 Shown(path), ReasonLine(reason, {})});
 }
 
-ByteText CannotReplaceOutput(const ByteText& path) {
-  return Concat({Gbk("已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀："),
-                 LineBreak(), path});
+ByteText WouldOverwriteInput(const Path& path) {
+  return Concat({Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(),
+                 Shown(path)});
 }
 
-ByteText WouldOverwriteInput(const ByteText& path) {
+ByteText NameUnrepresentable(std::string_view shown) {
   return Concat(
-      {Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(), path});
+      {Gbk("文件名含有文件系统不能表示的字符“"), Gbk(shown), Gbk("”，请修改文件名前缀。")});
+}
+
+ByteText InputChanged(const Path& path) {
+  return Concat({Gbk("文件在读取时被截短或改动，操作已中止："), LineBreak(), Shown(path)});
+}
+
+ByteText Reason(int errorNumber, std::string_view systemText) {
+  switch (errorNumber) {
+    case ENOSPC:
+      return Gbk("磁盘空间不足");
+    case EACCES:
+    case EPERM:
+      return Gbk("没有权限");
+    case EROFS:
+      return Gbk("文件系统是只读的");
+    case EMFILE:
+    case ENFILE:
+      return Gbk("打开的文件太多");
+    case EFBIG:
+      return Gbk("文件太大");
+    case ENAMETOOLONG:
+      return Gbk("文件名或路径太长");
+    case EIO:
+      return Gbk("输入输出错误（磁盘读写出错）");
+    case ENOTDIR:
+      return Gbk("路径中有一项不是文件夹");
+    case EDQUOT:
+      return Gbk("超出磁盘配额");
+    case ENOENT:
+      return Gbk("文件或文件夹不存在");
+    case ELOOP:
+      return Gbk("符号链接循环");
+    case EISDIR:
+      return Gbk("这是一个文件夹");
+    case kReplacesKeptFile:
+      return Gbk("输出文件会覆盖正在处理的文件");
+    default:
+      break;
+  }
+  if (!systemText.empty()) return Gbk(systemText);
+  if (errorNumber != 0) return Gbk(std::strerror(errorNumber));
+  return ByteText();
 }
 
 ByteText BadChapterRule(std::string_view reason, int position) {

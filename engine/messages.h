@@ -8,6 +8,7 @@
 
 #include "core/byte_text.h"
 #include "core/files.h"
+#include "core/path.h"
 
 namespace morvane::messages {
 
@@ -40,25 +41,35 @@ const ByteText& MergeFinished();          // 合并完毕！
 // The user stopped an operation; the files it had written are gone again.
 const ByteText& Cancelled();
 // Some output files could not be written: how many, the first one, and why.
-ByteText WritesFailed(std::int64_t failures, const ByteText& firstPath, std::string_view reason);
+ByteText WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure);
 // A bytes-per-piece value below 0 (0 itself means 1-byte pieces).
 const ByteText& BadPieceBytes();
 // A cut size in K that gives no piece size from 1 byte up to the int range.
 const ByteText& BadCutSize();
 // The chosen file could not be opened or read; nothing was changed.
-ByteText CannotReadFile(const ByteText& path, const TextRead& read);
+ByteText CannotReadFile(const Path& path, const TextRead& read);
 // The text of the file ends before the end of the file.
-ByteText TextEndedEarly(const ByteText& path, const TextRead& read);
+ByteText TextEndedEarly(const Path& path, const TextRead& read);
 // The save folder is missing, no folder, or not writable.
-ByteText FolderNotWritable(const ByteText& folder);
+ByteText FolderNotWritable(const Path& folder);
 // The prefix would put the files into another folder.
-ByteText PrefixHasSeparator(const ByteText& prefix);
+ByteText PrefixHasSeparator(const Path& prefix);
 // The file system would refuse the name (too long).
-ByteText NameTooLong(const ByteText& name);
+ByteText NameTooLong(const Path& name);
+// The folder and name together are longer than the system takes.
+ByteText PathTooLong(const Path& path);
 // An output file would replace one of the operation's own input files.
-ByteText WouldOverwriteInput(const ByteText& path);
-// An output name is taken by a folder or a file that may not be written.
-ByteText CannotReplaceOutput(const ByteText& path);
+ByteText WouldOverwriteInput(const Path& path);
+// An output name is taken by a folder or a file that may not be written; reason is the
+// errno of the refusal.
+ByteText CannotReplaceOutput(const Path& path, int reason);
+// A typed name holds characters the file system cannot hold (shown as given).
+ByteText NameUnrepresentable(std::string_view shown);
+// A file given to read changed or was cut short while it was read.
+ByteText InputChanged(const Path& path);
+
+// The system's reason for an errno, in Chinese for the common ones, else systemText.
+ByteText Reason(int errorNumber, std::string_view systemText);
 
 // A chapter rule's regular expression that ICU refuses: its reason and position.
 ByteText BadChapterRule(std::string_view reason, int position);

@@ -3,69 +3,70 @@
 // input would replace the very file being cut.
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
-#include "core/file_facts.h"
 #include "core/files.h"
-#include "core/gbk.h"
 #include "engine/messages.h"
 #include "engine/output_naming.h"
 
 namespace morvane {
 namespace {
 
-ByteText FileNameOf(const OutputPlan& plan, int number) {
+Path FileNameOf(const OutputPlan& plan, int number) {
   if (!plan.names.empty()) return plan.names[static_cast<std::size_t>(number)];
   return plan.merged ? MergedFileName(plan.target.prefix)
                      : PieceFileName(plan.target.prefix, number);
 }
 
-ByteText PathOf(const OutputPlan& plan, int number) {
+Path PathOf(const OutputPlan& plan, int number) {
   return JoinPath(plan.target.folder, FileNameOf(plan, number));
+}
+
+// The message for a save folder the system will not take, or nothing.
+std::optional<ByteText> RefuseFolder(const Path& folder) {
+  const int reason = FolderRefusal(folder);
+  if (reason == 0) return std::nullopt;
+  if (reason == ENAMETOOLONG) return messages::PathTooLong(folder);
+  return messages::FolderNotWritable(folder);
 }
 
 }  // namespace
 
-std::size_t FileNameLimit(const ByteText& folder) {
-  return NameLimit(NativePath(folder));
+std::size_t FileNameLimit(const Path& folder) {
+  return NameLimit(folder);
 }
 
-std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs) {
-  const std::string folder = NativePath(plan.target.folder);
-  if (!IsWritableFolder(folder)) return messages::FolderNotWritable(plan.target.folder);
+std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
+  if (auto refusal = RefuseFolder(plan.target.folder)) return refusal;
+  if (HasSeparator(plan.target.prefix)) return messages::PrefixHasSeparator(plan.target.prefix);
 
-  // Names differ only in the ASCII number, so the one with the most digits (the last)
-  // stands for all: what the system makes of the prefix is the same in each. The check
-  // looks at the name as the system sees it (UTF-8 on POSIX), where a separator is a
-  // separator whatever GBK bytes it came from.
-  // Named files (titles) differ in more than the number: each is looked at.
+  // Numbered names differ only in the ASCII number, so the one with the most digits (the
+  // last) stands for all. Named files (titles) differ in more than the number: each is
+  // looked at.
   std::vector<int> looked = {plan.merged ? 0 : std::max(plan.first, plan.last)};
   if (!plan.names.empty()) {
     looked.clear();
     for (std::size_t i = 0; i < plan.names.size(); ++i) looked.push_back(static_cast<int>(i));
   }
+  const std::size_t nameLimit = NameLimit(plan.target.folder);
   for (const int number : looked) {
-    const ByteText name = FileNameOf(plan, number);
-    const std::string nativeName = NativePath(name);
-    if (nativeName.find('/') != std::string::npos ||
-        nativeName.find(kPathSeparator) != std::string::npos) {
-      return messages::PrefixHasSeparator(plan.target.prefix);
-    }
-    const ByteText path = PathOf(plan, number);
-    if (nativeName.size() > NameLimit(folder) || NativePath(path).size() >= PathLimit()) {
-      return messages::NameTooLong(name);
-    }
+    const Path name = FileNameOf(plan, number);
+    if (HasSeparator(name)) return messages::PrefixHasSeparator(plan.target.prefix);
+    if (name.native().size() > nameLimit) return messages::NameTooLong(name);
+    const Path path = PathOf(plan, number);
+    if (path.native().size() >= PathLimit()) return messages::PathTooLong(path);
   }
 
-  std::vector<FileIdentity> inputIds;
-  for (const ByteText& input : inputs) {
-    if (auto id = IdentityOf(NativePath(input))) inputIds.push_back(*id);
+  // Every input is compared with every existing output by device and inode, links
+  // followed, whatever file system each lives on: a link in the folder can name a file
+  // anywhere. The writes compare again at the moment each file gets its name.
+  std::vector<FileIdentity> kept;
+  for (const Path& input : inputs) {
+    if (auto id = IdentityOf(input)) kept.push_back(*id);
   }
-  const auto folderId = IdentityOf(folder);
-  // An output can only be an input on the folder's own device.
-  std::erase_if(inputIds,
-                [&](const FileIdentity& id) { return !folderId || id.volume != folderId->volume; });
+  KeepUnchanged(kept);
 
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
@@ -74,15 +75,14 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const By
                    : plan.names.empty() ? plan.last
                                         : static_cast<int>(plan.names.size()) - 1;
   for (std::int64_t number = first; number <= last; ++number) {
-    const ByteText output = PathOf(plan, static_cast<int>(number));
-    if (!inputIds.empty()) {
-      const auto id = IdentityOf(NativePath(output));
-      if (id && std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end()) {
-        return messages::WouldOverwriteInput(output);
-      }
+    const Path output = PathOf(plan, static_cast<int>(number));
+    const auto id = IdentityOf(output);
+    if (id && std::find(kept.begin(), kept.end(), *id) != kept.end()) {
+      return messages::WouldOverwriteInput(output);
     }
-    if (ReplaceRefusal(output) != 0) return messages::CannotReplaceOutput(output);
+    if (int reason = ReplaceRefusal(output)) return messages::CannotReplaceOutput(output, reason);
   }
+  RemoveStaleTemporaries(plan.target.folder);
   return std::nullopt;
 }
 

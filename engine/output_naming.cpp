@@ -1,60 +1,52 @@
 #include "engine/output_naming.h"
 
-#include "core/numbers.h"
+#include <string>
+
 #include "engine/control_names.h"
 #include "engine/messages.h"
 
 namespace morvane {
 namespace {
 
-const ByteText& Separator() {
-  static const ByteText text(std::string(1, kPathSeparator));
-  return text;
+// The path a box holds: the one it was filled with, else its text as a typed name.
+TypedName PathOfBox(const Toolkit& ui, std::string_view box) {
+  if (auto path = ui.PathIn(box)) return {*path, {}};
+  return PathFromTyped(ui.Text(box));
 }
 
 }  // namespace
 
-ByteText JoinPath(const ByteText& folder, const ByteText& name) {
-  if (folder == Separator()) return Concat({folder, name});
-  return Concat({folder, Separator(), name});
+Path PieceFileName(const Path& prefix, int number) {
+  return WithSuffix(prefix, "-" + std::to_string(number) + ".txt");
 }
 
-ByteText PieceFileName(const ByteText& prefix, int number) {
-  static const ByteText dash("-");
-  static const ByteText extension(".txt");
-  return Concat({prefix, dash, ToText(number), extension});
+Path MergedFileName(const Path& prefix) {
+  return WithSuffix(prefix, "已合并.txt");
 }
 
-ByteText MergedFileName(const ByteText& prefix) {
-  return Concat({prefix, messages::MergedSuffix()});
-}
-
-ByteText PiecePath(const OutputTarget& target, int number) {
+Path PiecePath(const OutputTarget& target, int number) {
   return JoinPath(target.folder, PieceFileName(target.prefix, number));
 }
 
-ByteText MergedPath(const OutputTarget& target) {
+Path MergedPath(const OutputTarget& target) {
   return JoinPath(target.folder, MergedFileName(target.prefix));
 }
 
-ByteText BaseNameOf(const ByteText& path) {
-  static const ByteText dot(".");
-  const int dotAt = FindTextBackward(path, dot);
-  const int slashAt = FindTextBackward(path, Separator());
-  const ByteText name = RightText(path, TextLength(path) - slashAt);
-  return LeftText(name, dotAt - slashAt - 1);
+Path BaseNameOf(const Path& path) {
+  return StemOf(path);
 }
 
-OutputTarget OutputTargetOf(const Toolkit& ui) {
-  return {ui.Text(names::kSaveLocationBox), ui.Text(names::kPrefixBox)};
-}
-
-ByteText PiecePath(const Toolkit& ui, int number) {
-  return PiecePath(OutputTargetOf(ui), number);
-}
-
-ByteText MergedPath(const Toolkit& ui) {
-  return MergedPath(OutputTargetOf(ui));
+std::optional<OutputTarget> OutputTargetOf(Toolkit& ui) {
+  const TypedName folder = PathOfBox(ui, names::kSaveLocationBox);
+  const TypedName prefix = PathOfBox(ui, names::kPrefixBox);
+  for (const TypedName* typed : {&folder, &prefix}) {
+    if (!typed->ok()) {
+      ui.ShowMessageBox(messages::NameUnrepresentable(typed->unrepresentable), 0,
+                        messages::WarningCaption());
+      return std::nullopt;
+    }
+  }
+  return OutputTarget{folder.path, prefix.path};
 }
 
 bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {

@@ -25,32 +25,28 @@
 namespace morvane {
 
 // Where an operation writes: the save folder (never ending with a separator, except the
-// root "/") and the file-name prefix.
+// root "/") and the file-name prefix, both as the file system spells them (path.h).
 struct OutputTarget {
-  ByteText folder;
-  ByteText prefix;
+  Path folder;
+  Path prefix;
 };
 
-// folder + separator + name; the root "/" joins as "/name", not "//name".
-ByteText JoinPath(const ByteText& folder, const ByteText& name);
 // prefix "-" number ".txt": PieceFileName("a", 12) is "a-12.txt".
-ByteText PieceFileName(const ByteText& prefix, int number);
-// prefix "已合并.txt".
-ByteText MergedFileName(const ByteText& prefix);
-ByteText PiecePath(const OutputTarget& target, int number);
-ByteText MergedPath(const OutputTarget& target);
+Path PieceFileName(const Path& prefix, int number);
+// prefix "已合并.txt" (the suffix in the file system's encoding).
+Path MergedFileName(const Path& prefix);
+Path PiecePath(const OutputTarget& target, int number);
+Path MergedPath(const OutputTarget& target);
 
-// The prefix for an opened file: the file name between the last separator and the last
-// dot. "/in/第一卷.part.txt" gives "第一卷.part"; a name without a dot gives the empty
-// text, also when a folder name holds a dot ("/in.old/book"). Both searches step over
-// double-byte characters. The path is a full path: it holds a separator.
-ByteText BaseNameOf(const ByteText& path);
+// The prefix for an opened file: its name between the last separator and the last dot
+// (StemOf in path.h). "/in/第一卷.part.txt" gives "第一卷.part".
+Path BaseNameOf(const Path& path);
 
-// The save-location box and the prefix box of the main window, as they are now.
-OutputTarget OutputTargetOf(const Toolkit& ui);
-// PiecePath and MergedPath with folder and prefix read from the controls now.
-ByteText PiecePath(const Toolkit& ui, int number);
-ByteText MergedPath(const Toolkit& ui);
+// The save-location box and the prefix box of the main window as paths: the bytes of the
+// folder or file they were filled from, or what was typed into them encoded for the file
+// system. Nothing when a typed name holds a character the file system cannot hold: the
+// user has then been told which one.
+std::optional<OutputTarget> OutputTargetOf(Toolkit& ui);
 
 // False when no save folder has been chosen, after asking for one and running the
 // save-location window; the operation then ends, even if a folder was chosen meanwhile.
@@ -63,30 +59,28 @@ struct OutputPlan {
   int first = 1;
   int last = 0;
   // When not empty, the files are these names in the folder instead of numbered ones.
-  std::vector<ByteText> names = {};
+  std::vector<Path> names = {};
 };
 
 // The longest file name, in bytes as the system spells it, that folder takes.
-std::size_t FileNameLimit(const ByteText& folder);
+std::size_t FileNameLimit(const Path& folder);
 
 // The message that refuses the plan, or nothing when every file of it can be written:
 // the folder must be an existing writable directory, the prefix must not lead into
 // another folder, every name must be acceptable to the file system, no name may be taken
-// by a folder or a read-only file, and no output may be one of the inputs (compared by device and
-// inode, so other spellings and hard links of an input count too). Inputs that do not exist (or are
-// empty paths) are ignored.
-std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const ByteText> inputs);
+// by a folder or a read-only file, and no output may be one of the inputs.
+std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.
-WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> texts,
+WriteResult WriteOutputFile(const Path& path, std::span<const ByteText> texts,
                             const ByteText& banner);
-WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const ByteText& banner);
+WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteText& banner);
 
 // The outcome of the writes of one operation: how many failed, and the first failure;
 // and the new files it made, which a cancelled operation removes again.
 class WriteReport {
  public:
-  void Record(const ByteText& path, const WriteResult& result);
+  void Record(const Path& path, const WriteResult& result);
   // The user stopped the operation: removes every file it created.
   void Cancel();
   bool cancelled() const { return cancelled_; }
@@ -94,15 +88,15 @@ class WriteReport {
   bool ok() const { return failures_ == 0; }
   std::int64_t written() const { return written_; }
   std::int64_t failures() const { return failures_; }
-  const ByteText& firstFailedPath() const { return firstFailedPath_; }
-  const std::string& firstError() const { return firstError_; }
+  const Path& firstFailedPath() const { return firstFailedPath_; }
+  const WriteResult& firstFailure() const { return firstFailure_; }
 
  private:
   std::int64_t written_ = 0;
   std::int64_t failures_ = 0;
-  ByteText firstFailedPath_;
-  std::string firstError_;
-  std::vector<ByteText> created_;
+  Path firstFailedPath_;
+  WriteResult firstFailure_;
+  std::vector<Path> created_;
   bool cancelled_ = false;
 };
 

@@ -6,7 +6,7 @@
 
 namespace morvane {
 
-WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> texts,
+WriteResult WriteOutputFile(const Path& path, std::span<const ByteText> texts,
                             const ByteText& banner) {
   std::vector<std::string_view> parts;
   parts.reserve(texts.size() + 1);
@@ -15,12 +15,12 @@ WriteResult WriteOutputFile(const ByteText& path, std::span<const ByteText> text
   return WriteFileParts(path, parts);
 }
 
-WriteResult WriteOutputFile(const ByteText& path, const ByteText& text, const ByteText& banner) {
+WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteText& banner) {
   const std::string_view parts[] = {text.view(), banner.view()};
   return WriteFileParts(path, parts);
 }
 
-void WriteReport::Record(const ByteText& path, const WriteResult& result) {
+void WriteReport::Record(const Path& path, const WriteResult& result) {
   if (result.ok) {
     ++written_;
     if (result.created) created_.push_back(path);
@@ -28,13 +28,13 @@ void WriteReport::Record(const ByteText& path, const WriteResult& result) {
   }
   if (failures_++ == 0) {
     firstFailedPath_ = path;
-    firstError_ = result.error;
+    firstFailure_ = result;
   }
 }
 
 void WriteReport::Cancel() {
   cancelled_ = true;
-  for (const ByteText& path : created_) RemoveFile(path);
+  for (const Path& path : created_) RemoveFile(path);
   created_.clear();
 }
 
@@ -55,7 +55,7 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     return;
   }
   ui.ShowMessageBox(
-      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstError()), 0,
+      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()), 0,
       messages::WarningCaption());
 }
 

@@ -79,7 +79,7 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
   std::int64_t bytes = 0;
   for (std::int64_t i = 1; i <= count; ++i) {
     if (StopBeforeNextFile(progress, report)) break;
-    const ByteText path = PiecePath(target, static_cast<int>(i));
+    const Path path = PiecePath(target, static_cast<int>(i));
     const ByteText piece = cutter.Next();
     report.Record(path, WriteOutputFile(path, piece, banner));
     bytes += static_cast<std::int64_t>(piece.size() + banner.size());
@@ -106,7 +106,7 @@ void OpenForSimpleCut(Toolkit& ui, AppState& state) {
   if (!file) return;
   state.cut.simplePath = file->path;
   ui.SetText(names::kSimpleText, file->read.text);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
   WarnIfEndedEarly(ui, *file);
 }
@@ -117,8 +117,8 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
   state.cut.normalPath = file->path;
   // Headings found in the previous text mean nothing in this one.
   state.chapterSearchDone = 0;
-  ui.SetText(names::kNormalPathBox, file->path);
-  ui.SetText(names::kPrefixBox, BaseNameOf(file->path));
+  ui.SetPath(names::kNormalPathBox, file->path);
+  ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowNormalCutSize(ui, state, file->read.text);
   WarnIfEndedEarly(ui, *file);
 }
@@ -162,10 +162,11 @@ void NormalCut(Toolkit& ui, AppState& state) {
 }
 
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const ByteText& source) {
-  const OutputTarget target = OutputTargetOf(ui);
-  const OutputPlan plan{target, false, 1, PieceCount(size, pieceBytes)};
-  const ByteText inputs[] = {source};
+                   const Path& source) {
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
+  const Path inputs[] = {source};
   if (auto refusal = RefuseOutputs(plan, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
@@ -175,7 +176,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   const std::int64_t files = plan.last;
   ui.RunLongWork({files, size + files * static_cast<std::int64_t>(banner.size())},
                  [&](Progress& progress) {
-                   report = WritePieces(target, text, size, pieceBytes, banner, &progress);
+                   report = WritePieces(*target, text, size, pieceBytes, banner, &progress);
                  });
   ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
 }

@@ -74,6 +74,6 @@ void NormalCut(Toolkit& ui, AppState& state);
 // them can be written and that none replaces source (the file the text came from), then
 // reports the outcome. pieceBytes is at least 1.
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const ByteText& source);
+                   const Path& source);
 
 }  // namespace morvane

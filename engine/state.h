@@ -7,28 +7,29 @@
 
 #include "core/byte_text.h"
 #include "core/files.h"
+#include "core/path.h"
 
 namespace morvane {
 
 struct ChapterPlan;  // engine/chapter_map.h
 
 struct CutSettings {
-  ByteText saveFolder;  // folder last opened in the save-location window
+  Path saveFolder;  // folder last opened in the save-location window
   FileNumber openFileNumber = 0;
   int simplePieceBytes = 0;  // bytes per piece of the simple cut (1 for a box of 0)
   int simpleTextBytes = 0;   // byte length of the simple-cut text at its last refresh
   int normalTextBytes = 0;   // byte length of normalText
   ByteText normalText;       // whole text of the file opened on the cut page
   int normalPieceBytes = 0;  // cut size in K times 1024
-  ByteText normalPath;       // the file normalText was read from (never written to)
-  ByteText simplePath;       // the file last loaded into the simple-cut text (never written to)
+  Path normalPath;           // the file normalText was read from (never written to)
+  Path simplePath;           // the file last loaded into the simple-cut text (never written to)
 };
 
 struct MergeSettings {
   int mergeCount = 0;  // 0 until the count list is first picked
   FileNumber mergeFileNumber = 0;
   ByteText mergeText[6];  // mergeText[1] .. mergeText[5]; [0] unused
-  ByteText mergePath[6];  // the file each slot was read from (never written to)
+  Path mergePath[6];      // the file each slot was read from (never written to)
 };
 
 struct AppState {

@@ -1,5 +1,6 @@
 // The GBK boundary must be lossless: every byte string without a zero byte comes back
-// unchanged through DecodeGbk/EncodeGbk, through UTF-8, and through the native path form.
+// unchanged through DecodeGbk/EncodeGbk and through UTF-8. A name shown to the user is
+// UTF-8 whatever its bytes, and a typed name comes back as typed when shown.
 // The same input read as UTF-16 must encode without crashing and without zero bytes
 // (a character GBK cannot hold becomes "?").
 
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "core/gbk.h"
+#include "core/path.h"
 #include "reference.h"
 
 namespace ref = morvane::reference;
@@ -27,9 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string utf8 = morvane::Utf8FromGbk(bytes);
   if (morvane::GbkFromUtf8(utf8).view() != bytes) ref::Fail("UTF-8 round trip", bytes);
-  morvane::ByteText path(bytes);
-  if (morvane::PathFromNative(morvane::NativePath(path)).view() != bytes)
-    ref::Fail("native path round trip", bytes);
+  const morvane::Path path{std::string(bytes)};
+  const std::string shown = morvane::DisplayName(path);
+  for (std::size_t i = 0; i < shown.size();) {
+    char32_t c = 0;
+    const std::size_t length = morvane::Utf8SequenceAt(std::string_view(shown).substr(i), &c);
+    if (length == 0) ref::Fail("a shown name is UTF-8", bytes);
+    i += length;
+  }
+  const morvane::TypedName typed = morvane::PathFromTyped(morvane::ByteText(bytes));
+  if (typed.ok() && morvane::DisplayNameGbk(typed.path).view() != bytes)
+    ref::Fail("a typed name shows as typed", bytes);
 
   std::u16string wide(size / 2, u'\0');
   std::memcpy(wide.data(), data, wide.size() * 2);

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -89,8 +90,14 @@ QString QtFilter(std::string_view filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
-QString NativeQPath(const ByteText& path) {
-  return QString::fromStdString(NativePath(path));
+// A path for Qt's own file classes, which take the file system's bytes through
+// QFile::encodeName and decodeName.
+QString NativeQPath(const Path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+Path PathOfQt(const QString& native) {
+  return Path(QFile::encodeName(native).toStdString());
 }
 
 }  // namespace
@@ -354,15 +361,15 @@ ByteText QtToolkit::Text(std::string_view name) const {
     case Kind::kDriveList: {
       const int index = SelectedIndex(name);
       if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
-      return PathFromNative(control.drives[static_cast<std::size_t>(index)].mountPoint);
+      return DisplayNameGbk(Path(control.drives[static_cast<std::size_t>(index)].mountPoint));
     }
     case Kind::kFolderTree:
       if (auto* tree = dynamic_cast<FolderTreeView*>(control.widget.data())) {
-        return PathFromNative(tree->Value());
+        return DisplayNameGbk(Path(tree->Value()));
       }
       return {};
     case Kind::kFileDialog:
-      return DialogFileName(name);
+      return DisplayNameGbk(DialogFileName(name));
     default:
       return control.caption;
   }
@@ -402,11 +409,11 @@ void QtToolkit::SetText(std::string_view name, const ByteText& text) {
       static_cast<QGroupBox*>(widget)->setTitle(CaptionText(text));
       return;
     case Kind::kFolderTree:
-      static_cast<FolderTreeView*>(widget)->SetPath(NativePath(text));
+      static_cast<FolderTreeView*>(widget)->SetPath(PathFromTyped(text).path.native());
       return;
     case Kind::kDriveList:
       for (std::size_t i = 0; i < control.drives.size(); ++i) {
-        if (PathFromNative(control.drives[i].mountPoint) == text) {
+        if (DisplayNameGbk(Path(control.drives[i].mountPoint)) == text) {
           static_cast<QComboBox*>(widget)->setCurrentIndex(static_cast<int>(i));
         }
       }
@@ -419,7 +426,7 @@ void QtToolkit::SetText(std::string_view name, const ByteText& text) {
       }
       return;
     case Kind::kFileDialog:
-      dialogs_[std::string(name)].fileName = text;
+      dialogs_[std::string(name)].fileName = PathFromTyped(text).path;
       return;
     case Kind::kTabControl:
     case Kind::kTabPage:
@@ -510,11 +517,52 @@ bool QtToolkit::ShowFileDialog(std::string_view component) {
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
-  settings.fileName = PathFromNative(chosen.front().toStdString());
+  settings.fileName = PathOfQt(chosen.front());
   return true;
 }
 
-ByteText QtToolkit::DialogFileName(std::string_view component) const {
+void QtToolkit::SetPath(std::string_view name, const Path& path) {
+  Control& control = Find(name);
+  switch (control.kind) {
+    case Kind::kFolderTree:
+      static_cast<FolderTreeView*>(control.widget.data())->SetPath(path.native());
+      return;
+    case Kind::kDriveList:
+      for (std::size_t i = 0; i < control.drives.size(); ++i) {
+        if (control.drives[i].mountPoint == path.native()) {
+          static_cast<QComboBox*>(control.widget.data())->setCurrentIndex(static_cast<int>(i));
+        }
+      }
+      return;
+    case Kind::kFileDialog:
+      dialogs_[std::string(name)].fileName = path;
+      return;
+    default:
+      Toolkit::SetPath(name, path);
+  }
+}
+
+std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
+  const Control& control = Find(name);
+  switch (control.kind) {
+    case Kind::kFolderTree:
+      if (auto* tree = dynamic_cast<FolderTreeView*>(control.widget.data())) {
+        return Path(tree->Value());
+      }
+      return std::nullopt;
+    case Kind::kDriveList: {
+      const int index = SelectedIndex(name);
+      if (index < 0 || index >= static_cast<int>(control.drives.size())) return std::nullopt;
+      return Path(control.drives[static_cast<std::size_t>(index)].mountPoint);
+    }
+    case Kind::kFileDialog:
+      return DialogFileName(name);
+    default:
+      return Toolkit::PathIn(name);
+  }
+}
+
+Path QtToolkit::DialogFileName(std::string_view component) const {
   auto found = dialogs_.find(component);
   if (found == dialogs_.end()) UnknownControl(component);
   return found->second.fileName;

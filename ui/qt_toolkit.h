@@ -56,7 +56,9 @@ class QtToolkit final : public Toolkit {
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   using Toolkit::ShowMessageBox;
   bool ShowFileDialog(std::string_view component) override;
-  ByteText DialogFileName(std::string_view component) const override;
+  Path DialogFileName(std::string_view component) const override;
+  void SetPath(std::string_view control, const Path& path) override;
+  std::optional<Path> PathIn(std::string_view control) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   // On a worker thread, with the progress window of long_task.h.
@@ -66,7 +68,7 @@ class QtToolkit final : public Toolkit {
  private:
   struct Control;
   struct FileDialogSettings {
-    ByteText fileName;      // the path last chosen through this component
+    Path fileName;          // the path last chosen through this component
     QString filter;         // Qt's form: "txt文本 (*.txt)"
     QString initialFolder;  // used only where it exists
   };

@@ -170,7 +170,8 @@ void DesktopTest::ChooseOutputFolder() {
     DoubleClickFolder(QStringLiteral("out"));
   });
   Click(n::kSaveLocationButton);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 QStringList DesktopTest::ClickExpectingMessages(std::string_view button) {
@@ -359,7 +360,7 @@ void DesktopTest::countListShowsTheRows() {
 }
 
 void DesktopTest::saveLocationWindowOpensFolders() {
-  const ByteText root = morvane::PathFromNative(temp_->path().toStdString());
+  const ByteText root = morvane::DisplayNameGbk(morvane::Path(temp_->path().toStdString()));
   bool mainBlocked = false;
   QString driveItem;
   QSize size;
@@ -374,7 +375,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::PathFromNative(temp_->filePath(QStringLiteral("小说")).toStdString()));
+             morvane::DisplayNameGbk(
+                 morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
     auto* tree = static_cast<QTreeWidget*>(W(n::kFolderTree));
     QVERIFY(
         tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
@@ -393,8 +395,9 @@ void DesktopTest::saveLocationWindowOpensFolders() {
   QVERIFY(mainBlocked);
   QCOMPARE(size, QSize(204 - 8, 244 - 22));
   QCOMPARE(driveItem, temp_->path() + QStringLiteral(" （硬盘）"));
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
-  QCOMPARE(state_->cut.saveFolder, Text(n::kSaveLocationBox));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
+  QCOMPARE(state_->cut.saveFolder, morvane::Path(output_.toStdString()));
 
   // A second opening starts on the root again; closing it at once keeps the location.
   ByteText treeAtStart;
@@ -404,7 +407,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
   });
   Click(n::kSaveLocationButton);
   QCOMPARE(treeAtStart, root);
-  QCOMPARE(Text(n::kSaveLocationBox), morvane::PathFromNative(output_.toStdString()));
+  QCOMPARE(Text(n::kSaveLocationBox),
+           morvane::DisplayNameGbk(morvane::Path(output_.toStdString())));
 }
 
 void DesktopTest::simpleCutAsksForAFolderThenWritesWhatTheCliWrites() {
@@ -439,7 +443,7 @@ void DesktopTest::normalAndChapterCutsWriteWhatTheCliWrites() {
   ShowPage(0);
   ChooseOutputFolder();
   OpenThroughDialog(n::kNormalOpenButton, input_);
-  QCOMPARE(Text(n::kNormalPathBox), morvane::PathFromNative(input_.toStdString()));
+  QCOMPARE(Text(n::kNormalPathBox), morvane::DisplayNameGbk(morvane::Path(input_.toStdString())));
   auto* cutSize = static_cast<QLineEdit*>(W(n::kCutSizeBox));
   cutSize->selectAll();
   QTest::keyClicks(cutSize, "1");
@@ -467,7 +471,7 @@ void DesktopTest::mergeWritesWhatTheCliWrites() {
   ChooseOutputFolder();
   OpenThroughDialog(n::kMergeOpenButton[1], input_);
   OpenThroughDialog(n::kMergeOpenButton[2], second);
-  QCOMPARE(Text(n::kMergePathBox[2]), morvane::PathFromNative(second.toStdString()));
+  QCOMPARE(Text(n::kMergePathBox[2]), morvane::DisplayNameGbk(morvane::Path(second.toStdString())));
   QVERIFY(!ClickExpectingMessages(n::kMergeButton).isEmpty());
   const auto written = ReadFolder(output_);
   QCOMPARE(written.size(), std::size_t{1});

@@ -212,8 +212,8 @@ TEST(ChapterFiles, SkipsGroupsAndNames) {
   for (const Case& c : cases) {
     plan.choice = c.choice;
     std::vector<std::tuple<int, int, std::string>> files;
-    for (const ChapterFile& file : PlanChapterFiles(plan, ByteText("P"), 255)) {
-      files.emplace_back(file.begin, file.end, Utf8FromGbk(file.name.view()));
+    for (const ChapterFile& file : PlanChapterFiles(plan, Path("P"), 255)) {
+      files.emplace_back(file.begin, file.end, file.name.native());
     }
     EXPECT_EQ(files, c.files);
   }
@@ -222,9 +222,10 @@ TEST(ChapterFiles, SkipsGroupsAndNames) {
 TEST(ChapterFiles, TitleNamesFitTheFileSystem) {
   const std::u16string title = U16("第一章 " + std::string(60, 'z'));
   // Cut on a character, no blank left before the extension.
-  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, title, 21).view()), "P-0001 第一章.txt");
-  EXPECT_EQ(Utf8FromGbk(TitleFileName(ByteText("P"), 1, 4, U16("a😀b"), 255).view()),
-            "P-0001 a_b.txt");
+  EXPECT_EQ(TitleFileName(Path("P"), 1, 4, title, 21).native(), "P-0001 第一章.txt");
+  // Names are UTF-8: a character GBK lacks is kept, a byte that is no character is not.
+  EXPECT_EQ(TitleFileName(Path("P"), 1, 4, U16("a😀b"), 255).native(), "P-0001 a😀b.txt");
+  EXPECT_EQ(TitleFileName(Path("\xB5"), 1, 4, u"a\uF780b", 255).native(), "\xB5-0001 a_b.txt");
 }
 
 TEST(IndexList, ReadsNumbersAndRanges) {

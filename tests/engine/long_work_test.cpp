@@ -70,7 +70,7 @@ const Operation kOperations[] = {
 
 std::vector<std::string> NativeNames(const std::vector<std::string>& gbk) {
   std::vector<std::string> names;
-  for (const std::string& name : gbk) names.push_back(NativePath(Gbk(name)));
+  for (const std::string& name : gbk) names.push_back(name);
   return names;
 }
 

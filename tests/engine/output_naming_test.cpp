@@ -1,6 +1,9 @@
 #include "engine/output_naming.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 
 #include "core/gbk.h"
 #include "engine/banner.h"
@@ -12,7 +15,11 @@
 namespace morvane::testing {
 namespace {
 
-TEST(BaseNameOf, IsTheNameBetweenTheLastSeparatorAndTheLastDot) {
+Path P(std::string_view bytes) {
+  return Path(std::string(bytes));
+}
+
+TEST(BaseNameOf, IsTheNameBetweenTheLastSeparatorAndTheLastDotAsBytes) {
   const std::pair<const char*, const char*> cases[] = {
       {"/txt/第一卷.part.txt", "第一卷.part"},
       {"/in/a.b.txt", "a.b"},
@@ -20,18 +27,20 @@ TEST(BaseNameOf, IsTheNameBetweenTheLastSeparatorAndTheLastDot) {
       {"/in.old/book", ""},
       {"/in/.hidden", ""},
       {"/book.txt", "book"},
+      {"/in/第.txt", "第"},  // UTF-8: stepping as GBK would swallow the dot
+      {"/in/\xB5\xDA\xD2\xBB\xBE\xED.txt", "\xB5\xDA\xD2\xBB\xBE\xED"},  // raw GBK 第一卷
+      {"/in/x\x81.y.txt", "x\x81.y"},
   };
-  for (const auto& [path, base] : cases) EXPECT_EQ(BaseNameOf(Gbk(path)), Gbk(base)) << path;
-  // A trail byte equal to "/" or "." is no separator or dot: 0x81 0x2E is one character.
-  EXPECT_EQ(BaseNameOf(ByteText("/in/x\x81.y.txt")), ByteText("x\x81.y"));
+  for (const auto& [path, base] : cases) EXPECT_EQ(BaseNameOf(P(path)), P(base)) << path;
 }
 
-TEST(OutputPaths, JoinFolderPrefixAndNumber) {
-  EXPECT_EQ(PiecePath({ByteText("/out"), ByteText("novel")}, 12), ByteText("/out/novel-12.txt"));
-  EXPECT_EQ(PiecePath({ByteText("/"), ByteText("a")}, 1), ByteText("/a-1.txt"));
-  EXPECT_EQ(PiecePath({ByteText("/out"), ByteText()}, 2), ByteText("/out/-2.txt"));
-  EXPECT_EQ(MergedPath({ByteText("/out"), ByteText()}), Gbk("/out/已合并.txt"));
-  EXPECT_EQ(MergedPath({ByteText("/out"), Gbk("书")}), Gbk("/out/书已合并.txt"));
+TEST(OutputPaths, JoinFolderPrefixAndNumberInTheFileSystemsEncoding) {
+  EXPECT_EQ(PiecePath({P("/out"), P("novel")}, 12), P("/out/novel-12.txt"));
+  EXPECT_EQ(PiecePath({P("/"), P("a")}, 1), P("/a-1.txt"));
+  EXPECT_EQ(PiecePath({P("/out"), P("")}, 2), P("/out/-2.txt"));
+  EXPECT_EQ(MergedPath({P("/out"), P("")}), P("/out/已合并.txt"));
+  EXPECT_EQ(MergedPath({P("/out"), P("书")}), P("/out/书已合并.txt"));
+  EXPECT_EQ(MergedPath({P("/out"), P("\xB5")}), P("/out/\xB5已合并.txt"));
 }
 
 TEST(Banner, IsOneLineOf202Bytes) {
@@ -48,67 +57,65 @@ TEST(Banner, IsOneLineOf202Bytes) {
 
 class OutputChecks : public ::testing::Test {
  protected:
-  std::optional<ByteText> Refusal(const ByteText& folder, const ByteText& prefix, int last,
-                                  std::vector<ByteText> inputs = {}) {
-    return RefuseOutputs({{folder, prefix}, false, 1, last}, inputs);
+  std::optional<ByteText> Refusal(const Path& folder, std::string_view prefix, int last,
+                                  std::vector<Path> inputs = {}) {
+    return RefuseOutputs({{folder, P(prefix)}, false, 1, last}, inputs);
   }
   ScratchFolder dir;
 };
 
 TEST_F(OutputChecks, AWritableFolderAndPlainNamesPass) {
-  EXPECT_EQ(Refusal(dir.gbk(), Gbk("第一卷"), 100000), std::nullopt);
-  EXPECT_EQ(RefuseOutputs({{dir.gbk(), ByteText()}, true}, {}), std::nullopt);
+  EXPECT_EQ(Refusal(dir.native(), "第一卷", 100000), std::nullopt);
+  EXPECT_EQ(RefuseOutputs({{dir.native(), Path()}, true}, {}), std::nullopt);
 }
 
 TEST_F(OutputChecks, AFolderThatCannotTakeFilesIsRefused) {
   WriteBytes(dir / "file", "x");
-  for (const ByteText& folder : {Concat({dir.gbk(), ByteText("/gone")}),
-                                 Concat({dir.gbk(), ByteText("/file")}), ByteText()}) {
-    auto refusal = Refusal(folder, ByteText("a"), 3);
+  for (const Path& folder : {dir.at("gone"), dir.at("file"), Path()}) {
+    auto refusal = Refusal(folder, "a", 3);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(*refusal, messages::FolderNotWritable(folder));
   }
 }
 
 TEST_F(OutputChecks, APrefixLeadingElsewhereOrTooLongIsRefused) {
-  std::filesystem::create_directory(FileSystemPath(dir / "sub"));
-  EXPECT_EQ(Refusal(dir.gbk(), ByteText("sub/a"), 3),
-            messages::PrefixHasSeparator(ByteText("sub/a")));
+  ::mkdir((dir / "sub").c_str(), 0755);
+  EXPECT_EQ(Refusal(dir.native(), "sub/a", 3), messages::PrefixHasSeparator(P("sub/a")));
   // 83 characters of three UTF-8 bytes each: 249 bytes, and "-10.txt" takes it past 255.
   std::string longPrefix;
   for (int i = 0; i < 83; ++i) longPrefix += "书";
-  EXPECT_EQ(Refusal(dir.gbk(), Gbk(longPrefix), 9), std::nullopt);
-  auto refusal = Refusal(dir.gbk(), Gbk(longPrefix), 10);
+  EXPECT_EQ(Refusal(dir.native(), longPrefix, 9), std::nullopt);
+  auto refusal = Refusal(dir.native(), longPrefix, 10);
   ASSERT_TRUE(refusal);
   EXPECT_TRUE(refusal->view().starts_with(GbkBytes("文件名太长")));
 }
 
 TEST_F(OutputChecks, AnOutputThatIsAnInputUnderAnyNameIsRefused) {
   WriteBytes(dir / "book.txt", "the input");
-  std::filesystem::create_hard_link(FileSystemPath(dir / "book.txt"), FileSystemPath(dir / "a-7.txt"));
-  const ByteText input = Concat({dir.gbk(), ByteText("/book.txt")});
-  auto refusal = Refusal(dir.gbk(), ByteText("a"), 9, {input});
+  ASSERT_EQ(::link((dir / "book.txt").c_str(), (dir / "a-7.txt").c_str()), 0);
+  const Path input = dir.at("book.txt");
+  auto refusal = Refusal(dir.native(), "a", 9, {input});
   ASSERT_TRUE(refusal);
-  EXPECT_EQ(*refusal, messages::WouldOverwriteInput(Concat({dir.gbk(), ByteText("/a-7.txt")})));
-  EXPECT_EQ(Refusal(dir.gbk(), ByteText("a"), 6, {input}), std::nullopt);
+  EXPECT_EQ(*refusal, messages::WouldOverwriteInput(dir.at("a-7.txt")));
+  EXPECT_EQ(Refusal(dir.native(), "a", 6, {input}), std::nullopt);
   // Another spelling of the same folder.
-  EXPECT_TRUE(Refusal(Concat({dir.gbk(), ByteText("/./.")}), ByteText("a"), 7, {input}));
+  EXPECT_TRUE(Refusal(P(dir.path() + "/./."), "a", 7, {input}));
 }
 
 TEST_F(OutputChecks, ANameTakenByAFolderOrAReadOnlyFileIsRefusedBeforeAnyWrite) {
-  std::filesystem::create_directory(FileSystemPath(dir / "a-2.txt"));
-  auto refusal = Refusal(dir.gbk(), ByteText("a"), 5);
+  ::mkdir((dir / "a-2.txt").c_str(), 0755);
+  auto refusal = Refusal(dir.native(), "a", 5);
   ASSERT_TRUE(refusal);
-  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/a-2.txt")})));
+  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(dir.at("a-2.txt"), EISDIR));
 
   WriteBytes(dir / "b-3.txt", "older");
-  SetWritable(dir / "b-3.txt", false);
-  refusal = Refusal(dir.gbk(), ByteText("b"), 5);
+  ::chmod((dir / "b-3.txt").c_str(), 0444);
+  refusal = Refusal(dir.native(), "b", 5);
   ASSERT_TRUE(refusal);
-  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(Concat({dir.gbk(), ByteText("/b-3.txt")})));
+  EXPECT_EQ(*refusal, messages::CannotReplaceOutput(dir.at("b-3.txt"), EACCES));
   // A writable older file of the same name is simply replaced.
-  SetWritable(dir / "b-3.txt", true);
-  EXPECT_EQ(Refusal(dir.gbk(), ByteText("b"), 5), std::nullopt);
+  ::chmod((dir / "b-3.txt").c_str(), 0644);
+  EXPECT_EQ(Refusal(dir.native(), "b", 5), std::nullopt);
 }
 
 class SaveFolder : public HandlerTest {};

@@ -183,7 +183,7 @@ TEST_F(ReliableHandlers, ASaveFolderGoneSinceItWasChosenIsNamedAndNotRecreated) 
   ::rmdir(gone.c_str());
   for (const Operation& op : Operations()) {
     SCOPED_TRACE(op.name);
-    EXPECT_EQ(RunAndTakeLastMessage(op), messages::FolderNotWritable(folder));
+    EXPECT_EQ(RunAndTakeLastMessage(op), messages::FolderNotWritable(out.at("chosen")));
     EXPECT_TRUE(FolderNames(out.path()).empty());
   }
 }
@@ -196,7 +196,7 @@ TEST_F(ReliableHandlers, AReadOnlySaveFolderIsNamedAndKeepsItsFiles) {
   OpenEverywhere(PutInput("book.txt", Book()));
   for (const Operation& op : Operations()) {
     SCOPED_TRACE(op.name);
-    EXPECT_EQ(RunAndTakeLastMessage(op), messages::FolderNotWritable(out.gbk()));
+    EXPECT_EQ(RunAndTakeLastMessage(op), messages::FolderNotWritable(out.native()));
   }
   EXPECT_EQ(FolderNames(out.path()), std::vector<std::string>{"s-1.txt"});
   EXPECT_EQ(ReadBytes(out / "s-1.txt"), "older");
@@ -238,7 +238,7 @@ TEST_F(ReliableHandlers, FailedWritesLeaveWholeFilesAndNameTheFirstFailure) {
 
       EXPECT_TRUE(last.view().starts_with(GbkBytes("有"))) << Utf8(last);
       EXPECT_TRUE(Contains(last, GbkBytes(results / second))) << Utf8(last);
-      EXPECT_TRUE(Contains(last, std::strerror(error))) << Utf8(last);
+      EXPECT_TRUE(Contains(last, messages::Reason(error, "").view())) << Utf8(last);
       EXPECT_EQ(ReadBytes(results / second), "older");
       EXPECT_EQ(ReadBytes(results / (prefix + "-99.txt")), "older");
       std::vector<std::string> left = FolderNames(results.path());

@@ -128,14 +128,14 @@ bool MemoryToolkit::ShowFileDialog(std::string_view component) {
   if (found == dialogs_.end()) throw std::out_of_range("no dialog " + std::string(component));
   Dialog& dialog = found->second;
   if (dialog.answers.empty()) return false;
-  std::optional<ByteText> answer = std::move(dialog.answers.front());
+  std::optional<Path> answer = std::move(dialog.answers.front());
   dialog.answers.pop_front();
   if (!answer) return false;
   dialog.fileName = *answer;
   return true;
 }
 
-ByteText MemoryToolkit::DialogFileName(std::string_view component) const {
+Path MemoryToolkit::DialogFileName(std::string_view component) const {
   auto found = dialogs_.find(component);
   if (found == dialogs_.end()) throw std::out_of_range("no dialog " + std::string(component));
   return found->second.fileName;
@@ -174,8 +174,12 @@ void MemoryToolkit::Select(std::string_view list, int index) {
   Fire(list, Event::kItemSelected);
 }
 
-void MemoryToolkit::ChooseFile(std::string_view component, const ByteText& path) {
+void MemoryToolkit::ChooseFile(std::string_view component, const Path& path) {
   dialogs_.at(std::string(component)).answers.emplace_back(path);
+}
+
+void MemoryToolkit::ChooseFile(std::string_view component, const ByteText& path) {
+  ChooseFile(component, PathFromTyped(path).path);
 }
 
 void MemoryToolkit::CancelFileDialog(std::string_view component) {

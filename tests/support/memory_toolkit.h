@@ -43,7 +43,7 @@ class MemoryToolkit : public Toolkit {
   using Toolkit::ShowMessageBox;
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   bool ShowFileDialog(std::string_view component) override;
-  ByteText DialogFileName(std::string_view component) const override;
+  Path DialogFileName(std::string_view component) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
@@ -59,6 +59,8 @@ class MemoryToolkit : public Toolkit {
   void Select(std::string_view list, int index);
   // The next run of a dialog component picks path, or is cancelled. Without a scripted
   // answer a dialog is cancelled.
+  void ChooseFile(std::string_view component, const Path& path);
+  // The same for a path written as a GBK text (as typed).
   void ChooseFile(std::string_view component, const ByteText& path);
   void CancelFileDialog(std::string_view component);
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
@@ -86,8 +88,8 @@ class MemoryToolkit : public Toolkit {
     int contentChanged = 0;
   };
   struct Dialog {
-    ByteText fileName;
-    std::deque<std::optional<ByteText>> answers;
+    Path fileName;
+    std::deque<std::optional<Path>> answers;
   };
 
   Control& At(std::string_view control);

@@ -71,7 +71,7 @@ ScratchFolder::~ScratchFolder() {
 }
 
 ByteText ScratchFolder::gbk() const {
-  return PathFromNative(path_);
+  return GbkFromUtf8(path_);
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {

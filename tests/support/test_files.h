@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/path.h"
 
 namespace morvane {
 // Shows a text in test failures as its bytes, escaped.
@@ -34,8 +35,11 @@ class ScratchFolder {
   // Native (UTF-8) paths.
   const std::string& path() const { return path_; }
   std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-  // The folder as the engine sees it (a GBK path).
+  // The folder as typed into a box (GBK; scratch folders have ASCII names).
   ByteText gbk() const;
+  // The folder, or a name in it, as a path.
+  Path native() const { return PathFromUtf8(path_); }
+  Path at(std::string_view name) const { return PathFromUtf8(*this / name); }
 
  private:
   std::string path_;

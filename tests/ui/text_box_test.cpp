@@ -525,7 +525,7 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
   });
   QVERIFY(toolkit_->ShowFileDialog("dialog"));
   QCOMPARE(filters, QStringList{QStringLiteral("txt文本 (*.txt)")});
-  const ByteText path = morvane::PathFromNative(chosen.toStdString());
+  const morvane::Path path(chosen.toStdString());
   QCOMPARE(toolkit_->DialogFileName("dialog"), path);
 
   // The second dialog starts on the path chosen before; cancelling keeps it.

@@ -1,0 +1,482 @@
+// Writing whole files so that a failed or interrupted write loses nothing: the bytes go
+// to an unnamed file in the target's folder, which gets a name only when complete.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+
+namespace morvane {
+namespace {
+
+std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
+std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
+std::atomic<void (*)()> beforeNaming{nullptr};
+
+struct Descriptor {
+  int fd = -1;
+  Descriptor() = default;
+  explicit Descriptor(int f) : fd(f) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  // Closes now; 0 or the errno of close.
+  int Close() {
+    const int f = fd;
+    fd = -1;
+    return ::close(f) == 0 ? 0 : errno;
+  }
+};
+
+WriteResult Failure(const Path& path, int error) {
+  WriteResult result;
+  result.errorNumber = error;
+  result.error =
+      "cannot write " + DisplayName(path) + ": " +
+      (error == kReplacesKeptFile ? "it is one of the files being read" : std::strerror(error));
+  return result;
+}
+
+// ---- the inputs of the running operation -------------------------------------------
+
+struct KeptFiles {
+  std::mutex mutex;
+  std::vector<FileIdentity> files;
+};
+
+KeptFiles& TheKeptFiles() {
+  static KeptFiles kept;
+  return kept;
+}
+
+bool IsKept(const struct stat& st) {
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  const FileIdentity id{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+  return std::find(kept.files.begin(), kept.files.end(), id) != kept.files.end();
+}
+
+// ---- our temporary names -----------------------------------------------------------
+//
+// A temporary name exists only for the instant between linking a complete unnamed file
+// and renaming it over the file it replaces (or, where the file system has no unnamed
+// files, for the whole write). The signal handler removes the one that exists when the
+// program is stopped; a later run into the folder removes any left by a program that was
+// killed outright. Names: ".NAME.morvane-PID-XXXXXXXX.tmp".
+
+constexpr std::string_view kTemporaryMark = ".morvane-";
+
+// The temporary name that exists now, for the signal handler: plain memory, as only
+// async-signal-safe work may happen there. One writer at a time holds it.
+std::mutex pendingMutex;
+char pendingTemporary[PATH_MAX];
+std::atomic<bool> pendingSet{false};
+
+void SetPending(const std::string& path) {
+  const std::size_t n = std::min(path.size(), sizeof pendingTemporary - 1);
+  std::memcpy(pendingTemporary, path.data(), n);
+  pendingTemporary[n] = '\0';
+  pendingSet.store(true);
+}
+
+void ClearPending() {
+  pendingSet.store(false);
+}
+
+void OnTerminatingSignal(int signal) {
+  if (pendingSet.load()) ::unlink(pendingTemporary);
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+std::string UniqueLetters() {
+  static std::atomic<unsigned long long> counter{0};
+  unsigned long long seed =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(::getpid()) << 32) ^
+      (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string unique;
+  for (int i = 0; i < 8; ++i) {
+    seed ^= seed >> 29;
+    seed *= 0xBF58476D1CE4E5B9ull;
+    seed ^= seed >> 32;
+    unique.push_back(kLetters[seed % 62]);
+  }
+  return unique;
+}
+
+// A temporary name for the file name: hidden, unlikely to be taken, and short enough for
+// the file system whatever the length of the name.
+std::string TemporaryName(const std::string& name) {
+  std::string base = name.substr(0, std::min<std::size_t>(name.size(), 180));
+  return "." + base + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" +
+         UniqueLetters() + ".tmp";
+}
+
+bool IsAlphanumeric(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+}
+
+// Whether name is a temporary of ours that no running program will name any more:
+// ".NAME.morvane-PID-XXXXXXXX.tmp" of a process that is gone, or ".NAME.txt.XXXXXXXX.tmp"
+// as earlier versions named them (they renamed it away before they ended).
+bool IsStaleTemporary(std::string_view name) {
+  if (name.size() < 15 || name.front() != '.' || !name.ends_with(".tmp")) return false;
+  const std::string_view body = name.substr(0, name.size() - 4);
+  const std::size_t mark = body.rfind(kTemporaryMark);
+  if (mark != std::string_view::npos && mark > 0) {
+    const std::string_view tail = body.substr(mark + kTemporaryMark.size());
+    const std::size_t dash = tail.find('-');
+    if (dash == std::string_view::npos || dash == 0 || !IsAlphanumeric(tail.substr(dash + 1)) ||
+        tail.size() - dash - 1 != 8)
+      return false;
+    const std::string pidText(tail.substr(0, dash));
+    if (pidText.find_first_not_of("0123456789") != std::string::npos || pidText.size() > 9)
+      return false;
+    const pid_t pid = static_cast<pid_t>(std::stol(pidText));
+    return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+  }
+  if (body.size() < 10 || body[body.size() - 9] != '.') return false;
+  return IsAlphanumeric(body.substr(body.size() - 8)) &&
+         body.substr(0, body.size() - 9).ends_with(".txt");
+}
+
+// ---- writing -----------------------------------------------------------------------
+
+// Writes all parts to fd with as few writev calls as the system allows; 0 or the errno.
+int WriteAll(int fd, std::span<const std::string_view> parts) {
+  std::vector<iovec> pending;
+  pending.reserve(parts.size());
+  for (std::string_view part : parts) {
+    if (!part.empty()) pending.push_back({const_cast<char*>(part.data()), part.size()});
+  }
+  std::size_t first = 0;
+  while (first < pending.size()) {
+    std::size_t count = std::min<std::size_t>(pending.size() - first, IOV_MAX);
+    std::size_t bytes = 0;
+    for (std::size_t i = first; i < first + count; ++i) bytes += pending[i].iov_len;
+    if (auto fault = beforeWrite.load()) {
+      if (int error = fault(bytes)) return error;
+    }
+    iovec cut{};
+    bool shortened = false;
+    if (auto limit = shortWrite.load()) {
+      // Offer only the parts that fit the limit, the last one cut.
+      std::size_t allowed = std::max<std::size_t>(1, limit(bytes));
+      std::size_t k = first;
+      while (k < first + count && allowed >= pending[k].iov_len) allowed -= pending[k++].iov_len;
+      if (k < first + count && allowed > 0) {
+        cut = pending[k];
+        pending[k].iov_len = allowed;
+        shortened = true;
+        ++k;
+      }
+      count = k - first;
+    }
+    ssize_t n = ::writev(fd, pending.data() + first, static_cast<int>(count));
+    if (shortened) pending[first + count - 1].iov_len = cut.iov_len;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    // Step over what was written, possibly ending inside a part.
+    auto written = static_cast<std::size_t>(n);
+    while (written > 0 && written >= pending[first].iov_len) {
+      written -= pending[first].iov_len;
+      ++first;
+    }
+    if (written > 0) {
+      pending[first].iov_base = static_cast<char*>(pending[first].iov_base) + written;
+      pending[first].iov_len -= written;
+    }
+  }
+  return 0;
+}
+
+// The path the bytes really go to: a symbolic link is replaced by nothing, its target
+// is. A dangling link is itself the name (it is replaced, and its target never made).
+std::string ResolveLink(const std::string& native) {
+  struct stat st;
+  if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
+  char* resolved = ::realpath(native.c_str(), nullptr);
+  if (resolved == nullptr) return native;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
+
+std::string FileNamePart(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Why the existing file at native (links followed) may not be replaced, or 0: it is no
+// regular file, it may not be written, it is another user's file in a sticky folder
+// (where the rename would fail), or its folder takes no new name for the replacement.
+// exists tells whether a file stands there.
+int CheckExistingTarget(const std::string& native, struct stat& st, bool& exists) {
+  exists = false;
+  if (::stat(native.c_str(), &st) != 0) {
+    if (errno != ENOENT) return errno;
+    struct stat link;
+    // A dangling link resolves to nothing: it is replaced like a file.
+    if (::lstat(native.c_str(), &link) != 0) return errno == ENOENT ? 0 : errno;
+    return 0;
+  }
+  exists = true;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return EACCES;
+  if ((st.st_mode & 0222) == 0) return EACCES;
+  if (::faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  const std::string folder = FolderPart(Path(native)).native();
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  struct stat folderInfo;
+  if (::stat(folder.c_str(), &folderInfo) != 0) return errno;
+  const uid_t me = ::geteuid();
+  if ((folderInfo.st_mode & S_ISVTX) && me != 0 && st.st_uid != me && folderInfo.st_uid != me)
+    return EPERM;
+  return 0;
+}
+
+// Gives the complete file behind fd its name in folder: linked when the name is new (a
+// name that appeared meanwhile is not replaced), renamed over the old file through a
+// temporary name otherwise. Right before the rename the name is looked at once more, so
+// that a file of the running operation's inputs that stands there now is never
+// replaced. 0, EEXIST when a new name was taken meanwhile, or the errno. bySelf says
+// whether fd can be linked through /proc (false: the caller writes a named file instead).
+int NameUnnamedFile(const std::string& folder, int folderFd, int fd, const std::string& name,
+                    bool replace, bool& bySelf) {
+  char self[40];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  bySelf = true;
+  if (!replace) {
+    if (::linkat(AT_FDCWD, self, folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno == EEXIST) return EEXIST;
+    bySelf = errno != ENOENT;
+    return errno;
+  }
+  std::lock_guard lock(pendingMutex);
+  std::string temporary;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = TemporaryName(name);
+    if (::linkat(AT_FDCWD, self, folderFd, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+    if (errno != EEXIST) {
+      bySelf = errno != ENOENT;
+      return errno;
+    }
+    temporary.clear();
+  }
+  if (temporary.empty()) return EEXIST;
+  SetPending(folder + "/" + temporary);
+  if (auto hook = beforeNaming.load()) hook();
+  struct stat now;
+  int error = 0;
+  if (::fstatat(folderFd, name.c_str(), &now, 0) == 0 && IsKept(now)) error = kReplacesKeptFile;
+  if (error == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0)
+    error = errno;
+  if (error != 0) ::unlinkat(folderFd, temporary.c_str(), 0);
+  ClearPending();
+  return error;
+}
+
+// Where the file system has no unnamed files: the bytes go to a temporary name that is
+// renamed into place (new names without replacing anything that appeared meanwhile).
+int WriteThroughTemporaryName(const std::string& folder, int folderFd, const std::string& name,
+                              std::span<const std::string_view> parts, bool replace, mode_t mode) {
+  std::lock_guard lock(pendingMutex);
+  std::string temporary;
+  Descriptor out;
+  for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
+    temporary = TemporaryName(name);
+    out.fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out.fd < 0 && errno != EEXIST) return errno;
+  }
+  if (out.fd < 0) return EEXIST;
+  SetPending(folder + "/" + temporary);
+  if (replace) ::fchmod(out.fd, mode);
+  int error = WriteAll(out.fd, parts);
+  if (const int closed = out.Close(); error == 0) error = closed;
+  if (error == 0) {
+    if (auto hook = beforeNaming.load()) hook();
+    struct stat now;
+    if (replace) {
+      if (::fstatat(folderFd, name.c_str(), &now, 0) == 0 && IsKept(now)) error = kReplacesKeptFile;
+      if (error == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0)
+        error = errno;
+    } else if (::renameat2(folderFd, temporary.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) !=
+               0) {
+      error = errno;
+    }
+  }
+  if (error != 0) ::unlinkat(folderFd, temporary.c_str(), 0);
+  ClearPending();
+  return error;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const Path& path) {
+  struct stat info;
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+void KeepUnchanged(std::span<const FileIdentity> files) {
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  kept.files.assign(files.begin(), files.end());
+}
+
+int FolderRefusal(const Path& folder) {
+  if (folder.empty()) return ENOENT;
+  if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;
+  struct stat info;
+  if (::stat(folder.c_str(), &info) != 0) return errno;
+  if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  return 0;
+}
+
+std::size_t NameLimit(const Path& folder) {
+  const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+std::size_t PathLimit() {
+  return PATH_MAX;
+}
+
+int ReplaceRefusal(const Path& path) {
+  struct stat existing;
+  bool exists = false;
+  return CheckExistingTarget(ResolveLink(path.native()), existing, exists);
+}
+
+void RemoveStaleTemporaries(const Path& folder) {
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return;
+  DIR* listing = ::fdopendir(folderFd);
+  if (listing == nullptr) {
+    ::close(folderFd);
+    return;
+  }
+  const uid_t me = ::geteuid();
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!IsStaleTemporary(entry->d_name)) continue;
+    struct stat info;
+    if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && info.st_uid == me) {
+      ::unlinkat(folderFd, entry->d_name, 0);
+    }
+  }
+  ::closedir(listing);
+}
+
+void HandleWriteSignals() {
+  // A write beyond the file size limit then fails with EFBIG, reported like a full disk,
+  // instead of ending the program.
+  ::signal(SIGXFSZ, SIG_IGN);
+  struct sigaction action {};
+  action.sa_handler = OnTerminatingSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    // A signal the parent made the program ignore stays ignored.
+    if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
+  if (path.empty()) return Failure(path, ENOENT);
+  const std::string target = ResolveLink(path.native());
+  struct stat existing;
+  bool exists = false;
+  if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
+
+  const std::string folder = FolderPart(Path(target)).native();
+  const std::string name = FileNamePart(target);
+  Descriptor folderFd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folderFd.fd < 0) return Failure(path, errno);
+
+  // The bytes go to an unnamed file in the folder, named only once complete: a run that
+  // is stopped or killed half-way leaves nothing behind, and a new file costs one
+  // directory entry, which counts when a chapter cut writes a hundred thousand files.
+  Descriptor out(::openat(folderFd.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (out.fd >= 0) {
+    // A replaced file keeps its permissions.
+    if (exists) ::fchmod(out.fd, existing.st_mode & 07777);
+    if (int error = WriteAll(out.fd, parts)) return Failure(path, error);
+    bool bySelf = true;
+    int error = NameUnnamedFile(folder, folderFd.fd, out.fd, name, exists, bySelf);
+    if (error == EEXIST && !exists) {
+      // The name was taken since it was checked: look again, then replace it like any
+      // existing file, or refuse.
+      if ((error = CheckExistingTarget(target, existing, exists)) == 0) {
+        ::fchmod(out.fd, existing.st_mode & 07777);
+        error = NameUnnamedFile(folder, folderFd.fd, out.fd, name, true, bySelf);
+      }
+    }
+    if (bySelf) {
+      const int closed = out.Close();
+      if (error == 0 && closed != 0 && !exists) {
+        ::unlinkat(folderFd.fd, name.c_str(), 0);
+        error = closed;
+      }
+      if (error != 0) return Failure(path, error);
+      return WriteResult{true, {}, 0, !exists};
+    }
+  }
+  int error =
+      WriteThroughTemporaryName(folder, folderFd.fd, name, parts, exists, existing.st_mode & 07777);
+  if (error == EEXIST && !exists) {
+    if ((error = CheckExistingTarget(target, existing, exists)) == 0)
+      error = WriteThroughTemporaryName(folder, folderFd.fd, name, parts, true,
+                                        existing.st_mode & 07777);
+  }
+  if (error != 0) return Failure(path, error);
+  return WriteResult{true, {}, 0, !exists};
+}
+
+bool RemoveFile(const Path& path) {
+  return !path.empty() && ::unlink(path.c_str()) == 0;
+}
+
+bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
+  std::string_view part(data);
+  return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
+}
+
+void SetWriteFaults(WriteFaults faults) {
+  beforeWrite.store(faults.beforeWrite);
+  shortWrite.store(faults.shortWrite);
+  beforeNaming.store(faults.beforeNaming);
+}
+
+}  // namespace morvane

@@ -44,6 +44,8 @@ void AppendCodePointEscape(std::string& out, char32_t c) {
 
 }  // namespace
 
+namespace {
+
 std::wstring WideFromUtf8(std::string_view utf8) {
   std::wstring out;
   out.reserve(utf8.size());
@@ -65,6 +67,8 @@ std::wstring WideFromUtf8(std::string_view utf8) {
   return out;
 }
 
+}  // namespace
+
 Path PathFromUtf8(std::string_view utf8) {
   return Path(WideFromUtf8(utf8));
 }
@@ -77,6 +81,28 @@ Path JoinPath(const Path& folder, const Path& name) {
 
 Path WithSuffix(const Path& name, std::string_view utf8Suffix) {
   return Path(name.native() + WideFromUtf8(utf8Suffix));
+}
+
+Path Joined(const Path& first, const Path& second) {
+  return Path(first.native() + second.native());
+}
+
+Path NameFromText(std::u16string_view text) {
+  std::wstring name;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
+                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (pair) {
+      name.push_back(static_cast<wchar_t>(c));
+      name.push_back(static_cast<wchar_t>(text[++i]));
+    } else if ((c >= 0xD800 && c <= 0xDFFF) || IsByteStandIn(c) || c == 0) {
+      name.push_back(L'_');
+    } else {
+      name.push_back(static_cast<wchar_t>(c));
+    }
+  }
+  return Path(std::move(name));
 }
 
 Path FolderPart(const Path& path) {

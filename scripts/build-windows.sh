@@ -6,7 +6,9 @@
 #
 #   scripts/build-windows.sh            build
 #   scripts/build-windows.sh --test     build, then run the desktop smoke test
-#                                       (scripts/smoke-windows.sh) and the tests under Wine
+#                                       (scripts/smoke-windows.sh), the byte-for-byte check
+#                                       against the Linux CLI (compare-windows-cli.sh) and
+#                                       the tests under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,6 +35,12 @@ if $run_tests; then
   echo "== the desktop smoke test of morvane.exe under Wine =="
   ./scripts/install-deps.sh xvfb openbox xdotool imagemagick fonts-wqy-microhei
   ./scripts/smoke-windows.sh
+  if [ -x build/cli/morvane-cli ]; then
+    echo "== morvane-cli.exe against the Linux morvane-cli, byte for byte =="
+    ./scripts/compare-windows-cli.sh
+  else
+    echo "== morvane-cli.exe against the Linux build: SKIPPED (no build/cli/morvane-cli) =="
+  fi
   echo "== tests of the Windows build, under $(wine --version) =="
   ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
 fi

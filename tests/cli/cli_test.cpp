@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/size_cutting.h"
@@ -161,7 +162,7 @@ TEST_F(Cli, NeverWritesOverItsInput) {
   CliRun run =
       RunCli({"cut", "--kb", "1", "--prefix", "p", "--out", out, "out/p-2.txt"}, dir.path());
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_NE(run.err.find(out + "/p-2.txt"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(out + kPathSeparator + "p-2.txt"), std::string::npos) << run.err;
   EXPECT_EQ(FolderNames(out), std::vector<std::string>{"p-2.txt"});
   EXPECT_EQ(ReadBytes(out + "/p-2.txt"), std::string(3000, 'x'));
 }

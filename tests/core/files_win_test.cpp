@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "core/files.h"
-#include "core/gbk.h"
+#include "core/path.h"
 #include "test_files.h"
 
 namespace morvane::testing {
@@ -16,7 +16,7 @@ namespace {
 
 class WindowsFiles : public ::testing::Test {
  protected:
-  ByteText Path(std::string_view utf8Name) const { return PathFromNative(dir / std::string(utf8Name)); }
+  morvane::Path At(std::string_view utf8Name) const { return dir.at(utf8Name); }
   std::wstring Wide(std::string_view utf8Name) const {
     return FileSystemPath(dir / std::string(utf8Name)).wstring();
   }
@@ -32,11 +32,11 @@ TEST_F(WindowsFiles, AGbkNameRoundTripsThroughTheWideFunctions) {
   DWORD written = 0;
   WriteFile(file, "\xB5\xDA", 2, &written, nullptr);
   CloseHandle(file);
-  TextRead read = ReadTextFile(Path("第一卷·序.txt"));
+  TextRead read = ReadTextFile(At("第一卷·序.txt"));
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.text.view(), "\xB5\xDA");
 
-  ASSERT_TRUE(WriteWholeFile(Path("卷二.txt"), ByteBuffer("x")));
+  ASSERT_TRUE(WriteWholeFile(At("卷二.txt"), ByteBuffer("x")));
   EXPECT_NE(GetFileAttributesW(Wide("卷二.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"卷二.txt", "第一卷·序.txt"}));
 }
@@ -55,13 +55,13 @@ TEST_F(WindowsFiles, ReadsAsOnEverySystem) {
   };
   for (const Case& c : cases) {
     WriteBytes(dir / "r.txt", c.bytes);
-    TextRead read = ReadTextFile(Path("r.txt"), c.mode);
+    TextRead read = ReadTextFile(At("r.txt"), c.mode);
     ASSERT_TRUE(read.ok()) << read.error;
     EXPECT_EQ(read.text.view(), c.text);
     EXPECT_EQ(read.fileBytes, static_cast<std::int64_t>(c.bytes.size()));
   }
-  EXPECT_EQ(ReadTextFile(Path("missing.txt")).status, TextRead::Status::kCannotOpen);
-  EXPECT_EQ(ReadTextFile(PathFromNative(dir.path())).status, TextRead::Status::kCannotOpen);
+  EXPECT_EQ(ReadTextFile(At("missing.txt")).status, TextRead::Status::kCannotOpen);
+  EXPECT_EQ(ReadTextFile(dir.native()).status, TextRead::Status::kCannotOpen);
 }
 
 int NoSpace(std::size_t) {
@@ -71,16 +71,16 @@ int NoSpace(std::size_t) {
 TEST_F(WindowsFiles, WritesWholeOrNotAtAll) {
   // A new file appears complete and visible; an existing one is replaced; neither
   // leaves its temporary behind.
-  ASSERT_TRUE(WriteWholeFile(Path("n.txt"), ByteBuffer("new")));
+  ASSERT_TRUE(WriteWholeFile(At("n.txt"), ByteBuffer("new")));
   EXPECT_EQ(ReadBytes(dir / "n.txt"), "new");
   EXPECT_FALSE(GetFileAttributesW(Wide("n.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  ASSERT_TRUE(WriteWholeFile(Path("n.txt"), ByteBuffer("newer")));
+  ASSERT_TRUE(WriteWholeFile(At("n.txt"), ByteBuffer("newer")));
   EXPECT_EQ(ReadBytes(dir / "n.txt"), "newer");
 
   // A failed write keeps the older file as it was.
   SetWriteFaults({NoSpace, nullptr});
   std::string_view part = "lost";
-  WriteResult full = WriteFileParts(Path("n.txt"), std::span<const std::string_view>(&part, 1));
+  WriteResult full = WriteFileParts(At("n.txt"), std::span<const std::string_view>(&part, 1));
   SetWriteFaults({});
   EXPECT_FALSE(full.ok);
   EXPECT_EQ(ReadBytes(dir / "n.txt"), "newer");
@@ -96,9 +96,9 @@ TEST_F(WindowsFiles, RefusesWhatCannotBeReplaced) {
       {"ro.txt", EACCES},
       {"new.txt", 0},
   };
-  for (const auto& [name, refusal] : cases) EXPECT_EQ(ReplaceRefusal(Path(name)), refusal) << name;
-  EXPECT_FALSE(WriteWholeFile(Path("ro.txt"), ByteBuffer("x")));
-  EXPECT_FALSE(WriteWholeFile(Path("gone/x.txt"), ByteBuffer("x")));
+  for (const auto& [name, refusal] : cases) EXPECT_EQ(ReplaceRefusal(At(name)), refusal) << name;
+  EXPECT_FALSE(WriteWholeFile(At("ro.txt"), ByteBuffer("x")));
+  EXPECT_FALSE(WriteWholeFile(At("gone/x.txt"), ByteBuffer("x")));
   EXPECT_EQ(ReadBytes(dir / "ro.txt"), "keep");
   SetWritable(dir / "ro.txt", true);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"folder.txt", "ro.txt"}));

@@ -380,6 +380,7 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
     const Control& control = *controls_.at(name);
     if (control.kind == Kind::kTabControl) {
       SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      SendMessageW(control.hwnd, TCM_SETCURSEL, control.page, 0);  // the page shown at start
     }
   }
   UpdateVisibility(ref.name);

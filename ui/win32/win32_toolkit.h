@@ -14,6 +14,7 @@
 // tab page, that page are shown.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <map>
 #include <memory>

@@ -20,6 +20,13 @@ fi
 cmake -S . -B build-sanitize -G Ninja "${sanitize_args[@]}" >/dev/null
 cmake --build build-sanitize -j "$jobs"
 
+# On CI: the Debian package installs and its morvane-cli starts (this installs into the
+# system, so a developer runs scripts/check-package.sh by hand).
+if [ "${CI:-}" = true ]; then
+  echo "== the Debian package =="
+  scripts/check-package.sh
+fi
+
 export QT_QPA_PLATFORM=offscreen
 echo "== tests of the normal build =="
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -56,6 +56,17 @@ ByteText::ByteText(std::string&& bytes) {
   owner_ = std::move(owner);
 }
 
+ByteText ByteText::Copy(std::string_view bytes) {
+  ByteText text;
+  if (bytes.empty()) return text;
+  auto buffer = NewBuffer(bytes.size());
+  std::memcpy(buffer.get(), bytes.data(), bytes.size());
+  text.data_ = buffer.get();
+  text.size_ = bytes.size();
+  text.owner_ = std::move(buffer);
+  return text;
+}
+
 ByteText ByteText::Adopt(std::shared_ptr<const void> owner, const char* data, std::size_t size) {
   ByteText text;
   if (size == 0) return text;

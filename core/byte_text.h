@@ -3,10 +3,11 @@
 // cutting, cleaning, chapter and merge code uses.
 //
 // A ByteText is an immutable run of GBK (code page 936) bytes that never holds a zero
-// byte. Lengths count bytes, positions are 1-based byte positions, and the empty text
-// stands for every absent or out-of-range text. Copies share one buffer, and the left,
-// right and middle parts of a text are views into the same buffer: cutting a gigabyte
-// into pieces never copies the remaining text.
+// byte; the text of a file in another encoding (encoding.h) is a ByteText of that
+// encoding's bytes, which in UTF-16 do hold zero bytes. Lengths count bytes, positions are 1-based
+// byte positions, and the empty text stands for every absent or out-of-range text. Copies share one
+// buffer, and the left, right and middle parts of a text are views into the same buffer: cutting a
+// gigabyte into pieces never copies the remaining text.
 //
 // Only the search, replace and text-to-integer operations know about double-byte
 // characters. They use "character stepping": a byte of 0x80 or above is taken together
@@ -30,6 +31,10 @@ class ByteText {
   explicit ByteText(std::string&& bytes);
   // Literal convenience: ByteText("abc").
   explicit ByteText(const char* bytes) : ByteText(std::string_view(bytes)) {}
+
+  // A copy of bytes that keeps zero bytes: the text of a UTF-16 file holds them. Only
+  // the encoding-aware operations (encoding.h) and slicing are meant for such a text.
+  static ByteText Copy(std::string_view bytes);
 
   // Wraps bytes that some owner keeps alive (a mapped file, say). The caller
   // guarantees that [data, data + size) holds no zero byte.

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/encoding.h"
 #include "core/files.h"
 
 #if defined(__SSE2__)
@@ -39,7 +40,39 @@ std::size_t FindMark(const unsigned char* bytes, std::size_t from, std::size_t n
   return n;
 }
 
+// Offset of the first U+0000 or U+001A code unit, or the offset of the last whole unit.
+std::size_t FindUnitMark(const unsigned char* bytes, std::size_t n, bool littleEndian) {
+  const std::size_t high = littleEndian ? 1 : 0;  // the unit's byte that must be zero
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t mark = FindMark(bytes, from, n);
+    if (mark >= n) break;
+    const std::size_t unit = mark & ~std::size_t{1};
+    if (unit + 2 > n) break;
+    if (bytes[unit + high] == 0x00 &&
+        (bytes[unit + 1 - high] == 0x00 || bytes[unit + 1 - high] == 0x1A))
+      return unit;
+    from = mark + 1;
+  }
+  return n;
+}
+
 }  // namespace
+
+std::size_t TextEndIn(Encoding encoding, std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  switch (encoding) {
+    case Encoding::kGbk:
+      return TextEnd(text);
+    case Encoding::kUtf16Le:
+    case Encoding::kUtf16Be:
+      return FindUnitMark(bytes, text.size(), encoding == Encoding::kUtf16Le);
+    default:
+      // 0x00 and 0x1A are never part of another character in these encodings: the first
+      // one starts a character.
+      return FindMark(bytes, 0, text.size());
+  }
+}
 
 std::size_t TextEnd(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());

@@ -64,6 +64,14 @@ class Toolkit {
     return ShowMessageBox(content, 0, DefaultCaption());
   }
 
+  // The message that ends a writing operation that wrote into folder: a message box
+  // that may also offer to show the folder in the desktop's file manager.
+  virtual void ShowCompletion(const ByteText& content, const ByteText& caption,
+                              const Path& folder) {
+    (void)folder;
+    ShowMessageBox(content, 0, caption);
+  }
+
   // Runs the open-file dialog of a file dialog component; true when a file was chosen,
   // whose full path (the file system's bytes) is then DialogFileName(component).
   virtual bool ShowFileDialog(std::string_view component) = 0;

@@ -89,11 +89,14 @@ class WriteReport {
   std::int64_t written() const { return written_; }
   std::int64_t failures() const { return failures_; }
   const Path& firstFailedPath() const { return firstFailedPath_; }
+  // The folder the files went to (of the first file recorded).
+  const Path& folder() const { return folder_; }
   const WriteResult& firstFailure() const { return firstFailure_; }
 
  private:
   std::int64_t written_ = 0;
   std::int64_t failures_ = 0;
+  Path folder_;
   Path firstFailedPath_;
   WriteResult firstFailure_;
   std::vector<Path> created_;

@@ -21,6 +21,7 @@ WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteTe
 }
 
 void WriteReport::Record(const Path& path, const WriteResult& result) {
+  if (folder_.empty()) folder_ = FolderPart(path);
   if (result.ok) {
     ++written_;
     if (result.created) created_.push_back(path);
@@ -51,7 +52,7 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     return;
   }
   if (report.ok()) {
-    ui.ShowMessageBox(done, 0, caption);
+    ui.ShowCompletion(done, caption, report.folder());
     return;
   }
   ui.ShowMessageBox(

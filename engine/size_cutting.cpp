@@ -93,8 +93,11 @@ void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
   cut.simplePieceBytes = SimplePieceBytesOf(ToInteger(ui.Text(names::kSimplePieceBytesBox)));
   cut.simpleTextBytes = ui.TextLength(names::kSimpleText);
   ui.SetText(names::kSimpleSizeLabel, Concat({ToText(cut.simpleTextBytes), messages::BytesUnit()}));
+  // A size the cut refuses has no count: a dash stands where it would be.
   ui.SetText(names::kSimpleCountLabel,
-             ToText(PieceCount(cut.simpleTextBytes, cut.simplePieceBytes)));
+             cut.simplePieceBytes < 1
+                 ? ByteText("-")
+                 : ToText(PieceCount(cut.simpleTextBytes, cut.simplePieceBytes)));
 }
 
 void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {

@@ -32,8 +32,12 @@ QString ControlStyleSheet(int style) {
              " border: 1px solid %1; background: white; color: black; padding: 0px; }"
              "QLineEdit:read-only { background: white; }"
              "QComboBox { border: 1px solid %1; background: white; padding: 0px 2px; }"
+             // The highlighted item: white on a blue dark enough to read it by.
              "QComboBox QAbstractItemView { border: 1px solid %1; background: white;"
-             " selection-background-color: %1; }"
+             " color: black; selection-background-color: rgb(49, 106, 197);"
+             " selection-color: white; }"
+             "QComboBox QAbstractItemView::item:selected { background: rgb(49, 106, 197);"
+             " color: white; }"
              "QGroupBox { border: 1px solid %1; margin-top: 6px; }"
              "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
              " left: 7px; padding: 0px 2px; }"

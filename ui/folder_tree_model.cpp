@@ -1,22 +1,13 @@
 #include "ui/folder_tree_model.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <memory>
 
 namespace morvane::ui {
 namespace {
-
-// The tree's sorted insertion: case-insensitive (ASCII), then by bytes so that the order
-// is total and the same on every run.
-bool AlphabeticalLess(const std::string& a, const std::string& b) {
-  const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-  const bool less = std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) < lower(y); });
-  const bool greater = std::lexicographical_compare(
-      b.begin(), b.end(), a.begin(), a.end(), [&](char x, char y) { return lower(x) < lower(y); });
-  return less || (!greater && a < b);
-}
 
 std::vector<std::string> SplitPath(std::string_view path) {
   std::vector<std::string> parts;
@@ -32,96 +23,106 @@ std::vector<std::string> SplitPath(std::string_view path) {
   return parts;
 }
 
+unsigned char Folded(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + 32) : byte;
+}
+
 }  // namespace
 
 FolderTreeModel::FolderTreeModel(Lister lister) : lister_(std::move(lister)) {}
 
+bool FolderTreeModel::Before(std::string_view a, std::string_view b) {
+  // The first difference without case decides; names equal without case fall back to
+  // their first difference in bytes.
+  int byBytes = 0;
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const unsigned char x = Folded(a[i]);
+    const unsigned char y = Folded(b[i]);
+    if (x != y) return x < y;
+    if (byBytes == 0 && a[i] != b[i]) {
+      byBytes = static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return byBytes < 0;
+}
+
 std::vector<std::string> FolderTreeModel::ListSubfolders(const std::string& path) {
+  // readdir and the entry's type: no stat for the usual entry, one for a symbolic link
+  // or a file system that leaves the type open.
   std::vector<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(path, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::error_code typeError;
-    if (!it->is_directory(typeError)) continue;
-    std::string name = it->path().filename().string();
-    if (name != "." && name != "..") names.push_back(std::move(name));
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+  if (!dir) return names;
+  const int fd = dirfd(dir.get());
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    bool folder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      struct stat info {};
+      folder = fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    }
+    if (folder) names.emplace_back(name);
   }
   return names;
 }
 
-std::string FolderTreeModel::PathOf(const FolderNode* node) const {
-  std::vector<const FolderNode*> chain;
-  for (; node != nullptr; node = node->parent) chain.push_back(node);
-  std::string path;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    const std::string& name = (*it)->name;
-    if (!path.empty() && path.back() != '/' && name != "/") path += '/';
-    path += name;
+bool FolderTreeModel::Valid(Node node) const {
+  if (node.listed()) {
+    return node.depth == chain_.size() && static_cast<std::size_t>(node.entry) < listing_.size();
   }
+  return node.depth < chain_.size();
+}
+
+const std::string& FolderTreeModel::NameOf(Node node) const {
+  return node.listed() ? listing_[static_cast<std::size_t>(node.entry)] : chain_[node.depth];
+}
+
+std::string FolderTreeModel::PathOf(Node node) const {
+  std::string path;
+  const auto add = [&path](const std::string& name) {
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+  };
+  const std::size_t parts = node.listed() ? chain_.size() : node.depth + 1;
+  for (std::size_t i = 0; i < parts && i < chain_.size(); ++i) add(chain_[i]);
+  if (node.listed()) add(NameOf(node));
   return path;
 }
 
-void FolderTreeModel::ListUnder(FolderNode* node) {
-  std::vector<std::string> names = lister_(PathOf(node));
-  std::sort(names.begin(), names.end(), AlphabeticalLess);
-  names.erase(std::unique(names.begin(), names.end()), names.end());
-  for (std::string& name : names) {
-    if (name == "." || name == ".." || name.empty()) continue;
-    auto child = std::make_unique<FolderNode>();
-    child->name = std::move(name);
-    child->parent = node;
-    node->children.push_back(std::move(child));
-  }
+void FolderTreeModel::ListLast() {
+  listing_ = lister_(value_);
+  std::erase_if(listing_, [](const std::string& name) {
+    return name.empty() || name == "." || name == "..";
+  });
+  std::sort(listing_.begin(), listing_.end(),
+            [](const std::string& a, const std::string& b) { return Before(a, b); });
+  listing_.erase(std::unique(listing_.begin(), listing_.end()), listing_.end());
 }
 
 void FolderTreeModel::SetPath(std::string_view path) {
-  root_.reset();
-  selected_ = nullptr;
-  FolderNode* last = nullptr;
-  for (std::string& part : SplitPath(path)) {
-    auto node = std::make_unique<FolderNode>();
-    node->name = std::move(part);
-    node->opened = true;
-    node->expanded = true;
-    node->parent = last;
-    FolderNode* raw = node.get();
-    if (last == nullptr) {
-      root_ = std::move(node);
-    } else {
-      last->children.push_back(std::move(node));
-    }
-    last = raw;
-  }
-  if (last == nullptr) {
-    value_.clear();
-    return;
-  }
-  selected_ = last;
-  value_ = PathOf(last);
-  ListUnder(last);
+  chain_ = SplitPath(path);
+  listing_.clear();
+  value_.clear();
+  if (chain_.empty()) return;
+  value_ = PathOf(last());
+  ListLast();
 }
 
-bool FolderTreeModel::Open(FolderNode* node) {
-  if (node == nullptr) return false;
-  selected_ = node;
-  if (node->expanded && !node->children.empty() && !node->children.front()->opened) {
+bool FolderTreeModel::Open(Node node) {
+  if (!Valid(node)) return false;
+  if (node.listed()) {
+    chain_.push_back(std::move(listing_[static_cast<std::size_t>(node.entry)]));
+  } else if (node.depth + 1 == chain_.size() && !listing_.empty()) {
     return false;  // its subfolders are listed already
+  } else {
+    chain_.resize(node.depth + 1);
   }
-  if (!node->expanded) {
-    node->opened = true;
-    if (FolderNode* parent = node->parent) {
-      std::unique_ptr<FolderNode> kept;
-      for (auto& sibling : parent->children) {
-        if (sibling.get() == node) kept = std::move(sibling);
-      }
-      parent->children.clear();
-      parent->children.push_back(std::move(kept));
-    }
-  }
-  node->children.clear();
-  value_ = PathOf(node);
-  ListUnder(node);
-  node->expanded = true;
+  listing_.clear();
+  value_ = PathOf(last());
+  ListLast();
   return true;
 }
 

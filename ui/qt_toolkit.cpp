@@ -3,26 +3,34 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSpacerItem>
+#include <QStyledItemDelegate>
+#include <QUrl>
 
 #include "core/gbk.h"
 #include "ui/byte_text_edit.h"
 #include "ui/control_style.h"
+#include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"
@@ -89,6 +97,45 @@ QString QtFilter(std::string_view filter) {
   }
   return entries.join(QStringLiteral(";;"));
 }
+
+// Notes, as each Esc arrives, whether a popup was open for it. The popup closes itself on
+// that key before the window's Esc shortcut runs, so the shortcut cannot see it any more.
+class EscapeWatch final : public QObject {
+ public:
+  // Answers once per key press.
+  static bool EscapeWasForAPopup() {
+    Install();
+    return std::exchange(forPopup_, false);
+  }
+  static void Install() {
+    static EscapeWatch* watch = nullptr;
+    if (watch == nullptr) {
+      watch = new EscapeWatch;
+      watch->setParent(qApp);
+      qApp->installEventFilter(watch);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    // The override goes to the popup first, then up to its frame, by which time the
+    // popup may be closed: only a popup's presence counts, never its absence. The
+    // key's release ends the matter.
+    const auto isEscape = [event] {
+      return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    };
+    if (event->type() == QEvent::ShortcutOverride && isEscape() &&
+        QApplication::activePopupWidget() != nullptr) {
+      forPopup_ = true;
+    } else if (event->type() == QEvent::KeyRelease && isEscape()) {
+      forPopup_ = false;
+    }
+    return false;
+  }
+
+ private:
+  static inline bool forPopup_ = false;
+};
 
 // A path for Qt's own file classes, which take the file system's bytes through
 // QFile::encodeName and decodeName.
@@ -169,9 +216,13 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
                        description.outerHeight - (tool ? kToolTitleHeight : kMainTitleHeight));
   widget->setWindowTitle(Utf8(description.caption));
   if (description.icon) widget->setWindowIcon(description.icon());
-  // Esc closes the window from whichever control has the focus.
+  // Esc closes the window from whichever control has the focus; but an Esc that a popup
+  // (a drop-down list, a context menu) was open for only closes that popup.
+  EscapeWatch::Install();
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), widget);
-  QObject::connect(escape, &QShortcut::activated, widget, &QWidget::close);
+  QObject::connect(escape, &QShortcut::activated, widget, [widget] {
+    if (!EscapeWatch::EscapeWasForAPopup()) widget->close();
+  });
 
   auto self = std::make_unique<Control>();
   self->isWindow = true;
@@ -284,6 +335,8 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
     case Kind::kDropDown: {
       auto* list = new QComboBox(parent);
       list->setFont(FontFor(look.font));
+      // Items drawn as items, not as menu entries, so the style's highlight shows.
+      list->setItemDelegate(new QStyledItemDelegate(list));
       for (const QString& item : Utf8(row.text).split(QLatin1Char('|'))) {
         list->addItem(item);
         control.items.push_back(BytesFromPlain(item));
@@ -331,6 +384,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
     case Kind::kDriveList: {
       auto* list = new QComboBox(parent);
       list->setFont(FontFor(look.font));
+      list->setItemDelegate(new QStyledItemDelegate(list));
       control.drives = ListDrives(volumes_.empty() ? MountedVolumes() : volumes_);
       for (const Drive& drive : control.drives) list->addItem(QString::fromStdString(drive.item));
       list->setCurrentIndex(DriveIndexFor(control.drives, QDir::currentPath().toStdString()));
@@ -472,34 +526,71 @@ ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
   return control.items[static_cast<std::size_t>(index)];
 }
 
-// Some desktop themes put a tick on dialog buttons; the program's boxes show a plain OK.
-static void PlainOkButton(QMessageBox& box) {
-  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
-}
+namespace {
 
-int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
-  // No owner window, modal for the whole program, an OK button and no icon.
-  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content), QMessageBox::Ok);
+// A box of the program: no owner, modal for the program, no icon unless asked, a 确定
+// button without the theme's tick, and wide enough for the caption in its title bar
+// (Qt sizes a box by its text alone, and a window manager then elides the title).
+void Prepare(QMessageBox& box) {
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
-  PlainOkButton(box);
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+    ok->setIcon(QIcon());
+    ok->setText(QStringLiteral("确定"));
+  }
+  // The title bar's own font is the window manager's; the application font with room
+  // for the window's buttons is a safe measure of it.
+  const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+  const int width = std::max(200, title.horizontalAdvance(box.windowTitle()) * 3 / 2 + 140);
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
+}  // namespace
+
+int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
+  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
+                  CaptionText(content), QMessageBox::Ok);
+  Prepare(box);
   box.exec();
   return 0;
 }
 
+void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
+                               const Path& folder) {
+  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
+                  CaptionText(content), QMessageBox::Ok);
+  QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
+  Prepare(box);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  if (box.clickedButton() == open) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)));
+  }
+}
+
 void ShowStopBox(const ByteText& text, const ByteText& caption) {
   QMessageBox box(QMessageBox::Critical, CaptionText(caption), CaptionText(text), QMessageBox::Ok);
-  box.setTextFormat(Qt::PlainText);
-  PlainOkButton(box);
-  box.setWindowModality(Qt::ApplicationModal);
+  Prepare(box);
   box.exec();
+}
+
+void QtToolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+  auto found = dialogs_.find(component);
+  if (found == dialogs_.end()) UnknownControl(component);
+  found->second.preset = path;
 }
 
 bool QtToolkit::ShowFileDialog(std::string_view component) {
   auto found = dialogs_.find(component);
   if (found == dialogs_.end()) UnknownControl(component);
   FileDialogSettings& settings = found->second;
+  if (!settings.preset.empty()) {
+    settings.fileName = std::exchange(settings.preset, Path());
+    return true;
+  }
 
   QFileDialog dialog(nullptr, QString(), QString(), settings.filter);
   // Qt's own dialog behaves the same on every desktop and under test.

@@ -55,10 +55,16 @@ class QtToolkit final : public Toolkit {
   ByteText ComboItemText(std::string_view control, int index) const override;
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   using Toolkit::ShowMessageBox;
+  // With a button that shows folder in the file manager.
+  void ShowCompletion(const ByteText& content, const ByteText& caption,
+                      const Path& folder) override;
   bool ShowFileDialog(std::string_view component) override;
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
+  // The next ShowFileDialog of component returns path at once, as if the user had
+  // chosen it there (a file dropped on the page).
+  void ChooseWithoutDialog(std::string_view component, const Path& path);
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   // On a worker thread, with the progress window of long_task.h.
@@ -71,6 +77,7 @@ class QtToolkit final : public Toolkit {
     Path fileName;          // the path last chosen through this component
     QString filter;         // Qt's form: "txt文本 (*.txt)"
     QString initialFolder;  // used only where it exists
+    Path preset;            // chosen without the dialog, for its next run
   };
 
   Control& Find(std::string_view name);

@@ -7,10 +7,8 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTreeWidget>
 
 #include "core/byte_text.h"
-#include "ui/folder_tree_model.h"
 
 class QTabBar;
 
@@ -64,32 +62,6 @@ class TabControl : public QWidget {
   QTabBar* bar_;
   QFrame* pane_;
   std::vector<QWidget*> pages_;
-};
-
-// The folder tree of the save-location window: a view of FolderTreeModel. A double-click
-// or Enter opens the selected node; a single click only selects.
-class FolderTreeView : public QTreeWidget {
- public:
-  explicit FolderTreeView(QWidget* parent,
-                          FolderTreeModel::Lister lister = FolderTreeModel::ListSubfolders);
-
-  void SetPath(std::string_view nativePath);
-  const std::string& Value() const { return model_.value(); }
-  // Runs when opening a node changed the tree's value.
-  void SetOnOpened(std::function<void()> onOpened) { onOpened_ = std::move(onOpened); }
-  // Opens the selected node, as a double-click or Enter does.
-  void OpenSelected();
-  const FolderTreeModel& model() const { return model_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void Render();
-  QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, FolderNode* node);
-
-  FolderTreeModel model_;
-  std::function<void()> onOpened_;
 };
 
 }  // namespace morvane::ui

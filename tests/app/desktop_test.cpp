@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <cmath>
@@ -99,6 +99,8 @@ class DesktopTest : public QObject {
   void ShowPage(int page);
   // Clicks an open button and picks path in the file dialog that it opens.
   void OpenThroughDialog(std::string_view button, const QString& path);
+  // The folder tree's nodes shown as name.
+  QModelIndexList FolderNodes(const QString& name) const;
   // Double-clicks the folder tree's node called name.
   void DoubleClickFolder(const QString& name);
   // Opens the save-location window and opens output_ in it.
@@ -153,13 +155,19 @@ void DesktopTest::OpenThroughDialog(std::string_view button, const QString& path
   Click(button);
 }
 
+QModelIndexList DesktopTest::FolderNodes(const QString& name) const {
+  const QAbstractItemModel* model = static_cast<QTreeView*>(W(n::kFolderTree))->model();
+  return model->match(model->index(0, 0), Qt::DisplayRole, name, -1,
+                      Qt::MatchExactly | Qt::MatchRecursive);
+}
+
 void DesktopTest::DoubleClickFolder(const QString& name) {
-  auto* tree = qobject_cast<QTreeWidget*>(W(n::kFolderTree));
+  auto* tree = qobject_cast<QTreeView*>(W(n::kFolderTree));
   QVERIFY(tree != nullptr);
-  const QList<QTreeWidgetItem*> found =
-      tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  const QModelIndexList found = FolderNodes(name);
   QCOMPARE(found.size(), 1);
-  const QRect place = tree->visualItemRect(found.front());
+  tree->scrollTo(found.front());
+  const QRect place = tree->visualRect(found.front());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center());
   QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place.center());
 }
@@ -221,7 +229,7 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(app::kNormalCutFrame, {29, 38, 592, 184}, "普通切割", true);
   row(n::kNormalOpenButton, {15, 26, 56, 16}, "打开文件", true);
   row(n::kNormalPathBox, {88, 26, 432, 16}, "", true);
-  row(n::kNormalSizeLabel, {96, 51, 96, 16}, "0 K", true);
+  row(n::kNormalSizeLabel, {96, 51, 120, 16}, "0 K", true);
   row(n::kCutSizeBox, {331, 51, 64, 16}, "200", true);
   row(n::kNormalRadio, {24, 93, 88, 16}, "普通切割", true);
   row(n::kChapterRadio, {112, 95, 80, 16}, "章节切割", true);
@@ -238,9 +246,9 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(n::kSimpleCutButton, {18, 120, 56, 16}, "切    割", true);
   row(n::kSimpleClearButton, {18, 142, 56, 16}, "清    空", true);
   row(app::kCountFrame, {13, 350, 184, 40}, "字数统计", true);
-  row(app::kCutModeFrame, {213, 350, 312, 40}, "切割方式", true);
+  row(app::kCutModeFrame, {213, 350, 334, 40}, "切割方式", true);
   row(n::kSimplePieceBytesBox, {103, 15, 64, 16}, "500", true);
-  row(n::kSimpleCountLabel, {221, 16, 40, 16}, nullptr, true);
+  row(n::kSimpleCountLabel, {221, 16, 72, 16}, nullptr, true);
   row(app::kMergeFrame, {29, 38, 600, 320}, nullptr, true);
   row(app::kMergePrompt, {24, 24, 192, 24}, "请选择您要合并文本文件的个数:", true);
   row(n::kMergeCountList, {222, 24, 72, 20}, "2", true);
@@ -375,20 +383,16 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::DisplayNameGbk(
-                 morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
-    auto* tree = static_cast<QTreeWidget*>(W(n::kFolderTree));
-    QVERIFY(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+             morvane::DisplayNameGbk(morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
+    auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
+    QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));
     // Back up to the drive's root: the save location follows, the siblings come back.
     DoubleClickFolder(QFileInfo(temp_->path()).fileName());
     QCOMPARE(Text(n::kSaveLocationBox), root);
-    QCOMPARE(tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).size(),
-             1);
+    QCOMPARE(FolderNodes(QStringLiteral("out")).size(), 1);
     // Enter opens the selected folder too.
-    tree->setCurrentItem(
-        tree->findItems(QStringLiteral("out"), Qt::MatchExactly | Qt::MatchRecursive).front());
+    tree->setCurrentIndex(FolderNodes(QStringLiteral("out")).front());
     QTest::keyClick(tree, Qt::Key_Return);
   });
   Click(n::kSaveLocationButton);

@@ -168,9 +168,9 @@ TEST_F(ChapterHandlers, ARefusedCutKeepsTheSearch) {
 }
 
 TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
-  const std::string novel = std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt";
+  const std::string novel = std::string(MORVANE_TEST_DATA_DIR) + "/a-q-zhengzhuan.gbk.txt";
   const auto bytes = ReadBytes(novel);
-  if (!bytes) GTEST_SKIP() << "the shared novel is not at " << novel;
+  ASSERT_TRUE(bytes) << "the novel is not at " << novel;
   ui.ChooseFile(names::kNormalDialog, PathFromUtf8(novel));
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);

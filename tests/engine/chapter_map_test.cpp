@@ -247,11 +247,10 @@ TEST(IndexList, ReadsNumbersAndRanges) {
   }
 }
 
-// The shared novella: nine headings "第一章　序" .. "第九章大团圆".
+// The novella: nine headings "第一章　序" .. "第九章大团圆".
 TEST(ChapterMap, TheNovellaUnderEachRule) {
-  const auto bytes =
-      ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
-  if (!bytes) GTEST_SKIP() << "shared test data not found";
+  const auto bytes = ReadBytes(std::string(MORVANE_TEST_DATA_DIR) + "/a-q-zhengzhuan.gbk.txt");
+  ASSERT_TRUE(bytes) << "tests/data/a-q-zhengzhuan.gbk.txt is missing";
   const ByteText text(*bytes);
   const auto lines = FindHeadings(text, {RuleKind::kLines, {}});
   const ChapterMap map = BuildChapterMap(text, std::get<std::vector<Heading>>(lines));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Node = FolderTreeModel::Node;
+
 class FolderTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -24,21 +27,20 @@ class FolderTreeTest : public ::testing::Test {
       fs::create_directories(root_ / folder);
     }
     std::ofstream(root_ / "notes.txt") << "a file, not a folder";
+    fs::create_directory_symlink(root_ / "Books", root_ / "link");
+    fs::create_symlink(root_ / "notes.txt", root_ / "file-link");
     model_.SetPath(root_.string());
   }
   void TearDown() override { fs::remove_all(root_); }
 
-  FolderNode* Child(FolderNode* node, const std::string& name) {
-    for (auto& child : node->children) {
-      if (child->name == name) return child.get();
-    }
-    return nullptr;
+  // The listed subfolder called name.
+  Node Listed(const std::string& name) {
+    const auto& listing = model_.listing();
+    const auto at = std::find(listing.begin(), listing.end(), name);
+    EXPECT_NE(at, listing.end()) << name;
+    return {model_.chain().size(), at - listing.begin()};
   }
-  std::vector<std::string> Names(const FolderNode* node) {
-    std::vector<std::string> names;
-    for (auto& child : node->children) names.push_back(child->name);
-    return names;
-  }
+  using Names = std::vector<std::string>;
 
   fs::path root_;
   FolderTreeModel model_;
@@ -46,56 +48,71 @@ class FolderTreeTest : public ::testing::Test {
 
 TEST_F(FolderTreeTest, SettingThePathBuildsTheChainAndListsSubfoldersAlphabetically) {
   EXPECT_EQ(model_.value(), root_.string());
-  EXPECT_EQ(model_.root()->name, "/");
-  FolderNode* last = model_.selected();
-  ASSERT_NE(last, nullptr);
-  EXPECT_EQ(model_.PathOf(last), root_.string());
-  EXPECT_EQ(Names(last), (std::vector<std::string>{".hidden", "archive", "Books", "Zeta", "卷一"}));
-  for (const FolderNode* node = last; node != nullptr; node = node->parent) {
-    EXPECT_TRUE(node->opened && node->expanded) << node->name;
-  }
+  EXPECT_EQ(model_.chain().front(), "/");
+  EXPECT_EQ(model_.PathOf(model_.last()), root_.string());
+  // Folders and links to folders, not files.
+  EXPECT_EQ(model_.listing(), (Names{".hidden", "archive", "Books", "link", "Zeta", "卷一"}));
 }
 
 TEST_F(FolderTreeTest, OpeningFollowsTheThreeCases) {
-  FolderNode* top = model_.selected();
+  const Node top = model_.last();
   // The node whose subfolders are listed: nothing changes.
   EXPECT_FALSE(model_.Open(top));
-  EXPECT_EQ(top->children.size(), 5u);
+  EXPECT_EQ(model_.listing().size(), 6u);
 
   // Down into Books, then 2010: siblings go on the way, the value follows.
-  FolderNode* books = Child(top, "Books");
-  ASSERT_TRUE(model_.Open(books));
+  ASSERT_TRUE(model_.Open(Listed("Books")));
+  const Node books = model_.last();
   EXPECT_EQ(model_.value(), (root_ / "Books").string());
-  EXPECT_EQ(Names(top), (std::vector<std::string>{"Books"}));
-  EXPECT_EQ(Names(books), (std::vector<std::string>{"2009", "2010", "Old"}));
-  FolderNode* y2010 = Child(books, "2010");
-  ASSERT_TRUE(model_.Open(y2010));
+  EXPECT_EQ(model_.NameOf(books), "Books");
+  EXPECT_EQ(model_.listing(), (Names{"2009", "2010", "Old"}));
+  ASSERT_TRUE(model_.Open(Listed("2010")));
   EXPECT_EQ(model_.value(), (root_ / "Books" / "2010").string());
-  EXPECT_EQ(Names(books), (std::vector<std::string>{"2010"}));
-  EXPECT_TRUE(y2010->children.empty());
+  EXPECT_EQ(model_.chain().size(), books.depth + 2);
+  EXPECT_TRUE(model_.listing().empty());
 
-  // A second open of the last opened folder (expanded, no children) lists it again:
-  // its value stays the same path.
-  EXPECT_TRUE(model_.Open(y2010));
+  // A second open of the last opened folder (no subfolders) lists it again: its value
+  // stays the same path.
+  EXPECT_TRUE(model_.Open(model_.last()));
   EXPECT_EQ(model_.value(), (root_ / "Books" / "2010").string());
 
   // Re-opening an ancestor lists its subfolders again.
   ASSERT_TRUE(model_.Open(books));
   EXPECT_EQ(model_.value(), (root_ / "Books").string());
-  EXPECT_EQ(Names(books), (std::vector<std::string>{"2009", "2010", "Old"}));
+  EXPECT_EQ(model_.listing(), (Names{"2009", "2010", "Old"}));
   EXPECT_FALSE(model_.Open(books));
 
   // The root node joins without doubling the slash.
-  ASSERT_TRUE(model_.Open(model_.root()));
+  ASSERT_TRUE(model_.Open(Node{0}));
   EXPECT_EQ(model_.value(), "/");
-  FolderNode* first = model_.root()->children.front().get();
-  EXPECT_EQ(model_.PathOf(first), "/" + first->name);
+  ASSERT_FALSE(model_.listing().empty());
+  EXPECT_EQ(model_.PathOf({1, 0}), "/" + model_.listing().front());
+
+  // Nodes that are not in the tree open nothing.
+  EXPECT_FALSE(model_.Open(Node{5}));
+  EXPECT_FALSE(model_.Open(Node{1, static_cast<std::ptrdiff_t>(model_.listing().size())}));
+  EXPECT_EQ(model_.value(), "/");
 }
 
 TEST_F(FolderTreeTest, AnUnreadableFolderShowsNoSubfolders) {
   model_.SetPath((root_ / "missing").string());
-  EXPECT_TRUE(model_.selected()->children.empty());
+  EXPECT_TRUE(model_.listing().empty());
   EXPECT_EQ(model_.value(), (root_ / "missing").string());
+  model_.SetPath("");
+  EXPECT_TRUE(model_.empty());
+  EXPECT_FALSE(model_.Open(Node{0}));
+}
+
+TEST(FolderOrderTest, LettersWithoutCaseThenBytes) {
+  const std::pair<const char*, const char*> ordered[] = {
+      {"a", "B"},       {"B", "c"},  {"Books", "books"}, {"abc", "ABD"}, {"ab", "Abc"},
+      {"Zeta", "卷一"}, {"_x", "a"}, {"9", "A"},         {"aB", "ab"},   {"", "a"},
+  };
+  for (const auto& [before, after] : ordered) {
+    EXPECT_TRUE(FolderTreeModel::Before(before, after)) << before << " < " << after;
+    EXPECT_FALSE(FolderTreeModel::Before(after, before)) << after << " !< " << before;
+  }
+  EXPECT_FALSE(FolderTreeModel::Before("same", "same"));
 }
 
 struct DriveCase {

@@ -1,0 +1,207 @@
+#include "core/encoding.h"
+
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+
+namespace morvane {
+namespace {
+
+// A short novel passage and its bytes in each encoding (transcoded through ICU, which the
+// program's own decoding must agree with).
+const std::u16string kPassage =
+    u"第一章　序\r\n    我要给阿Q做正传，已经不止一两年了。\r\n第二章 优胜记略\r\n";
+
+std::string In(Encoding e, std::u16string_view text) {
+  return Encode(e, text).bytes;
+}
+
+TEST(Encoding, NamesRoundTripAndAutoIsNoEncoding) {
+  for (Encoding e : kEncodings) {
+    EXPECT_EQ(EncodingFromName(EncodingName(e)), e);
+    EXPECT_EQ(EncodingFromName(EncodingLabel(e)), e);
+  }
+  EXPECT_FALSE(EncodingFromName("auto"));
+  EXPECT_FALSE(EncodingFromName("latin-1"));
+}
+
+TEST(Encoding, DetectionTable) {
+  const std::u16string traditional =
+      u"第一章　序\r\n我要給阿Q做正傳，已經不止一兩年了。但一面要做，"
+      u"一面又往回想，這足見我不是一個立言的人，因為從來不朽之筆。\r\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Detected expected;
+  };
+  const Case cases[] = {
+      {"ascii stays gbk", "Chapter 1\r\n", {Encoding::kGbk, false}},
+      {"gbk", In(Encoding::kGbk, kPassage), {Encoding::kGbk, false}},
+      {"utf-8", In(Encoding::kUtf8, kPassage), {Encoding::kUtf8, false}},
+      {"utf-8 bom", "\xEF\xBB\xBF" + In(Encoding::kUtf8, kPassage), {Encoding::kUtf8, true}},
+      {"utf-16le bom", "\xFF\xFE" + In(Encoding::kUtf16Le, kPassage), {Encoding::kUtf16Le, true}},
+      {"utf-16be bom", "\xFE\xFF" + In(Encoding::kUtf16Be, kPassage), {Encoding::kUtf16Be, true}},
+      {"utf-16le by zeros", In(Encoding::kUtf16Le, kPassage), {Encoding::kUtf16Le, false}},
+      {"utf-16be by zeros", In(Encoding::kUtf16Be, kPassage), {Encoding::kUtf16Be, false}},
+      {"gb18030 four-byte",
+       In(Encoding::kGb18030, kPassage + u"\U00020000€"),
+       {Encoding::kGb18030, false}},
+      {"big5", In(Encoding::kBig5, traditional), {Encoding::kBig5, false}},
+      {"traditional in gbk", In(Encoding::kGbk, traditional), {Encoding::kGbk, false}},
+      {"utf-8 cut in a character",
+       In(Encoding::kUtf8, kPassage).substr(0, 5),
+       {Encoding::kGbk, false}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectEncoding(c.bytes), c.expected) << c.name;
+  }
+  EXPECT_EQ(ResolveEncoding("\xFF\xFE"
+                            "a",
+                            Encoding::kUtf16Le),
+            (Detected{Encoding::kUtf16Le, true}));
+  EXPECT_EQ(ResolveEncoding("\xFF\xFE"
+                            "a",
+                            Encoding::kGbk),
+            (Detected{Encoding::kGbk, false}));
+}
+
+TEST(Encoding, DetectsTheSharedNovellaAndItsCopies) {
+  const auto read =
+      testing::ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
+  if (!read) GTEST_SKIP() << "shared test data not found at ../shared";
+  const std::string& gbk = *read;
+  const std::u16string text = Decode(Encoding::kGbk, gbk).text;
+  for (Encoding e : kEncodings) {
+    if (e == Encoding::kBig5) continue;  // simplified text: Big5 cannot hold it
+    const std::string bytes = In(e, text);
+    const Encoding expected = e == Encoding::kGb18030 ? Encoding::kGbk : e;  // no four-byte
+    EXPECT_EQ(DetectEncoding(bytes).encoding, expected) << EncodingName(e);
+    EXPECT_EQ(Decode(e, bytes).text, text) << EncodingName(e);
+  }
+}
+
+// The stepping of each encoding on characters of one to four bytes and on broken bytes.
+TEST(Encoding, CharacterLengthTable) {
+  struct Case {
+    Encoding e;
+    std::string bytes;
+    std::vector<std::size_t> lengths;
+  };
+  const Case cases[] = {
+      {Encoding::kGbk, "a\xB5\xDA\x81\x40\x81\x30\xFF", {1, 2, 2, 1, 1, 1}},
+      {Encoding::kBig5, "\xB2\xC4\xA4\x40\x0D", {2, 2, 1}},
+      {Encoding::kGb18030, "\x81\x30\x81\x30\xB5\xDA\x81\x30\x81", {4, 2, 1, 1, 1}},
+      {Encoding::kUtf8,
+       "a\xE7\xAC\xAC\xF0\x9F\x98\x80\xE7\xAC"
+       "b\x80\xC0\xAF",
+       {1, 3, 4, 2, 1, 1, 1, 1}},
+      {Encoding::kUtf16Le,
+       std::string("a\0\x3D\xD8\x00\xDE\x00\xD8\x00\xD8\x7B", 11),
+       {2, 4, 2, 2, 1}},
+      {Encoding::kUtf16Be, std::string("\xD8\x3D\xDE\x00\xDC\x00", 6), {4, 2}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::size_t> got;
+    for (std::size_t at = 0; at < c.bytes.size(); at += got.back())
+      got.push_back(CharLength(c.e, c.bytes, at));
+    EXPECT_EQ(got, c.lengths) << EncodingName(c.e);
+  }
+}
+
+// BoundaryAtOrAfter from any known boundary equals walking from the start, on random
+// bytes weighted toward each encoding's special bytes.
+TEST(Encoding, BoundaryAgreesWithAWalkFromTheStart) {
+  std::mt19937 random(7);
+  const unsigned char palette[] = {0x00, 0x0D, 0x30, 0x35, 0x3F, 0x40, 0x7F, 0x80, 0x81,
+                                   0xA0, 0xB5, 0xC2, 0xD8, 0xDC, 0xE7, 0xF0, 0xFE, 0xFF};
+  for (Encoding e : kEncodings) {
+    for (int round = 0; round < 300; ++round) {
+      std::string bytes(random() % 24, '\0');
+      for (char& c : bytes) c = static_cast<char>(palette[random() % std::size(palette)]);
+      std::vector<std::size_t> boundaries;
+      for (std::size_t at = 0; at < bytes.size(); at += CharLength(e, bytes, at))
+        boundaries.push_back(at);
+      boundaries.push_back(bytes.size());
+      for (std::size_t offset = 0; offset <= bytes.size(); ++offset) {
+        const std::size_t want = *std::lower_bound(boundaries.begin(), boundaries.end(), offset);
+        for (std::size_t from : boundaries) {
+          if (from > offset) break;
+          ASSERT_EQ(BoundaryAtOrAfter(e, bytes, offset, from), want)
+              << EncodingName(e) << " offset " << offset << " from " << from;
+        }
+      }
+    }
+  }
+}
+
+TEST(Encoding, TextEndsAtAMarkCharacter) {
+  using namespace std::string_literals;
+  struct Case {
+    Encoding e;
+    std::string bytes;
+    std::size_t end;
+  };
+  const Case cases[] = {
+      {Encoding::kUtf16Le, "A\0\0\x4E\x1A\0B\0"s, 4},  // U+4E00 holds a zero byte
+      {Encoding::kUtf16Le, "A\0\0\0"s, 2},
+      {Encoding::kUtf16Be, "\0A\x1A\0\0\x1A"s, 4},  // U+1A00 is a character
+      {Encoding::kUtf16Be, "\0A\0"s, 3},            // an odd last byte is kept
+      {Encoding::kUtf8, "\xE7\xAC\xAC\x1A"s, 3},
+      {Encoding::kBig5, "\xA4\x1A"s, 1},  // 0x1A is never a second byte
+      {Encoding::kGbk, "\xA4\x1A"s, 2},   // GBK keeps its old rule
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TextEndIn(c.e, c.bytes), c.end)
+        << EncodingName(c.e) << " " << ::testing::PrintToString(c.bytes);
+  }
+}
+
+TEST(Encoding, Utf8ValidatorAgreesWithTheSlowOne) {
+  std::mt19937 random(11);
+  const std::string good = In(Encoding::kUtf8, kPassage + u"\U0001F600é");
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes;
+    while (bytes.size() < 100 + random() % 100) bytes += good;
+    const int damage = static_cast<int>(random() % 3);
+    for (int k = 0; k < damage; ++k)
+      bytes[random() % bytes.size()] = static_cast<char>(random() % 256);
+    bytes.resize(random() % (bytes.size() + 1));
+    ASSERT_EQ(IsUtf8(bytes), IsUtf8Slowly(bytes)) << ::testing::PrintToString(bytes);
+  }
+  EXPECT_FALSE(IsUtf8(std::string(40, 'a') + "\xED\xA0\x80"));  // a surrogate
+  EXPECT_FALSE(IsUtf8(std::string(40, 'a') + "\xC0\xAF"));      // overlong
+  EXPECT_FALSE(IsUtf8(std::string(31, 'a') + "\xE7\xAC" + std::string(40, 'a')));
+}
+
+TEST(Encoding, DecodeEncodeRoundTripsEveryByteWithOffsets) {
+  const std::string broken[] = {"\x80\xB5\xDA\xFF\xB5", "\xE7\xAC\xAC\xE7\x80\xC0",
+                                std::string("\x2C\x7B\x00\xD8\x41", 5)};
+  for (Encoding e : kEncodings) {
+    for (const std::string& bytes : broken) {
+      const DecodedText d = Decode(e, bytes, true);
+      EXPECT_EQ(Encode(e, d.text).bytes, bytes) << EncodingName(e);
+      ASSERT_EQ(d.offsets.size(), d.text.size() + 1);
+      EXPECT_EQ(d.offsets.back(), bytes.size());
+      EXPECT_TRUE(std::is_sorted(d.offsets.begin(), d.offsets.end()));
+    }
+  }
+  const DecodedText d = Decode(Encoding::kUtf8,
+                               "a\xE7\xAC\xAC\xFF"
+                               "b",
+                               true);
+  EXPECT_EQ(d.text, u"a第\uF7FFb");
+  EXPECT_EQ(d.offsets, (std::vector<std::uint32_t>{0, 1, 4, 5, 6}));
+  EXPECT_EQ(d.undecodable, 1u);
+  EXPECT_EQ(d.firstUndecodable, 4u);
+  const EncodedText gbk = Encode(Encoding::kGbk, u"第😀章");
+  EXPECT_EQ(gbk.bytes, "\xB5\xDA?\xD5\xC2");
+  EXPECT_EQ(gbk.unencodable, 1u);
+  EXPECT_EQ(gbk.firstUnencodable, 1u);
+  EXPECT_EQ(gbk.firstUnencodableChar, U'😀');
+}
+
+}  // namespace
+}  // namespace morvane

@@ -14,12 +14,17 @@
 
 #include "core/gbk_backend.h"
 #include "unicode/ucnv.h"
+#include "unicode/ucnv_cb.h"
 #include "unicode/uregex.h"
 #include "unicode/ustring.h"
 #include "unicode/utf16.h"
 
 struct UConverter {
   UINT codePage = 936;
+  bool toStop = false;    // end at a sequence that is no character instead of U+FFFD
+  bool fromStop = false;  // end at a character the encoding cannot hold instead of "?"
+  UConverterFromUCallback fromCallback = nullptr;
+  const void* fromContext = nullptr;
 };
 
 struct URegularExpression {
@@ -90,6 +95,12 @@ const char* u_errorName(UErrorCode code) {
       return "U_UNSUPPORTED_ERROR";
     case U_FILE_ACCESS_ERROR:
       return "U_FILE_ACCESS_ERROR";
+    case U_INVALID_CHAR_FOUND:
+      return "U_INVALID_CHAR_FOUND";
+    case U_TRUNCATED_CHAR_FOUND:
+      return "U_TRUNCATED_CHAR_FOUND";
+    case U_ILLEGAL_CHAR_FOUND:
+      return "U_ILLEGAL_CHAR_FOUND";
     case U_REGEX_RULE_SYNTAX:
       return "U_REGEX_RULE_SYNTAX";
   }
@@ -133,7 +144,10 @@ char* u_strToUTF8WithSub(char* dest, int32_t destCapacity, int32_t* pDestLength,
 }
 
 UConverter* ucnv_open(const char* converterName, UErrorCode* err) {
-  const UINT codePage = CodePageOf(converterName ? converterName : "");
+  UINT codePage = CodePageOf(converterName ? converterName : "");
+  // Wine (8.0) has no GB18030 code page: there its one- and two-byte part, which is GBK,
+  // stands in, and four-byte sequences read as no characters. Windows itself has it.
+  if (codePage == 54936 && !IsValidCodePage(codePage)) codePage = 936;
   if (codePage == 0 || (codePage != kUtf16Le && codePage != kUtf16Be && !IsValidCodePage(codePage))) {
     *err = U_FILE_ACCESS_ERROR;  // ICU's answer for a converter it has no data for
     return nullptr;
@@ -177,6 +191,9 @@ void ucnv_toUnicode(UConverter* converter, UChar** target, const UChar* targetLi
     if (n > 0) {
       for (int k = 0; k < n; ++k) Put(*target, targetLimit, offsets, static_cast<UChar>(units[k]), i, err);
       i += static_cast<std::size_t>(length);
+    } else if (converter->toStop) {
+      *err = U_ILLEGAL_CHAR_FOUND;
+      ++i;
     } else {
       Put(*target, targetLimit, offsets, 0xFFFD, i, err);
       ++i;
@@ -185,32 +202,117 @@ void ucnv_toUnicode(UConverter* converter, UChar** target, const UChar* targetLi
   *source += i;
 }
 
+namespace {
+
+// The bytes of one character (one or two UTF-16 units) in the converter's encoding;
+// false when the encoding cannot hold it.
+bool EncodeCharacter(UINT codePage, std::u16string_view units, std::string& bytes) {
+  bytes.clear();
+  if (codePage == kUtf16Le || codePage == kUtf16Be) {
+    for (char16_t unit : units) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += codePage == kUtf16Le ? std::string{low, high} : std::string{high, low};
+    }
+    return true;
+  }
+  if (codePage == 936) {
+    // The program's own GBK table, the same as ICU's windows-936.
+    bytes = morvane::gbk_backend::Encode(units);
+    return !(bytes == "?" && units != u"?");
+  }
+  const auto* wide = reinterpret_cast<const wchar_t*>(units.data());
+  const int length = static_cast<int>(units.size());
+  char out[8];
+  // UTF-8 and GB18030 hold every character and take no best-fit flags.
+  const bool whole = codePage == CP_UTF8 || codePage == 54936;
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(codePage, whole ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                    wide, length, out, sizeof out, nullptr,
+                                    whole ? nullptr : &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  bytes.assign(out, static_cast<std::size_t>(n));
+  return true;
+}
+
+}  // namespace
+
+void UCNV_TO_U_CALLBACK_STOP(const void*, UConverterToUnicodeArgs*, const char*, int32_t,
+                             UConverterCallbackReason, UErrorCode*) {}
+void UCNV_FROM_U_CALLBACK_STOP(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                               UChar32, UConverterCallbackReason, UErrorCode*) {}
+
+void ucnv_setToUCallBack(UConverter* converter, UConverterToUCallback action, const void*,
+                         UConverterToUCallback*, const void**, UErrorCode*) {
+  converter->toStop = action == UCNV_TO_U_CALLBACK_STOP;
+}
+
+void ucnv_setFromUCallBack(UConverter* converter, UConverterFromUCallback action,
+                           const void* context, UConverterFromUCallback*, const void**,
+                           UErrorCode*) {
+  converter->fromStop = action == UCNV_FROM_U_CALLBACK_STOP;
+  converter->fromCallback = converter->fromStop ? nullptr : action;
+  converter->fromContext = context;
+}
+
+void ucnv_setFallback(UConverter*, UBool) {}
+
+void ucnv_cbFromUWriteBytes(UConverterFromUnicodeArgs* args, const char* source, int32_t length,
+                            int32_t, UErrorCode* err) {
+  if (args->target + length > args->targetLimit) {
+    *err = U_BUFFER_OVERFLOW_ERROR;
+    return;
+  }
+  args->target = std::copy(source, source + length, args->target);
+}
+
+void ucnv_fromUnicode(UConverter* converter, char** target, const char* targetLimit,
+                      const UChar** source, const UChar* sourceLimit, int32_t*, UBool,
+                      UErrorCode* err) {
+  std::string bytes;
+  while (*source < sourceLimit && U_SUCCESS(*err)) {
+    const UChar* at = *source;
+    const std::size_t length =
+        U16_IS_LEAD(at[0]) && at + 1 < sourceLimit && U16_IS_TRAIL(at[1]) ? 2 : 1;
+    const std::u16string_view units(at, length);
+    *source += length;
+    if (EncodeCharacter(converter->codePage, units, bytes)) {
+      if (*target + bytes.size() > targetLimit) {
+        *err = U_BUFFER_OVERFLOW_ERROR;
+        return;
+      }
+      *target = std::copy(bytes.begin(), bytes.end(), *target);
+      continue;
+    }
+    if (converter->fromStop) {
+      *err = U_INVALID_CHAR_FOUND;
+      return;
+    }
+    const UChar32 codePoint =
+        length == 2 ? 0x10000 + ((at[0] - 0xD800) << 10) + (at[1] - 0xDC00) : at[0];
+    UConverterFromUnicodeArgs args;
+    args.converter = converter;
+    args.source = *source;
+    args.sourceLimit = sourceLimit;
+    args.target = *target;
+    args.targetLimit = targetLimit;
+    if (converter->fromCallback) {
+      converter->fromCallback(converter->fromContext, &args, at, static_cast<int32_t>(length),
+                              codePoint, UCNV_UNASSIGNED, err);
+    } else {
+      ucnv_cbFromUWriteBytes(&args, "?", 1, 0, err);
+    }
+    *target = args.target;
+  }
+}
+
 int32_t ucnv_fromUChars(UConverter* converter, char* dest, int32_t destCapacity,
                         const UChar* src, int32_t srcLength, UErrorCode* err) {
-  std::string out;
-  const UINT codePage = converter->codePage;
-  if (codePage == 936) {
-    out = morvane::gbk_backend::Encode(std::u16string_view(src, static_cast<std::size_t>(srcLength)));
-  } else if (codePage == kUtf16Le || codePage == kUtf16Be) {
-    for (int32_t i = 0; i < srcLength; ++i) {
-      const char high = static_cast<char>(src[i] >> 8);
-      const char low = static_cast<char>(src[i] & 0xFF);
-      out += codePage == kUtf16Le ? std::string{low, high} : std::string{high, low};
-    }
-  } else if (srcLength > 0) {
-    const auto* wide = reinterpret_cast<const wchar_t*>(src);
-    const bool utf8 = codePage == CP_UTF8;
-    const int n = WideCharToMultiByte(codePage, 0, wide, srcLength, nullptr, 0, utf8 ? nullptr : "?",
-                                      nullptr);
-    out.resize(static_cast<std::size_t>(std::max(n, 0)));
-    WideCharToMultiByte(codePage, 0, wide, srcLength, out.data(), n, utf8 ? nullptr : "?", nullptr);
-  }
-  if (static_cast<int32_t>(out.size()) > destCapacity) {
-    *err = U_BUFFER_OVERFLOW_ERROR;
-    return static_cast<int32_t>(out.size());
-  }
-  std::copy(out.begin(), out.end(), dest);
-  return static_cast<int32_t>(out.size());
+  char* target = dest;
+  const UChar* source = src;
+  ucnv_fromUnicode(converter, &target, dest + destCapacity, &source, src + srcLength, nullptr,
+                   true, err);
+  return static_cast<int32_t>(target - dest);
 }
 
 URegularExpression* uregex_open(const UChar* pattern, int32_t patternLength, uint32_t,

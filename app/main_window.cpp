@@ -109,6 +109,7 @@ const ControlRow kControls[] = {
   {n::kNormalCutButton,          kButton,           kNormalCutFrame, {240, 96,  56,  16},  "切割",     kShown},
   {n::kChapterSearchButton,      kButton,           kNormalCutFrame, {336, 96,  56,  16},  "搜寻",     kHidden},
   {n::kChapterCutButton,         kButton,           kNormalCutFrame, {424, 96,  56,  16},  "切割",     kHidden},
+  {n::kChapterMapButton,         kButton,           kNormalCutFrame, {512, 96,  56,  16},  "章节目录", kHidden},
   {n::kNormalDialog,             kFileDialog,       kNormalCutFrame, {},                   kTxtFilter, kHidden, {}, kInitialFolder},
   {kCounterView,                 kWebView,          kCutPage,        {27,  232, 592, 144}, "",         kHidden},
 

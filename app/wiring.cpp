@@ -1,5 +1,6 @@
 #include "app/wiring.h"
 
+#include "app/chapter_map_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"
@@ -32,6 +33,7 @@ void ShowNormalCutButtons(Toolkit& ui) {
   ui.SetVisible(n::kNormalCutButton, true);
   ui.SetVisible(n::kChapterSearchButton, false);
   ui.SetVisible(n::kChapterCutButton, false);
+  ui.SetVisible(n::kChapterMapButton, false);
 }
 
 void ShowChapterCutButtons(Toolkit& ui) {
@@ -39,6 +41,7 @@ void ShowChapterCutButtons(Toolkit& ui) {
   ui.SetVisible(n::kNormalCutButton, false);
   ui.SetVisible(n::kChapterSearchButton, true);
   ui.SetVisible(n::kChapterCutButton, true);
+  ui.SetVisible(n::kChapterMapButton, true);
 }
 
 // The drive list's value is the drive's root folder, so the tree starts there.
@@ -85,6 +88,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kNormalCutButton, kClicked, NormalCut);
   bind(n::kChapterSearchButton, kClicked, ChapterSearch);
   bind(n::kChapterCutButton, kClicked, ChapterCut);
+  bind(n::kChapterMapButton, kClicked, OpenChapterMap);
   bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
   for (int row = 1; row <= 5; ++row) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });

@@ -23,10 +23,13 @@
 #include <string>
 #include <string_view>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -299,6 +302,153 @@ void BM_IdleSecondOneParagraph(benchmark::State& st) {
   }
 }
 
+// --- a file of a gigabyte (MORVANE_DESKTOP_LARGE) ----------------------------------------
+
+// The longest time the window's thread went without running its event loop: a 5 ms
+// timer's longest gap, nested loops (dialogs, the progress window) included.
+class StallWatch {
+ public:
+  StallWatch() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      const qint64 now = clock_.elapsed();
+      longest_ = std::max(longest_, now - last_);
+      last_ = now;
+    });
+    clock_.start();
+    timer_.start();
+  }
+  qint64 LongestMs() const { return std::max(longest_, clock_.elapsed() - last_); }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
+};
+
+// The peak resident memory since the last reset, and the reset (Linux).
+double PeakRssMiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
+}
+double RssMiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
+}
+void ResetPeakRss() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Answers whatever modal window opens, as a user would: the open dialog gets path, a
+// question gets 是, any other message box its OK.
+class Answerer {
+ public:
+  explicit Answerer(QString path) : path_(std::move(path)) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+          name->setText(path_);
+          static_cast<QDialog*>(dialog)->accept();
+        }
+      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        if (yes != nullptr) asked = true;
+        (yes != nullptr ? yes : box->button(QMessageBox::Ok))->click();
+      }
+    });
+    timer_.start();
+  }
+  bool asked = false;
+
+ private:
+  QString path_;
+  QTimer timer_;
+};
+
+std::string largePath;
+
+// Opening the large file on the simple-cut page through the open button, the file dialog
+// and the size question, up to the text in the box.
+void BM_OpenLargeFile(benchmark::State& st) {
+  Desktop& d = *desktop;
+  auto* open = qobject_cast<QPushButton*>(d.toolkit.Widget(names::kSimpleOpenButton));
+  qint64 stall = 0;
+  double peak = 0;
+  double before = 0;
+  bool asked = false;
+  for (auto _ : st) {
+    st.PauseTiming();
+    d.toolkit.SetText(names::kSimpleText, ByteText());
+    Settle();
+    before = RssMiB();
+    ResetPeakRss();
+    st.ResumeTiming();
+    Answerer answerer(QString::fromStdString(largePath));
+    StallWatch watch;
+    open->click();
+    Settle();
+    stall = std::max(stall, watch.LongestMs());
+    peak = std::max(peak, PeakRssMiB());
+    asked = answerer.asked;
+  }
+  const std::size_t size = d.box->View().size();
+  if (!asked) st.SkipWithError("the size question did not come");
+  st.counters["GiB"] = static_cast<double>(size) / (1 << 30);
+  st.counters["longest stall ms"] = static_cast<double>(stall);
+  st.counters["RSS before MiB"] = before;
+  st.counters["peak MiB"] = peak;
+  st.counters["RSS after MiB"] = RssMiB();
+}
+
+// 去换行符 on the large text, up to its confirmation.
+void BM_RemoveLineBreaksLargeFile(benchmark::State& st) {
+  Desktop& d = *desktop;
+  auto* button = qobject_cast<QPushButton*>(d.toolkit.Widget(names::kRemoveLineBreaksButton));
+  const ByteText large = d.toolkit.Text(names::kSimpleText);
+  qint64 stall = 0;
+  double peak = 0;
+  double before = 0;
+  for (auto _ : st) {
+    st.PauseTiming();
+    d.toolkit.SetText(names::kSimpleText, large);
+    Settle();
+    before = RssMiB();
+    ResetPeakRss();
+    st.ResumeTiming();
+    Answerer answerer({});
+    StallWatch watch;
+    button->click();
+    Settle();
+    stall = std::max(stall, watch.LongestMs());
+    peak = std::max(peak, PeakRssMiB());
+  }
+  st.counters["GiB after"] = static_cast<double>(d.box->View().size()) / (1 << 30);
+  st.counters["longest stall ms"] = static_cast<double>(stall);
+  st.counters["RSS before MiB"] = before;
+  st.counters["peak MiB"] = peak;
+}
+
+// The large file, written from the synthetic text when it is not there yet.
+bool PrepareLargeFile(const std::string& path) {
+  if (std::ifstream(path).good()) return true;
+  std::fprintf(stderr, "writing a 1 GiB text to %s\n", path.c_str());
+  const std::string text = SyntheticText(std::size_t{1} << 30);
+  std::ofstream out(path, std::ios::binary);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  return out.good();
+}
+
 }  // namespace
 
 BENCHMARK(BM_LoadIntoSimpleCutBox)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -327,6 +477,17 @@ int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
+  if (const char* large = std::getenv("MORVANE_DESKTOP_LARGE")) {
+    largePath = large;
+    if (PrepareLargeFile(largePath)) {
+      benchmark::RegisterBenchmark("BM_OpenLargeFile", BM_OpenLargeFile)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
+      benchmark::RegisterBenchmark("BM_RemoveLineBreaksLargeFile", BM_RemoveLineBreaksLargeFile)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
+    }
+  }
   auto owned = std::make_unique<Desktop>();
   desktop = owned.get();
   benchmark::RunSpecifiedBenchmarks();

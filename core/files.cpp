@@ -239,6 +239,12 @@ TextRead ReadText(FileNumber file, ReadMode mode) {
   return read;
 }
 
+std::int64_t FileSizeOf(const Path& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
 TextRead ReadTextFile(const Path& path, ReadMode mode) {
   FileNumber file = OpenFile(path);
   if (file == 0) {

@@ -27,6 +27,8 @@ FileNumber OpenFile(const Path& path);
 // refusal of the program's own, such as a folder).
 std::string LastOpenError();
 int LastOpenErrorNumber();
+// The size in bytes of the file at path; -1 when there is none to be found.
+std::int64_t FileSizeOf(const Path& path);
 
 // Texts are at most this long: sizes are 32-bit in the whole program.
 inline constexpr std::int64_t kMaxTextBytes = 0x7FFFFFFF;

@@ -37,4 +37,8 @@ class NoProgress final : public Progress {
 
 using Job = std::function<void(Progress& progress)>;
 
+// Reading or cleaning a text of more bytes than this runs as long work; anything smaller
+// is over before a progress window could be seen.
+inline constexpr std::int64_t kLongWorkBytes = 16LL << 20;
+
 }  // namespace morvane

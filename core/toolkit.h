@@ -33,6 +33,11 @@ enum class Event {
 
 using Routine = std::function<void()>;
 
+// ShowMessageBox flags and answers (the values of the Windows message box).
+inline constexpr int kYesNo = 0x4;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
 // The caption of a message box given none: "信息：".
 const ByteText& DefaultCaption();
 
@@ -58,7 +63,7 @@ class Toolkit {
   virtual ByteText ComboItemText(std::string_view control, int index) const = 0;
 
   // A task-modal box with an OK button; flags 0 means no icon. Returns the button
-  // pressed (OK is 0).
+  // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.
   virtual int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) = 0;
   int ShowMessageBox(const ByteText& content) {
     return ShowMessageBox(content, 0, DefaultCaption());

@@ -76,6 +76,7 @@ struct ChapterChoice {
 struct ChapterPlan {
   ChapterMap map;
   ChapterChoice choice;
+  ChapterRule rule;  // the rule that made the map
 };
 
 // One file of a chapter cut: bytes [begin, end) of the text, and its name.

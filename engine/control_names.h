@@ -25,6 +25,7 @@ inline constexpr std::string_view kChapterRadio = "单选框2";
 inline constexpr std::string_view kNormalCutButton = "超级按钮_切割_普通切割";
 inline constexpr std::string_view kChapterSearchButton = "超级按钮_切割_章节搜寻";
 inline constexpr std::string_view kChapterCutButton = "超级按钮_切割_章节切割";
+inline constexpr std::string_view kChapterMapButton = "超级按钮_切割_章节目录";
 inline constexpr std::string_view kNormalDialog = "通用对话框2";
 
 // Simple-cut page.

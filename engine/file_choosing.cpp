@@ -4,10 +4,27 @@
 
 namespace morvane {
 
-std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog) {
+std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog,
+                                            std::int64_t askAbove) {
   if (!ui.ShowFileDialog(dialog)) return std::nullopt;
   ChosenFile file{ui.DialogFileName(dialog), {}};
-  file.read = ReadTextFile(file.path, ReadMode::kCopy);
+  const std::int64_t size = FileSizeOf(file.path);
+  // A file too large for any text is refused by the read below, without a question.
+  if (askAbove >= 0 && size > askAbove && size <= kMaxTextBytes &&
+      ui.ShowMessageBox(messages::LargeTextForSimpleCut(size), kYesNo, messages::HintCaption()) !=
+          kAnswerYes) {
+    return std::nullopt;
+  }
+  if (size > kLongWorkBytes) {
+    bool stopped = false;
+    ui.RunLongWork({0, 0}, [&](Progress& progress) {
+      file.read = ReadTextFile(file.path, ReadMode::kCopy);
+      stopped = progress.StopRequested();
+    });
+    if (stopped) return std::nullopt;
+  } else {
+    file.read = ReadTextFile(file.path, ReadMode::kCopy);
+  }
   if (!file.read.ok()) {
     ui.ShowMessageBox(messages::CannotReadFile(file.path, file.read), 0,
                       messages::WarningCaption());

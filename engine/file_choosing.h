@@ -16,10 +16,16 @@ struct ChosenFile {
   TextRead read;  // read.ok() always
 };
 
-// Runs the dialog and reads the chosen file. Nothing when the user cancelled, or when the
-// file could not be opened or read: the user has then been told which file and why, and
-// the caller changes nothing.
-std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog);
+// Above this size the simple-cut box asks before it takes a file's text.
+inline constexpr std::int64_t kLargeSimpleText = 64LL << 20;
+
+// Runs the dialog and reads the chosen file; a file larger than askAbove bytes (when not
+// negative) is read only if the user says yes to LargeTextForSimpleCut. A large file is
+// read as long work, which the user may stop. Nothing when the user cancelled, said no or
+// stopped, or when the file could not be opened or read: the user has then been told
+// which file and why, and the caller changes nothing.
+std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog,
+                                            std::int64_t askAbove = -1);
 
 // Tells the user how many bytes of the file are not in its text, when the text ended at a
 // 0x00 or 0x1A before the end of the file (as in a UTF-16 file). Silent otherwise.

@@ -153,6 +153,13 @@ ByteText CannotReadFile(const Path& path, const TextRead& read) {
       {Gbk("无法打开文件："), LineBreak(), Shown(path), ReasonLine(read.errorNumber, read.error)});
 }
 
+ByteText LargeTextForSimpleCut(std::int64_t bytes) {
+  return Concat({Gbk("这个文件有"), Decimal(bytes >> 20),
+                 Gbk(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
+                     "它不把文本放进文本框。"),
+                 LineBreak(), LineBreak(), Gbk("仍要载入到文本框吗？")});
+}
+
 ByteText TextEndedEarly(const Path& path, const TextRead& read) {
   const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
   return Concat(

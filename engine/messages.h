@@ -48,6 +48,8 @@ const ByteText& BadPieceBytes();
 const ByteText& BadCutSize();
 // The chosen file could not be opened or read; nothing was changed.
 ByteText CannotReadFile(const Path& path, const TextRead& read);
+// Asked before a text this large goes into the simple-cut box: the normal cut suits it.
+ByteText LargeTextForSimpleCut(std::int64_t bytes);
 // The text of the file ends before the end of the file.
 ByteText TextEndedEarly(const Path& path, const TextRead& read);
 // The save folder is missing, no folder, or not writable.

@@ -105,7 +105,7 @@ void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {
 }
 
 void OpenForSimpleCut(Toolkit& ui, AppState& state) {
-  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog);
+  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText);
   if (!file) return;
   state.cut.simplePath = file->path;
   ui.SetText(names::kSimpleText, file->read.text);

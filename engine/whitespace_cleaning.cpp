@@ -2,12 +2,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "engine/control_names.h"
 #include "engine/messages.h"
 
 namespace morvane {
 namespace {
+
+// What clean gives; for a large text it runs as long work, and nothing comes back when
+// the user stopped it (the container then keeps its text).
+std::optional<ByteText> Cleaned(Toolkit& ui, const ByteText& text,
+                                const std::function<ByteText()>& clean) {
+  if (static_cast<std::int64_t>(text.size()) <= kLongWorkBytes) return clean();
+  std::optional<ByteText> cleaned;
+  ui.RunLongWork({0, 0}, [&](Progress& progress) {
+    ByteText result = clean();
+    if (!progress.StopRequested()) cleaned = std::move(result);
+  });
+  return cleaned;
+}
 
 // Replaces every occurrence of wanted in the container, writes it back and confirms.
 void CleanContainer(Toolkit& ui, const ByteText& wanted, const ByteText& done) {
@@ -16,7 +31,10 @@ void CleanContainer(Toolkit& ui, const ByteText& wanted, const ByteText& done) {
     ui.ShowMessageBox(messages::FileToCutIsEmpty());
     return;
   }
-  ui.SetText(names::kSimpleText, ReplaceSubtext(text, wanted, ByteText()));
+  const auto cleaned =
+      Cleaned(ui, text, [&text, &wanted] { return ReplaceSubtext(text, wanted, ByteText()); });
+  if (!cleaned) return;
+  ui.SetText(names::kSimpleText, *cleaned);
   ui.ShowMessageBox(done, 0, messages::HintCaption());
 }
 
@@ -54,9 +72,13 @@ void RemoveTabs(Toolkit& ui, AppState& state) {
   // the removal, so scanning on would only write the same text again.
   const std::size_t scanned = std::min<std::size_t>(
       text.size(), static_cast<std::size_t>(std::max(0, state.cut.simpleTextBytes)));
-  if (std::memchr(text.data(), '\t', scanned) != nullptr) {
-    ui.SetText(names::kSimpleText, WithoutTabs(text));
-  }
+  bool found = false;
+  const auto cleaned = Cleaned(ui, text, [&text, &found, scanned] {
+    found = std::memchr(text.data(), '\t', scanned) != nullptr;
+    return found ? WithoutTabs(text) : text;
+  });
+  if (!cleaned) return;
+  if (found) ui.SetText(names::kSimpleText, *cleaned);
   ui.ShowMessageBox(messages::TabsCleared(), 0, messages::HintCaption());
 }
 

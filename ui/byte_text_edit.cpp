@@ -891,7 +891,7 @@ void ByteTextEdit::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-void ByteTextEdit::contextMenuEvent(QContextMenuEvent* event) {
+QMenu* ByteTextEdit::CreateContextMenu() {
   // Qt's own words for Qt's own menu, so that its translations apply.
   const auto entry = [](const char* text, QKeySequence::StandardKey key) {
     QString caption = QCoreApplication::translate("QWidgetTextControl", text);
@@ -900,25 +900,31 @@ void ByteTextEdit::contextMenuEvent(QContextMenuEvent* event) {
     return caption;
   };
   const bool selection = anchor_ != cursor_;
-  QMenu menu(this);
-  menu.addAction(entry("&Undo", QKeySequence::Undo), this, &ByteTextEdit::Undo)
+  auto* menu = new QMenu(this);
+  menu->addAction(entry("&Undo", QKeySequence::Undo), this, &ByteTextEdit::Undo)
       ->setEnabled(!readOnly_ && CanUndo());
-  menu.addAction(entry("&Redo", QKeySequence::Redo), this, &ByteTextEdit::Redo)
+  menu->addAction(entry("&Redo", QKeySequence::Redo), this, &ByteTextEdit::Redo)
       ->setEnabled(!readOnly_ && CanRedo());
-  menu.addSeparator();
-  menu.addAction(entry("Cu&t", QKeySequence::Cut), this, &ByteTextEdit::CutSelection)
+  menu->addSeparator();
+  menu->addAction(entry("Cu&t", QKeySequence::Cut), this, &ByteTextEdit::CutSelection)
       ->setEnabled(!readOnly_ && selection);
-  menu.addAction(entry("&Copy", QKeySequence::Copy), this, &ByteTextEdit::CopySelection)
+  menu->addAction(entry("&Copy", QKeySequence::Copy), this, &ByteTextEdit::CopySelection)
       ->setEnabled(selection);
   const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-  menu.addAction(entry("&Paste", QKeySequence::Paste), this, &ByteTextEdit::Paste)
+  menu->addAction(entry("&Paste", QKeySequence::Paste), this, &ByteTextEdit::Paste)
       ->setEnabled(!readOnly_ && clip != nullptr && clip->hasText());
-  menu.addAction(entry("Delete", QKeySequence::UnknownKey), this, &ByteTextEdit::DeleteSelection)
+  menu->addAction(entry("Delete", QKeySequence::UnknownKey), this, &ByteTextEdit::DeleteSelection)
       ->setEnabled(!readOnly_ && selection);
-  menu.addSeparator();
-  menu.addAction(entry("Select All", QKeySequence::SelectAll), this, &ByteTextEdit::SelectAll)
+  menu->addSeparator();
+  menu->addAction(entry("Select All", QKeySequence::SelectAll), this, &ByteTextEdit::SelectAll)
       ->setEnabled(!View().empty());
-  menu.exec(event->globalPos());
+  return menu;
+}
+
+void ByteTextEdit::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = CreateContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
 }
 
 void ByteTextEdit::focusInEvent(QFocusEvent* event) {

@@ -28,6 +28,8 @@
 
 #include "core/byte_text.h"
 
+class QMenu;
+
 namespace morvane::ui {
 
 class ByteTextEdit : public QAbstractScrollArea {
@@ -67,6 +69,9 @@ class ByteTextEdit : public QAbstractScrollArea {
   void Paste();
   void DeleteSelection();
   void SelectAll();
+  // The menu of a right click: 撤销, 重做, 剪切, 复制, 粘贴, 删除, 全选 (in the words of Qt's
+  // translations, in English without them). The caller owns it.
+  QMenu* CreateContextMenu();
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
   // How long the cursor blinks after the last key or click; then it stays on, so that

@@ -550,12 +550,22 @@ void Prepare(QMessageBox& box) {
 
 }  // namespace
 
-int QtToolkit::ShowMessageBox(const ByteText& content, int /*flags*/, const ByteText& caption) {
+int QtToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
+  // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
+  const bool question = (flags & kYesNo) != 0;
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content), QMessageBox::Ok);
+                  CaptionText(content),
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
-  box.exec();
-  return 0;
+  if (question) {
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
+  const int pressed = box.exec();
+  if (!question) return 0;
+  return pressed == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
 }
 
 void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,

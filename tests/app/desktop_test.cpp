@@ -236,6 +236,7 @@ void DesktopTest::controlsMatchTheDescription_data() {
   row(n::kNormalCutButton, {240, 96, 56, 16}, "切割", true);
   row(n::kChapterSearchButton, {336, 96, 56, 16}, "搜寻", false);
   row(n::kChapterCutButton, {424, 96, 56, 16}, "切割", false);
+  row(n::kChapterMapButton, {512, 96, 56, 16}, "章节目录", false);
   row(app::kCounterView, {27, 232, 592, 144}, nullptr, false);
   row(n::kSimpleText, {9, 30, 520, 312}, nullptr, true);
   row(app::kFunctionFrame, {549, 33, 104, 304}, "功能区域", true);
@@ -317,6 +318,7 @@ void DesktopTest::radioButtonsSwitchTheCutPage() {
     QCOMPARE(toolkit_->Visible(n::kNormalCutButton), !chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterSearchButton), chapter);
     QCOMPARE(toolkit_->Visible(n::kChapterCutButton), chapter);
+    QCOMPARE(toolkit_->Visible(n::kChapterMapButton), chapter);
   };
   clickRadio(n::kChapterRadio);
   expectChapterState(true);

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <random>
 
 #include "core/files.h"
+#include "core/gbk.h"
 #include "engine/chapter_cutting.h"
+#include "engine/file_choosing.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
 
@@ -223,6 +226,43 @@ TEST_F(SizeCutHandlers, ATextEndingEarlySaysHowMuchWasLeftOut) {
   OpenForSimpleCut(ui, state);
   EXPECT_EQ(ui.Text(names::kSimpleText), ByteText("text"));
   EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(SizeCutHandlers, ALargeFileGoesIntoTheBoxOnlyWhenTheUserSaysSo) {
+  // A sparse file just above the limit, whose text is "abc" (it ends at the zero bytes).
+  const ByteText large = PutInput("large.txt", "abc");
+  std::filesystem::resize_file(Utf8FromGbk(large.view()), kLargeSimpleText + 1);
+  ui.Type(names::kSimpleText, ByteText("kept"));
+  const ByteText prefix = ui.Text(names::kPrefixBox);
+  struct Case {
+    int answer;
+    std::int64_t stopAfter;  // 0: the user stops the read
+    const char* text;
+    std::size_t reads;  // reads run as long work
+  };
+  const Case cases[] = {
+      {kAnswerNo, -1, "kept", 0}, {kAnswerYes, 0, "kept", 1}, {kAnswerYes, -1, "abc", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ui.longWork.clear();
+    ui.answers = {c.answer};
+    ui.stopAfterFiles = c.stopAfter;
+    ui.ChooseFile(names::kSimpleDialog, large);
+    OpenForSimpleCut(ui, state);
+    const auto shown = ui.TakeMessages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].flags, kYesNo);
+    EXPECT_EQ(shown[0].content, messages::LargeTextForSimpleCut(kLargeSimpleText + 1));
+    EXPECT_TRUE(Contains(shown[0].content, GbkBytes("这个文件有64 MB")));
+    EXPECT_EQ(ui.Text(names::kSimpleText), ByteText(c.text));
+    EXPECT_EQ(ui.Text(names::kPrefixBox), c.text == std::string("abc") ? Gbk("large") : prefix);
+    EXPECT_EQ(ui.longWork.size(), c.reads);
+  }
+  // The normal cut suits large files: it never asks.
+  ui.ChooseFile(names::kNormalDialog, large);
+  OpenForNormalCut(ui, state);
+  for (const auto& shown : ui.TakeMessages()) EXPECT_NE(shown.flags, kYesNo);
+  EXPECT_EQ(state.cut.normalText, ByteText("abc"));
 }
 
 TEST_F(SizeCutHandlers, OpeningAnotherFileNeedsANewChapterSearch) {

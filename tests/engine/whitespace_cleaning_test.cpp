@@ -68,6 +68,24 @@ TEST_F(CleaningHandlers, AnEmptyContainerIsRefused) {
   }
 }
 
+TEST_F(CleaningHandlers, ALargeTextIsCleanedAsLongWorkThatMayBeStopped) {
+  const ByteText text(" \t\r\n" + std::string(kLongWorkBytes, 'a'));
+  for (auto handler : {&RemoveSpaces, &RemoveLineBreaks, &RemoveTabs}) {
+    ui.Type(names::kSimpleText, text);
+    ui.longWork.clear();
+    ui.stopAfterFiles = 0;  // 取消: the text stays, and nothing is said
+    handler(ui, state);
+    EXPECT_EQ(ui.longWork.size(), 1u);
+    EXPECT_EQ(ui.Text(names::kSimpleText), text);
+    EXPECT_TRUE(ui.TakeMessages().empty());
+    ui.stopAfterFiles = -1;
+    handler(ui, state);
+    EXPECT_EQ(ui.Text(names::kSimpleText).size(),
+              text.size() - (handler == &RemoveLineBreaks ? 2 : 1));
+    EXPECT_EQ(OnlyMessage().caption, messages::HintCaption());
+  }
+}
+
 TEST_F(CleaningHandlers, SpacesOnlyLeaveNothingToCut) {
   ui.Type(names::kSimpleText, ByteText("    "));
   RemoveSpaces(ui, state);

@@ -120,7 +120,11 @@ ByteText MemoryToolkit::ComboItemText(std::string_view control, int index) const
 
 int MemoryToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
   messages_.push_back({content, flags, caption});
-  return 0;
+  if (!(flags & kYesNo)) return 0;
+  if (answers.empty()) return kAnswerYes;
+  const int answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 bool MemoryToolkit::ShowFileDialog(std::string_view component) {

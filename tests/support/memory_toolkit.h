@@ -66,6 +66,9 @@ class MemoryToolkit : public Toolkit {
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
+  // The answers to the next questions (message boxes with kYesNo), first to last; a
+  // question with none left is answered kAnswerYes.
+  std::deque<int> answers;
   // For RunLongWork: stop after this many files (below 0: never); the sizes announced.
   std::int64_t stopAfterFiles = -1;
   std::vector<WorkSize> longWork;

@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <fstream>
@@ -94,8 +97,10 @@ class TextBoxTest : public QObject {
   void randomEditsUndoToTheStart();
   void longParagraphShowsTheLinesOfAFreshBox();
   void idleCursorStopsBlinking();
+  void contextMenuSpeaksQtsWordsAndActs();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
+  void questionBoxAnswersYesOrNo();
   void fileDialogRemembersTheChosenPath();
   void modalWindowRunsItsOwnLoop();
   void listItemsAndControlStyle();
@@ -375,6 +380,33 @@ void TextBoxTest::lineBreaksShowAsBreaks() {
   QCOMPARE(toolkit_->Text("box"), ByteText("a\r\nb\nc\rda\r\nb\nc\rd"));
 }
 
+void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
+  QTranslator chinese;
+  if (!chinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QSKIP("Qt's Chinese translations are not installed");
+  }
+  QCoreApplication::installTranslator(&chinese);
+  const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&chinese); });
+  ByteTextEdit* box = countedBox("a\r\nb", 0, 0);
+  std::unique_ptr<QMenu> menu(box->CreateContextMenu());
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts << action->text().section(QLatin1Char('\t'), 0, 0);
+  for (const QString& word :
+       {QStringLiteral("重做"), QStringLiteral("剪切"), QStringLiteral("复制"),
+        QStringLiteral("粘贴"), QStringLiteral("全选")}) {
+    QVERIFY2(texts.join('|').contains(word), qPrintable(texts.join('|')));
+  }
+  QVERIFY(!texts.join(QLatin1Char('|')).contains(QStringLiteral("Undo")));
+  // 全选, then 剪切 from a fresh menu: the box is empty, the clipboard has the text.
+  menu->actions().last()->trigger();
+  menu.reset(box->CreateContextMenu());
+  menu->actions().at(3)->trigger();
+  QCOMPARE(toolkit_->Text("box"), ByteText());
+  QCOMPARE(seenLength_, 0);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
+}
+
 void TextBoxTest::idleCursorStopsBlinking() {
   // One giant line in a focused box: a blink draws the cursor's few pixels and nothing
   // more, and after the blinking time the box draws nothing at all.
@@ -509,6 +541,32 @@ void TextBoxTest::messageBoxHasNoIconAndTheDefaultCaption() {
   QCOMPARE(icon, int(QMessageBox::NoIcon));
   QCOMPARE(buttons, int(QMessageBox::Ok));
   QVERIFY(modal);
+}
+
+void TextBoxTest::questionBoxAnswersYesOrNo() {
+  // 是 says yes; 否, Enter (the default) and Esc say no.
+  const std::function<void(QMessageBox*)> presses[] = {
+      [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); },
+      [](QMessageBox* box) { box->button(QMessageBox::No)->click(); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); },
+      [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
+  };
+  const int answers[] = {morvane::kAnswerYes, morvane::kAnswerNo, morvane::kAnswerNo,
+                         morvane::kAnswerNo};
+  for (std::size_t i = 0; i < std::size(presses); ++i) {
+    QStringList buttons;
+    morvane::testing::WhenModalOpens([&](QWidget* widget) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      QVERIFY(box != nullptr);
+      for (QAbstractButton* button : box->buttons()) buttons << button->text();
+      presses[i](box);
+    });
+    const int answer =
+        toolkit_->ShowMessageBox(ByteText("?"), morvane::kYesNo, morvane::DefaultCaption());
+    QCOMPARE(answer, answers[i]);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
+  }
 }
 
 void TextBoxTest::fileDialogRemembersTheChosenPath() {

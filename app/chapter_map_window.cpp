@@ -1,0 +1,263 @@
+#include "app/chapter_map_window.h"
+
+#include <algorithm>
+#include <string>
+#include <variant>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "core/gbk.h"
+#include "engine/control_names.h"
+#include "engine/messages.h"
+#include "engine/output_naming.h"
+#include "ui/chapter_map_model.h"
+#include "ui/qt_toolkit.h"
+
+namespace morvane::app {
+namespace {
+
+QString FromUtf16(const std::u16string& text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString FromGbk(const ByteText& text) {
+  return QString::fromStdString(Utf8FromGbk(text.view()));
+}
+
+// What each flag means to the reader of the map.
+QString FlagWords(unsigned flags) {
+  static const std::pair<ChapterFlag, const char*> kWords[] = {
+      {kGap, "跳号"},  {kRepeat, "重号"}, {kRestart, "重新编号"},
+      {kLong, "过长"}, {kShort, "过短"},  {kInline, "不在行首"},
+  };
+  QStringList words;
+  for (const auto& [flag, word] : kWords) {
+    if (flags & flag) words << QString::fromUtf8(word);
+  }
+  return words.join(QStringLiteral("、"));
+}
+
+std::vector<ui::ChapterMapRow> RowsOf(const ChapterMap& map) {
+  std::vector<ui::ChapterMapRow> rows;
+  rows.reserve(map.entries.size());
+  for (const ChapterEntry& entry : map.entries) {
+    rows.push_back({entry.number ? QString::number(*entry.number) : QString(),
+                    FromUtf16(entry.title), entry.length, FlagWords(entry.flags)});
+  }
+  return rows;
+}
+
+}  // namespace
+
+void OpenChapterMap(Toolkit& ui, AppState& state) {
+  if (state.chapterSearchDone == 0) {
+    ui.ShowMessageBox(messages::SearchFirst());
+    return;
+  }
+  auto* qt = dynamic_cast<ui::QtToolkit*>(&ui);
+  ChapterMapWindow window(ui, state, qt != nullptr ? qt->Widget(names::kMainWindow) : nullptr);
+  window.exec();
+}
+
+ChapterMapWindow::ChapterMapWindow(Toolkit& ui, AppState& state, QWidget* parent)
+    : QDialog(parent), ui_(ui), state_(state) {
+  setWindowTitle(QStringLiteral("章节目录"));
+  setFont(ui::DefaultGuiFont());
+  setObjectName(QStringLiteral("chapterMapWindow"));
+  auto* layout = new QVBoxLayout(this);
+  CreateRuleRow();
+  CreateTable();
+  CreateFileRow();
+  summary_ = new QLabel(this);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ChapterMapWindow::Confirm);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* ruleRow = new QHBoxLayout;
+  ruleRow->addWidget(new QLabel(QStringLiteral("章节规则："), this));
+  ruleRow->addWidget(rules_);
+  ruleRow->addWidget(pattern_, 1);
+  ruleRow->addWidget(apply_);
+  layout->addLayout(ruleRow);
+  layout->addWidget(table_, 1);
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(new QLabel(QStringLiteral("每个文件"), this));
+  fileRow->addWidget(perFile_);
+  fileRow->addWidget(new QLabel(QStringLiteral("章；文件名："), this));
+  fileRow->addWidget(byNumber_);
+  fileRow->addWidget(byTitle_);
+  fileRow->addStretch(1);
+  layout->addLayout(fileRow);
+  layout->addWidget(preview_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(summary_, 1);
+  bottom->addWidget(buttons);
+  layout->addLayout(bottom);
+  resize(720, 520);
+
+  if (state_.chapterPlan) {
+    // The map as the user left it.
+    plan_ = *state_.chapterPlan;
+    rules_->setCurrentIndex(static_cast<int>(plan_.rule.kind));
+    pattern_->setText(FromUtf16(plan_.rule.pattern));
+    perFile_->setValue(plan_.choice.perFile);
+    byTitle_->setChecked(plan_.choice.names == NameStyle::kTitle);
+    ShowMap(plan_.choice.cut);
+  } else {
+    ApplyRule();
+  }
+  connect(rules_, &QComboBox::currentIndexChanged, this, [this](int choice) {
+    pattern_->setEnabled(choice == kRegexRule);
+    apply_->setEnabled(choice == kRegexRule);
+    if (choice != kRegexRule) {
+      ApplyRule();
+    } else {
+      pattern_->setFocus();
+    }
+  });
+}
+
+void ChapterMapWindow::CreateRuleRow() {
+  rules_ = new QComboBox(this);
+  rules_->setObjectName(QStringLiteral("rule"));
+  // In the order of RuleChoice, which is that of RuleKind.
+  rules_->addItems(
+      {QStringLiteral("第…章（默认）"), QStringLiteral("整行标题"), QStringLiteral("正则表达式")});
+  pattern_ = new QLineEdit(this);
+  pattern_->setObjectName(QStringLiteral("pattern"));
+  pattern_->setPlaceholderText(QStringLiteral("如 ^\\s*第.{1,9}[章节回]"));
+  pattern_->setEnabled(false);
+  apply_ = new QPushButton(QStringLiteral("应用"), this);
+  apply_->setObjectName(QStringLiteral("apply"));
+  apply_->setEnabled(false);
+  apply_->setAutoDefault(false);
+  connect(apply_, &QPushButton::clicked, this, &ChapterMapWindow::ApplyRule);
+  connect(pattern_, &QLineEdit::returnPressed, this, &ChapterMapWindow::ApplyRule);
+}
+
+void ChapterMapWindow::CreateTable() {
+  model_ = new ui::ChapterMapModel(this);
+  table_ = new QTableView(this);
+  table_->setObjectName(QStringLiteral("map"));
+  table_->setModel(model_);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setWordWrap(false);
+  // Every row as high as the others, so the view never measures a hundred thousand rows.
+  table_->verticalHeader()->hide();
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  QHeaderView* header = table_->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(ui::ChapterMapModel::kTitle, QHeaderView::Stretch);
+  header->resizeSection(ui::ChapterMapModel::kCut, 72);
+  header->resizeSection(ui::ChapterMapModel::kNumber, 60);
+  header->resizeSection(ui::ChapterMapModel::kSize, 76);
+  header->resizeSection(ui::ChapterMapModel::kFlags, 120);
+  connect(model_, &ui::ChapterMapModel::cutChanged, this, &ChapterMapWindow::ShowSummary);
+}
+
+void ChapterMapWindow::CreateFileRow() {
+  perFile_ = new QSpinBox(this);
+  perFile_->setObjectName(QStringLiteral("perFile"));
+  perFile_->setRange(1, 100000);
+  byNumber_ = new QRadioButton(QStringLiteral("按序号"), this);
+  byNumber_->setObjectName(QStringLiteral("byNumber"));
+  byNumber_->setChecked(true);
+  byTitle_ = new QRadioButton(QStringLiteral("按标题"), this);
+  byTitle_->setObjectName(QStringLiteral("byTitle"));
+  preview_ = new QLabel(this);
+  preview_->setObjectName(QStringLiteral("preview"));
+  preview_->setTextFormat(Qt::PlainText);
+  connect(perFile_, &QSpinBox::valueChanged, this, &ChapterMapWindow::ShowSummary);
+  connect(byTitle_, &QRadioButton::toggled, this, &ChapterMapWindow::ShowSummary);
+}
+
+void ChapterMapWindow::ApplyRule() {
+  ChapterRule rule;
+  rule.kind = static_cast<RuleKind>(rules_->currentIndex());
+  if (rule.kind == RuleKind::kRegex) {
+    const QString pattern = pattern_->text();
+    rule.pattern.assign(reinterpret_cast<const char16_t*>(pattern.utf16()),
+                        static_cast<std::size_t>(pattern.size()));
+  }
+  const ByteText text = state_.cut.normalText;
+  HeadingsOrError found;
+  ChapterMap map;
+  // A gigabyte takes a moment: the toolkit shows its progress window when it does.
+  ui_.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
+    found = FindHeadings(text, rule);
+    if (const auto* headings = std::get_if<std::vector<Heading>>(&found)) {
+      map = BuildChapterMap(text, *headings);
+    }
+  });
+  if (const auto* error = std::get_if<RuleError>(&found)) {
+    ui_.ShowMessageBox(messages::BadChapterRule(error->reason, error->position));
+    return;
+  }
+  plan_.rule = std::move(rule);
+  plan_.map = std::move(map);
+  ShowMap({});
+}
+
+void ChapterMapWindow::ShowMap(const std::vector<bool>& cut) {
+  model_->SetRows(RowsOf(plan_.map), cut);
+  ShowSummary();
+}
+
+ChapterChoice ChapterMapWindow::Choice() const {
+  return {model_->Cut(), perFile_->value(),
+          byTitle_->isChecked() ? NameStyle::kTitle : NameStyle::kNumber};
+}
+
+void ChapterMapWindow::ShowSummary() {
+  const ChapterChoice choice = Choice();
+  const auto& entries = plan_.map.entries;
+  const auto kept = std::count(choice.cut.begin(), choice.cut.end(), true);
+  const auto flagged = std::count_if(entries.begin(), entries.end(),
+                                     [](const ChapterEntry& entry) { return entry.flags != 0; });
+  const qint64 files = 1 + (kept + choice.perFile - 1) / choice.perFile;
+  summary_->setText(QStringLiteral("共 %1 个标题，%2 个有提示，切分 %3 处，将写出 %4 个文件")
+                        .arg(entries.size())
+                        .arg(flagged)
+                        .arg(kept)
+                        .arg(files));
+
+  // The names of the first files, as the cut will write them now.
+  const ByteText prefix = ui_.Text(names::kPrefixBox);
+  const int width = std::max(4, static_cast<int>(std::to_string(files - 1).size()));
+  const std::size_t limit = FileNameLimit(ui_.Text(names::kSaveLocationBox));
+  QStringList names;
+  const auto nameOf = [&](int number, const std::u16string& title) {
+    return FromGbk(choice.names == NameStyle::kTitle
+                       ? TitleFileName(prefix, number, width, title, limit)
+                       : PieceFileName(prefix, number));
+  };
+  names << nameOf(0, {});
+  qint64 keptSoFar = 0;
+  for (std::size_t i = 0; i < entries.size() && names.size() < 3; ++i) {
+    if (!choice.cut[i] || keptSoFar++ % choice.perFile != 0) continue;
+    names << nameOf(static_cast<int>(names.size()), entries[i].title);
+  }
+  if (files > names.size()) names << QStringLiteral("…");
+  preview_->setText(QStringLiteral("文件名：") + names.join(QStringLiteral("  ")));
+}
+
+void ChapterMapWindow::Confirm() {
+  plan_.choice = Choice();
+  state_.chapterPlan = std::make_shared<const ChapterPlan>(plan_);
+  accept();
+}
+
+}  // namespace morvane::app

@@ -1,0 +1,196 @@
+// The chapter-map window driven as a user drives it: search, open the map, switch the
+// rule, untick a heading, choose names with the title, confirm and cut; the files are
+// those of morvane-cli with the same choices. Saves a PNG of the window for the README.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/chapter_map_window.h"
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/wiring.h"
+#include "core/gbk.h"
+#include "engine/control_names.h"
+#include "tests/ui/modal.h"
+#include "ui/qt_toolkit.h"
+#include "ui/widgets.h"
+
+namespace n = morvane::names;
+namespace app = morvane::app;
+using morvane::testing::WhenModalOpens;
+
+namespace {
+
+std::map<std::string, std::string> ReadFolder(const QString& folder) {
+  std::map<std::string, std::string> files;
+  for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+    std::ifstream in(info.filePath().toStdString(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files[info.fileName().toStdString()] = bytes.str();
+  }
+  return files;
+}
+
+// A preface and five chapters; chapter 3 is missing, a letter in the body looks like a
+// heading to the written rule, and 第四章 comes twice.
+std::string Novel() {
+  std::string utf8 = "书名：测试\r\n作者：某人\r\n";
+  const char* headings[] = {"第一章 风起", "第二章 云涌", "第四章 夜雨", "第四章 夜雨（续）",
+                            "第五章 天明"};
+  for (const char* heading : headings) {
+    utf8 += std::string(heading) + "\r\n";
+    for (int line = 0; line < 8; ++line) utf8 += "\t他翻开那本旧书，读了很久很久。\r\n";
+    utf8 += "　　第一封信写的是文章的事。\r\n";
+  }
+  return std::string(morvane::GbkFromUtf8(utf8).view());
+}
+
+template <typename T>
+T* Child(QWidget* window, const char* name) {
+  T* child = window->findChild<T*>(QString::fromLatin1(name));
+  if (child == nullptr) qFatal("no %s in the chapter-map window", name);
+  return child;
+}
+
+}  // namespace
+
+class ChapterMapWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void correctedMapIsWhatTheCliWrites();
+  void withoutASearchTheWindowAsksForOne();
+
+ private:
+  QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
+  QStringList ClickExpectingMessages(std::string_view button);
+
+  std::unique_ptr<morvane::AppState> state_;
+  std::unique_ptr<morvane::ui::QtToolkit> toolkit_;
+  std::unique_ptr<QTemporaryDir> temp_;
+  QString input_, output_;
+};
+
+void ChapterMapWindowTest::init() {
+  temp_ = std::make_unique<QTemporaryDir>();
+  QDir(temp_->path()).mkpath(QStringLiteral("out"));
+  input_ = temp_->filePath(QStringLiteral("小说.txt"));
+  output_ = temp_->filePath(QStringLiteral("out"));
+  std::ofstream(input_.toStdString(), std::ios::binary) << Novel();
+  state_ = std::make_unique<morvane::AppState>();
+  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
+  app::DescribeWindows(*toolkit_);
+  app::BindEvents(*toolkit_, *state_);
+  QWidget* main = toolkit_->CreateWindow(n::kMainWindow);
+  morvane::ui::QtToolkit::ShowCentred(main);
+  QVERIFY(QTest::qWaitForWindowExposed(main));
+  static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(0);
+  // The save-location window has tests of its own; here the folder is simply chosen.
+  toolkit_->SetText(n::kSaveLocationBox, morvane::PathFromNative(output_.toStdString()));
+  WhenModalOpens(
+      [this](QWidget* dialog) { QVERIFY(morvane::testing::AnswerFileDialog(dialog, input_)); });
+  QTest::mouseClick(W(n::kNormalOpenButton), Qt::LeftButton);
+  QTest::mouseClick(W(n::kChapterRadio), Qt::LeftButton, {}, QPoint(6, 8));
+}
+
+void ChapterMapWindowTest::cleanup() {
+  toolkit_.reset();
+  state_.reset();
+  temp_.reset();
+}
+
+QStringList ChapterMapWindowTest::ClickExpectingMessages(std::string_view button) {
+  QStringList texts;
+  QTimer answerer;
+  answerer.setInterval(10);
+  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    texts << box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  answerer.start();
+  QTest::mouseClick(W(button), Qt::LeftButton);
+  return texts;
+}
+
+void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
+  // The written rule also takes the letter's line: 5 headings and 5 false ones.
+  QCOMPARE(ClickExpectingMessages(n::kChapterSearchButton).join(QString()),
+           QStringLiteral("已搜寻到10章"));
+  QVERIFY(W(n::kChapterMapButton)->isVisible());
+
+  bool answered = false;
+  WhenModalOpens([this, &answered](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    auto* table = Child<QTableView>(window, "map");
+    QCOMPARE(table->model()->rowCount(), 10);
+    // Whole lines only: the letters are gone, and the map says what looks wrong.
+    QTest::keyClick(Child<QComboBox>(window, "rule"), Qt::Key_Down);
+    QCOMPARE(table->model()->rowCount(), 5);
+    QCOMPARE(table->model()->index(2, 2).data().toString(), QStringLiteral("第四章 夜雨"));
+    QCOMPARE(table->model()->index(2, 4).data().toString(), QStringLiteral("跳号"));
+    QCOMPARE(table->model()->index(3, 4).data().toString(), QStringLiteral("重号"));
+    QVERIFY(table->model()->index(3, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!table->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+    // Untick the repeated heading: its text joins the chapter before it.
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(3, 0));
+    QTest::keyClick(table, Qt::Key_Space);
+    QCOMPARE(table->model()->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    auto* byTitle = Child<QRadioButton>(window, "byTitle");
+    QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
+    QVERIFY(byTitle->isChecked());
+    QVERIFY(Child<QLabel>(window, "preview")
+                ->text()
+                .contains(QStringLiteral("小说-0001 第一章 风起.txt")));
+    QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
+    QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
+    auto* buttons = window->findChild<QDialogButtonBox*>();
+    QTest::mouseClick(buttons->buttons().front(), Qt::LeftButton);  // 确定
+    answered = true;
+  });
+  QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
+  QVERIFY(answered);
+  QVERIFY(state_->chapterPlan != nullptr);
+
+  const QStringList messages = ClickExpectingMessages(n::kChapterCutButton);
+  QCOMPARE(messages.front(), QStringLiteral("5"));
+  QCOMPARE(messages.back(), QStringLiteral("切割完毕"));
+  const auto written = ReadFolder(output_);
+  QVERIFY(written.count("小说-0003 第四章 夜雨.txt") == 1);
+
+  const QString cliOut = temp_->filePath(QStringLiteral("cli"));
+  QDir().mkpath(cliOut);
+  QProcess cli;
+  cli.start(QStringLiteral(MORVANE_CLI_PATH), {"chapters", "--rule", "lines", "--skip", "4",
+                                               "--names", "title", "--out", cliOut, input_});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  QCOMPARE(written, ReadFolder(cliOut));
+}
+
+void ChapterMapWindowTest::withoutASearchTheWindowAsksForOne() {
+  QCOMPARE(ClickExpectingMessages(n::kChapterMapButton).join(QString()),
+           QStringLiteral("请先点击前面搜索按钮！"));
+}
+
+QTEST_MAIN(ChapterMapWindowTest)
+#include "chapter_map_window_test.moc"

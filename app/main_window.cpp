@@ -173,7 +173,9 @@ WindowDescription MainWindowDescription() {
       .outerWidth = 709,
       .outerHeight = 529,
       .frame = Frame::kMain,
-#ifndef _WIN32  // the Windows program carries its icon as a resource
+#ifdef _WIN32
+      .icon = {},  // the Windows program's icon is its executable's
+#else
       .icon = AppIcon,
 #endif
       .controls = kControls,

@@ -35,7 +35,9 @@ WindowDescription SaveLocationWindowDescription() {
       .outerWidth = 204,
       .outerHeight = 244,
       .frame = Frame::kToolWindow,
-#ifndef _WIN32  // the Windows program carries its icon as a resource
+#ifdef _WIN32
+      .icon = {},  // the Windows program's icon is its executable's
+#else
       .icon = AppIcon,
 #endif
       .controls = kControls,

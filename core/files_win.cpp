@@ -454,6 +454,15 @@ int LastOpenErrorNumber() {
   return lastOpenFailure.number;
 }
 
+std::int64_t FileSizeOf(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return -1;
+  }
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool TextRead::EndedEarly() const {
   if (endMark == 0x00) return true;
   if (endMark == 0x1A) return !onlyPaddingLeftOut;

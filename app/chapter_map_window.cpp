@@ -30,8 +30,8 @@ QString FromUtf16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString FromGbk(const ByteText& text) {
-  return QString::fromStdString(Utf8FromGbk(text.view()));
+QString Shown(const Path& name) {
+  return QString::fromStdString(DisplayName(name));
 }
 
 // What each flag means to the reader of the map.
@@ -235,12 +235,12 @@ void ChapterMapWindow::ShowSummary() {
                         .arg(files));
 
   // The names of the first files, as the cut will write them now.
-  const ByteText prefix = ui_.Text(names::kPrefixBox);
+  const Path prefix = PathOfBox(ui_, names::kPrefixBox).path;
   const int width = std::max(4, static_cast<int>(std::to_string(files - 1).size()));
-  const std::size_t limit = FileNameLimit(ui_.Text(names::kSaveLocationBox));
+  const std::size_t limit = FileNameLimit(PathOfBox(ui_, names::kSaveLocationBox).path);
   QStringList names;
   const auto nameOf = [&](int number, const std::u16string& title) {
-    return FromGbk(choice.names == NameStyle::kTitle
+    return Shown(choice.names == NameStyle::kTitle
                        ? TitleFileName(prefix, number, width, title, limit)
                        : PieceFileName(prefix, number));
   };

@@ -439,6 +439,21 @@ void BM_RemoveLineBreaksLargeFile(benchmark::State& st) {
   st.counters["peak MiB"] = peak;
 }
 
+// Ctrl+End and Ctrl+Home in the large text once its line breaks are gone (one paragraph
+// of a gigabyte), each up to the repainted window.
+void BM_EndAndHomeOfLargeParagraph(benchmark::State& st) {
+  Desktop& d = *desktop;
+  d.box->setFocus();
+  for (auto _ : st) {
+    for (Qt::Key key : {Qt::Key_End, Qt::Key_Home}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+      QApplication::sendEvent(d.box, &press);
+      Settle();
+    }
+  }
+  if (d.box->Cursor() != 0) st.SkipWithError("the cursor is not at the start");
+}
+
 // The large file, written from the synthetic text when it is not there yet.
 bool PrepareLargeFile(const std::string& path) {
   if (std::ifstream(path).good()) return true;
@@ -486,6 +501,9 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark("BM_RemoveLineBreaksLargeFile", BM_RemoveLineBreaksLargeFile)
           ->Unit(benchmark::kMillisecond)
           ->Iterations(1);
+      benchmark::RegisterBenchmark("BM_EndAndHomeOfLargeParagraph", BM_EndAndHomeOfLargeParagraph)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(3);
     }
   }
   auto owned = std::make_unique<Desktop>();

@@ -6,15 +6,10 @@
 #include "engine/messages.h"
 
 namespace morvane {
-namespace {
-
-// The path a box holds: the one it was filled with, else its text as a typed name.
 TypedName PathOfBox(const Toolkit& ui, std::string_view box) {
   if (auto path = ui.PathIn(box)) return {*path, {}};
   return PathFromTyped(ui.Text(box));
 }
-
-}  // namespace
 
 Path PieceFileName(const Path& prefix, int number) {
   return WithSuffix(prefix, "-" + std::to_string(number) + ".txt");

@@ -81,6 +81,7 @@ void ByteTextEdit::SetBytes(const ByteText& bytes) {
   redo_.clear();
   preedit_.clear();
   long_ = {};
+  seams_.clear();
   LayOut();
   viewport()->update();
 }
@@ -116,38 +117,28 @@ void ByteTextEdit::Replace(std::size_t from, std::size_t to, std::string_view by
   Own();
   const std::string_view removed = std::string_view(own_).substr(from, to - from);
   zeros_ = zeros_ - Count(removed, '\0') + Count(bytes, '\0');
-  const bool lineFeed = Count(removed, '\n') > 0 || Count(bytes, '\n') > 0;
   own_.replace(from, to - from, bytes);
-  AfterChange(from, to - from, bytes.size(), lineFeed);
+  AfterChange(from, to - from, bytes.size());
 }
 
-void ByteTextEdit::AfterChange(std::size_t from, std::size_t removed, std::size_t added,
-                               bool touchedLineFeed) {
+void ByteTextEdit::AfterChange(std::size_t from, std::size_t removed, std::size_t added) {
   const auto shift = [&](std::size_t position) {
     if (position < from) return position;
     if (position < from + removed) return from;
     return position - removed + added;
   };
-  if (long_.valid) {
-    if (touchedLineFeed || (from <= long_.paragraphEnd && from + removed > long_.paragraphEnd)) {
-      long_ = {};
-    } else if (from + removed < long_.paragraphStart) {
-      // Before the paragraph: the bytes after a line feed start afresh, only offsets move.
-      for (std::size_t& start : long_.starts) start = start - removed + added;
-      long_.paragraphStart = long_.paragraphStart - removed + added;
-      long_.paragraphEnd = long_.paragraphEnd - removed + added;
-    } else if (from <= long_.paragraphEnd) {
-      // A line start stays where it was while the line after it ends before the change,
-      // and the byte before the change is not part of it: the greedy wrap of a line
-      // looks ahead into the next line, and a lone lead byte may pair with what follows.
-      auto& starts = long_.starts;
-      const std::size_t before = from == 0 ? 0 : from - 1;
-      const auto after = std::upper_bound(starts.begin(), starts.end(), before);
-      const auto keep = std::max<std::ptrdiff_t>(1, (after - starts.begin()) - 1);
-      starts.resize(static_cast<std::size_t>(keep));
-      long_.complete = false;
-      long_.paragraphEnd = long_.paragraphEnd - removed + added;
-    }
+  seams_.clear();
+  if (long_.valid && from <= long_.origin) {
+    long_ = {};  // the origin itself may have moved
+  } else if (long_.valid) {
+    // A line start stays where it was while the line after it ends before the change,
+    // and the byte before the change is not part of it: the greedy wrap of a line looks
+    // ahead into the next line, and a lone lead byte may pair with what follows.
+    auto& starts = long_.starts;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), from - 1);
+    const auto keep = std::max<std::ptrdiff_t>(1, (after - starts.begin()) - 1);
+    starts.resize(static_cast<std::size_t>(keep));
+    long_.complete = false;
   }
   top_ = LineStartOf(shift(top_));
   LayOut();
@@ -303,7 +294,9 @@ ByteTextEdit::Line ByteTextEdit::LineAt(std::size_t start) const {
   double x = 0;
   std::size_t at = start;
   std::size_t breakable = start;  // the last place the line may end
+  const std::size_t seam = NextSeamAfter(start);
   while (at < bytes.size()) {
+    if (at == seam) return {start, at, at};
     const std::size_t length = UnitLength(bytes, at);
     const ShownUnit unit = ShowUnit(bytes, at, length);
     if (unit.lineBreak) return {start, at, at + length};
@@ -332,36 +325,67 @@ bool ByteTextEdit::IsLast(const Line& line) const {
   return line.next >= View().size() && line.end == line.next;
 }
 
-std::size_t ByteTextEdit::LineStartOf(std::size_t position) const {
+std::size_t ByteTextEdit::SeamOf(std::size_t block) const {
+  if (block == 0) return std::string::npos;  // a text shorter than a block has none
+  const auto found = seams_.find(block);
+  if (found != seams_.end()) return found->second;
   const std::string_view bytes = View();
-  position = std::min(position, bytes.size());
-  LineStarts& known = long_;
-  const bool inKnown =
-      known.valid && position >= known.paragraphStart && position <= known.paragraphEnd;
-  std::size_t start = 0;
-  if (inKnown) {
-    start = known.paragraphStart;
-  } else if (position > 0) {
-    const void* lineFeed = memrchr(bytes.data(), '\n', position);
-    if (lineFeed != nullptr) start = static_cast<const char*>(lineFeed) - bytes.data() + 1;
+  std::size_t seam = std::string::npos;
+  const std::size_t end = std::min(bytes.size(), (block + 1) * kSeamBlock);
+  for (std::size_t at = block * kSeamBlock; at < end; ++at) {
+    // A byte below 0x40 is a character of its own, and no character goes on after it;
+    // only a CR before an LF is half of a line break.
+    const auto b = static_cast<unsigned char>(bytes[at]);
+    if (b < 0x40 && !(b == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')) {
+      seam = at + 1;
+      break;
+    }
   }
-  if (!inKnown && position - start <= kLongParagraph) {
-    for (;;) {
+  seams_[block] = seam;
+  return seam;
+}
+
+std::size_t ByteTextEdit::NextSeamAfter(std::size_t start) const {
+  // A line is far shorter than a block: the seam of its own block or of the next.
+  for (std::size_t block = start / kSeamBlock; block <= start / kSeamBlock + 1; ++block) {
+    const std::size_t seam = SeamOf(block);
+    if (seam != std::string::npos && seam > start) return seam;
+  }
+  return std::string::npos;
+}
+
+std::size_t ByteTextEdit::OriginOf(std::size_t position) const {
+  const std::string_view bytes = View();
+  std::size_t from = 0;
+  // A few blocks back at most: past them, the paragraph's start serves (slower, same lines).
+  const std::size_t last = position / kSeamBlock;
+  for (std::size_t block = last; block + 4 > last && block > 0; --block) {
+    const std::size_t seam = SeamOf(block);
+    if (seam != std::string::npos && seam <= position) {
+      from = seam;
+      break;
+    }
+  }
+  const void* lineFeed = memrchr(bytes.data() + from, '\n', position - from);
+  return lineFeed != nullptr ? static_cast<const char*>(lineFeed) - bytes.data() + 1 : from;
+}
+
+std::size_t ByteTextEdit::LineStartOf(std::size_t position) const {
+  position = std::min(position, View().size());
+  const std::size_t origin = OriginOf(position);
+  if (position - origin <= kLongParagraph) {
+    for (std::size_t start = origin;;) {
       const Line line = LineAt(start);
       if (position < line.next || IsLast(line)) return start;
       start = line.next;
     }
   }
-  if (!inKnown) {
+  LineStarts& known = long_;
+  if (!known.valid || known.origin != origin) {
     known = {};
     known.valid = true;
-    known.paragraphStart = start;
-    const void* lineFeed = std::memchr(bytes.data() + position, '\n', bytes.size() - position);
-    known.paragraphEnd =
-        lineFeed != nullptr
-            ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - bytes.data())
-            : bytes.size();
-    known.starts.push_back(start);
+    known.origin = origin;
+    known.starts.push_back(origin);
   }
   auto& starts = known.starts;
   if (position < starts.back() || known.complete) {
@@ -369,11 +393,12 @@ std::size_t ByteTextEdit::LineStartOf(std::size_t position) const {
   }
   for (;;) {
     const Line line = LineAt(starts.back());
-    if (line.end < line.next || IsLast(line)) {
-      known.complete = true;
+    const bool last =
+        line.end < line.next || IsLast(line) || line.next == NextSeamAfter(starts.back());
+    if (position < line.next || last) {
+      known.complete = last;
       return starts.back();
     }
-    if (position < line.next) return starts.back();
     starts.push_back(line.next);
   }
 }
@@ -573,6 +598,12 @@ QRect ByteTextEdit::CursorRect() const {
     return {x, kMargin + static_cast<int>(row) * lineHeight_, 1, lineHeight_};
   }
   return {};
+}
+
+std::vector<std::size_t> ByteTextEdit::ShownStarts() const {
+  std::vector<std::size_t> starts;
+  for (const Line& line : shown_) starts.push_back(line.start);
+  return starts;
 }
 
 QStringList ByteTextEdit::ShownLines() const {

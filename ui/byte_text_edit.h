@@ -7,10 +7,13 @@
 // until the first edit). Only the lines in sight are decoded and laid out.
 //
 // Lines wrap at the box's width, at spaces and on either side of a double-byte
-// character, or anywhere in a word longer than the line. The lines of a long paragraph
-// are found from its start; for a paragraph of more than kLongParagraph bytes the line
+// character, or anywhere in a word longer than the line. The lines of a paragraph are
+// found from its start; for a paragraph of more than kLongParagraph bytes the line
 // starts found are kept, so that scrolling and typing in one huge paragraph (what
-// removing the line breaks leaves) costs the lines in sight, not the paragraph.
+// removing the line breaks leaves) costs the lines in sight, not the paragraph. So that
+// a jump deep into a paragraph of hundreds of MiB costs a few MiB and not the paragraph,
+// a line also starts after the first byte below 0x40 (a space, a digit, a lone CR) from
+// each kSeamBlock bytes of the text on: lines are then found from there.
 //
 // The cursor and the selection are byte offsets at unit starts (text_boundary.h): a
 // double-byte character and a CR LF are one step. The vertical scroll bar counts bytes.
@@ -19,6 +22,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <QAbstractScrollArea>
@@ -58,8 +62,10 @@ class ByteTextEdit : public QAbstractScrollArea {
   // The first byte in sight, and the line the cursor is drawn on (viewport coordinates).
   std::size_t Top() const { return top_; }
   QRect CursorRect() const;
-  // The text of the lines in sight, one line a row (as a user reads them).
+  // The text of the lines in sight, one line a row (as a user reads them), and the
+  // first byte of each.
   QStringList ShownLines() const;
+  std::vector<std::size_t> ShownStarts() const;
 
   // The commands of the keys and the context menu.
   void Undo();
@@ -80,6 +86,8 @@ class ByteTextEdit : public QAbstractScrollArea {
 
   // A paragraph this long keeps the starts of its lines once they are found.
   static constexpr std::size_t kLongParagraph = 64 * 1024;
+  // From each this many bytes of the text on, the next byte below 0x40 ends a line.
+  static constexpr std::size_t kSeamBlock = 4 << 20;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -115,13 +123,12 @@ class ByteTextEdit : public QAbstractScrollArea {
     std::size_t cursorBefore = 0;
     bool typing = false;
   };
-  // The line starts of one long paragraph, [paragraphStart, paragraphEnd] (the end is
-  // its line feed, or the end of the text), as far as they are known.
+  // The line starts of one long paragraph from origin (its start, or a seam in it) on,
+  // as far as they are known; complete once they reach its end or the next seam.
   struct LineStarts {
     bool valid = false;
     bool complete = false;
-    std::size_t paragraphStart = 0;
-    std::size_t paragraphEnd = 0;
+    std::size_t origin = 0;
     std::vector<std::size_t> starts;
   };
 
@@ -129,12 +136,18 @@ class ByteTextEdit : public QAbstractScrollArea {
   // Replaces [from, to) by bytes as the user's edit: recorded for undo, then reported.
   void Apply(std::size_t from, std::size_t to, std::string bytes, bool typing);
   void Replace(std::size_t from, std::size_t to, std::string_view bytes);
-  void AfterChange(std::size_t from, std::size_t removed, std::size_t added, bool touchedLineFeed);
+  void AfterChange(std::size_t from, std::size_t removed, std::size_t added);
   void Edited();
 
   // Lines.
   Line LineAt(std::size_t start) const;
   bool IsLast(const Line& line) const;
+  // The seam of a block: the position after its first byte below 0x40 (npos if none).
+  std::size_t SeamOf(std::size_t block) const;
+  std::size_t NextSeamAfter(std::size_t start) const;
+  // Where the lines holding position are found from: the later of its paragraph's start
+  // and the last seam at or before it.
+  std::size_t OriginOf(std::size_t position) const;
   std::size_t LineStartOf(std::size_t position) const;
   std::size_t PreviousLineStart(std::size_t start) const;
   std::size_t UnitStartAtOrBefore(std::size_t position) const;
@@ -177,6 +190,7 @@ class ByteTextEdit : public QAbstractScrollArea {
   std::size_t typedLast_ = 0;
   std::vector<Line> shown_;
   mutable LineStarts long_;
+  mutable std::unordered_map<std::size_t, std::size_t> seams_;  // by block
   std::vector<Edit> undo_;
   std::vector<Edit> redo_;
   bool readOnly_ = false;

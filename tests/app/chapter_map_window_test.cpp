@@ -103,7 +103,7 @@ void ChapterMapWindowTest::init() {
   QVERIFY(QTest::qWaitForWindowExposed(main));
   static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(0);
   // The save-location window has tests of its own; here the folder is simply chosen.
-  toolkit_->SetText(n::kSaveLocationBox, morvane::PathFromNative(output_.toStdString()));
+  toolkit_->SetPath(n::kSaveLocationBox, morvane::Path(output_.toStdString()));
   WhenModalOpens(
       [this](QWidget* dialog) { QVERIFY(morvane::testing::AnswerFileDialog(dialog, input_)); });
   QTest::mouseClick(W(n::kNormalOpenButton), Qt::LeftButton);

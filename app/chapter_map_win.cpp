@@ -13,7 +13,8 @@ void OpenChapterMap(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(messages::SearchFirst());
     return;
   }
-  ui.ShowMessageBox(GbkFromUtf8("章节目录窗口暂未提供于 Windows 版；章节切割照常按搜寻到的章节进行。"));
+  ui.ShowMessageBox(
+      GbkFromUtf8("章节目录窗口暂未提供于 Windows 版；章节切割照常按搜寻到的章节进行。"));
 }
 
 }  // namespace morvane::app

@@ -104,7 +104,8 @@ Path DefaultPrefixOf(const Path& path) {
 
 // The prefix given on the command line is taken as the bytes it is, as any path there.
 OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
-  return {FolderOf(output.folder), output.prefix ? PathFromUtf8(*output.prefix) : DefaultPrefixOf(input)};
+  return {FolderOf(output.folder),
+          output.prefix ? PathFromUtf8(*output.prefix) : DefaultPrefixOf(input)};
 }
 
 bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {

@@ -148,10 +148,8 @@ int RunCommandLine(int argc, char** argv) {
   morvane::HandleWriteSignals();
 
   if (cut->parsed()) {
-    if (bytesOption->count() > 0)
-      return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
-    if (kbOption->count() > 0)
-      return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
+    if (bytesOption->count() > 0) return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
+    if (kbOption->count() > 0) return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
     std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
     return 2;
   }

@@ -24,11 +24,10 @@ bool IsLeadByte(unsigned char b) {
 }
 
 // What the converter's table does with each one- and two-byte sequence, learnt once.
-// Decoding in bulk through the converter is exact wherever the table round-trips; the units listed as
-// suspicious are the ones that may stand for bytes that would not come back (a lone
-// 0x80 or 0xFF, which the table maps to U+20AC and U+F8F5, or any sequence whose
-// mapping does not round-trip), and output holding one of them is decoded again with
-// the per-character rule below.
+// Decoding in bulk through the converter is exact wherever the table round-trips; the units listed
+// as suspicious are the ones that may stand for bytes that would not come back (a lone 0x80 or
+// 0xFF, which the table maps to U+20AC and U+F8F5, or any sequence whose mapping does not
+// round-trip), and output holding one of them is decoded again with the per-character rule below.
 struct Table {
   // Unit for lead 0x81..0xFE and trail 0x40..0xFE; 0 where the pair is unmapped or
   // does not come back as the same two bytes.

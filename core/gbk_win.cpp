@@ -45,8 +45,9 @@ std::vector<std::uint16_t> LearnEncoding() {
       continue;
     }
     const auto lead = static_cast<unsigned char>(bytes[0]);
-    table[u] = n == 1 ? lead
-                      : static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(bytes[1]));
+    table[u] = n == 1
+                   ? lead
+                   : static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(bytes[1]));
   }
   // ICU's windows-936 table gives the private-use U+F8F5 the byte 0xFF, which the
   // system's code page leaves out; the pair is added so that both builds write the same

@@ -43,7 +43,8 @@ constexpr UINT kUtf16Be = 1201;
 std::string Lower(std::string_view name) {
   std::string lower;
   for (char c : name) {
-    if (c != '-' && c != '_') lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    if (c != '-' && c != '_')
+      lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   }
   return lower;
 }
@@ -124,20 +125,21 @@ UChar* u_strFromUTF8WithSub(UChar* dest, int32_t destCapacity, int32_t* pDestLen
                             const char* src, int32_t srcLength, UChar32, int32_t*,
                             UErrorCode* pErrorCode) {
   // The system's UTF-8 decoder writes U+FFFD for what is no UTF-8, as asked.
-  const int n = srcLength == 0 ? 0
-                               : MultiByteToWideChar(CP_UTF8, 0, src, srcLength,
-                                                     reinterpret_cast<wchar_t*>(dest), destCapacity);
+  const int n = srcLength == 0
+                    ? 0
+                    : MultiByteToWideChar(CP_UTF8, 0, src, srcLength,
+                                          reinterpret_cast<wchar_t*>(dest), destCapacity);
   if (srcLength > 0 && n == 0) *pErrorCode = U_BUFFER_OVERFLOW_ERROR;
   if (pDestLength) *pDestLength = n;
   return dest;
 }
 
-char* u_strToUTF8WithSub(char* dest, int32_t destCapacity, int32_t* pDestLength,
-                         const UChar* src, int32_t srcLength, UChar32, int32_t*,
-                         UErrorCode* pErrorCode) {
-  const int n = srcLength == 0 ? 0
-                               : WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(src),
-                                                     srcLength, dest, destCapacity, nullptr, nullptr);
+char* u_strToUTF8WithSub(char* dest, int32_t destCapacity, int32_t* pDestLength, const UChar* src,
+                         int32_t srcLength, UChar32, int32_t*, UErrorCode* pErrorCode) {
+  const int n = srcLength == 0
+                    ? 0
+                    : WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(src),
+                                          srcLength, dest, destCapacity, nullptr, nullptr);
   if (srcLength > 0 && n == 0) *pErrorCode = U_BUFFER_OVERFLOW_ERROR;
   if (pDestLength) *pDestLength = n;
   return dest;
@@ -148,7 +150,8 @@ UConverter* ucnv_open(const char* converterName, UErrorCode* err) {
   // Wine (8.0) has no GB18030 code page: there its one- and two-byte part, which is GBK,
   // stands in, and four-byte sequences read as no characters. Windows itself has it.
   if (codePage == 54936 && !IsValidCodePage(codePage)) codePage = 936;
-  if (codePage == 0 || (codePage != kUtf16Le && codePage != kUtf16Be && !IsValidCodePage(codePage))) {
+  if (codePage == 0 ||
+      (codePage != kUtf16Le && codePage != kUtf16Be && !IsValidCodePage(codePage))) {
     *err = U_FILE_ACCESS_ERROR;  // ICU's answer for a converter it has no data for
     return nullptr;
   }
@@ -183,13 +186,14 @@ void ucnv_toUnicode(UConverter* converter, UChar** target, const UChar* targetLi
       ++i;
       continue;
     }
-    const int length =
-        static_cast<int>(std::min<std::size_t>(SequenceLength(codePage, bytes + i, size - i), size - i));
+    const int length = static_cast<int>(
+        std::min<std::size_t>(SequenceLength(codePage, bytes + i, size - i), size - i));
     wchar_t units[2];
     const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS,
                                       reinterpret_cast<const char*>(bytes + i), length, units, 2);
     if (n > 0) {
-      for (int k = 0; k < n; ++k) Put(*target, targetLimit, offsets, static_cast<UChar>(units[k]), i, err);
+      for (int k = 0; k < n; ++k)
+        Put(*target, targetLimit, offsets, static_cast<UChar>(units[k]), i, err);
       i += static_cast<std::size_t>(length);
     } else if (converter->toStop) {
       *err = U_ILLEGAL_CHAR_FOUND;
@@ -227,9 +231,9 @@ bool EncodeCharacter(UINT codePage, std::u16string_view units, std::string& byte
   // UTF-8 and GB18030 hold every character and take no best-fit flags.
   const bool whole = codePage == CP_UTF8 || codePage == 54936;
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(codePage, whole ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
-                                    wide, length, out, sizeof out, nullptr,
-                                    whole ? nullptr : &usedDefault);
+  const int n =
+      WideCharToMultiByte(codePage, whole ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide,
+                          length, out, sizeof out, nullptr, whole ? nullptr : &usedDefault);
   if (n <= 0 || usedDefault) return false;
   bytes.assign(out, static_cast<std::size_t>(n));
   return true;
@@ -306,12 +310,12 @@ void ucnv_fromUnicode(UConverter* converter, char** target, const char* targetLi
   }
 }
 
-int32_t ucnv_fromUChars(UConverter* converter, char* dest, int32_t destCapacity,
-                        const UChar* src, int32_t srcLength, UErrorCode* err) {
+int32_t ucnv_fromUChars(UConverter* converter, char* dest, int32_t destCapacity, const UChar* src,
+                        int32_t srcLength, UErrorCode* err) {
   char* target = dest;
   const UChar* source = src;
-  ucnv_fromUnicode(converter, &target, dest + destCapacity, &source, src + srcLength, nullptr,
-                   true, err);
+  ucnv_fromUnicode(converter, &target, dest + destCapacity, &source, src + srcLength, nullptr, true,
+                   err);
   return static_cast<int32_t>(target - dest);
 }
 

@@ -91,8 +91,8 @@ Path NameFromText(std::u16string_view text) {
   std::wstring name;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                      text[i + 1] <= 0xDFFF;
     if (pair) {
       name.push_back(static_cast<wchar_t>(c));
       name.push_back(static_cast<wchar_t>(text[++i]));

@@ -50,7 +50,11 @@ TEST_F(WindowsFiles, ReadsAsOnEverySystem) {
   const Case cases[] = {
       {"", ReadMode::kCopy, ""},
       {std::string("ab\0cd", 5), ReadMode::kMap, "ab"},
-      {"\xA0\x1A" "z\x1A", ReadMode::kCopy, "\xA0\x1A" "z"},
+      {"\xA0\x1A"
+       "z\x1A",
+       ReadMode::kCopy,
+       "\xA0\x1A"
+       "z"},
       {std::string(3 << 20, 'q'), ReadMode::kMap, std::string(3 << 20, 'q')},
   };
   for (const Case& c : cases) {

@@ -75,7 +75,8 @@ TEST(Gbk, TheTableIsTheSameOnEverySystem) {
     }
   }
   std::string encoded;
-  for (char32_t u = 1; u <= 0xFFFF; ++u) encoded += EncodeGbk(std::u16string(1, char16_t(u))) + "\n";
+  for (char32_t u = 1; u <= 0xFFFF; ++u)
+    encoded += EncodeGbk(std::u16string(1, char16_t(u))) + "\n";
   encoded += EncodeGbk(u"\U0001F600") + "\n";
   if (const char* dump = std::getenv("MORVANE_GBK_TABLE_DUMP")) {
     std::ofstream(dump, std::ios::binary) << decoded << encoded;

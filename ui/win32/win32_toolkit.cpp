@@ -163,8 +163,8 @@ void RegisterClasses(WNDPROC procedure) {
   static bool registered = false;
   if (registered) return;
   registered = true;
-  INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                 ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX common{sizeof common,
+                              ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
   WNDCLASSEXW top{};
   top.cbSize = sizeof top;
@@ -325,10 +325,10 @@ HFONT Win32Toolkit::FontFor(const Font& font) {
   const int pixels = font.pixelSize > 0 ? font.pixelSize : 12;
   const auto key = std::make_pair(family, pixels * 2 + (font.bold ? 1 : 0));
   if (auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-  HFONT handle = CreateFontW(-pixels, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             WideFromUtf8Literal(family).c_str());
+  HFONT handle =
+      CreateFontW(-pixels, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                  GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                  DEFAULT_PITCH | FF_DONTCARE, WideFromUtf8Literal(family).c_str());
   fonts_[key] = handle;
   return handle;
 }
@@ -357,13 +357,13 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
   windows_[top->name] = std::move(top);
 
   const bool tool = description.frame == Frame::kToolWindow;
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
-                      (tool ? 0 : WS_MINIMIZEBOX);
+  const DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (tool ? 0 : WS_MINIMIZEBOX);
   const DWORD exStyle = WS_EX_CONTROLPARENT | (tool ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW);
-  ref.hwnd = CreateWindowExW(exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(),
-                             style, CW_USEDEFAULT, CW_USEDEFAULT, description.outerWidth,
-                             description.outerHeight, owner, nullptr, GetModuleHandleW(nullptr),
-                             &ref);
+  ref.hwnd =
+      CreateWindowExW(exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(),
+                      style, CW_USEDEFAULT, CW_USEDEFAULT, description.outerWidth,
+                      description.outerHeight, owner, nullptr, GetModuleHandleW(nullptr), &ref);
   if (!ref.hwnd) {
     windows_.erase(ref.name);
     return nullptr;
@@ -430,12 +430,11 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   const std::wstring text = WideFromUtf8Literal(row.text);
   const std::uint32_t flags = row.look.flags;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  const auto make = [&](DWORD exStyle, const wchar_t* cls, const std::wstring& caption,
-                        DWORD style, int h) {
-    return CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, x,
-                           y, width, h, container,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
-                           nullptr);
+  const auto make = [&](DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style,
+                        int h) {
+    return CreateWindowExW(
+        exStyle, cls, caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, x, y, width, h,
+        container, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
   };
 
   switch (row.kind) {
@@ -457,26 +456,24 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
     }
     case Kind::kLabel:
     case Kind::kTransparentLabel:
-      control.hwnd = make(row.kind == Kind::kTransparentLabel ? WS_EX_TRANSPARENT : 0, L"STATIC",
-                          text,
-                          SS_NOPREFIX | SS_CENTERIMAGE | (flags & kCentred ? SS_CENTER : SS_LEFT),
-                          height);
+      control.hwnd =
+          make(row.kind == Kind::kTransparentLabel ? WS_EX_TRANSPARENT : 0, L"STATIC", text,
+               SS_NOPREFIX | SS_CENTERIMAGE | (flags & kCentred ? SS_CENTER : SS_LEFT), height);
       break;
     case Kind::kButton:
       control.hwnd = make(0, L"BUTTON", text, WS_TABSTOP | BS_OWNERDRAW, height);
       break;
     case Kind::kGroupBox:
-      control.hwnd =
-          make(WS_EX_TRANSPARENT, L"BUTTON", flags & kNoCaption ? std::wstring() : text,
-               BS_GROUPBOX, height);
+      control.hwnd = make(WS_EX_TRANSPARENT, L"BUTTON", flags & kNoCaption ? std::wstring() : text,
+                          BS_GROUPBOX, height);
       break;
     case Kind::kRadio:
       control.hwnd = make(0, L"BUTTON", text, WS_TABSTOP | BS_RADIOBUTTON, height);
       SendMessageW(control.hwnd, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);
       break;
     case Kind::kDropDown: {
-      control.hwnd =
-          make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, std::max(height, 80));
+      control.hwnd = make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                          std::max(height, 80));
       std::size_t start = 0;
       while (start <= text.size()) {
         std::size_t bar = text.find(L'|', start);
@@ -506,11 +503,10 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       GetClientRect(tabs.hwnd, &area);
       SendMessageW(tabs.hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
       MapWindowPoints(tabs.hwnd, top.hwnd, reinterpret_cast<POINT*>(&area), 2);
-      control.hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"",
-                                     WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top,
-                                     area.right - area.left, area.bottom - area.top, top.hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                     instance, nullptr);
+      control.hwnd = CreateWindowExW(
+          WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top,
+          area.right - area.left, area.bottom - area.top, top.hwnd,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
       break;
     }
     case Kind::kWebView:
@@ -553,7 +549,8 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   if (control.hwnd) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
   }
-  if (row.look.background != kNoColour) control.brush = CreateSolidBrush(Colour(row.look.background));
+  if (row.look.background != kNoColour)
+    control.brush = CreateSolidBrush(Colour(row.look.background));
 }
 
 bool Win32Toolkit::ShownOnScreen(const Control& control) const {
@@ -598,8 +595,7 @@ void Win32Toolkit::ShowCentred(HWND window) {
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+               work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
 }
@@ -753,7 +749,8 @@ bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   std::copy_n(settings.fileName.begin(), std::min<std::size_t>(settings.fileName.size(), 32767),
               file.begin());
   const DWORD folder = GetFileAttributesW(settings.initialFolder.c_str());
-  const bool folderExists = folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
+  const bool folderExists =
+      folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = GetActiveWindow();
@@ -762,8 +759,8 @@ bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = folderExists ? settings.initialFolder.c_str() : nullptr;
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER |
-                 OFN_NOCHANGEDIR;
+  dialog.Flags =
+      OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return false;
   settings.fileName = file.c_str();
   return true;
@@ -854,7 +851,8 @@ bool Win32Toolkit::PreTranslate(MSG& message) {
       if (c->kind != Kind::kTabControl || GetAncestor(c->hwnd, GA_ROOT) != root) continue;
       const int count = static_cast<int>(c->pages.size());
       if (count == 0) break;
-      const bool back = message.wParam == VK_PRIOR || (message.wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0);
+      const bool back =
+          message.wParam == VK_PRIOR || (message.wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0);
       SelectPage(*c, (c->page + (back ? count - 1 : 1)) % count);
       return true;
     }
@@ -1045,7 +1043,8 @@ void Win32Toolkit::DrawButton(const DRAWITEMSTRUCT& item) {
   RECT area = item.rcItem;
   if (pressed) OffsetRect(&area, 1, 1);
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, IsWindowEnabled(item.hwndItem) ? RGB(0, 0, 0) : GetSysColor(COLOR_GRAYTEXT));
+  SetTextColor(item.hDC,
+               IsWindowEnabled(item.hwndItem) ? RGB(0, 0, 0) : GetSysColor(COLOR_GRAYTEXT));
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
@@ -1088,8 +1087,7 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       Control* control = FindById(top, static_cast<int>(header->idFrom));
       if (!control) break;
       if (control->kind == Kind::kTabControl && header->code == TCN_SELCHANGE) {
-        SelectPage(*control,
-                   static_cast<int>(SendMessageW(control->hwnd, TCM_GETCURSEL, 0, 0)));
+        SelectPage(*control, static_cast<int>(SendMessageW(control->hwnd, TCM_GETCURSEL, 0, 0)));
         return 0;
       }
       if (control->kind == Kind::kFolderTree) {

@@ -13,8 +13,8 @@
 // reaches the one window procedure. A control is shown when it, every parent and, on a
 // tab page, that page are shown.
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <map>
 #include <memory>

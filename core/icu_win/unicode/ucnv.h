@@ -29,9 +29,8 @@ struct UConverterFromUnicodeArgs {
 struct UConverterToUnicodeArgs;
 
 typedef void (*UConverterFromUCallback)(const void* context, UConverterFromUnicodeArgs* args,
-                                        const UChar* codeUnits, int32_t length,
-                                        UChar32 codePoint, UConverterCallbackReason reason,
-                                        UErrorCode* err);
+                                        const UChar* codeUnits, int32_t length, UChar32 codePoint,
+                                        UConverterCallbackReason reason, UErrorCode* err);
 typedef void (*UConverterToUCallback)(const void* context, UConverterToUnicodeArgs* args,
                                       const char* codeUnits, int32_t length,
                                       UConverterCallbackReason reason, UErrorCode* err);
@@ -51,8 +50,8 @@ void ucnv_setFromUCallBack(UConverter* converter, UConverterFromUCallback action
 // Mappings are always round-trip ones here (no best fit).
 void ucnv_setFallback(UConverter* converter, UBool usesFallback);
 void ucnv_fromUnicode(UConverter* converter, char** target, const char* targetLimit,
-                      const UChar** source, const UChar* sourceLimit, int32_t* offsets,
-                      UBool flush, UErrorCode* err);
+                      const UChar** source, const UChar* sourceLimit, int32_t* offsets, UBool flush,
+                      UErrorCode* err);
 
 UConverter* ucnv_open(const char* converterName, UErrorCode* err);
 void ucnv_close(UConverter* converter);
@@ -64,5 +63,5 @@ void ucnv_toUnicode(UConverter* converter, UChar** target, const UChar* targetLi
                     const char** source, const char* sourceLimit, int32_t* offsets, UBool flush,
                     UErrorCode* err);
 // What the encoding cannot hold becomes "?" (U+001A for UTF-16, which holds everything).
-int32_t ucnv_fromUChars(UConverter* converter, char* dest, int32_t destCapacity,
-                        const UChar* src, int32_t srcLength, UErrorCode* err);
+int32_t ucnv_fromUChars(UConverter* converter, char* dest, int32_t destCapacity, const UChar* src,
+                        int32_t srcLength, UErrorCode* err);

@@ -116,8 +116,20 @@ bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
   return false;
 }
 
-int Outcome(const WriteReport& report) {
+// Both cuts of the command line refuse an empty text, with the message of the simple cut.
+bool RefusedEmpty(const Input& input) {
+  if (!input.text.empty()) return false;
+  PrintMessage(
+      Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input.path)}));
+  return true;
+}
+
+int Outcome(const WriteReport& report, std::span<const Path> inputs) {
   if (report.ok()) return 0;
+  if (report.inputChanged()) {
+    for (const Path& input : inputs) PrintMessage(messages::InputChanged(input));
+    return kRefused;
+  }
   PrintMessage(
       messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;
@@ -128,7 +140,7 @@ int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
   const int size = TextLength(input.text);
   const Path inputs[] = {input.path};
   if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
-  return Outcome(WritePieces(target, input.text, size, pieceBytes, BannerConstant()));
+  return Outcome(WritePieces(target, input.text, size, pieceBytes, BannerConstant()), inputs);
 }
 
 }  // namespace
@@ -140,12 +152,7 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
     return kRefused;
   }
   const auto input = ReadInput(file);
-  if (!input) return kRefused;
-  if (input->text.empty()) {
-    PrintMessage(
-        Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input->path)}));
-    return kRefused;
-  }
+  if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
 
@@ -156,7 +163,7 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
     return kRefused;
   }
   const auto input = ReadInput(file);
-  if (!input) return kRefused;
+  if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
 
@@ -167,7 +174,7 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   const OutputTarget target = TargetOf(output, input->path);
   const Path inputs[] = {input->path};
   if (Refused({target, false, 0, static_cast<int>(starts.size())}, inputs)) return kRefused;
-  const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()));
+  const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()), inputs);
   if (result == 0 && !WriteStdout(std::to_string(starts.size()) + "\n")) return kRefused;
   return result;
 }
@@ -208,7 +215,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
   const int result =
-      Outcome(WriteChapterFiles(target.folder, input->text, files, BannerConstant()));
+      Outcome(WriteChapterFiles(target.folder, input->text, files, BannerConstant()), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
@@ -224,7 +231,7 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   }
   const OutputTarget target = TargetOf(output, paths.front());
   if (Refused({target, true, 0, 0}, paths)) return kRefused;
-  return Outcome(WriteMerged(target, texts, BannerConstant()));
+  return Outcome(WriteMerged(target, texts, BannerConstant()), paths);
 }
 
 int RunClean(const CleanArgs& args, const std::string& file) {

@@ -275,6 +275,7 @@ int NameUnnamedFile(const std::string& folder, int folderFd, int fd, const std::
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
   bySelf = true;
   if (!replace) {
+    if (auto hook = beforeNaming.load()) hook();
     if (::linkat(AT_FDCWD, self, folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
     if (errno == EEXIST) return EEXIST;
     bySelf = errno != ENOENT;

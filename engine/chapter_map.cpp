@@ -127,9 +127,10 @@ std::u16string NameSafe(std::u16string_view title) {
   return safe;
 }
 
-std::u16string Title(std::string_view text, std::size_t offset, const TextCoding& coding,
+std::u16string Title(std::string_view text, std::size_t offset, Encoding encoding,
                      TextDecoder& decoder) {
-  const std::size_t end = LineEndOf(text, offset, coding.unitBytes, kTitleBytes);
+  const std::size_t end =
+      LineEndOf(text, offset, static_cast<int>(UnitBytes(encoding)), kTitleBytes);
   std::u16string line = decoder.Decode(text.substr(offset, end - offset));
   for (char16_t& c : line) {
     if (c < 0x20 || c == 0x7F) c = u' ';
@@ -250,18 +251,18 @@ std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title) {
 }
 
 ChapterMap BuildChapterMap(const ByteText& text, const std::vector<Heading>& headings,
-                           const TextCoding& coding) {
+                           Encoding encoding) {
   ChapterMap map;
   map.textBytes = static_cast<std::int64_t>(text.size());
   map.entries.reserve(headings.size());
-  TextDecoder decoder(coding);
+  TextDecoder decoder(encoding);
   for (std::size_t i = 0; i < headings.size(); ++i) {
     const Heading& heading = headings[i];
     ChapterEntry entry;
     entry.offset = heading.offset;
     const std::int64_t next = i + 1 < headings.size() ? headings[i + 1].offset : map.textBytes;
     entry.length = next - heading.offset;
-    entry.title = Title(text.view(), static_cast<std::size_t>(heading.offset), coding, decoder);
+    entry.title = Title(text.view(), static_cast<std::size_t>(heading.offset), encoding, decoder);
     entry.number = ReadChapterNumber(entry.title);
     if (!heading.startsLine) entry.flags |= kInline;
     map.entries.push_back(std::move(entry));

@@ -44,7 +44,7 @@ struct ChapterMap {
 
 // The map of text for the headings a rule found.
 ChapterMap BuildChapterMap(const ByteText& text, const std::vector<Heading>& headings,
-                           const TextCoding& coding = GbkCoding());
+                           Encoding encoding = Encoding::kGbk);
 
 // The map as tab-separated UTF-8 lines "index offset length number title flags", index
 // from 1, an empty number where there is none, flags as FlagNames gives them.

@@ -6,7 +6,6 @@
 #include <system_error>
 #include <thread>
 
-#include <unicode/ucnv.h>
 #include <unicode/uregex.h>
 #include <unicode/ustring.h>
 
@@ -127,9 +126,9 @@ bool IsOpeningWordHeading(std::u16string_view line) {
   return false;
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
+int Units(Encoding encoding) {
+  return static_cast<int>(UnitBytes(encoding));
+}
 
 // The line-break unit: 0A, or 0A 00 / 00 0A at an even offset.
 bool IsLineBreakAt(std::string_view text, std::size_t at, int unitBytes) {
@@ -175,13 +174,13 @@ bool StartsItsLine(std::string_view text, std::size_t offset, int unitBytes, Tex
   return std::all_of(before.begin(), before.end(), IsBlank);
 }
 
-std::vector<Heading> NearHeadings(const ByteText& text, const TextCoding& coding) {
-  TextDecoder decoder(coding);
+std::vector<Heading> NearHeadings(const ByteText& text, Encoding encoding) {
+  TextDecoder decoder(encoding);
   std::vector<Heading> headings;
   for (int start : FindChapterStarts(text)) {
     const auto offset = static_cast<std::size_t>(start - 1);
     headings.push_back({static_cast<std::int64_t>(offset),
-                        StartsItsLine(text.view(), offset, coding.unitBytes, decoder)});
+                        StartsItsLine(text.view(), offset, Units(encoding), decoder)});
   }
   return headings;
 }
@@ -221,18 +220,18 @@ std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search searc
   return headings;
 }
 
-std::vector<Heading> LineHeadings(const ByteText& text, const TextCoding& coding) {
+std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding) {
   const std::string_view bytes = text.view();
-  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
-    TextDecoder decoder(coding);
+  return InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
+    TextDecoder decoder(encoding);
     const Sequences blanks(decoder, {u" ", u"\t", u"\u3000"});
     const Sequences openers(decoder,
                             {u"第", u"序", u"楔", u"引", u"前", u"尾", u"后", u"番", u"C", u"c"});
-    const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
+    const std::size_t unit = static_cast<std::size_t>(Units(encoding));
     std::vector<Heading> headings;
     std::size_t line = from;
     while (line < to) {
-      const std::size_t end = LineEndOf(bytes, line, coding.unitBytes, to - line);
+      const std::size_t end = LineEndOf(bytes, line, Units(encoding), to - line);
       std::size_t first = line;
       while (const std::size_t blank = blanks.At(bytes, first, end)) first += blank;
       if (end - line <= kLineLimit && openers.At(bytes, first, end) != 0) {
@@ -252,19 +251,19 @@ using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
 
 // The headings of bytes [from, to) under a compiled expression of its own.
 std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, std::size_t to,
-                                     URegularExpression* regex, const TextCoding& coding) {
-  TextDecoder decoder(coding);
-  const std::size_t unit = static_cast<std::size_t>(coding.unitBytes);
+                                     URegularExpression* regex, Encoding encoding) {
+  TextDecoder decoder(encoding);
+  const std::size_t unit = static_cast<std::size_t>(Units(encoding));
   // The text is decoded a few megabytes at a time, each part ending at a line break.
   constexpr std::size_t kPart = std::size_t{4} << 20;
   std::vector<Heading> headings;
-  std::vector<std::int32_t> offsets;
+  std::vector<std::uint32_t> offsets;
   std::size_t part = from;
   while (part < to) {
     std::size_t partEnd = std::min(to, part + kPart);
     if (partEnd < to) {
       partEnd -= (partEnd - part) % unit;
-      partEnd = LineEndOf(bytes, partEnd, coding.unitBytes, to - partEnd);
+      partEnd = LineEndOf(bytes, partEnd, Units(encoding), to - partEnd);
       partEnd = std::min(to, partEnd + unit);
     }
     const std::u16string decoded = decoder.Decode(bytes.substr(part, partEnd - part), &offsets);
@@ -281,9 +280,8 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
         // An empty match at the very end of the text stands past the last character.
         const std::size_t unitAt = line + static_cast<std::size_t>(at);
         const std::size_t offset =
-            part + (unitAt < offsets.size()
-                        ? static_cast<std::size_t>(std::max<std::int32_t>(0, offsets[unitAt]))
-                        : partEnd - part);
+            part +
+            (unitAt < offsets.size() ? static_cast<std::size_t>(offsets[unitAt]) : partEnd - part);
         const std::u16string_view before(decoded.data() + line, static_cast<std::size_t>(at));
         headings.push_back({static_cast<std::int64_t>(offset),
                             std::all_of(before.begin(), before.end(), IsBlank)});
@@ -295,8 +293,7 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
   return headings;
 }
 
-HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
-                              const TextCoding& coding) {
+HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding) {
   if (rule.pattern.empty()) return RuleError{"empty pattern", 0};
   UParseError parseError{};
   UErrorCode status = U_ZERO_ERROR;
@@ -304,19 +301,15 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule,
                                 &parseError, &status));
   if (U_FAILURE(status)) return RuleError{u_errorName(status), std::max(0, parseError.offset)};
   const std::string_view bytes = text.view();
-  return InParts(bytes, coding.unitBytes, [&](std::size_t from, std::size_t to) {
+  return InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
     UErrorCode cloned = U_ZERO_ERROR;
     const Regex own(uregex_clone(regex.get(), &cloned));
     if (U_FAILURE(cloned)) return std::vector<Heading>{};
-    return RegexHeadingsIn(bytes, from, to, own.get(), coding);
+    return RegexHeadingsIn(bytes, from, to, own.get(), encoding);
   });
 }
 
 }  // namespace
-
-TextCoding GbkCoding() {
-  return {};
-}
 
 bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\r';
@@ -338,52 +331,14 @@ std::optional<ChapterRule> ParseRule(std::string_view utf8) {
   return ChapterRule{RuleKind::kRegex, std::move(pattern)};
 }
 
-struct TextDecoder::Converter {
-  std::unique_ptr<UConverter, ConverterCloser> handle;
-};
-
-TextDecoder::TextDecoder(const TextCoding& coding) : converter_(new Converter) {
-  UErrorCode status = U_ZERO_ERROR;
-  converter_->handle.reset(ucnv_open(coding.converter.c_str(), &status));
-  if (U_FAILURE(status)) converter_->handle.reset(ucnv_open("windows-936", &status));
-}
-
-TextDecoder::~TextDecoder() {
-  delete converter_;
-}
-
-std::u16string TextDecoder::Decode(std::string_view bytes, std::vector<std::int32_t>* offsets) {
-  UConverter* cnv = converter_->handle.get();
-  std::u16string out;
-  if (cnv == nullptr || bytes.empty()) {
-    if (offsets) offsets->clear();
-    return out;
-  }
-  ucnv_resetToUnicode(cnv);
-  // One byte never gives more than two UTF-16 units.
-  out.resize(bytes.size() * 2 + 2);
-  if (offsets) offsets->assign(out.size(), 0);
-  UChar* target = out.data();
-  const char* source = bytes.data();
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_toUnicode(cnv, &target, out.data() + out.size(), &source, bytes.data() + bytes.size(),
-                 offsets ? offsets->data() : nullptr, true, &status);
-  out.resize(static_cast<std::size_t>(target - out.data()));
-  if (offsets) offsets->resize(out.size());
-  return out;
+std::u16string TextDecoder::Decode(std::string_view bytes, std::vector<std::uint32_t>* offsets) {
+  DecodedText decoded = morvane::Decode(encoding_, bytes, offsets != nullptr);
+  if (offsets != nullptr) *offsets = std::move(decoded.offsets);
+  return std::move(decoded.text);
 }
 
 std::string TextDecoder::Encode(std::u16string_view text) {
-  UConverter* cnv = converter_->handle.get();
-  if (cnv == nullptr) return {};
-  ucnv_resetFromUnicode(cnv);
-  std::string out(text.size() * 4 + 8, '\0');
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t length = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
-                                         text.data(), static_cast<int32_t>(text.size()), &status);
-  if (U_FAILURE(status)) return {};
-  out.resize(static_cast<std::size_t>(length));
-  return out;
+  return morvane::Encode(encoding_, text).bytes;
 }
 
 std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit) {
@@ -421,15 +376,14 @@ bool IsHeadingLine(std::u16string_view line) {
   return IsOpeningWordHeading(line);
 }
 
-HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
-                             const TextCoding& coding) {
+HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding) {
   switch (rule.kind) {
     case RuleKind::kNear:
-      return NearHeadings(text, coding);
+      return NearHeadings(text, encoding);
     case RuleKind::kLines:
-      return LineHeadings(text, coding);
+      return LineHeadings(text, encoding);
     case RuleKind::kRegex:
-      return RegexHeadings(text, rule, coding);
+      return RegexHeadings(text, rule, encoding);
   }
   return std::vector<Heading>{};
 }

@@ -22,18 +22,9 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 
 namespace morvane {
-
-// How a text stores its characters, as far as the rules need to know: the ICU converter
-// that decodes it, and the width of its code units (2 for UTF-16, where a line break is
-// a two-byte unit).
-struct TextCoding {
-  std::string converter = "windows-936";
-  int unitBytes = 1;
-};
-// GBK, the encoding of every text today.
-TextCoding GbkCoding();
 
 enum class RuleKind { kNear, kLines, kRegex };
 
@@ -64,25 +55,21 @@ using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
 
 // The headings of text under rule, ascending.
 HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
-                             const TextCoding& coding = GbkCoding());
+                             Encoding encoding = Encoding::kGbk);
 
-// Decodes parts of one text in its coding. One per thread: ICU converters keep state.
+// Decodes and encodes parts of one text in its encoding.
 class TextDecoder {
  public:
-  explicit TextDecoder(const TextCoding& coding);
-  ~TextDecoder();
-  TextDecoder(const TextDecoder&) = delete;
-  TextDecoder& operator=(const TextDecoder&) = delete;
+  explicit TextDecoder(Encoding encoding) : encoding_(encoding) {}
 
   // The characters of bytes (which start at a character). With offsets, each UTF-16 unit
   // gets the 0-based offset within bytes of the character it belongs to.
-  std::u16string Decode(std::string_view bytes, std::vector<std::int32_t>* offsets = nullptr);
-  // The characters as the coding stores them ("" where it cannot).
+  std::u16string Decode(std::string_view bytes, std::vector<std::uint32_t>* offsets = nullptr);
+  // The characters as the encoding stores them.
   std::string Encode(std::u16string_view text);
 
  private:
-  struct Converter;
-  Converter* converter_;
+  Encoding encoding_;
 };
 
 // Line boundaries in bytes: the offset of the line break that ends the line holding

@@ -86,6 +86,9 @@ class WriteReport {
   // The user stopped the operation: removes every file it created.
   void Cancel();
   bool cancelled() const { return cancelled_; }
+  // A write failed because the text's memory went away under it (EFAULT: the mapped
+  // input was cut short): the rest would fail the same way, so the writing stops.
+  bool inputChanged() const { return inputChanged_; }
 
   bool ok() const { return failures_ == 0; }
   std::int64_t written() const { return written_; }
@@ -103,6 +106,7 @@ class WriteReport {
   WriteResult firstFailure_;
   std::vector<Path> created_;
   bool cancelled_ = false;
+  bool inputChanged_ = false;
 };
 
 // Between the files of a writing loop: true when the user has asked to stop, after

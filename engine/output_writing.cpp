@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,7 @@ void WriteReport::Record(const Path& path, const WriteResult& result) {
     if (result.created) created_.push_back(path);
     return;
   }
+  if (result.errorNumber == EFAULT) inputChanged_ = true;
   if (failures_++ == 0) {
     firstFailedPath_ = path;
     firstFailure_ = result;
@@ -40,6 +42,7 @@ void WriteReport::Cancel() {
 }
 
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
+  if (report.inputChanged()) return true;
   if (progress == nullptr || !progress->StopRequested()) return false;
   report.Cancel();
   return true;

@@ -24,6 +24,7 @@
 #include "app/main_window.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
+#include "core/path.h"
 #include "engine/control_names.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"

@@ -390,3 +390,65 @@ TEST_F(FilesTest, NamesAreTheSystemsBytesUnchanged) {
 
 }  // namespace
 }  // namespace morvane
+
+namespace morvane {
+namespace {
+
+class Replacing : public FilesTest {};
+
+TEST_F(Replacing, KeepsThePermissionBitsAndWritesNothingIntoTheOldFile) {
+  for (mode_t mode : {0600, 0640, 0755, 0604}) {
+    Put("kept.txt", "older");
+    ::chmod(Native("kept.txt").c_str(), mode);
+    struct stat before;
+    ::stat(Native("kept.txt").c_str(), &before);
+    ASSERT_TRUE(WriteWholeFile(At("kept.txt"), "newer"));
+    struct stat after;
+    ::stat(Native("kept.txt").c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, mode);
+    EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
+    EXPECT_EQ(Get("kept.txt"), "newer");
+  }
+}
+
+// Names that change between the check and the write: whatever appears at the name when
+// the complete file is about to take it, a file being read is never replaced.
+std::string raceInput;
+std::string raceName;
+void (*raceAction)() = nullptr;
+
+TEST_F(Replacing, AFileBeingReadThatAppearsAtTheNameIsNotReplaced) {
+  const std::pair<const char*, void (*)()> cases[] = {
+      {"a symbolic link", [] { ::symlink(raceInput.c_str(), raceName.c_str()); }},
+      {"a hard link", [] { ::link(raceInput.c_str(), raceName.c_str()); }},
+      {"an older file turned into a link",
+       [] {
+         ::unlink(raceName.c_str());
+         ::symlink(raceInput.c_str(), raceName.c_str());
+       }},
+  };
+  for (const auto& [what, action] : cases) {
+    SCOPED_TRACE(what);
+    Put("input.txt", "INPUT");
+    if (std::string(what) == "an older file turned into a link") Put("out.txt", "older");
+    raceInput = Native("input.txt");
+    raceName = Native("out.txt");
+    const FileIdentity input = *IdentityOf(At("input.txt"));
+    KeepUnchanged(std::span(&input, 1));
+    raceAction = action;
+    SetWriteFaults({nullptr, nullptr, [] {
+                      if (raceAction) std::exchange(raceAction, nullptr)();
+                    }});
+    const WriteResult result = WriteFileParts(At("out.txt"), std::vector<std::string_view>{"NEW"});
+    SetWriteFaults({});
+    KeepUnchanged({});
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorNumber, kReplacesKeptFile);
+    EXPECT_EQ(Get("input.txt"), "INPUT");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"input.txt", "out.txt"}));
+    ::unlink(Native("out.txt").c_str());
+  }
+}
+
+}  // namespace
+}  // namespace morvane

@@ -11,7 +11,7 @@ namespace morvane::testing {
 namespace {
 
 std::u16string U16(std::string_view utf8) {
-  TextDecoder decoder({"UTF-8", 1});
+  TextDecoder decoder(Encoding::kUtf8);
   return decoder.Decode(utf8);
 }
 
@@ -104,29 +104,29 @@ TEST(ChapterRules, FindHeadingsInEveryEncoding) {
       {"番外 小事\r\n", true}, {"完\r\n", false},
   };
   struct Case {
-    const char* converter;
-    int unitBytes;
+    Encoding encoding;
     ChapterRule rule;
     std::vector<int> segments;  // the segments where headings begin
   };
   const ChapterRule lines{RuleKind::kLines, {}};
   const ChapterRule regex{RuleKind::kRegex, u"第.章"};
   const Case cases[] = {
-      {"windows-936",
-       1,
-       ChapterRule{},
-       {1, 2, 4}},  // near: 第一是文章 too; 第二章 after its indent
-      {"windows-936", 1, lines, {1, 3, 6}},  // lines: the indented line from its start
-      {"windows-936", 1, regex, {1, 4}},
-      {"UTF-8", 1, lines, {1, 3, 6}},
-      {"UTF-8", 1, regex, {1, 4}},
-      {"UTF-16LE", 2, lines, {1, 3, 6}},
-      {"UTF-16BE", 2, regex, {1, 4}},
+      // near: 第一是文章 too; 第二章 after its indent.
+      {Encoding::kGbk, ChapterRule{}, {1, 2, 4}},
+      // lines: the indented line from its start.
+      {Encoding::kGbk, lines, {1, 3, 6}},
+      {Encoding::kGbk, regex, {1, 4}},
+      {Encoding::kUtf8, lines, {1, 3, 6}},
+      {Encoding::kUtf8, regex, {1, 4}},
+      {Encoding::kGb18030, lines, {1, 3, 6}},
+      {Encoding::kBig5, lines, {1, 3, 6}},
+      {Encoding::kUtf16Le, lines, {1, 3, 6}},
+      {Encoding::kUtf16Be, regex, {1, 4}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.converter) + " " + std::to_string(static_cast<int>(c.rule.kind)));
-    const TextCoding coding{c.converter, c.unitBytes};
-    TextDecoder decoder(coding);
+    SCOPED_TRACE(std::string(EncodingName(c.encoding)) + " " +
+                 std::to_string(static_cast<int>(c.rule.kind)));
+    TextDecoder decoder(c.encoding);
     std::string bytes;
     std::vector<std::int64_t> starts;
     for (const auto& [segment, unused] : segments) {
@@ -140,7 +140,7 @@ TEST(ChapterRules, FindHeadingsInEveryEncoding) {
     // UTF-16 holds zero bytes, which a text made from bytes would end at.
     const auto owner = std::make_shared<std::string>(bytes);
     const ByteText text = ByteText::Adopt(owner, owner->data(), owner->size());
-    EXPECT_EQ(Offsets(FindHeadings(text, c.rule, coding)), expected);
+    EXPECT_EQ(Offsets(FindHeadings(text, c.rule, c.encoding)), expected);
   }
 }
 

@@ -25,7 +25,8 @@ namespace {
 }
 
 void ApplyLimits(const ChildLimits& limits) {
-  signal(SIGXFSZ, SIG_IGN);
+  // As a shell leaves it: the program itself must keep SIGXFSZ from ending it.
+  signal(SIGXFSZ, SIG_DFL);
   rlimit fsize{limits.fileSize, limits.fileSize};
   if (limits.fileSize != RLIM_INFINITY) setrlimit(RLIMIT_FSIZE, &fsize);
   rlimit as{limits.addressSpace, limits.addressSpace};

@@ -35,8 +35,8 @@ struct ProcessResult {
 };
 
 // Runs argv[0] with the arguments, standard input empty, and collects both outputs.
-// SIGXFSZ is ignored in the child, so that a write beyond RLIMIT_FSIZE fails with EFBIG
-// as a full disk would, instead of killing the program.
+// SIGXFSZ has its default action in the child, as under a shell: a program that does not
+// ignore it is killed by a write beyond RLIMIT_FSIZE.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ChildLimits& limits = {});
 
 // A child started by StartProcess; Finish waits for its end and collects its outputs.

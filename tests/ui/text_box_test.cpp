@@ -99,6 +99,7 @@ class TextBoxTest : public QObject {
   void longParagraphShowsTheLinesOfAFreshBox();
   void idleCursorStopsBlinking();
   void contextMenuSpeaksQtsWordsAndActs();
+  void mouseSetsTheCursorAndSelects();
   void clicksFireTheirRoutine();
   void messageBoxHasNoIconAndTheDefaultCaption();
   void questionBoxAnswersYesOrNo();
@@ -425,6 +426,40 @@ void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
   QCOMPARE(toolkit_->Text("box"), ByteText());
   QCOMPARE(seenLength_, 0);
   QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
+}
+
+void TextBoxTest::mouseSetsTheCursorAndSelects() {
+  ByteTextEdit* box = countedBox("abc def\r\nxyz \xB5\xDA", 0, 0);
+  // Where the cursor is drawn at a position, in the viewport.
+  const auto at = [box](std::size_t position) {
+    box->Select(position, position);
+    return box->CursorRect().center() + QPoint(1, 0);
+  };
+  QWidget* area = box->viewport();
+  const QPoint secondLine = at(9);
+  const QPoint inDef = at(5);
+  const QPoint end = at(15);
+  box->Select(0, 0);
+  QTest::mouseClick(area, Qt::LeftButton, {}, secondLine);
+  QCOMPARE(box->Cursor(), std::size_t{9});
+  // Shift+click reaches over the hanzi to the end; a click past a line's end stops there.
+  QTest::mouseClick(area, Qt::LeftButton, Qt::ShiftModifier, end + QPoint(40, 0));
+  QCOMPARE(box->Anchor(), std::size_t{9});
+  QCOMPARE(box->Cursor(), std::size_t{15});
+  // A double-click takes the word; typing replaces it.
+  QTest::mouseDClick(area, Qt::LeftButton, {}, inDef);
+  Commit(box, QStringLiteral("X"));
+  QCOMPARE(toolkit_->Text("box"), ByteText("abc X\r\nxyz \xB5\xDA"));
+  // A drag from the start to the end selects everything.
+  const QPoint first = at(0);
+  const QPoint last = at(13);
+  QTest::mousePress(area, Qt::LeftButton, {}, first);
+  QMouseEvent move(QEvent::MouseMove, QPointF(last), area->mapToGlobal(QPointF(last)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(area, &move);
+  QTest::mouseRelease(area, Qt::LeftButton, {}, last);
+  QCOMPARE(box->Anchor(), std::size_t{0});
+  QCOMPARE(box->Cursor(), std::size_t{13});
 }
 
 void TextBoxTest::idleCursorStopsBlinking() {

@@ -13,8 +13,9 @@
 // reaches the one window procedure. A control is shown when it, every parent and, on a
 // tab page, that page are shown.
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <map>
 #include <memory>

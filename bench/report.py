@@ -244,6 +244,12 @@ def main():
             out.append("(could not read the desktop figures: %s)" % e)
         out.append("")
 
+    responsiveness = os.path.join(args.work, "responsiveness.md")
+    if os.path.exists(responsiveness):
+        out.append("## Desktop responsiveness during long work (offscreen Qt, 1 GiB)\n")
+        out.append(open(responsiveness, encoding="utf-8").read())
+        out.append("")
+
     out.append("## Targets\n")
     for bench, size, value, target, verdict in verdicts:
         out.append("- %s on %s: %.3f against <= %.1f: **%s**" % (bench, size, value, target, verdict))

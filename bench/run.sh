@@ -2,7 +2,7 @@
 # Side-by-side timings of morvane-cli against the standard tools that do the same job,
 # on generated GBK and ASCII novels, written up in bench/RESULTS.md.
 #
-#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop]
+#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop,responsiveness]
 #                [--merge-size 256M] [--cli PATH] [--no-build] [--keep] [--no-wait]
 #                [--results FILE]   (default bench/RESULTS.md)
 #
@@ -25,7 +25,7 @@ work=$out/.work
 sizes="1G 256M"
 merge_size=256M
 rounds=5
-only="cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop"
+only="cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop,responsiveness"
 cli=""
 build=1
 keep=0
@@ -63,6 +63,9 @@ if [ -z "$cli" ]; then
     targets=(morvane-cli)
     if grep -q morvane_desktop_bench "$builddir/build.ninja" 2>/dev/null; then
       targets+=(morvane_desktop_bench)
+    fi
+    if grep -q morvane_responsiveness_bench "$builddir/build.ninja" 2>/dev/null; then
+      targets+=(morvane_responsiveness_bench)
     fi
     cmake --build "$builddir" -j 2 --target "${targets[@]}" >/dev/null
   fi
@@ -252,6 +255,14 @@ if [ -x "$desktop" ] && wanted desktop; then
   MORVANE_DESKTOP_TEXT=$data/novel-gbk-20M.txt QT_QPA_PLATFORM=offscreen "$desktop" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_format=json \
     >"$work/desktop.json" 2>"$work/desktop.err" || log "desktop benchmark failed"
+fi
+
+# --- the window during long work: the event loop's longest gap on 1 GiB ----------------------
+responsiveness=$builddir/bench/morvane_responsiveness_bench
+if [ -x "$responsiveness" ] && wanted responsiveness; then
+  log "responsiveness benchmark (offscreen, 1 GiB)"
+  QT_QPA_PLATFORM=offscreen "$responsiveness" 1024 "$out/responsiveness" \
+    >"$work/responsiveness.md" 2>"$work/responsiveness.err" || log "responsiveness benchmark failed"
 fi
 
 # --- the write-up ------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "core/numbers.h"
 #include "engine/control_names.h"
@@ -67,7 +68,7 @@ std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>&
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner,
                           Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   std::int64_t bytes = 0;
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
     // ForEachChapter has no way out: once stopped, the remaining chapters are skipped.
@@ -83,7 +84,7 @@ WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   std::int64_t bytes = 0;
   std::int64_t done = 0;
   for (const ChapterFile& file : files) {
@@ -111,7 +112,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
   for (const ChapterFile& file : files) outputs.names.push_back(file.name);
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(outputs, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, outputs, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -140,7 +141,17 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(messages::OpenFileToCutFirst());
     return;
   }
-  state.chapterStarts = FindChapterStarts(state.cut.normalText);
+  // A search through a gigabyte takes a moment: off the window's thread. It cannot stop
+  // half-way; a stop request discards its result and the last search stands.
+  std::vector<int> starts;
+  bool stopped = false;
+  const ByteText text = state.cut.normalText;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    starts = FindChapterStarts(text);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return;
+  state.chapterStarts = std::move(starts);
   state.chapterPlan.reset();
   ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
                     messages::ChapterSearchCaption());
@@ -163,7 +174,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   const auto target = OutputTargetOf(ui);
   if (!target) return;
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs({*target, false, 0, files - 1}, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, {*target, false, 0, files - 1}, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

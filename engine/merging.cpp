@@ -36,7 +36,7 @@ void ShowMergeRows(Toolkit& ui, int count) {
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
@@ -84,7 +84,8 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   }
   const auto target = OutputTargetOf(ui);
   if (!target) return;
-  if (auto refusal = RefuseOutputs({*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
+  if (auto refusal =
+          RefuseOutputs(ui, {*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
     ui.ShowMessageBox(*refusal);
     return;
   }

@@ -72,6 +72,10 @@ std::size_t FileNameLimit(const Path& folder);
 // another folder, every name must be acceptable to the file system, no name may be taken
 // by a folder or a read-only file, and no output may be one of the inputs.
 std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
+// The same check as long work (a hundred thousand names take a while to look up). A stop
+// request ends the operation before anything is written, with the cancel message.
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const Path> inputs);
 
 // Writes texts one after another, then banner, as the whole content of path, in one call.
 WriteResult WriteOutputFile(const Path& path, std::span<const ByteText> texts,
@@ -82,6 +86,11 @@ WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteTe
 // and the new files it made, which a cancelled operation removes again.
 class WriteReport {
  public:
+  // A report of writes that progress may cancel keeps the names of the files it created,
+  // to take them back; without one (the command line) it keeps none, so that a cut into
+  // millions of files costs no memory per file.
+  explicit WriteReport(const Progress* progress = nullptr) : keepCreated_(progress != nullptr) {}
+
   void Record(const Path& path, const WriteResult& result);
   // The user stopped the operation: removes every file it created.
   void Cancel();
@@ -107,6 +116,7 @@ class WriteReport {
   std::vector<Path> created_;
   bool cancelled_ = false;
   bool inputChanged_ = false;
+  bool keepCreated_ = false;
 };
 
 // Between the files of a writing loop: true when the user has asked to stop, after

@@ -25,7 +25,7 @@ void WriteReport::Record(const Path& path, const WriteResult& result) {
   if (folder_.empty()) folder_ = FolderPart(path);
   if (result.ok) {
     ++written_;
-    if (result.created) created_.push_back(path);
+    if (result.created && keepCreated_) created_.push_back(path);
     return;
   }
   if (result.errorNumber == EFAULT) inputChanged_ = true;
@@ -39,6 +39,18 @@ void WriteReport::Cancel() {
   cancelled_ = true;
   for (const Path& path : created_) RemoveFile(path);
   created_.clear();
+}
+
+std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+                                      std::span<const Path> inputs) {
+  std::optional<ByteText> refusal;
+  bool stopped = false;
+  ui.RunLongWork({}, [&](Progress& progress) {
+    refusal = RefuseOutputs(plan, inputs);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return messages::Cancelled();
+  return refusal;
 }
 
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {

@@ -73,7 +73,7 @@ std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes) 
 
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
                         const ByteText& banner, Progress* progress) {
-  WriteReport report;
+  WriteReport report(progress);
   const int count = PieceCount(size, pieceBytes);
   PieceCutter cutter(text, pieceBytes);
   std::int64_t bytes = 0;
@@ -170,7 +170,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   if (!target) return;
   const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
   const Path inputs[] = {source};
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, plan, inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

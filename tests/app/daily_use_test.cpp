@@ -305,8 +305,10 @@ void DailyUseTest::aLongCutShowsProgressAndCancelLeavesTheFolderAsItWas() {
   user.setInterval(10);
   QObject::connect(&user, &QTimer::timeout, [&] {
     if (QWidget* window = morvane::ui::RunningTaskWindow(); window && window->isVisible()) {
-      if (!progressText.isEmpty()) return;
-      progressText = window->findChild<QLabel*>()->text();
+      // The writing itself, not the look at the names before it.
+      const QString text = window->findChild<QLabel*>()->text();
+      if (!progressText.isEmpty() || !text.contains(QStringLiteral("个文件"))) return;
+      progressText = text;
       // The window behind takes no clicks while the cut runs.
       QTest::mouseClick(W(n::kSimpleClearButton), Qt::LeftButton);
       QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cancelButton")),

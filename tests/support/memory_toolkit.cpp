@@ -213,7 +213,7 @@ void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
     std::int64_t files_;
     bool stopped_;
   };
-  StopAfter progress(stopAfterFiles);
+  StopAfter progress(stopOnlyWrites && size.files == 0 ? -1 : stopAfterFiles);
   job(progress);
 }
 

@@ -69,8 +69,10 @@ class MemoryToolkit : public Toolkit {
   // The answers to the next questions (message boxes with kYesNo), first to last; a
   // question with none left is answered kAnswerYes.
   std::deque<int> answers;
-  // For RunLongWork: stop after this many files (below 0: never); the sizes announced.
+  // For RunLongWork: stop after this many files (below 0: never), or only jobs made of
+  // files (writes, not reads, searches and checks); the sizes every job announced.
   std::int64_t stopAfterFiles = -1;
+  bool stopOnlyWrites = false;
   std::vector<WorkSize> longWork;
 
   // What the handlers did.

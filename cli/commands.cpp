@@ -34,24 +34,34 @@ int Saturated(std::int64_t value) {
 struct Input {
   Path path;
   ByteText text;
+  Detected detected;
 };
 
 // The outcome of reading one input: a message naming the file when it cannot be read,
-// a warning when its text ends early.
+// a warning when its text ends early or holds bytes that are no character of its
+// encoding (they are kept as they are).
 std::optional<Input> Reported(const Path& path, const TextRead& read) {
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));
     return std::nullopt;
   }
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  return Input{path, read.text};
+  const Undecodable undecodable = FindUndecodable(read.detected.encoding, read.text.view());
+  if (undecodable.count > 0) {
+    const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
+    PrintMessage(messages::UndecodableBytes(path, read.detected.encoding,
+                                            static_cast<std::int64_t>(undecodable.count),
+                                            static_cast<std::int64_t>(undecodable.first + bom)));
+  }
+  return Input{path, read.text, read.detected};
 }
 
 // Reads files whole, mapped: their texts are used at once and never kept. Several files
 // are read side by side: finding where each text ends is a pass over every byte, and the
 // files do not depend on each other. The outcomes are reported in the order of
 // the files, as reading them one by one would.
-std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths) {
+std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nativePaths,
+                                             std::optional<Encoding> encoding) {
   GuardMappedInputs(nativePaths);
   std::vector<Path> paths;
   for (const std::string& nativePath : nativePaths) paths.push_back(PathFromUtf8(nativePath));
@@ -60,15 +70,17 @@ std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nat
   std::vector<std::future<TextRead>> later;
   for (std::size_t i = 1; i < paths.size(); ++i) {
     try {
-      later.push_back(std::async(std::launch::async,
-                                 [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+      later.push_back(std::async(std::launch::async, [path = paths[i], encoding] {
+        return ReadTextFile(path, ReadMode::kMap, encoding);
+      }));
     } catch (const std::system_error&) {
-      later.push_back(std::async(std::launch::deferred,
-                                 [path = paths[i]] { return ReadTextFile(path, ReadMode::kMap); }));
+      later.push_back(std::async(std::launch::deferred, [path = paths[i], encoding] {
+        return ReadTextFile(path, ReadMode::kMap, encoding);
+      }));
     }
   }
   std::vector<TextRead> reads;
-  reads.push_back(ReadTextFile(paths.front(), ReadMode::kMap));
+  reads.push_back(ReadTextFile(paths.front(), ReadMode::kMap, encoding));
   for (auto& read : later) reads.push_back(read.get());
 
   std::vector<Input> inputs;
@@ -80,8 +92,8 @@ std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nat
   return inputs;
 }
 
-std::optional<Input> ReadInput(const std::string& nativePath) {
-  auto inputs = ReadInputs({nativePath});
+std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Encoding> encoding) {
+  auto inputs = ReadInputs({nativePath}, encoding);
   if (!inputs) return std::nullopt;
   return inputs->front();
 }
@@ -140,7 +152,8 @@ int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
   const int size = TextLength(input.text);
   const Path inputs[] = {input.path};
   if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
-  return Outcome(WritePieces(target, input.text, size, pieceBytes, BannerConstant()), inputs);
+  return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)),
+                 inputs);
 }
 
 }  // namespace
@@ -151,7 +164,7 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
     PrintMessage(messages::BadPieceBytes());
     return kRefused;
   }
-  const auto input = ReadInput(file);
+  const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
@@ -162,20 +175,23 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
     PrintMessage(messages::BadCutSize());
     return kRefused;
   }
-  const auto input = ReadInput(file);
+  const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
   return CutBySize(*input, pieceBytes, output);
 }
 
 int RunChapters(const OutputArgs& output, const std::string& file) {
-  const auto input = ReadInput(file);
+  const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
-  const std::vector<int> starts = FindChapterStarts(input->text);
+  // Two passes of the search, one to count the files for the checks before writing and
+  // one that writes: the search is fast, and no list of headings is kept.
+  const int count = CountChapterStarts(input->text, input->detected.encoding);
   const OutputTarget target = TargetOf(output, input->path);
   const Path inputs[] = {input->path};
-  if (Refused({target, false, 0, static_cast<int>(starts.size())}, inputs)) return kRefused;
-  const int result = Outcome(WriteChapters(target, input->text, starts, BannerConstant()), inputs);
-  if (result == 0 && !WriteStdout(std::to_string(starts.size()) + "\n")) return kRefused;
+  if (Refused({target, false, 0, count}, inputs)) return kRefused;
+  const int result =
+      Outcome(WriteChaptersAsFound(target, input->text, OutputFormOf(input->detected)), inputs);
+  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
 
@@ -185,7 +201,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
       !chapters.titleNames) {
     return RunChapters(output, file);
   }
-  const auto input = ReadInput(file);
+  const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
   const HeadingsOrError found = FindHeadings(input->text, *rule);
   if (const auto* error = std::get_if<RuleError>(&found)) {
@@ -214,34 +230,58 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
   const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
-  const int result =
-      Outcome(WriteChapterFiles(target.folder, input->text, files, BannerConstant()), inputs);
+  const int result = Outcome(
+      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected).banner),
+      inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
 
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
-  const auto inputs = ReadInputs(files);
+  const auto inputs = ReadInputs(files, output.encoding);
   if (!inputs) return kRefused;
   std::vector<Path> paths;
-  std::vector<ByteText> texts;
+  std::vector<MergeInput> sources;
   for (const Input& input : *inputs) {
     paths.push_back(input.path);
-    texts.push_back(input.text);
+    sources.push_back({input.path, input.text, input.detected});
   }
   const OutputTarget target = TargetOf(output, paths.front());
   if (Refused({target, true, 0, 0}, paths)) return kRefused;
-  return Outcome(WriteMerged(target, texts, BannerConstant()), paths);
+  auto merged = MergedTexts(sources, output.to);
+  if (const auto* refusal = std::get_if<ByteText>(&merged)) {
+    PrintMessage(*refusal);
+    return kRefused;
+  }
+  const MergedText& text = std::get<MergedText>(merged);
+  return Outcome(WriteMerged(target, text.texts, text.form), paths);
+}
+
+int RunDetect(const std::vector<std::string>& files) {
+  int result = 0;
+  for (const std::string& file : files) {
+    const TextRead read = ReadTextFile(PathFromUtf8(file), ReadMode::kMap);
+    if (!read.ok()) {
+      PrintMessage(messages::CannotReadFile(PathFromUtf8(file), read));
+      result = kRefused;
+      continue;
+    }
+    std::string line(EncodingName(read.detected.encoding));
+    if (read.detected.bom) line += " bom";
+    if (!WriteStdout(line + "\n")) return kRefused;
+  }
+  return result;
 }
 
 int RunClean(const CleanArgs& args, const std::string& file) {
-  const auto input = ReadInput(file);
+  const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
-  ByteText text = input->text;
-  if (args.spaces) text = WithoutSpaces(text);
-  if (args.lineBreaks) text = WithoutLineBreaks(text);
-  if (args.tabs) text = WithoutTabs(text);
-  return WriteStdout(text.view()) ? 0 : kRefused;
+  // The cleaned text goes out a part at a time: a large file's result is never held whole.
+  const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
+  return CleanInParts(input->text, input->detected.encoding, choice,
+                      [](std::string_view part) { return WriteStdout(part); })
+             ? 0
+             : kRefused;
 }
 
 int RunBanner() {

@@ -11,11 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
+
 namespace morvane::cli {
 
 struct OutputArgs {
   std::string folder;                 // --out
   std::optional<std::string> prefix;  // --prefix; the input's base name when absent
+  std::optional<Encoding> encoding;   // --encoding; detected when absent (auto)
+  std::optional<Encoding> to;         // merge --to; the first file's encoding when absent
 };
 
 // cut --bytes N: the simple cut, N bytes per piece (0 means 1, below 0 is refused).
@@ -43,10 +47,14 @@ struct CleanArgs {
   bool spaces = false;
   bool lineBreaks = false;
   bool tabs = false;
+  std::optional<Encoding> encoding;  // --encoding; detected when absent
 };
 // clean: the text without the chosen white space, on standard output, no banner. The
 // removals run in the order of the desktop's buttons: spaces, line breaks, tabs.
 int RunClean(const CleanArgs& args, const std::string& file);
+// detect: one line per file, its encoding's name and " bom" when it starts with a
+// byte-order mark ("utf-8 bom", "gbk").
+int RunDetect(const std::vector<std::string>& files);
 // banner: the banner's bytes on standard output.
 int RunBanner();
 

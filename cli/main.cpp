@@ -11,9 +11,21 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/encoding.h"
 #include "core/files.h"
 
 namespace {
+
+const char* const kEncodingHelp =
+    "the input's encoding: auto (detected: a byte-order mark, UTF-8, UTF-16, GB18030, Big5, "
+    "else GBK), gbk, gb18030, utf-8, utf-16le, utf-16be or big5";
+
+const CLI::Validator kEncodingName(
+    [](std::string& value) -> std::string {
+      if (value == "auto" || morvane::EncodingFromName(value)) return {};
+      return "'" + value + "' is no encoding: auto, gbk, gb18030, utf-8, utf-16le, utf-16be, big5";
+    },
+    "ENCODING");
 
 // --out and --prefix of a writing command; the prefix stays unset unless given.
 struct OutputOptions {
@@ -23,14 +35,18 @@ struct OutputOptions {
 
   CLI::Option* outOption = nullptr;
 
+  std::string encoding = "auto";
+
   void AddTo(CLI::App& command, bool required = true) {
+    command.add_option("--encoding", encoding, kEncodingHelp)->check(kEncodingName);
     prefixOption = command.add_option(
         "--prefix", prefix, "file-name prefix (default: the input's name without its extension)");
     outOption = command.add_option("--out", folder, "folder for the output files (must exist)");
     if (required) outOption->required();
   }
   morvane::cli::OutputArgs Args() const {
-    morvane::cli::OutputArgs args{folder, std::nullopt};
+    morvane::cli::OutputArgs args{folder, std::nullopt, morvane::EncodingFromName(encoding),
+                                  std::nullopt};
     if (prefixOption->count() > 0) args.prefix = prefix;
     return args;
   }
@@ -64,7 +80,10 @@ namespace morvane::cli {
 
 // The program behind main; argv in UTF-8 (on Windows wmain converts it).
 int RunCommandLine(int argc, char** argv) {
-  CLI::App app{"Cuts large GBK (CP936) text files into pieces and merges files.", "morvane-cli"};
+  CLI::App app{
+      "Cuts large text files (GBK, GB18030, UTF-8, UTF-16 or Big5, detected) into pieces and "
+      "merges files; every output keeps the input's own bytes.",
+      "morvane-cli"};
   app.require_subcommand(1);
   // "/x" is a path here, never an option, also on Windows (where the parser's default
   // would take it for one).
@@ -76,7 +95,9 @@ int RunCommandLine(int argc, char** argv) {
   CLI::App* cut = app.add_subcommand(
       "cut",
       "Cut FILE into numbered files prefix-1.txt, prefix-2.txt, ... of a given size; a piece "
-      "ends one byte later rather than split a double-byte character.");
+      "ends at the first character boundary at or after its size (characters counted from the "
+      "start of the text in its encoding), so it never splits a character: in GBK and Big5 a "
+      "piece is at most one byte longer, in UTF-8, UTF-16 and GB18030 at most three.");
   CLI::Option* bytesOption =
       cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)")
           ->check(kDecimal);
@@ -86,7 +107,7 @@ int RunCommandLine(int argc, char** argv) {
   bytesOption->excludes(kbOption);
   OutputOptions cutOutput;
   cutOutput.AddTo(*cut);
-  cut->add_option("FILE", file, "the GBK text file to cut")->required();
+  cut->add_option("FILE", file, "the text file to cut")->required();
 
   CLI::App* chapters = app.add_subcommand(
       "chapters",
@@ -96,7 +117,7 @@ int RunCommandLine(int argc, char** argv) {
       "and --names change the cut.");
   OutputOptions chaptersOutput;
   chaptersOutput.AddTo(*chapters, /*required=*/false);
-  chapters->add_option("FILE", file, "the GBK text file to cut")->required();
+  chapters->add_option("FILE", file, "the text file to cut")->required();
   morvane::cli::ChapterArgs chapterArgs;
   chapters->add_flag("--list", chapterArgs.list,
                      "print the chapter map instead of cutting: one tab-separated line per "
@@ -130,6 +151,12 @@ int RunCommandLine(int argc, char** argv) {
   OutputOptions mergeOutput;
   mergeOutput.AddTo(*merge);
   merge->add_option("FILES", files, "the files to join (2 to 5)")->required()->expected(2, 5);
+  std::string mergeTo;
+  merge
+      ->add_option("--to", mergeTo,
+                   "the merged file's encoding (default: the first file's); the other files "
+                   "are converted into it, and a character it cannot hold refuses the merge")
+      ->check(kEncodingName);
 
   morvane::cli::CleanArgs clean;
   CLI::App* cleanCommand = app.add_subcommand(
@@ -139,7 +166,16 @@ int RunCommandLine(int argc, char** argv) {
   cleanCommand->add_flag("--spaces", clean.spaces, "remove half-width spaces (0x20)");
   cleanCommand->add_flag("--line-breaks", clean.lineBreaks, "remove CR LF pairs");
   cleanCommand->add_flag("--tabs", clean.tabs, "remove tabs (0x09)");
-  cleanCommand->add_option("FILE", file, "the GBK text file to clean")->required();
+  cleanCommand->add_option("FILE", file, "the text file to clean")->required();
+  std::string cleanEncoding = "auto";
+  cleanCommand->add_option("--encoding", cleanEncoding, kEncodingHelp)->check(kEncodingName);
+
+  std::vector<std::string> detectFiles;
+  CLI::App* detect = app.add_subcommand(
+      "detect",
+      "Print one line per FILE: its encoding as detected (gbk, gb18030, utf-8, utf-16le, "
+      "utf-16be, big5), followed by \" bom\" when the file starts with a byte-order mark.");
+  detect->add_option("FILE", detectFiles, "the files to look at")->required();
 
   CLI::App* banner = app.add_subcommand(
       "banner", "Write the banner that ends every output file to standard output.");
@@ -161,8 +197,16 @@ int RunCommandLine(int argc, char** argv) {
     chapterArgs.titleNames = chapterNames == "title";
     return RunChapters(chaptersOutput.Args(), chapterArgs, file);
   }
-  if (merge->parsed()) return RunMerge(mergeOutput.Args(), files);
-  if (cleanCommand->parsed()) return RunClean(clean, file);
+  if (merge->parsed()) {
+    OutputArgs args = mergeOutput.Args();
+    if (!mergeTo.empty() && mergeTo != "auto") args.to = morvane::EncodingFromName(mergeTo);
+    return RunMerge(args, files);
+  }
+  if (cleanCommand->parsed()) {
+    clean.encoding = morvane::EncodingFromName(cleanEncoding);
+    return RunClean(clean, file);
+  }
+  if (detect->parsed()) return RunDetect(detectFiles);
   if (banner->parsed()) return RunBanner();
   return 2;
 }

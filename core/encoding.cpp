@@ -870,6 +870,67 @@ DecodedText Decode(Encoding encoding, std::string_view bytes, bool withOffsets) 
   return std::move(d.out);
 }
 
+Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
+  Undecodable found;
+  auto note = [&](std::size_t at, std::size_t length) {
+    if (found.count == 0) found.first = at;
+    found.count += length;
+  };
+  const std::size_t n = bytes.size();
+  switch (encoding) {
+    case Encoding::kUtf8:
+      if (IsUtf8(bytes)) return found;
+      for (std::size_t i = 0; i < n;) {
+        std::size_t length = WellFormedAt(bytes, i);
+        if (length == 0) {
+          length = CharLength(encoding, bytes, i);
+          note(i, length);
+        }
+        i += length;
+      }
+      return found;
+    case Encoding::kUtf16Le:
+    case Encoding::kUtf16Be:
+      for (std::size_t i = 0; i < n;) {
+        const std::size_t length = CharLength(encoding, bytes, i);
+        if (length == 1) {
+          note(i, 1);
+        } else if (length == 2) {
+          const bool le = encoding == Encoding::kUtf16Le;
+          const unsigned unit =
+              le ? At(bytes, i) | At(bytes, i + 1) << 8 : At(bytes, i) << 8 | At(bytes, i + 1);
+          if (unit >= 0xD800 && unit <= 0xDFFF) note(i, 2);
+        }
+        i += length;
+      }
+      return found;
+    default:
+      break;
+  }
+  const PairTable& pairs = PairsOf(encoding);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < n;) {
+#if defined(__SSE2__)
+    if (i + 16 <= n &&
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0) {
+      i += 16;
+      continue;
+    }
+#endif
+    const unsigned char b = data[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = CharLength(encoding, bytes, i);
+    if ((length == 1) || (length == 2 && pairs.At(b, data[i + 1]) == 0) ||
+        (length == 4 && DecodeOne(encoding, bytes.substr(i, 4)).empty()))
+      note(i, length);
+    i += length;
+  }
+  return found;
+}
+
 EncodedText Encode(Encoding encoding, std::u16string_view text) {
   EncodedText out;
   try {

@@ -131,6 +131,14 @@ struct DecodedText {
 };
 DecodedText Decode(Encoding encoding, std::string_view bytes, bool withOffsets = false);
 
+// Bytes that are no character of the encoding (what Decode escapes, and unpaired UTF-16
+// surrogates), counted without decoding: how many, and the offset of the first.
+struct Undecodable {
+  std::size_t count = 0;
+  std::size_t first = 0;
+};
+Undecodable FindUndecodable(Encoding encoding, std::string_view bytes);
+
 // The bytes of a Unicode text in an encoding. Private-use characters U+F780..U+F7FF
 // become the byte they stand for. A character that the encoding cannot hold is counted,
 // the first one kept with its position (the unit offset in text), and written as "?".

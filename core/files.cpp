@@ -78,7 +78,7 @@ std::string Reason(int error) {
 // that the file's memory can go.
 ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_t fileBytes,
                 std::size_t textBytes) {
-  if (textBytes < fileBytes / 2) return ByteText(std::string_view(bytes, textBytes));
+  if (textBytes < fileBytes / 2) return ByteText::Copy(std::string_view(bytes, textBytes));
   return ByteText::Adopt(std::move(owner), bytes, textBytes);
 }
 
@@ -86,9 +86,14 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
   read.fileBytes = static_cast<std::int64_t>(bytes.size());
   read.bytesLeftOut = static_cast<std::int64_t>(bytes.size() - end);
   if (end == bytes.size()) return;
-  // The mark stands at end, or one further when a dropped byte stood before a zero.
+  // The mark stands at end, or one further when a dropped byte stood before a zero; in
+  // UTF-16 it is the code unit at end.
   std::size_t mark = bytes[end] == '\0' || bytes[end] == '\x1A' ? end : end + 1;
   read.endMark = static_cast<unsigned char>(bytes[mark]);
+  if (IsUtf16(read.detected.encoding) && end + 1 < bytes.size()) {
+    read.endMark =
+        static_cast<unsigned char>(bytes[end]) | static_cast<unsigned char>(bytes[end + 1]);
+  }
   read.onlyPaddingLeftOut = true;
   for (std::size_t i = mark; i < bytes.size(); ++i) {
     if (bytes[i] != '\0' && bytes[i] != '\x1A') {
@@ -99,7 +104,18 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
 }
 
 // Maps the file; false when the system would not (the caller then copies).
-bool ReadByMapping(int fd, std::size_t size, TextRead& read) {
+// The encoding of the file's bytes and the extent of its text: after the byte-order mark,
+// up to the text end of the encoding. Returns the text's offset and sets fileEnd to the
+// offset where it ends.
+std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
+                       std::size_t& fileEnd) {
+  read.detected = ResolveEncoding(bytes, encoding);
+  const std::size_t start = bytes.size() - read.detected.TextOf(bytes).size();
+  fileEnd = start + TextEndIn(read.detected.encoding, bytes.substr(start));
+  return start;
+}
+
+bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding) {
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   if (address == MAP_FAILED) return false;
   // Measured on a warm 1 GiB file, mapping then scanning and reading every byte:
@@ -109,9 +125,10 @@ bool ReadByMapping(int fd, std::size_t size, TextRead& read) {
   std::shared_ptr<const void> owner(
       address, [size](const void* p) { ::munmap(const_cast<void*>(p), size); });
   std::string_view bytes(static_cast<const char*>(address), size);
-  std::size_t end = TextEnd(bytes);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
   FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(owner), bytes.data(), size, end);
+  read.text = TextOf(std::move(owner), bytes.data() + start, size, end - start);
   read.status = TextRead::Status::kOk;
   return true;
 }
@@ -129,7 +146,7 @@ std::shared_ptr<char> AllocateFileBuffer(std::size_t size) {
   }
 }
 
-void ReadByCopying(int fd, std::size_t size, TextRead& read) {
+void ReadByCopying(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding) {
   std::shared_ptr<char> buffer = AllocateFileBuffer(size);
   if (!buffer) {
     read.status = TextRead::Status::kOutOfMemory;
@@ -153,9 +170,10 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read) {
     got += static_cast<std::size_t>(n);
   }
   std::string_view bytes(buffer.get(), got);
-  std::size_t end = TextEnd(bytes);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
   FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(buffer), bytes.data(), got, end);
+  read.text = TextOf(std::move(buffer), bytes.data() + start, got, end - start);
   read.status = TextRead::Status::kOk;
 }
 
@@ -206,7 +224,7 @@ bool TextRead::EndedEarly() const {
   return false;
 }
 
-TextRead ReadText(FileNumber file, ReadMode mode) {
+TextRead ReadText(FileNumber file, ReadMode mode, std::optional<Encoding> encoding) {
   TextRead read;
   Descriptor in{Take(file)};
   if (in.fd < 0) {
@@ -232,10 +250,11 @@ TextRead ReadText(FileNumber file, ReadMode mode) {
   auto size = static_cast<std::size_t>(st.st_size);
   if (size == 0) {
     read.status = TextRead::Status::kOk;
+    read.detected = ResolveEncoding({}, encoding);
     return read;
   }
-  if (mode == ReadMode::kMap && ReadByMapping(in.fd, size, read)) return read;
-  ReadByCopying(in.fd, size, read);
+  if (mode == ReadMode::kMap && ReadByMapping(in.fd, size, read, encoding)) return read;
+  ReadByCopying(in.fd, size, read, encoding);
   return read;
 }
 
@@ -245,7 +264,7 @@ std::int64_t FileSizeOf(const Path& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-TextRead ReadTextFile(const Path& path, ReadMode mode) {
+TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> encoding) {
   FileNumber file = OpenFile(path);
   if (file == 0) {
     TextRead read;
@@ -254,7 +273,7 @@ TextRead ReadTextFile(const Path& path, ReadMode mode) {
     read.errorNumber = LastOpenErrorNumber();
     return read;
   }
-  return ReadText(file, mode);
+  return ReadText(file, mode, encoding);
 }
 
 }  // namespace morvane

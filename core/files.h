@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/path.h"
 
 namespace morvane {
@@ -52,6 +53,9 @@ struct TextRead {
   int errorNumber = 0;  // its errno, when there is one
   // Whether every byte left out after the end mark is 0x1A or 0x00 (a padded file).
   bool onlyPaddingLeftOut = false;
+  // The file's encoding (detected or forced) and whether it starts with a byte-order
+  // mark; the text leaves the mark out, and its length counts the text alone.
+  Detected detected;
 
   bool ok() const { return status == Status::kOk; }
   // True when the text stopped at a zero byte, or at a 0x1A followed by more than
@@ -70,17 +74,24 @@ enum class ReadMode {
   kMap,
 };
 
-// Reads the whole file behind file and closes it. The text ends at the first 0x00 or
-// 0x1A that stands at a character start; a byte of 0x80 or above followed by 0x00 is
-// dropped with it. A lone last byte of 0x80 or above is kept. Only files that OpenFile
-// gave and that were not read yet are read; any other number gives kCannotOpen.
-TextRead ReadText(FileNumber file, ReadMode mode = ReadMode::kCopy);
+// Reads the whole file behind file and closes it. The encoding is detected
+// (DetectEncoding) unless one is given. The text starts after a byte-order mark and ends
+// at the first 0x00 or 0x1A that stands at a character start (TextEndIn); in GBK a byte of
+// 0x80 or above followed by 0x00 is dropped with it, and a lone last byte of 0x80 or
+// above is kept. Only files that OpenFile gave and that were not read yet are read; any
+// other number gives kCannotOpen.
+TextRead ReadText(FileNumber file, ReadMode mode = ReadMode::kCopy,
+                  std::optional<Encoding> encoding = std::nullopt);
 // OpenFile and ReadText in one step.
-TextRead ReadTextFile(const Path& path, ReadMode mode = ReadMode::kCopy);
+TextRead ReadTextFile(const Path& path, ReadMode mode = ReadMode::kCopy,
+                      std::optional<Encoding> encoding = std::nullopt);
 
-// The text-ending rule alone, on bytes in memory: the length of the text that
-// ReadText would return for a file holding exactly these bytes.
+// The text-ending rule alone, on GBK bytes in memory: the length of the text that
+// ReadText would return for a GBK file holding exactly these bytes.
 std::size_t TextEnd(std::string_view bytes);
+// The same in any encoding, on the bytes after the byte-order mark: in UTF-16 a U+0000 or
+// U+001A code unit ends the text, never a zero byte inside a unit.
+std::size_t TextEndIn(Encoding encoding, std::string_view text);
 
 // The errorNumber of a write refused because a file being read (KeepUnchanged) stands
 // at its name when it is about to be named.

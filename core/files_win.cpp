@@ -198,7 +198,18 @@ void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
   read.error = failure.reason;
 }
 
-bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read) {
+// The encoding of the file's bytes and the extent of its text: after the byte-order mark,
+// up to the text end of the encoding. Returns the text's offset and sets fileEnd.
+std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
+                       std::size_t& fileEnd) {
+  read.detected = ResolveEncoding(bytes, encoding);
+  const std::size_t start = bytes.size() - read.detected.TextOf(bytes).size();
+  fileEnd = start + TextEndIn(read.detected.encoding, bytes.substr(start));
+  return start;
+}
+
+bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read,
+                   std::optional<Encoding> encoding) {
   Handle mapping{CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)};
   if (mapping.h == nullptr) return false;
   void* address = MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, size);
@@ -206,14 +217,16 @@ bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read) {
   std::shared_ptr<const void> owner(address,
                                     [](const void* p) { UnmapViewOfFile(const_cast<void*>(p)); });
   std::string_view bytes(static_cast<const char*>(address), size);
-  std::size_t end = TextEnd(bytes);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
   FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(owner), bytes.data(), size, end);
+  read.text = TextOf(std::move(owner), bytes.data() + start, size, end - start);
   read.status = TextRead::Status::kOk;
   return true;
 }
 
-void ReadByCopying(HANDLE file, std::size_t size, TextRead& read) {
+void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
+                   std::optional<Encoding> encoding) {
   std::shared_ptr<char> buffer;
   try {
     std::shared_ptr<char[]> array = std::make_shared_for_overwrite<char[]>(size);
@@ -236,9 +249,10 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read) {
     got += n;
   }
   std::string_view bytes(buffer.get(), got);
-  std::size_t end = TextEnd(bytes);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
   FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(buffer), bytes.data(), got, end);
+  read.text = TextOf(std::move(buffer), bytes.data() + start, got, end - start);
   read.status = TextRead::Status::kOk;
 }
 
@@ -469,7 +483,7 @@ bool TextRead::EndedEarly() const {
   return false;
 }
 
-TextRead ReadText(FileNumber number, ReadMode mode) {
+TextRead ReadText(FileNumber number, ReadMode mode, std::optional<Encoding> encoding) {
   TextRead read;
   Handle file{Take(number)};
   if (file.h == INVALID_HANDLE_VALUE) {
@@ -488,22 +502,23 @@ TextRead ReadText(FileNumber number, ReadMode mode) {
   }
   const auto bytes = static_cast<std::size_t>(size.QuadPart);
   if (bytes == 0) {
+    read.detected = ResolveEncoding({}, encoding);
     read.status = TextRead::Status::kOk;
     return read;
   }
-  if (mode == ReadMode::kMap && ReadByMapping(file.h, bytes, read)) return read;
-  ReadByCopying(file.h, bytes, read);
+  if (mode == ReadMode::kMap && ReadByMapping(file.h, bytes, read, encoding)) return read;
+  ReadByCopying(file.h, bytes, read, encoding);
   return read;
 }
 
-TextRead ReadTextFile(const Path& path, ReadMode mode) {
+TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> encoding) {
   FileNumber file = OpenFile(path);
   if (file == 0) {
     TextRead read;
     Fail(read, TextRead::Status::kCannotOpen, lastOpenFailure);
     return read;
   }
-  return ReadText(file, mode);
+  return ReadText(file, mode, encoding);
 }
 
 int ReplaceRefusal(const Path& path) {

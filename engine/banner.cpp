@@ -1,5 +1,8 @@
 #include "engine/banner.h"
 
+#include <array>
+#include <mutex>
+
 namespace morvane {
 
 const ByteText& BannerConstant() {
@@ -36,6 +39,34 @@ const ByteText& BannerConstant() {
       "\xC4\xAB\xD6\xDB\xCA\xE9\xD4\xB7\xCA\xD6\xBB\xFA\xD4\xC4\xB6\xC1"
       "wap.mozhou.example");
   return banner;
+}
+
+const ByteText& BannerIn(Encoding encoding) {
+  static std::once_flag once;
+  static std::array<ByteText, std::size(kEncodings)> banners;
+  std::call_once(once, [] {
+    const std::u16string text = Decode(Encoding::kGbk, BannerConstant().view()).text;
+    // The traditional forms, for Big5.
+    const std::u16string traditional =
+        u"Morvane2.30綠色版,作者:柯望舒,本軟件由墨舟書苑全力贊助發佈。墨舟書苑·www.mozhou.example "
+        u"一舟墨香渡書海，萬卷好書日夜伴君讀：好看的小說,手打小說,全文字小說,TXT小說下載,"
+        u"墨舟書苑手機閱讀wap.mozhou.example";
+    for (Encoding e : kEncodings) {
+      banners[static_cast<std::size_t>(e)] =
+          e == Encoding::kGbk
+              ? BannerConstant()
+              : ByteText::Copy(Encode(e, e == Encoding::kBig5 ? traditional : text).bytes);
+    }
+  });
+  return banners[static_cast<std::size_t>(encoding)];
+}
+
+OutputForm OutputFormOf(const Detected& detected, const ByteText& gbkBanner) {
+  OutputForm form;
+  form.encoding = detected.encoding;
+  if (detected.bom) form.bom = ByteText::Copy(BomOf(detected.encoding));
+  form.banner = detected.encoding == Encoding::kGbk ? gbkBanner : BannerIn(detected.encoding);
+  return form;
 }
 
 }  // namespace morvane

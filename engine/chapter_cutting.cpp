@@ -28,9 +28,10 @@ std::vector<int> PairHeadings(const std::vector<int>& ordinals, const std::vecto
   return headings;
 }
 
-std::vector<int> FindChapterStarts(const ByteText& text) {
-  const ChapterMarkers markers = FindChapterMarkers(text);
-  return PairHeadings(markers.ordinals, markers.chapters);
+std::vector<int> FindChapterStarts(const ByteText& text, Encoding encoding) {
+  std::vector<int> starts;
+  ForEachChapterStart(text, encoding, [&](int start) { starts.push_back(start); });
+  return starts;
 }
 
 void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
@@ -65,20 +66,67 @@ std::vector<ByteText> ChapterTexts(const ByteText& text, const std::vector<int>&
   return pieces;
 }
 
+namespace {
+
+// Writes one chapter file after another, each between the form's mark and banner.
+class ChapterWriter {
+ public:
+  ChapterWriter(const OutputTarget& target, const OutputForm& form, Progress* progress)
+      : target_(target), form_(form), progress_(progress), report_(progress) {}
+
+  void Write(int file, const ByteText& piece) {
+    // The searches have no way out: once stopped, the remaining chapters are skipped.
+    if (report_.cancelled() || StopBeforeNextFile(progress_, report_)) return;
+    const Path path = PiecePath(target_, file);
+    const ByteText parts[] = {form_.bom, piece};
+    report_.Record(path, WriteOutputFile(path, parts, form_.banner));
+    bytes_ += static_cast<std::int64_t>(piece.size() + form_.banner.size());
+    if (progress_ != nullptr) progress_->Advance(file + 1, bytes_);
+  }
+  WriteReport& report() { return report_; }
+
+ private:
+  const OutputTarget& target_;
+  const OutputForm& form_;
+  Progress* progress_;
+  WriteReport report_;
+  std::int64_t bytes_ = 0;
+};
+
+}  // namespace
+
+WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
+                          const std::vector<int>& starts, const OutputForm& form,
+                          Progress* progress) {
+  ChapterWriter writer(target, form, progress);
+  ForEachChapter(text, starts, [&](int file, const ByteText& piece) { writer.Write(file, piece); });
+  return std::move(writer.report());
+}
+
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner,
                           Progress* progress) {
-  WriteReport report(progress);
-  std::int64_t bytes = 0;
-  ForEachChapter(text, starts, [&](int file, const ByteText& piece) {
-    // ForEachChapter has no way out: once stopped, the remaining chapters are skipped.
-    if (report.cancelled() || StopBeforeNextFile(progress, report)) return;
-    const Path path = PiecePath(target, file);
-    report.Record(path, WriteOutputFile(path, piece, banner));
-    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
-    if (progress != nullptr) progress->Advance(file + 1, bytes);
+  return WriteChapters(target, text, starts, OutputForm{Encoding::kGbk, {}, banner}, progress);
+}
+
+int CountChapterStarts(const ByteText& text, Encoding encoding) {
+  int count = 0;
+  ForEachChapterStart(text, encoding, [&](int) { ++count; });
+  return count;
+}
+
+WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
+                                 const OutputForm& form, Progress* progress) {
+  ChapterWriter writer(target, form, progress);
+  std::size_t from = 0;
+  int file = 0;
+  ForEachChapterStart(text, form.encoding, [&](int start) {
+    const auto at = static_cast<std::size_t>(start - 1);
+    writer.Write(file++, text.Slice(from, at - from));
+    from = at;
   });
-  return report;
+  writer.Write(file, text.Slice(from, text.size() - from));
+  return std::move(writer.report());
 }
 
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
@@ -120,7 +168,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   ui.ShowMessageBox(ToText(static_cast<int>(count)));
   WriteReport report;
   const ByteText text = state.cut.normalText;
-  const ByteText banner = state.bannerText;
+  const ByteText banner = OutputFormOf(state.cut.normalEncoding, state.bannerText).banner;
   ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
                              count * static_cast<std::int64_t>(banner.size())},
                  [&](Progress& progress) {
@@ -146,8 +194,9 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
   std::vector<int> starts;
   bool stopped = false;
   const ByteText text = state.cut.normalText;
+  const Encoding encoding = state.cut.normalEncoding.encoding;
   ui.RunLongWork({}, [&](Progress& progress) {
-    starts = FindChapterStarts(text);
+    starts = FindChapterStarts(text, encoding);
     stopped = progress.StopRequested();
   });
   if (stopped) return;
@@ -185,12 +234,12 @@ void ChapterCut(Toolkit& ui, AppState& state) {
       std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
   ui.ShowMessageBox(ToText(files));
   WriteReport report;
-  const ByteText banner = state.bannerText;
-  ui.RunLongWork({files, static_cast<std::int64_t>(text.size()) +
-                             files * static_cast<std::int64_t>(banner.size())},
-                 [&](Progress& progress) {
-                   report = WriteChapters(*target, text, starts, banner, &progress);
-                 });
+  const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
+  const ByteText banner = form.banner;
+  ui.RunLongWork(
+      {files,
+       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
+      [&](Progress& progress) { report = WriteChapters(*target, text, starts, form, &progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.
   if (!report.cancelled()) state.chapterSearchDone = 0;

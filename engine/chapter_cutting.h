@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/toolkit.h"
+#include "engine/banner.h"
 #include "engine/chapter_map.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
@@ -36,8 +38,15 @@ ChapterMarkers FindChapterMarkers(const ByteText& text);
 // none; the walk ends when either list is used up.
 std::vector<int> PairHeadings(const std::vector<int>& ordinals, const std::vector<int>& chapters);
 
-// The chapter search: the 1-based positions of the headings of text, ascending.
-std::vector<int> FindChapterStarts(const ByteText& text);
+// The chapter search: the 1-based positions of the headings of text, ascending. In
+// encodings other than GBK and GB18030 the span is the GBK length of the characters from
+// the "第" to the "章" (2 for a character beyond ASCII, 1 for ASCII), so that a text and
+// its GBK copy give the same headings.
+std::vector<int> FindChapterStarts(const ByteText& text, Encoding encoding = Encoding::kGbk);
+// The same search handing each heading to found as soon as it is paired, keeping no list
+// of markers or headings.
+void ForEachChapterStart(const ByteText& text, Encoding encoding,
+                         const std::function<void(int position)>& found);
 
 // The texts of the chapter files for the given heading positions: file 0 holds the bytes
 // before the first heading (the whole text when there is none), file k the bytes from
@@ -54,6 +63,18 @@ void ForEachChapter(const ByteText& text, const std::vector<int>& starts,
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const ByteText& banner,
                           Progress* progress = nullptr);
+// The same between the form's byte-order mark and banner.
+WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
+                          const std::vector<int>& starts, const OutputForm& form,
+                          Progress* progress = nullptr);
+
+// The number of headings of text, found without keeping them.
+int CountChapterStarts(const ByteText& text, Encoding encoding);
+// The chapter files of text's headings (in the form's encoding), written as the search
+// finds the headings: the same files as WriteChapters with FindChapterStarts, while
+// memory holds neither markers nor headings, however many the text has.
+WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
+                                 const OutputForm& form, Progress* progress = nullptr);
 
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
 // holding its bytes of text followed by banner.

@@ -10,7 +10,10 @@
 // that start on an even bit and clears them, which sorts the runs in one addition. Only
 // the few bytes equal to a marker's first byte at a character start are then looked at.
 
+#include <array>
 #include <cstdint>
+#include <deque>
+#include <string>
 
 #include "engine/chapter_cutting.h"
 
@@ -62,22 +65,23 @@ BlockMasks MasksOf(const unsigned char* block) {
   return masks;
 }
 
-// Records a marker whose first byte stands at the character start at.
-void Check(const unsigned char* bytes, std::size_t size, std::size_t at, ChapterMarkers& markers) {
+// Hands a marker whose first byte stands at the character start at to the sink.
+template <class Sink>
+void Check(const unsigned char* bytes, std::size_t size, std::size_t at, Sink& sink) {
   if (at + 1 >= size) return;
   const unsigned char lead = bytes[at];
   const unsigned char trail = bytes[at + 1];
   if (lead == kOrdinalLead && trail == kOrdinalTrail) {
-    markers.ordinals.push_back(static_cast<int>(at + 1));
+    sink.Ordinal(at);
   } else if (lead == kChapterLead && trail == kChapterTrail) {
-    markers.chapters.push_back(static_cast<int>(at + 1));
+    sink.Chapter(at);
   }
 }
 
-}  // namespace
-
-ChapterMarkers FindChapterMarkers(const ByteText& text) {
-  ChapterMarkers markers;
+// The markers of GBK text, in ascending order, to sink.Ordinal(offset) and
+// sink.Chapter(offset).
+template <class Sink>
+void ScanGbk(const ByteText& text, Sink& markers) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
   std::size_t block = 0;
@@ -110,7 +114,160 @@ ChapterMarkers FindChapterMarkers(const ByteText& text) {
     Check(bytes, size, at, markers);
     at += 2;
   }
-  return markers;
+}
+
+// The markers of a text in another encoding. Candidates are the places where the first two
+// bytes of a marker stand, found 16 bytes at a time; each is checked whole and for
+// standing at a character start. In UTF-8 a lead byte always starts a character, in
+// UTF-16 a unit at an even offset that is no surrogate does; in GB18030 and Big5 the
+// boundary is found by stepping from the last one known, so the whole scan stays linear.
+struct MarkerBytes {
+  std::string ordinal;
+  std::string chapter;
+};
+
+MarkerBytes MarkersIn(Encoding encoding) {
+  const std::u16string ordinal = u"第";
+  const std::u16string chapter = u"章";
+  return {Encode(encoding, ordinal).bytes, Encode(encoding, chapter).bytes};
+}
+
+template <class Sink>
+void ScanOther(const ByteText& text, Encoding encoding, Sink& sink) {
+  static const std::array<MarkerBytes, std::size(kEncodings)> all = [] {
+    std::array<MarkerBytes, std::size(kEncodings)> m;
+    for (Encoding e : kEncodings) m[static_cast<std::size_t>(e)] = MarkersIn(e);
+    return m;
+  }();
+  const MarkerBytes& markers = all[static_cast<std::size_t>(encoding)];
+  const std::string_view view = text.view();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(view.data());
+  const std::size_t size = view.size();
+  const bool utf16 = IsUtf16(encoding);
+  const bool selfSynchronising = utf16 || encoding == Encoding::kUtf8;
+  std::size_t known = 0;  // a character boundary at or before the next candidate
+  auto check = [&](std::size_t at) {
+    const std::string_view rest = view.substr(at);
+    const bool ordinal = rest.starts_with(markers.ordinal);
+    if (!ordinal && !rest.starts_with(markers.chapter)) return;
+    if (utf16 && at % 2 != 0) return;
+    if (!selfSynchronising) {
+      known = BoundaryAtOrAfter(encoding, view, at, known);
+      if (known != at) return;
+    }
+    if (ordinal) {
+      sink.Ordinal(at);
+    } else {
+      sink.Chapter(at);
+    }
+  };
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  const __m128i o0 = _mm_set1_epi8(markers.ordinal[0]);
+  const __m128i o1 = _mm_set1_epi8(markers.ordinal[1]);
+  const __m128i c0 = _mm_set1_epi8(markers.chapter[0]);
+  const __m128i c1 = _mm_set1_epi8(markers.chapter[1]);
+  for (; at + 17 <= size; at += 16) {
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 1));
+    const __m128i hits =
+        _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(first, o0), _mm_cmpeq_epi8(second, o1)),
+                     _mm_and_si128(_mm_cmpeq_epi8(first, c0), _mm_cmpeq_epi8(second, c1)));
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
+         mask &= mask - 1) {
+      check(at + static_cast<std::size_t>(__builtin_ctz(mask)));
+    }
+  }
+#endif
+  for (; at + 1 < size; ++at) check(at);
+}
+
+// GBK length of the characters in [from, to): 1 for a character below U+0080, 2 for any
+// other, so that a text and its GBK copy measure the same.
+std::size_t GbkLength(Encoding encoding, std::string_view text, std::size_t from, std::size_t to) {
+  std::size_t length = 0;
+  while (from < to) {
+    const std::size_t step = CharLength(encoding, text, from);
+    const bool ascii =
+        IsUtf16(encoding)
+            ? step == 2 &&
+                  (encoding == Encoding::kUtf16Le
+                       ? text[from + 1] == '\0' && static_cast<unsigned char>(text[from]) < 0x80
+                       : text[from] == '\0' && static_cast<unsigned char>(text[from + 1]) < 0x80)
+            : step == 1 && static_cast<unsigned char>(text[from]) < 0x80;
+    length += ascii ? 1 : 2;
+    from += step;
+  }
+  return length;
+}
+
+// Pairs markers as they come, in ascending order, keeping only the "第" that a later
+// "章" may still pair with: each "章" takes the earliest waiting "第" within the span, a
+// "章" before every waiting "第" is passed over, and a "第" too far from a "章" is
+// dropped, since every later "章" is further still. So the pairing needs no list of
+// markers, however many the text holds.
+class Pairer {
+ public:
+  Pairer(Encoding encoding, std::string_view text, const std::function<void(int)>& found)
+      : encoding_(encoding), text_(text), found_(found) {}
+
+  void Ordinal(std::size_t at) {
+    DropTooFar(at);
+    waiting_.push_back(at);
+  }
+  void Chapter(std::size_t at) {
+    DropTooFar(at);
+    while (!waiting_.empty() && Span(waiting_.front(), at) > kHeadingSpan) waiting_.pop_front();
+    if (waiting_.empty()) return;
+    found_(static_cast<int>(waiting_.front() + 1));
+    waiting_.pop_front();
+  }
+
+ private:
+  // Byte distance beyond which no span can be within the limit: GBK, GB18030 and Big5
+  // measure bytes; a character of UTF-8 or UTF-16 has at most two bytes per unit of span.
+  std::size_t Reach() const {
+    return encoding_ == Encoding::kGbk || encoding_ == Encoding::kGb18030 ||
+                   encoding_ == Encoding::kBig5
+               ? kHeadingSpan
+               : 2 * kHeadingSpan;
+  }
+  std::size_t Span(std::size_t ordinal, std::size_t chapter) const {
+    if (Reach() == kHeadingSpan) return chapter - ordinal;
+    return GbkLength(encoding_, text_, ordinal, chapter);
+  }
+  void DropTooFar(std::size_t at) {
+    while (!waiting_.empty() && at - waiting_.front() > Reach()) waiting_.pop_front();
+  }
+
+  Encoding encoding_;
+  std::string_view text_;
+  const std::function<void(int)>& found_;
+  std::deque<std::size_t> waiting_;
+};
+
+struct MarkerLists {
+  ChapterMarkers markers;
+  void Ordinal(std::size_t at) { markers.ordinals.push_back(static_cast<int>(at + 1)); }
+  void Chapter(std::size_t at) { markers.chapters.push_back(static_cast<int>(at + 1)); }
+};
+
+}  // namespace
+
+ChapterMarkers FindChapterMarkers(const ByteText& text) {
+  MarkerLists lists;
+  ScanGbk(text, lists);
+  return std::move(lists.markers);
+}
+
+void ForEachChapterStart(const ByteText& text, Encoding encoding,
+                         const std::function<void(int position)>& found) {
+  Pairer pairer(encoding, text.view(), found);
+  if (encoding == Encoding::kGbk) {
+    ScanGbk(text, pairer);
+  } else {
+    ScanOther(text, encoding, pairer);
+  }
 }
 
 }  // namespace morvane

@@ -35,6 +35,43 @@ void ShowMergeRows(Toolkit& ui, int count) {
 }
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
+                        const OutputForm& form, Progress* progress) {
+  if (form.bom.empty()) return WriteMerged(target, texts, form.banner, progress);
+  std::vector<ByteText> parts{form.bom};
+  parts.insert(parts.end(), texts.begin(), texts.end());
+  return WriteMerged(target, parts, form.banner, progress);
+}
+
+std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> inputs,
+                                               std::optional<Encoding> to,
+                                               const ByteText& gbkBanner) {
+  MergedText merged;
+  if (inputs.empty()) return merged;
+  const Encoding target = to.value_or(inputs.front().detected.encoding);
+  merged.form =
+      OutputFormOf({target, inputs.front().detected.bom && !BomOf(target).empty()}, gbkBanner);
+  for (const MergeInput& input : inputs) {
+    const Encoding from = input.detected.encoding;
+    if (from == target) {
+      merged.texts.push_back(input.text);
+      continue;
+    }
+    const DecodedText decoded = Decode(from, input.text.view());
+    EncodedText encoded = Encode(target, decoded.text);
+    if (encoded.unencodable > 0) {
+      // Where the character stands in its own file: the units' byte offsets.
+      const DecodedText located = Decode(from, input.text.view(), true);
+      const std::size_t bom = input.detected.bom ? BomOf(from).size() : 0;
+      return messages::CannotMergeCharacter(
+          input.path, encoded.firstUnencodableChar,
+          static_cast<std::int64_t>(located.offsets[encoded.firstUnencodable] + bom), target);
+    }
+    merged.texts.push_back(ByteText::Copy(encoded.bytes));
+  }
+  return merged;
+}
+
+WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress) {
   WriteReport report(progress);
   const Path path = MergedPath(target);
@@ -51,6 +88,7 @@ void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
   ui.SetPath(names::kMergePathBox[row], file->path);
   merge.mergeText[row] = file->read.text;
   merge.mergePath[row] = file->path;
+  merge.mergeEncoding[row] = file->read.detected;
   if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   WarnIfEndedEarly(ui, *file);
 }
@@ -89,11 +127,21 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(*refusal);
     return;
   }
+  // Rows beyond the count are empty by now and add nothing.
+  std::vector<MergeInput> inputs;
+  for (int row = 1; row <= 5; ++row) {
+    if (merge.mergePath[row].empty() && merge.mergeText[row].empty()) continue;
+    inputs.push_back({merge.mergePath[row], merge.mergeText[row], merge.mergeEncoding[row]});
+  }
+  auto joined = MergedTexts(inputs, merge.mergeTo, state.bannerText);
+  if (const auto* refusal = std::get_if<ByteText>(&joined)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  const MergedText& merged = std::get<MergedText>(joined);
   WriteReport report;
-  const ByteText banner = state.bannerText;
-  const std::span<const ByteText> texts = std::span(merge.mergeText).subspan(1);
-  ui.RunLongWork({1, TotalBytes(texts, banner)}, [&](Progress& progress) {
-    report = WriteMerged(*target, texts, banner, &progress);
+  ui.RunLongWork({1, TotalBytes(merged.texts, merged.form.banner)}, [&](Progress& progress) {
+    report = WriteMerged(*target, merged.texts, merged.form, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }

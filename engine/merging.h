@@ -5,10 +5,15 @@
 // within the count directly (no separator, nothing removed) and writes them with the
 // banner in one call, without building the joined text in memory.
 
+#include <optional>
 #include <span>
+#include <variant>
+#include <vector>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/toolkit.h"
+#include "engine/banner.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
 
@@ -21,6 +26,29 @@ void ShowMergeRows(Toolkit& ui, int count);
 // The merge is one file: a stop request while it is written removes it afterwards.
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
                         const ByteText& banner, Progress* progress = nullptr);
+// The same after the form's byte-order mark, with its banner.
+WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
+                        const OutputForm& form, Progress* progress = nullptr);
+
+// One file to merge: where it came from, its text and its encoding.
+struct MergeInput {
+  Path path;
+  ByteText text;
+  Detected detected;
+};
+// The texts to write, all in the merged file's encoding, and what surrounds them.
+struct MergedText {
+  std::vector<ByteText> texts;
+  OutputForm form;
+};
+// The merged file takes the encoding to, or the first file's when none is given, and the
+// first file's byte-order mark when it had one and that encoding has one. Texts in another
+// encoding are transcoded into it. A character that the encoding cannot hold refuses the
+// merge (the message, naming the file, the character and its byte position, and
+// suggesting UTF-8) before anything is written.
+std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> inputs,
+                                               std::optional<Encoding> to,
+                                               const ByteText& gbkBanner = BannerConstant());
 
 // Handlers. OpenMergeFile reads the file chosen for a row (1..5; row 1 also sets the
 // prefix); a file that cannot be read is named in a message and changes nothing.

@@ -1,6 +1,7 @@
 #include "engine/messages.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -261,6 +262,24 @@ ByteText BadChapterRule(std::string_view reason, int position) {
 ByteText BadHeadingList(std::string_view list, int count) {
   return Concat({Gbk("不切分的章节编号有误：\""), Gbk(list), Gbk("\"，编号应在1到"), Decimal(count),
                  Gbk("之间，如 3,5-7")});
+}
+
+ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
+                          std::int64_t firstOffset) {
+  return Concat({Gbk("注意：文件中有"), Decimal(count), Gbk("个字节不是"),
+                 ByteText(std::string(EncodingLabel(encoding))), Gbk("字符（第一个在字节"),
+                 Decimal(firstOffset + 1), Gbk("处），已原样保留："), LineBreak(), Shown(path)});
+}
+
+ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
+                              Encoding target) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+  const std::string label(EncodingLabel(target));
+  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字符“"),
+                 Gbk(Utf8Of(character)), Gbk("”（"), ByteText(code), Gbk("）不能用"),
+                 ByteText(label), Gbk("保存，没有写入任何文件。请把合并后的编码选为UTF-8："),
+                 LineBreak(), Shown(path)});
 }
 
 }  // namespace morvane::messages

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/files.h"
 #include "core/path.h"
 
@@ -77,5 +78,12 @@ ByteText Reason(int errorNumber, std::string_view systemText);
 ByteText BadChapterRule(std::string_view reason, int position);
 // Heading numbers to leave out that the chapter map does not have.
 ByteText BadHeadingList(std::string_view list, int count);
+
+// Bytes of a file that are no character of its encoding: kept as they are, and said so.
+ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
+                          std::int64_t firstOffset);
+// A merge input holds a character the merged file's encoding cannot hold; nothing is written.
+ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
+                              Encoding target);
 
 }  // namespace morvane::messages

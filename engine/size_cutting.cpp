@@ -29,26 +29,17 @@ int PieceBytesOfKilobytes(int kilobytes) {
   return static_cast<int>(bytes);
 }
 
-PieceCutter::PieceCutter(const ByteText& text, int pieceBytes)
-    : text_(text), pieceBytes_(pieceBytes) {}
-
-std::size_t PieceCutter::RunEndFrom(std::size_t offset) {
-  if (offset >= runStart_ && offset < runEnd_) return runEnd_;
-  std::size_t end = offset;
-  while (IsLeadByteAt(text_, static_cast<int>(end))) ++end;
-  runStart_ = offset;
-  runEnd_ = end;
-  return end;
-}
+PieceCutter::PieceCutter(const ByteText& text, int pieceBytes, Encoding encoding)
+    : text_(text), pieceBytes_(pieceBytes), encoding_(encoding) {}
 
 ByteText PieceCutter::Next() {
   const std::int64_t remaining = static_cast<std::int64_t>(text_.size() - offset_);
   std::int64_t end = pieceBytes_;
-  // The byte after the nominal piece opens an odd run of lead bytes: it is the second
-  // half of a character that began inside the piece, so the piece takes it along.
-  if (end >= 0 && end < remaining) {
-    const std::size_t next = offset_ + static_cast<std::size_t>(end);
-    if (IsLeadByteAt(text_, static_cast<int>(next)) && (RunEndFrom(next) - next) % 2 == 1) ++end;
+  // A nominal end inside a character moves to the character's end.
+  if (end > 0 && end < remaining) {
+    const std::size_t nominal = offset_ + static_cast<std::size_t>(end);
+    end = static_cast<std::int64_t>(BoundaryAtOrAfter(encoding_, text_.view(), nominal, offset_) -
+                                    offset_);
   }
   const std::int64_t taken = std::clamp<std::int64_t>(end, 0, remaining);
   ByteText piece = text_.Slice(offset_, static_cast<std::size_t>(taken));
@@ -63,29 +54,35 @@ ByteText PieceCutter::Next() {
   return piece;
 }
 
-std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes) {
+std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes, Encoding encoding) {
   std::vector<ByteText> pieces;
   const int count = PieceCount(size, pieceBytes);
-  PieceCutter cutter(text, pieceBytes);
+  PieceCutter cutter(text, pieceBytes, encoding);
   for (int i = 1; i <= count; ++i) pieces.push_back(cutter.Next());
   return pieces;
 }
 
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
-                        const ByteText& banner, Progress* progress) {
+                        const OutputForm& form, Progress* progress) {
   WriteReport report(progress);
   const int count = PieceCount(size, pieceBytes);
-  PieceCutter cutter(text, pieceBytes);
+  PieceCutter cutter(text, pieceBytes, form.encoding);
   std::int64_t bytes = 0;
   for (std::int64_t i = 1; i <= count; ++i) {
     if (StopBeforeNextFile(progress, report)) break;
     const Path path = PiecePath(target, static_cast<int>(i));
-    const ByteText piece = cutter.Next();
-    report.Record(path, WriteOutputFile(path, piece, banner));
-    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
+    const ByteText parts[] = {form.bom, cutter.Next()};
+    report.Record(path, WriteOutputFile(path, parts, form.banner));
+    bytes += static_cast<std::int64_t>(parts[1].size() + form.banner.size());
     if (progress != nullptr) progress->Advance(i, bytes);
   }
   return report;
+}
+
+WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
+                        const ByteText& banner, Progress* progress) {
+  return WritePieces(target, text, size, pieceBytes, OutputForm{Encoding::kGbk, {}, banner},
+                     progress);
 }
 
 void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
@@ -108,6 +105,7 @@ void OpenForSimpleCut(Toolkit& ui, AppState& state) {
   const auto file = ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText);
   if (!file) return;
   state.cut.simplePath = file->path;
+  state.cut.simpleEncoding = file->read.detected;
   ui.SetText(names::kSimpleText, file->read.text);
   ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
@@ -118,6 +116,7 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
   const auto file = ChooseAndReadFile(ui, names::kNormalDialog);
   if (!file) return;
   state.cut.normalPath = file->path;
+  state.cut.normalEncoding = file->read.detected;
   // Headings found in the previous text mean nothing in this one.
   state.chapterSearchDone = 0;
   ui.SetPath(names::kNormalPathBox, file->path);
@@ -147,7 +146,7 @@ void SimpleCut(Toolkit& ui, AppState& state) {
     return;
   }
   CutIntoPieces(ui, state, text, state.cut.simpleTextBytes, state.cut.simplePieceBytes,
-                state.cut.simplePath);
+                state.cut.simplePath, state.cut.simpleEncoding);
 }
 
 void NormalCut(Toolkit& ui, AppState& state) {
@@ -161,11 +160,11 @@ void NormalCut(Toolkit& ui, AppState& state) {
     return;
   }
   CutIntoPieces(ui, state, state.cut.normalText, state.cut.normalTextBytes,
-                state.cut.normalPieceBytes, state.cut.normalPath);
+                state.cut.normalPieceBytes, state.cut.normalPath, state.cut.normalEncoding);
 }
 
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const Path& source) {
+                   const Path& source, const Detected& encoding) {
   const auto target = OutputTargetOf(ui);
   if (!target) return;
   const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
@@ -175,11 +174,12 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
     return;
   }
   WriteReport report;
-  const ByteText banner = state.bannerText;
+  const OutputForm form = OutputFormOf(encoding, state.bannerText);
+  const ByteText banner = form.banner;
   const std::int64_t files = plan.last;
   ui.RunLongWork({files, size + files * static_cast<std::int64_t>(banner.size())},
                  [&](Progress& progress) {
-                   report = WritePieces(*target, text, size, pieceBytes, banner, &progress);
+                   report = WritePieces(*target, text, size, pieceBytes, form, &progress);
                  });
   ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
 }

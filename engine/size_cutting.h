@@ -2,17 +2,18 @@
 // Size cutting: the simple cut (bytes per piece, text shown in the box) and the normal
 // cut (K per piece, text held in memory), their open handlers and live displays.
 //
-// A piece ends after its nominal size, one byte later when the byte after it is the
-// second half of a double-byte character begun inside the piece: the run of lead bytes
-// (0x81..0xFE) from there has odd length. The number of pieces is fixed first, so a text
-// whose pieces grew runs out early and the last files hold the banner alone.
+// A piece ends after its nominal size, or a little later rather than split a character
+// (PieceCutter). The number of pieces is fixed first, so a text whose pieces grew runs out
+// early and the last files hold the banner alone.
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/toolkit.h"
+#include "engine/banner.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
 
@@ -28,29 +29,35 @@ int SimplePieceBytesOf(int boxValue);
 // does not fit an int (above 2097151 K); 0 and below are refused by the cut.
 int PieceBytesOfKilobytes(int kilobytes);
 
-// Hands out the pieces of a text one after another, each a view into the text. Once the
-// text is used up, every further piece is empty. Linear in the length of the text: the
-// run of lead bytes at a piece end is measured once, however many pieces end inside it.
+// Hands out the pieces of a text one after another, each a view into the text. A piece
+// ends at the first character boundary at or after its nominal end, characters stepped
+// in the text's encoding from the start of the text (encoding.h): in GBK at most one byte
+// later, in UTF-8 up to three, never inside a UTF-16 surrogate pair or a four-byte
+// GB18030 character. Once the text is used up, every further piece is empty. Linear in
+// the length of the text: a boundary is looked for no further back than the piece's
+// start.
 class PieceCutter {
  public:
-  PieceCutter(const ByteText& text, int pieceBytes);
+  PieceCutter(const ByteText& text, int pieceBytes, Encoding encoding = Encoding::kGbk);
   ByteText Next();
 
  private:
-  std::size_t RunEndFrom(std::size_t offset);
-
   ByteText text_;
   std::int64_t pieceBytes_;
-  std::size_t offset_ = 0;
-  std::size_t runStart_ = 0;  // [runStart_, runEnd_) is a measured run of lead bytes
-  std::size_t runEnd_ = 0;
+  Encoding encoding_;
+  std::size_t offset_ = 0;  // always a character boundary
 };
 
 // All PieceCount(size, pieceBytes) pieces of text (none when the count is below 1).
-std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes);
+std::vector<ByteText> CutPieces(const ByteText& text, int size, int pieceBytes,
+                                Encoding encoding = Encoding::kGbk);
 
-// Writes piece i to target's prefix-i.txt, i from 1, each followed by banner, reporting
-// to progress after each file; a stop request before a file cancels the report.
+// Writes piece i to target's prefix-i.txt, i from 1, each between the form's byte-order
+// mark and banner, reporting to progress after each file; a stop request before a file
+// cancels the report.
+WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
+                        const OutputForm& form, Progress* progress = nullptr);
+// The same for a GBK text.
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
                         const ByteText& banner, Progress* progress = nullptr);
 
@@ -74,6 +81,6 @@ void NormalCut(Toolkit& ui, AppState& state);
 // them can be written and that none replaces source (the file the text came from), then
 // reports the outcome. pieceBytes is at least 1.
 void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const Path& source);
+                   const Path& source, const Detected& encoding = {});
 
 }  // namespace morvane

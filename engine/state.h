@@ -3,6 +3,7 @@
 // the main window and released after it (app/app_state owns the instance).
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/byte_text.h"
@@ -23,13 +24,17 @@ struct CutSettings {
   int normalPieceBytes = 0;  // cut size in K times 1024
   Path normalPath;           // the file normalText was read from (never written to)
   Path simplePath;           // the file last loaded into the simple-cut text (never written to)
+  Detected normalEncoding;   // normalText's encoding and whether its file had a mark
+  Detected simpleEncoding;   // the encoding of the simple-cut text
 };
 
 struct MergeSettings {
   int mergeCount = 0;  // 0 until the count list is first picked
   FileNumber mergeFileNumber = 0;
-  ByteText mergeText[6];  // mergeText[1] .. mergeText[5]; [0] unused
-  Path mergePath[6];      // the file each slot was read from (never written to)
+  ByteText mergeText[6];            // mergeText[1] .. mergeText[5]; [0] unused
+  Path mergePath[6];                // the file each slot was read from (never written to)
+  Detected mergeEncoding[6];        // each slot's encoding
+  std::optional<Encoding> mergeTo;  // the merged file's encoding; the first file's when none
 };
 
 struct AppState {

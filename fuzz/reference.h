@@ -103,33 +103,66 @@ inline std::size_t TextEnd(std::string_view bytes) {
   return bytes.size();
 }
 
-// The size cut's pieces. The count is size / pieceBytes rounded toward zero, plus one when
-// something is left over, and it is fixed before the first piece; a piece ends after
-// pieceBytes bytes, one byte later when the run of GBK lead bytes (0x81..0xFE) right
-// after it is odd; pieces after the end of the text are empty.
-inline bool IsLead(std::string_view s, std::size_t i) {
-  return i < s.size() && At(s, i) >= 0x81 && At(s, i) <= 0xFE;
+// Character stepping in each encoding, written from its definition (encoding.h), with the
+// encodings numbered as morvane::Encoding: 0 gbk, 1 gb18030, 2 utf-8, 3 utf-16le,
+// 4 utf-16be, 5 big5.
+inline std::size_t CharLength(int encoding, std::string_view s, std::size_t i) {
+  const std::size_t left = s.size() - i;
+  const unsigned char b = At(s, i);
+  auto lead = [](unsigned char c) { return c >= 0x81 && c <= 0xFE; };
+  auto digit = [](unsigned char c) { return c >= 0x30 && c <= 0x39; };
+  switch (encoding) {
+    case 0:
+    case 5:
+      return lead(b) && left >= 2 && At(s, i + 1) >= 0x40 ? 2 : 1;
+    case 1:
+      if (lead(b) && left >= 4 && digit(At(s, i + 1)) && lead(At(s, i + 2)) && digit(At(s, i + 3)))
+        return 4;
+      return lead(b) && left >= 2 && At(s, i + 1) >= 0x40 ? 2 : 1;
+    case 2: {
+      std::size_t want = 1;
+      if (b >= 0xC2 && b <= 0xDF) want = 2;
+      if (b >= 0xE0 && b <= 0xEF) want = 3;
+      if (b >= 0xF0 && b <= 0xF4) want = 4;
+      std::size_t n = 1;
+      while (n < want && n < left && (At(s, i + n) & 0xC0) == 0x80) ++n;
+      return n;
+    }
+    default: {
+      if (left < 2) return 1;
+      auto unit = [&](std::size_t k) {
+        return encoding == 3 ? At(s, k) | At(s, k + 1) << 8 : At(s, k) << 8 | At(s, k + 1);
+      };
+      if (left >= 4 && unit(i) >= 0xD800 && unit(i) <= 0xDBFF && unit(i + 2) >= 0xDC00 &&
+          unit(i + 2) <= 0xDFFF)
+        return 4;
+      return 2;
+    }
+  }
 }
-inline std::vector<std::string_view> CutIntoPieces(std::string_view text, int size,
-                                                   int pieceBytes) {
+
+// The size cut's pieces. The count is size / pieceBytes rounded toward zero, plus one when
+// something is left over, and it is fixed before the first piece; a piece ends at the first
+// character boundary (characters stepped from the start of the text) at or after
+// pieceBytes bytes; pieces after the end of the text are empty.
+inline std::vector<std::string_view> CutIntoPieces(std::string_view text, int size, int pieceBytes,
+                                                   int encoding = 0) {
   std::vector<std::string_view> pieces;
   if (pieceBytes == 0) return pieces;
+  std::vector<bool> boundary(text.size() + 1, false);
+  for (std::size_t i = 0; i < text.size(); i += CharLength(encoding, text, i)) boundary[i] = true;
+  boundary[text.size()] = true;
   long long count = size / pieceBytes + (size % pieceBytes != 0 ? 1 : 0);
-  std::string_view rest = text;
+  std::size_t offset = 0;
   for (long long n = 0; n < count; ++n) {
     if (pieceBytes < 0) {
       pieces.push_back({});
       continue;
     }
-    std::size_t end = static_cast<std::size_t>(pieceBytes);
-    if (IsLead(rest, end)) {
-      std::size_t k = 1;
-      while (IsLead(rest, end + k)) ++k;
-      if (k % 2 == 1) ++end;
-    }
-    if (end > rest.size()) end = rest.size();
-    pieces.push_back(rest.substr(0, end));
-    rest.remove_prefix(end);
+    std::size_t end = std::min(text.size(), offset + static_cast<std::size_t>(pieceBytes));
+    while (!boundary[end]) ++end;
+    pieces.push_back(text.substr(offset, end - offset));
+    offset = end;
   }
   return pieces;
 }

@@ -168,11 +168,62 @@ TEST_F(Cli, NeverWritesOverItsInput) {
 }
 
 TEST_F(Cli, WarnsWhenTheTextEndsBeforeTheFile) {
-  WriteBytes(dir / "utf16.txt", std::string("\xFF\xFE\x41\x00\x42\x00", 6));
-  CliRun run = RunCli({"cut", "--bytes", "0", "--out", out, "utf16.txt"}, dir.path());
+  WriteBytes(dir / "broken.txt", std::string("\xB5\xDA\x41\x00\x42\x43", 6));
+  CliRun run = RunCli({"cut", "--bytes", "0", "--out", out, "broken.txt"}, dir.path());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.err.find("0x00"), std::string::npos) << run.err;
-  EXPECT_EQ(FolderNames(out).size(), 3u);  // FF FE, 41, and the banner alone
+  EXPECT_EQ(FolderNames(out).size(), 3u);  // B5 DA, 41, and the banner alone
+}
+
+}  // namespace
+}  // namespace morvane::testing
+
+namespace morvane::testing {
+namespace {
+
+// The encoding options: detect names what it finds, --encoding overrides detection, and
+// --to chooses the merged file's encoding or refuses what it cannot hold.
+TEST_F(Cli, DetectsAndOverridesEncodings) {
+  using namespace std::string_literals;
+  const std::string chapter = "\xE7\xAC\xAC\xE4\xB8\x80\xE7\xAB\xA0 \xE5\xBA\x8F\r\n";  // 第一章 序
+  WriteBytes(dir / "u8.txt", "\xEF\xBB\xBF" + chapter);
+  WriteBytes(dir / "le.txt",
+             "\xFF\xFE"
+             "A\0\r\0\n\0"s);
+  WriteBytes(dir / "g.txt", GbkBytes("第一章 序\r\n"));
+  WriteBytes(dir / "smile.txt", "\xF0\x9F\x98\x80");
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {{"detect", "u8.txt", "le.txt", "g.txt"}, 0, "utf-8 bom\nutf-16le bom\ngbk\n", {}},
+      {{"chapters", "--out", out, "u8.txt"}, 0, "1\n", {"u8-0.txt", "u8-1.txt"}},
+      {{"chapters", "--encoding", "gbk", "--out", out, "u8.txt"}, 0, "0\n", {"u8-0.txt"}},
+      {{"clean", "--spaces", "--encoding", "utf-16le", "le.txt"}, 0, "A\0\r\0\n\0"s, {}},
+      {{"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, 0, "", {"g已合并.txt"}},
+      {{"merge", "--out", out, "g.txt", "smile.txt"}, 1, "", {}},
+      {{"cut", "--encoding", "latin-1", "--kb", "1", "--out", out, "g.txt"}, 105, "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    for (const std::string& name : FolderNames(out)) std::remove((out + "/" + name).c_str());
+    const CliRun run = RunCli(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    if (c.exitCode == 0) {
+      EXPECT_EQ(run.out, c.out);
+    }
+    EXPECT_EQ(FolderNames(out), c.files);
+  }
+  // The UTF-8 pieces keep the mark and end with the banner in UTF-8.
+  RunCli({"chapters", "--out", out, "u8.txt"}, dir.path());
+  EXPECT_EQ(ReadBytes(out + "/u8-1.txt"),
+            "\xEF\xBB\xBF" + chapter + std::string(BannerIn(Encoding::kUtf8).view()));
+  RunCli({"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, dir.path());
+  EXPECT_EQ(ReadBytes(out + "/g已合并.txt"),
+            chapter + "\xF0\x9F\x98\x80" + std::string(BannerIn(Encoding::kUtf8).view()));
 }
 
 }  // namespace

@@ -250,18 +250,20 @@ def layout(case, root):
 def command_line(cli, case, paths, out_dir):
     op = case["op"]
     args = [cli]
+    # The reference reads every input as GBK, as the program did before it knew other
+    # encodings: the check pins the encoding instead of letting random bytes be detected.
     if op == "cut-bytes":
-        args += ["cut", "--bytes", case["size"]]
+        args += ["cut", "--encoding", "gbk", "--bytes", case["size"]]
     elif op == "cut-kb":
-        args += ["cut", "--kb", case["size"]]
+        args += ["cut", "--encoding", "gbk", "--kb", case["size"]]
     elif op == "clean":
-        args += ["clean"]
+        args += ["clean", "--encoding", "gbk"]
         args += ["--spaces"] if case["spaces"] else []
         args += ["--line-breaks"] if case["line_breaks"] else []
         args += ["--tabs"] if case["tabs"] else []
         return args + [paths[0]]
     else:
-        args += [op]
+        args += [op, "--encoding", "gbk"]
     prefix = case["prefix"]
     if prefix == "":
         args += ["--prefix", ""]       # "--prefix=" would take the next word as its value

@@ -254,25 +254,39 @@ def piece_count(size, piece_bytes):
     return count
 
 
+def character_starts(text):
+    """Which offsets of GBK text start a character, stepping from its start:
+    a lead byte 0x81..0xFE takes the byte after it unless that byte is below
+    0x40 (no trail byte is); any other byte stands alone. The end counts."""
+    starts = [False] * (len(text) + 1)
+    i = 0
+    while i < len(text):
+        starts[i] = True
+        if is_lead_byte(text[i]) and i + 1 < len(text) and text[i + 1] >= 0x40:
+            i += 2
+        else:
+            i += 1
+    starts[len(text)] = True
+    return starts
+
+
 def cut_into_pieces(text, size, piece_bytes):
-    """[(number, piece)] in writing order."""
+    """[(number, piece)] in writing order. A piece ends at the first character
+    start at or after its nominal end, so no character is ever split."""
     written = []
     count = piece_count(size, piece_bytes)
-    remaining = text
+    starts = character_starts(text)
+    offset = 0
     for i in range(1, count + 1):
-        end = piece_bytes
-        if is_lead_byte_at(remaining, end):
-            # An odd run of lead bytes from the first byte after the nominal
-            # piece means that byte is the second half of a character begun
-            # inside the piece: the piece takes it along.
-            k = 1
-            while is_lead_byte_at(remaining, end + k):
-                k += 1
-            if k % 2 == 1:
-                end += 1
-        piece = left_text(remaining, end)
-        remaining = right_text(remaining, len(remaining) - end)
-        written.append((i, piece))
+        if piece_bytes <= 0:
+            # A piece of no bytes, and the rest stays as it was.
+            written.append((i, b""))
+            continue
+        end = min(len(text), offset + piece_bytes)
+        while not starts[end]:
+            end += 1
+        written.append((i, text[offset:end]))
+        offset = end
     return written
 
 

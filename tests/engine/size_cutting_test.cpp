@@ -11,28 +11,11 @@
 #include "engine/chapter_cutting.h"
 #include "engine/file_choosing.h"
 #include "engine/messages.h"
+#include "fuzz/reference.h"
 #include "handler_fixture.h"
 
 namespace morvane::testing {
 namespace {
-
-// The cut as first written: a copy of the remaining text per piece and a rescan of the
-// lead-byte run at every piece end. Slow, but plainly right; the engine must agree.
-std::vector<ByteText> ReferencePieces(const ByteText& text, int size, int pieceBytes) {
-  std::vector<ByteText> pieces;
-  ByteText remaining = text;
-  for (int i = 1; i <= PieceCount(size, pieceBytes); ++i) {
-    int end = pieceBytes;
-    if (IsLeadByteAt(remaining, end)) {
-      int k = 1;
-      while (IsLeadByteAt(remaining, end + k)) ++k;
-      if (k % 2 == 1) ++end;
-    }
-    pieces.push_back(LeftText(remaining, end));
-    remaining = ByteText(std::string(RightText(remaining, TextLength(remaining) - end).view()));
-  }
-  return pieces;
-}
 
 std::vector<std::string> Strings(const std::vector<ByteText>& pieces) {
   std::vector<std::string> out;
@@ -62,7 +45,9 @@ TEST(CutPieces, KeepsDoubleByteCharactersWhole) {
       {zhong + wen, 1, {zhong, wen, "", ""}},
       {"ab" + zhong, 3, {"ab" + zhong, ""}},
       {zhong + "ab", 1, {zhong, "a", "b", ""}},
-      {"\x41\x81\x40", 2, {"\x41\x81", "\x40"}},  // an extension character is split
+      {"\x41\x81\x40", 2, {"\x41\x81\x40", ""}},  // an extension character stays whole
+      // An extension character flips no parity: the GB2312 character after it stays whole.
+      {"\x81\x40\xC7\xD3", 3, {"\x81\x40\xC7\xD3", ""}},
       {std::string(1000, 'x'), 500, {std::string(500, 'x'), std::string(500, 'x')}},
       {"abc", 10, {"abc"}},
       {std::string(12, 'x'), -5, {}},
@@ -86,19 +71,25 @@ TEST(CutPieces, ThirtyBytesOfCharactersByThreeRunOutEarly) {
   EXPECT_EQ(pieces[9], "");
 }
 
+// In every encoding, on bytes rich in each encoding's lead, trail and surrogate bytes.
 TEST(CutPieces, AgreesWithTheReferenceOnRandomText) {
   std::mt19937 random(7);
-  // Mostly lead-range bytes, so that long runs and odd parities are common.
-  const unsigned char alphabet[] = {0x41, 0x0A, 0x40, 0x80, 0x81, 0xB5, 0xDA, 0xFE, 0xFF, 0xD5};
-  for (int round = 0; round < 3000; ++round) {
+  const unsigned char alphabet[] = {0x41, 0x0A, 0x40, 0x80, 0x81, 0xB5, 0xDA, 0xFE, 0xFF,
+                                    0xD5, 0x00, 0x31, 0xD8, 0xDC, 0xE7, 0xAC, 0xF0};
+  for (int round = 0; round < 6000; ++round) {
+    const Encoding encoding = kEncodings[round % std::size(kEncodings)];
     std::string text(random() % 60, ' ');
     for (char& c : text) c = static_cast<char>(alphabet[random() % std::size(alphabet)]);
     const int size = static_cast<int>(text.size());
     int pieceBytes = static_cast<int>(random() % 16) - 3;
     if (pieceBytes == 0) pieceBytes = 1;
     SCOPED_TRACE(::testing::PrintToString(text) + " by " + std::to_string(pieceBytes));
-    ASSERT_EQ(Strings(CutPieces(ByteText(text), size, pieceBytes)),
-              Strings(ReferencePieces(ByteText(text), size, pieceBytes)));
+    const ByteText t = ByteText::Copy(text);
+    std::vector<std::string> want;
+    for (std::string_view piece :
+         reference::CutIntoPieces(text, size, pieceBytes, static_cast<int>(encoding)))
+      want.emplace_back(piece);
+    ASSERT_EQ(Strings(CutPieces(t, size, pieceBytes, encoding)), want) << EncodingName(encoding);
   }
 }
 
@@ -213,9 +204,9 @@ TEST_F(SizeCutHandlers, AnUnreadableFileIsNamedAndChangesNothing) {
 
 TEST_F(SizeCutHandlers, ATextEndingEarlySaysHowMuchWasLeftOut) {
   ui.ChooseFile(names::kSimpleDialog,
-                PutInput("utf16.txt", std::string("\xFF\xFE\x41\x00\x42\x00", 6)));
+                PutInput("broken.txt", std::string("\xB5\xDA\x41\x00\x42\x43", 6)));
   OpenForSimpleCut(ui, state);
-  EXPECT_EQ(ui.Text(names::kSimpleText), ByteText("\xFF\xFE\x41"));
+  EXPECT_EQ(ui.Text(names::kSimpleText), ByteText("\xB5\xDA\x41"));
   auto shown = OnlyMessage();
   EXPECT_TRUE(StartsWith(shown.content, "注意："));
   EXPECT_TRUE(Contains(shown.content, "0x00"));

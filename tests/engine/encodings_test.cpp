@@ -1,0 +1,137 @@
+// Every operation on a novel and on its copies in the other encodings: read back through
+// detection, each copy must give what the GBK text gives, decoded, and cut pieces must
+// stay whole characters of their own encoding.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+
+#include "core/encoding.h"
+#include "core/files.h"
+#include "engine/chapter_cutting.h"
+#include "engine/merging.h"
+#include "engine/size_cutting.h"
+#include "engine/whitespace_cleaning.h"
+#include "test_files.h"
+
+namespace morvane {
+namespace {
+
+struct Copy {
+  const char* name;
+  Encoding encoding;
+  bool bom;
+};
+const Copy kCopies[] = {
+    {"utf-8", Encoding::kUtf8, false},          {"utf-8 bom", Encoding::kUtf8, true},
+    {"utf-16le bom", Encoding::kUtf16Le, true}, {"utf-16be bom", Encoding::kUtf16Be, true},
+    {"gb18030", Encoding::kGb18030, false},
+};
+
+std::u16string Text(const ByteText& bytes, Encoding e) {
+  return Decode(e, bytes.view()).text;
+}
+
+class Encodings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto novel =
+        testing::ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
+    if (!novel) GTEST_SKIP() << "shared test data not found at ../shared";
+    gbk = ByteText(*novel);
+    unicode = Text(gbk, Encoding::kGbk);
+  }
+  // The copy written to a file and read back as the program reads files.
+  TextRead ReadCopy(const Copy& copy) {
+    std::string bytes = copy.bom ? std::string(BomOf(copy.encoding)) : std::string();
+    bytes += Encode(copy.encoding, unicode).bytes;
+    const std::string path = dir / "copy.txt";
+    testing::WriteBytes(path, bytes);
+    return ReadTextFile(Path(path));
+  }
+
+  testing::ScratchFolder dir;
+  ByteText gbk;
+  std::u16string unicode;
+};
+
+TEST_F(Encodings, EveryOperationGivesWhatTheGbkTextGives) {
+  const std::vector<int> gbkStarts = FindChapterStarts(gbk);
+  ASSERT_EQ(gbkStarts.size(), 10u);
+  const ByteText gbkClean = Cleaned(gbk, Encoding::kGbk, {true, true, true});
+  for (const Copy& copy : kCopies) {
+    SCOPED_TRACE(copy.name);
+    const TextRead read = ReadCopy(copy);
+    ASSERT_TRUE(read.ok());
+    const Encoding e = read.detected.encoding;
+    // GB18030 without four-byte characters is GBK to detection; both read it the same.
+    EXPECT_EQ(e, copy.encoding == Encoding::kGb18030 ? Encoding::kGbk : copy.encoding);
+    EXPECT_EQ(read.detected.bom, copy.bom);
+    EXPECT_EQ(Text(read.text, e), unicode);
+
+    // Chapters: the same headings, each chapter the same text.
+    const std::vector<int> starts = FindChapterStarts(read.text, e);
+    ASSERT_EQ(starts.size(), gbkStarts.size());
+    const auto chapters = ChapterTexts(read.text, starts);
+    const auto gbkChapters = ChapterTexts(gbk, gbkStarts);
+    for (std::size_t k = 0; k < chapters.size(); ++k)
+      EXPECT_EQ(Text(chapters[k], e), Text(gbkChapters[k], Encoding::kGbk)) << "chapter " << k;
+
+    // Cuts: whole characters, at most one character longer, joining up to the text.
+    for (int pieceBytes : {1, 3, 100, 4096}) {
+      std::string joined;
+      for (const ByteText& piece : CutPieces(read.text, TextLength(read.text), pieceBytes, e)) {
+        EXPECT_EQ(FindUndecodable(e, piece.view()).count, 0u) << "by " << pieceBytes;
+        EXPECT_LE(piece.size(), static_cast<std::size_t>(pieceBytes) + 3);
+        joined += piece.view();
+      }
+      EXPECT_EQ(joined, read.text.view());
+    }
+
+    // Cleaning: the same text without the same white space.
+    EXPECT_EQ(Text(Cleaned(read.text, e, {true, true, true}), e), Text(gbkClean, Encoding::kGbk));
+  }
+}
+
+TEST_F(Encodings, MergeTakesTheFirstEncodingAndRefusesWhatItCannotHold) {
+  const TextRead utf8 = ReadCopy(kCopies[0]);
+  const MergeInput inputs[] = {{Path("a.txt"), gbk, {Encoding::kGbk, false}},
+                               {Path("b.txt"), utf8.text, utf8.detected}};
+  const auto merged = MergedTexts(inputs, std::nullopt);
+  ASSERT_TRUE(std::holds_alternative<MergedText>(merged));
+  const MergedText& text = std::get<MergedText>(merged);
+  EXPECT_EQ(text.texts[1].view(), gbk.view());  // transcoded into GBK
+  EXPECT_EQ(text.form.banner, BannerConstant());
+
+  const auto intoBig5 = MergedTexts(inputs, Encoding::kBig5);
+  ASSERT_TRUE(std::holds_alternative<ByteText>(intoBig5));  // simplified characters
+  const std::string refusal = std::string(std::get<ByteText>(intoBig5).view());
+  EXPECT_NE(refusal.find("a.txt"), std::string::npos);
+  EXPECT_NE(refusal.find("UTF-8"), std::string::npos);
+
+  const MergeInput withBom[] = {{Path("c.txt"), utf8.text, {Encoding::kUtf8, true}},
+                                {Path("a.txt"), gbk, {Encoding::kGbk, false}}};
+  const auto utf8Merge = MergedTexts(withBom, std::nullopt);
+  const MergedText& intoUtf8 = std::get<MergedText>(utf8Merge);
+  EXPECT_EQ(intoUtf8.form.bom.view(), BomOf(Encoding::kUtf8));
+  EXPECT_EQ(intoUtf8.texts[1].view(), utf8.text.view());
+}
+
+TEST_F(Encodings, ABig5NovelIsDetectedAndCutAtItsChapters) {
+  // The novella in traditional characters, as a Big5 file would hold it.
+  const std::u16string traditional =
+      u"第一章　序\r\n　　我要給阿Q做正傳，已經不止一兩年了。但一面要做，一面又往回想，"
+      u"這足見我不是一個「立言」的人，因為從來不朽之筆，須傳不朽之人。\r\n"
+      u"第二章　優勝記略\r\n　　阿Q不獨是姓名籍貫有些渺茫，連他先前的「行狀」也渺茫。\r\n";
+  const std::string big5 = Encode(Encoding::kBig5, traditional).bytes;
+  ASSERT_EQ(DetectEncoding(big5), (Detected{Encoding::kBig5, false}));
+  const ByteText text(big5);
+  const std::vector<int> starts = FindChapterStarts(text, Encoding::kBig5);
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(Text(ChapterTexts(text, starts)[2], Encoding::kBig5).substr(0, 7), u"第二章　優勝記");
+  EXPECT_EQ(BannerIn(Encoding::kBig5).size(), 202u);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -193,13 +193,14 @@ void ChapterMapWindow::ApplyRule() {
                         static_cast<std::size_t>(pattern.size()));
   }
   const ByteText text = state_.cut.normalText;
+  const Encoding encoding = state_.cut.normalEncoding.encoding;
   HeadingsOrError found;
   ChapterMap map;
   // A gigabyte takes a moment: the toolkit shows its progress window when it does.
   ui_.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
-    found = FindHeadings(text, rule);
+    found = FindHeadings(text, rule, encoding);
     if (const auto* headings = std::get_if<std::vector<Heading>>(&found)) {
-      map = BuildChapterMap(text, *headings);
+      map = BuildChapterMap(text, *headings, encoding);
     }
   });
   if (const auto* error = std::get_if<RuleError>(&found)) {

@@ -164,6 +164,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target.folder)) return;
   const auto count = static_cast<std::int64_t>(files.size());
   ui.ShowMessageBox(ToText(static_cast<int>(count)));
   WriteReport report;
@@ -227,6 +228,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target->folder)) return;
   // The final boundary, just past the end of the text. The cut itself computes it in 64
   // bits; only a text of the very largest size would not fit it into the list.
   const std::vector<int> starts = state.chapterStarts;

@@ -177,7 +177,7 @@ bool StartsItsLine(std::string_view text, std::size_t offset, int unitBytes, Tex
 std::vector<Heading> NearHeadings(const ByteText& text, Encoding encoding) {
   TextDecoder decoder(encoding);
   std::vector<Heading> headings;
-  for (int start : FindChapterStarts(text)) {
+  for (int start : FindChapterStarts(text, encoding)) {
     const auto offset = static_cast<std::size_t>(start - 1);
     headings.push_back({static_cast<std::int64_t>(offset),
                         StartsItsLine(text.view(), offset, Units(encoding), decoder)});

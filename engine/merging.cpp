@@ -127,6 +127,7 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target->folder)) return;
   // Rows beyond the count are empty by now and add nothing.
   std::vector<MergeInput> inputs;
   for (int row = 1; row <= 5; ++row) {

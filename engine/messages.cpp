@@ -264,6 +264,11 @@ ByteText BadHeadingList(std::string_view list, int count) {
                  Gbk("之间，如 3,5-7")});
 }
 
+ByteText WriteIntoSystemFolder(const Path& folder) {
+  return Concat({Gbk("保存位置“"), DisplayNameGbk(folder), Gbk("”是系统文件夹。"), LineBreak(),
+                 Gbk("确定要把文件写到这里吗？")});
+}
+
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
                           std::int64_t firstOffset) {
   return Concat({Gbk("注意：文件中有"), Decimal(count), Gbk("个字节不是"),

@@ -63,6 +63,8 @@ ByteText NameTooLong(const Path& name);
 ByteText PathTooLong(const Path& path);
 // An output file would replace one of the operation's own input files.
 ByteText WouldOverwriteInput(const Path& path);
+// The save folder is a folder of the operating system: write there all the same?
+ByteText WriteIntoSystemFolder(const Path& folder);
 // An output name is taken by a folder or a file that may not be written; reason is the
 // errno of the refusal.
 ByteText CannotReplaceOutput(const Path& path, int reason);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/system_folders.h"
 #include "engine/control_names.h"
 #include "engine/messages.h"
 
@@ -42,6 +43,15 @@ std::optional<OutputTarget> OutputTargetOf(Toolkit& ui) {
     }
   }
   return OutputTarget{folder.path, prefix.path};
+}
+
+bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const Path& folder) {
+  if (folder == state.systemFolderAllowed || !IsSystemFolder(folder)) return true;
+  const int answer =
+      ui.ShowMessageBox(messages::WriteIntoSystemFolder(folder), kYesNo, messages::HintCaption());
+  if (answer != kAnswerYes) return false;
+  state.systemFolderAllowed = folder;
+  return true;
 }
 
 bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {

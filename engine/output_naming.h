@@ -54,6 +54,11 @@ TypedName PathOfBox(const Toolkit& ui, std::string_view box);
 // save-location window; the operation then ends, even if a folder was chosen meanwhile.
 bool RequireSaveFolder(Toolkit& ui, AppState& state);
 
+// Whether an operation may write into folder: always, unless folder is a system folder
+// (core/system_folders.h) that the user has not agreed to during this run. Then the user
+// is asked before the first file is written, and a yes is remembered for that folder.
+bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const Path& folder);
+
 // The files an operation is about to write: numbered first..last, or the merged file.
 struct OutputPlan {
   OutputTarget target;

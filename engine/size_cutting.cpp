@@ -173,6 +173,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
     ui.ShowMessageBox(*refusal);
     return;
   }
+  if (!ConfirmOutputFolder(ui, state, target->folder)) return;
   WriteReport report;
   const OutputForm form = OutputFormOf(encoding, state.bannerText);
   const ByteText banner = form.banner;

@@ -39,6 +39,8 @@ struct MergeSettings {
 
 struct AppState {
   CutSettings cut;
+  // The system folder the user last agreed to write into (see ConfirmOutputFolder).
+  Path systemFolderAllowed;
   MergeSettings merge;
   ByteText bannerText;
   int chapterSearchDone = 0;

@@ -1,10 +1,8 @@
 #include "ui/folder_tree_model.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <memory>
+
+#include "core/folder_listing.h"
 
 namespace morvane::ui {
 namespace {
@@ -50,21 +48,9 @@ bool FolderTreeModel::Before(std::string_view a, std::string_view b) {
 }
 
 std::vector<std::string> FolderTreeModel::ListSubfolders(const std::string& path) {
-  // readdir and the entry's type: no stat for the usual entry, one for a symbolic link
-  // or a file system that leaves the type open.
   std::vector<std::string> names;
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
-  if (!dir) return names;
-  const int fd = dirfd(dir.get());
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    bool folder = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-      struct stat info {};
-      folder = fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-    }
-    if (folder) names.emplace_back(name);
+  for (FolderEntry& entry : ListFolder(Path(path), /*foldersOnly=*/true)) {
+    names.push_back(entry.name.native());
   }
   return names;
 }

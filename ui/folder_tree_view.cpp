@@ -8,14 +8,12 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include "ui/file_dialog.h"
+
 namespace morvane::ui {
 namespace {
 
 using Node = FolderTreeModel::Node;
-
-QString DisplayName(std::string_view name) {
-  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
 
 // How many of the listing's names are measured exactly when the column is fitted: those
 // that a per-character estimate ranks widest.
@@ -98,9 +96,9 @@ QVariant FolderItemModel::data(const QModelIndex& index, int role) const {
   if (!tree_.Valid(node)) return {};
   switch (role) {
     case Qt::DisplayRole:
-      return DisplayName(tree_.NameOf(node));
+      return ShownFileName(Path(tree_.NameOf(node)));
     case Qt::ToolTipRole:
-      return DisplayName(tree_.PathOf(node));
+      return ShownFileName(Path(tree_.PathOf(node)));
     case Qt::DecorationRole:
       return node.listed() ? closed_ : opened_;
     default:

@@ -30,6 +30,7 @@
 #include "core/gbk.h"
 #include "ui/byte_text_edit.h"
 #include "ui/control_style.h"
+#include "ui/file_dialog.h"
 #include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
 #include "ui/text_boundary.h"
@@ -141,10 +142,6 @@ class EscapeWatch final : public QObject {
 // QFile::encodeName and decodeName.
 QString NativeQPath(const Path& path) {
   return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
-Path PathOfQt(const QString& native) {
-  return Path(QFile::encodeName(native).toStdString());
 }
 
 }  // namespace
@@ -602,23 +599,20 @@ bool QtToolkit::ShowFileDialog(std::string_view component) {
     return true;
   }
 
-  QFileDialog dialog(nullptr, QString(), QString(), settings.filter);
-  // Qt's own dialog behaves the same on every desktop and under test.
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // Our own dialog: Qt's leaves out names that are not valid UTF-8.
+  OpenFileDialog dialog(settings.filter);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (!settings.fileName.empty()) {
-    const QFileInfo last(NativeQPath(settings.fileName));
-    dialog.setDirectory(last.absolutePath());
-    dialog.selectFile(last.fileName());
+    dialog.SetFolder(FolderPart(settings.fileName));
+    const PathChars& last = settings.fileName.native();
+    dialog.SelectName(Path(last.substr(last.rfind(kPathSeparator) + 1)));
   } else if (!settings.initialFolder.isEmpty() && QDir(settings.initialFolder).exists()) {
-    dialog.setDirectory(settings.initialFolder);
+    dialog.SetFolder(Path(settings.initialFolder.toStdString()));
+  } else {
+    dialog.SetFolder(Path(QDir::currentPath().toStdString()));
   }
-  if (dialog.exec() != QDialog::Accepted) return false;
-  const QStringList chosen = dialog.selectedFiles();
-  if (chosen.isEmpty()) return false;
-  settings.fileName = PathOfQt(chosen.front());
+  if (dialog.exec() != QDialog::Accepted || dialog.chosen().empty()) return false;
+  settings.fileName = dialog.chosen();
   return true;
 }
 

@@ -26,26 +26,17 @@
 #include "core/gbk.h"
 #include "core/path.h"
 #include "engine/control_names.h"
+#include "tests/app/folder_contents.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
 
 namespace n = morvane::names;
 namespace app = morvane::app;
+using morvane::testing::ReadFolder;
 using morvane::testing::WhenModalOpens;
 
 namespace {
-
-std::map<std::string, std::string> ReadFolder(const QString& folder) {
-  std::map<std::string, std::string> files;
-  for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
-    std::ifstream in(info.filePath().toStdString(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[info.fileName().toStdString()] = bytes.str();
-  }
-  return files;
-}
 
 // A preface and five chapters; chapter 3 is missing, a letter in the body looks like a
 // heading to the written rule, and 第四章 comes twice.

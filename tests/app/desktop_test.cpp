@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -27,28 +26,19 @@
 #include "core/gbk.h"
 #include "engine/banner.h"
 #include "engine/control_names.h"
+#include "tests/app/folder_contents.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
 
 using morvane::ByteText;
 using morvane::GbkFromUtf8;
+using morvane::testing::ReadFolder;
 using morvane::testing::WhenModalOpens;
 namespace n = morvane::names;
 namespace app = morvane::app;
 
 namespace {
-
-std::map<std::string, std::string> ReadFolder(const QString& folder) {
-  std::map<std::string, std::string> files;
-  for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
-    std::ifstream in(info.filePath().toStdString(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[info.fileName().toStdString()] = bytes.str();
-  }
-  return files;
-}
 
 void WriteFile(const QString& path, std::string_view bytes) {
   std::ofstream(path.toStdString(), std::ios::binary) << bytes;
@@ -385,7 +375,8 @@ void DesktopTest::saveLocationWindowOpensFolders() {
     QCOMPARE(Text(n::kSaveLocationBox), ByteText());
     DoubleClickFolder(QStringLiteral("小说"));
     QCOMPARE(Text(n::kSaveLocationBox),
-             morvane::DisplayNameGbk(morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
+             morvane::DisplayNameGbk(
+                 morvane::Path(temp_->filePath(QStringLiteral("小说")).toStdString())));
     auto* tree = static_cast<QTreeView*>(W(n::kFolderTree));
     QVERIFY(FolderNodes(QStringLiteral("out")).isEmpty());
     window->grab().save(Screenshots() + QStringLiteral("/save-location.png"));

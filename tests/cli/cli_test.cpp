@@ -209,7 +209,8 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    for (const std::string& name : FolderNames(out)) std::remove((out + "/" + name).c_str());
+    for (const std::string& name : FolderNames(out))
+      std::filesystem::remove(FileSystemPath(out + "/" + name));
     const CliRun run = RunCli(c.args, dir.path());
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     if (c.exitCode == 0) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sanitizers.h"
+
 namespace morvane {
 namespace {
 
@@ -126,8 +128,9 @@ TEST(Gbk, DecodingIsBulkFast) {
   std::string back = EncodeGbk(u);
   auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(back, text);
-  // Generous: per-character conversion takes seconds; sanitizer builds are slower.
-  EXPECT_LT(took, std::chrono::seconds(3));
+  // Generous: per-character conversion takes seconds. Sanitizer builds on a busy machine
+  // take that long in bulk too, so the bound holds only for the normal build.
+  if (!kBuiltWithAsan) EXPECT_LT(took, std::chrono::seconds(3));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QFileDialog>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
@@ -33,7 +33,7 @@ inline void WhenModalOpens(std::function<void(QWidget*)> answer) {
 // Types a full path into an open-file dialog and confirms it, as a user would. The full
 // path does not depend on the dialog's folder view, which Qt fills in a thread.
 inline bool AnswerFileDialog(QWidget* widget, const QString& path) {
-  auto* dialog = qobject_cast<QFileDialog*>(widget);
+  auto* dialog = qobject_cast<QDialog*>(widget);
   if (dialog == nullptr) return false;
   auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
   if (name == nullptr) return false;
@@ -42,7 +42,7 @@ inline bool AnswerFileDialog(QWidget* widget, const QString& path) {
     if (view->selectionModel() != nullptr) view->selectionModel()->clearSelection();
   }
   name->setText(path);
-  static_cast<QDialog*>(dialog)->accept();
+  dialog->accept();
   return true;
 }
 

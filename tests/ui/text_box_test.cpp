@@ -4,7 +4,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
+#include <QComboBox>
+#include <QDialog>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -22,6 +23,7 @@
 #include "core/gbk.h"
 #include "tests/ui/modal.h"
 #include "ui/byte_text_edit.h"
+#include "ui/file_dialog.h"
 #include "ui/qt_toolkit.h"
 #include "ui/text_boundary.h"
 
@@ -631,9 +633,10 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
 
   QStringList filters;
   morvane::testing::WhenModalOpens([&](QWidget* widget) {
-    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    auto* dialog = qobject_cast<QDialog*>(widget);
     QVERIFY(dialog != nullptr);
-    filters = dialog->nameFilters();
+    auto* types = dialog->findChild<QComboBox*>();
+    for (int i = 0; types != nullptr && i < types->count(); ++i) filters << types->itemText(i);
     QVERIFY(morvane::testing::AnswerFileDialog(dialog, chosen));
   });
   QVERIFY(toolkit_->ShowFileDialog("dialog"));
@@ -644,8 +647,10 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
   // The second dialog starts on the path chosen before; cancelling keeps it.
   QString preFilled;
   morvane::testing::WhenModalOpens([&](QWidget* widget) {
-    auto* dialog = qobject_cast<QFileDialog*>(widget);
-    preFilled = dialog->selectedFiles().value(0);
+    auto* dialog = dynamic_cast<morvane::ui::OpenFileDialog*>(widget);
+    QVERIFY(dialog != nullptr);
+    preFilled = QString::fromStdString(dialog->folder().native()) + QLatin1Char('/') +
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
     dialog->reject();
   });
   QVERIFY(!toolkit_->ShowFileDialog("dialog"));

@@ -1,0 +1,24 @@
+#pragma once
+// The folders of the operating system itself, where a user's output files do not belong.
+// A save location inside one is confirmed by the user before the first file goes there.
+//
+// POSIX: the root folder itself, and /usr, /bin, /sbin, /lib (and lib32, lib64, libx32),
+// /etc, /boot, /proc, /sys and /dev with everything below them. Windows: the Windows folder
+// and the Program Files folders, as the system's environment names them.
+
+#include <string_view>
+
+#include "core/path.h"
+
+namespace morvane {
+
+// Whether the folder is, or lies inside, a system folder: as written, or once its
+// symbolic links are resolved (a link in a home folder that leads into /usr counts).
+bool IsSystemFolder(const Path& folder);
+
+// Whether path is folder or lies below it, by whole path components: /usr/lib is inside
+// /usr, /usrdata is not. Repeated and trailing separators do not count.
+bool IsInsideFolder(std::basic_string_view<PathChars::value_type> path,
+                    std::basic_string_view<PathChars::value_type> folder);
+
+}  // namespace morvane

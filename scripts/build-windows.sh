@@ -32,6 +32,9 @@ if $run_tests; then
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.
   export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1
+  # The prefix's server was started without a display; programs started while it lives
+  # would get none either.
+  wineserver -w
   echo "== the desktop smoke test of morvane.exe under Wine =="
   ./scripts/install-deps.sh xvfb openbox xdotool imagemagick fonts-wqy-microhei
   ./scripts/smoke-windows.sh

@@ -17,12 +17,24 @@ mkdir -p "$shots"
 
 export WINEPREFIX=$root/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1
+# A server of this prefix started without a display (wineboot, the tests) would keep the
+# program's windows off the screen: wait until it has ended.
+wineserver -w
 
 # The work folder is drive M: of the program: its root holds the input and the folder
 # "out" that the cut goes to.
 work=$(mktemp -d /tmp/morvane-smoke.XXXXXX)
 mkdir "$work/out"
 printf '\xb5\xda\xd2\xbb\xd5\xc2 smoke\r\n%.0s' $(seq 1 200) >"$work/book.txt"  # 第一章 ... x200
+# A novel of 6000 chapters, 24 MiB: long enough for the progress window, and a map to show.
+python3 - "$work/big.txt" <<'PY'
+import sys
+body = ("\u3000\u3000" + "风起云涌，" * 400 + "\r\n").encode("gbk")
+with open(sys.argv[1], "wb") as out:
+    for chapter in range(1, 6001):
+        number = chapter + 1 if chapter == 20 else chapter  # a gap and a repeat for the map
+        out.write("第{}章 风起\r\n".format(number).encode("gbk") + body)
+PY
 ln -sfn "$work" "$WINEPREFIX/dosdevices/m:"
 
 pids=()
@@ -127,6 +139,47 @@ sleep 1
 pieces=$(find "$work/out" -name 'book-*.txt' | wc -l)
 [ "$pieces" -ge 2 ] || fail "the cut wrote $pieces files into M:\\out"
 echo "the cut wrote $pieces files into M:\\out"
+
+# The normal cut of the big novel: 打开文件 on the 切割 page, 8 K pieces, 切割. Writing
+# thousands of files takes seconds, so the progress window must appear.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+click "$main" 45 73     # the 切割 tab
+click "$main" 88 133    # 打开文件
+window_named '^(Open|打开)$' 20 >/dev/null || fail "the open-file dialog did not appear"
+sleep 1
+xdotool type --delay 40 'M:\big.txt'
+xdotool key Return
+sleep 3
+click "$main" 407 158   # 切割大小(K)
+xdotool key End shift+Home
+xdotool type '8'
+click "$main" 313 204   # 切割
+progress=$(window_named '请稍候' 10) || fail "no progress window during the long cut"
+shot "$progress" progress-window
+window_named '信息' 120 >/dev/null || fail "no message box after the long cut"
+xdotool key Return
+sleep 1
+expected=$((($(stat -c %s "$work/big.txt") + 8191) / 8192))
+pieces=$(find "$work/out" -name 'big-*.txt' | wc -l)
+[ "$pieces" -eq "$expected" ] || fail "the long cut wrote $pieces files, not $expected"
+echo "the long cut wrote $pieces files, with the progress window"
+
+# The chapter map: 章节切割, 搜寻 (a message with the count), 章节目录.
+click "$main" 165 203   # 章节切割
+click "$main" 409 204   # 搜寻
+window_named '章节搜寻提示' 30 >/dev/null || fail "no message box after the chapter search"
+xdotool key Return
+sleep 1
+click "$main" 585 204   # 章节目录
+map=$(window_named '章节目录' 20) || fail "the chapter-map window did not appear"
+sleep 1
+# One row unticked by a click on its box (the fourth); the gap and the repeat at chapter
+# 21 are shaded.
+click "$map" 18 113
+shot "$map" chapter-map
+xdotool key Escape
+sleep 1
+xdotool search --onlyvisible --name '章节目录' >/dev/null 2>&1 && fail "Esc left the chapter map open"
 
 # Esc ends the program.
 xdotool windowactivate --sync "$main" 2>/dev/null || true

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
+#include <shlwapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/folder_listing.h"
 #include "core/gbk.h"
 
 namespace morvane::ui {
@@ -163,8 +166,9 @@ void RegisterClasses(WNDPROC procedure) {
   static bool registered = false;
   if (registered) return;
   registered = true;
-  INITCOMMONCONTROLSEX common{sizeof common,
-                              ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
+                                                 ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&common);
   WNDCLASSEXW top{};
   top.cbSize = sizeof top;
@@ -655,6 +659,13 @@ void Win32Toolkit::SetText(std::string_view name, const ByteText& text) {
     case Kind::kFileDialog:
       dialogs_[control.name].fileName = wide;
       return;
+    case Kind::kDropDown: {
+      // The item with that text becomes the selected one; no selection event.
+      const auto index = SendMessageW(control.hwnd, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(wide.c_str()));
+      if (index != CB_ERR) SendMessageW(control.hwnd, CB_SETCURSEL, index, 0);
+      return;
+    }
     case Kind::kTransparentLabel: {
       SetWindowTextW(control.hwnd, wide.c_str());
       // Nothing paints the old text away behind a transparent label but its parent.
@@ -871,6 +882,17 @@ bool Win32Toolkit::PreTranslate(MSG& message) {
   return IsDialogMessageW(root, &message) != FALSE;
 }
 
+std::vector<HWND> Win32Toolkit::TopWindows() const {
+  std::vector<HWND> windows;
+  for (const auto& [name, top] : windows_) {
+    if (top->main)
+      windows.insert(windows.begin(), top->hwnd);
+    else
+      windows.push_back(top->hwnd);
+  }
+  return windows;
+}
+
 void Win32Toolkit::Forget(const std::string& window) {
   auto top = windows_.find(window);
   if (top == windows_.end()) return;
@@ -881,6 +903,61 @@ void Win32Toolkit::Forget(const std::string& window) {
     controls_.erase(control);
   }
   windows_.erase(top);
+}
+
+// ---- drops from the file manager ---------------------------------------------------
+
+void SortNaturally(std::vector<Path>& paths) {
+  const auto nameOf = [](const Path& path) {
+    const std::wstring& native = path.native();
+    const std::size_t slash = native.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? native.c_str() : native.c_str() + slash + 1;
+  };
+  std::stable_sort(paths.begin(), paths.end(), [&](const Path& a, const Path& b) {
+    return StrCmpLogicalW(nameOf(a), nameOf(b)) < 0;
+  });
+}
+
+void Win32Toolkit::AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine) {
+  const Control& target = Find(control);
+  DragAcceptFiles(GetAncestor(target.hwnd, GA_ROOT), TRUE);
+  dropTargets_.push_back({std::string(control), kind, std::move(routine)});
+}
+
+void Win32Toolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+  dialogs_.at(std::string(component)).fileName = path.native();
+}
+
+void Win32Toolkit::Dropped(HWND window, HDROP drop) {
+  // The files arrive at the window; the point says on which control they were let go.
+  POINT at{};
+  DragQueryPoint(drop, &at);
+  std::vector<Path> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+    paths.emplace_back(std::move(path));
+  }
+  DragFinish(drop);
+  for (const DropTarget& target : dropTargets_) {
+    auto found = controls_.find(target.control);
+    if (found == controls_.end() || !IsWindowVisible(found->second->hwnd)) continue;
+    RECT area;
+    GetWindowRect(found->second->hwnd, &area);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+    if (!PtInRect(&area, at)) continue;
+    std::vector<Path> taken;
+    for (const Path& path : paths) {
+      const EntryKind kind = KindOf(path);
+      if (target.kind == DropKind::kFiles ? kind == EntryKind::kFile : kind == EntryKind::kFolder)
+        taken.push_back(path);
+    }
+    if (taken.empty() || (target.kind == DropKind::kFolder && taken.size() != 1)) return;
+    const DropRoutine routine = target.routine;  // the routine may close the window
+    routine(taken);
+    return;
+  }
 }
 
 // ---- the folder tree ---------------------------------------------------------------
@@ -1136,6 +1213,9 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       if (control->look.textColour != kNoColour) SetTextColor(dc, Colour(control->look.textColour));
       return brush;
     }
+    case WM_DROPFILES:
+      Dropped(window, reinterpret_cast<HDROP>(w));
+      return 0;
     case WM_DRAWITEM:
       DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
       return TRUE;

@@ -16,7 +16,9 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +47,17 @@ std::vector<Win32Drive> LogicalDrives();
 // A folder path split at its backslashes, empty parts dropped: "C:\" gives {"C:"}.
 std::vector<std::wstring> FolderParts(std::wstring_view path);
 
+// What a drop target takes from the file manager.
+enum class DropKind {
+  kFiles,   // one or more regular files
+  kFolder,  // exactly one folder
+};
+using DropRoutine = std::function<void(const std::vector<Path>& paths)>;
+
+// Sorts paths by their file names as a reader counts (the order of the file manager):
+// "2.txt" before "10.txt", 第2章 before 第10章.
+void SortNaturally(std::vector<Path>& paths);
+
 class Win32Toolkit final : public Toolkit {
  public:
   Win32Toolkit();
@@ -59,6 +72,8 @@ class Win32Toolkit final : public Toolkit {
   static void ShowCentred(HWND window);
   // The message loop of the program; returns when the main window is gone.
   int Run();
+  // The font of the controls that name none.
+  HFONT GuiFont() { return FontFor(Font{}); }
   // The window of a control or top-level window that exists now, else nullptr.
   HWND Handle(std::string_view control) const;
 
@@ -78,7 +93,17 @@ class Win32Toolkit final : public Toolkit {
   std::optional<Path> PathIn(std::string_view control) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
+  // The job runs on a worker thread; the windows keep painting but take no input, and
+  // after a moment a progress window shows what has been done, with a 取消 button.
+  void RunLongWork(const WorkSize& size, const Job& job) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
+
+  // Files (or a folder) dropped from the file manager on a control that is shown (a
+  // page, a box) reach routine, after the drop, in the order dropped; a drop holding
+  // nothing of the kind does nothing.
+  void AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine);
+  // Makes path the choice of a file dialog component, as if the user had chosen it.
+  void ChooseWithoutDialog(std::string_view component, const Path& path);
 
   struct Control;
 
@@ -104,6 +129,8 @@ class Win32Toolkit final : public Toolkit {
   void UpdateVisibility(const std::string& window);
   void SelectPage(Control& tabs, int page);
   void Forget(const std::string& window);
+  // The windows open now, the main window first when it is open.
+  std::vector<HWND> TopWindows() const;
   HFONT FontFor(const Font& font);
   void DrawButton(const DRAWITEMSTRUCT& item);
   // The folder tree.
@@ -118,6 +145,13 @@ class Win32Toolkit final : public Toolkit {
   std::map<std::string, FileDialogSettings, std::less<>> dialogs_;  // live for the whole run
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::map<std::pair<std::string, int>, HFONT> fonts_;
+  struct DropTarget {
+    std::string control;
+    DropKind kind;
+    DropRoutine routine;
+  };
+  std::vector<DropTarget> dropTargets_;
+  void Dropped(HWND window, HDROP drop);
   HIMAGELIST folderImages_ = nullptr;
   int style_ = 0;
   int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing

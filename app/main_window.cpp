@@ -64,6 +64,10 @@ constexpr std::string_view kSuggestionPage =
     "<p style='color:#777'>本页为程序自带的说明页；请用浏览器访问论坛。</p>";
 
 constexpr std::string_view kTxtFilter = "txt文本|*.txt";
+// The encoding lists: 自动 (detection) first, then every encoding by its label.
+constexpr std::string_view kEncodingItems = "自动|GBK|GB18030|UTF-8|UTF-16LE|UTF-16BE|Big5";
+constexpr std::string_view kMergedEncodingItems =
+    "与第一个文件相同|GBK|GB18030|UTF-8|UTF-16LE|UTF-16BE|Big5";
 constexpr std::string_view kInitialFolder = "E:\\0txt\\71622_f\\";
 
 constexpr Font kSimSun12{"SimSun", 12};
@@ -111,6 +115,8 @@ const ControlRow kControls[] = {
   {n::kChapterCutButton,         kButton,           kNormalCutFrame, {424, 96,  56,  16},  "切割",     kHidden},
   {n::kChapterMapButton,         kButton,           kNormalCutFrame, {512, 96,  56,  16},  "章节目录", kHidden},
   {n::kNormalDialog,             kFileDialog,       kNormalCutFrame, {},                   kTxtFilter, kHidden, {}, kInitialFolder},
+  {kNormalEncodingCaption,       kLabel,            kNormalCutFrame, {410, 51,  60,  16},  "文件编码：", kShown},
+  {n::kNormalEncodingList,       kDropDown,         kNormalCutFrame, {470, 49,  112, 160}, kEncodingItems, kShown},
   {kCounterView,                 kWebView,          kCutPage,        {27,  232, 592, 144}, "",         kHidden},
 
   // Page 2, "简单切割": simple cut.
@@ -130,9 +136,12 @@ const ControlRow kControls[] = {
   {"标签3",                      kLabel,            kCutModeFrame,   {172, 16,  50,  16},  "可切割为", kShown},
   {n::kSimpleCountLabel,         kLabel,            kCutModeFrame,   {221, 16,  72,  16},  "0",        kShown, {kCentred, {}, kNoColour, kGreen}},
   {"标签5",                      kLabel,            kCutModeFrame,   {296, 16,  36,  16},  "个文件",   kShown},
+  {kSimpleEncodingCaption,       kLabel,            kSimpleCutPage,  {553, 342, 100, 16},  "文件编码：", kShown},
+  {n::kSimpleEncodingList,       kDropDown,         kSimpleCutPage,  {549, 360, 110, 160}, kEncodingItems, kShown},
   {n::kSimpleDialog,             kFileDialog,       kSimpleCutPage,  {},                   kTxtFilter, kHidden, {}, kInitialFolder},
 
-  // Page 3, "文本合并": merge. Rows 1 to 5 at y 72, 92, 112, 132, 152.
+  // Page 3, "文本合并": merge. Rows 1 to 5 at y 72, 92, 112, 132, 152. The rows' encoding
+  // lists are given a height of 18, below that of a list, so that rows 20 apart keep a gap.
   {kMergeFrame,                  kGroupBox,         kMergePage,      {29,  38,  600, 320}, "",         kShown, {kNoCaption}},
   {kMergePrompt,                 kLabel,            kMergeFrame,     {24,  24,  192, 24},  "请选择您要合并文本文件的个数:", kShown, {kNoFlags, kSimSun12Bold}},
   {n::kMergeCountList,           kDropDown,         kMergeFrame,     {222, 24,  72,  88},  "2|3|4|5",  kShown},
@@ -151,7 +160,15 @@ const ControlRow kControls[] = {
   {n::kMergeRowLabel[5],         kLabel,            kMergeFrame,     {24,  152, 72,  16},  "第五个文件:", kHidden},
   {n::kMergePathBox[5],          kEdit,             kMergeFrame,     {96,  152, 260, 16},  "",         kHidden, {kReadOnly}},
   {n::kMergeOpenButton[5],       kButton,           kMergeFrame,     {376, 152, 96,  16},  "打开文件", kHidden},
+  {kMergeEncodingCaption,        kLabel,            kMergeFrame,     {480, 52,  112, 16},  "文件编码", kShown},
+  {n::kMergeEncodingList[1],     kDropDown,         kMergeFrame,     {480, 71,  112, 18},  kEncodingItems, kShown},
+  {n::kMergeEncodingList[2],     kDropDown,         kMergeFrame,     {480, 91,  112, 18},  kEncodingItems, kShown},
+  {n::kMergeEncodingList[3],     kDropDown,         kMergeFrame,     {480, 111, 112, 18},  kEncodingItems, kHidden},
+  {n::kMergeEncodingList[4],     kDropDown,         kMergeFrame,     {480, 131, 112, 18},  kEncodingItems, kHidden},
+  {n::kMergeEncodingList[5],     kDropDown,         kMergeFrame,     {480, 151, 112, 18},  kEncodingItems, kHidden},
   {n::kMergeButton,              kButton,           kMergeFrame,     {128, 208, 144, 24},  "合并文件", kShown, {kNoFlags, kSimSun16Bold}},
+  {kMergedEncodingCaption,       kLabel,            kMergeFrame,     {296, 212, 84,  16},  "合并后编码：", kShown},
+  {n::kMergedEncodingList,       kDropDown,         kMergeFrame,     {380, 210, 140, 160}, kMergedEncodingItems, kShown},
   {n::kMergeDialog,              kFileDialog,       kMergeFrame,     {},                   kTxtFilter, kHidden, {}, kInitialFolder},
 
   // Page 4, "文本小说下载", and page 5, "建议征集".

@@ -22,13 +22,17 @@ inline constexpr std::string_view kSuggestionsPage = "高级选择夹1_建议征
 // Cut page.
 inline constexpr std::string_view kNormalCutFrame = "分组框4";
 inline constexpr std::string_view kCounterView = "超文本浏览框4";
+inline constexpr std::string_view kNormalEncodingCaption = "标签16";
 // Simple-cut page.
 inline constexpr std::string_view kFunctionFrame = "分组框1";
 inline constexpr std::string_view kCountFrame = "分组框2";
 inline constexpr std::string_view kCutModeFrame = "分组框3";
+inline constexpr std::string_view kSimpleEncodingCaption = "标签17";
 // Merge page.
 inline constexpr std::string_view kMergeFrame = "分组框5";
 inline constexpr std::string_view kMergePrompt = "标签14";
+inline constexpr std::string_view kMergeEncodingCaption = "标签18";  // above the rows' lists
+inline constexpr std::string_view kMergedEncodingCaption = "标签19";
 // Web pages.
 inline constexpr std::string_view kSiteView = "超文本浏览框1";
 inline constexpr std::string_view kSuggestionView = "超文本浏览框2";

@@ -4,6 +4,7 @@
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"
+#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
@@ -94,6 +95,13 @@ void BindEvents(Toolkit& ui, AppState& state) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });
   }
   bind(n::kMergeButton, kClicked, MergeFiles);
+  bind(n::kNormalEncodingList, kItemSelected, ChooseNormalEncoding);
+  bind(n::kSimpleEncodingList, kItemSelected, ChooseSimpleEncoding);
+  for (int row = 1; row <= 5; ++row) {
+    ui.Bind(n::kMergeEncodingList[row], kItemSelected,
+            [t, s, row] { ChooseMergeEncoding(*t, *s, row); });
+  }
+  bind(n::kMergedEncodingList, kItemSelected, ChooseMergedEncoding);
 
   bindView(n::kSaveLocationWindow, kCreated, OnSaveLocationCreated);
   bindView(n::kDriveList, kDriveChanged, OnDriveChanged);

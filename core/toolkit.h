@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/long_work.h"
 #include "core/path.h"
 
@@ -61,6 +62,14 @@ class Toolkit {
   // text for an index outside the list).
   virtual int SelectedIndex(std::string_view control) const = 0;
   virtual ByteText ComboItemText(std::string_view control, int index) const = 0;
+  // Replaces the text of an item (0-based) that the list has; the selection stays. Selecting
+  // an item from a handler is SetText with the item's text.
+  virtual void SetComboItemText(std::string_view control, int index, const ByteText& text) = 0;
+  // A multi-line edit box: empties it (its content-changed routine does not run) and sets
+  // the encoding of the bytes it is given from now on, in which it shows them and steps,
+  // takes typed text and copies characters (GBK at start). SetText then gives it a text
+  // of that encoding.
+  virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
 
   // A task-modal box with an OK button; flags 0 means no icon. Returns the button
   // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.

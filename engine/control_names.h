@@ -27,6 +27,8 @@ inline constexpr std::string_view kChapterSearchButton = "超级按钮_切割_�
 inline constexpr std::string_view kChapterCutButton = "超级按钮_切割_章节切割";
 inline constexpr std::string_view kChapterMapButton = "超级按钮_切割_章节目录";
 inline constexpr std::string_view kNormalDialog = "通用对话框2";
+// The encoding of the opened file: 自动 (detected) or one of the encodings.
+inline constexpr std::string_view kNormalEncodingList = "组合框_切割_编码";
 
 // Simple-cut page.
 inline constexpr std::string_view kSimpleText = "编辑框_简单切割_文本容器";
@@ -40,6 +42,7 @@ inline constexpr std::string_view kSimpleSizeLabel = "标签1";
 inline constexpr std::string_view kSimplePieceBytesBox = "编辑框_简单切割_切割字节";
 inline constexpr std::string_view kSimpleCountLabel = "标签4";
 inline constexpr std::string_view kSimpleDialog = "通用对话框1";
+inline constexpr std::string_view kSimpleEncodingList = "组合框_简单切割_编码";
 
 // Merge page.
 inline constexpr std::string_view kMergeCountList = "组合框1";
@@ -56,6 +59,14 @@ inline constexpr std::string_view kMergeOpenButton[6] = {"",
                                                          "超级按钮_合并_3",
                                                          "超级按钮_合并_4",
                                                          "超级按钮_合并_5"};
+// Row n's encoding list, and the merged file's encoding (the first file's, or one chosen).
+inline constexpr std::string_view kMergeEncodingList[6] = {"",
+                                                           "组合框_合并_编码_1",
+                                                           "组合框_合并_编码_2",
+                                                           "组合框_合并_编码_3",
+                                                           "组合框_合并_编码_4",
+                                                           "组合框_合并_编码_5"};
+inline constexpr std::string_view kMergedEncodingList = "组合框_合并_合并编码";
 
 // Save-location window.
 inline constexpr std::string_view kDriveList = "驱动器框1";

@@ -24,8 +24,14 @@ inline constexpr std::int64_t kLargeSimpleText = 64LL << 20;
 // read as long work, which the user may stop. Nothing when the user cancelled, said no or
 // stopped, or when the file could not be opened or read: the user has then been told
 // which file and why, and the caller changes nothing.
+// The file is read in encoding, when one is given, else in the one detected.
 std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog,
-                                            std::int64_t askAbove = -1);
+                                            std::int64_t askAbove = -1,
+                                            std::optional<Encoding> encoding = std::nullopt);
+// Reads a file chosen before (again, in another encoding, say) as ChooseAndReadFile does,
+// without a dialog or a question.
+std::optional<ChosenFile> ReadChosenFile(Toolkit& ui, const Path& path,
+                                         std::optional<Encoding> encoding);
 
 // Tells the user how many bytes of the file are not in its text, when the text ended at a
 // 0x00 or 0x1A before the end of the file (as in a UTF-16 file). Silent otherwise.

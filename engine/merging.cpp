@@ -4,6 +4,7 @@
 
 #include "core/numbers.h"
 #include "engine/control_names.h"
+#include "engine/encoding_choice.h"
 #include "engine/file_choosing.h"
 #include "engine/messages.h"
 
@@ -13,7 +14,9 @@ namespace {
 void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   merge.mergeText[row] = ByteText();
   merge.mergePath[row] = Path();
+  merge.mergeEncoding[row] = {};
   ui.SetText(names::kMergePathBox[row], ByteText());
+  ShowDetected(ui, names::kMergeEncodingList[row], std::nullopt);
 }
 
 std::int64_t TotalBytes(std::span<const ByteText> texts, const ByteText& banner) {
@@ -31,6 +34,7 @@ void ShowMergeRows(Toolkit& ui, int count) {
     ui.SetVisible(names::kMergeRowLabel[row], shown);
     ui.SetVisible(names::kMergePathBox[row], shown);
     ui.SetVisible(names::kMergeOpenButton[row], shown);
+    ui.SetVisible(names::kMergeEncodingList[row], shown);
   }
 }
 
@@ -82,15 +86,20 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
 }
 
 void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
-  const auto file = ChooseAndReadFile(ui, names::kMergeDialog);
+  const auto file = ChooseAndReadFile(ui, names::kMergeDialog, -1, state.merge.mergeChosen[row]);
   if (!file) return;
-  MergeSettings& merge = state.merge;
   ui.SetPath(names::kMergePathBox[row], file->path);
-  merge.mergeText[row] = file->read.text;
-  merge.mergePath[row] = file->path;
-  merge.mergeEncoding[row] = file->read.detected;
+  LoadMergeText(ui, state, row, *file);
   if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   WarnIfEndedEarly(ui, *file);
+}
+
+void LoadMergeText(Toolkit& ui, AppState& state, int row, const ChosenFile& file) {
+  MergeSettings& merge = state.merge;
+  merge.mergeText[row] = file.read.text;
+  merge.mergePath[row] = file.path;
+  merge.mergeEncoding[row] = file.read.detected;
+  ShowReadEncoding(ui, names::kMergeEncodingList[row], merge.mergeChosen[row], file.read.detected);
 }
 
 void SelectMergeCount(Toolkit& ui, AppState& state) {

@@ -14,6 +14,7 @@
 #include "core/encoding.h"
 #include "core/toolkit.h"
 #include "engine/banner.h"
+#include "engine/file_choosing.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
 
@@ -53,6 +54,8 @@ std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> input
 // Handlers. OpenMergeFile reads the file chosen for a row (1..5; row 1 also sets the
 // prefix); a file that cannot be read is named in a message and changes nothing.
 void OpenMergeFile(Toolkit& ui, AppState& state, int row);
+// A file's text for a row: its text, path and encoding, and the row's encoding list.
+void LoadMergeText(Toolkit& ui, AppState& state, int row, const ChosenFile& file);
 void SelectMergeCount(Toolkit& ui, AppState& state);
 void MergeFiles(Toolkit& ui, AppState& state);
 

@@ -161,6 +161,12 @@ ByteText LargeTextForSimpleCut(std::int64_t bytes) {
                  LineBreak(), LineBreak(), Gbk("仍要载入到文本框吗？")});
 }
 
+ByteText ReadAgainDropsEdits() {
+  return Gbk(
+      "文本框中的文字在读入后改动过。按新的编码重新读取文件会丢掉这些改动，"
+      "仍要重新读取吗？");
+}
+
 ByteText TextEndedEarly(const Path& path, const TextRead& read) {
   const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
   return Concat(

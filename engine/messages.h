@@ -51,6 +51,9 @@ const ByteText& BadCutSize();
 ByteText CannotReadFile(const Path& path, const TextRead& read);
 // Asked before a text this large goes into the simple-cut box: the normal cut suits it.
 ByteText LargeTextForSimpleCut(std::int64_t bytes);
+// Asked before the simple-cut box reads its file again in another encoding, when its text
+// was changed since it was read.
+ByteText ReadAgainDropsEdits();
 // The text of the file ends before the end of the file.
 ByteText TextEndedEarly(const Path& path, const TextRead& read);
 // The save folder is missing, no folder, or not writable.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
+#include <string_view>
 
 #include "core/numbers.h"
 #include "engine/control_names.h"
-#include "engine/file_choosing.h"
+#include "engine/encoding_choice.h"
 #include "engine/messages.h"
 
 namespace morvane {
@@ -102,27 +104,41 @@ void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {
 }
 
 void OpenForSimpleCut(Toolkit& ui, AppState& state) {
-  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText);
+  const auto file =
+      ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText, state.cut.simpleChosen);
   if (!file) return;
-  state.cut.simplePath = file->path;
-  state.cut.simpleEncoding = file->read.detected;
-  ui.SetText(names::kSimpleText, file->read.text);
+  LoadSimpleText(ui, state, *file);
   ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
   WarnIfEndedEarly(ui, *file);
 }
 
+void LoadSimpleText(Toolkit& ui, AppState& state, const ChosenFile& file) {
+  state.cut.simplePath = file.path;
+  state.cut.simpleEncoding = file.read.detected;
+  state.cut.simpleReadHash = std::hash<std::string_view>{}(file.read.text.view());
+  // The box steps, shows and types characters of the text's encoding.
+  ui.SetTextEncoding(names::kSimpleText, file.read.detected.encoding);
+  ui.SetText(names::kSimpleText, file.read.text);
+  ShowReadEncoding(ui, names::kSimpleEncodingList, state.cut.simpleChosen, file.read.detected);
+}
+
 void OpenForNormalCut(Toolkit& ui, AppState& state) {
-  const auto file = ChooseAndReadFile(ui, names::kNormalDialog);
+  const auto file = ChooseAndReadFile(ui, names::kNormalDialog, -1, state.cut.normalChosen);
   if (!file) return;
-  state.cut.normalPath = file->path;
-  state.cut.normalEncoding = file->read.detected;
-  // Headings found in the previous text mean nothing in this one.
-  state.chapterSearchDone = 0;
   ui.SetPath(names::kNormalPathBox, file->path);
   ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
-  ShowNormalCutSize(ui, state, file->read.text);
+  LoadNormalText(ui, state, *file);
   WarnIfEndedEarly(ui, *file);
+}
+
+void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file) {
+  state.cut.normalPath = file.path;
+  state.cut.normalEncoding = file.read.detected;
+  // Headings found in the previous text mean nothing in this one.
+  state.chapterSearchDone = 0;
+  ShowNormalCutSize(ui, state, file.read.text);
+  ShowReadEncoding(ui, names::kNormalEncodingList, state.cut.normalChosen, file.read.detected);
 }
 
 void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text) {

@@ -14,6 +14,7 @@
 #include "core/encoding.h"
 #include "core/toolkit.h"
 #include "engine/banner.h"
+#include "engine/file_choosing.h"
 #include "engine/output_naming.h"
 #include "engine/state.h"
 
@@ -72,6 +73,12 @@ void UpdateNormalPieceSize(Toolkit& ui, AppState& state);
 // left out.
 void OpenForSimpleCut(Toolkit& ui, AppState& state);
 void OpenForNormalCut(Toolkit& ui, AppState& state);
+// A file's text into the simple-cut box, in the file's encoding: simplePath,
+// simpleEncoding, the box's encoding and its text, the encoding list.
+void LoadSimpleText(Toolkit& ui, AppState& state, const ChosenFile& file);
+// A file's text for the cut page: normalPath, normalEncoding, normalText and 标签7 (through
+// ShowNormalCutSize), the encoding list; the headings of a search before are dropped.
+void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file);
 // The opened file's text: normalTextBytes, 标签7, normalText, normalPieceBytes.
 void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text);
 // Cut buttons. A piece size below 1 byte is refused before anything is written.

@@ -2,6 +2,7 @@
 // The state the handlers share: one instance of each for the whole run, created before
 // the main window and released after it (app/app_state owns the instance).
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,15 +27,21 @@ struct CutSettings {
   Path simplePath;           // the file last loaded into the simple-cut text (never written to)
   Detected normalEncoding;   // normalText's encoding and whether its file had a mark
   Detected simpleEncoding;   // the encoding of the simple-cut text
+  // The encodings the pages' lists ask for files to be read in; none: detect.
+  std::optional<Encoding> normalChosen;
+  std::optional<Encoding> simpleChosen;
+  // A hash of the text last read into the simple-cut box, to tell whether it was edited.
+  std::size_t simpleReadHash = 0;
 };
 
 struct MergeSettings {
   int mergeCount = 0;  // 0 until the count list is first picked
   FileNumber mergeFileNumber = 0;
-  ByteText mergeText[6];            // mergeText[1] .. mergeText[5]; [0] unused
-  Path mergePath[6];                // the file each slot was read from (never written to)
-  Detected mergeEncoding[6];        // each slot's encoding
-  std::optional<Encoding> mergeTo;  // the merged file's encoding; the first file's when none
+  ByteText mergeText[6];                   // mergeText[1] .. mergeText[5]; [0] unused
+  Path mergePath[6];                       // the file each slot was read from (never written to)
+  Detected mergeEncoding[6];               // each slot's encoding
+  std::optional<Encoding> mergeChosen[6];  // the encoding each row's list asks for; none: detect
+  std::optional<Encoding> mergeTo;         // the merged file's encoding; the first file's when none
 };
 
 struct AppState {

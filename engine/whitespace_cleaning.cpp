@@ -25,15 +25,19 @@ std::optional<ByteText> Cleaned(Toolkit& ui, const ByteText& text,
   return cleaned;
 }
 
-// Replaces every occurrence of wanted in the container, writes it back and confirms.
-void CleanContainer(Toolkit& ui, const ByteText& wanted, const ByteText& done) {
+// Replaces every occurrence of wanted (the GBK form of choice) in the container, writes it
+// back and confirms. A text in another encoding loses the characters of choice.
+void CleanContainer(Toolkit& ui, Encoding encoding, const ByteText& wanted, CleanChoice choice,
+                    const ByteText& done) {
   const ByteText text = ui.Text(names::kSimpleText);
   if (text.empty()) {
     ui.ShowMessageBox(messages::FileToCutIsEmpty());
     return;
   }
-  const auto cleaned =
-      Cleaned(ui, text, [&text, &wanted] { return ReplaceSubtext(text, wanted, ByteText()); });
+  const auto cleaned = Cleaned(ui, text, [&] {
+    return encoding == Encoding::kGbk ? ReplaceSubtext(text, wanted, ByteText())
+                                      : Cleaned(text, encoding, choice);
+  });
   if (!cleaned) return;
   ui.SetText(names::kSimpleText, *cleaned);
   ui.ShowMessageBox(done, 0, messages::HintCaption());
@@ -176,12 +180,14 @@ ByteText WithoutTabs(const ByteText& text) {
   return ReplaceSubtext(text, ByteText("\t"), ByteText());
 }
 
-void RemoveSpaces(Toolkit& ui, AppState& /*state*/) {
-  CleanContainer(ui, ByteText(" "), messages::SpacesCleared());
+void RemoveSpaces(Toolkit& ui, AppState& state) {
+  CleanContainer(ui, state.cut.simpleEncoding.encoding, ByteText(" "), {.spaces = true},
+                 messages::SpacesCleared());
 }
 
-void RemoveLineBreaks(Toolkit& ui, AppState& /*state*/) {
-  CleanContainer(ui, ByteText("\r\n"), messages::LineBreaksCleared());
+void RemoveLineBreaks(Toolkit& ui, AppState& state) {
+  CleanContainer(ui, state.cut.simpleEncoding.encoding, ByteText("\r\n"), {.lineBreaks = true},
+                 messages::LineBreaksCleared());
 }
 
 void RemoveTabs(Toolkit& ui, AppState& state) {
@@ -197,7 +203,14 @@ void RemoveTabs(Toolkit& ui, AppState& state) {
   const std::size_t scanned = std::min<std::size_t>(
       text.size(), static_cast<std::size_t>(std::max(0, state.cut.simpleTextBytes)));
   bool found = false;
-  const auto cleaned = Cleaned(ui, text, [&text, &found, scanned] {
+  const Encoding encoding = state.cut.simpleEncoding.encoding;
+  const auto cleaned = Cleaned(ui, text, [&text, &found, scanned, encoding] {
+    if (encoding != Encoding::kGbk) {
+      // Tabs are characters of the encoding here: the text is rewritten when it lost one.
+      ByteText without = Cleaned(text, encoding, {.tabs = true});
+      found = without.size() != text.size();
+      return without;
+    }
     found = std::memchr(text.data(), '\t', scanned) != nullptr;
     return found ? WithoutTabs(text) : text;
   });

@@ -25,8 +25,14 @@ namespace morvane::ui {
 namespace {
 
 constexpr int kMargin = 4;
-// The clipboard format that carries the exact bytes from one box to another.
-constexpr char kBytesMime[] = "application/x-morvane-gbk";
+// The clipboard format that carries the exact bytes from one box to another box of the
+// same encoding.
+QString BytesMime(Encoding encoding) {
+  if (encoding == Encoding::kGbk) return QStringLiteral("application/x-morvane-gbk");
+  const std::string_view name = EncodingName(encoding);
+  return QStringLiteral("application/x-morvane-") +
+         QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
 
 std::size_t Count(std::string_view bytes, char c) {
   return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), c));
@@ -88,7 +94,7 @@ void ByteTextEdit::SetBytes(const ByteText& bytes) {
 
 ByteText ByteTextEdit::Bytes() const {
   if (!owned_) return shared_;
-  ByteText bytes{std::string(own_)};
+  ByteText bytes = IsUtf16(encoding_) ? ByteText::Copy(own_) : ByteText{std::string(own_)};
   if (zeros_ == 0) {
     // The box shares what it hands out until the next edit: one copy of the text.
     shared_ = bytes;
@@ -111,12 +117,47 @@ void ByteTextEdit::SetReadOnly(bool readOnly) {
   setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
 }
 
+void ByteTextEdit::SetEncoding(Encoding encoding) {
+  if (encoding == encoding_) return;
+  encoding_ = encoding;
+  // Zero bytes end a text only where they are characters of their own.
+  zeros_ = IsUtf16(encoding) ? 0 : Count(View(), '\0');
+  cursor_ = anchor_ = top_ = 0;
+  wantedX_ = -1;
+  typedEnd_ = std::string::npos;
+  undo_.clear();
+  redo_.clear();
+  long_ = {};
+  seams_.clear();
+  LayOut();
+  viewport()->update();
+}
+
+std::string ByteTextEdit::Ascii(std::string_view text) const {
+  if (encoding_ == Encoding::kGbk) return std::string(text);
+  std::string bytes;
+  for (const char c : text) bytes += AsciiIn(encoding_, c);
+  return bytes;
+}
+
+bool ByteTextEdit::WordAt(std::size_t position) const {
+  const std::string_view bytes = View();
+  if (!IsUtf16(encoding_)) {
+    return position < bytes.size() && IsWordByte(static_cast<unsigned char>(bytes[position]));
+  }
+  if (position + 1 >= bytes.size()) return false;
+  const bool little = encoding_ == Encoding::kUtf16Le;
+  const char high = bytes[little ? position + 1 : position];
+  return high == '\0' &&
+         IsWordByte(static_cast<unsigned char>(bytes[little ? position : position + 1]));
+}
+
 // --- editing -----------------------------------------------------------------------
 
 void ByteTextEdit::Replace(std::size_t from, std::size_t to, std::string_view bytes) {
   Own();
   const std::string_view removed = std::string_view(own_).substr(from, to - from);
-  zeros_ = zeros_ - Count(removed, '\0') + Count(bytes, '\0');
+  if (!IsUtf16(encoding_)) zeros_ = zeros_ - Count(removed, '\0') + Count(bytes, '\0');
   own_.replace(from, to - from, bytes);
   AfterChange(from, to - from, bytes.size());
 }
@@ -160,7 +201,7 @@ void ByteTextEdit::Apply(std::size_t from, std::size_t to, std::string bytes, bo
   if (typing) {
     typedEnd_ = from + edit.inserted.size();
     for (std::size_t at = 0; at < edit.inserted.size(); at += typedLast_) {
-      typedLast_ = UnitLength(edit.inserted, at);
+      typedLast_ = UnitLength(encoding_, edit.inserted, at);
     }
   }
   redo_.clear();
@@ -215,8 +256,8 @@ void ByteTextEdit::CopySelection() const {
   if (from == to) return;
   const std::string_view bytes = View().substr(from, to - from);
   auto* data = new QMimeData;
-  data->setText(PlainTextOf(bytes));
-  data->setData(QString::fromLatin1(kBytesMime),
+  data->setText(PlainTextOf(encoding_, bytes));
+  data->setData(BytesMime(encoding_),
                 QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
   QGuiApplication::clipboard()->setMimeData(data);
 }
@@ -231,11 +272,11 @@ void ByteTextEdit::Paste() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (data == nullptr || readOnly_) return;
   std::string bytes;
-  if (data->hasFormat(QString::fromLatin1(kBytesMime))) {
-    const QByteArray raw = data->data(QString::fromLatin1(kBytesMime));
+  if (data->hasFormat(BytesMime(encoding_))) {
+    const QByteArray raw = data->data(BytesMime(encoding_));
     bytes.assign(raw.constData(), static_cast<std::size_t>(raw.size()));
   } else if (data->hasText()) {
-    bytes = BytesOfTyped(data->text());
+    bytes = BytesOfTyped(encoding_, data->text());
   }
   if (bytes.empty()) return;
   Apply(std::min(anchor_, cursor_), std::max(anchor_, cursor_), std::move(bytes), false);
@@ -256,7 +297,7 @@ void ByteTextEdit::Select(std::size_t anchor, std::size_t cursor) {
 // --- units and lines ---------------------------------------------------------------
 
 std::size_t ByteTextEdit::NextUnit(std::size_t position) const {
-  return position + UnitLength(View(), position);
+  return position + UnitLength(encoding_, View(), position);
 }
 
 std::size_t ByteTextEdit::UnitStartAtOrBefore(std::size_t position) const {
@@ -297,11 +338,13 @@ ByteTextEdit::Line ByteTextEdit::LineAt(std::size_t start) const {
   const std::size_t seam = NextSeamAfter(start);
   while (at < bytes.size()) {
     if (at == seam) return {start, at, at};
-    const std::size_t length = UnitLength(bytes, at);
-    const ShownUnit unit = ShowUnit(bytes, at, length);
+    const std::size_t length = UnitLength(encoding_, bytes, at);
+    const ShownUnit unit = ShowUnit(encoding_, bytes, at, length);
     if (unit.lineBreak) return {start, at, at + length};
     const bool blank = unit.count == 1 && (unit.first == u' ' || unit.first == u'\t');
-    const bool wide = length == 2;
+    // GBK breaks on either side of a double-byte character, the others beside any
+    // character beyond ASCII.
+    const bool wide = encoding_ == Encoding::kGbk ? length == 2 : unit.first >= 0x80;
     if (wide && at > start) breakable = at;
     if (blank) {
       // Spaces may run past the edge; the line ends after them.
@@ -332,11 +375,21 @@ std::size_t ByteTextEdit::SeamOf(std::size_t block) const {
   const std::string_view bytes = View();
   std::size_t seam = std::string::npos;
   const std::size_t end = std::min(bytes.size(), (block + 1) * kSeamBlock);
+  if (IsUtf16(encoding_)) {
+    // Blocks start on a unit. Whatever the first unit of a block is (even the low half of a
+    // pair or the LF of a CR LF), a character starts after its step.
+    const std::size_t at = block * kSeamBlock;
+    if (at + 2 <= end) seam = at + UnitLength(encoding_, bytes, at);
+    seams_[block] = seam;
+    return seam;
+  }
+  // In GB18030 the digits 0x30..0x39 are the second and fourth bytes of four-byte ones.
+  const unsigned standsAlone = encoding_ == Encoding::kGb18030 ? 0x30 : 0x40;
   for (std::size_t at = block * kSeamBlock; at < end; ++at) {
     // A byte below 0x40 is a character of its own, and no character goes on after it;
     // only a CR before an LF is half of a line break.
     const auto b = static_cast<unsigned char>(bytes[at]);
-    if (b < 0x40 && !(b == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')) {
+    if (b < standsAlone && !(b == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')) {
       seam = at + 1;
       break;
     }
@@ -366,8 +419,25 @@ std::size_t ByteTextEdit::OriginOf(std::size_t position) const {
       break;
     }
   }
-  const void* lineFeed = memrchr(bytes.data() + from, '\n', position - from);
-  return lineFeed != nullptr ? static_cast<const char*>(lineFeed) - bytes.data() + 1 : from;
+  if (!IsUtf16(encoding_)) {
+    const void* lineFeed = memrchr(bytes.data() + from, '\n', position - from);
+    return lineFeed != nullptr ? static_cast<const char*>(lineFeed) - bytes.data() + 1 : from;
+  }
+  // A line feed unit (0A 00 or 00 0A) on a unit boundary; from is one.
+  const std::size_t low = encoding_ == Encoding::kUtf16Le ? 0 : 1;
+  for (std::size_t end = position; end > from;) {
+    const void* found = memrchr(bytes.data() + from, '\n', end - from);
+    if (found == nullptr) break;
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+    if (at >= from + low) {
+      const std::size_t unit = at - low;
+      if ((unit - from) % 2 == 0 && unit + 2 <= position && bytes[unit + 1 - low] == '\0') {
+        return unit + 2;
+      }
+    }
+    end = at;
+  }
+  return from;
 }
 
 std::size_t ByteTextEdit::LineStartOf(std::size_t position) const {
@@ -411,8 +481,8 @@ QString ByteTextEdit::LineText(const Line& line) const {
   const std::string_view bytes = View();
   QString text;
   for (std::size_t at = line.start; at < line.end;) {
-    const std::size_t length = UnitLength(bytes, at);
-    const ShownUnit unit = ShowUnit(bytes, at, length);
+    const std::size_t length = UnitLength(encoding_, bytes, at);
+    const ShownUnit unit = ShowUnit(encoding_, bytes, at, length);
     if (unit.count > 0) text += QChar(unit.first);
     if (unit.count > 1) text += QChar(unit.second);
     at += length;
@@ -424,8 +494,8 @@ double ByteTextEdit::XOf(const Line& line, std::size_t position) const {
   const std::string_view bytes = View();
   double x = 0;
   for (std::size_t at = line.start; at < std::min(position, line.end);) {
-    const std::size_t length = UnitLength(bytes, at);
-    const ShownUnit unit = ShowUnit(bytes, at, length);
+    const std::size_t length = UnitLength(encoding_, bytes, at);
+    const ShownUnit unit = ShowUnit(encoding_, bytes, at, length);
     if (unit.count == 1 && unit.first == u'\t') {
       x = (std::floor(x / tabWidth_) + 1) * tabWidth_;
     } else {
@@ -441,8 +511,8 @@ std::size_t ByteTextEdit::PositionAt(const Line& line, double x) const {
   const std::string_view bytes = View();
   double left = 0;
   for (std::size_t at = line.start; at < line.end;) {
-    const std::size_t length = UnitLength(bytes, at);
-    const ShownUnit unit = ShowUnit(bytes, at, length);
+    const std::size_t length = UnitLength(encoding_, bytes, at);
+    const ShownUnit unit = ShowUnit(encoding_, bytes, at, length);
     double right = left;
     if (unit.count == 1 && unit.first == u'\t') {
       right = (std::floor(left / tabWidth_) + 1) * tabWidth_;
@@ -653,8 +723,8 @@ void ByteTextEdit::DrawLine(QPainter& painter, const Line& line, int y) const {
   std::vector<Run> runs(1, Run{0, {}});
   double x = 0;
   for (std::size_t at = line.start; at < line.end;) {
-    const std::size_t length = UnitLength(bytes, at);
-    const ShownUnit unit = ShowUnit(bytes, at, length);
+    const std::size_t length = UnitLength(encoding_, bytes, at);
+    const ShownUnit unit = ShowUnit(encoding_, bytes, at, length);
     if (unit.count == 1 && unit.first == u'\t') {
       x = (std::floor(x / tabWidth_) + 1) * tabWidth_;
       runs.push_back({x, {}});
@@ -792,15 +862,14 @@ void ByteTextEdit::keyPressEvent(QKeyEvent* event) {
              event == QKeySequence::SelectEndOfDocument) {
     MoveCursor(size, shift);
   } else if (event == QKeySequence::MoveToNextWord || event == QKeySequence::SelectNextWord) {
-    const std::string_view bytes = View();
     std::size_t at = NextUnit(cursor_);
-    while (at < size && IsWordByte(static_cast<unsigned char>(bytes[at]))) at = NextUnit(at);
+    while (at < size && WordAt(at)) at = NextUnit(at);
     MoveCursor(at, shift);
   } else if (event == QKeySequence::MoveToPreviousWord ||
              event == QKeySequence::SelectPreviousWord) {
-    const std::string_view bytes = View();
+    const std::size_t step = UnitBytes(encoding_);
     std::size_t at = PreviousUnit(cursor_);
-    while (at > 0 && IsWordByte(static_cast<unsigned char>(bytes[at - 1]))) at = PreviousUnit(at);
+    while (at >= step && WordAt(at - step)) at = PreviousUnit(at);
     MoveCursor(at, shift);
   } else if (event->key() == Qt::Key_Backspace && !(event->modifiers() & Qt::ControlModifier)) {
     const bool justTyped = from == to && cursor_ == typedEnd_ && typedLast_ <= cursor_;
@@ -811,9 +880,9 @@ void ByteTextEdit::keyPressEvent(QKeyEvent* event) {
   } else if (event == QKeySequence::Delete) {
     Apply(from, from == to ? NextUnit(cursor_) : to, {}, false);
   } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    Apply(from, to, shift ? std::string("\n") : std::string("\r\n"), false);
+    Apply(from, to, Ascii(shift ? "\n" : "\r\n"), false);
   } else if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ControlModifier)) {
-    Apply(from, to, "\t", true);
+    Apply(from, to, Ascii("\t"), true);
   } else {
     const QString text = event->text();
     const bool printable = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
@@ -823,7 +892,7 @@ void ByteTextEdit::keyPressEvent(QKeyEvent* event) {
       event->ignore();
       return;
     }
-    Apply(from, to, BytesOfTyped(text), true);
+    Apply(from, to, BytesOfTyped(encoding_, text), true);
   }
   event->accept();
 }
@@ -835,7 +904,7 @@ void ByteTextEdit::inputMethodEvent(QInputMethodEvent* event) {
   }
   if (!event->commitString().isEmpty()) {
     Apply(std::min(anchor_, cursor_), std::max(anchor_, cursor_),
-          BytesOfTyped(event->commitString()), true);
+          BytesOfTyped(encoding_, event->commitString()), true);
   }
   preedit_ = event->preeditString();
   viewport()->update();
@@ -865,7 +934,7 @@ QVariant ByteTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
       const std::size_t from = std::min(anchor_, cursor_);
       const std::size_t to = std::max(anchor_, cursor_);
       if (to - from > kLongParagraph) return QString();
-      return PlainTextOf(View().substr(from, to - from));
+      return PlainTextOf(encoding_, View().substr(from, to - from));
     }
     case Qt::ImHints:
       return static_cast<int>(Qt::ImhMultiLine);
@@ -901,16 +970,13 @@ void ByteTextEdit::mouseReleaseEvent(QMouseEvent* event) {
 void ByteTextEdit::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   // A word: letters and digits together, or one character of any other kind.
-  const std::string_view bytes = View();
   const std::size_t at = PositionAt(event->position().toPoint());
-  const auto word = [&](std::size_t position) {
-    return position < bytes.size() && IsWordByte(static_cast<unsigned char>(bytes[position]));
-  };
+  const std::size_t step = UnitBytes(encoding_);
   std::size_t from = at;
   std::size_t to = NextUnit(at);
-  if (word(at)) {
-    while (from > 0 && word(from - 1)) --from;
-    while (word(to)) ++to;
+  if (WordAt(at)) {
+    while (from >= step && WordAt(from - step)) from -= step;
+    while (WordAt(to)) to += step;
   }
   anchor_ = from;
   MoveCursor(to, true);

@@ -1,5 +1,6 @@
 #pragma once
-// The multi-line edit box: an editing view over GBK bytes.
+// The multi-line edit box: an editing view over the bytes of a text in one encoding (GBK
+// unless told otherwise).
 //
 // The box holds the bytes themselves, not a decoded document: what a handler put in is
 // what it reads back, the byte count is the length of the bytes, and writing or reading
@@ -16,7 +17,8 @@
 // each kSeamBlock bytes of the text on: lines are then found from there.
 //
 // The cursor and the selection are byte offsets at unit starts (text_boundary.h): a
-// double-byte character and a CR LF are one step. The vertical scroll bar counts bytes.
+// character of the encoding and a CR LF are one step. The vertical scroll bar counts bytes.
+// In UTF-16 the seams are unit boundaries and line breaks are two-byte units.
 
 #include <cstddef>
 #include <functional>
@@ -31,6 +33,7 @@
 #include <QFont>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 
 class QMenu;
 
@@ -44,13 +47,18 @@ class ByteTextEdit : public QAbstractScrollArea {
 
   // Shows bytes, cursor at the start, no undo history; reports no edit.
   void SetBytes(const ByteText& bytes);
-  // The bytes up to the first zero byte (one typed as U+0000 ends them there).
+  // The bytes up to the first zero byte (one typed as U+0000 ends them there); in UTF-16,
+  // where zero bytes belong to characters, all of them.
   ByteText Bytes() const;
   // The length of Bytes(), without assembling them.
   int ByteLength() const;
   // Runs after each change the user makes (typing, pasting, cutting, undo, redo).
   void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
   void SetReadOnly(bool readOnly);
+  // The encoding of the bytes, those held and those set from now on; the cursor goes to
+  // the start and the undo history is dropped.
+  void SetEncoding(Encoding encoding);
+  Encoding TextEncoding() const { return encoding_; }
   bool ReadOnly() const { return readOnly_; }
 
   // Every byte held, zero bytes included.
@@ -152,6 +160,10 @@ class ByteTextEdit : public QAbstractScrollArea {
   std::size_t PreviousLineStart(std::size_t start) const;
   std::size_t UnitStartAtOrBefore(std::size_t position) const;
   std::size_t NextUnit(std::size_t position) const;
+  // The unit at position is a letter, a digit or '_' (one that starts no other character).
+  bool WordAt(std::size_t position) const;
+  // Characters below U+0080 in the encoding, as typed by a key.
+  std::string Ascii(std::string_view text) const;
   std::size_t PreviousUnit(std::size_t position) const;
   double Advance(char16_t c) const;
   double WrapWidth() const;
@@ -194,6 +206,7 @@ class ByteTextEdit : public QAbstractScrollArea {
   std::vector<Edit> undo_;
   std::vector<Edit> redo_;
   bool readOnly_ = false;
+  Encoding encoding_ = Encoding::kGbk;
   QString preedit_;
   std::function<void()> onEdited_;
 

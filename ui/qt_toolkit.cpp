@@ -523,6 +523,23 @@ ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
   return control.items[static_cast<std::size_t>(index)];
 }
 
+void QtToolkit::SetComboItemText(std::string_view name, int index, const ByteText& text) {
+  Control& control = Find(name);
+  if (index < 0 || index >= static_cast<int>(control.items.size())) return;
+  control.items[static_cast<std::size_t>(index)] = text;
+  if (auto* list = qobject_cast<QComboBox*>(control.widget.data())) {
+    list->setItemText(index, PlainFromBytes(text));
+  }
+}
+
+void QtToolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    // Emptied first, so that no text is ever read in an encoding that is not its own.
+    edit->SetBytes(ByteText());
+    edit->SetEncoding(encoding);
+  }
+}
+
 namespace {
 
 // A box of the program: no owner, modal for the program, no icon unless asked, a 确定

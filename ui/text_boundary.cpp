@@ -19,34 +19,100 @@ bool IsTrailByte(unsigned char b) {
 }
 
 // What each lead and trail byte pair decodes to, learnt in one decoding of all of them:
-// one character, or two units where GBK leaves the pair unassigned.
+// one character, or two units where the encoding leaves the pair unassigned. GBK's trail
+// bytes are 0x40..0xFE; Big5 and GB18030 step any byte from 0x40 on as a trail.
 struct PairTable {
-  std::array<std::array<char16_t, 2>, 126 * 191> units{};
+  static constexpr int kTrails = 192;
+  std::array<std::array<char16_t, 2>, 126 * kTrails> units{};
 
-  PairTable() {
+  explicit PairTable(Encoding encoding) {
+    const int lastTrail = encoding == Encoding::kGbk ? 0xFE : 0xFF;
     std::string pairs;
     pairs.reserve(units.size() * 3);
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
-      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      for (int trail = 0x40; trail <= lastTrail; ++trail) {
         pairs += static_cast<char>(lead);
         pairs += static_cast<char>(trail);
         pairs += '\x01';  // decodes as itself and ends whatever came before it
       }
     }
-    const std::u16string decoded = DecodeGbk(pairs);
+    const std::u16string decoded =
+        encoding == Encoding::kGbk ? DecodeGbk(pairs) : Decode(encoding, pairs).text;
     std::size_t next = 0;
-    for (auto& pair : units) {
-      const std::size_t end = decoded.find(u'\x01', next);
-      pair[0] = decoded[next];
-      pair[1] = end - next > 1 ? decoded[next + 1] : 0;
-      next = end + 1;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= lastTrail; ++trail) {
+        const std::size_t end = decoded.find(u'\x01', next);
+        auto& pair = units[static_cast<std::size_t>((lead - 0x81) * kTrails + (trail - 0x40))];
+        pair[0] = decoded[next];
+        pair[1] = end - next > 1 ? decoded[next + 1] : 0;
+        next = end + 1;
+      }
     }
+  }
+  const std::array<char16_t, 2>& At(unsigned char lead, unsigned char trail) const {
+    return units[static_cast<std::size_t>((lead - 0x81) * kTrails + (trail - 0x40))];
   }
 };
 
-const PairTable& Pairs() {
-  static const PairTable table;
-  return table;
+const PairTable& Pairs(Encoding encoding = Encoding::kGbk) {
+  static const PairTable gbk(Encoding::kGbk);
+  static const PairTable big5(Encoding::kBig5);
+  static const PairTable gb18030(Encoding::kGb18030);
+  switch (encoding) {
+    case Encoding::kBig5:
+      return big5;
+    case Encoding::kGb18030:
+      return gb18030;
+    default:
+      return gbk;
+  }
+}
+
+// Typed text with its line breaks as the box keeps them (see the table above).
+std::u16string TypedUnits(QStringView typed, bool keepZero) {
+  const auto* in = reinterpret_cast<const char16_t*>(typed.utf16());
+  const auto* const end = in + typed.size();
+  std::u16string text;
+  text.reserve(static_cast<std::size_t>(typed.size()) + 8);
+  for (; in < end; ++in) {
+    const char16_t c = *in;
+    if (c == u'\r') {
+      text += u"\r\n";
+      if (in + 1 < end && in[1] == u'\n') ++in;
+    } else if (c == u'\n' || c == kParagraphSeparator) {
+      text += u"\r\n";
+    } else if (c == kLineSeparator) {
+      text += u'\n';
+    } else if (c == kLoneCrMark) {
+      text += u'\r';
+    } else if (c != 0 || keepZero) {
+      text += c;
+    }
+  }
+  return text;
+}
+
+QString PlainOfDecoded(const std::u16string& decoded) {
+  QString plain;
+  plain.reserve(static_cast<qsizetype>(decoded.size()));
+  for (std::size_t i = 0; i < decoded.size(); ++i) {
+    const char16_t c = decoded[i];
+    if (c == u'\r') {
+      const bool pair = i + 1 < decoded.size() && decoded[i + 1] == u'\n';
+      plain += pair ? QChar(u'\n') : QChar(kLoneCrMark);
+      i += pair ? 1 : 0;
+    } else {
+      plain += QChar(c);
+    }
+  }
+  return plain;
+}
+
+char16_t Utf16UnitAt(Encoding encoding, std::string_view bytes, std::size_t at) {
+  const auto first = static_cast<unsigned char>(bytes[at]);
+  const auto second = static_cast<unsigned char>(bytes[at + 1]);
+  return static_cast<char16_t>(encoding == Encoding::kUtf16Le ? first | second << 8
+                                                              : first << 8 | second);
 }
 
 }  // namespace
@@ -70,7 +136,7 @@ ShownUnit ShowUnit(std::string_view bytes, std::size_t at, std::size_t length) {
       return shown;
     }
     const auto trail = static_cast<unsigned char>(bytes[at + 1]);
-    const auto& units = Pairs().units[static_cast<std::size_t>((b - 0x81) * 191 + (trail - 0x40))];
+    const auto& units = Pairs().At(b, trail);
     shown.first = units[0];
     shown.second = units[1];
     shown.count = units[1] != 0 ? 2 : 1;
@@ -90,43 +156,81 @@ ShownUnit ShowUnit(std::string_view bytes, std::size_t at, std::size_t length) {
 }
 
 std::string BytesOfTyped(QStringView typed) {
-  const auto* in = reinterpret_cast<const char16_t*>(typed.utf16());
-  const auto* const end = in + typed.size();
-  std::u16string text;
-  text.reserve(static_cast<std::size_t>(typed.size()) + 8);
-  for (; in < end; ++in) {
-    const char16_t c = *in;
-    if (c == u'\r') {
-      text += u"\r\n";
-      if (in + 1 < end && in[1] == u'\n') ++in;
-    } else if (c == u'\n' || c == kParagraphSeparator) {
-      text += u"\r\n";
-    } else if (c == kLineSeparator) {
-      text += u'\n';
-    } else if (c == kLoneCrMark) {
-      text += u'\r';
-    } else {
-      text += c;
-    }
-  }
-  return EncodeGbk(text);
+  return EncodeGbk(TypedUnits(typed, true));
 }
 
 QString PlainTextOf(std::string_view bytes) {
-  const std::u16string decoded = DecodeGbk(bytes);
-  QString plain;
-  plain.reserve(static_cast<qsizetype>(decoded.size()));
-  for (std::size_t i = 0; i < decoded.size(); ++i) {
-    const char16_t c = decoded[i];
-    if (c == u'\r') {
-      const bool pair = i + 1 < decoded.size() && decoded[i + 1] == u'\n';
-      plain += pair ? QChar(u'\n') : QChar(kLoneCrMark);
-      i += pair ? 1 : 0;
-    } else {
-      plain += QChar(c);
-    }
+  return PlainOfDecoded(DecodeGbk(bytes));
+}
+
+std::size_t UnitLength(Encoding encoding, std::string_view bytes, std::size_t at) {
+  if (encoding == Encoding::kGbk) return UnitLength(bytes, at);
+  if (at >= bytes.size()) return 0;
+  const std::size_t unit = UnitBytes(encoding);
+  if (IsAsciiAt(encoding, bytes, at, '\r') && IsAsciiAt(encoding, bytes, at + unit, '\n')) {
+    return 2 * unit;
   }
-  return plain;
+  return CharLength(encoding, bytes, at);
+}
+
+ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, std::size_t length) {
+  if (encoding == Encoding::kGbk) return ShowUnit(bytes, at, length);
+  ShownUnit shown;
+  const std::size_t unit = UnitBytes(encoding);
+  if (length == unit && IsAsciiAt(encoding, bytes, at, '\n')) {
+    shown.lineBreak = true;
+    return shown;
+  }
+  if (IsAsciiAt(encoding, bytes, at, '\r')) {
+    if (length == 2 * unit) {
+      shown.lineBreak = true;
+    } else {
+      shown.first = kLoneCrMark;
+      shown.count = 1;
+    }
+    return shown;
+  }
+  const auto b = static_cast<unsigned char>(bytes[at]);
+  shown.count = 1;
+  if (IsUtf16(encoding)) {
+    if (length == 1) {
+      shown.first = static_cast<char16_t>(0xF700 + b);  // an odd last byte
+    } else {
+      shown.first = Utf16UnitAt(encoding, bytes, at);
+      if (length == 4) {
+        shown.second = Utf16UnitAt(encoding, bytes, at + 2);
+        shown.count = 2;
+      }
+    }
+    return shown;
+  }
+  if (length == 1) {
+    shown.first = b < 0x80 ? b : static_cast<char16_t>(0xF700 + b);
+    return shown;
+  }
+  if (length == 2 && encoding != Encoding::kUtf8) {
+    const auto& units = Pairs(encoding).At(b, static_cast<unsigned char>(bytes[at + 1]));
+    shown.first = units[0];
+    shown.second = units[1];
+    shown.count = units[1] != 0 ? 2 : 1;
+    return shown;
+  }
+  // A UTF-8 sequence, or a four-byte GB18030 character.
+  const std::u16string decoded = Decode(encoding, bytes.substr(at, length)).text;
+  shown.first = decoded.empty() ? u'?' : decoded[0];
+  shown.second = decoded.size() > 1 ? decoded[1] : 0;
+  shown.count = decoded.size() > 1 ? 2 : 1;
+  return shown;
+}
+
+std::string BytesOfTyped(Encoding encoding, QStringView typed) {
+  if (encoding == Encoding::kGbk) return BytesOfTyped(typed);
+  return Encode(encoding, TypedUnits(typed, false)).bytes;
+}
+
+QString PlainTextOf(Encoding encoding, std::string_view bytes) {
+  if (encoding == Encoding::kGbk) return PlainTextOf(bytes);
+  return PlainOfDecoded(Decode(encoding, bytes).text);
 }
 
 QString PlainFromBytes(const ByteText& bytes) {

@@ -60,6 +60,21 @@ MemoryToolkit::MemoryToolkit() {
   Control& list = controls_[std::string(n::kMergeCountList)];
   list.items = {ByteText("2"), ByteText("3"), ByteText("4"), ByteText("5")};
   list.selected = 0;
+  // The encoding lists: 自动 and every encoding, 自动 selected.
+  std::vector<ByteText> encodings{Gbk("自动")};
+  for (Encoding e : kEncodings) encodings.emplace_back(EncodingLabel(e));
+  for (int row = 0; row <= 5; ++row) {
+    const std::string_view name = row == 0 ? n::kNormalEncodingList : n::kMergeEncodingList[row];
+    controls_[std::string(name)].items = encodings;
+    controls_[std::string(name)].selected = 0;
+    controls_[std::string(name)].visible = row <= 2;
+  }
+  controls_[std::string(n::kSimpleEncodingList)].items = encodings;
+  controls_[std::string(n::kSimpleEncodingList)].selected = 0;
+  Control& merged = controls_[std::string(n::kMergedEncodingList)];
+  merged.items = encodings;
+  merged.items[0] = Gbk("与第一个文件相同");
+  merged.selected = 0;
   for (std::string_view dialog : {n::kSimpleDialog, n::kNormalDialog, n::kMergeDialog}) {
     dialogs_[std::string(dialog)];
   }
@@ -89,6 +104,13 @@ ByteText MemoryToolkit::Text(std::string_view control) const {
 
 void MemoryToolkit::SetText(std::string_view control, const ByteText& text) {
   Control& target = At(control);
+  if (!target.items.empty()) {
+    // A drop-down list selects the item of that text, as the Qt layer does.
+    for (std::size_t i = 0; i < target.items.size(); ++i) {
+      if (target.items[i] == text) target.selected = static_cast<int>(i);
+    }
+    return;
+  }
   target.text = text;
   if (routines_.count({std::string(control), Event::kContentChanged}) > 0) {
     ++target.contentChanged;
@@ -116,6 +138,18 @@ ByteText MemoryToolkit::ComboItemText(std::string_view control, int index) const
   const Control& list = At(control);
   if (index < 0 || index >= static_cast<int>(list.items.size())) return ByteText();
   return list.items[static_cast<std::size_t>(index)];
+}
+
+void MemoryToolkit::SetComboItemText(std::string_view control, int index, const ByteText& text) {
+  Control& list = At(control);
+  if (index >= 0 && index < static_cast<int>(list.items.size())) {
+    list.items[static_cast<std::size_t>(index)] = text;
+  }
+}
+
+void MemoryToolkit::SetTextEncoding(std::string_view control, Encoding encoding) {
+  At(control).text = ByteText();
+  At(control).encoding = encoding;
 }
 
 int MemoryToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {

@@ -40,6 +40,10 @@ class MemoryToolkit : public Toolkit {
   void SetChecked(std::string_view control, bool checked) override;
   int SelectedIndex(std::string_view control) const override;
   ByteText ComboItemText(std::string_view control, int index) const override;
+  void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
+  void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  // What SetTextEncoding last gave an edit box (GBK at start).
+  Encoding TextEncoding(std::string_view control) const { return At(control).encoding; }
   using Toolkit::ShowMessageBox;
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   bool ShowFileDialog(std::string_view component) override;
@@ -91,6 +95,7 @@ class MemoryToolkit : public Toolkit {
     std::vector<ByteText> items;
     int selected = -1;
     int contentChanged = 0;
+    Encoding encoding = Encoding::kGbk;
   };
   struct Dialog {
     Path fileName;

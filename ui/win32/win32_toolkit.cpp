@@ -29,6 +29,8 @@ struct Win32Toolkit::Control {
   bool checked = false;
   HBRUSH brush = nullptr;  // the background, when the row names one
   ByteText text;           // a web view's content as set
+  // An edit box: the encoding of the bytes it is given and gives back.
+  Encoding encoding = Encoding::kGbk;
   // A tab control: its pages in order and the one shown. A tab page: its index.
   std::vector<std::string> pages;
   int page = 0;
@@ -64,12 +66,25 @@ std::wstring Wide(const ByteText& gbk) {
   return std::wstring(units.begin(), units.end());
 }
 
+// The bytes of an edit box in its encoding, and back: a byte that is no character comes
+// back as itself.
+std::wstring WideIn(Encoding encoding, const ByteText& bytes) {
+  if (encoding == Encoding::kGbk) return Wide(bytes);
+  const std::u16string units = Decode(encoding, bytes.view()).text;
+  return std::wstring(units.begin(), units.end());
+}
+
 std::wstring WideFromUtf8Literal(std::string_view utf8) {
   return Wide(GbkFromUtf8(utf8));
 }
 
 ByteText Gbk(std::wstring_view wide) {
   return ByteText(EncodeGbk(std::u16string(wide.begin(), wide.end())));
+}
+
+ByteText BytesIn(Encoding encoding, std::wstring_view wide) {
+  if (encoding == Encoding::kGbk) return Gbk(wide);
+  return ByteText(Encode(encoding, std::u16string(wide.begin(), wide.end())).bytes);
 }
 
 std::wstring WindowText(HWND window) {
@@ -627,6 +642,8 @@ ByteText Win32Toolkit::Text(std::string_view name) const {
     case Kind::kTabPage:
     case Kind::kTabControl:
       return {};
+    case Kind::kEdit:
+      return BytesIn(control.encoding, WindowText(control.hwnd));
     default:
       return Gbk(WindowText(control.hwnd));
   }
@@ -634,7 +651,8 @@ ByteText Win32Toolkit::Text(std::string_view name) const {
 
 void Win32Toolkit::SetText(std::string_view name, const ByteText& text) {
   Control& control = Find(name);
-  const std::wstring wide = Wide(text);
+  const std::wstring wide =
+      WideIn(control.kind == Kind::kEdit ? control.encoding : Encoding::kGbk, text);
   switch (control.kind) {
     case Kind::kEdit:
       ++settingText_;
@@ -743,6 +761,27 @@ ByteText Win32Toolkit::ComboItemText(std::string_view name, int index) const {
   SendMessageW(control.hwnd, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
   item.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
   return Gbk(item);
+}
+
+void Win32Toolkit::SetComboItemText(std::string_view name, int index, const ByteText& text) {
+  const Control& control = Find(name);
+  const auto count = static_cast<int>(SendMessageW(control.hwnd, CB_GETCOUNT, 0, 0));
+  if (index < 0 || index >= count) return;
+  const auto selected = SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0);
+  const std::wstring item = Wide(text);
+  SendMessageW(control.hwnd, CB_DELETESTRING, index, 0);
+  SendMessageW(control.hwnd, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageW(control.hwnd, CB_SETCURSEL, selected, 0);
+}
+
+void Win32Toolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
+  Control& control = Find(name);
+  if (control.kind != Kind::kEdit) return;
+  // Emptied first, so that no text is ever read in an encoding that is not its own.
+  ++settingText_;
+  SetWindowTextW(control.hwnd, L"");
+  --settingText_;
+  control.encoding = encoding;
 }
 
 // ---- boxes, dialogs and windows ----------------------------------------------------

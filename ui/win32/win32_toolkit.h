@@ -85,6 +85,8 @@ class Win32Toolkit final : public Toolkit {
   void SetChecked(std::string_view control, bool checked) override;
   int SelectedIndex(std::string_view control) const override;
   ByteText ComboItemText(std::string_view control, int index) const override;
+  void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
+  void SetTextEncoding(std::string_view control, Encoding encoding) override;
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   using Toolkit::ShowMessageBox;
   bool ShowFileDialog(std::string_view component) override;

@@ -45,10 +45,15 @@ def fail(message):
     sys.exit(1)
 
 
+ENCODING = "gbk"
+
+
 def char_starts_ok(text, cuts):
     """Whether every cut offset falls on a character start. A line feed is never part of a
     double-byte character, so stepping starts at the line that holds the cut."""
     n = len(text)
+    if ENCODING == "utf-8":
+        return all(cut >= n or (text[cut] & 0xC0) != 0x80 for cut in cuts)
     for cut in cuts:
         i = text.rfind(b"\n", 0, cut) + 1
         while i < cut:
@@ -68,9 +73,10 @@ def check_cut(text_path, ours, peer, kb):
     expected = -(-len(text) // piece)
     if len(mine) != expected:
         fail("%d pieces, expected %d" % (len(mine), expected))
-    longer = sum(1 for p in mine if len(p) == piece + 1)
-    if any(len(p) > piece + 1 for p in mine):
-        fail("a piece longer than the piece size plus one byte")
+    most = 3 if ENCODING == "utf-8" else 1
+    longer = sum(1 for p in mine if piece < len(p) <= piece + most)
+    if any(len(p) > piece + most for p in mine):
+        fail("a piece longer than the piece size plus %d byte(s)" % most)
     same = sum(1 for a, b in zip(mine, theirs) if a == b)
     ends = []
     pos = 0
@@ -82,7 +88,7 @@ def check_cut(text_path, ours, peer, kb):
     if same == len(mine) == len(theirs):
         print("ok: %d pieces, each identical to split's apart from the banner" % len(mine))
     else:
-        print("ok: %d pieces (split: %d) joining up to the input; %d lengthened by one byte to keep "
+        print("ok: %d pieces (split: %d) joining up to the input; %d lengthened to keep "
               "a character whole; %d identical to split's" % (len(mine), len(theirs), longer, same))
 
 
@@ -93,7 +99,7 @@ def check_chapters(text_path, ours, peer, reported):
         fail("our chapter files do not join up to the input")
     if reported is not None and int(reported) + 1 != len(mine):
         fail("%s headings reported but %d files written" % (reported, len(mine)))
-    if any(not p.startswith("第".encode("gbk")) for p in mine[1:]):
+    if any(not p.startswith("第".encode(ENCODING)) for p in mine[1:]):
         fail("a chapter file does not start with the heading's first marker")
     theirs = [read(p) for p in peer_pieces(peer)]
     if b"".join(theirs) != text:
@@ -137,7 +143,11 @@ def check_same(ours_file, peer_file):
 
 def main():
     global BANNER
+    global ENCODING
     kind = sys.argv[1]
+    if kind.endswith("-utf8"):
+        kind = kind[: -len("-utf8")]
+        ENCODING = "utf-8"
     BANNER = read(sys.argv[2])
     args = sys.argv[3:]
     if kind == "cut":

@@ -5,7 +5,8 @@ GBK kind: chapter headings "第N章 title" (N in Chinese numerals or in digits),
 breaks, paragraphs of common GB2312 hanzi with full-width punctuation (，。！？“”：、；……),
 indented with two full-width spaces or, now and then, a tab; a few half-width spaces (Latin
 names, numbers, trailing blanks) so that cleaning has work to do; chapters of 3 to 17 KiB,
-about 100 000 chapters per GiB. ASCII kind: the same shape in English words.
+about 100 000 chapters per GiB. ASCII kind: the same shape in English words. UTF-8 kind: the
+GBK novel in UTF-8 (its characters take three bytes, so a gigabyte holds fewer chapters).
 
 The text is built from a pool of paragraphs drawn once from the seed; chapters pick from the
 pool, so a gigabyte takes a few seconds. The file never holds a zero byte or 0x1A, and ends on
@@ -178,7 +179,7 @@ def parse_size(text):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--kind", choices=["gbk", "ascii"], default="gbk")
+    ap.add_argument("--kind", choices=["gbk", "ascii", "utf8"], default="gbk")
     ap.add_argument("--size", default="256M", help="exact size in bytes, or with K/M/G")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("output")
@@ -186,13 +187,14 @@ def main():
 
     size = parse_size(args.size)
     rng = random.Random(args.seed)
-    novel = GbkNovel(rng) if args.kind == "gbk" else AsciiNovel(rng)
+    novel = AsciiNovel(rng) if args.kind == "ascii" else GbkNovel(rng)
 
     written = 0
     chapters = 0
     with open(args.output, "wb") as out:
-        if args.kind == "gbk":
-            front = "书名：无名之书\r\n作者：佚名\r\n\r\n".encode("gbk")
+        if args.kind != "ascii":
+            front = "书名：无名之书\r\n作者：佚名\r\n\r\n".encode(
+                "gbk" if args.kind == "gbk" else "utf-8")
         else:
             front = b"A Book Without a Name\r\nAnonymous\r\n\r\n"
         out.write(front)
@@ -202,6 +204,8 @@ def main():
         while written + batch_bytes < size:
             chapters += 1
             c = novel.chapter(chapters)
+            if args.kind == "utf8":
+                c = c.decode("gbk").encode("utf-8")
             batch.append(c)
             batch_bytes += len(c)
             if batch_bytes >= 8 << 20:
@@ -218,7 +222,28 @@ def main():
             out.flush()
     if args.kind == "gbk":
         fix_tail(args.output)
+    if args.kind == "utf8":
+        fix_utf8_tail(args.output)
     print("%s: %d bytes, %d chapters" % (args.output, size, chapters), file=sys.stderr)
+
+
+def fix_utf8_tail(path):
+    """Ends the file on a character boundary by turning a cut-off UTF-8 sequence into dots."""
+    with open(path, "r+b") as f:
+        f.seek(0, 2)
+        end = f.tell()
+        f.seek(max(0, end - 4))
+        tail = f.read()
+        for back in range(1, len(tail) + 1):
+            b = tail[-back]
+            if b < 0x80:
+                break
+            if b >= 0xC0:
+                want = 2 if b < 0xE0 else 3 if b < 0xF0 else 4
+                if want > back:
+                    f.seek(end - back)
+                    f.write(b"." * back)
+                break
 
 
 def fix_tail(path):

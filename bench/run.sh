@@ -2,9 +2,16 @@
 # Side-by-side timings of morvane-cli against the standard tools that do the same job,
 # on generated GBK and ASCII novels, written up in bench/RESULTS.md.
 #
-#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--only cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop,responsiveness]
-#                [--merge-size 256M] [--cli PATH] [--no-build] [--keep] [--no-wait]
+#   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--fs "disk tmpfs xfs"]
+#                [--only cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,limits,desktop,responsiveness]
+#                [--cli PATH] [--no-build] [--keep] [--no-wait]
 #                [--results FILE]   (default bench/RESULTS.md)
+#
+# Each comparison runs on every file system named by --fs, inputs and outputs both on it:
+# "disk" is the file system of bench/ itself, "tmpfs" a fresh tmpfs, "xfs" a fresh XFS image
+# (reflink on) mounted through a loop device, made with xfsprogs and removed at the end. A
+# file system that cannot be had (no root, no loop device) is skipped with a note. The merge
+# joins three files of a third of each size, none a multiple of a block, as real files are.
 #
 # Every run writes into a folder of its own that no earlier run used: deleting thousands of
 # files and creating thousands more in the same few minutes slows file creation on ext4 many
@@ -20,12 +27,24 @@ top=$(dirname "$here")
 data=$here/data
 out=$here/out
 work=$out/.work
-# The timing tool and /usr/bin/time come from Debian like the rest.
-"$top/scripts/install-deps.sh" hyperfine time
+# The timing tool, /usr/bin/time and the XFS tools come from Debian like the rest; they are
+# only for the benchmarks, so scripts/install-deps.sh (the build's and the tests') leaves them.
+"$top/scripts/install-deps.sh"
+bench_packages=()
+for p in hyperfine time xfsprogs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bench_packages+=("$p")
+done
+if ((${#bench_packages[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo -n"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${bench_packages[@]}" >/dev/null || echo "could not install ${bench_packages[*]}" >&2
+fi
+command -v hyperfine >/dev/null || { echo "hyperfine is needed" >&2; exit 1; }
 sizes="1G 256M"
-merge_size=256M
 rounds=5
-only="cut-ascii,cut-gbk,chapters,merge,clean,limits,desktop,responsiveness"
+filesystems="disk tmpfs xfs"
+only="cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,limits,desktop,responsiveness"
 cli=""
 build=1
 keep=0
@@ -36,14 +55,14 @@ while [ $# -gt 0 ]; do
   case $1 in
     --sizes) sizes=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
-    --merge-size) merge_size=$2; shift 2 ;;
+    --fs) filesystems=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
     --cli) cli=$2; build=0; shift 2 ;;
     --no-build) build=0; shift ;;
     --keep) keep=1; shift ;;
     --no-wait) wait_after_delete=0; shift ;;
     --results) results_md=$2; shift 2 ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -82,18 +101,32 @@ gen() {  # kind size seed file
     mv "$data/$4.tmp" "$data/$4"
   fi
 }
+bytes_of() {  # 256M -> 268435456
+  python3 -c "import sys; s=sys.argv[1]; m={'K':1<<10,'M':1<<20,'G':1<<30}; print(int(s[:-1])*m[s[-1]] if s[-1] in m else int(s))" "$1"
+}
+# The merge of a size: three files of about a third of it each, of sizes no block divides.
+merge_part() {  # size seed
+  echo $(( $(bytes_of "$1") / 3 - 1000 + $2 * 7 ))
+}
+merge_label() {
+  echo "3x$(( $(bytes_of "$1") / 3 >> 20 ))M"
+}
 for s in $sizes; do
   gen gbk "$s" 1 "novel-gbk-$s.txt"
   gen ascii "$s" 1 "novel-ascii-$s.txt"
+  if wanted cut-utf8 || wanted chapters-utf8 || wanted detect; then gen utf8 "$s" 1 "novel-utf8-$s.txt"; fi
+  if wanted merge; then
+    for k in 1 2 3; do gen gbk "$(merge_part "$s" $k)" $k "merge-$k-$s.txt"; done
+  fi
 done
-if wanted merge; then
-  gen gbk "$merge_size" 1 "novel-gbk-$merge_size.txt"
-  gen gbk "$merge_size" 2 "merge-b-$merge_size.txt"
-  gen gbk "$merge_size" 3 "merge-c-$merge_size.txt"
-fi
 sync
 
 # --- output area -------------------------------------------------------------------------
+# File systems of our own that an interrupted run left mounted go first.
+for m in "$here/fs-tmpfs" "$here/fs-xfs"; do
+  if mountpoint -q "$m" 2>/dev/null; then umount "$m" || true; fi
+done
+rm -f "$data/xfs.img"
 if [ -d "$out" ]; then
   log "removing the outputs of an earlier run"
   rm -rf "$out"
@@ -110,12 +143,15 @@ mkdir -p "$work"
 results=$work/times.tsv     # bench size side round seconds user system
 rsstab=$work/rss.tsv        # bench size side maxrss_kb input_bytes
 checks=$work/checks.tsv     # bench size text
-: >"$results"; : >"$rsstab"; : >"$checks"
+: >"$results"; : >"$rsstab"; : >"$checks"; : >"$work/loads.tsv"
 "$cli" banner >"$work/banner.bin"
+iconv -f GBK -t UTF-8 "$work/banner.bin" >"$work/banner-utf8.bin"
+: >"$work/filesystems.tsv"  # label and what it is, or why it was skipped
 
 export LC_ALL=C
 # The chapter heading line for csplit, in GBK bytes: a line that starts with 第 and holds 章.
 export CHAPTER_RE=$'/^\xb5\xda.*\xd5\xc2/'
+export CHAPTER_RE_UTF8=$'/^\xe7\xac\xac.*\xe7\xab\xa0/'
 export MORVANE_CLI=$cli
 
 # Commands are shell text in which @OUT@ stands for the run's own output folder.
@@ -170,6 +206,7 @@ EOF
     else
       log "$name round $r: hyperfine failed: $(tail -c 300 "$base/r$r.err")"
     fi
+    printf '%s\t%s\t%s\t%s\n' "$name" "$size" "$r" "$(cut -d' ' -f1 /proc/loadavg)" >>"$work/loads.tsv"
     empty_outputs "$od" "$pd"
   done
 
@@ -189,16 +226,18 @@ EOF
 
 verify() {  # name size ours_dir peer_dir base
   local name=$1 size=$2 od=$3 pd=$4 base=$5
-  local b=$work/banner.bin
+  local b=$work/banner.bin u=$work/banner-utf8.bin
+  local count
+  count=$(grep -o '[0-9]\+' "$base/ours-warm.stdout" 2>/dev/null | head -1 || true)
   case $name in
-    cut-ascii) python3 "$here/check.py" cut "$b" "$data/novel-ascii-$size.txt" "$od" "$pd" 200 ;;
-    cut-gbk) python3 "$here/check.py" cut "$b" "$data/novel-gbk-$size.txt" "$od" "$pd" 200 ;;
-    chapters)
-      local count
-      count=$(grep -o '[0-9]\+' "$base/ours-warm.stdout" | head -1 || true)
-      python3 "$here/check.py" chapters "$b" "$data/novel-gbk-$size.txt" "$od" "$pd" $count ;;
+    cut-ascii) python3 "$here/check.py" cut "$b" "$in/novel-ascii-$s.txt" "$od" "$pd" 200 ;;
+    cut-gbk) python3 "$here/check.py" cut "$b" "$in/novel-gbk-$s.txt" "$od" "$pd" 200 ;;
+    cut-utf8) python3 "$here/check.py" cut-utf8 "$u" "$in/novel-utf8-$s.txt" "$od" "$pd" 200 ;;
+    chapters) python3 "$here/check.py" chapters "$b" "$in/novel-gbk-$s.txt" "$od" "$pd" $count ;;
+    chapters-utf8)
+      python3 "$here/check.py" chapters-utf8 "$u" "$in/novel-utf8-$s.txt" "$od" "$pd" $count ;;
     merge) python3 "$here/check.py" merge "$b" "$od" "$pd/merged.txt" \
-             "$data/novel-gbk-$merge_size.txt" "$data/merge-b-$merge_size.txt" "$data/merge-c-$merge_size.txt" ;;
+             "$in/merge-1-$s.txt" "$in/merge-2-$s.txt" "$in/merge-3-$s.txt" ;;
     clean*) python3 "$here/check.py" same "$b" "$od/clean.txt" "$pd/clean.txt" ;;
     *) echo "no check (a limit of the machine)" ;;
   esac
@@ -206,46 +245,141 @@ verify() {  # name size ours_dir peer_dir base
 
 filesize() { stat -c %s "$1"; }
 
-for s in $sizes; do
-  gbk=$data/novel-gbk-$s.txt
-  ascii=$data/novel-ascii-$s.txt
-  cat "$gbk" "$ascii" >/dev/null
-  if wanted cut-ascii; then
-    measure cut-ascii "$s" "$(filesize "$ascii")" \
-      "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$ascii' >/dev/null" \
-      "split -b 200K -a 4 '$ascii' @OUT@/x"
-  fi
-  if wanted cut-gbk; then
-    measure cut-gbk "$s" "$(filesize "$gbk")" \
-      "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$gbk' >/dev/null" \
-      "split -b 200K -a 4 '$gbk' @OUT@/x"
-  fi
-  if wanted chapters; then
-    measure chapters "$s" "$(filesize "$gbk")" \
-      "\"\$MORVANE_CLI\" chapters --prefix p --out @OUT@ '$gbk'" \
-      "csplit -s -f @OUT@/x -n 6 '$gbk' \"\$CHAPTER_RE\" '{*}'"
-  fi
-  if wanted clean; then
-    measure clean "$s" "$(filesize "$gbk")" \
-      "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
-      "tr -d ' ' <'$gbk' | sed -z 's/\\r\\n//g' >@OUT@/clean.txt"
-    measure clean-vs-perl "$s" "$(filesize "$gbk")" \
-      "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
-      "tr -d ' ' <'$gbk' | perl -pe 's/\\r\\n\\z//' >@OUT@/clean.txt"
-  fi
-  if wanted limits; then
-    measure read-cat "$s" "$(filesize "$gbk")" "cat '$gbk' >/dev/null"
-    measure write-cp "$s" "$(filesize "$gbk")" "cp '$gbk' @OUT@/copy.txt"
-    measure write-dd "$s" "$(filesize "$gbk")" "dd if='$gbk' of=@OUT@/copy.txt bs=1M status=none"
-  fi
+# --- the file systems --------------------------------------------------------------------
+# setup_fs NAME: sets place (where inputs and outputs go) and fslabel, or returns 1 with a
+# note in filesystems.tsv.
+setup_fs() {
+  local name=$1
+  case $name in
+    disk)
+      place=$here
+      fslabel=$(findmnt -n -o FSTYPE -T "$here" || echo disk)
+      printf '%s\t%s\n' "$fslabel" "the disk under bench/ ($(findmnt -n -o SOURCE,FSTYPE -T "$here" | tr -s ' '))" >>"$work/filesystems.tsv"
+      ;;
+    tmpfs)
+      place=$here/fs-tmpfs
+      fslabel=tmpfs
+      mkdir -p "$place"
+      # Inputs of one size (four novels and the merge's three thirds) and one run's outputs.
+      local biggest=0 b
+      for z in $sizes; do b=$(bytes_of "$z"); [ "$b" -gt "$biggest" ] && biggest=$b; done
+      if ! mount -t tmpfs -o size=$(( biggest * 6 / 1048576 + 512 ))m tmpfs "$place" 2>"$work/mount.err"; then
+        printf 'tmpfs\tskipped: cannot mount a tmpfs (%s)\n' "$(head -c 200 "$work/mount.err" | tr '\n\t' '  ')" >>"$work/filesystems.tsv"
+        return 1
+      fi
+      printf 'tmpfs\ta fresh tmpfs (%s)\n' "$(findmnt -n -o OPTIONS -T "$place")" >>"$work/filesystems.tsv"
+      ;;
+    xfs)
+      place=$here/fs-xfs
+      fslabel=xfs
+      mkdir -p "$place"
+      local biggest=0 b
+      for z in $sizes; do b=$(bytes_of "$z"); [ "$b" -gt "$biggest" ] && biggest=$b; done
+      rm -f "$data/xfs.img"
+      truncate -s $(( biggest * 7 / 1048576 + 1024 ))M "$data/xfs.img"
+      if ! command -v mkfs.xfs >/dev/null; then
+        printf 'xfs\tskipped: no mkfs.xfs (xfsprogs could not be installed)\n' >>"$work/filesystems.tsv"
+        rm -f "$data/xfs.img"; return 1
+      fi
+      if ! mkfs.xfs -q -m reflink=1 "$data/xfs.img" 2>"$work/mount.err" ||
+         ! mount -o loop "$data/xfs.img" "$place" 2>>"$work/mount.err"; then
+        printf 'xfs\tskipped: no loop device could be had (%s)\n' "$(head -c 200 "$work/mount.err" | tr '\n\t' '  ')" >>"$work/filesystems.tsv"
+        rm -f "$data/xfs.img"; return 1
+      fi
+      printf 'xfs\ta fresh XFS image on %s, loop-mounted (reflink on; %s)\n' "$(findmnt -n -o FSTYPE -T "$data")" "$(findmnt -n -o OPTIONS -T "$place")" >>"$work/filesystems.tsv"
+      ;;
+    *) printf '%s\tskipped: unknown file system\n' "$name" >>"$work/filesystems.tsv"; return 1 ;;
+  esac
+}
+teardown_fs() {
+  case $1 in
+    tmpfs) umount "$here/fs-tmpfs" || true ;;
+    xfs) umount "$here/fs-xfs" || true; rm -f "$data/xfs.img" ;;
+  esac
+}
+# The inputs of size s on the file system: the generated files themselves on the disk, copies
+# written back to the medium elsewhere (so that XFS can share their blocks, as it does with
+# files that have been on it a while).
+place_inputs() {
+  if [ "$place" = "$here" ]; then in=$data; return; fi
+  in=$place/in
+  rm -rf "$in"; mkdir -p "$in"
+  local f
+  for f in "$data"/novel-*-"$s".txt "$data"/merge-?-"$s".txt; do
+    [ -f "$f" ] && cp "$f" "$in/"
+  done
+  sync
+}
+
+for fsname in $filesystems; do
+  setup_fs "$fsname" || { log "file system $fsname skipped: $(tail -1 "$work/filesystems.tsv")"; continue; }
+  out_fs=$place/out
+  [ "$place" = "$here" ] && out_fs=$out/disk
+  for s in $sizes; do
+    place_inputs
+    label="$s/$fslabel"
+    mlabel="$(merge_label "$s")/$fslabel"
+    gbk=$in/novel-gbk-$s.txt
+    ascii=$in/novel-ascii-$s.txt
+    utf8=$in/novel-utf8-$s.txt
+    cat "$in"/*-"$s".txt >/dev/null
+    saved_out=$out; out=$out_fs
+    if wanted cut-ascii; then
+      measure cut-ascii "$label" "$(filesize "$ascii")" \
+        "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$ascii' >/dev/null" \
+        "split -b 200K -a 4 '$ascii' @OUT@/x"
+    fi
+    if wanted cut-gbk; then
+      measure cut-gbk "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$gbk' >/dev/null" \
+        "split -b 200K -a 4 '$gbk' @OUT@/x"
+    fi
+    if wanted cut-utf8 && [ -f "$utf8" ]; then
+      measure cut-utf8 "$label" "$(filesize "$utf8")" \
+        "\"\$MORVANE_CLI\" cut --kb 200 --prefix p --out @OUT@ '$utf8' >/dev/null" \
+        "split -b 200K -a 4 '$utf8' @OUT@/x"
+    fi
+    if wanted detect; then
+      measure detect-gbk "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" detect '$gbk' >/dev/null" "cat '$gbk' >/dev/null"
+      [ -f "$utf8" ] && measure detect-utf8 "$label" "$(filesize "$utf8")" \
+        "\"\$MORVANE_CLI\" detect '$utf8' >/dev/null" "cat '$utf8' >/dev/null"
+    fi
+    if wanted chapters; then
+      measure chapters "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" chapters --prefix p --out @OUT@ '$gbk'" \
+        "csplit -s -f @OUT@/x -n 6 '$gbk' \"\$CHAPTER_RE\" '{*}'"
+    fi
+    if wanted chapters-utf8 && [ -f "$utf8" ]; then
+      measure chapters-utf8 "$label" "$(filesize "$utf8")" \
+        "\"\$MORVANE_CLI\" chapters --prefix p --out @OUT@ '$utf8'" \
+        "csplit -s -f @OUT@/x -n 6 '$utf8' \"\$CHAPTER_RE_UTF8\" '{*}'"
+    fi
+    if wanted clean; then
+      measure clean "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
+        "tr -d ' ' <'$gbk' | sed -z 's/\\r\\n//g' >@OUT@/clean.txt"
+      measure clean-vs-perl "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
+        "tr -d ' ' <'$gbk' | perl -pe 's/\\r\\n\\z//' >@OUT@/clean.txt"
+    fi
+    if wanted merge; then
+      a=$in/merge-1-$s.txt; b=$in/merge-2-$s.txt; c=$in/merge-3-$s.txt
+      measure merge "$mlabel" "$(( $(filesize "$a") + $(filesize "$b") + $(filesize "$c") ))" \
+        "\"\$MORVANE_CLI\" merge --prefix p --out @OUT@ '$a' '$b' '$c' >/dev/null" \
+        "cat '$a' '$b' '$c' >@OUT@/merged.txt"
+    fi
+    if wanted limits; then
+      measure read-cat "$label" "$(filesize "$gbk")" "cat '$gbk' >/dev/null"
+      measure write-cp "$label" "$(filesize "$gbk")" "cp '$gbk' @OUT@/copy.txt"
+      measure write-dd "$label" "$(filesize "$gbk")" "dd if='$gbk' of=@OUT@/copy.txt bs=1M status=none"
+    fi
+    out=$saved_out
+    # Outputs on a file system of our own go with it; a second size needs the room.
+    if [ "$place" != "$here" ]; then rm -rf "$out_fs" "$in"; fi
+  done
+  teardown_fs "$fsname"
 done
-if wanted merge; then
-  a=$data/novel-gbk-$merge_size.txt; b=$data/merge-b-$merge_size.txt; c=$data/merge-c-$merge_size.txt
-  cat "$a" "$b" "$c" >/dev/null
-  measure merge "3x$merge_size" "$(( $(filesize "$a") + $(filesize "$b") + $(filesize "$c") ))" \
-    "\"\$MORVANE_CLI\" merge --prefix p --out @OUT@ '$a' '$b' '$c' >/dev/null" \
-    "cat '$a' '$b' '$c' >@OUT@/merged.txt"
-fi
 
 # --- the desktop figures -----------------------------------------------------------------
 desktop=$builddir/bench/morvane_desktop_bench

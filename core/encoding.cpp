@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -167,6 +169,9 @@ __attribute__((target("avx2"))) bool IsUtf8Avx2(const unsigned char* data, std::
     const __m256i must23High = _mm256_and_si256(must23, high);
     error = _mm256_or_si256(error, _mm256_xor_si256(must23High, sc));
     previous = input;
+    // Text in another encoding shows an error within the first few blocks: stop there
+    // rather than read a gigabyte to the end.
+    if ((i & 0xFFFF) == 0 && !_mm256_testz_si256(error, error)) return false;
   }
   // The tail goes to the scalar check from the last character start before it.
   // A sequence that runs from the last block into the tail is checked again whole.
@@ -717,6 +722,116 @@ Detected DetectEncoding(std::string_view bytes) {
   if (IsUtf8(bytes)) return {Encoding::kUtf8, false};
   if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
   if (FirstFourByteGb18030(bytes) != std::string_view::npos) return {Encoding::kGb18030, false};
+  if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
+  return {Encoding::kGbk, false};
+}
+
+// ---- one pass for detection and the text end ----------------------------------------------
+
+namespace {
+
+// The facts of bytes [from, to) of bytes; candidates for a four-byte GB18030 character
+// may read up to three bytes beyond to.
+ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
+  ByteFacts facts;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  auto mark = [&](std::size_t i) {
+    if (data[i] == 0x00) ++facts.zeros;
+    if ((data[i] == 0x00 || data[i] == 0x1A) && facts.firstMark == ByteFacts::kNone)
+      facts.firstMark = i;
+  };
+  auto fourByte = [&](std::size_t i) {
+    if (facts.firstFourByte != ByteFacts::kNone || i + 4 > n) return;
+    if (IsLead(data[i]) && IsDigit(data[i + 1]) && IsLead(data[i + 2]) && IsDigit(data[i + 3]) &&
+        BoundaryAtOrAfter(Encoding::kGb18030, bytes, i, 0) == i)
+      facts.firstFourByte = i;
+  };
+  std::size_t i = from;
+#if defined(__SSE2__)
+  // 64 bytes a step. Text holds no marks and few digits, so most steps are loads,
+  // comparisons and one test; where a digit follows a byte, the four-byte pattern (a byte
+  // of 0x81 or above and a digit, twice) is tested on the whole step at once.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i eof = _mm_set1_epi8(0x1A);
+  const __m128i digitLow = _mm_set1_epi8(0x30);
+  const __m128i nine = _mm_set1_epi8(9);
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i leadLow = _mm_set1_epi8(static_cast<char>(0x81 - 0x80 - 1));
+  auto load = [&](std::size_t at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+  };
+  auto digitsOf = [&](__m128i v) {
+    const __m128i d = _mm_sub_epi8(v, digitLow);
+    return _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d);
+  };
+  auto leadsOf = [&](__m128i v) { return _mm_cmpgt_epi8(_mm_xor_si128(v, bias), leadLow); };
+  __m128i high = _mm_setzero_si128();
+  // The last bytes go to the loop below, so that a character starting there is looked at
+  // whole even when its digits lie beyond to.
+  for (; i + 64 + 3 <= to; i += 64) {
+    __m128i marks = zero;
+    __m128i digits = zero;
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const __m128i v = load(i + k);
+      high = _mm_or_si128(high, v);
+      marks = _mm_or_si128(marks, _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, eof)));
+      digits = _mm_or_si128(digits, digitsOf(load(i + k + 1)));
+    }
+    if (_mm_movemask_epi8(marks) != 0) {
+      for (std::size_t k = i; k < i + 64; ++k) mark(k);
+    }
+    if (_mm_movemask_epi8(digits) == 0 || facts.firstFourByte != ByteFacts::kNone) continue;
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const __m128i pattern =
+          _mm_and_si128(_mm_and_si128(leadsOf(load(i + k)), digitsOf(load(i + k + 1))),
+                        _mm_and_si128(leadsOf(load(i + k + 2)), digitsOf(load(i + k + 3))));
+      for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(pattern)); mask != 0;
+           mask &= mask - 1) {
+        fourByte(i + k + static_cast<std::size_t>(__builtin_ctz(mask)));
+      }
+    }
+  }
+  facts.high = _mm_movemask_epi8(high) != 0;
+#endif
+  for (; i < to; ++i) {
+    mark(i);
+    if (data[i] >= 0x80) facts.high = true;
+    fourByte(i);
+  }
+  return facts;
+}
+
+}  // namespace
+
+ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
+  const std::size_t n = bytes.size();
+  if (!sideBySide || n < kSideBySideBytes) return ScanRange(bytes, 0, n);
+  const std::size_t middle = n / 2;
+  ByteFacts second;
+  std::thread other;
+  try {
+    other = std::thread([&] { second = ScanRange(bytes, middle, n); });
+  } catch (const std::system_error&) {
+    return ScanRange(bytes, 0, n);
+  }
+  ByteFacts first = ScanRange(bytes, 0, middle);
+  other.join();
+  first.high = first.high || second.high;
+  first.zeros += second.zeros;
+  if (first.firstMark == ByteFacts::kNone) first.firstMark = second.firstMark;
+  if (first.firstFourByte == ByteFacts::kNone) first.firstFourByte = second.firstFourByte;
+  return first;
+}
+
+Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts) {
+  if (auto bom = EncodingOfBom(bytes)) return {*bom, true};
+  if (!facts.high) return {Encoding::kGbk, false};
+  if (IsUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (facts.zeros >= 2) {
+    if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
+  }
+  if (facts.firstFourByte != ByteFacts::kNone) return {Encoding::kGb18030, false};
   if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
   return {Encoding::kGbk, false};
 }

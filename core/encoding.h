@@ -87,6 +87,22 @@ struct Detected {
 // more frequent read as Big5 than read as GBK (see encoding.cpp); else GBK.
 // bytes are the whole file (its text end is found afterwards, in its encoding).
 Detected DetectEncoding(std::string_view bytes);
+// What one pass over a file's bytes tells detection and the text end.
+struct ByteFacts {
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  bool high = false;                  // a byte of 0x80 or above
+  std::size_t zeros = 0;              // zero bytes
+  std::size_t firstMark = kNone;      // offset of the first 0x00 or 0x1A
+  std::size_t firstFourByte = kNone;  // the first four-byte GB18030 character at a boundary
+};
+// Bytes from this many on are looked at in two halves side by side.
+inline constexpr std::size_t kSideBySideBytes = 8u << 20;
+// The facts of bytes, in one pass (two halves on two threads when sideBySide and the
+// bytes are many).
+ByteFacts ScanBytes(std::string_view bytes, bool sideBySide = true);
+// DetectEncoding(bytes) for facts = ScanBytes(bytes), without passes of its own over all
+// of a GBK text.
+Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts);
 // forced, when given, instead of detection; bom says whether the bytes start with its mark.
 Detected ResolveEncoding(std::string_view bytes, std::optional<Encoding> forced);
 

@@ -269,26 +269,41 @@ int CheckExistingTarget(const std::string& native, struct stat& st, bool& exists
 // that a file of the running operation's inputs that stands there now is never
 // replaced. 0, EEXIST when a new name was taken meanwhile, or the errno. bySelf says
 // whether fd can be linked through /proc (false: the caller writes a named file instead).
-int NameUnnamedFile(const std::string& folder, int folderFd, int fd, const std::string& name,
-                    bool replace, bool& bySelf) {
+// Whether the system links an unnamed file by its descriptor alone (AT_EMPTY_PATH, open
+// to every user since Linux 6.10); a link through /proc costs a lookup of the /proc name.
+std::atomic<bool> linkByDescriptor{true};
+
+// Links the unnamed file behind fd as name in folderFd: 0 or the errno.
+int LinkUnnamed(int fd, int folderFd, const char* name) {
+  if (linkByDescriptor.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", folderFd, name, AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+    linkByDescriptor.store(false, std::memory_order_relaxed);
+  }
   char self[40];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  return ::linkat(AT_FDCWD, self, folderFd, name, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+int NameUnnamedFile(const std::string& folder, int folderFd, int fd, const std::string& name,
+                    bool replace, bool& bySelf) {
   bySelf = true;
   if (!replace) {
     if (auto hook = beforeNaming.load()) hook();
-    if (::linkat(AT_FDCWD, self, folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno == EEXIST) return EEXIST;
-    bySelf = errno != ENOENT;
-    return errno;
+    const int error = LinkUnnamed(fd, folderFd, name.c_str());
+    if (error == 0 || error == EEXIST) return error;
+    bySelf = error != ENOENT;
+    return error;
   }
   std::lock_guard lock(pendingMutex);
   std::string temporary;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = TemporaryName(name);
-    if (::linkat(AT_FDCWD, self, folderFd, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
-    if (errno != EEXIST) {
-      bySelf = errno != ENOENT;
-      return errno;
+    const int error = LinkUnnamed(fd, folderFd, temporary.c_str());
+    if (error == 0) break;
+    if (error != EEXIST) {
+      bySelf = error != ENOENT;
+      return error;
     }
     temporary.clear();
   }
@@ -376,6 +391,8 @@ std::size_t PathLimit() {
 int ReplaceRefusal(const Path& path) {
   struct stat existing;
   bool exists = false;
+  // Nothing at all, not even a link, stands at most names.
+  if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT) return 0;
   return CheckExistingTarget(ResolveLink(path.native()), existing, exists);
 }
 
@@ -416,10 +433,17 @@ void HandleWriteSignals() {
 
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
   if (path.empty()) return Failure(path, ENOENT);
-  const std::string target = ResolveLink(path.native());
   struct stat existing;
   bool exists = false;
-  if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
+  std::string target = path.native();
+  // Most outputs are new names: one look tells that nothing, not even a link, stands
+  // there. Anything else is looked at closely.
+  if (::lstat(target.c_str(), &existing) != 0 && errno == ENOENT) {
+    existing = {};
+  } else {
+    target = ResolveLink(target);
+    if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
+  }
 
   const std::string folder = FolderPart(Path(target)).native();
   const std::string name = FileNamePart(target);

@@ -109,10 +109,10 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
 // offset where it ends.
 std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
                        std::size_t& fileEnd) {
-  read.detected = ResolveEncoding(bytes, encoding);
-  const std::size_t start = bytes.size() - read.detected.TextOf(bytes).size();
-  fileEnd = start + TextEndIn(read.detected.encoding, bytes.substr(start));
-  return start;
+  const TextExtent extent = LocateTextIn(bytes, encoding);
+  read.detected = extent.detected;
+  fileEnd = extent.end;
+  return extent.start;
 }
 
 bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding) {

@@ -93,6 +93,16 @@ std::size_t TextEnd(std::string_view bytes);
 // U+001A code unit ends the text, never a zero byte inside a unit.
 std::size_t TextEndIn(Encoding encoding, std::string_view text);
 
+// Where the text of a whole file's bytes lies: its encoding (ResolveEncoding), the offset
+// after its byte-order mark and its end (TextEndIn), from one pass over the bytes, in two
+// halves side by side when they are many.
+struct TextExtent {
+  Detected detected;
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced);
+
 // The errorNumber of a write refused because a file being read (KeepUnchanged) stands
 // at its name when it is about to be named.
 inline constexpr int kReplacesKeptFile = -1;

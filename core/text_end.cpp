@@ -74,7 +74,10 @@ std::size_t TextEndIn(Encoding encoding, std::string_view text) {
   }
 }
 
-std::size_t TextEnd(std::string_view text) {
+namespace {
+
+// TextEnd, given the offset of the first mark (n when there is none).
+std::size_t TextEndFrom(std::string_view text, std::size_t firstMark) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   // start is always the offset of a character start. Between start and the next mark,
@@ -83,7 +86,7 @@ std::size_t TextEnd(std::string_view text) {
   // ends a character whether it is one itself or the second byte of one) or from start.
   std::size_t start = 0;
   for (;;) {
-    std::size_t mark = FindMark(bytes, start, n);
+    std::size_t mark = start == 0 ? firstMark : FindMark(bytes, start, n);
     if (mark == n) return n;
     std::size_t run = 0;
     while (mark - run > start && bytes[mark - run - 1] >= 0x80) ++run;
@@ -91,6 +94,41 @@ std::size_t TextEnd(std::string_view text) {
     if (bytes[mark] == 0x00) return mark - 1;  // a high byte and a zero: both left out
     start = mark + 1;  // 0x1A as the second byte of a character belongs to the text
   }
+}
+
+}  // namespace
+
+std::size_t TextEnd(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  return TextEndFrom(text, FindMark(bytes, 0, text.size()));
+}
+
+TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced) {
+  TextExtent extent;
+  const bool utf16 = forced && IsUtf16(*forced);
+  if (utf16 || EncodingOfBom(bytes)) {
+    // A byte-order mark, or UTF-16: small files as a rule, looked at the plain way.
+    extent.detected = ResolveEncoding(bytes, forced);
+    extent.start = bytes.size() - extent.detected.TextOf(bytes).size();
+    extent.end = extent.start + TextEndIn(extent.detected.encoding, bytes.substr(extent.start));
+    return extent;
+  }
+  const ByteFacts facts = ScanBytes(bytes);
+  extent.detected = forced ? ResolveEncoding(bytes, forced) : DetectEncoding(bytes, facts);
+  const std::size_t n = bytes.size();
+  const std::size_t mark = facts.firstMark == ByteFacts::kNone ? n : facts.firstMark;
+  switch (extent.detected.encoding) {
+    case Encoding::kGbk:
+      extent.end = TextEndFrom(bytes, mark);
+      break;
+    case Encoding::kUtf16Le:
+    case Encoding::kUtf16Be:
+      extent.end = TextEndIn(extent.detected.encoding, bytes);
+      break;
+    default:
+      extent.end = mark;
+  }
+  return extent;
 }
 
 }  // namespace morvane

@@ -71,26 +71,30 @@ namespace {
 // Writes one chapter file after another, each between the form's mark and banner.
 class ChapterWriter {
  public:
-  ChapterWriter(const OutputTarget& target, const OutputForm& form, Progress* progress)
-      : target_(target), form_(form), progress_(progress), report_(progress) {}
+  ChapterWriter(const OutputTarget& target, const ByteText& text, const OutputForm& form,
+                Progress* progress)
+      : target_(target),
+        form_(form),
+        report_(progress),
+        writer_(report_, progress,
+                static_cast<std::int64_t>(text.size()) >= FileWriter::kSideBySideBytes) {}
 
   void Write(int file, const ByteText& piece) {
     // The searches have no way out: once stopped, the remaining chapters are skipped.
-    if (report_.cancelled() || StopBeforeNextFile(progress_, report_)) return;
-    const Path path = PiecePath(target_, file);
-    const ByteText parts[] = {form_.bom, piece};
-    report_.Record(path, WriteOutputFile(path, parts, form_.banner));
-    bytes_ += static_cast<std::int64_t>(piece.size() + form_.banner.size());
-    if (progress_ != nullptr) progress_->Advance(file + 1, bytes_);
+    if (stopped_) return;
+    stopped_ = !writer_.Write(file, PiecePath(target_, file), {form_.bom, piece}, form_.banner);
   }
-  WriteReport& report() { return report_; }
+  WriteReport& Finish() {
+    writer_.Finish();
+    return report_;
+  }
 
  private:
   const OutputTarget& target_;
   const OutputForm& form_;
-  Progress* progress_;
   WriteReport report_;
-  std::int64_t bytes_ = 0;
+  FileWriter writer_;
+  bool stopped_ = false;
 };
 
 }  // namespace
@@ -98,9 +102,9 @@ class ChapterWriter {
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
                           const std::vector<int>& starts, const OutputForm& form,
                           Progress* progress) {
-  ChapterWriter writer(target, form, progress);
+  ChapterWriter writer(target, text, form, progress);
   ForEachChapter(text, starts, [&](int file, const ByteText& piece) { writer.Write(file, piece); });
-  return std::move(writer.report());
+  return std::move(writer.Finish());
 }
 
 WriteReport WriteChapters(const OutputTarget& target, const ByteText& text,
@@ -117,7 +121,7 @@ int CountChapterStarts(const ByteText& text, Encoding encoding) {
 
 WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
                                  const OutputForm& form, Progress* progress) {
-  ChapterWriter writer(target, form, progress);
+  ChapterWriter writer(target, text, form, progress);
   std::size_t from = 0;
   int file = 0;
   ForEachChapterStart(text, form.encoding, [&](int start) {
@@ -126,25 +130,24 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
     from = at;
   });
   writer.Write(file, text.Slice(from, text.size() - from));
-  return std::move(writer.report());
+  return std::move(writer.Finish());
 }
 
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress) {
   WriteReport report(progress);
-  std::int64_t bytes = 0;
-  std::int64_t done = 0;
+  FileWriter writer(report, progress,
+                    static_cast<std::int64_t>(text.size()) >= FileWriter::kSideBySideBytes);
+  std::int64_t number = 0;
   for (const ChapterFile& file : files) {
-    if (StopBeforeNextFile(progress, report)) break;
-    const Path path = JoinPath(folder, file.name);
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
-    const ByteText piece = text.Slice(begin, end - begin);
-    report.Record(path, WriteOutputFile(path, piece, banner));
-    bytes += static_cast<std::int64_t>(piece.size() + banner.size());
-    if (progress != nullptr) progress->Advance(++done, bytes);
+    if (!writer.Write(number++, JoinPath(folder, file.name), {text.Slice(begin, end - begin)},
+                      banner))
+      break;
   }
+  writer.Finish();
   return report;
 }
 

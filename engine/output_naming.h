@@ -11,6 +11,7 @@
 // an operation writes all its files or none.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -96,7 +97,9 @@ class WriteReport {
   // millions of files costs no memory per file.
   explicit WriteReport(const Progress* progress = nullptr) : keepCreated_(progress != nullptr) {}
 
-  void Record(const Path& path, const WriteResult& result);
+  // order ranks the files of the operation: of several failures the report names the
+  // first in that order, whichever thread wrote it first.
+  void Record(const Path& path, const WriteResult& result, std::int64_t order = 0);
   // The user stopped the operation: removes every file it created.
   void Cancel();
   bool cancelled() const { return cancelled_; }
@@ -118,6 +121,7 @@ class WriteReport {
   Path folder_;
   Path firstFailedPath_;
   WriteResult firstFailure_;
+  std::int64_t firstFailedOrder_ = 0;
   std::vector<Path> created_;
   bool cancelled_ = false;
   bool inputChanged_ = false;
@@ -127,6 +131,43 @@ class WriteReport {
 // Between the files of a writing loop: true when the user has asked to stop, after
 // cancelling report (progress may be null: nobody can stop the loop).
 bool StopBeforeNextFile(Progress* progress, WriteReport& report);
+
+// Writes the files of one operation as they are handed over: on the calling thread alone,
+// or, for a large job, on it and a second thread side by side, so that the file system's
+// work (most of a cut's time) runs on two cores, and a caller that searches for where the
+// files begin (the chapter cut) searches while the other thread writes. Files may then be
+// named in a slightly different order than they were handed over; each one is still
+// written whole or not at all.
+class FileWriter {
+ public:
+  // Jobs of fewer bytes are written on the calling thread alone.
+  static constexpr std::int64_t kSideBySideBytes = 8LL << 20;
+
+  FileWriter(WriteReport& report, Progress* progress, bool sideBySide);
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+  ~FileWriter();
+  // Writes texts followed by banner to path (the file's number ranks it for the report).
+  // False once the writing has stopped (the user asked to stop, or the input went away):
+  // hand over no more files then.
+  bool Write(std::int64_t number, const Path& path, std::vector<ByteText> texts,
+             const ByteText& banner);
+  // Waits until every file handed over is written; a stop asked for by the user then
+  // cancels the report (its files are taken back).
+  void Finish();
+
+ private:
+  struct Job;
+  struct Shared;
+  // Whether the writing stops before the next file (called with the lock held).
+  bool StopNow();
+  void WriteNow(const Job& job);
+  void Serve();
+  WriteReport& report_;
+  Progress* progress_;
+  std::unique_ptr<Shared> shared_;
+  bool finished_ = false;
+};
 
 // The message that ends a writing operation: done with its caption when every file was
 // written, otherwise how many files failed and the first of them, or that it was

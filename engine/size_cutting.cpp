@@ -69,15 +69,14 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
   WriteReport report(progress);
   const int count = PieceCount(size, pieceBytes);
   PieceCutter cutter(text, pieceBytes, form.encoding);
-  std::int64_t bytes = 0;
+  FileWriter writer(report, progress,
+                    static_cast<std::int64_t>(text.size()) >= FileWriter::kSideBySideBytes);
   for (std::int64_t i = 1; i <= count; ++i) {
-    if (StopBeforeNextFile(progress, report)) break;
-    const Path path = PiecePath(target, static_cast<int>(i));
-    const ByteText parts[] = {form.bom, cutter.Next()};
-    report.Record(path, WriteOutputFile(path, parts, form.banner));
-    bytes += static_cast<std::int64_t>(parts[1].size() + form.banner.size());
-    if (progress != nullptr) progress->Advance(i, bytes);
+    if (!writer.Write(i, PiecePath(target, static_cast<int>(i)), {form.bom, cutter.Next()},
+                      form.banner))
+      break;
   }
+  writer.Finish();
   return report;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (end != ref::TextEnd(bytes)) ref::Fail("TextEnd", bytes);
   // What the rule keeps is a valid text: no zero byte in it.
   if (bytes.substr(0, end).find('\0') != std::string_view::npos) ref::Fail("zero kept", bytes);
+  // The one-pass reading of detection and the text end against the separate steps.
+  for (const auto forced : {std::optional<morvane::Encoding>{}, std::optional(morvane::Encoding::kGbk)}) {
+    const morvane::TextExtent extent = morvane::LocateTextIn(bytes, forced);
+    const morvane::Detected detected = morvane::ResolveEncoding(bytes, forced);
+    const std::size_t start = bytes.size() - detected.TextOf(bytes).size();
+    if (extent.detected.encoding != detected.encoding || extent.detected.bom != detected.bom)
+      ref::Fail("LocateTextIn encoding", bytes);
+    if (extent.start != start ||
+        extent.end != start + morvane::TextEndIn(detected.encoding, bytes.substr(start)))
+      ref::Fail("LocateTextIn extent", bytes);
+  }
   static unsigned calls = 0;
   if (++calls % 32 == 0)
     CheckFileRead(bytes, end, calls % 64 ? morvane::ReadMode::kCopy : morvane::ReadMode::kMap);

@@ -215,7 +215,18 @@ ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, st
     shown.count = units[1] != 0 ? 2 : 1;
     return shown;
   }
-  // A UTF-8 sequence, or a four-byte GB18030 character.
+  char32_t c = 0;
+  if (encoding == Encoding::kUtf8 && Utf8SequenceAt(bytes.substr(at, length), &c) == length) {
+    if (c < 0x10000) {
+      shown.first = static_cast<char16_t>(c);
+    } else {
+      shown.first = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      shown.second = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      shown.count = 2;
+    }
+    return shown;
+  }
+  // A four-byte GB18030 character, or bytes that are none.
   const std::u16string decoded = Decode(encoding, bytes.substr(at, length)).text;
   shown.first = decoded.empty() ? u'?' : decoded[0];
   shown.second = decoded.size() > 1 ? decoded[1] : 0;

@@ -162,6 +162,47 @@ TEST(Encoding, TextEndsAtAMarkCharacter) {
   }
 }
 
+// Large files are scanned in two halves side by side: a mark, a zero or a four-byte
+// GB18030 character next to the seam is found as one pass over the whole would find it.
+TEST(Encoding, TwoHalvesFindWhatOnePassFinds) {
+  struct Case {
+    const char* what;
+    std::string planted;
+    long offset;  // from the middle
+  };
+  const Case cases[] = {
+      {"mark before the seam", "\x1A", -1},
+      {"mark at the seam", std::string(1, '\0'), 0},
+      {"zeros on both sides", std::string(2, '\0'), -1},
+      {"four-byte character across the seam", "\x81\x30\x81\x30", -2},
+      {"four-byte character ending at the seam", "\x81\x30\x81\x30", -4},
+      {"four-byte character starting at the seam", "\x81\x30\x81\x30", 0},
+      {"four-byte character starting just before the seam", "a\x81\x30\x81\x30", -2},
+      {"digits, no four-byte character", "\x30\x81\x30\x30", -1},
+      {"a UTF-8 character across the seam", "\xE7\xAC\xAC", -1},
+  };
+  const std::size_t size = kSideBySideBytes + 4097;
+  for (const Case& c : cases) {
+    for (bool ascii : {false, true}) {
+      std::string bytes(size, 'a');
+      if (!ascii) {
+        for (std::size_t i = 0; i + 1 < size; i += 2) bytes.replace(i, 2, "\xB5\xDA");
+      }
+      bytes.replace(static_cast<std::size_t>(static_cast<long>(size / 2) + c.offset),
+                    c.planted.size(), c.planted);
+      const ByteFacts halves = ScanBytes(bytes, true);
+      const ByteFacts whole = ScanBytes(bytes, false);
+      SCOPED_TRACE(std::string(c.what) + (ascii ? " in ASCII" : " in GBK"));
+      EXPECT_EQ(halves.high, whole.high);
+      EXPECT_EQ(halves.zeros, whole.zeros);
+      EXPECT_EQ(halves.firstMark, whole.firstMark);
+      EXPECT_EQ(halves.firstFourByte, whole.firstFourByte);
+      const Detected detected = DetectEncoding(bytes);
+      EXPECT_EQ(DetectEncoding(bytes, halves).encoding, detected.encoding);
+    }
+  }
+}
+
 TEST(Encoding, Utf8ValidatorAgreesWithTheSlowOne) {
   std::mt19937 random(11);
   const std::string good = In(Encoding::kUtf8, kPassage + u"\U0001F600é");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +34,33 @@ class LongWork : public HandlerTest, public ::testing::WithParamInterface<Operat
   using HandlerTest::ui;
 };
 
+// A GBK text above the size that is written side by side: chapters of odd lengths, each
+// a heading and lines of two-byte characters, so that pieces end inside characters.
+constexpr int kLargeChapters = 40;
+constexpr std::int64_t kLargeBytes = 8'800'040;
+
+std::string LargeText() {
+  static const std::string text = [] {
+    std::string all = "x";
+    const std::string line = GbkBytes("正文甲乙丙丁") + "\r\n";
+    for (int c = 1; c <= kLargeChapters; ++c) {
+      all += GbkBytes("第") + std::to_string(c) + GbkBytes("章") + "\r\n";
+      while (static_cast<std::int64_t>(all.size()) < kLargeBytes * c / kLargeChapters - 14)
+        all += line;
+    }
+    all.resize(static_cast<std::size_t>(kLargeBytes), 'y');
+    return all;
+  }();
+  return text;
+}
+
+std::vector<std::string> LargeChapterNames() {
+  std::vector<std::string> names;
+  for (int i = 0; i <= kLargeChapters; ++i) names.push_back("book-" + std::to_string(i) + ".txt");
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 const Operation kOperations[] = {
     {"simple_cut",
      [](HandlerTest&, LongWork& t) {
@@ -55,6 +83,28 @@ const Operation kOperations[] = {
      {4, 23},
      {"book-0.txt", "book-1.txt", "book-2.txt", "book-3.txt"},
      1},
+    // Texts from 8 MiB on are written on two threads side by side.
+    {"normal_cut_large",
+     [](HandlerTest&, LongWork& t) {
+       t.ui.ChooseFile(names::kNormalDialog, t.PutInput("book.txt", LargeText()));
+       OpenForNormalCut(t.ui, t.state);
+       t.ui.Type(names::kCutSizeBox, ByteText("1024"));
+       NormalCut(t.ui, t.state);
+     },
+     {9, kLargeBytes},
+     {"book-1.txt", "book-2.txt", "book-3.txt", "book-4.txt", "book-5.txt", "book-6.txt",
+      "book-7.txt", "book-8.txt", "book-9.txt"},
+     3},
+    {"chapter_cut_large",
+     [](HandlerTest&, LongWork& t) {
+       t.ui.ChooseFile(names::kNormalDialog, t.PutInput("book.txt", LargeText()));
+       OpenForNormalCut(t.ui, t.state);
+       ChapterSearch(t.ui, t.state);
+       ChapterCut(t.ui, t.state);
+     },
+     {kLargeChapters + 1, kLargeBytes},
+     LargeChapterNames(),
+     5},
     {"merge",
      [](HandlerTest&, LongWork& t) {
        t.ui.ChooseFile(names::kMergeDialog, t.PutInput("book.txt", "first"));
@@ -84,6 +134,24 @@ TEST_P(LongWork, RunsToItsEndAndAnnouncesItsSize) {
   EXPECT_EQ(ui.longWork.back().files, GetParam().size.files);
   EXPECT_EQ(ui.longWork.back().bytes, GetParam().size.bytes + GetParam().size.files * banner);
   EXPECT_NE(ui.messages().back().content, messages::Cancelled());
+  // Whichever thread wrote a file, the files joined (banners left out) are the text.
+  if (std::string_view(GetParam().name).ends_with("_large")) {
+    std::string joined;
+    for (const std::string& name : NativeNames(GetParam().allFiles)) {
+      const std::string bytes = ReadBytes(out / name).value_or("");
+      ASSERT_GE(bytes.size(), state.bannerText.size()) << name;
+      joined += bytes.substr(0, bytes.size() - state.bannerText.size());
+    }
+    // Numbered names sort as text, not as numbers: join them in number order.
+    if (std::string_view(GetParam().name) == "chapter_cut_large") {
+      joined.clear();
+      for (int i = 0; i <= kLargeChapters; ++i) {
+        const std::string bytes = ReadBytes(out / ("book-" + std::to_string(i) + ".txt")).value();
+        joined += bytes.substr(0, bytes.size() - state.bannerText.size());
+      }
+    }
+    EXPECT_TRUE(joined == LargeText());
+  }
 }
 
 TEST_P(LongWork, AStopTakesBackTheFilesItCreated) {

@@ -240,8 +240,10 @@ ByteText Reason(int errorNumber, std::string_view systemText) {
       return Gbk("输入输出错误（磁盘读写出错）");
     case ENOTDIR:
       return Gbk("路径中有一项不是文件夹");
+#ifdef EDQUOT
     case EDQUOT:
       return Gbk("超出磁盘配额");
+#endif
     case ENOENT:
       return Gbk("文件或文件夹不存在");
     case ELOOP:

@@ -2,7 +2,9 @@
 # Installs what is missing, builds everything and runs every test through ctest:
 # first the normal build (desktop program included), then the core, engine and
 # command-line tests again under AddressSanitizer and UBSan (with short fuzzing
-# runs where clang is present). The output ends with ctest's summary.
+# runs where clang is present), then, where Wine and MinGW-w64 are installed, the Windows
+# build with its tests under Wine (scripts/build-windows.sh --test). The output ends with
+# ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -31,3 +33,10 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests under AddressSanitizer and UBSan =="
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+  echo "== the Windows build: its tests under Wine, the desktop smoke test =="
+  ./scripts/build-windows.sh --test
+else
+  echo "== the Windows build and its tests under Wine: SKIPPED (no wine or no MinGW-w64;" \
+    "scripts/build-windows.sh installs them) =="
+fi

@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/chapter_map_text.h"
 #include "core/gbk.h"
 #include "engine/control_names.h"
 #include "engine/messages.h"
@@ -30,29 +31,13 @@ QString FromUtf16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString Shown(const Path& name) {
-  return QString::fromStdString(DisplayName(name));
-}
-
-// What each flag means to the reader of the map.
-QString FlagWords(unsigned flags) {
-  static const std::pair<ChapterFlag, const char*> kWords[] = {
-      {kGap, "跳号"},  {kRepeat, "重号"}, {kRestart, "重新编号"},
-      {kLong, "过长"}, {kShort, "过短"},  {kInline, "不在行首"},
-  };
-  QStringList words;
-  for (const auto& [flag, word] : kWords) {
-    if (flags & flag) words << QString::fromUtf8(word);
-  }
-  return words.join(QStringLiteral("、"));
-}
-
 std::vector<ui::ChapterMapRow> RowsOf(const ChapterMap& map) {
   std::vector<ui::ChapterMapRow> rows;
   rows.reserve(map.entries.size());
   for (const ChapterEntry& entry : map.entries) {
     rows.push_back({entry.number ? QString::number(*entry.number) : QString(),
-                    FromUtf16(entry.title), entry.length, FlagWords(entry.flags)});
+                    FromUtf16(entry.title), entry.length,
+                    QString::fromStdString(FlagWords(entry.flags))});
   }
   return rows;
 }
@@ -192,23 +177,10 @@ void ChapterMapWindow::ApplyRule() {
     rule.pattern.assign(reinterpret_cast<const char16_t*>(pattern.utf16()),
                         static_cast<std::size_t>(pattern.size()));
   }
-  const ByteText text = state_.cut.normalText;
-  const Encoding encoding = state_.cut.normalEncoding.encoding;
-  HeadingsOrError found;
-  ChapterMap map;
-  // A gigabyte takes a moment: the toolkit shows its progress window when it does.
-  ui_.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
-    found = FindHeadings(text, rule, encoding);
-    if (const auto* headings = std::get_if<std::vector<Heading>>(&found)) {
-      map = BuildChapterMap(text, *headings, encoding);
-    }
-  });
-  if (const auto* error = std::get_if<RuleError>(&found)) {
-    ui_.ShowMessageBox(messages::BadChapterRule(error->reason, error->position));
-    return;
-  }
+  std::optional<ChapterMap> map = FindChapterMap(ui_, state_, rule);
+  if (!map) return;
   plan_.rule = std::move(rule);
-  plan_.map = std::move(map);
+  plan_.map = std::move(*map);
   ShowMap({});
 }
 
@@ -224,35 +196,9 @@ ChapterChoice ChapterMapWindow::Choice() const {
 
 void ChapterMapWindow::ShowSummary() {
   const ChapterChoice choice = Choice();
-  const auto& entries = plan_.map.entries;
-  const auto kept = std::count(choice.cut.begin(), choice.cut.end(), true);
-  const auto flagged = std::count_if(entries.begin(), entries.end(),
-                                     [](const ChapterEntry& entry) { return entry.flags != 0; });
-  const qint64 files = 1 + (kept + choice.perFile - 1) / choice.perFile;
-  summary_->setText(QStringLiteral("共 %1 个标题，%2 个有提示，切分 %3 处，将写出 %4 个文件")
-                        .arg(entries.size())
-                        .arg(flagged)
-                        .arg(kept)
-                        .arg(files));
-
+  summary_->setText(QString::fromStdString(MapSummary(plan_.map, choice)));
   // The names of the first files, as the cut will write them now.
-  const Path prefix = PathOfBox(ui_, names::kPrefixBox).path;
-  const int width = std::max(4, static_cast<int>(std::to_string(files - 1).size()));
-  const std::size_t limit = FileNameLimit(PathOfBox(ui_, names::kSaveLocationBox).path);
-  QStringList names;
-  const auto nameOf = [&](int number, const std::u16string& title) {
-    return Shown(choice.names == NameStyle::kTitle
-                       ? TitleFileName(prefix, number, width, title, limit)
-                       : PieceFileName(prefix, number));
-  };
-  names << nameOf(0, {});
-  qint64 keptSoFar = 0;
-  for (std::size_t i = 0; i < entries.size() && names.size() < 3; ++i) {
-    if (!choice.cut[i] || keptSoFar++ % choice.perFile != 0) continue;
-    names << nameOf(static_cast<int>(names.size()), entries[i].title);
-  }
-  if (files > names.size()) names << QStringLiteral("…");
-  preview_->setText(QStringLiteral("文件名：") + names.join(QStringLiteral("  ")));
+  preview_->setText(QString::fromStdString(NamePreview(ui_, plan_.map, choice)));
 }
 
 void ChapterMapWindow::Confirm() {

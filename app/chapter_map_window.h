@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include "app/chapter_map_opening.h"
 #include "core/toolkit.h"
 #include "engine/chapter_map.h"
 #include "engine/state.h"
@@ -24,10 +25,6 @@ class ChapterMapModel;
 }
 
 namespace morvane::app {
-
-// The handler of the chapter-map button: the window over the main window, modal; without
-// a search since the file was opened (or since the last cut) it asks for one.
-void OpenChapterMap(Toolkit& ui, AppState& state);
 
 class ChapterMapWindow final : public QDialog {
   Q_OBJECT

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
-#include <QIcon>
-
+#ifndef _WIN32
 #include "app/app_icon.h"
+#endif
 #include "engine/control_names.h"
 
 namespace morvane::app {
@@ -190,7 +190,11 @@ WindowDescription MainWindowDescription() {
       .outerWidth = 709,
       .outerHeight = 529,
       .frame = Frame::kMain,
+#ifdef _WIN32
+      .icon = {},  // the Windows program's icon is its executable's
+#else
       .icon = AppIcon,
+#endif
       .controls = kControls,
   };
 }

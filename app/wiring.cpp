@@ -1,6 +1,6 @@
 #include "app/wiring.h"
 
-#include "app/chapter_map_window.h"
+#include "app/chapter_map_opening.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"

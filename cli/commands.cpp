@@ -68,7 +68,7 @@ std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nat
                                              std::optional<Encoding> encoding) {
   GuardMappedInputs(nativePaths);
   std::vector<Path> paths;
-  for (const std::string& nativePath : nativePaths) paths.emplace_back(nativePath);
+  for (const std::string& nativePath : nativePaths) paths.push_back(PathFromUtf8(nativePath));
   // Where the system gives no thread (a process limit, say), the files are read one
   // after another instead.
   std::vector<std::future<TextRead>> later;
@@ -106,8 +106,10 @@ std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Enco
 // except for the root.
 Path FolderOf(const std::string& nativeFolder) {
   std::string folder = nativeFolder;
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return Path(folder);
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
+    folder.pop_back();
+  }
+  return PathFromUtf8(folder);
 }
 
 // The prefix the desktop would set for this file: it always hands over a full path, so
@@ -118,7 +120,8 @@ Path DefaultPrefixOf(const Path& path) {
 
 // The prefix given on the command line is taken as the bytes it is, as any path there.
 OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
-  return {FolderOf(output.folder), output.prefix ? Path(*output.prefix) : DefaultPrefixOf(input)};
+  return {FolderOf(output.folder),
+          output.prefix ? PathFromUtf8(*output.prefix) : DefaultPrefixOf(input)};
 }
 
 bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
@@ -272,9 +275,9 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
 int RunDetect(const std::vector<std::string>& files) {
   int result = 0;
   for (const std::string& file : files) {
-    const TextRead read = ReadTextFile(Path(file), ReadMode::kMap);
+    const TextRead read = ReadTextFile(PathFromUtf8(file), ReadMode::kMap);
     if (!read.ok()) {
-      PrintMessage(messages::CannotReadFile(Path(file), read));
+      PrintMessage(messages::CannotReadFile(PathFromUtf8(file), read));
       result = kRefused;
       continue;
     }

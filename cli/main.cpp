@@ -76,12 +76,18 @@ std::int64_t DecimalValue(const std::string& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace morvane::cli {
+
+// The program behind main; argv in UTF-8 (on Windows wmain converts it).
+int RunCommandLine(int argc, char** argv) {
   CLI::App app{
       "Cuts large text files (GBK, GB18030, UTF-8, UTF-16 or Big5, detected) into pieces and "
       "merges files; every output keeps the input's own bytes.",
       "morvane-cli"};
   app.require_subcommand(1);
+  // "/x" is a path here, never an option, also on Windows (where the parser's default
+  // would take it for one).
+  app.allow_windows_style_options(false);
 
   std::string file;
   std::string bytes;
@@ -178,10 +184,8 @@ int main(int argc, char** argv) {
   morvane::HandleWriteSignals();
 
   if (cut->parsed()) {
-    if (bytesOption->count() > 0)
-      return morvane::cli::RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
-    if (kbOption->count() > 0)
-      return morvane::cli::RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
+    if (bytesOption->count() > 0) return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
+    if (kbOption->count() > 0) return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
     std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
     return 2;
   }
@@ -191,18 +195,26 @@ int main(int argc, char** argv) {
       return 2;
     }
     chapterArgs.titleNames = chapterNames == "title";
-    return morvane::cli::RunChapters(chaptersOutput.Args(), chapterArgs, file);
+    return RunChapters(chaptersOutput.Args(), chapterArgs, file);
   }
   if (merge->parsed()) {
-    morvane::cli::OutputArgs args = mergeOutput.Args();
+    OutputArgs args = mergeOutput.Args();
     if (!mergeTo.empty() && mergeTo != "auto") args.to = morvane::EncodingFromName(mergeTo);
-    return morvane::cli::RunMerge(args, files);
+    return RunMerge(args, files);
   }
   if (cleanCommand->parsed()) {
     clean.encoding = morvane::EncodingFromName(cleanEncoding);
-    return morvane::cli::RunClean(clean, file);
+    return RunClean(clean, file);
   }
-  if (detect->parsed()) return morvane::cli::RunDetect(detectFiles);
-  if (banner->parsed()) return morvane::cli::RunBanner();
+  if (detect->parsed()) return RunDetect(detectFiles);
+  if (banner->parsed()) return RunBanner();
   return 2;
 }
+
+}  // namespace morvane::cli
+
+#ifndef _WIN32
+int main(int argc, char** argv) {
+  return morvane::cli::RunCommandLine(argc, argv);
+}
+#endif

@@ -6,23 +6,15 @@
 #include <new>
 #include <vector>
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
-#include <unicode/ucnv_err.h>
-
 #include "core/fatal.h"
+#include "core/gbk_backend.h"
 
 namespace morvane {
 namespace {
 
-// A byte that is no GBK character travels as U+F700 + byte (U+F780..U+F7FF).
-constexpr char16_t kRawBase = 0xF700;
-bool IsRawEscape(char16_t u) {
-  return u >= 0xF780 && u <= 0xF7FF;
-}
-char16_t RawEscape(unsigned char b) {
-  return b < 0x80 ? b : static_cast<char16_t>(kRawBase + b);
-}
+using gbk_backend::IsRawEscape;
+using gbk_backend::kRawBase;
+using gbk_backend::RawEscape;
 
 bool IsTrailByte(unsigned char b) {
   return b >= 0x40 && b <= 0xFE && b != 0x7F;
@@ -31,57 +23,11 @@ bool IsLeadByte(unsigned char b) {
   return b >= 0x81 && b <= 0xFE;
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-// To Unicode: every byte of an invalid, unassigned or incomplete sequence becomes its
-// raw escape (bytes below 0x80 stay themselves).
-constexpr int32_t kMaxInvalidBytes = 32;  // ICU hands over at most this many
-
-void EscapeInvalidBytes(const void*, UConverterToUnicodeArgs* args, const char* codeUnits,
-                        int32_t length, UConverterCallbackReason reason, UErrorCode* err) {
-  if (reason > UCNV_IRREGULAR) return;  // reset, close, clone
-  UChar escaped[kMaxInvalidBytes];
-  int32_t count = 0;
-  for (int32_t i = 0; i < length && count < kMaxInvalidBytes; ++i) {
-    escaped[count++] = RawEscape(static_cast<unsigned char>(codeUnits[i]));
-  }
-  *err = U_ZERO_ERROR;
-  ucnv_cbToUWriteUChars(args, escaped, count, 0, err);
-}
-
-// From Unicode: whatever GBK cannot hold becomes "?", default-ignorable characters
-// included (ICU's own substitution would drop those silently).
-void QuestionMarkForUnmappable(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
-                               UChar32, UConverterCallbackReason reason, UErrorCode* err) {
-  if (reason > UCNV_IRREGULAR) return;
-  *err = U_ZERO_ERROR;
-  ucnv_cbFromUWriteBytes(args, "?", 1, 0, err);
-}
-
-Converter OpenConverter() {
-  UErrorCode err = U_ZERO_ERROR;
-  Converter c(ucnv_open("windows-936", &err));
-  if (U_FAILURE(err) || !c) {
-    // Without the code page nothing of the program works; ICU's data is part of the
-    // installation, so this is a broken installation.
-    RuntimeError(ByteText("ICU windows-936 converter unavailable"));
-  }
-  err = U_ZERO_ERROR;
-  ucnv_setToUCallBack(c.get(), EscapeInvalidBytes, nullptr, nullptr, nullptr, &err);
-  ucnv_setFromUCallBack(c.get(), QuestionMarkForUnmappable, nullptr, nullptr, nullptr, &err);
-  ucnv_setFallback(c.get(), false);
-  return c;
-}
-
-// What ICU's table does with each one- and two-byte sequence, learnt once. Decoding in
-// bulk through ICU is exact wherever the table round-trips; the units listed as
-// suspicious are the ones that may stand for bytes that would not come back (a lone
-// 0x80 or 0xFF, which the table maps to U+20AC and U+F8F5, or any sequence whose
-// mapping does not round-trip), and output holding one of them is decoded again with
-// the per-character rule below.
+// What the converter's table does with each one- and two-byte sequence, learnt once.
+// Decoding in bulk through the converter is exact wherever the table round-trips; the units listed
+// as suspicious are the ones that may stand for bytes that would not come back (a lone 0x80 or
+// 0xFF, which the table maps to U+20AC and U+F8F5, or any sequence whose mapping does not
+// round-trip), and output holding one of them is decoded again with the per-character rule below.
 struct Table {
   // Unit for lead 0x81..0xFE and trail 0x40..0xFE; 0 where the pair is unmapped or
   // does not come back as the same two bytes.
@@ -96,14 +42,10 @@ struct Table {
   }
 };
 
-std::u16string DecodeWithIcu(UConverter* c, std::string_view bytes);
-std::string EncodeWithIcu(UConverter* c, std::u16string_view text);
-
 Table LearnTable() {
   Table table;
-  Converter c = OpenConverter();
   for (int b = 0x80; b <= 0xFF; ++b) {
-    std::u16string u = DecodeWithIcu(c.get(), std::string(1, static_cast<char>(b)));
+    std::u16string u = gbk_backend::Decode(std::string(1, static_cast<char>(b)));
     for (char16_t unit : u) {
       if (!IsRawEscape(unit)) table.suspicious.set(unit);
     }
@@ -112,9 +54,9 @@ Table LearnTable() {
     for (int trail = 0x40; trail <= 0xFE; ++trail) {
       if (trail == 0x7F) continue;
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      std::u16string u = DecodeWithIcu(c.get(), std::string_view(pair, 2));
+      std::u16string u = gbk_backend::Decode(std::string_view(pair, 2));
       bool single = u.size() == 1 && !IsRawEscape(u[0]);
-      if (single && EncodeWithIcu(c.get(), u) == std::string_view(pair, 2)) {
+      if (single && gbk_backend::Encode(u) == std::string_view(pair, 2)) {
         table.pairs[(lead - 0x81) * 191 + (trail - 0x40)] = u[0];
       } else {
         for (char16_t unit : u) {
@@ -130,40 +72,6 @@ Table LearnTable() {
 const Table& TheTable() {
   static const Table table = LearnTable();
   return table;
-}
-
-// One converter per thread: ICU converters carry state and are not shared.
-UConverter* ThreadConverter() {
-  thread_local Converter converter = OpenConverter();
-  return converter.get();
-}
-
-std::u16string DecodeWithIcu(UConverter* c, std::string_view bytes) {
-  std::u16string out;
-  // Every byte gives at most one unit: pairs map into the BMP, escapes are per byte.
-  out.resize(bytes.size());
-  ucnv_resetToUnicode(c);
-  UChar* target = reinterpret_cast<UChar*>(out.data());
-  const char* source = bytes.data();
-  UErrorCode err = U_ZERO_ERROR;
-  ucnv_toUnicode(c, &target, target + out.size(), &source, bytes.data() + bytes.size(), nullptr,
-                 true, &err);
-  out.resize(static_cast<std::size_t>(target - reinterpret_cast<UChar*>(out.data())));
-  if (U_FAILURE(err) || source != bytes.data() + bytes.size()) out.clear();
-  return out;
-}
-
-std::string EncodeWithIcu(UConverter* c, std::u16string_view text) {
-  std::string out;
-  out.resize(text.size() * 2);
-  ucnv_resetFromUnicode(c);
-  char* target = out.data();
-  const UChar* source = reinterpret_cast<const UChar*>(text.data());
-  const UChar* end = source + text.size();
-  UErrorCode err = U_ZERO_ERROR;
-  ucnv_fromUnicode(c, &target, out.data() + out.size(), &source, end, nullptr, true, &err);
-  out.resize(static_cast<std::size_t>(target - out.data()));
-  return out;
 }
 
 // The per-character rule: a lead byte with a trail byte whose pair round-trips is that
@@ -263,7 +171,7 @@ std::u16string DecodeGbk(std::string_view gbk) {
   const Table& table = TheTable();
   std::u16string out;
   try {
-    if (!table.alwaysCareful) out = DecodeWithIcu(ThreadConverter(), gbk);
+    if (!table.alwaysCareful) out = gbk_backend::Decode(gbk);
     if (out.empty() || AnySuspicious(table, out)) out = DecodeCarefully(table, gbk);
   } catch (const std::bad_alloc&) {
     OutOfMemory(gbk.size() * sizeof(char16_t));
@@ -275,13 +183,12 @@ std::string EncodeGbk(std::u16string_view text) {
   std::string out;
   try {
     out.reserve(text.size() * 2);
-    // Raw escapes become their bytes; the runs between them go through ICU whole.
-    UConverter* c = ThreadConverter();
+    // Raw escapes become their bytes; the runs between them go through the converter whole.
     std::size_t from = 0;
     while (from < text.size()) {
       std::size_t to = from;
       while (to < text.size() && !IsRawEscape(text[to])) ++to;
-      if (to > from) out += EncodeWithIcu(c, text.substr(from, to - from));
+      if (to > from) out += gbk_backend::Encode(text.substr(from, to - from));
       for (; to < text.size() && IsRawEscape(text[to]); ++to) {
         out.push_back(static_cast<char>(text[to] - kRawBase));
       }

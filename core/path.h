@@ -49,6 +49,10 @@ class Path {
   PathChars native_;
 };
 
+// A path written in UTF-8 (a command-line argument, a source literal): on POSIX those
+// very bytes, on Windows their UTF-16.
+Path PathFromUtf8(std::string_view utf8);
+
 // ---- composing names, in the file system's encoding ---------------------------------
 
 // folder + separator + name; the root "/" joins as "/name", not "//name".

@@ -46,6 +46,10 @@ bool GbkHolds(char32_t c) {
 
 }  // namespace
 
+Path PathFromUtf8(std::string_view utf8) {
+  return Path(std::string(utf8));
+}
+
 Path JoinPath(const Path& folder, const Path& name) {
   if (folder.native() == std::string(1, kPathSeparator))
     return Path(folder.native() + name.native());

@@ -12,6 +12,7 @@ packages=(
   fonts-wqy-microhei
   python3
 )
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

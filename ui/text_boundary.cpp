@@ -215,7 +215,18 @@ ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, st
     shown.count = units[1] != 0 ? 2 : 1;
     return shown;
   }
-  // A UTF-8 sequence, or a four-byte GB18030 character.
+  char32_t c = 0;
+  if (encoding == Encoding::kUtf8 && Utf8SequenceAt(bytes.substr(at, length), &c) == length) {
+    if (c < 0x10000) {
+      shown.first = static_cast<char16_t>(c);
+    } else {
+      shown.first = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      shown.second = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      shown.count = 2;
+    }
+    return shown;
+  }
+  // A four-byte GB18030 character, or bytes that are none.
   const std::u16string decoded = Decode(encoding, bytes.substr(at, length)).text;
   shown.first = decoded.empty() ? u'?' : decoded[0];
   shown.second = decoded.size() > 1 ? decoded[1] : 0;
@@ -225,7 +236,20 @@ ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, st
 
 std::string BytesOfTyped(Encoding encoding, QStringView typed) {
   if (encoding == Encoding::kGbk) return BytesOfTyped(typed);
-  return Encode(encoding, TypedUnits(typed, false)).bytes;
+  const std::u16string units = TypedUnits(typed, false);
+  if (!IsUtf16(encoding)) return Encode(encoding, units).bytes;
+  // Every unit as it is: a private-use escape typed into UTF-16 text stays a character
+  // (as one byte it would shift every unit after it).
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  const bool little = encoding == Encoding::kUtf16Le;
+  for (const char16_t unit : units) {
+    const auto low = static_cast<char>(unit & 0xFF);
+    const auto high = static_cast<char>(unit >> 8);
+    bytes += little ? low : high;
+    bytes += little ? high : low;
+  }
+  return bytes;
 }
 
 QString PlainTextOf(Encoding encoding, std::string_view bytes) {

@@ -233,6 +233,12 @@ void EncodingControlsTest::simpleCutBoxStepsTheFilesCharacters() {
   QCOMPARE(Text(n::kSimpleText).view(), Bytes(encoding, u"\r\n") + text);
   QTest::keyClick(box, Qt::Key_Delete);
   QCOMPARE(Text(n::kSimpleText).view(), std::string_view(text));
+  // 去空格 removes the encoding's spaces, not 0x20 bytes inside other characters.
+  std::u16string spaceless = novel;
+  std::erase(spaceless, u' ');
+  ConfirmingMessages([&] { QTest::mouseClick(W(n::kRemoveSpacesButton), Qt::LeftButton); });
+  const std::string cleaned = Bytes(encoding, spaceless);
+  QCOMPARE(Text(n::kSimpleText).view(), std::string_view(cleaned));
 
   // Pieces of 7 bytes: none ends inside a character, each decodes, and they rejoin.
   toolkit_->SetText(n::kSimplePieceBytesBox, ByteText("7"));
@@ -251,7 +257,7 @@ void EncodingControlsTest::simpleCutBoxStepsTheFilesCharacters() {
     QCOMPARE(morvane::FindUndecodable(encoding, piece).count, std::size_t{0});
     rejoined += piece;
   }
-  QCOMPARE(rejoined, text);
+  QCOMPARE(rejoined, cleaned);
 }
 
 void EncodingControlsTest::mergeIntoTheChosenEncoding() {

@@ -1,57 +1,28 @@
 // morvane-cli end to end: generated GBK files in a scratch folder, the program run as a
 // child process, its files compared with what the engine's algorithms give.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/size_cutting.h"
+#include "run_program.h"
 #include "test_files.h"
 
 namespace morvane::testing {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using CliRun = ProgramRun;
 
 // Runs morvane-cli with args in folder cwd; standard input is empty.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& cwd) {
-  const std::string outPath = cwd + "/.stdout";
-  const std::string errPath = cwd + "/.stderr";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  CliRun run;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = ReadBytes(outPath).value_or("");
-  run.err = ReadBytes(errPath).value_or("");
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
-  return run;
+  return RunProgram(MORVANE_CLI_PATH, args, cwd);
 }
 
 // GBK-like text with everything the cut and the search must get right: one- and
@@ -67,7 +38,7 @@ std::string RandomText(std::mt19937& random, std::size_t size) {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override { ::mkdir(out.c_str(), 0755); }
+  void SetUp() override { std::filesystem::create_directory(FileSystemPath(out)); }
   // The files of the output folder without their banner, checked to have one.
   std::string Piece(const std::string& name) {
     std::string bytes = ReadBytes(out + "/" + name).value_or("<missing>");
@@ -87,7 +58,7 @@ TEST_F(Cli, CutsAsTheEngineDoes) {
     WriteBytes(dir / "book.txt", text);
     const int bytes = static_cast<int>(random() % 700);
     const std::string folder = dir / ("out" + std::to_string(round));
-    ::mkdir(folder.c_str(), 0755);
+    std::filesystem::create_directory(FileSystemPath(folder));
     out = folder;
     CliRun run =
         RunCli({"cut", "--bytes", std::to_string(bytes), "--out", folder, "book.txt"}, dir.path());
@@ -191,7 +162,7 @@ TEST_F(Cli, NeverWritesOverItsInput) {
   CliRun run =
       RunCli({"cut", "--kb", "1", "--prefix", "p", "--out", out, "out/p-2.txt"}, dir.path());
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_NE(run.err.find(out + "/p-2.txt"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(out + kPathSeparator + "p-2.txt"), std::string::npos) << run.err;
   EXPECT_EQ(FolderNames(out), std::vector<std::string>{"p-2.txt"});
   EXPECT_EQ(ReadBytes(out + "/p-2.txt"), std::string(3000, 'x'));
 }
@@ -238,7 +209,8 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    for (const std::string& name : FolderNames(out)) std::remove((out + "/" + name).c_str());
+    for (const std::string& name : FolderNames(out))
+      std::filesystem::remove(FileSystemPath(out + "/" + name));
     const CliRun run = RunCli(c.args, dir.path());
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     if (c.exitCode == 0) {

@@ -1,5 +1,8 @@
 #include "core/gbk.h"
 
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -48,6 +51,37 @@ TEST(Gbk, EveryPairRoundTrips) {
     }
   }
   EXPECT_EQ(RoundTrip(all), all);
+}
+
+// The character table is the same wherever the program runs (ICU's on Linux, the
+// system's code page 936 on Windows): a digest of every one- and two-byte decoding and
+// every BMP unit's encoding holds both to the same bytes. MORVANE_GBK_TABLE_DUMP names a
+// file that receives the whole table, to find where two systems differ.
+std::uint64_t Fnv1a(std::string_view bytes) {
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+  return h;
+}
+
+TEST(Gbk, TheTableIsTheSameOnEverySystem) {
+  std::string decoded;
+  for (int lead = 0x80; lead <= 0xFF; ++lead) {
+    for (int trail = 0x3F; trail <= 0xFE; ++trail) {
+      std::string bytes(1, static_cast<char>(lead));
+      if (trail >= 0x40) bytes.push_back(static_cast<char>(trail));
+      for (char16_t u : DecodeGbk(bytes)) decoded += std::to_string(u) + ",";
+      decoded += "\n";
+    }
+  }
+  std::string encoded;
+  for (char32_t u = 1; u <= 0xFFFF; ++u)
+    encoded += EncodeGbk(std::u16string(1, char16_t(u))) + "\n";
+  encoded += EncodeGbk(u"\U0001F600") + "\n";
+  if (const char* dump = std::getenv("MORVANE_GBK_TABLE_DUMP")) {
+    std::ofstream(dump, std::ios::binary) << decoded << encoded;
+  }
+  EXPECT_EQ(Fnv1a(decoded), 12656778141670949312u);
+  EXPECT_EQ(Fnv1a(encoded), 9139051573505203009u);
 }
 
 std::string RandomBytes(std::mt19937& rng, std::size_t n) {

@@ -213,7 +213,7 @@ TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
   const std::string novel = std::string(MORVANE_TEST_DATA_DIR) + "/a-q-zhengzhuan.gbk.txt";
   const auto bytes = ReadBytes(novel);
   ASSERT_TRUE(bytes) << "the novel is not at " << novel;
-  ui.ChooseFile(names::kNormalDialog, Path(novel));
+  ui.ChooseFile(names::kNormalDialog, PathFromUtf8(novel));
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);
   // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第".

@@ -4,15 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <variant>
 
 #include "core/encoding.h"
 #include "core/files.h"
 #include "engine/chapter_cutting.h"
+#include "engine/encoding_choice.h"
 #include "engine/merging.h"
+#include "engine/messages.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
+#include "handler_fixture.h"
 #include "test_files.h"
 
 namespace morvane {
@@ -131,6 +135,61 @@ TEST_F(Encodings, ABig5NovelIsDetectedAndCutAtItsChapters) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(Text(ChapterTexts(text, starts)[2], Encoding::kBig5).substr(0, 7), u"第二章　優勝記");
   EXPECT_EQ(BannerIn(Encoding::kBig5).size(), 202u);
+}
+
+// The encoding lists' handlers: a choice waits for the next file, a read that fails leaves
+// the text and the list as they were, and edits in the box are dropped only when the user
+// agrees.
+class EncodingChoice : public testing::HandlerTest {
+ protected:
+  EncodingChoice() {
+    ui.Bind(names::kSimpleEncodingList, Event::kItemSelected,
+            [this] { ChooseSimpleEncoding(ui, state); });
+  }
+  static int Item(Encoding e) {
+    int index = 1;
+    while (kEncodings[index - 1] != e) ++index;
+    return index;
+  }
+};
+
+TEST_F(EncodingChoice, ReadingAgainKeepsWhatItCannotReplace) {
+  const std::string utf8 = Encode(Encoding::kUtf8, u"第一章 风起\r\n他走进书房。\r\n").bytes;
+  const ByteText path = PutInput("novel.txt", utf8);
+
+  // Chosen before the file is opened: the file is read in it.
+  ui.Select(names::kSimpleEncodingList, Item(Encoding::kGbk));
+  ui.ChooseFile(names::kSimpleDialog, path);
+  OpenForSimpleCut(ui, state);
+  EXPECT_EQ(state.cut.simpleEncoding.encoding, Encoding::kGbk);
+  EXPECT_EQ(ui.TextEncoding(names::kSimpleText), Encoding::kGbk);
+  EXPECT_EQ(ui.ComboItemText(names::kSimpleEncodingList, 0), testing::Gbk("自动"));
+
+  // Back to detection: read again as UTF-8, named in the list.
+  ui.Select(names::kSimpleEncodingList, 0);
+  EXPECT_EQ(state.cut.simpleEncoding.encoding, Encoding::kUtf8);
+  EXPECT_EQ(ui.TextEncoding(names::kSimpleText), Encoding::kUtf8);
+  EXPECT_EQ(ui.ComboItemText(names::kSimpleEncodingList, 0), testing::Gbk("自动(UTF-8)"));
+  EXPECT_EQ(ui.Text(names::kSimpleText).view(), utf8);
+
+  // An edited box asks; no keeps the edit and the list's choice.
+  const ByteText edited = Concat({ui.Text(names::kSimpleText), ByteText("x")});
+  ui.Type(names::kSimpleText, edited);
+  ui.TakeMessages();
+  ui.answers.push_back(kAnswerNo);
+  ui.Select(names::kSimpleEncodingList, Item(Encoding::kBig5));
+  EXPECT_EQ(OnlyMessage().flags, kYesNo);
+  EXPECT_EQ(ui.Text(names::kSimpleText), edited);
+  EXPECT_EQ(ui.SelectedIndex(names::kSimpleEncodingList), 0);
+
+  // A file gone since: the message names it, and text and list stay.
+  std::filesystem::remove(in / "novel.txt");
+  ui.SetText(names::kSimpleText, ui.Text(names::kSimpleText).Slice(0, utf8.size()));
+  ui.Select(names::kSimpleEncodingList, Item(Encoding::kBig5));
+  EXPECT_EQ(OnlyMessage().caption, messages::WarningCaption());
+  EXPECT_EQ(state.cut.simpleEncoding.encoding, Encoding::kUtf8);
+  EXPECT_EQ(ui.SelectedIndex(names::kSimpleEncodingList), 0);
+  EXPECT_EQ(ui.Text(names::kSimpleText).view(), utf8);
 }
 
 }  // namespace

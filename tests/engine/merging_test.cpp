@@ -81,7 +81,7 @@ TEST_F(MergeHandlers, TheMergeNeverReplacesOneOfItsFiles) {
   const std::string target = out / "book已合并.txt";
   WriteBytes(target, "row two");
   Choose(1, "book.txt", "row one");
-  ui.ChooseFile(names::kMergeDialog, Path(target));
+  ui.ChooseFile(names::kMergeDialog, PathFromUtf8(target));
   OpenMergeFile(ui, state, 2);
   MergeFiles(ui, state);
   EXPECT_TRUE(StartsWith(OnlyMessage().content, "输出文件会覆盖正在处理的文件"));

@@ -2,6 +2,7 @@
 // Small helpers for tests that read and write real files: a scratch folder removed at
 // the end, whole-file reads and writes, and GBK texts written as UTF-8 literals.
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,14 +38,20 @@ class ScratchFolder {
   // The folder as typed into a box (GBK; scratch folders have ASCII names).
   ByteText gbk() const;
   // The folder, or a name in it, as a path.
-  Path native() const { return Path(path_); }
-  Path at(std::string_view name) const { return Path(*this / name); }
+  Path native() const { return PathFromUtf8(path_); }
+  Path at(std::string_view name) const { return PathFromUtf8(*this / name); }
 
  private:
   std::string path_;
 };
 
+// A native (UTF-8) path as std::filesystem takes it, the same on every system.
+std::filesystem::path FileSystemPath(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
+
 void WriteBytes(const std::string& path, std::string_view bytes);
+// Takes away or gives back the right to write a file (on Windows its read-only attribute).
+void SetWritable(const std::string& path, bool writable);
 std::optional<std::string> ReadBytes(const std::string& path);
 // The names in a folder, hidden ones included, sorted.
 std::vector<std::string> FolderNames(const std::string& path);

@@ -1,0 +1,110 @@
+#include "app/chapter_map_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "engine/control_names.h"
+#include "engine/messages.h"
+#include "engine/output_naming.h"
+
+namespace morvane::app {
+
+std::string FlagWords(unsigned flags) {
+  static const std::pair<ChapterFlag, const char*> kWords[] = {
+      {kGap, "跳号"},  {kRepeat, "重号"}, {kRestart, "重新编号"},
+      {kLong, "过长"}, {kShort, "过短"},  {kInline, "不在行首"},
+  };
+  std::string words;
+  for (const auto& [flag, word] : kWords) {
+    if (!(flags & flag)) continue;
+    if (!words.empty()) words += "、";
+    words += word;
+  }
+  return words;
+}
+
+std::string SizeWords(std::int64_t bytes) {
+  if (bytes < 1024) return std::to_string(bytes) + " 字节";
+  char text[48];
+  std::snprintf(text, sizeof text, "%.1f K", static_cast<double>(bytes) / 1024.0);
+  return text;
+}
+
+namespace {
+
+std::int64_t FilesOf(const ChapterChoice& choice, std::int64_t kept) {
+  return 1 + (kept + choice.perFile - 1) / choice.perFile;
+}
+
+std::int64_t Kept(const ChapterMap& map, const ChapterChoice& choice) {
+  // An entry beyond the choice's list is cut at.
+  const auto listed = std::min(choice.cut.size(), map.entries.size());
+  return std::count(choice.cut.begin(), choice.cut.begin() + static_cast<std::ptrdiff_t>(listed),
+                    true) +
+         static_cast<std::int64_t>(map.entries.size() - listed);
+}
+
+}  // namespace
+
+std::string MapSummary(const ChapterMap& map, const ChapterChoice& choice) {
+  const auto& entries = map.entries;
+  const std::int64_t kept = Kept(map, choice);
+  const auto flagged = std::count_if(entries.begin(), entries.end(),
+                                     [](const ChapterEntry& entry) { return entry.flags != 0; });
+  return "共 " + std::to_string(entries.size()) + " 个标题，" + std::to_string(flagged) +
+         " 个有提示，切分 " + std::to_string(kept) + " 处，将写出 " +
+         std::to_string(FilesOf(choice, kept)) + " 个文件";
+}
+
+std::string NamePreview(const Toolkit& ui, const ChapterMap& map, const ChapterChoice& choice) {
+  const auto& entries = map.entries;
+  const std::int64_t files = FilesOf(choice, Kept(map, choice));
+  const Path prefix = PathOfBox(ui, names::kPrefixBox).path;
+  const int width = std::max(4, static_cast<int>(std::to_string(files - 1).size()));
+  const std::size_t limit = FileNameLimit(PathOfBox(ui, names::kSaveLocationBox).path);
+  std::vector<std::string> names;
+  const auto nameOf = [&](int number, const std::u16string& title) {
+    return DisplayName(choice.names == NameStyle::kTitle
+                           ? TitleFileName(prefix, number, width, title, limit)
+                           : PieceFileName(prefix, number));
+  };
+  names.push_back(nameOf(0, {}));
+  std::int64_t keptSoFar = 0;
+  for (std::size_t i = 0; i < entries.size() && names.size() < 3; ++i) {
+    const bool cut = i >= choice.cut.size() || choice.cut[i];
+    if (!cut || keptSoFar++ % choice.perFile != 0) continue;
+    names.push_back(nameOf(static_cast<int>(names.size()), entries[i].title));
+  }
+  if (files > static_cast<std::int64_t>(names.size())) names.push_back("…");
+  std::string preview = "文件名：";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) preview += "  ";
+    preview += names[i];
+  }
+  return preview;
+}
+
+std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
+                                         const ChapterRule& rule) {
+  const ByteText text = state.cut.normalText;
+  const Encoding encoding = state.cut.normalEncoding.encoding;
+  HeadingsOrError found;
+  ChapterMap map;
+  // A gigabyte takes a moment: the toolkit shows its progress window when it does.
+  ui.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
+    found = FindHeadings(text, rule, encoding);
+    if (const auto* headings = std::get_if<std::vector<Heading>>(&found)) {
+      map = BuildChapterMap(text, *headings, encoding);
+    }
+  });
+  if (const auto* error = std::get_if<RuleError>(&found)) {
+    ui.ShowMessageBox(messages::BadChapterRule(error->reason, error->position));
+    return std::nullopt;
+  }
+  return map;
+}
+
+}  // namespace morvane::app

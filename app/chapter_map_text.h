@@ -1,0 +1,30 @@
+#pragma once
+// What the chapter-map window says and does apart from its controls, shared by the Qt
+// window and the Windows one: the words for the flags and sizes, the summary line, the
+// preview of the file names, and the search under a chosen rule.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/toolkit.h"
+#include "engine/chapter_map.h"
+#include "engine/state.h"
+
+namespace morvane::app {
+
+// The flags in words, as the map shows them: "跳号、过长"; empty for none (UTF-8).
+std::string FlagWords(unsigned flags);
+// A chapter's size: "512 字节" below 1 K, else "1.5 K" (UTF-8).
+std::string SizeWords(std::int64_t bytes);
+// "共 N 个标题，F 个有提示，切分 K 处，将写出 W 个文件" (UTF-8).
+std::string MapSummary(const ChapterMap& map, const ChapterChoice& choice);
+// "文件名：" and the names of the first three files the cut would write now, with the
+// prefix and save location the main window shows, then "…" when there are more (UTF-8).
+std::string NamePreview(const Toolkit& ui, const ChapterMap& map, const ChapterChoice& choice);
+// The map of the text opened on the cut page under rule, found as long work; nothing
+// when the rule is refused, after the message that says why.
+std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
+                                         const ChapterRule& rule);
+
+}  // namespace morvane::app

@@ -1,0 +1,36 @@
+# What the Windows build takes instead of Debian's Linux libraries: GoogleTest built from
+# its sources, CLI11's headers (header-only, so any compiler's), no ICU (the system's own
+# code page 936 converts GBK there) and no Qt (the desktop program is native Win32).
+
+# One executable each, with no MinGW runtime DLL that must sit beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+# The W functions of the Win32 API only; the A functions would pass names through the
+# ANSI code page and lose characters.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(MORVANE_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (libgtest-dev)")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${MORVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# Recent GoogleTest sources name their targets GTest::... themselves.
+foreach(target gtest gtest_main gmock gmock_main)
+  if(NOT TARGET GTest::${target})
+    add_library(GTest::${target} ALIAS ${target})
+  endif()
+endforeach()
+
+# CLI11 from Debian's headers, reached through a folder of its own so that no other
+# Linux header comes into the Windows build.
+set(MORVANE_CLI11_HEADERS /usr/include/CLI CACHE PATH "CLI11's headers (libcli11-dev)")
+set(cli11_include ${CMAKE_BINARY_DIR}/cli11-include)
+file(MAKE_DIRECTORY ${cli11_include})
+file(CREATE_LINK ${MORVANE_CLI11_HEADERS} ${cli11_include}/CLI SYMBOLIC)
+add_library(CLI11::CLI11 INTERFACE IMPORTED)
+set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${cli11_include})
+
+# No ICU for MinGW: core/icu_win stands in for the part of its C API that the engine
+# calls (morvane_core carries it), so the targets that name ICU's libraries link nothing.
+foreach(component uc i18n)
+  add_library(ICU::${component} INTERFACE IMPORTED)
+endforeach()

@@ -1,0 +1,661 @@
+// Files on Windows: the W functions of the Win32 API on UTF-16 paths.
+//
+// Reading maps the file (or copies it) as on POSIX. Writing goes to a hidden temporary
+// file in the target's folder that is moved over the target when complete
+// (ReplaceFileW keeps a replaced file's attributes and security; MoveFileExW with
+// write-through names a new one), so a failed or interrupted write leaves neither a
+// partial file nor a damaged older file. Errors carry the system's own text and the
+// errno value nearest to the Win32 error, which the messages of the program know.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#include "core/files.h"
+#include "core/gbk.h"
+#include "core/path.h"
+
+namespace morvane {
+namespace {
+
+// ---- errors ------------------------------------------------------------------------
+
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+      return EINVAL;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_TOO_LARGE:
+      return EFBIG;
+    default:
+      return EIO;
+  }
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// The system's own text for a Win32 error, in the language of the installation.
+std::string SystemReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring reason = n > 0 && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' ||
+                             reason.back() == L' ' || reason.back() == L'.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) return "Windows error " + std::to_string(error);
+  return Utf8FromWide(reason);
+}
+
+// An error of the program's own (no Win32 code behind it), as errno.
+std::string ErrnoReason(int error) {
+  switch (error) {
+    case EISDIR:
+      return "Is a directory";
+    case EACCES:
+      return "Permission denied";
+    case ENOENT:
+      return "No such file or directory";
+    case EFBIG:
+      return "File too large";
+    case ENOMEM:
+      return "Not enough memory";
+    case EBADF:
+      return "Bad file descriptor";
+    case ENOSPC:
+      return "No space left on device";
+    default:
+      return "I/O error";
+  }
+}
+
+struct Failure {
+  int number = 0;  // errno
+  std::string reason;
+};
+
+Failure LastFailure() {
+  const DWORD error = GetLastError();
+  return {ErrnoOf(error), SystemReason(error)};
+}
+
+Failure OwnFailure(int number) {
+  return {number, ErrnoReason(number)};
+}
+
+// ---- the table of open files -------------------------------------------------------
+
+struct OpenFiles {
+  std::mutex mutex;
+  std::unordered_map<FileNumber, HANDLE> handles;
+  FileNumber next = 1;
+};
+
+OpenFiles& TheOpenFiles() {
+  static OpenFiles files;
+  return files;
+}
+
+thread_local Failure lastOpenFailure;
+
+FileNumber Register(HANDLE handle) {
+  OpenFiles& files = TheOpenFiles();
+  std::lock_guard lock(files.mutex);
+  FileNumber number = files.next++;
+  if (files.next <= 0) files.next = 1;
+  files.handles[number] = handle;
+  return number;
+}
+
+HANDLE Take(FileNumber number) {
+  OpenFiles& files = TheOpenFiles();
+  std::lock_guard lock(files.mutex);
+  auto it = files.handles.find(number);
+  if (it == files.handles.end()) return INVALID_HANDLE_VALUE;
+  HANDLE handle = it->second;
+  files.handles.erase(it);
+  return handle;
+}
+
+struct Handle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~Handle() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+  }
+};
+
+// ---- reading -----------------------------------------------------------------------
+
+ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_t fileBytes,
+                std::size_t textBytes) {
+  if (textBytes < fileBytes / 2) return ByteText(std::string_view(bytes, textBytes));
+  return ByteText::Adopt(std::move(owner), bytes, textBytes);
+}
+
+void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
+  read.fileBytes = static_cast<std::int64_t>(bytes.size());
+  read.bytesLeftOut = static_cast<std::int64_t>(bytes.size() - end);
+  if (end == bytes.size()) return;
+  std::size_t mark = bytes[end] == '\0' || bytes[end] == '\x1A' ? end : end + 1;
+  read.endMark = static_cast<unsigned char>(bytes[mark]);
+  read.onlyPaddingLeftOut = true;
+  for (std::size_t i = mark; i < bytes.size(); ++i) {
+    if (bytes[i] != '\0' && bytes[i] != '\x1A') {
+      read.onlyPaddingLeftOut = false;
+      break;
+    }
+  }
+}
+
+void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
+  read.status = status;
+  read.errorNumber = failure.number;
+  read.error = failure.reason;
+}
+
+// The encoding of the file's bytes and the extent of its text: after the byte-order mark,
+// up to the text end of the encoding. Returns the text's offset and sets fileEnd.
+std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
+                       std::size_t& fileEnd) {
+  read.detected = ResolveEncoding(bytes, encoding);
+  const std::size_t start = bytes.size() - read.detected.TextOf(bytes).size();
+  fileEnd = start + TextEndIn(read.detected.encoding, bytes.substr(start));
+  return start;
+}
+
+bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read,
+                   std::optional<Encoding> encoding) {
+  Handle mapping{CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)};
+  if (mapping.h == nullptr) return false;
+  void* address = MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, size);
+  if (address == nullptr) return false;
+  std::shared_ptr<const void> owner(address,
+                                    [](const void* p) { UnmapViewOfFile(const_cast<void*>(p)); });
+  std::string_view bytes(static_cast<const char*>(address), size);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
+  FillEnd(read, bytes, end);
+  read.text = TextOf(std::move(owner), bytes.data() + start, size, end - start);
+  read.status = TextRead::Status::kOk;
+  return true;
+}
+
+void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
+                   std::optional<Encoding> encoding) {
+  std::shared_ptr<char> buffer;
+  try {
+    std::shared_ptr<char[]> array = std::make_shared_for_overwrite<char[]>(size);
+    buffer = std::shared_ptr<char>(array, array.get());
+  } catch (const std::bad_alloc&) {
+    read.fileBytes = static_cast<std::int64_t>(size);
+    Fail(read, TextRead::Status::kOutOfMemory, OwnFailure(ENOMEM));
+    return;
+  }
+  std::size_t got = 0;
+  while (got < size) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+    DWORD n = 0;
+    if (!ReadFile(file, buffer.get() + got, chunk, &n, nullptr)) {
+      read.fileBytes = static_cast<std::int64_t>(size);
+      Fail(read, TextRead::Status::kCannotRead, LastFailure());
+      return;
+    }
+    if (n == 0) break;  // the file shrank since it was measured
+    got += n;
+  }
+  std::string_view bytes(buffer.get(), got);
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
+  FillEnd(read, bytes, end);
+  read.text = TextOf(std::move(buffer), bytes.data() + start, got, end - start);
+  read.status = TextRead::Status::kOk;
+}
+
+// ---- writing -----------------------------------------------------------------------
+
+std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
+std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
+std::atomic<void (*)()> beforeNaming{nullptr};
+
+std::string WriteError(const Path& path, const std::string& reason) {
+  return "cannot write " + DisplayName(path) + ": " + reason;
+}
+
+WriteResult Refused(const Path& path, const Failure& failure) {
+  WriteResult result;
+  result.errorNumber = failure.number;
+  result.error = WriteError(path, failure.reason);
+  return result;
+}
+
+// What stands at the target: 0 when nothing or a file that may be replaced, else the
+// errno of the refusal (a folder, a read-only file, a device).
+int CheckExistingTarget(const std::wstring& native, bool& exists,
+                        DWORD* existingAttributes = nullptr) {
+  exists = false;
+  const DWORD attributes = GetFileAttributesW(native.c_str());
+  if (existingAttributes) *existingAttributes = attributes;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : ErrnoOf(error);
+  }
+  exists = true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EACCES;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return EACCES;
+  return 0;
+}
+
+// Temporary files are named ".<name>.morvane-<process>-<8 letters>.tmp" beside their
+// target, so that one left by a killed run can be told from a live one.
+constexpr std::wstring_view kTemporaryMark = L".morvane-";
+
+std::wstring UniqueLetters() {
+  static std::atomic<unsigned long long> counter{0};
+  unsigned long long seed =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+      (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  static constexpr wchar_t kLetters[] =
+      L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::wstring unique;
+  for (int i = 0; i < 8; ++i) {
+    seed ^= seed >> 29;
+    seed *= 0xBF58476D1CE4E5B9ull;
+    seed ^= seed >> 32;
+    unique.push_back(kLetters[seed % 62]);
+  }
+  return unique;
+}
+
+std::wstring TemporaryName(const std::wstring& target) {
+  const std::size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder =
+      slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+  std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+  if (name.size() > 180) name.resize(180);
+  return folder + L"." + name + std::wstring(kTemporaryMark) +
+         std::to_wstring(GetCurrentProcessId()) + L"-" + UniqueLetters() + L".tmp";
+}
+
+// The process that wrote a temporary file, from its name; 0 when it is none of ours.
+DWORD WriterOf(std::wstring_view name) {
+  if (!name.starts_with(L".") || !name.ends_with(L".tmp")) return 0;
+  const std::wstring_view body = name.substr(0, name.size() - 4);
+  const std::size_t mark = body.rfind(kTemporaryMark);
+  if (mark == std::wstring_view::npos || mark == 0) return 0;
+  const std::wstring_view tail = body.substr(mark + kTemporaryMark.size());
+  const std::size_t dash = tail.find(L'-');
+  if (dash == std::wstring_view::npos || dash == 0 || tail.size() - dash - 1 != 8) return 0;
+  DWORD process = 0;
+  for (wchar_t c : tail.substr(0, dash)) {
+    if (c < L'0' || c > L'9') return 0;
+    process = process * 10 + static_cast<DWORD>(c - L'0');
+  }
+  return process;
+}
+
+bool IsRunning(DWORD process) {
+  HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+  if (!handle) return GetLastError() == ERROR_ACCESS_DENIED;  // someone else's, alive
+  const bool running = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+  CloseHandle(handle);
+  return running;
+}
+
+// The temporary file that exists now, for the console's Ctrl+C handler.
+std::mutex pendingMutex;
+std::wstring pendingTemporary;
+
+void SetPending(const std::wstring& temporary) {
+  std::lock_guard lock(pendingMutex);
+  pendingTemporary = temporary;
+}
+
+BOOL WINAPI OnConsoleEnd(DWORD) {
+  {
+    std::lock_guard lock(pendingMutex);
+    if (!pendingTemporary.empty()) DeleteFileW(pendingTemporary.c_str());
+  }
+  return FALSE;  // the default handler then ends the program
+}
+
+struct KeptFiles {
+  std::mutex mutex;
+  std::vector<FileIdentity> files;
+};
+
+KeptFiles& TheKeptFiles() {
+  static KeptFiles kept;
+  return kept;
+}
+
+bool IsKept(const Path& path) {
+  const std::optional<FileIdentity> id = IdentityOf(path);
+  if (!id) return false;
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  return std::find(kept.files.begin(), kept.files.end(), *id) != kept.files.end();
+}
+
+Failure WriteBytes(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::size_t size = std::min<std::size_t>(bytes.size(), 1u << 30);
+    if (auto fault = beforeWrite.load()) {
+      if (int error = fault(size)) return OwnFailure(error);
+    }
+    if (auto limit = shortWrite.load()) size = std::clamp<std::size_t>(limit(size), 1, size);
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(size), &written, nullptr)) {
+      return LastFailure();
+    }
+    if (written == 0) return OwnFailure(EIO);
+    bytes.remove_prefix(written);
+  }
+  return {};
+}
+
+// Writes every part to file; a default Failure (number 0) when all went. Small parts go
+// in one WriteFile call (a piece and its banner are one write, as writev makes them on
+// POSIX); large ones each in their own, without a copy.
+Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
+  constexpr std::size_t kGathered = std::size_t{16} << 20;
+  std::size_t total = 0;
+  for (std::string_view part : parts) total += part.size();
+  if (parts.size() > 1 && total <= kGathered) {
+    std::string whole;
+    whole.reserve(total);
+    for (std::string_view part : parts) whole.append(part);
+    return WriteBytes(file, whole);
+  }
+  for (std::string_view part : parts) {
+    if (Failure failure = WriteBytes(file, part); failure.number != 0) return failure;
+  }
+  return {};
+}
+
+// Puts the complete temporary in target's place: ReplaceFileW over an existing file
+// (it keeps the old file's attributes and security), MoveFileExW with write-through for
+// a new name, never over a name that appeared meanwhile unless replace says so.
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool replace) {
+  if (replace && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                              nullptr, nullptr)) {
+    return true;
+  }
+  return MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+}
+
+}  // namespace
+
+FileNumber OpenFile(const Path& path) {
+  if (path.empty()) {
+    lastOpenFailure = OwnFailure(ENOENT);
+    return 0;
+  }
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    lastOpenFailure = {EISDIR, "not a regular file (a folder)"};
+    return 0;
+  }
+  // Others may go on reading, writing or renaming the file while it is open here.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    lastOpenFailure = LastFailure();
+    return 0;
+  }
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    lastOpenFailure = {0, "not a regular file"};
+    CloseHandle(file);
+    return 0;
+  }
+  return Register(file);
+}
+
+std::string LastOpenError() {
+  return lastOpenFailure.reason;
+}
+
+int LastOpenErrorNumber() {
+  return lastOpenFailure.number;
+}
+
+std::int64_t FileSizeOf(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return -1;
+  }
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool TextRead::EndedEarly() const {
+  if (endMark == 0x00) return true;
+  if (endMark == 0x1A) return !onlyPaddingLeftOut;
+  return false;
+}
+
+TextRead ReadText(FileNumber number, ReadMode mode, std::optional<Encoding> encoding) {
+  TextRead read;
+  Handle file{Take(number)};
+  if (file.h == INVALID_HANDLE_VALUE) {
+    Fail(read, TextRead::Status::kCannotOpen, OwnFailure(EBADF));
+    return read;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.h, &size)) {
+    Fail(read, TextRead::Status::kCannotRead, LastFailure());
+    return read;
+  }
+  if (size.QuadPart > kMaxTextBytes) {
+    read.fileBytes = size.QuadPart;
+    Fail(read, TextRead::Status::kTooLarge, OwnFailure(EFBIG));
+    return read;
+  }
+  const auto bytes = static_cast<std::size_t>(size.QuadPart);
+  if (bytes == 0) {
+    read.detected = ResolveEncoding({}, encoding);
+    read.status = TextRead::Status::kOk;
+    return read;
+  }
+  if (mode == ReadMode::kMap && ReadByMapping(file.h, bytes, read, encoding)) return read;
+  ReadByCopying(file.h, bytes, read, encoding);
+  return read;
+}
+
+TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> encoding) {
+  FileNumber file = OpenFile(path);
+  if (file == 0) {
+    TextRead read;
+    Fail(read, TextRead::Status::kCannotOpen, lastOpenFailure);
+    return read;
+  }
+  return ReadText(file, mode, encoding);
+}
+
+int ReplaceRefusal(const Path& path) {
+  bool exists = false;
+  return CheckExistingTarget(path.native(), exists);
+}
+
+WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
+  if (path.empty()) return Refused(path, OwnFailure(ENOENT));
+  const std::wstring& target = path.native();
+  bool exists = false;
+  DWORD before = 0;
+  if (int error = CheckExistingTarget(target, exists, &before)) {
+    return Refused(path, OwnFailure(error));
+  }
+
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = TemporaryName(target);
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) return Refused(path, LastFailure());
+  SetPending(temporary);
+
+  Failure failure = WriteAll(file, parts);
+  if (!CloseHandle(file) && failure.number == 0) failure = LastFailure();
+  if (failure.number == 0) {
+    if (auto hook = beforeNaming.load()) hook();
+    bool replace = exists;
+    if (!replace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      // Created meanwhile: replaced as any existing file, when it may be.
+      if (int error = CheckExistingTarget(target, replace, &before)) failure = OwnFailure(error);
+    }
+    if (failure.number == 0 && replace && IsKept(path)) {
+      failure = {kReplacesKeptFile, "it is one of the files being read"};
+    }
+    if (failure.number == 0 && !MoveIntoPlace(temporary, target, replace)) failure = LastFailure();
+  }
+  SetPending(std::wstring());
+  if (failure.number != 0) {
+    DeleteFileW(temporary.c_str());
+    return Refused(path, failure);
+  }
+  // The temporary was hidden; the file is hidden only when the one it replaced was.
+  if (!exists || !(before & FILE_ATTRIBUTE_HIDDEN)) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+      SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_HIDDEN);
+    }
+  }
+  WriteResult result;
+  result.ok = true;
+  result.created = !exists;
+  return result;
+}
+
+bool RemoveFile(const Path& path) {
+  return !path.empty() && DeleteFileW(path.c_str());
+}
+
+int FolderRefusal(const Path& folder) {
+  if (folder.empty()) return ENOENT;
+  if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ErrnoOf(GetLastError());
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ENOTDIR;
+  // Whether a file can be made there shows only by making one (rights, read-only media).
+  const std::wstring probe = JoinPath(folder, Path(L".morvane-probe-" + UniqueLetters())).native();
+  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const int error = ErrnoOf(GetLastError());
+    return error == EEXIST ? 0 : error;
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+std::size_t NameLimit(const Path&) {
+  // NTFS, FAT with long names and exFAT all take 255 UTF-16 units.
+  return 255;
+}
+
+std::size_t PathLimit() {
+  return MAX_PATH;
+}
+
+std::optional<FileIdentity> IdentityOf(const Path& path) {
+  if (path.empty()) return std::nullopt;
+  // Only the attributes are read: any file can be asked, also one open elsewhere.
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+void KeepUnchanged(std::span<const FileIdentity> files) {
+  KeptFiles& kept = TheKeptFiles();
+  std::lock_guard lock(kept.mutex);
+  kept.files.assign(files.begin(), files.end());
+}
+
+void RemoveStaleTemporaries(const Path& folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(JoinPath(folder, Path(L".*.tmp")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const DWORD writer = WriterOf(entry.cFileName);
+    if (writer != 0 && writer != GetCurrentProcessId() && !IsRunning(writer)) {
+      DeleteFileW(JoinPath(folder, Path(entry.cFileName)).c_str());
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+}
+
+void HandleWriteSignals() {
+  SetConsoleCtrlHandler(OnConsoleEnd, TRUE);
+}
+
+bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
+  std::string_view part(data);
+  return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
+}
+
+void SetWriteFaults(WriteFaults faults) {
+  beforeWrite.store(faults.beforeWrite);
+  shortWrite.store(faults.shortWrite);
+  beforeNaming.store(faults.beforeNaming);
+}
+
+}  // namespace morvane

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# morvane-cli.exe under Wine against the Linux morvane-cli on the same inputs: cut (by
+# bytes and by kilobytes), chapters, merge, clean and the banner must give the same bytes,
+# file for file. Inputs: the shared novella (when ../shared is there), a generated novel
+# with stray bytes, and a copy under a Chinese name whose default prefix names the files.
+#
+#   scripts/compare-windows-cli.sh   (after ./test.sh or a build in build/, and
+#                                     scripts/build-windows.sh)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux=$PWD/build/cli/morvane-cli
+windows=$PWD/build-windows/cli/morvane-cli.exe
+for program in "$linux" "$windows"; do
+  [ -x "$program" ] || [ -f "$program" ] || { echo "compare: $program is missing" >&2; exit 1; }
+done
+export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wineprefix} WINEDEBUG=-all
+
+work=$(mktemp -d /tmp/morvane-compare.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/in"
+inputs=()
+novella=$PWD/../shared/testdata/a-q-zhengzhuan.gbk.txt
+[ -f "$novella" ] && inputs+=("$novella")
+python3 - "$work/in" <<'PY'
+import random, sys
+random.seed(20261207)
+chars = [bytes([0xB0 + random.randrange(0x28), 0xA1 + random.randrange(0x5E)]) for _ in range(3000)]
+text = bytearray()
+for chapter in range(1, 300):
+    text += "第{}章 风起\r\n".format(chapter).encode("gbk")
+    for _ in range(random.randrange(5, 30)):
+        line = b"".join(random.choice(chars) for _ in range(random.randrange(20, 120)))
+        if random.random() < 0.1: line += b" \t  "
+        if random.random() < 0.02: line += b"\x80\xff"  # bytes that are no GBK character
+        if random.random() < 0.05: line += b"\x81\x40"
+        text += b"\xa1\xa1\xa1\xa1" + line + b"\r\n"
+open(sys.argv[1] + "/generated-novel.txt", "wb").write(text)
+open(sys.argv[1] + "/第一卷·测试.txt", "wb").write(text[:200000])
+PY
+inputs+=("$work/in/generated-novel.txt" "$work/in/第一卷·测试.txt")
+
+for side in linux windows; do
+  out=$work/$side
+  mkdir "$out"
+  if [ $side = linux ]; then run=("$linux"); else run=(wine "$windows"); fi
+  i=0
+  for input in "${inputs[@]}"; do
+    i=$((i + 1))
+    "${run[@]}" chapters --out "$out" "$input" >"$out/chapters-$i.stdout"
+    "${run[@]}" chapters --out "$out" --prefix "章$i" "$input" >/dev/null
+    "${run[@]}" cut --kb 20 --out "$out" --prefix "片$i" "$input"
+    "${run[@]}" cut --bytes 7777 --out "$out" --prefix "简$i" "$input"
+    "${run[@]}" merge --out "$out" --prefix "合$i" "$input" "$input" "$input"
+    "${run[@]}" clean --spaces --line-breaks --tabs "$input" >"$out/clean-$i.out"
+    "${run[@]}" clean --tabs "$input" >"$out/clean-tabs-$i.out"
+  done
+  "${run[@]}" banner >"$out/banner.out"
+done 2>"$work/stderr"
+count=$(find "$work/linux" -type f | wc -l)
+if diff -rq "$work/linux" "$work/windows"; then
+  echo "morvane-cli.exe under Wine wrote the same bytes as morvane-cli: $count files from ${#inputs[@]} inputs"
+else
+  cat "$work/stderr" >&2
+  echo "morvane-cli.exe and morvane-cli differ" >&2
+  exit 1
+fi

@@ -1,0 +1,112 @@
+// The file seam on Windows: names reach the W functions whole, writes are whole or
+// nothing, what cannot be replaced is refused. Run under Wine on Linux.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "core/files.h"
+#include "core/path.h"
+#include "test_files.h"
+
+namespace morvane::testing {
+namespace {
+
+class WindowsFiles : public ::testing::Test {
+ protected:
+  morvane::Path At(std::string_view utf8Name) const { return dir.at(utf8Name); }
+  std::wstring Wide(std::string_view utf8Name) const {
+    return FileSystemPath(dir / std::string(utf8Name)).wstring();
+  }
+  ScratchFolder dir;
+};
+
+TEST_F(WindowsFiles, AGbkNameRoundTripsThroughTheWideFunctions) {
+  // Created by the system under its UTF-16 name, found by the program's GBK path, and
+  // the other way round: both see the one file.
+  const std::wstring wide = Wide("第一卷·序.txt");
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, "\xB5\xDA", 2, &written, nullptr);
+  CloseHandle(file);
+  TextRead read = ReadTextFile(At("第一卷·序.txt"));
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.text.view(), "\xB5\xDA");
+
+  ASSERT_TRUE(WriteWholeFile(At("卷二.txt"), ByteBuffer("x")));
+  EXPECT_NE(GetFileAttributesW(Wide("卷二.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"卷二.txt", "第一卷·序.txt"}));
+}
+
+TEST_F(WindowsFiles, ReadsAsOnEverySystem) {
+  struct Case {
+    std::string bytes;
+    ReadMode mode;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"", ReadMode::kCopy, ""},
+      {std::string("ab\0cd", 5), ReadMode::kMap, "ab"},
+      {"\xA0\x1A"
+       "z\x1A",
+       ReadMode::kCopy,
+       "\xA0\x1A"
+       "z"},
+      {std::string(3 << 20, 'q'), ReadMode::kMap, std::string(3 << 20, 'q')},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir / "r.txt", c.bytes);
+    TextRead read = ReadTextFile(At("r.txt"), c.mode);
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(read.text.view(), c.text);
+    EXPECT_EQ(read.fileBytes, static_cast<std::int64_t>(c.bytes.size()));
+  }
+  EXPECT_EQ(ReadTextFile(At("missing.txt")).status, TextRead::Status::kCannotOpen);
+  EXPECT_EQ(ReadTextFile(dir.native()).status, TextRead::Status::kCannotOpen);
+}
+
+int NoSpace(std::size_t) {
+  return ENOSPC;
+}
+
+TEST_F(WindowsFiles, WritesWholeOrNotAtAll) {
+  // A new file appears complete and visible; an existing one is replaced; neither
+  // leaves its temporary behind.
+  ASSERT_TRUE(WriteWholeFile(At("n.txt"), ByteBuffer("new")));
+  EXPECT_EQ(ReadBytes(dir / "n.txt"), "new");
+  EXPECT_FALSE(GetFileAttributesW(Wide("n.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(WriteWholeFile(At("n.txt"), ByteBuffer("newer")));
+  EXPECT_EQ(ReadBytes(dir / "n.txt"), "newer");
+
+  // A failed write keeps the older file as it was.
+  SetWriteFaults({NoSpace, nullptr});
+  std::string_view part = "lost";
+  WriteResult full = WriteFileParts(At("n.txt"), std::span<const std::string_view>(&part, 1));
+  SetWriteFaults({});
+  EXPECT_FALSE(full.ok);
+  EXPECT_EQ(ReadBytes(dir / "n.txt"), "newer");
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"n.txt"});
+}
+
+TEST_F(WindowsFiles, RefusesWhatCannotBeReplaced) {
+  std::filesystem::create_directory(FileSystemPath(dir / "folder.txt"));
+  WriteBytes(dir / "ro.txt", "keep");
+  SetWritable(dir / "ro.txt", false);
+  const std::pair<std::string, int> cases[] = {
+      {"folder.txt", EISDIR},
+      {"ro.txt", EACCES},
+      {"new.txt", 0},
+  };
+  for (const auto& [name, refusal] : cases) EXPECT_EQ(ReplaceRefusal(At(name)), refusal) << name;
+  EXPECT_FALSE(WriteWholeFile(At("ro.txt"), ByteBuffer("x")));
+  EXPECT_FALSE(WriteWholeFile(At("gone/x.txt"), ByteBuffer("x")));
+  EXPECT_EQ(ReadBytes(dir / "ro.txt"), "keep");
+  SetWritable(dir / "ro.txt", true);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"folder.txt", "ro.txt"}));
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -1,0 +1,165 @@
+#pragma once
+// The Toolkit on the Win32 API: builds windows from their descriptions with the standard
+// controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view),
+// runs the common open-file dialog, message boxes and modal windows, and delivers events.
+//
+// Events reach the bound routines by one rule: a handler's write into an edit box runs
+// the box's content-changed routine once, nested, even when the text is the same; the
+// user's typing runs it after each change; the change notices that the write itself
+// causes run nothing.
+//
+// Every control is a child of its top-level window, placed at the sum of its own and its
+// parents' positions (a tab page counts from its tab control), so that every notice
+// reaches the one window procedure. A control is shown when it, every parent and, on a
+// tab page, that page are shown.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/path.h"
+#include "core/toolkit.h"
+#include "ui/control_row.h"
+
+namespace morvane::ui {
+
+// One entry of the drive list.
+struct Win32Drive {
+  std::wstring root;  // "C:"
+  std::wstring item;  // "C: （硬盘） System"
+};
+
+// The item of the drive list for a drive: the letter and colon, then the note for its
+// kind (fixed disks with their volume label), as GetDriveTypeW reports it.
+std::wstring DriveItem(std::wstring_view root, UINT driveType, std::wstring_view label);
+// The logical drives of the system, in the order it reports them.
+std::vector<Win32Drive> LogicalDrives();
+
+// A folder path split at its backslashes, empty parts dropped: "C:\" gives {"C:"}.
+std::vector<std::wstring> FolderParts(std::wstring_view path);
+
+// What a drop target takes from the file manager.
+enum class DropKind {
+  kFiles,   // one or more regular files
+  kFolder,  // exactly one folder
+};
+using DropRoutine = std::function<void(const std::vector<Path>& paths)>;
+
+// Sorts paths by their file names as a reader counts (the order of the file manager):
+// "2.txt" before "10.txt", 第2章 before 第10章.
+void SortNaturally(std::vector<Path>& paths);
+
+class Win32Toolkit final : public Toolkit {
+ public:
+  Win32Toolkit();
+  ~Win32Toolkit() override;
+  Win32Toolkit(const Win32Toolkit&) = delete;
+  Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+
+  // Makes a window known; CreateTopWindow and LoadWindow build it from this description.
+  void Describe(WindowDescription window);
+  // Builds a window owned by owner and runs its creation routine; not shown yet.
+  HWND CreateTopWindow(std::string_view window, HWND owner = nullptr);
+  static void ShowCentred(HWND window);
+  // The message loop of the program; returns when the main window is gone.
+  int Run();
+  // The font of the controls that name none.
+  HFONT GuiFont() { return FontFor(Font{}); }
+  // The window of a control or top-level window that exists now, else nullptr.
+  HWND Handle(std::string_view control) const;
+
+  ByteText Text(std::string_view control) const override;
+  void SetText(std::string_view control, const ByteText& text) override;
+  bool Visible(std::string_view control) const override;
+  void SetVisible(std::string_view control, bool visible) override;
+  bool Checked(std::string_view control) const override;
+  void SetChecked(std::string_view control, bool checked) override;
+  int SelectedIndex(std::string_view control) const override;
+  ByteText ComboItemText(std::string_view control, int index) const override;
+  void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
+  void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
+  using Toolkit::ShowMessageBox;
+  bool ShowFileDialog(std::string_view component) override;
+  Path DialogFileName(std::string_view component) const override;
+  void SetPath(std::string_view control, const Path& path) override;
+  std::optional<Path> PathIn(std::string_view control) const override;
+  bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
+  bool SetControlStyle(int style) override;
+  // The job runs on a worker thread; the windows keep painting but take no input, and
+  // after a moment a progress window shows what has been done, with a 取消 button.
+  void RunLongWork(const WorkSize& size, const Job& job) override;
+  void Bind(std::string_view control, Event event, Routine routine) override;
+
+  // Files (or a folder) dropped from the file manager on a control that is shown (a
+  // page, a box) reach routine, after the drop, in the order dropped; a drop holding
+  // nothing of the kind does nothing.
+  void AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine);
+  // Makes path the choice of a file dialog component, as if the user had chosen it.
+  void ChooseWithoutDialog(std::string_view component, const Path& path);
+
+  struct Control;
+
+ private:
+  struct TopWindow;
+  struct FileDialogSettings {
+    std::wstring fileName;  // the path last chosen through this component
+    std::wstring filter;    // "txt文本\0*.txt\0\0"
+    std::wstring initialFolder;
+  };
+
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l);
+  // Keys the windows share: Esc closes, Enter opens a tree's folder, Tab moves on.
+  bool PreTranslate(MSG& message);
+  Control& Find(std::string_view name);
+  const Control& Find(std::string_view name) const;
+  Control* FindById(const TopWindow& top, int id);
+  void Fire(std::string_view control, Event event);
+  void Build(const ControlRow& row, TopWindow& top);
+  POINT Origin(const Control& control) const;
+  bool ShownOnScreen(const Control& control) const;
+  void UpdateVisibility(const std::string& window);
+  void SelectPage(Control& tabs, int page);
+  void Forget(const std::string& window);
+  // The windows open now, the main window first when it is open.
+  std::vector<HWND> TopWindows() const;
+  HFONT FontFor(const Font& font);
+  void DrawButton(const DRAWITEMSTRUCT& item);
+  // The folder tree.
+  void SetTreePath(Control& tree, std::wstring_view path);
+  void OpenTreeNode(Control& tree, HTREEITEM node);
+  void ListSubfolders(Control& tree, HTREEITEM node);
+  std::wstring TreePathOf(const Control& tree, HTREEITEM node) const;
+
+  std::map<std::string, WindowDescription, std::less<>> descriptions_;
+  std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
+  std::map<std::string, std::unique_ptr<TopWindow>, std::less<>> windows_;
+  std::map<std::string, FileDialogSettings, std::less<>> dialogs_;  // live for the whole run
+  std::map<std::pair<std::string, Event>, Routine> routines_;
+  std::map<std::pair<std::string, int>, HFONT> fonts_;
+  struct DropTarget {
+    std::string control;
+    DropKind kind;
+    DropRoutine routine;
+  };
+  std::vector<DropTarget> dropTargets_;
+  void Dropped(HWND window, HDROP drop);
+  HIMAGELIST folderImages_ = nullptr;
+  int style_ = 0;
+  int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing
+};
+
+// A box with the stop icon, modal for the program (the fatal error path).
+void ShowStopBox(const ByteText& text, const ByteText& caption);
+
+}  // namespace morvane::ui

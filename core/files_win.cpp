@@ -578,6 +578,12 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   return result;
 }
 
+bool NothingStandsAt(const Path& path) {
+  if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND;
+}
+
 bool RemoveFile(const Path& path) {
   return !path.empty() && DeleteFileW(path.c_str());
 }

@@ -260,7 +260,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   GuardMappedInputs(files);
   std::vector<Path> paths;
-  for (const std::string& file : files) paths.emplace_back(file);
+  for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
   std::vector<std::future<TextRead>> later;
   for (std::size_t i = 1; i < paths.size(); ++i) {
     const auto read = [path = paths[i], encoding = output.encoding] {

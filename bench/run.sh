@@ -305,8 +305,11 @@ place_inputs() {
   if [ "$place" = "$here" ]; then in=$data; return; fi
   in=$place/in
   rm -rf "$in"; mkdir -p "$in"
-  local f
-  for f in "$data"/novel-*-"$s".txt "$data"/merge-?-"$s".txt; do
+  local f wanted_files=("$data/novel-gbk-$s.txt")
+  if wanted cut-ascii; then wanted_files+=("$data/novel-ascii-$s.txt"); fi
+  if wanted cut-utf8 || wanted chapters-utf8 || wanted detect; then wanted_files+=("$data/novel-utf8-$s.txt"); fi
+  if wanted merge; then wanted_files+=("$data"/merge-?-"$s".txt); fi
+  for f in "${wanted_files[@]}"; do
     [ -f "$f" ] && cp "$f" "$in/"
   done
   sync
@@ -323,7 +326,7 @@ for fsname in $filesystems; do
     gbk=$in/novel-gbk-$s.txt
     ascii=$in/novel-ascii-$s.txt
     utf8=$in/novel-utf8-$s.txt
-    cat "$in"/*-"$s".txt >/dev/null
+    cat "$in"/*-"$s".txt >/dev/null 2>&1 || true
     saved_out=$out; out=$out_fs
     if wanted cut-ascii; then
       measure cut-ascii "$label" "$(filesize "$ascii")" \

@@ -824,10 +824,34 @@ ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
   return first;
 }
 
+namespace {
+
+// IsUtf8 of large texts in two halves side by side. The second half starts at the first byte
+// at or after the middle that is no continuation byte: a character that spans the middle is
+// then checked whole in the first half. Where four such bytes follow each other, the text
+// holds a sequence too long and is no UTF-8 either way.
+bool IsUtf8InHalves(std::string_view bytes) {
+  if (bytes.size() < kSideBySideBytes) return IsUtf8(bytes);
+  std::size_t middle = bytes.size() / 2;
+  for (int k = 0; k < 3 && IsContinuation(At(bytes, middle)); ++k) ++middle;
+  bool second = false;
+  std::thread other;
+  try {
+    other = std::thread([&] { second = IsUtf8(bytes.substr(middle)); });
+  } catch (const std::system_error&) {
+    return IsUtf8(bytes);
+  }
+  const bool first = IsUtf8(bytes.substr(0, middle));
+  other.join();
+  return first && second;
+}
+
+}  // namespace
+
 Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts) {
   if (auto bom = EncodingOfBom(bytes)) return {*bom, true};
   if (!facts.high) return {Encoding::kGbk, false};
-  if (IsUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (IsUtf8InHalves(bytes)) return {Encoding::kUtf8, false};
   if (facts.zeros >= 2) {
     if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
   }

@@ -180,6 +180,8 @@ TEST(Encoding, TwoHalvesFindWhatOnePassFinds) {
       {"four-byte character starting just before the seam", "a\x81\x30\x81\x30", -2},
       {"digits, no four-byte character", "\x30\x81\x30\x30", -1},
       {"a UTF-8 character across the seam", "\xE7\xAC\xAC", -1},
+      {"a four-byte UTF-8 character across the seam", "\xF0\x9F\x98\x80", -1},
+      {"too many continuation bytes across the seam", "\xE7\x80\x80\x80\x80\x80", -2},
   };
   const std::size_t size = kSideBySideBytes + 4097;
   for (const Case& c : cases) {

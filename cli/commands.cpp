@@ -261,6 +261,11 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   GuardMappedInputs(files);
   std::vector<Path> paths;
   for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
+  // The first file is read (on both cores) before the others start, so that its writing
+  // starts as early as it can; the others are read while it is written.
+  const auto first =
+      Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
+  if (!first) return kRefused;
   std::vector<std::future<TextRead>> later;
   for (std::size_t i = 1; i < paths.size(); ++i) {
     const auto read = [path = paths[i], encoding = output.encoding] {
@@ -272,9 +277,6 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
       later.push_back(std::async(std::launch::deferred, read));
     }
   }
-  const auto first =
-      Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
-  if (!first) return kRefused;
   const OutputTarget target = TargetOf(output, paths.front());
   if (Refused({target, true, 0, 0}, paths)) return kRefused;
   const MergeInput firstInput{first->path, first->text, first->detected};

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/mapped_files.h"
 
 namespace morvane {
 namespace {
@@ -167,10 +169,21 @@ bool IsStaleTemporary(std::string_view name) {
          body.substr(0, body.size() - 9).ends_with(".txt");
 }
 
+// ---- mapped inputs -----------------------------------------------------------------
+
+struct Mapping {
+  const char* address;
+  std::size_t size;
+  int fd;
+};
+
+std::mutex mappingsMutex;
+std::vector<Mapping> mappings;
+
 // ---- writing -----------------------------------------------------------------------
 
 // Writes all parts to fd with as few writev calls as the system allows; 0 or the errno.
-int WriteAll(int fd, std::span<const std::string_view> parts) {
+int WriteAllFromMemory(int fd, std::span<const std::string_view> parts) {
   std::vector<iovec> pending;
   pending.reserve(parts.size());
   for (std::string_view part : parts) {
@@ -218,6 +231,63 @@ int WriteAll(int fd, std::span<const std::string_view> parts) {
     }
   }
   return 0;
+}
+
+// Whether the kernel copies the bytes of mapped inputs from their files (copy_file_range)
+// into fd, chosen by measurement per file system. XFS (and btrfs, which shares blocks the
+// same way) shares the blocks of block-aligned ranges and copies the rest itself: three
+// inputs of 85 MiB merged in 0.06-0.1 s, against 0.4-0.6 s of copying out of the mapping
+// once the disk had been synced. On ext4 and tmpfs the copy out of the mapping was as fast
+// or faster.
+bool CopiesInKernel(int fd) {
+  struct statfs info;
+  if (::fstatfs(fd, &info) != 0) return false;
+  constexpr unsigned long kXfs = 0x58465342;
+  constexpr unsigned long kBtrfs = 0x9123683E;
+  const auto type = static_cast<unsigned long>(info.f_type);
+  return type == kXfs || type == kBtrfs;
+}
+
+// Copies size bytes of the file source from its offset to fd in the kernel: 0, the errno, or
+// ENOTSUP when the system does not copy between these files (nothing was written then).
+int CopyFromFile(int fd, MappedSource source, std::size_t size) {
+  loff_t from = source.offset;
+  bool any = false;
+  while (size > 0) {
+    const ssize_t n = ::copy_file_range(source.fd, &from, fd, nullptr, size, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (!any && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                   errno == EBADF))
+        return ENOTSUP;
+      return errno;
+    }
+    // The file ended early: it was cut short while it was read, as a mapping would fail.
+    if (n == 0) return EFAULT;
+    any = true;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Writes all parts to fd: from memory, or, for large parts that are a mapped input's bytes
+// (the texts of a merge), from the input's file where the file system copies better itself.
+int WriteAll(int fd, std::span<const std::string_view> parts) {
+  const bool hooked = beforeWrite.load() != nullptr || shortWrite.load() != nullptr;
+  if (hooked || parts.empty() || !CopiesInKernel(fd)) return WriteAllFromMemory(fd, parts);
+  std::size_t from = 0;  // the first part not written yet
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    // Pieces of a cut (200 KiB, rarely block-aligned) were copied faster from the mapping.
+    if (parts[i].size() < (16u << 20)) continue;
+    const MappedSource source = MappedSourceOf(parts[i].data(), parts[i].size());
+    if (source.fd < 0) continue;
+    if (int error = WriteAllFromMemory(fd, parts.subspan(from, i - from))) return error;
+    int error = CopyFromFile(fd, source, parts[i].size());
+    if (error == ENOTSUP) error = WriteAllFromMemory(fd, parts.subspan(i, 1));
+    if (error != 0) return error;
+    from = i + 1;
+  }
+  return WriteAllFromMemory(fd, parts.subspan(from));
 }
 
 // The parts of one file: all known at once, or handed over one after another as they
@@ -584,6 +654,32 @@ bool RemoveFile(const Path& path) {
 bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
   std::string_view part(data);
   return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
+}
+
+void RememberMapping(const void* address, std::size_t size, int fd) {
+  std::lock_guard lock(mappingsMutex);
+  mappings.push_back({static_cast<const char*>(address), size, fd});
+}
+
+void ForgetMapping(const void* address) {
+  std::lock_guard lock(mappingsMutex);
+  for (auto it = mappings.begin(); it != mappings.end(); ++it) {
+    if (it->address == address) {
+      ::close(it->fd);
+      mappings.erase(it);
+      return;
+    }
+  }
+}
+
+MappedSource MappedSourceOf(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  std::lock_guard lock(mappingsMutex);
+  for (const Mapping& m : mappings) {
+    if (bytes >= m.address && bytes + size <= m.address + m.size)
+      return {m.fd, static_cast<std::int64_t>(bytes - m.address)};
+  }
+  return {};
 }
 
 void SetWriteFaults(WriteFaults faults) {

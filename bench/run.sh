@@ -294,8 +294,8 @@ setup_fs() {
 }
 teardown_fs() {
   case $1 in
-    tmpfs) umount "$here/fs-tmpfs" || true ;;
-    xfs) umount "$here/fs-xfs" || true; rm -f "$data/xfs.img" ;;
+    tmpfs) umount "$here/fs-tmpfs" && rmdir "$here/fs-tmpfs" || true ;;
+    xfs) umount "$here/fs-xfs" && rmdir "$here/fs-xfs" || true; rm -f "$data/xfs.img" ;;
   esac
 }
 # The inputs of size s on the file system: the generated files themselves on the disk, copies

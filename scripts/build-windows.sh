@@ -20,12 +20,25 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine
+./scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine imagemagick
+
+# The icon is the one the Linux build draws (its morvane-icon-export), in one .ico file.
+icon=()
+if [ -x build/app/morvane-icon-export ] && command -v convert >/dev/null; then
+  rm -rf build-windows/icon
+  build/app/morvane-icon-export build-windows/icon
+  convert build-windows/icon/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/morvane.png \
+    build-windows/icon/morvane.ico
+  icon=(-DMORVANE_WINDOWS_ICON="$PWD/build-windows/icon/morvane.ico")
+else
+  echo "morvane.exe gets the default icon: no build/app/morvane-icon-export (build the Linux" \
+    "program first) or no ImageMagick"
+fi
 
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-$(command -v ccache || true)}
 cmake -S . -B build-windows -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF "${icon[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 
 if $run_tests; then

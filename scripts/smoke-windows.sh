@@ -79,7 +79,7 @@ click() {  # WINDOW X Y [double]: a click at client coordinates of a window
   if [ "${4:-}" = double ]; then xdotool click --repeat 2 --delay 80 1; else xdotool click 1; fi
   sleep 0.5
 }
-shot() { sleep 0.5; import -window "$1" "$shots/$2.png"; }
+shot() { sleep 0.5; import -frame -window "$1" "$shots/$2.png"; }
 
 started=$(date +%s%N)
 (cd "$work" && exec wine start /d 'M:\' /wait /unix "$exe") >/dev/null 2>&1 &

@@ -793,6 +793,43 @@ int Win32Toolkit::ShowMessageBox(const ByteText& content, int flags, const ByteT
   return pressed >= IDOK && pressed <= IDNO ? pressed - IDOK : 0;
 }
 
+void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
+                                  const Path& folder) {
+  // A task dialog has buttons of the program's own words; it comes with the common
+  // controls of version 6 (the manifest asks for them), so it is looked up, and a plain
+  // message box stands in where it is missing.
+  using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  const auto taskDialog = controls ? reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
+                                         GetProcAddress(controls, "TaskDialogIndirect")))
+                                   : nullptr;
+  if (!taskDialog) {
+    ShowMessageBox(content, 0, caption);
+    return;
+  }
+  constexpr int kOpenFolder = 100;
+  const std::wstring text = Wide(content);
+  const std::wstring title = Wide(caption.empty() ? DefaultCaption() : caption);
+  const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = GetActiveWindow();  // the program's windows wait for the answer
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = text.c_str();
+  config.pButtons = buttons;
+  config.cButtons = static_cast<UINT>(std::size(buttons));
+  config.nDefaultButton = IDOK;
+  int pressed = IDOK;
+  if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr))) {
+    ShowMessageBox(content, 0, caption);
+    return;
+  }
+  if (pressed == kOpenFolder) {
+    ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
 bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   FileDialogSettings& settings = dialogs_.at(std::string(component));
   std::wstring file(32768, L'\0');

@@ -187,14 +187,24 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
 int RunChapters(const OutputArgs& output, const std::string& file) {
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
-  // Two passes of the search, one to count the files for the checks before writing and
-  // one that writes: the search is fast, and no list of headings is kept.
-  const int count = CountChapterStarts(input->text, input->detected.encoding);
+  // The headings are counted for the checks before writing, and kept, so that the writing
+  // that follows only hands out files (on two threads for a large text). A text with more
+  // headings than a novel has (a "第" and a "章" in every few bytes) keeps none: its list
+  // would cost more memory than the text, and the writing searches again as it goes.
+  constexpr std::size_t kKeptHeadings = 1u << 22;
+  std::vector<int> starts;
+  int count = 0;
+  ForEachChapterStart(input->text, input->detected.encoding, [&](int start) {
+    if (++count <= static_cast<int>(kKeptHeadings)) starts.push_back(start);
+  });
   const OutputTarget target = TargetOf(output, input->path);
   const Path inputs[] = {input->path};
   if (Refused({target, false, 0, count}, inputs)) return kRefused;
-  const int result =
-      Outcome(WriteChaptersAsFound(target, input->text, OutputFormOf(input->detected)), inputs);
+  const OutputForm form = OutputFormOf(input->detected);
+  const int result = Outcome(static_cast<std::size_t>(count) <= kKeptHeadings
+                                 ? WriteChapters(target, input->text, starts, form)
+                                 : WriteChaptersAsFound(target, input->text, form),
+                             inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }
@@ -213,8 +223,8 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
     return kRefused;
   }
   ChapterPlan plan;
-  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(found),
-                             input->detected.encoding);
+  plan.map =
+      BuildChapterMap(input->text, std::get<std::vector<Heading>>(found), input->detected.encoding);
   const int count = static_cast<int>(plan.map.entries.size());
   if (chapters.list) return WriteStdout(MapLines(plan.map)) ? 0 : kRefused;
 

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/files.h"
@@ -285,16 +286,30 @@ int LinkUnnamed(int fd, int folderFd, const char* name) {
   return ::linkat(AT_FDCWD, self, folderFd, name, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
-int NameUnnamedFile(const std::string& folder, int folderFd, int fd, const std::string& name,
-                    bool replace, bool& bySelf) {
+// The folder of a write, opened only when a name must be made or replaced in it: a new
+// file is linked by its full path, which saves an open and a close per file.
+struct LazyFolder {
+  const std::string& path;
+  Descriptor descriptor;
+  // The descriptor, or -1 with errno set.
+  int Get() {
+    if (descriptor.fd < 0) descriptor.fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return descriptor.fd;
+  }
+};
+
+int NameUnnamedFile(const std::string& folder, LazyFolder& lazyFolder, int fd,
+                    const std::string& name, bool replace, bool& bySelf) {
   bySelf = true;
   if (!replace) {
     if (auto hook = beforeNaming.load()) hook();
-    const int error = LinkUnnamed(fd, folderFd, name.c_str());
+    const int error = LinkUnnamed(fd, AT_FDCWD, (folder + "/" + name).c_str());
     if (error == 0 || error == EEXIST) return error;
     bySelf = error != ENOENT;
     return error;
   }
+  const int folderFd = lazyFolder.Get();
+  if (folderFd < 0) return errno;
   std::lock_guard lock(pendingMutex);
   std::string temporary;
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -433,60 +448,82 @@ void HandleWriteSignals() {
 
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
   if (path.empty()) return Failure(path, ENOENT);
-  struct stat existing;
-  bool exists = false;
-  std::string target = path.native();
-  // Most outputs are new names: one look tells that nothing, not even a link, stands
-  // there. Anything else is looked at closely.
-  if (::lstat(target.c_str(), &existing) != 0 && errno == ENOENT) {
-    existing = {};
-  } else {
-    target = ResolveLink(target);
-    if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
-  }
-
-  const std::string folder = FolderPart(Path(target)).native();
-  const std::string name = FileNamePart(target);
-  Descriptor folderFd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folderFd.fd < 0) return Failure(path, errno);
-
   // The bytes go to an unnamed file in the folder, named only once complete: a run that
   // is stopped or killed half-way leaves nothing behind, and a new file costs one
   // directory entry, which counts when a chapter cut writes a hundred thousand files.
-  Descriptor out(::openat(folderFd.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  // Most outputs are new names: nothing is looked at before the write, and the link that
+  // names the file tells whether the name was free. A name that is taken is looked at
+  // closely below.
+  const std::string native = path.native();
+  Descriptor early(
+      ::open(FolderPart(path).native().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (early.fd >= 0) {
+    if (int error = WriteAll(early.fd, parts)) return Failure(path, error);
+    if (auto hook = beforeNaming.load()) hook();
+    const int error = LinkUnnamed(early.fd, AT_FDCWD, native.c_str());
+    if (error == 0) {
+      if (const int closed = early.Close()) {
+        ::unlink(native.c_str());
+        return Failure(path, closed);
+      }
+      return WriteResult{true, {}, 0, true};
+    }
+    if (error != EEXIST && error != ENOENT) return Failure(path, error);
+  }
+
+  struct stat existing {};
+  bool exists = false;
+  const std::string target = ResolveLink(native);
+  if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
+  const std::string folder = FolderPart(Path(target)).native();
+  const std::string name = FileNamePart(target);
+  LazyFolder folderFd{folder, {}};
+
+  // The file written above serves when it lies in the target's folder.
+  const bool written = early.fd >= 0 && target == native;
+  Descriptor out(written ? std::exchange(early.fd, -1)
+                         : ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (out.fd >= 0) {
     // A replaced file keeps its permissions.
     if (exists) ::fchmod(out.fd, existing.st_mode & 07777);
-    if (int error = WriteAll(out.fd, parts)) return Failure(path, error);
+    if (!written) {
+      if (int error = WriteAll(out.fd, parts)) return Failure(path, error);
+    }
     bool bySelf = true;
-    int error = NameUnnamedFile(folder, folderFd.fd, out.fd, name, exists, bySelf);
+    int error = NameUnnamedFile(folder, folderFd, out.fd, name, exists, bySelf);
     if (error == EEXIST && !exists) {
       // The name was taken since it was checked: look again, then replace it like any
       // existing file, or refuse.
       if ((error = CheckExistingTarget(target, existing, exists)) == 0) {
         ::fchmod(out.fd, existing.st_mode & 07777);
-        error = NameUnnamedFile(folder, folderFd.fd, out.fd, name, true, bySelf);
+        error = NameUnnamedFile(folder, folderFd, out.fd, name, true, bySelf);
       }
     }
     if (bySelf) {
       const int closed = out.Close();
       if (error == 0 && closed != 0 && !exists) {
-        ::unlinkat(folderFd.fd, name.c_str(), 0);
+        ::unlink((folder + "/" + name).c_str());
         error = closed;
       }
       if (error != 0) return Failure(path, error);
       return WriteResult{true, {}, 0, !exists};
     }
   }
-  int error =
-      WriteThroughTemporaryName(folder, folderFd.fd, name, parts, exists, existing.st_mode & 07777);
+  if (folderFd.Get() < 0) return Failure(path, errno);
+  int error = WriteThroughTemporaryName(folder, folderFd.Get(), name, parts, exists,
+                                        existing.st_mode & 07777);
   if (error == EEXIST && !exists) {
     if ((error = CheckExistingTarget(target, existing, exists)) == 0)
-      error = WriteThroughTemporaryName(folder, folderFd.fd, name, parts, true,
+      error = WriteThroughTemporaryName(folder, folderFd.Get(), name, parts, true,
                                         existing.st_mode & 07777);
   }
   if (error != 0) return Failure(path, error);
   return WriteResult{true, {}, 0, !exists};
+}
+
+bool NothingStandsAt(const Path& path) {
+  struct stat info;
+  return !path.empty() && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT;
 }
 
 bool RemoveFile(const Path& path) {

@@ -135,6 +135,10 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
 // nothing stands there or it may be replaced. Lets an operation check all its names
 // before it writes the first file.
 int ReplaceRefusal(const Path& path);
+// True when nothing at all, not even a symbolic link, stands at path (and its folder can
+// be searched): such a name needs no ReplaceRefusal or IdentityOf. One look, for the checks
+// of a hundred thousand new names.
+bool NothingStandsAt(const Path& path);
 // Removes the file at path (a cancelled operation takes back what it wrote); false when
 // that failed.
 bool RemoveFile(const Path& path);

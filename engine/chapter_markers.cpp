@@ -10,10 +10,15 @@
 // that start on an even bit and clears them, which sorts the runs in one addition. Only
 // the few bytes equal to a marker's first byte at a character start are then looked at.
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engine/chapter_cutting.h"
 
@@ -260,8 +265,78 @@ ChapterMarkers FindChapterMarkers(const ByteText& text) {
   return std::move(lists.markers);
 }
 
+namespace {
+
+// GBK texts from this size on are searched in two halves side by side.
+constexpr std::size_t kHalvesFrom = 8u << 20;
+// Headings the second half keeps for the first; a text with more (a "第" and a "章" every
+// few bytes) has its second half searched again after the first instead.
+constexpr std::size_t kKeptForLater = 1u << 20;
+
+// Where the second half of a GBK text can start: right after a line feed (so at a character
+// start) with no 0xB5 byte in the heading span before it, so that no "第" of the first half
+// can pair with a "章" of the second, and a search that starts there with nothing waiting
+// finds what one search from the start finds there. npos when none is near from.
+std::size_t SafeSeam(std::string_view text, std::size_t from) {
+  const std::size_t limit = std::min(text.size(), from + (4u << 20));
+  for (std::size_t at = from; at < limit; ++at) {
+    at = text.find('\n', at);
+    if (at == std::string_view::npos || at >= limit) break;
+    const std::size_t seam = at + 1;
+    if (seam >= text.size() || seam < kHeadingSpan + 2) continue;
+    if (text.substr(seam - kHeadingSpan - 2, kHeadingSpan + 2).find('\xB5') ==
+        std::string_view::npos)
+      return seam;
+  }
+  return std::string_view::npos;
+}
+
+// The GBK search in two halves; false when no seam was found (nothing was reported).
+bool SearchGbkInHalves(const ByteText& text, const std::function<void(int position)>& found) {
+  const std::size_t seam = SafeSeam(text.view(), text.size() / 2);
+  if (seam == std::string_view::npos || seam > static_cast<std::size_t>(INT_MAX)) return false;
+  const ByteText first = text.Slice(0, seam);
+  const ByteText second = text.Slice(seam, text.size() - seam);
+  const int offset = static_cast<int>(seam);
+  std::vector<int> later;
+  bool overflow = false;
+  const std::function<void(int)> keep = [&](int position) {
+    if (later.size() < kKeptForLater) {
+      later.push_back(position + offset);
+    } else {
+      overflow = true;
+    }
+  };
+  std::thread other;
+  try {
+    other = std::thread([&] {
+      Pairer pairer(Encoding::kGbk, second.view(), keep);
+      ScanGbk(second, pairer);
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  {
+    Pairer pairer(Encoding::kGbk, first.view(), found);
+    ScanGbk(first, pairer);
+  }
+  other.join();
+  if (!overflow) {
+    for (int position : later) found(position);
+    return true;
+  }
+  const std::function<void(int)> shifted = [&](int position) { found(position + offset); };
+  Pairer pairer(Encoding::kGbk, second.view(), shifted);
+  ScanGbk(second, pairer);
+  return true;
+}
+
+}  // namespace
+
 void ForEachChapterStart(const ByteText& text, Encoding encoding,
                          const std::function<void(int position)>& found) {
+  if (encoding == Encoding::kGbk && text.size() >= kHalvesFrom && SearchGbkInHalves(text, found))
+    return;
   Pairer pairer(encoding, text.view(), found);
   if (encoding == Encoding::kGbk) {
     ScanGbk(text, pairer);

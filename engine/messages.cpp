@@ -171,7 +171,10 @@ ByteText TextEndedEarly(const Path& path, const TextRead& read) {
   const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
   return Concat(
       {Gbk("注意：文本在字节"), mark, Gbk("处提前结束，文件末尾共有"), Decimal(read.bytesLeftOut),
-       Gbk("个字节没有读入（该文件可能不是GBK文本，例如UTF-16文件）："), LineBreak(), Shown(path)});
+       Gbk("个字节没有读入（文件按"), ByteText(EncodingLabel(read.detected.encoding)),
+       Gbk(IsUtf16(read.detected.encoding) ? "读入）："
+                                           : "读入；它也许是另一种编码的文本，例如UTF-16）："),
+       LineBreak(), Shown(path)});
 }
 
 ByteText FolderNotWritable(const Path& folder) {

@@ -76,6 +76,7 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Pa
                                         : static_cast<int>(plan.names.size()) - 1;
   for (std::int64_t number = first; number <= last; ++number) {
     const Path output = PathOf(plan, static_cast<int>(number));
+    if (NothingStandsAt(output)) continue;
     const auto id = IdentityOf(output);
     if (id && std::find(kept.begin(), kept.end(), *id) != kept.end()) {
       return messages::WouldOverwriteInput(output);

@@ -111,7 +111,6 @@ void FileWriter::Serve() {
       if (shared.queue.empty()) return;
       job = std::move(shared.queue.front());
       shared.queue.pop_front();
-      shared.changed.notify_all();
       if (StopNow()) continue;
     }
     WriteNow(job);
@@ -128,8 +127,9 @@ bool FileWriter::Write(std::int64_t number, const Path& path, std::vector<ByteTe
     if (shared.other.joinable()) {
       // The other thread takes this file; when it is behind, this thread writes the
       // oldest waiting file itself instead of waiting.
+      // The other thread sleeps only when it has found nothing to write.
       shared.queue.push_back(std::move(job));
-      shared.changed.notify_all();
+      if (shared.queue.size() == 1) shared.changed.notify_one();
       if (shared.queue.size() <= kWaitingFiles) return true;
       job = std::move(shared.queue.front());
       shared.queue.pop_front();

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the rule keeps is a valid text: no zero byte in it.
   if (bytes.substr(0, end).find('\0') != std::string_view::npos) ref::Fail("zero kept", bytes);
   // The one-pass reading of detection and the text end against the separate steps.
-  for (const auto forced : {std::optional<morvane::Encoding>{}, std::optional(morvane::Encoding::kGbk)}) {
+  for (const auto forced :
+       {std::optional<morvane::Encoding>{}, std::optional(morvane::Encoding::kGbk)}) {
     const morvane::TextExtent extent = morvane::LocateTextIn(bytes, forced);
     const morvane::Detected detected = morvane::ResolveEncoding(bytes, forced);
     const std::size_t start = bytes.size() - detected.TextOf(bytes).size();

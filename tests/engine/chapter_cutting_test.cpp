@@ -7,6 +7,7 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/messages.h"
+#include "fuzz/reference.h"
 #include "handler_fixture.h"
 
 namespace morvane::testing {
@@ -62,6 +63,47 @@ TEST(ChapterSearch, FindsHeadingsByTheSixteenByteRule) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(FindChapterStarts(Gbk(c.text)), c.starts);
+  }
+}
+
+// Large GBK texts are searched in two halves side by side, split after a line feed that no
+// "第" of the first half can reach across; each text here puts that seam to a test.
+TEST(ChapterSearch, TwoHalvesFindWhatTheReferenceFinds) {
+  const std::size_t size = 9u << 20;
+  auto random = [](std::uint32_t seed) {
+    std::mt19937 generator(seed);
+    const std::string tokens[] = {GbkBytes("第"),     GbkBytes("章"), GbkBytes("一"), "a", "\r\n",
+                                  GbkBytes("第一章"), "\xB5",         GbkBytes("文")};
+    std::string text;
+    while (text.size() < size) text += tokens[generator() % std::size(tokens)];
+    return text;
+  };
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  std::string noLineBreakNearTheMiddle = random(2);
+  for (std::size_t i = size / 2 - 1000; i < size / 2 + (5u << 20) && i < size; ++i) {
+    if (noLineBreakNearTheMiddle[i] == '\n') noLineBreakNearTheMiddle[i] = 'a';
+  }
+  std::string headingsEverywhere;
+  while (headingsEverywhere.size() < size / 2) headingsEverywhere += GbkBytes("第章");
+  headingsEverywhere += std::string(20, 'a') + "\n";
+  while (headingsEverywhere.size() < size) headingsEverywhere += GbkBytes("第章");
+  std::string acrossTheFirstLineBreak = random(3);
+  const std::string planted = "aaaa" + GbkBytes("第") + "\r\n" + GbkBytes("章");
+  acrossTheFirstLineBreak.replace(size / 2, planted.size(), planted);
+  const Case cases[] = {
+      {"markers and line breaks at random", random(1)},
+      {"a heading across the first line break after the middle", acrossTheFirstLineBreak},
+      {"no seam to be had", noLineBreakNearTheMiddle},
+      {"more headings than the second half keeps", headingsEverywhere},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto markers = reference::ChapterMarkers(c.text);
+    EXPECT_TRUE(FindChapterStarts(ByteText(c.text)) ==
+                reference::PairHeadings(markers.ordinals, markers.chapters));
   }
 }
 

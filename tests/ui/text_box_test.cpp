@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 
+#include "core/encoding.h"
 #include "core/gbk.h"
 #include "tests/ui/modal.h"
 #include "ui/byte_text_edit.h"
@@ -31,6 +32,8 @@ using morvane::ByteText;
 using morvane::Event;
 using namespace morvane::ui;
 using enum morvane::ui::Kind;
+
+Q_DECLARE_METATYPE(morvane::Encoding)
 
 namespace {
 
@@ -65,20 +68,44 @@ QByteArray Raw(std::string_view bytes) {
 }
 
 // Whether position is where a unit starts, stepping from the start of the bytes.
-bool AtUnitStart(std::string_view bytes, std::size_t position) {
+bool AtUnitStart(std::string_view bytes, std::size_t position,
+                 morvane::Encoding encoding = morvane::Encoding::kGbk) {
   std::size_t at = 0;
-  while (at < position) at += UnitLength(bytes, at);
+  while (at < position) at += UnitLength(encoding, bytes, at);
   return at == position;
 }
 
+// GBK pieces of text as they are, and what they stand for in another encoding (a stray
+// 0x80 there is a character beyond the basic plane).
+std::vector<std::string> PiecesIn(morvane::Encoding encoding,
+                                  std::initializer_list<const char*> gbk) {
+  std::vector<std::string> pieces;
+  for (const char* piece : gbk) {
+    if (encoding == morvane::Encoding::kGbk) {
+      pieces.emplace_back(piece);
+    } else if (std::string_view(piece) == "\x80") {
+      pieces.push_back(morvane::Encode(encoding, u"\U00020000").bytes);
+    } else {
+      pieces.push_back(morvane::Encode(encoding, morvane::DecodeGbk(piece)).bytes);
+    }
+  }
+  return pieces;
+}
+
 // A paragraph of words and hanzi, long enough that its line starts are kept.
-std::string LongParagraph(std::size_t size, unsigned seed) {
+std::string LongParagraph(std::size_t size, unsigned seed,
+                          morvane::Encoding encoding = morvane::Encoding::kGbk) {
   std::mt19937 random(seed);
-  const char* const pieces[] = {
-      "word ", "\xB5\xDA", "\xCE\xC4\xB1\xBE", "\xA3\xAC", "longerword", "\t", " ", "\x80", "\r"};
+  const std::vector<std::string> pieces = PiecesIn(
+      encoding,
+      {"word ", "\xB5\xDA", "\xCE\xC4\xB1\xBE", "\xA3\xAC", "longerword", "\t", " ", "\x80", "\r"});
   std::string text;
-  while (text.size() < size) text += pieces[random() % std::size(pieces)];
+  while (text.size() < size) text += pieces[random() % pieces.size()];
   return text;
+}
+
+std::string In(morvane::Encoding encoding, std::string_view gbk) {
+  return PiecesIn(encoding, {std::string(gbk).c_str()}).front();
 }
 
 }  // namespace
@@ -96,6 +123,7 @@ class TextBoxTest : public QObject {
   void typingFiresOncePerChange();
   void editsChangeTheBytes_data();
   void editsChangeTheBytes();
+  void randomEditsUndoToTheStart_data();
   void randomEditsUndoToTheStart();
   void longParagraphShowsTheLinesOfAFreshBox_data();
   void longParagraphShowsTheLinesOfAFreshBox();
@@ -111,7 +139,8 @@ class TextBoxTest : public QObject {
 
  private:
   int fired(const char* control, Event event) const;
-  ByteTextEdit* countedBox(std::string_view bytes, int anchor, int cursor);
+  ByteTextEdit* countedBox(std::string_view bytes, int anchor, int cursor,
+                           morvane::Encoding encoding = morvane::Encoding::kGbk);
   QString countMismatch();
 
   std::unique_ptr<QtToolkit> toolkit_;
@@ -147,12 +176,15 @@ int TextBoxTest::fired(const char* control, Event event) const {
 
 // The "box" with a routine that counts its bytes on every change, as the size label's
 // routine does, showing the given bytes, focused, with the given selection.
-ByteTextEdit* TextBoxTest::countedBox(std::string_view bytes, int anchor, int cursor) {
+ByteTextEdit* TextBoxTest::countedBox(std::string_view bytes, int anchor, int cursor,
+                                      morvane::Encoding encoding) {
   toolkit_->Bind("box", Event::kContentChanged, [this] {
     ++fired_[{"box", Event::kContentChanged}];
     seenLength_ = toolkit_->TextLength("box");
   });
-  toolkit_->SetText("box", ByteText(bytes));
+  toolkit_->SetTextEncoding("box", encoding);
+  toolkit_->SetText("box",
+                    encoding == morvane::Encoding::kGbk ? ByteText(bytes) : ByteText::Copy(bytes));
   auto* box = static_cast<ByteTextEdit*>(toolkit_->Widget("box"));
   box->setFocus();
   box->Select(static_cast<std::size_t>(anchor), static_cast<std::size_t>(cursor));
@@ -256,20 +288,29 @@ void TextBoxTest::editsChangeTheBytes() {
   QCOMPARE(Raw(toolkit_->Text("box").view()), expected);
 }
 
+void TextBoxTest::randomEditsUndoToTheStart_data() {
+  QTest::addColumn<morvane::Encoding>("encoding");
+  for (morvane::Encoding encoding : morvane::kEncodings) {
+    QTest::newRow(morvane::EncodingName(encoding).data()) << encoding;
+  }
+}
+
 void TextBoxTest::randomEditsUndoToTheStart() {
   // Many paragraphs of different lengths, edited at random places in every way a user
   // can; the count follows every edit, the cursor stays on a unit start, and undoing
   // every step gives the first bytes back, redoing them the last.
+  QFETCH(morvane::Encoding, encoding);
   std::mt19937 random(20240607);
-  const char* const pieces[] = {
-      "a", "bc", "\xB5\xDA", "\xCE\xC4\xB1\xBE", "\n", "\r", "\x80", "\xFF", "\x81", " ", "\t"};
-  auto piece = [&] { return pieces[random() % std::size(pieces)]; };
+  const std::vector<std::string> pieces = PiecesIn(
+      encoding,
+      {"a", "bc", "\xB5\xDA", "\xCE\xC4\xB1\xBE", "\n", "\r", "\x80", "\xFF", "\x81", " ", "\t"});
+  auto piece = [&] { return pieces[random() % pieces.size()]; };
   std::string text;
   for (int paragraph = 0; paragraph < 300; ++paragraph) {
     for (unsigned n = random() % 12; n > 0; --n) text += piece();
-    text += "\r\n";
+    text += In(encoding, "\r\n");
   }
-  ByteTextEdit* box = countedBox(text, 0, 0);
+  ByteTextEdit* box = countedBox(text, 0, 0, encoding);
   const QString typed[] = {QStringLiteral("x"), QStringLiteral("章"), QStringLiteral("\u2028"),
                            QStringLiteral("\u240D"), QStringLiteral("\uF781")};
   const QString pasted[] = {QStringLiteral("one\r\ntwo"), QStringLiteral("\n\n"),
@@ -318,7 +359,8 @@ void TextBoxTest::randomEditsUndoToTheStart() {
     const QString what = QStringLiteral("step %1: ").arg(step);
     const QString mismatch = countMismatch();
     QVERIFY2(mismatch.isEmpty(), qPrintable(what + mismatch));
-    QVERIFY2(AtUnitStart(box->View(), box->Cursor()), qPrintable(what + "cursor in a unit"));
+    QVERIFY2(AtUnitStart(box->View(), box->Cursor(), encoding),
+             qPrintable(what + "cursor in a unit"));
     steps += box->View() != before ? 1 : 0;
   }
   const std::string last(box->View());
@@ -333,8 +375,16 @@ void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox_data() {
   QTest::addColumn<int>("size");
   QTest::addColumn<int>("steps");
   QTest::addColumn<bool>("nearSeams");
-  QTest::newRow("kept line starts") << int(3 * ByteTextEdit::kLongParagraph) << 60 << false;
-  QTest::newRow("seams") << int(2 * ByteTextEdit::kSeamBlock + 100000) << 24 << true;
+  QTest::addColumn<morvane::Encoding>("encoding");
+  const int kept = 3 * ByteTextEdit::kLongParagraph;
+  const int seams = 2 * ByteTextEdit::kSeamBlock + 100000;
+  using enum morvane::Encoding;
+  QTest::newRow("kept line starts") << kept << 60 << false << kGbk;
+  QTest::newRow("seams") << seams << 24 << true << kGbk;
+  QTest::newRow("utf-8 kept line starts") << kept << 30 << false << kUtf8;
+  QTest::newRow("utf-16le kept line starts") << kept << 30 << false << kUtf16Le;
+  QTest::newRow("utf-16be seams") << seams << 12 << true << kUtf16Be;
+  QTest::newRow("gb18030 seams") << seams << 12 << true << kGb18030;
 }
 
 void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
@@ -344,9 +394,12 @@ void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
   QFETCH(int, size);
   QFETCH(int, steps);
   QFETCH(bool, nearSeams);
-  const std::string paragraph = LongParagraph(static_cast<std::size_t>(size), 7);
-  ByteTextEdit* box = countedBox("head\r\n" + paragraph + "\r\ntail", 0, 0);
+  QFETCH(morvane::Encoding, encoding);
+  const std::string paragraph = LongParagraph(static_cast<std::size_t>(size), 7, encoding);
+  ByteTextEdit* box =
+      countedBox(In(encoding, "head\r\n") + paragraph + In(encoding, "\r\ntail"), 0, 0, encoding);
   auto* fresh = new ByteTextEdit(window_);
+  fresh->SetEncoding(encoding);
   fresh->setGeometry(box->geometry().translated(0, 400));
   fresh->setFont(box->font());
   fresh->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

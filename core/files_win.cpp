@@ -578,6 +578,13 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   return result;
 }
 
+bool NothingStandsAt(const Path& path) {
+  // A missing folder on the way (ERROR_PATH_NOT_FOUND) is not "nothing": the full checks
+  // then say why the name cannot be written.
+  return !path.empty() && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 bool RemoveFile(const Path& path) {
   return !path.empty() && DeleteFileW(path.c_str());
 }

@@ -3,7 +3,8 @@
 # on generated GBK and ASCII novels, written up in bench/RESULTS.md.
 #
 #   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--fs "disk tmpfs xfs"]
-#                [--only cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,limits,desktop,responsiveness]
+#                [--only cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,
+#                        limits,desktop,responsiveness]
 #                [--cli PATH] [--no-build] [--keep] [--no-wait]
 #                [--results FILE]   (default bench/RESULTS.md)
 #
@@ -44,7 +45,7 @@ command -v hyperfine >/dev/null || { echo "hyperfine is needed" >&2; exit 1; }
 sizes="1G 256M"
 rounds=5
 filesystems="disk tmpfs xfs"
-only="cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,limits,desktop,responsiveness"
+only="cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,limits,desktop,responsiveness"
 cli=""
 build=1
 keep=0
@@ -359,6 +360,8 @@ for fsname in $filesystems; do
       measure clean "$label" "$(filesize "$gbk")" \
         "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
         "tr -d ' ' <'$gbk' | sed -z 's/\\r\\n//g' >@OUT@/clean.txt"
+    fi
+    if wanted clean-vs-perl; then
       measure clean-vs-perl "$label" "$(filesize "$gbk")" \
         "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
         "tr -d ' ' <'$gbk' | perl -pe 's/\\r\\n\\z//' >@OUT@/clean.txt"

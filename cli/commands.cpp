@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <climits>
+#include <functional>
 #include <future>
 #include <system_error>
 
@@ -252,24 +253,69 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   return result;
 }
 
+// The merge writes each input's text as soon as it is read: the first is written while the
+// others are still read and scanned on the other core. The merged file is named only once
+// complete, so an input that cannot be read, or a character the merged file's encoding
+// cannot hold, still leaves nothing behind; the messages come in the order of the files.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
-  const auto inputs = ReadInputs(files, output.encoding);
-  if (!inputs) return kRefused;
+  GuardMappedInputs(files);
   std::vector<Path> paths;
-  std::vector<MergeInput> sources;
-  for (const Input& input : *inputs) {
-    paths.push_back(input.path);
-    sources.push_back({input.path, input.text, input.detected});
+  for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
+  std::vector<std::future<TextRead>> later;
+  for (std::size_t i = 1; i < paths.size(); ++i) {
+    const auto read = [path = paths[i], encoding = output.encoding] {
+      return ReadTextFile(path, ReadMode::kMap, encoding);
+    };
+    try {
+      later.push_back(std::async(std::launch::async, read));
+    } catch (const std::system_error&) {
+      later.push_back(std::async(std::launch::deferred, read));
+    }
   }
+  const auto first =
+      Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
+  if (!first) return kRefused;
   const OutputTarget target = TargetOf(output, paths.front());
   if (Refused({target, true, 0, 0}, paths)) return kRefused;
-  auto merged = MergedTexts(sources, output.to);
-  if (const auto* refusal = std::get_if<ByteText>(&merged)) {
-    PrintMessage(*refusal);
-    return kRefused;
+  const MergeInput firstInput{first->path, first->text, first->detected};
+  const OutputForm form = MergedFormOf(firstInput, output.to);
+  const Encoding encoding = form.encoding;
+
+  // The parts in order: the mark, each input's text, the banner.
+  std::vector<ByteText> kept;  // the texts handed over, alive until the write returns
+  kept.reserve(paths.size());
+  std::size_t next = form.bom.empty() ? 1 : 0;
+  bool refused = false;
+  const std::function<NextPart()> source = [&]() -> NextPart {
+    const std::size_t part = next++;
+    if (part == 0) return {form.bom.view()};
+    if (part > paths.size() + 1) return {{}, true};
+    if (part == paths.size() + 1) return {form.banner.view()};
+    std::optional<Input> input =
+        part == 1 ? first : Reported(paths[part - 1], later[part - 2].get());
+    if (!input) {
+      refused = true;
+      return {{}, false, true};
+    }
+    auto text = MergedTextOf({input->path, input->text, input->detected}, encoding);
+    if (const auto* refusal = std::get_if<MergeRefusal>(&text)) {
+      PrintMessage(refusal->message);
+      refused = true;
+      return {{}, false, true};
+    }
+    kept.push_back(std::get<ByteText>(std::move(text)));
+    return {kept.back().view()};
+  };
+  const Path path = MergedPath(target);
+  const WriteResult result = WriteFilePartsAsReady(path, source);
+  // Inputs the write did not get to are still read before their mappings go.
+  for (auto& read : later) {
+    if (read.valid()) read.wait();
   }
-  const MergedText& text = std::get<MergedText>(merged);
-  return Outcome(WriteMerged(target, text.texts, text.form), paths);
+  if (refused) return kRefused;
+  WriteReport report;
+  report.Record(path, result);
+  return Outcome(report, paths);
 }
 
 int RunDetect(const std::vector<std::string>& files) {

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -219,6 +220,42 @@ int WriteAll(int fd, std::span<const std::string_view> parts) {
   return 0;
 }
 
+// The parts of one file: all known at once, or handed over one after another as they
+// become ready. Each part is written as soon as it is known; the parts are kept, so that a
+// second write (into another folder's unnamed file, or under a temporary name) can
+// write them all again.
+class PartFeed {
+ public:
+  explicit PartFeed(std::span<const std::string_view> parts) : parts_(parts.begin(), parts.end()) {}
+  explicit PartFeed(const std::function<NextPart()>& next) : next_(&next) {}
+
+  // Writes every part to fd: 0, the errno, or ECANCELED when the parts were abandoned.
+  int WriteTo(int fd) {
+    if (abandoned_) return ECANCELED;
+    if (int error = WriteAll(fd, parts_)) return error;
+    while (next_ != nullptr) {
+      const NextPart part = (*next_)();
+      if (part.abandon) {
+        abandoned_ = true;
+        next_ = nullptr;
+        return ECANCELED;
+      }
+      if (part.done) {
+        next_ = nullptr;
+        break;
+      }
+      parts_.push_back(part.bytes);
+      if (int error = WriteAll(fd, std::span(&parts_.back(), 1))) return error;
+    }
+    return 0;
+  }
+
+ private:
+  std::vector<std::string_view> parts_;
+  const std::function<NextPart()>* next_ = nullptr;
+  bool abandoned_ = false;
+};
+
 // The path the bytes really go to: a symbolic link is replaced by nothing, its target
 // is. A dangling link is itself the name (it is replaced, and its target never made).
 std::string ResolveLink(const std::string& native) {
@@ -338,7 +375,7 @@ int NameUnnamedFile(const std::string& folder, LazyFolder& lazyFolder, int fd,
 // Where the file system has no unnamed files: the bytes go to a temporary name that is
 // renamed into place (new names without replacing anything that appeared meanwhile).
 int WriteThroughTemporaryName(const std::string& folder, int folderFd, const std::string& name,
-                              std::span<const std::string_view> parts, bool replace, mode_t mode) {
+                              PartFeed& parts, bool replace, mode_t mode) {
   std::lock_guard lock(pendingMutex);
   std::string temporary;
   Descriptor out;
@@ -350,7 +387,7 @@ int WriteThroughTemporaryName(const std::string& folder, int folderFd, const std
   if (out.fd < 0) return EEXIST;
   SetPending(folder + "/" + temporary);
   if (replace) ::fchmod(out.fd, mode);
-  int error = WriteAll(out.fd, parts);
+  int error = parts.WriteTo(out.fd);
   if (const int closed = out.Close(); error == 0) error = closed;
   if (error == 0) {
     if (auto hook = beforeNaming.load()) hook();
@@ -446,7 +483,9 @@ void HandleWriteSignals() {
   }
 }
 
-WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
+namespace {
+
+WriteResult WriteFeed(const Path& path, PartFeed& parts) {
   if (path.empty()) return Failure(path, ENOENT);
   // The bytes go to an unnamed file in the folder, named only once complete: a run that
   // is stopped or killed half-way leaves nothing behind, and a new file costs one
@@ -458,7 +497,7 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   Descriptor early(
       ::open(FolderPart(path).native().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (early.fd >= 0) {
-    if (int error = WriteAll(early.fd, parts)) return Failure(path, error);
+    if (int error = parts.WriteTo(early.fd)) return Failure(path, error);
     if (auto hook = beforeNaming.load()) hook();
     const int error = LinkUnnamed(early.fd, AT_FDCWD, native.c_str());
     if (error == 0) {
@@ -487,7 +526,7 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
     // A replaced file keeps its permissions.
     if (exists) ::fchmod(out.fd, existing.st_mode & 07777);
     if (!written) {
-      if (int error = WriteAll(out.fd, parts)) return Failure(path, error);
+      if (int error = parts.WriteTo(out.fd)) return Failure(path, error);
     }
     bool bySelf = true;
     int error = NameUnnamedFile(folder, folderFd, out.fd, name, exists, bySelf);
@@ -519,6 +558,18 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   }
   if (error != 0) return Failure(path, error);
   return WriteResult{true, {}, 0, !exists};
+}
+
+}  // namespace
+
+WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
+  PartFeed feed(parts);
+  return WriteFeed(path, feed);
+}
+
+WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next) {
+  PartFeed feed(next);
+  return WriteFeed(path, feed);
 }
 
 bool NothingStandsAt(const Path& path) {

@@ -6,6 +6,7 @@
 // Failures are values that carry the system's reason, so that callers can say so.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -128,6 +129,18 @@ struct WriteResult {
 // (kReplacesKeptFile). The data is not flushed to the disk (fsync) before the call
 // returns.
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts);
+// One part of a file handed over by WriteFilePartsAsReady's source: its bytes, or that
+// there are no more (done), or that the file is not to be written after all (abandon).
+struct NextPart {
+  std::string_view bytes;
+  bool done = false;
+  bool abandon = false;
+};
+// WriteFileParts for parts that become ready one after another (a merge whose later inputs
+// are still being read): next() waits for the following part and hands it over; each is
+// written as it comes. An abandoned write leaves nothing, as a failed one does, and
+// reports ECANCELED. The parts must stay valid until the call returns.
+WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next);
 // Why a write to path would be refused because of what already stands there, links
 // followed: a folder (EISDIR), a device or a file without write permission (EACCES), a
 // link loop (ELOOP), another user's file in a sticky folder, which a rename may not

@@ -578,11 +578,23 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   return result;
 }
 
+WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next) {
+  // The parts are gathered first and written in one go: the write takes no part of the
+  // reading's time here.
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const NextPart part = next();
+    if (part.abandon) return Refused(path, OwnFailure(ECANCELED));
+    if (part.done) break;
+    parts.push_back(part.bytes);
+  }
+  return WriteFileParts(path, parts);
+}
+
 bool NothingStandsAt(const Path& path) {
-  // A missing folder on the way (ERROR_PATH_NOT_FOUND) is not "nothing": the full checks
-  // then say why the name cannot be written.
-  return !path.empty() && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-         GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND;
 }
 
 bool RemoveFile(const Path& path) {

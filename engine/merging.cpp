@@ -52,27 +52,35 @@ std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> input
   MergedText merged;
   if (inputs.empty()) return merged;
   const Encoding target = to.value_or(inputs.front().detected.encoding);
-  merged.form =
-      OutputFormOf({target, inputs.front().detected.bom && !BomOf(target).empty()}, gbkBanner);
+  merged.form = MergedFormOf(inputs.front(), to, gbkBanner);
   for (const MergeInput& input : inputs) {
-    const Encoding from = input.detected.encoding;
-    if (from == target) {
-      merged.texts.push_back(input.text);
-      continue;
-    }
-    const DecodedText decoded = Decode(from, input.text.view());
-    EncodedText encoded = Encode(target, decoded.text);
-    if (encoded.unencodable > 0) {
-      // Where the character stands in its own file: the units' byte offsets.
-      const DecodedText located = Decode(from, input.text.view(), true);
-      const std::size_t bom = input.detected.bom ? BomOf(from).size() : 0;
-      return messages::CannotMergeCharacter(
-          input.path, encoded.firstUnencodableChar,
-          static_cast<std::int64_t>(located.offsets[encoded.firstUnencodable] + bom), target);
-    }
-    merged.texts.push_back(ByteText::Copy(encoded.bytes));
+    auto text = MergedTextOf(input, target);
+    if (const auto* refusal = std::get_if<MergeRefusal>(&text)) return refusal->message;
+    merged.texts.push_back(std::get<ByteText>(std::move(text)));
   }
   return merged;
+}
+
+OutputForm MergedFormOf(const MergeInput& first, std::optional<Encoding> to,
+                        const ByteText& gbkBanner) {
+  const Encoding target = to.value_or(first.detected.encoding);
+  return OutputFormOf({target, first.detected.bom && !BomOf(target).empty()}, gbkBanner);
+}
+
+std::variant<ByteText, MergeRefusal> MergedTextOf(const MergeInput& input, Encoding target) {
+  const Encoding from = input.detected.encoding;
+  if (from == target) return input.text;
+  const DecodedText decoded = Decode(from, input.text.view());
+  EncodedText encoded = Encode(target, decoded.text);
+  if (encoded.unencodable > 0) {
+    // Where the character stands in its own file: the units' byte offsets.
+    const DecodedText located = Decode(from, input.text.view(), true);
+    const std::size_t bom = input.detected.bom ? BomOf(from).size() : 0;
+    return MergeRefusal{messages::CannotMergeCharacter(
+        input.path, encoded.firstUnencodableChar,
+        static_cast<std::int64_t>(located.offsets[encoded.firstUnencodable] + bom), target)};
+  }
+  return ByteText::Copy(encoded.bytes);
 }
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,

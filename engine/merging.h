@@ -47,6 +47,18 @@ struct MergedText {
 // encoding are transcoded into it. A character that the encoding cannot hold refuses the
 // merge (the message, naming the file, the character and its byte position, and
 // suggesting UTF-8) before anything is written.
+// Why a merge cannot go on: the message that says so.
+struct MergeRefusal {
+  ByteText message;
+};
+// The form (encoding, byte-order mark, banner) of the merged file whose first input is
+// first, as MergedTexts gives it.
+OutputForm MergedFormOf(const MergeInput& first, std::optional<Encoding> to,
+                        const ByteText& gbkBanner = BannerConstant());
+// One input's text in the merged file's encoding target, as MergedTexts takes it, or the
+// message that refuses the merge (a character target cannot hold).
+std::variant<ByteText, MergeRefusal> MergedTextOf(const MergeInput& input, Encoding target);
+
 std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> inputs,
                                                std::optional<Encoding> to,
                                                const ByteText& gbkBanner = BannerConstant());

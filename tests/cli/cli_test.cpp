@@ -145,6 +145,10 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
       {"cut", "--kb", "1", "--prefix", "a/b", "--out", out, "book.txt"},
       {"chapters", "--out", out, dir.path()},
       {"merge", "--out", out, "book.txt"},
+      // The merged file is written while the later inputs are read: one that cannot be
+      // read leaves nothing, whatever was written before it.
+      {"merge", "--out", out, "book.txt", "book.txt", "missing.txt"},
+      {"merge", "--out", out, "book.txt", dir.path(), "book.txt"},
       {"cut", "--out", out, "book.txt"},
   };
   for (const auto& args : refused) {

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -567,6 +568,7 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   }
   if (control.hwnd) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
+    ApplyStyle(control.hwnd);
   }
   if (row.look.background != kNoColour)
     control.brush = CreateSolidBrush(Colour(row.look.background));
@@ -901,8 +903,17 @@ bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, 
 
 bool Win32Toolkit::SetControlStyle(int style) {
   style_ = style >= 1 && style <= 3 ? style : 0;
-  for (const auto& [name, top] : windows_) InvalidateRect(top->hwnd, nullptr, TRUE);
+  // Every control of the open windows; those built later take the style in Build.
+  for (const auto& [name, control] : controls_) ApplyStyle(control->hwnd);
+  for (const auto& [name, top] : windows_) {
+    RedrawWindow(top->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   return true;
+}
+
+void Win32Toolkit::ApplyStyle(HWND control) const {
+  // The visual style of the system (the manifest asks for it), or the plain look.
+  if (control) SetWindowTheme(control, style_ ? nullptr : L"", style_ ? nullptr : L"");
 }
 
 int Win32Toolkit::Run() {
@@ -1078,22 +1089,13 @@ HTREEITEM Next(HWND tree, HTREEITEM node, WPARAM relation) {
       SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
 }
 
-// The names of the subfolders of a folder, "." and ".." left out; none when it cannot
-// be read (a drive without a disc stays quiet).
+// The names of the subfolders of a folder; none when it cannot be read (a drive without
+// a disc stays quiet).
 std::vector<std::wstring> SubfolderNames(const std::wstring& folder) {
-  std::vector<std::wstring> names;
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
-        names.push_back(name);
-      }
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
+  std::vector<std::wstring> names;
+  for (const FolderEntry& entry : ListFolder(Path(folder), true))
+    names.push_back(entry.name.native());
   SetErrorMode(oldMode);
   return names;
 }

@@ -137,6 +137,7 @@ class Win32Toolkit final : public Toolkit {
   // The windows open now, the main window first when it is open.
   std::vector<HWND> TopWindows() const;
   HFONT FontFor(const Font& font);
+  void ApplyStyle(HWND control) const;
   void DrawButton(const DRAWITEMSTRUCT& item);
   // The folder tree.
   void SetTreePath(Control& tree, std::wstring_view path);

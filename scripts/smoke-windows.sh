@@ -156,6 +156,16 @@ xdotool type '8'
 click "$main" 313 204   # 切割
 progress=$(window_named '请稍候' 10) || fail "no progress window during the long cut"
 shot "$progress" progress-window
+# Esc on the progress window cancels: the cut stops and removes the files it wrote.
+xdotool windowactivate --sync "$progress" 2>/dev/null || true
+xdotool key Escape
+window_named '提示' 60 >/dev/null || fail "no message box after cancelling the long cut"
+xdotool key Return
+sleep 1
+left=$(find "$work/out" -name 'big-*.txt' | wc -l)
+[ "$left" -eq 0 ] || fail "cancelling the long cut left $left files"
+echo "cancelling the long cut removed the files it had written"
+click "$main" 313 204   # 切割 again, to its end
 window_named '信息' 120 >/dev/null || fail "no message box after the long cut"
 xdotool key Return
 sleep 1

@@ -42,6 +42,14 @@ cmake -S . -B build-windows -G Ninja \
 cmake --build build-windows -j "$(nproc)"
 
 if $run_tests; then
+  # Each program stands alone: it imports only DLLs that every Windows has.
+  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32)\.dll$'
+  for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
+    others=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' |
+      grep -Ev "$system_dlls" || true)
+    [ -z "$others" ] || { echo "$exe needs DLLs beside it:" $others >&2; exit 1; }
+  done
+  echo "== morvane-cli.exe and morvane.exe import only the system's DLLs =="
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.
   export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1

@@ -75,6 +75,8 @@ class MapWindow {
   void ShowMap(const std::vector<bool>& cut);
   void ShowSummary();
   void Toggle(int row);
+  // Space: ticks or unticks the row with the focus.
+  void ToggleFocused();
   ChapterChoice Choice() const;
   void Close(bool confirm);
 
@@ -254,6 +256,11 @@ void MapWindow::Run(HWND owner) {
         ApplyRule();
         continue;
       }
+      if (message.wParam == VK_SPACE && message.hwnd == list_) {
+        // The list would tick its own box, which it does not hold: the map ticks.
+        ToggleFocused();
+        continue;
+      }
     }
     if (IsDialogMessageW(window_, &message)) continue;
     TranslateMessage(&message);
@@ -326,6 +333,13 @@ void MapWindow::ShowSummary() {
   SetWindowTextW(preview_, Wide(NamePreview(ui_, plan_.map, choice)).c_str());
 }
 
+void MapWindow::ToggleFocused() {
+  const int row = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+  if (row < 0) return;
+  Toggle(row);
+  ShowSummary();
+}
+
 void MapWindow::Toggle(int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= cut_.size()) return;
   cut_[static_cast<std::size_t>(row)] = !cut_[static_cast<std::size_t>(row)];
@@ -374,23 +388,12 @@ LRESULT MapWindow::Notice(const NMHDR& header, LPARAM l) {
       LVHITTESTINFO hit{};
       hit.pt = reinterpret_cast<const NMITEMACTIVATE*>(l)->ptAction;
       const int row = ListView_HitTest(list_, &hit);
-      if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+      // A whole-row list reports every part of a row as all of them: only the box alone
+      // is the box.
+      if (row >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON) {
         Toggle(row);
         ShowSummary();
       }
-      return 0;
-    }
-    case LVN_KEYDOWN: {
-      // Space ticks or unticks the selected rows, all the same way as the first.
-      if (reinterpret_cast<const NMLVKEYDOWN*>(l)->wVKey != VK_SPACE) return 0;
-      int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
-      if (row < 0) return 0;
-      const bool tick = !cut_[static_cast<std::size_t>(row)];
-      for (; row >= 0; row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) {
-        cut_[static_cast<std::size_t>(row)] = tick;
-        ListView_RedrawItems(list_, row, row);
-      }
-      ShowSummary();
       return 0;
     }
     case NM_CUSTOMDRAW: {

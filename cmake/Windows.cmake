@@ -2,6 +2,9 @@
 # its sources, CLI11's headers (header-only, so any compiler's), no ICU (the system's own
 # code page 936 converts GBK there) and no Qt (the desktop program is native Win32).
 
+# The desktop program's manifest and icon are resources (windres).
+enable_language(RC)
+
 # One executable each, with no MinGW runtime DLL that must sit beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 # The W functions of the Win32 API only; the A functions would pass names through the

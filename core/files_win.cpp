@@ -202,10 +202,10 @@ void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
 // up to the text end of the encoding. Returns the text's offset and sets fileEnd.
 std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
                        std::size_t& fileEnd) {
-  read.detected = ResolveEncoding(bytes, encoding);
-  const std::size_t start = bytes.size() - read.detected.TextOf(bytes).size();
-  fileEnd = start + TextEndIn(read.detected.encoding, bytes.substr(start));
-  return start;
+  const TextExtent extent = LocateTextIn(bytes, encoding);
+  read.detected = extent.detected;
+  fileEnd = extent.end;
+  return extent.start;
 }
 
 bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read,

@@ -20,15 +20,36 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine
+./scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine imagemagick
+
+# The icon is the one the Linux build draws (its morvane-icon-export), in one .ico file.
+icon=()
+if [ -x build/app/morvane-icon-export ] && command -v convert >/dev/null; then
+  rm -rf build-windows/icon
+  build/app/morvane-icon-export build-windows/icon
+  convert build-windows/icon/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/morvane.png \
+    build-windows/icon/morvane.ico
+  icon=(-DMORVANE_WINDOWS_ICON="$PWD/build-windows/icon/morvane.ico")
+else
+  echo "morvane.exe gets the default icon: no build/app/morvane-icon-export (build the Linux" \
+    "program first) or no ImageMagick"
+fi
 
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-$(command -v ccache || true)}
 cmake -S . -B build-windows -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF "${icon[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 
 if $run_tests; then
+  # Each program stands alone: it imports only DLLs that every Windows has.
+  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32)\.dll$'
+  for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
+    others=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' |
+      grep -Ev "$system_dlls" || true)
+    [ -z "$others" ] || { echo "$exe needs DLLs beside it:" $others >&2; exit 1; }
+  done
+  echo "== morvane-cli.exe and morvane.exe import only the system's DLLs =="
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.
   export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1

@@ -79,7 +79,19 @@ click() {  # WINDOW X Y [double]: a click at client coordinates of a window
   if [ "${4:-}" = double ]; then xdotool click --repeat 2 --delay 80 1; else xdotool click 1; fi
   sleep 0.5
 }
-shot() { sleep 0.5; import -window "$1" "$shots/$2.png"; }
+answer() {  # NAME TIMEOUT_SECONDS WHAT: Enter on a message box once it is shown; it must go
+  local box
+  box=$(window_named "$1" "$2") || fail "no message box $3"
+  sleep 0.5
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  xdotool key Return
+  for _ in $(seq 25); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  fail "Enter left the message box $3 open"
+}
+shot() { sleep 0.5; import -frame -window "$1" "$shots/$2.png"; }
 
 started=$(date +%s%N)
 (cd "$work" && exec wine start /d 'M:\' /wait /unix "$exe") >/dev/null 2>&1 &
@@ -130,10 +142,10 @@ xdotool search --onlyvisible --name '保存位置' >/dev/null 2>&1 && fail "Esc 
 # The cut: 切    割, then the message box's OK.
 click "$main" 611 223
 sleep 2
-box=$(window_named '信息' 10) || fail "no message box after the cut"
+window_named '信息' 10 >/dev/null || fail "no message box after the cut"
 sleep 0.5
 import -window root "$shots/screen-after-cut.png"
-xdotool key Return
+answer '信息' 10 "after the cut"
 sleep 1
 # Opening book.txt made "book" the prefix.
 pieces=$(find "$work/out" -name 'book-*.txt' | wc -l)
@@ -156,8 +168,16 @@ xdotool type '8'
 click "$main" 313 204   # 切割
 progress=$(window_named '请稍候' 10) || fail "no progress window during the long cut"
 shot "$progress" progress-window
-window_named '信息' 120 >/dev/null || fail "no message box after the long cut"
-xdotool key Return
+# Esc on the progress window cancels: the cut stops and removes the files it wrote.
+xdotool windowactivate --sync "$progress" 2>/dev/null || true
+xdotool key Escape
+answer '提示' 60 "after cancelling the long cut"
+sleep 1
+left=$(find "$work/out" -name 'big-*.txt' | wc -l)
+[ "$left" -eq 0 ] || fail "cancelling the long cut left $left files"
+echo "cancelling the long cut removed the files it had written"
+click "$main" 313 204   # 切割 again, to its end
+answer '信息' 120 "after the long cut"
 sleep 1
 expected=$((($(stat -c %s "$work/big.txt") + 8191) / 8192))
 pieces=$(find "$work/out" -name 'big-*.txt' | wc -l)
@@ -167,15 +187,19 @@ echo "the long cut wrote $pieces files, with the progress window"
 # The chapter map: 章节切割, 搜寻 (a message with the count), 章节目录.
 click "$main" 165 203   # 章节切割
 click "$main" 409 204   # 搜寻
-window_named '章节搜寻提示' 30 >/dev/null || fail "no message box after the chapter search"
-xdotool key Return
+answer '章节搜寻提示' 30 "after the chapter search"
 sleep 1
 click "$main" 585 204   # 章节目录
 map=$(window_named '章节目录' 20) || fail "the chapter-map window did not appear"
 sleep 1
-# One row unticked by a click on its box (the fourth); the gap and the repeat at chapter
-# 21 are shaded.
+# Rows unticked: the fourth by a click on its box, the seventh by Space once a click on
+# the sixth's title (which ticks nothing) and Down have moved there. The gap and the
+# repeat at chapter 21 are shaded.
 click "$map" 18 113
+click "$map" 300 143
+xdotool key Down
+sleep 0.5
+xdotool key space
 shot "$map" chapter-map
 xdotool key Escape
 sleep 1

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/files.h"
+#include "core/folder_listing.h"
 #include "core/path.h"
 #include "test_files.h"
 
@@ -106,6 +108,26 @@ TEST_F(WindowsFiles, RefusesWhatCannotBeReplaced) {
   EXPECT_EQ(ReadBytes(dir / "ro.txt"), "keep");
   SetWritable(dir / "ro.txt", true);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"folder.txt", "ro.txt"}));
+}
+
+TEST_F(WindowsFiles, ListsFoldersAndFilesByTheirUnicodeNames) {
+  std::filesystem::create_directory(FileSystemPath(dir / "第一卷"));
+  WriteBytes(dir / "序章.txt", "x");
+  const auto names = [](const std::vector<FolderEntry>& entries) {
+    std::vector<std::pair<std::string, bool>> shown;
+    for (const FolderEntry& entry : entries)
+      shown.emplace_back(DisplayName(entry.name), entry.folder);
+    std::sort(shown.begin(), shown.end());
+    return shown;
+  };
+  using Listed = std::vector<std::pair<std::string, bool>>;
+  EXPECT_EQ(names(ListFolder(dir.native())), (Listed{{"序章.txt", false}, {"第一卷", true}}));
+  EXPECT_EQ(names(ListFolder(dir.native(), true)), (Listed{{"第一卷", true}}));
+  EXPECT_TRUE(ListFolder(At("gone")).empty());
+  const std::pair<std::string, EntryKind> kinds[] = {{"第一卷", EntryKind::kFolder},
+                                                     {"序章.txt", EntryKind::kFile},
+                                                     {"gone", EntryKind::kMissing}};
+  for (const auto& [name, kind] : kinds) EXPECT_EQ(KindOf(At(name)), kind) << name;
 }
 
 }  // namespace

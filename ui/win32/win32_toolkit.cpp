@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -567,6 +568,7 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   }
   if (control.hwnd) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
+    ApplyStyle(control.hwnd);
   }
   if (row.look.background != kNoColour)
     control.brush = CreateSolidBrush(Colour(row.look.background));
@@ -793,6 +795,43 @@ int Win32Toolkit::ShowMessageBox(const ByteText& content, int flags, const ByteT
   return pressed >= IDOK && pressed <= IDNO ? pressed - IDOK : 0;
 }
 
+void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
+                                  const Path& folder) {
+  // A task dialog has buttons of the program's own words; it comes with the common
+  // controls of version 6 (the manifest asks for them), so it is looked up, and a plain
+  // message box stands in where it is missing.
+  using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  const auto taskDialog = controls ? reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
+                                         GetProcAddress(controls, "TaskDialogIndirect")))
+                                   : nullptr;
+  if (!taskDialog) {
+    ShowMessageBox(content, 0, caption);
+    return;
+  }
+  constexpr int kOpenFolder = 100;
+  const std::wstring text = Wide(content);
+  const std::wstring title = Wide(caption.empty() ? DefaultCaption() : caption);
+  const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = GetActiveWindow();  // the program's windows wait for the answer
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = text.c_str();
+  config.pButtons = buttons;
+  config.cButtons = static_cast<UINT>(std::size(buttons));
+  config.nDefaultButton = IDOK;
+  int pressed = IDOK;
+  if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr))) {
+    ShowMessageBox(content, 0, caption);
+    return;
+  }
+  if (pressed == kOpenFolder) {
+    ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
 bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   FileDialogSettings& settings = dialogs_.at(std::string(component));
   std::wstring file(32768, L'\0');
@@ -864,8 +903,17 @@ bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, 
 
 bool Win32Toolkit::SetControlStyle(int style) {
   style_ = style >= 1 && style <= 3 ? style : 0;
-  for (const auto& [name, top] : windows_) InvalidateRect(top->hwnd, nullptr, TRUE);
+  // Every control of the open windows; those built later take the style in Build.
+  for (const auto& [name, control] : controls_) ApplyStyle(control->hwnd);
+  for (const auto& [name, top] : windows_) {
+    RedrawWindow(top->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   return true;
+}
+
+void Win32Toolkit::ApplyStyle(HWND control) const {
+  // The visual style of the system (the manifest asks for it), or the plain look.
+  if (control) SetWindowTheme(control, style_ ? nullptr : L"", style_ ? nullptr : L"");
 }
 
 int Win32Toolkit::Run() {
@@ -1041,22 +1089,13 @@ HTREEITEM Next(HWND tree, HTREEITEM node, WPARAM relation) {
       SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
 }
 
-// The names of the subfolders of a folder, "." and ".." left out; none when it cannot
-// be read (a drive without a disc stays quiet).
+// The names of the subfolders of a folder; none when it cannot be read (a drive without
+// a disc stays quiet).
 std::vector<std::wstring> SubfolderNames(const std::wstring& folder) {
-  std::vector<std::wstring> names;
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
-        names.push_back(name);
-      }
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
+  std::vector<std::wstring> names;
+  for (const FolderEntry& entry : ListFolder(Path(folder), true))
+    names.push_back(entry.name.native());
   SetErrorMode(oldMode);
   return names;
 }
@@ -1084,9 +1123,16 @@ std::wstring Win32Toolkit::TreePathOf(const Control& tree, HTREEITEM node) const
 }
 
 void Win32Toolkit::ListSubfolders(Control& tree, HTREEITEM node) {
-  for (const std::wstring& name : SubfolderNames(TreePathOf(tree, node))) {
-    InsertFolder(tree.hwnd, node, name, 0, TVI_SORT);
-  }
+  // In the order the tree's sorted insertion gives (lstrcmpiW), sorted here once: each
+  // TVI_SORT insertion walks the children before it, the square of a long list in all.
+  std::vector<std::wstring> names = SubfolderNames(TreePathOf(tree, node));
+  std::stable_sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+    return lstrcmpiW(a.c_str(), b.c_str()) < 0;
+  });
+  SendMessageW(tree.hwnd, WM_SETREDRAW, FALSE, 0);
+  for (const std::wstring& name : names) InsertFolder(tree.hwnd, node, name, 0, TVI_LAST);
+  SendMessageW(tree.hwnd, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree.hwnd, nullptr, TRUE);
   SetBits(tree.hwnd, node, BitsOf(tree.hwnd, node) | kExpanded);
   SendMessageW(tree.hwnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
 }

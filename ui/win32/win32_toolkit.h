@@ -89,6 +89,9 @@ class Win32Toolkit final : public Toolkit {
   void SetTextEncoding(std::string_view control, Encoding encoding) override;
   int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
   using Toolkit::ShowMessageBox;
+  // The message with 确定 and 打开文件夹, which shows the folder in Explorer.
+  void ShowCompletion(const ByteText& content, const ByteText& caption,
+                      const Path& folder) override;
   bool ShowFileDialog(std::string_view component) override;
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
@@ -134,6 +137,7 @@ class Win32Toolkit final : public Toolkit {
   // The windows open now, the main window first when it is open.
   std::vector<HWND> TopWindows() const;
   HFONT FontFor(const Font& font);
+  void ApplyStyle(HWND control) const;
   void DrawButton(const DRAWITEMSTRUCT& item);
   // The folder tree.
   void SetTreePath(Control& tree, std::wstring_view path);

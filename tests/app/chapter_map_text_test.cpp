@@ -1,0 +1,62 @@
+// What the chapter-map window says about a map and the user's choice: one reading shared
+// by the Qt window and the Windows one.
+
+#include <gtest/gtest.h>
+
+#include "app/chapter_map_text.h"
+#include "engine/control_names.h"
+#include "memory_toolkit.h"
+#include "test_files.h"
+
+namespace morvane::testing {
+namespace {
+
+ChapterMap FiveChapters() {
+  ChapterMap map;
+  for (int i = 1; i <= 5; ++i) {
+    ChapterEntry entry;
+    entry.number = i;
+    entry.title = u"第" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u"章";
+    entry.flags = i == 3 ? kGap : 0;
+    map.entries.push_back(entry);
+  }
+  return map;
+}
+
+TEST(ChapterMapText, SummaryAndNamesFollowTheChoice) {
+  MemoryToolkit ui;
+  ui.SetText(names::kPrefixBox, ByteText("P"));
+  const ChapterMap map = FiveChapters();
+  struct Case {
+    ChapterChoice choice;
+    std::string summary;
+    std::string preview;
+  };
+  const Case cases[] = {
+      {{{}, 1, NameStyle::kNumber},
+       "共 5 个标题，1 个有提示，切分 5 处，将写出 6 个文件",
+       "文件名：P-0.txt  P-1.txt  P-2.txt  …"},
+      // Unticked rows join the chapter before; two chapters go into each file.
+      {{{true, false, true, true, false}, 2, NameStyle::kNumber},
+       "共 5 个标题，1 个有提示，切分 3 处，将写出 3 个文件",
+       "文件名：P-0.txt  P-1.txt  P-2.txt"},
+      // A list shorter than the map: the rows beyond it are cut at.
+      {{{false}, 1, NameStyle::kTitle},
+       "共 5 个标题，1 个有提示，切分 4 处，将写出 5 个文件",
+       "文件名：P-0000.txt  P-0001 第2章.txt  P-0002 第3章.txt  …"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::MapSummary(map, c.choice), c.summary);
+    EXPECT_EQ(app::NamePreview(ui, map, c.choice), c.preview);
+  }
+}
+
+TEST(ChapterMapText, FlagsAndSizesInWords) {
+  EXPECT_EQ(app::FlagWords(0), "");
+  EXPECT_EQ(app::FlagWords(kGap | kLong | kInline), "跳号、过长、不在行首");
+  EXPECT_EQ(app::SizeWords(1023), "1023 字节");
+  EXPECT_EQ(app::SizeWords(1536), "1.5 K");
+}
+
+}  // namespace
+}  // namespace morvane::testing

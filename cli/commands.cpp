@@ -261,56 +261,102 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   GuardMappedInputs(files);
   std::vector<Path> paths;
   for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
-  // The first file is read (on both cores) before the others start, so that its writing
-  // starts as early as it can; the others are read while it is written.
-  const auto first =
-      Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
-  if (!first) return kRefused;
   std::vector<std::future<TextRead>> later;
-  for (std::size_t i = 1; i < paths.size(); ++i) {
-    const auto read = [path = paths[i], encoding = output.encoding] {
-      return ReadTextFile(path, ReadMode::kMap, encoding);
-    };
+  const auto readOthers = [&] {
+    for (std::size_t i = 1; i < paths.size(); ++i) {
+      const auto read = [path = paths[i], encoding = output.encoding] {
+        return ReadTextFile(path, ReadMode::kMap, encoding);
+      };
+      try {
+        later.push_back(std::async(std::launch::async, read));
+      } catch (const std::system_error&) {
+        later.push_back(std::async(std::launch::deferred, read));
+      }
+    }
+  };
+  const OutputTarget target = TargetOf(output, paths.front());
+  std::optional<Input> first;
+  std::optional<OutputForm> form;
+  // Where the first file's text goes out as it stands (its encoding detected, no other
+  // asked for), its writing starts while it is still scanned, a piece at a time; the
+  // others are read once its scan is over. Otherwise it is read (on both cores) before the
+  // others start, and written while they are read.
+  ReadWatch watch;
+  std::future<TextRead> firstRead;
+  if (!output.encoding && !output.to) {
     try {
-      later.push_back(std::async(std::launch::async, read));
+      firstRead = std::async(std::launch::async, [&] {
+        TextRead read = ReadTextFile(paths.front(), watch);
+        if (read.ok()) readOthers();
+        watch.Finish();
+        return read;
+      });
     } catch (const std::system_error&) {
-      later.push_back(std::async(std::launch::deferred, read));
     }
   }
-  const OutputTarget target = TargetOf(output, paths.front());
-  if (Refused({target, true, 0, 0}, paths)) return kRefused;
-  const MergeInput firstInput{first->path, first->text, first->detected};
-  const OutputForm form = MergedFormOf(firstInput, output.to);
-  const Encoding encoding = form.encoding;
+  if (firstRead.valid()) {
+    if (auto refusal = RefuseOutputs({target, true, 0, 0}, paths)) {
+      if (Reported(paths.front(), firstRead.get())) PrintMessage(*refusal);
+      return kRefused;
+    }
+  } else {
+    first = Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
+    if (!first) return kRefused;
+    readOthers();
+    if (Refused({target, true, 0, 0}, paths)) return kRefused;
+    form = MergedFormOf({first->path, first->text, first->detected}, output.to);
+  }
 
   // The parts in order: the mark, each input's text, the banner.
   std::vector<ByteText> kept;  // the texts handed over, alive until the write returns
   kept.reserve(paths.size());
-  std::size_t next = form.bom.empty() ? 1 : 0;
+  std::size_t next = form && form->bom.empty() ? 1 : 0;
+  std::size_t early = 0;  // bytes of the first text written while it was scanned
   bool refused = false;
   const std::function<NextPart()> source = [&]() -> NextPart {
+    if (!form) {
+      const ReadWatch::Seen seen = watch.WaitBeyond(early);
+      if (!seen.over) {
+        // Text whatever the file turns out to be, so it has no byte-order mark either.
+        const std::string_view piece = seen.certain.substr(early);
+        early = seen.certain.size();
+        next = 1;
+        return {piece};
+      }
+      first = Reported(paths.front(), firstRead.get());
+      if (!first) {
+        refused = true;
+        return {{}, false, true};
+      }
+      form = MergedFormOf({first->path, first->text, first->detected}, output.to);
+      if (next == 0 && form->bom.empty()) next = 1;
+    }
     const std::size_t part = next++;
-    if (part == 0) return {form.bom.view()};
+    if (part == 0) return {form->bom.view()};
     if (part > paths.size() + 1) return {{}, true};
-    if (part == paths.size() + 1) return {form.banner.view()};
+    if (part == paths.size() + 1) return {form->banner.view()};
     std::optional<Input> input =
         part == 1 ? first : Reported(paths[part - 1], later[part - 2].get());
     if (!input) {
       refused = true;
       return {{}, false, true};
     }
-    auto text = MergedTextOf({input->path, input->text, input->detected}, encoding);
+    auto text = MergedTextOf({input->path, input->text, input->detected}, form->encoding);
     if (const auto* refusal = std::get_if<MergeRefusal>(&text)) {
       PrintMessage(refusal->message);
       refused = true;
       return {{}, false, true};
     }
     kept.push_back(std::get<ByteText>(std::move(text)));
-    return {kept.back().view()};
+    // The text is its file's bytes from the start, of which the first went out already.
+    if (part == 1 && early > kept.back().size()) return {{}, false, true};
+    return {kept.back().view().substr(part == 1 ? early : 0)};
   };
   const Path path = MergedPath(target);
   const WriteResult result = WriteFilePartsAsReady(path, source);
-  // Inputs the write did not get to are still read before their mappings go.
+  // The first file's messages even when the write failed before its end; inputs the write
+  // did not get to are still read before their mappings go.
+  if (firstRead.valid()) Reported(paths.front(), firstRead.get());
   for (auto& read : later) {
     if (read.valid()) read.wait();
   }

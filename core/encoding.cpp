@@ -817,11 +817,19 @@ ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
   }
   ByteFacts first = ScanRange(bytes, 0, middle);
   other.join();
-  first.high = first.high || second.high;
-  first.zeros += second.zeros;
-  if (first.firstMark == ByteFacts::kNone) first.firstMark = second.firstMark;
-  if (first.firstFourByte == ByteFacts::kNone) first.firstFourByte = second.firstFourByte;
+  JoinFacts(first, second);
   return first;
+}
+
+ByteFacts ScanBytesIn(std::string_view bytes, std::size_t from, std::size_t to) {
+  return ScanRange(bytes, from, to);
+}
+
+void JoinFacts(ByteFacts& earlier, const ByteFacts& later) {
+  earlier.high = earlier.high || later.high;
+  earlier.zeros += later.zeros;
+  if (earlier.firstMark == ByteFacts::kNone) earlier.firstMark = later.firstMark;
+  if (earlier.firstFourByte == ByteFacts::kNone) earlier.firstFourByte = later.firstFourByte;
 }
 
 namespace {

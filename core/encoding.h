@@ -100,6 +100,11 @@ inline constexpr std::size_t kSideBySideBytes = 8u << 20;
 // The facts of bytes, in one pass (two halves on two threads when sideBySide and the
 // bytes are many).
 ByteFacts ScanBytes(std::string_view bytes, bool sideBySide = true);
+// The facts of bytes [from, to) of bytes, offsets counted from the start of bytes (a
+// four-byte GB18030 character that starts before to is looked at whole), and the facts of
+// two ranges that follow each other joined into those of both: ScanBytes in pieces.
+ByteFacts ScanBytesIn(std::string_view bytes, std::size_t from, std::size_t to);
+void JoinFacts(ByteFacts& earlier, const ByteFacts& later);
 // DetectEncoding(bytes) for facts = ScanBytes(bytes), without passes of its own over all
 // of a GBK text.
 Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts);

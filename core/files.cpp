@@ -116,7 +116,8 @@ std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding,
   return extent.start;
 }
 
-bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding) {
+bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding,
+                   ReadWatch* watch) {
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   if (address == MAP_FAILED) return false;
   // Measured on a warm 1 GiB file, mapping then scanning and reading every byte:
@@ -132,7 +133,15 @@ bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encod
   });
   std::string_view bytes(static_cast<const char*>(address), size);
   std::size_t end = 0;
-  const std::size_t start = LocateText(bytes, encoding, read, end);
+  std::size_t start = 0;
+  if (watch != nullptr && !encoding) {
+    const TextExtent extent = LocateTextWatched(bytes, owner, *watch);
+    read.detected = extent.detected;
+    start = extent.start;
+    end = extent.end;
+  } else {
+    start = LocateText(bytes, encoding, read, end);
+  }
   FillEnd(read, bytes, end);
   read.text = TextOf(std::move(owner), bytes.data() + start, size, end - start);
   read.status = TextRead::Status::kOk;
@@ -230,7 +239,10 @@ bool TextRead::EndedEarly() const {
   return false;
 }
 
-TextRead ReadText(FileNumber file, ReadMode mode, std::optional<Encoding> encoding) {
+namespace {
+
+TextRead ReadWatched(FileNumber file, ReadMode mode, std::optional<Encoding> encoding,
+                     ReadWatch* watch) {
   TextRead read;
   Descriptor in{Take(file)};
   if (in.fd < 0) {
@@ -259,9 +271,28 @@ TextRead ReadText(FileNumber file, ReadMode mode, std::optional<Encoding> encodi
     read.detected = ResolveEncoding({}, encoding);
     return read;
   }
-  if (mode == ReadMode::kMap && ReadByMapping(in.fd, size, read, encoding)) return read;
+  if (mode == ReadMode::kMap && ReadByMapping(in.fd, size, read, encoding, watch)) return read;
   ReadByCopying(in.fd, size, read, encoding);
   return read;
+}
+
+TextRead OpenAndRead(const Path& path, ReadMode mode, std::optional<Encoding> encoding,
+                     ReadWatch* watch) {
+  FileNumber file = OpenFile(path);
+  if (file == 0) {
+    TextRead read;
+    read.status = TextRead::Status::kCannotOpen;
+    read.error = LastOpenError();
+    read.errorNumber = LastOpenErrorNumber();
+    return read;
+  }
+  return ReadWatched(file, mode, encoding, watch);
+}
+
+}  // namespace
+
+TextRead ReadText(FileNumber file, ReadMode mode, std::optional<Encoding> encoding) {
+  return ReadWatched(file, mode, encoding, nullptr);
 }
 
 std::int64_t FileSizeOf(const Path& path) {
@@ -271,15 +302,11 @@ std::int64_t FileSizeOf(const Path& path) {
 }
 
 TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> encoding) {
-  FileNumber file = OpenFile(path);
-  if (file == 0) {
-    TextRead read;
-    read.status = TextRead::Status::kCannotOpen;
-    read.error = LastOpenError();
-    read.errorNumber = LastOpenErrorNumber();
-    return read;
-  }
-  return ReadText(file, mode, encoding);
+  return OpenAndRead(path, mode, encoding, nullptr);
+}
+
+TextRead ReadTextFile(const Path& path, ReadWatch& watch) {
+  return OpenAndRead(path, ReadMode::kMap, std::nullopt, &watch);
 }
 
 }  // namespace morvane

@@ -5,8 +5,11 @@
 // Input files are opened for reading only: the program never writes to what it reads.
 // Failures are values that carry the system's reason, so that callers can say so.
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -103,6 +106,38 @@ struct TextExtent {
   std::size_t end = 0;
 };
 TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced);
+
+// A read followed from another thread as it goes: the bytes at the start of the file that
+// belong to its text whatever encoding it turns out to have (no byte-order mark, and
+// before the first 0x00 or 0x1A but the byte just ahead of it, which a GBK text may drop
+// with a zero), so that they can be written while the rest is still scanned.
+class ReadWatch {
+ public:
+  struct Seen {
+    std::string_view certain;  // text bytes known so far, from the start of the file
+    bool over = false;         // the read is over (whatever its outcome)
+  };
+  // Waits until more than known bytes are certain or the read is over.
+  Seen WaitBeyond(std::size_t known);
+  // The reader's side: more bytes are certain (they stay valid while owner lives, and the
+  // watch keeps it); the read is over.
+  void Advance(const std::shared_ptr<const void>& owner, std::string_view certain);
+  void Finish();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::shared_ptr<const void> owner_;
+  std::string_view certain_;
+  bool over_ = false;
+};
+// LocateTextIn of detected text (no encoding given), scanning in pieces of a few MiB one
+// after another and telling watch what is certain after each; the same result.
+TextExtent LocateTextWatched(std::string_view bytes, const std::shared_ptr<const void>& owner,
+                             ReadWatch& watch);
+// ReadTextFile(path, ReadMode::kMap) told to watch as it goes (where the system allows;
+// otherwise watch hears only that the read is over, from the caller's Finish).
+TextRead ReadTextFile(const Path& path, ReadWatch& watch);
 
 // The errorNumber of a write refused because a file being read (KeepUnchanged) stands
 // at its name when it is about to be named.

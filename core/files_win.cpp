@@ -521,6 +521,11 @@ TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> e
   return ReadText(file, mode, encoding);
 }
 
+TextRead ReadTextFile(const Path& path, ReadWatch&) {
+  // The file is scanned whole before anything of it is handed over.
+  return ReadTextFile(path, ReadMode::kMap);
+}
+
 int ReplaceRefusal(const Path& path) {
   bool exists = false;
   return CheckExistingTarget(path.native(), exists);

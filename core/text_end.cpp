@@ -1,6 +1,7 @@
 // The text-ending rule of file reading (TextEnd in files.h), kept apart because it is
 // the one loop that runs over every byte of every file read and is tuned for that.
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/encoding.h"
@@ -103,17 +104,12 @@ std::size_t TextEnd(std::string_view text) {
   return TextEndFrom(text, FindMark(bytes, 0, text.size()));
 }
 
-TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced) {
+namespace {
+
+// The extent of bytes without a byte-order mark, given the facts of all of them.
+TextExtent ExtentOf(std::string_view bytes, std::optional<Encoding> forced,
+                    const ByteFacts& facts) {
   TextExtent extent;
-  const bool utf16 = forced && IsUtf16(*forced);
-  if (utf16 || EncodingOfBom(bytes)) {
-    // A byte-order mark, or UTF-16: small files as a rule, looked at the plain way.
-    extent.detected = ResolveEncoding(bytes, forced);
-    extent.start = bytes.size() - extent.detected.TextOf(bytes).size();
-    extent.end = extent.start + TextEndIn(extent.detected.encoding, bytes.substr(extent.start));
-    return extent;
-  }
-  const ByteFacts facts = ScanBytes(bytes);
   extent.detected = forced ? ResolveEncoding(bytes, forced) : DetectEncoding(bytes, facts);
   const std::size_t n = bytes.size();
   const std::size_t mark = facts.firstMark == ByteFacts::kNone ? n : facts.firstMark;
@@ -129,6 +125,71 @@ TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced) 
       extent.end = mark;
   }
   return extent;
+}
+
+}  // namespace
+
+TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced) {
+  const bool utf16 = forced && IsUtf16(*forced);
+  if (utf16 || EncodingOfBom(bytes)) {
+    // A byte-order mark, or UTF-16: small files as a rule, looked at the plain way.
+    TextExtent extent;
+    extent.detected = ResolveEncoding(bytes, forced);
+    extent.start = bytes.size() - extent.detected.TextOf(bytes).size();
+    extent.end = extent.start + TextEndIn(extent.detected.encoding, bytes.substr(extent.start));
+    return extent;
+  }
+  return ExtentOf(bytes, forced, ScanBytes(bytes));
+}
+
+TextExtent LocateTextWatched(std::string_view bytes, const std::shared_ptr<const void>& owner,
+                             ReadWatch& watch) {
+  // Pieces of 16 MiB: what is certain is handed over in whole pieces, so that a kernel copy
+  // of them stays block-aligned in both files. Each scan runs 4 KiB past its piece, since
+  // the byte just before the first mark is not certain yet.
+  constexpr std::size_t kPiece = 16u << 20;
+  const std::size_t n = bytes.size();
+  if (n < 2 * kPiece || EncodingOfBom(bytes)) return LocateTextIn(bytes, std::nullopt);
+  ByteFacts facts;
+  std::size_t published = 0;
+  for (std::size_t from = 0; from < n;) {
+    const std::size_t to = std::min(n, (from / kPiece + 1) * kPiece + 4096);
+    JoinFacts(facts, ScanBytesIn(bytes, from, to));
+    from = to;
+    // Every encoding's text runs at least up to the byte before the first mark: in GBK a
+    // high byte before a zero goes with it, in UTF-16 the unit holding the mark may start
+    // one byte earlier.
+    const std::size_t clear = facts.firstMark == ByteFacts::kNone ? to : facts.firstMark;
+    const std::size_t certain = (clear > 0 ? clear - 1 : 0) / kPiece * kPiece;
+    if (certain > published) {
+      watch.Advance(owner, bytes.substr(0, certain));
+      published = certain;
+    }
+  }
+  return ExtentOf(bytes, std::nullopt, facts);
+}
+
+ReadWatch::Seen ReadWatch::WaitBeyond(std::size_t known) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return over_ || certain_.size() > known; });
+  return {certain_, over_};
+}
+
+void ReadWatch::Advance(const std::shared_ptr<const void>& owner, std::string_view certain) {
+  {
+    std::lock_guard lock(mutex_);
+    owner_ = owner;
+    certain_ = certain;
+  }
+  changed_.notify_all();
+}
+
+void ReadWatch::Finish() {
+  {
+    std::lock_guard lock(mutex_);
+    over_ = true;
+  }
+  changed_.notify_all();
 }
 
 }  // namespace morvane

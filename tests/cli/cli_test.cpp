@@ -127,6 +127,52 @@ TEST_F(Cli, MergesInOrderUnderTheFirstFilesName) {
   EXPECT_EQ(Piece("a.b已合并.txt"), "one" + GbkBytes("二\r\n") + "one");
 }
 
+// A large first file is written a piece at a time while it is still scanned: the merged
+// file and the messages are those of a merge that read it whole first (--encoding).
+TEST_F(Cli, MergesALargeFirstFileAsOneReadWholeFirst) {
+  const std::size_t size = (40u << 20) + 3;
+  std::string gbk(size, 'a');
+  for (std::size_t i = 0; i + 1 < size; i += 2) gbk.replace(i, 2, "\xB5\xDA");
+  std::string zero = gbk;
+  zero.replace((20u << 20) + 1, 2, std::string("\xB5\0", 2));
+  std::string utf8(size, 'a');
+  utf8.replace(size - 3, 3, "\xE7\xAC\xAC");
+  struct Case {
+    const char* what;
+    const std::string* first;
+    const char* encoding;
+    const char* second;
+    bool merged;
+  };
+  const Case cases[] = {
+      {"GBK", &gbk, "gbk", "2.txt", true},
+      {"a zero after the first piece", &zero, "gbk", "2.txt", true},
+      {"UTF-8 seen only at the end", &utf8, "utf-8", "2.txt", true},
+      {"a second file that cannot be read", &gbk, "gbk", "missing.txt", false},
+  };
+  WriteBytes(dir / "2.txt", "two\r\n");  // the same in either encoding
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir / "big.txt", *c.first);
+    std::string runs[2][2];  // the merged file and the messages, followed and read whole
+    for (int whole = 0; whole < 2; ++whole) {
+      const std::string folder = out + (whole ? "/whole" : "/followed");
+      std::filesystem::create_directory(folder);
+      std::vector<std::string> args = {"merge", "--out", folder, "big.txt", c.second};
+      if (whole) args.insert(args.begin() + 1, {"--encoding", c.encoding});
+      CliRun run = RunCli(args, dir.path());
+      EXPECT_EQ(run.exitCode == 0, c.merged) << run.err;
+      const auto names = FolderNames(folder);
+      ASSERT_EQ(names.size(), c.merged ? 1u : 0u);
+      if (c.merged) runs[whole][0] = ReadBytes(folder + "/" + names[0]).value_or("");
+      runs[whole][1] = run.err;
+      std::filesystem::remove_all(folder);
+    }
+    EXPECT_TRUE(runs[0][0] == runs[1][0]);
+    EXPECT_EQ(runs[0][1], runs[1][1]);
+  }
+}
+
 TEST_F(Cli, CleansToStandardOutputAndPrintsTheBanner) {
   WriteBytes(dir / "t.txt", "a b\tc\r\nd\re\n\xB5");
   EXPECT_EQ(RunCli({"clean", "--spaces", "--tabs", "t.txt"}, dir.path()).out, "abc\r\nd\re\n\xB5");

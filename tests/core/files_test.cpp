@@ -224,6 +224,50 @@ TEST(TextEnd, AgreesWithACharacterWalkOnRandomBytes) {
   }
 }
 
+// The scan in pieces hands over only bytes that are text in whatever encoding the file
+// turns out to have, and ends where the scan of the whole ends.
+TEST(TextEnd, AWatchedScanHandsOverOnlyTextAndEndsAsTheWholeScan) {
+  constexpr std::size_t kPiece = 16u << 20;
+  struct Case {
+    const char* what;
+    std::string planted;
+    std::size_t at;
+  };
+  const Case cases[] = {
+      {"no mark", "", kPiece},
+      {"a zero just after a piece", std::string(1, '\0'), kPiece},
+      {"a high byte and a zero across a piece's end", std::string("\xB5\0", 2), kPiece - 1},
+      {"0x1A as a second byte at a piece's end", "\xB5\x1A", kPiece - 1},
+      {"a mark where the scan past a piece ends", "\x1A", kPiece + 4096},
+      {"a four-byte character across a piece's end", "\x81\x30\x81\x30", kPiece - 2},
+      {"zeros of UTF-16 in the second piece", std::string("a\0b\0c\0d\0", 8), kPiece + 100},
+      {"a UTF-8 character across a piece's end", "\xE7\xAC\xAC", kPiece - 1},
+  };
+  for (bool ascii : {false, true}) {
+    std::string base(2 * kPiece + 4097, 'a');
+    if (!ascii) {
+      for (std::size_t i = 0; i + 1 < base.size(); i += 2) base.replace(i, 2, "\xB5\xDA");
+    }
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (ascii ? " in ASCII" : " in GBK"));
+      std::string bytes = base;
+      bytes.replace(c.at, c.planted.size(), c.planted);
+      ReadWatch watch;
+      const TextExtent watched = LocateTextWatched(bytes, nullptr, watch);
+      watch.Finish();
+      const TextExtent whole = LocateTextIn(bytes, std::nullopt);
+      EXPECT_EQ(watched.detected.encoding, whole.detected.encoding);
+      EXPECT_EQ(watched.start, whole.start);
+      EXPECT_EQ(watched.end, whole.end);
+      const std::string_view certain = watch.WaitBeyond(0).certain;
+      EXPECT_LE(certain.size(), whole.end);
+      if (!certain.empty()) EXPECT_EQ(certain.data(), bytes.data());
+      // Without a mark early on, the first piece goes out before the scan is over.
+      if (c.at > kPiece) EXPECT_GE(certain.size(), kPiece);
+    }
+  }
+}
+
 TEST_F(FilesTest, MappedAndCopiedReadsAgreeOnALargeFile) {
   std::string bytes;
   std::mt19937 rng(5);

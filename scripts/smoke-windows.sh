@@ -14,6 +14,7 @@ exe=$root/build-windows/app/morvane.exe
 shots=$root/build-windows/screenshots
 [ -f "$exe" ] || { echo "smoke test: $exe is missing (run scripts/build-windows.sh)" >&2; exit 1; }
 mkdir -p "$shots"
+rm -f "$shots/failure.png"  # from an earlier run
 
 export WINEPREFIX=$root/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1

@@ -13,7 +13,10 @@ TypedName PathOfBox(const Toolkit& ui, std::string_view box) {
 }
 
 Path PieceFileName(const Path& prefix, int number) {
-  return WithSuffix(prefix, "-" + std::to_string(number) + ".txt");
+  std::string suffix = "-";
+  suffix += std::to_string(number);
+  suffix += ".txt";
+  return WithSuffix(prefix, suffix);
 }
 
 Path MergedFileName(const Path& prefix) {

@@ -16,8 +16,10 @@ ChapterMap FiveChapters() {
   for (int i = 1; i <= 5; ++i) {
     ChapterEntry entry;
     entry.number = i;
-    entry.title = u"第" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u"章";
-    entry.flags = i == 3 ? kGap : 0;
+    entry.title = u"第";
+    entry.title += static_cast<char16_t>(u'0' + i);
+    entry.title += u"章";
+    if (i == 3) entry.flags = kGap;
     map.entries.push_back(entry);
   }
   return map;

@@ -261,9 +261,13 @@ TEST(TextEnd, AWatchedScanHandsOverOnlyTextAndEndsAsTheWholeScan) {
       EXPECT_EQ(watched.end, whole.end);
       const std::string_view certain = watch.WaitBeyond(0).certain;
       EXPECT_LE(certain.size(), whole.end);
-      if (!certain.empty()) EXPECT_EQ(certain.data(), bytes.data());
+      if (!certain.empty()) {
+        EXPECT_EQ(certain.data(), bytes.data());
+      }
       // Without a mark early on, the first piece goes out before the scan is over.
-      if (c.at > kPiece) EXPECT_GE(certain.size(), kPiece);
+      if (c.at > kPiece) {
+        EXPECT_GE(certain.size(), kPiece);
+      }
     }
   }
 }

@@ -24,7 +24,10 @@ std::string Nested(int level, const std::string& stem) {
 
 std::string PathTo(int level, const std::string& stem) {
   std::string path;
-  for (int i = 1; i <= level; ++i) path += "/" + Nested(i, stem);
+  for (int i = 1; i <= level; ++i) {
+    path += '/';
+    path += Nested(i, stem);
+  }
   return path.empty() ? "/" : path;
 }
 

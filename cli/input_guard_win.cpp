@@ -5,16 +5,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
+#include "cli/input_guard_handler.h"
 
-#include "cli/input_guard.h"
-
-namespace morvane::cli {
+namespace morvane::cli::guard {
 namespace {
-
-char message[4096];
-std::size_t messageLength = 0;
 
 LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* exception) {
   if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_IN_PAGE_ERROR) {
@@ -28,25 +22,8 @@ LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* exception) {
 
 }  // namespace
 
-void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
-  static const std::string_view kLead = "morvane-cli: 文件在读取时被截短或改动，操作已中止：\n";
-  std::size_t at = 0;
-  auto append = [&](std::string_view part) {
-    const std::size_t n = std::min(part.size(), sizeof message - at);
-    std::memcpy(message + at, part.data(), n);
-    at += n;
-  };
-  append(kLead);
-  for (const std::string& path : nativePaths) {
-    append(path);
-    append("\n");
-  }
-  messageLength = at;
-
-  static bool installed = false;
-  if (installed) return;
+void InstallHandler() {
   AddVectoredExceptionHandler(1, OnInPageError);
-  installed = true;
 }
 
-}  // namespace morvane::cli
+}  // namespace morvane::cli::guard

@@ -17,6 +17,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "core/file_reading_parts.h"
 #include "core/gbk.h"
 #include "core/mapped_files.h"
 
@@ -25,41 +26,13 @@ namespace {
 
 // ---- the table of open files -------------------------------------------------------
 
-// FileNumbers are handed out from 1 upward and never reused, so a stale or made-up
-// number can never reach another open file.
-struct OpenFiles {
-  std::mutex mutex;
-  std::unordered_map<FileNumber, int> descriptors;
-  FileNumber next = 1;
-};
-
-OpenFiles& TheOpenFiles() {
-  static OpenFiles files;
+file_reading::OpenFileTable<int>& TheOpenFiles() {
+  static file_reading::OpenFileTable<int> files;
   return files;
 }
 
 thread_local std::string lastOpenError;
 thread_local int lastOpenErrorNumber = 0;
-
-FileNumber Register(int fd) {
-  OpenFiles& files = TheOpenFiles();
-  std::lock_guard lock(files.mutex);
-  FileNumber number = files.next++;
-  if (files.next <= 0) files.next = 1;
-  files.descriptors[number] = fd;
-  return number;
-}
-
-// The descriptor behind number, taken out of the table; -1 if there is none.
-int Take(FileNumber number) {
-  OpenFiles& files = TheOpenFiles();
-  std::lock_guard lock(files.mutex);
-  auto it = files.descriptors.find(number);
-  if (it == files.descriptors.end()) return -1;
-  int fd = it->second;
-  files.descriptors.erase(it);
-  return fd;
-}
 
 struct Descriptor {
   int fd;
@@ -74,35 +47,8 @@ std::string Reason(int error) {
 
 // ---- reading -----------------------------------------------------------------------
 
-// The text of a file held in memory that some owner keeps alive. A text much shorter
-// than the file (a UTF-16 file ends after a byte or two) gets its own small copy so
-// that the file's memory can go.
-ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_t fileBytes,
-                std::size_t textBytes) {
-  if (textBytes < fileBytes / 2) return ByteText::Copy(std::string_view(bytes, textBytes));
-  return ByteText::Adopt(std::move(owner), bytes, textBytes);
-}
-
-void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
-  read.fileBytes = static_cast<std::int64_t>(bytes.size());
-  read.bytesLeftOut = static_cast<std::int64_t>(bytes.size() - end);
-  if (end == bytes.size()) return;
-  // The mark stands at end, or one further when a dropped byte stood before a zero; in
-  // UTF-16 it is the code unit at end.
-  std::size_t mark = bytes[end] == '\0' || bytes[end] == '\x1A' ? end : end + 1;
-  read.endMark = static_cast<unsigned char>(bytes[mark]);
-  if (IsUtf16(read.detected.encoding) && end + 1 < bytes.size()) {
-    read.endMark =
-        static_cast<unsigned char>(bytes[end]) | static_cast<unsigned char>(bytes[end + 1]);
-  }
-  read.onlyPaddingLeftOut = true;
-  for (std::size_t i = mark; i < bytes.size(); ++i) {
-    if (bytes[i] != '\0' && bytes[i] != '\x1A') {
-      read.onlyPaddingLeftOut = false;
-      break;
-    }
-  }
-}
+using file_reading::FillEnd;
+using file_reading::TextOf;
 
 // Maps the file; false when the system would not (the caller then copies).
 // The encoding of the file's bytes and the extent of its text: after the byte-order mark,
@@ -222,7 +168,7 @@ FileNumber OpenFile(const Path& path) {
     return 0;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return Register(fd);
+  return TheOpenFiles().Register(fd);
 }
 
 std::string LastOpenError() {
@@ -244,7 +190,7 @@ namespace {
 TextRead ReadWatched(FileNumber file, ReadMode mode, std::optional<Encoding> encoding,
                      ReadWatch* watch) {
   TextRead read;
-  Descriptor in{Take(file)};
+  Descriptor in{TheOpenFiles().Take(file, -1)};
   if (in.fd < 0) {
     read.status = TextRead::Status::kCannotOpen;
     read.error = Reason(EBADF);

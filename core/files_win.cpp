@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/file_reading_parts.h"
 #include "core/files.h"
 #include "core/gbk.h"
 #include "core/path.h"
@@ -130,37 +131,12 @@ Failure OwnFailure(int number) {
 
 // ---- the table of open files -------------------------------------------------------
 
-struct OpenFiles {
-  std::mutex mutex;
-  std::unordered_map<FileNumber, HANDLE> handles;
-  FileNumber next = 1;
-};
-
-OpenFiles& TheOpenFiles() {
-  static OpenFiles files;
+file_reading::OpenFileTable<HANDLE>& TheOpenFiles() {
+  static file_reading::OpenFileTable<HANDLE> files;
   return files;
 }
 
 thread_local Failure lastOpenFailure;
-
-FileNumber Register(HANDLE handle) {
-  OpenFiles& files = TheOpenFiles();
-  std::lock_guard lock(files.mutex);
-  FileNumber number = files.next++;
-  if (files.next <= 0) files.next = 1;
-  files.handles[number] = handle;
-  return number;
-}
-
-HANDLE Take(FileNumber number) {
-  OpenFiles& files = TheOpenFiles();
-  std::lock_guard lock(files.mutex);
-  auto it = files.handles.find(number);
-  if (it == files.handles.end()) return INVALID_HANDLE_VALUE;
-  HANDLE handle = it->second;
-  files.handles.erase(it);
-  return handle;
-}
 
 struct Handle {
   HANDLE h = INVALID_HANDLE_VALUE;
@@ -171,26 +147,8 @@ struct Handle {
 
 // ---- reading -----------------------------------------------------------------------
 
-ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_t fileBytes,
-                std::size_t textBytes) {
-  if (textBytes < fileBytes / 2) return ByteText(std::string_view(bytes, textBytes));
-  return ByteText::Adopt(std::move(owner), bytes, textBytes);
-}
-
-void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
-  read.fileBytes = static_cast<std::int64_t>(bytes.size());
-  read.bytesLeftOut = static_cast<std::int64_t>(bytes.size() - end);
-  if (end == bytes.size()) return;
-  std::size_t mark = bytes[end] == '\0' || bytes[end] == '\x1A' ? end : end + 1;
-  read.endMark = static_cast<unsigned char>(bytes[mark]);
-  read.onlyPaddingLeftOut = true;
-  for (std::size_t i = mark; i < bytes.size(); ++i) {
-    if (bytes[i] != '\0' && bytes[i] != '\x1A') {
-      read.onlyPaddingLeftOut = false;
-      break;
-    }
-  }
-}
+using file_reading::FillEnd;
+using file_reading::TextOf;
 
 void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
   read.status = status;
@@ -457,7 +415,7 @@ FileNumber OpenFile(const Path& path) {
     CloseHandle(file);
     return 0;
   }
-  return Register(file);
+  return TheOpenFiles().Register(file);
 }
 
 std::string LastOpenError() {
@@ -485,7 +443,7 @@ bool TextRead::EndedEarly() const {
 
 TextRead ReadText(FileNumber number, ReadMode mode, std::optional<Encoding> encoding) {
   TextRead read;
-  Handle file{Take(number)};
+  Handle file{TheOpenFiles().Take(number, INVALID_HANDLE_VALUE)};
   if (file.h == INVALID_HANDLE_VALUE) {
     Fail(read, TextRead::Status::kCannotOpen, OwnFailure(EBADF));
     return read;

@@ -109,18 +109,8 @@ void ChapterMapWindowTest::cleanup() {
 }
 
 QStringList ChapterMapWindowTest::ClickExpectingMessages(std::string_view button) {
-  QStringList texts;
-  QTimer answerer;
-  answerer.setInterval(10);
-  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    texts << box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
-  answerer.start();
-  QTest::mouseClick(W(button), Qt::LeftButton);
-  return texts;
+  return morvane::testing::ConfirmingMessages(
+      [&] { QTest::mouseClick(W(button), Qt::LeftButton); });
 }
 
 void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {

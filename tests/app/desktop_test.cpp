@@ -174,28 +174,12 @@ void DesktopTest::ChooseOutputFolder() {
 
 QStringList DesktopTest::ClickExpectingMessages(std::string_view button) {
   // Every box the handler shows is read and confirmed until the click returns.
-  QStringList texts;
-  QTimer answerer;
-  answerer.setInterval(10);
-  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    texts << box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
-  answerer.start();
-  Click(button);
-  return texts;
+  return morvane::testing::ConfirmingMessages([&] { Click(button); });
 }
 
 std::map<std::string, std::string> DesktopTest::RunCli(const QStringList& arguments,
                                                        const QString& out) {
-  QDir().mkpath(out);
-  QProcess cli;
-  cli.start(QStringLiteral(MORVANE_CLI_PATH),
-            arguments + QStringList{QStringLiteral("--out"), out});
-  cli.waitForFinished(60000);
-  return ReadFolder(out);
+  return morvane::testing::RunCliInto(arguments, out);
 }
 
 void DesktopTest::controlsMatchTheDescription_data() {

@@ -126,19 +126,7 @@ void EncodingControlsTest::cleanup() {
 }
 
 QStringList EncodingControlsTest::ConfirmingMessages(const std::function<void()>& action) {
-  QStringList texts;
-  QTimer answerer;
-  answerer.setInterval(10);
-  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    texts << box->text();
-    QAbstractButton* ok = box->button(QMessageBox::Ok);
-    (ok != nullptr ? ok : box->button(QMessageBox::Yes))->click();
-  });
-  answerer.start();
-  action();
-  return texts;
+  return morvane::testing::ConfirmingMessages(action);
 }
 
 void EncodingControlsTest::Open(std::string_view button, const QString& path) {
@@ -149,12 +137,7 @@ void EncodingControlsTest::Open(std::string_view button, const QString& path) {
 
 std::map<std::string, std::string> EncodingControlsTest::RunCli(const QStringList& arguments,
                                                                 const QString& out) {
-  QDir().mkpath(out);
-  QProcess cli;
-  cli.start(QStringLiteral(MORVANE_CLI_PATH),
-            arguments + QStringList{QStringLiteral("--out"), out});
-  cli.waitForFinished(60000);
-  return ReadFolder(out);
+  return morvane::testing::RunCliInto(arguments, out);
 }
 
 // The file's encoding, whether it starts with a byte-order mark, and what the text adds to

@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
 
 namespace morvane::testing {
 
@@ -21,6 +23,17 @@ inline std::map<std::string, std::string> ReadFolder(const QString& folder) {
     files[info.fileName().toStdString()] = bytes.str();
   }
   return files;
+}
+
+// What morvane-cli writes into out for arguments (plus "--out out").
+inline std::map<std::string, std::string> RunCliInto(const QStringList& arguments,
+                                                     const QString& out) {
+  QDir().mkpath(out);
+  QProcess cli;
+  cli.start(QStringLiteral(MORVANE_CLI_PATH),
+            arguments + QStringList{QStringLiteral("--out"), out});
+  cli.waitForFinished(60000);
+  return ReadFolder(out);
 }
 
 }  // namespace morvane::testing

@@ -4,11 +4,14 @@
 
 #include <functional>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,6 +47,24 @@ inline bool AnswerFileDialog(QWidget* widget, const QString& path) {
   name->setText(path);
   dialog->accept();
   return true;
+}
+
+// Runs action, reading and confirming (OK, else Yes) every message box shown until it
+// returns; the boxes' texts in order.
+inline QStringList ConfirmingMessages(const std::function<void()>& action) {
+  QStringList texts;
+  QTimer answerer;
+  answerer.setInterval(10);
+  QObject::connect(&answerer, &QTimer::timeout, [&texts] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    texts << box->text();
+    QAbstractButton* ok = box->button(QMessageBox::Ok);
+    (ok != nullptr ? ok : box->button(QMessageBox::Yes))->click();
+  });
+  answerer.start();
+  action();
+  return texts;
 }
 
 }  // namespace morvane::testing

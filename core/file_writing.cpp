@@ -26,6 +26,7 @@
 
 #include "core/files.h"
 #include "core/mapped_files.h"
+#include "core/unique_letters.h"
 
 namespace morvane {
 namespace {
@@ -114,21 +115,7 @@ void OnTerminatingSignal(int signal) {
 }
 
 std::string UniqueLetters() {
-  static std::atomic<unsigned long long> counter{0};
-  unsigned long long seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<unsigned long long>(::getpid()) << 32) ^
-      (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-  static constexpr char kLetters[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string unique;
-  for (int i = 0; i < 8; ++i) {
-    seed ^= seed >> 29;
-    seed *= 0xBF58476D1CE4E5B9ull;
-    seed ^= seed >> 32;
-    unique.push_back(kLetters[seed % 62]);
-  }
-  return unique;
+  return morvane::UniqueLetters(static_cast<unsigned long long>(::getpid()));
 }
 
 // A temporary name for the file name: hidden, unlikely to be taken, and short enough for

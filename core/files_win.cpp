@@ -24,6 +24,7 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "core/path.h"
+#include "core/unique_letters.h"
 
 namespace morvane {
 namespace {
@@ -254,21 +255,8 @@ int CheckExistingTarget(const std::wstring& native, bool& exists,
 constexpr std::wstring_view kTemporaryMark = L".morvane-";
 
 std::wstring UniqueLetters() {
-  static std::atomic<unsigned long long> counter{0};
-  unsigned long long seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-      (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-  static constexpr wchar_t kLetters[] =
-      L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::wstring unique;
-  for (int i = 0; i < 8; ++i) {
-    seed ^= seed >> 29;
-    seed *= 0xBF58476D1CE4E5B9ull;
-    seed ^= seed >> 32;
-    unique.push_back(kLetters[seed % 62]);
-  }
-  return unique;
+  const std::string letters = morvane::UniqueLetters(GetCurrentProcessId());
+  return std::wstring(letters.begin(), letters.end());
 }
 
 std::wstring TemporaryName(const std::wstring& target) {

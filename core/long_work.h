@@ -4,6 +4,7 @@
 // it to stop. The toolkit decides where the work runs (Toolkit::RunLongWork); the work
 // itself only reports and asks.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -33,6 +34,26 @@ class NoProgress final : public Progress {
  public:
   bool Advance(std::int64_t, std::int64_t) override { return true; }
   bool StopRequested() const override { return false; }
+};
+
+// The counters a job on a worker thread writes and the window's thread reads; the
+// window's thread asks the job to stop through RequestStop.
+class SharedProgress final : public Progress {
+ public:
+  bool Advance(std::int64_t files, std::int64_t bytes) override {
+    files_.store(files, std::memory_order_relaxed);
+    bytes_.store(bytes, std::memory_order_relaxed);
+    return !StopRequested();
+  }
+  bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
+  void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
+  std::int64_t files() const { return files_.load(std::memory_order_relaxed); }
+  std::int64_t bytes() const { return bytes_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<std::int64_t> files_{0};
+  std::atomic<std::int64_t> bytes_{0};
+  std::atomic<bool> stop_{false};
 };
 
 using Job = std::function<void(Progress& progress)>;

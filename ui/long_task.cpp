@@ -23,25 +23,6 @@ namespace {
 std::chrono::milliseconds progressDelay = kProgressDelay;
 QPointer<QWidget> runningWindow;
 
-// The counters the worker writes and the window's thread reads.
-class SharedProgress final : public Progress {
- public:
-  bool Advance(std::int64_t files, std::int64_t bytes) override {
-    files_.store(files, std::memory_order_relaxed);
-    bytes_.store(bytes, std::memory_order_relaxed);
-    return !stop_.load(std::memory_order_relaxed);
-  }
-  bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
-  void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
-  std::int64_t files() const { return files_.load(std::memory_order_relaxed); }
-  std::int64_t bytes() const { return bytes_.load(std::memory_order_relaxed); }
-
- private:
-  std::atomic<std::int64_t> files_{0};
-  std::atomic<std::int64_t> bytes_{0};
-  std::atomic<bool> stop_{false};
-};
-
 QString Megabytes(std::int64_t bytes) {
   return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1);
 }

@@ -19,25 +19,6 @@ constexpr DWORD kRefreshMs = 50;
 constexpr wchar_t kProgressClass[] = L"MorvaneProgress";
 constexpr int kCancelId = IDCANCEL;
 
-// What the job reports, read by the window's thread.
-class SharedProgress final : public Progress {
- public:
-  bool Advance(std::int64_t files, std::int64_t bytes) override {
-    files_.store(files, std::memory_order_relaxed);
-    bytes_.store(bytes, std::memory_order_relaxed);
-    return !StopRequested();
-  }
-  bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
-  void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
-  std::int64_t files() const { return files_.load(std::memory_order_relaxed); }
-  std::int64_t bytes() const { return bytes_.load(std::memory_order_relaxed); }
-
- private:
-  std::atomic<std::int64_t> files_{0};
-  std::atomic<std::int64_t> bytes_{0};
-  std::atomic<bool> stop_{false};
-};
-
 std::wstring Megabytes(std::int64_t bytes) {
   wchar_t text[32];
   std::swprintf(text, std::size(text), L"%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));

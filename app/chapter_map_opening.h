@@ -4,7 +4,7 @@
 // Windows).
 
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 

@@ -16,8 +16,8 @@
 
 #include "app/chapter_map_opening.h"
 #include "app/chapter_map_text.h"
-#include "engine/control_names.h"
 #include "engine/messages.h"
+#include "presenters/control_names.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::app {

@@ -18,9 +18,9 @@
 
 #include "app/chapter_map_text.h"
 #include "core/gbk.h"
-#include "engine/control_names.h"
 #include "engine/messages.h"
 #include "engine/output_naming.h"
+#include "presenters/control_names.h"
 #include "ui/chapter_map_model.h"
 #include "ui/qt_toolkit.h"
 

@@ -10,7 +10,7 @@
 #include "app/chapter_map_opening.h"
 #include "core/toolkit.h"
 #include "engine/chapter_map.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 class QComboBox;
 class QLabel;

@@ -10,10 +10,12 @@
 #include "app/save_location_window.h"
 #include "app/wiring.h"
 #include "core/fatal.h"
-#include "engine/control_names.h"
 #include "engine/merging.h"
 #include "engine/size_cutting.h"
-#include "engine/state.h"
+#include "presenters/control_names.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
+#include "presenters/state.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::app {

@@ -3,7 +3,7 @@
 #ifndef _WIN32
 #include "app/app_icon.h"
 #endif
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 
 namespace morvane::app {
 

@@ -3,11 +3,15 @@
 #include "app/chapter_map_opening.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
-#include "engine/control_names.h"
-#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/control_names.h"
+#include "presenters/encoding_choice.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
+#include "presenters/whitespace_cleaning.h"
 
 namespace morvane::app {
 

@@ -2,7 +2,7 @@
 // The event bindings of both windows, and the handlers that only change the view.
 
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 

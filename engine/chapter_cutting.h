@@ -15,11 +15,10 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
-#include "core/toolkit.h"
 #include "engine/banner.h"
 #include "engine/chapter_map.h"
 #include "engine/output_naming.h"
-#include "engine/state.h"
+#include "engine/output_writing.h"
 
 namespace morvane {
 
@@ -81,13 +80,5 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
                               const std::vector<ChapterFile>& files, const ByteText& banner,
                               Progress* progress = nullptr);
-
-// Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
-// without it, writes the files of normalText and clears it. When the chapter map was
-// confirmed since the search (state.chapterPlan), the cut writes the files it shows. Opening
-// another file on the cut page clears it too (size_cutting.h), so a cut never applies the headings
-// of one text to another.
-void ChapterSearch(Toolkit& ui, AppState& state);
-void ChapterCut(Toolkit& ui, AppState& state);
 
 }  // namespace morvane

@@ -11,12 +11,13 @@
 #include "core/encoding.h"
 #include "core/files.h"
 #include "engine/chapter_cutting.h"
-#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
 #include "handler_fixture.h"
+#include "presenters/encoding_choice.h"
+#include "presenters/size_cutting.h"
 #include "test_files.h"
 
 namespace morvane {

@@ -10,7 +10,11 @@
 #include "engine/chapter_cutting.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
+#include "engine/output_checks.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

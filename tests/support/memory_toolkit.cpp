@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/gbk.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 
 namespace morvane::testing {
 namespace {

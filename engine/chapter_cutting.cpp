@@ -132,7 +132,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 }
 
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              const std::vector<ChapterFile>& files, const OutputForm& form,
                               Progress* progress) {
   WriteReport report(progress);
   FileWriter writer(report, progress,
@@ -141,8 +141,8 @@ WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
   for (const ChapterFile& file : files) {
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
-    if (!writer.Write(number++, JoinPath(folder, file.name), {text.Slice(begin, end - begin)},
-                      banner))
+    if (!writer.Write(number++, JoinPath(folder, file.name),
+                      {form.bom, text.Slice(begin, end - begin)}, form.banner))
       break;
   }
   writer.Finish();

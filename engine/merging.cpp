@@ -7,8 +7,9 @@
 namespace morvane {
 namespace {
 
-std::int64_t TotalBytes(std::span<const ByteText> texts, const ByteText& banner) {
-  std::int64_t bytes = static_cast<std::int64_t>(banner.size());
+// The texts alone, as the sizes shown elsewhere count them: the banner is the program's.
+std::int64_t TotalBytes(std::span<const ByteText> texts) {
+  std::int64_t bytes = 0;
   for (const ByteText& text : texts) bytes += static_cast<std::int64_t>(text.size());
   return bytes;
 }
@@ -66,7 +67,7 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
-  if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
+  if (progress != nullptr) progress->Advance(1, TotalBytes(texts));
   return report;
 }
 

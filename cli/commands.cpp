@@ -149,6 +149,10 @@ int Outcome(const WriteReport& report, std::span<const Path> inputs) {
     for (const Path& input : inputs) PrintMessage(messages::InputChanged(input));
     return kRefused;
   }
+  if (report.folderMoved()) {
+    PrintMessage(messages::OutputFolderMoved(report.folder()));
+    return kRefused;
+  }
   PrintMessage(
       messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;

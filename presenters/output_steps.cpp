@@ -61,9 +61,11 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     ui.ShowCompletion(done, caption, report.folder());
     return;
   }
-  ui.ShowMessageBox(
-      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()), 0,
-      messages::WarningCaption());
+  ui.ShowMessageBox(report.folderMoved()
+                        ? messages::OutputFolderMoved(report.folder())
+                        : messages::WritesFailed(report.failures(), report.firstFailedPath(),
+                                                 report.firstFailure()),
+                    0, messages::WarningCaption());
 }
 
 }  // namespace morvane

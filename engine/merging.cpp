@@ -20,8 +20,9 @@ void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   ShowDetected(ui, names::kMergeEncodingList[row], std::nullopt);
 }
 
-std::int64_t TotalBytes(std::span<const ByteText> texts, const ByteText& banner) {
-  std::int64_t bytes = static_cast<std::int64_t>(banner.size());
+// The texts alone, as the sizes shown elsewhere count them: the banner is the program's.
+std::int64_t TotalBytes(std::span<const ByteText> texts) {
+  std::int64_t bytes = 0;
   for (const ByteText& text : texts) bytes += static_cast<std::int64_t>(text.size());
   return bytes;
 }
@@ -114,7 +115,7 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
-  if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
+  if (progress != nullptr) progress->Advance(1, TotalBytes(texts));
   return report;
 }
 
@@ -124,14 +125,13 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const MergeInput> 
   const Path path = MergedPath(target);
   std::size_t next = 0;  // 0 the mark, 1.. the inputs, then the banner
   std::optional<MergedPieces> pieces;
-  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size() + form.banner.size());
+  // The texts alone, counted before conversion, as MergeFiles announces them.
+  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
+  for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
   const std::function<NextPart()> source = [&]() -> NextPart {
     for (;;) {
       if (pieces) {
-        if (const auto piece = pieces->Next()) {
-          bytes += static_cast<std::int64_t>(piece->size());
-          return {*piece, false, false, pieces->Converts()};
-        }
+        if (const auto piece = pieces->Next()) return {*piece, false, false, pieces->Converts()};
         pieces.reset();
       }
       const std::size_t part = next++;
@@ -149,8 +149,11 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const MergeInput> 
 }
 
 void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
-  const auto file = ChooseAndReadFile(ui, names::kMergeDialog, -1, state.merge.mergeChosen[row]);
+  MergeSettings& merge = state.merge;
+  const auto encoding = EncodingForNextFile(merge.mergePath[row], merge.mergeChosen[row]);
+  const auto file = ChooseAndReadFile(ui, names::kMergeDialog, -1, encoding);
   if (!file) return;
+  KeepChoice(ui, names::kMergeEncodingList[row], merge.mergeChosen[row], encoding);
   ui.SetPath(names::kMergePathBox[row], file->path);
   LoadMergeText(ui, state, row, *file);
   if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
@@ -212,7 +215,8 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(refusal->message);
     return;
   }
-  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size() + form.banner.size());
+  // The texts alone, as the sizes shown elsewhere count them, before any conversion.
+  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
   for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
   WriteReport report;
   ui.RunLongWork({1, bytes}, [&](Progress& progress) {

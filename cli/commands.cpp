@@ -162,6 +162,10 @@ int Outcome(const WriteReport& report, std::span<const Path> inputs,
       PrintMessage(messages::InputChanged(input));
     return kRefused;
   }
+  if (report.folderMoved()) {
+    PrintMessage(messages::OutputFolderMoved(report.folder()));
+    return kRefused;
+  }
   PrintMessage(
       messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()));
   return kRefused;

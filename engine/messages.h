@@ -73,6 +73,8 @@ ByteText WriteIntoSystemFolder(const Path& folder);
 ByteText CannotReplaceOutput(const Path& path, int reason);
 // A typed name holds characters the file system cannot hold (shown as given).
 ByteText NameUnrepresentable(std::string_view shown);
+// The save folder was moved, removed or replaced while the files were written.
+ByteText OutputFolderMoved(const Path& folder);
 // A file given to read changed or was cut short while it was read.
 ByteText InputChanged(const Path& path);
 

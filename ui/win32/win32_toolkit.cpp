@@ -852,8 +852,14 @@ void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& capti
     ShowMessageBox(content, 0, caption);
     return;
   }
-  if (pressed == kOpenFolder) {
-    ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (pressed != kOpenFolder) return;
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  // Values up to 32 are errors: no file manager to hand the folder to, so its path.
+  if (opened <= 32) {
+    ShowMessageBox(
+        Concat({GbkFromUtf8("没有找到文件管理器。输出文件夹是：\n"), DisplayNameGbk(folder)}), 0,
+        DefaultCaption());
   }
 }
 

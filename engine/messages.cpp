@@ -298,4 +298,13 @@ ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t
                  LineBreak(), Shown(path)});
 }
 
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target) {
+  const ByteText source(std::string(EncodingLabel(from)));
+  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字节不是"), source,
+                 Gbk("字符，不能转换为"), ByteText(std::string(EncodingLabel(target))),
+                 Gbk("，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为"), source,
+                 Gbk("："), LineBreak(), Shown(path)});
+}
+
 }  // namespace morvane::messages

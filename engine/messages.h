@@ -92,5 +92,9 @@ ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t coun
 // A merge input holds a character the merged file's encoding cannot hold; nothing is written.
 ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
                               Encoding target);
+// A merge input to be converted holds bytes that are no character of its encoding: they
+// cannot be carried into another encoding; nothing is written.
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target);
 
 }  // namespace morvane::messages

@@ -1,7 +1,6 @@
 #include "presenters/merging.h"
 
 #include <span>
-#include <variant>
 #include <vector>
 
 #include "core/numbers.h"
@@ -21,13 +20,6 @@ void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   merge.mergeEncoding[row] = {};
   ui.SetText(names::kMergePathBox[row], ByteText());
   ShowDetected(ui, names::kMergeEncodingList[row], std::nullopt);
-}
-
-// The texts alone, as the sizes shown elsewhere count them: the banner is the program's.
-std::int64_t TotalBytes(std::span<const ByteText> texts) {
-  std::int64_t bytes = 0;
-  for (const ByteText& text : texts) bytes += static_cast<std::int64_t>(text.size());
-  return bytes;
 }
 
 }  // namespace
@@ -104,16 +96,18 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     if (merge.mergePath[row].empty() && merge.mergeText[row].empty()) continue;
     inputs.push_back({merge.mergePath[row], merge.mergeText[row], merge.mergeEncoding[row]});
   }
-  auto joined = MergedTexts(inputs, merge.mergeTo, state.bannerText);
-  if (const auto* refusal = std::get_if<ByteText>(&joined)) {
-    ui.ShowMessageBox(*refusal);
+  if (inputs.empty()) return;
+  const OutputForm form = MergedFormOf(inputs.front(), merge.mergeTo, state.bannerText);
+  if (auto refusal = RefuseMergeInputs(inputs, form.encoding)) {
+    ui.ShowMessageBox(refusal->message);
     return;
   }
-  const MergedText& merged = std::get<MergedText>(joined);
+  // The texts alone, as the sizes shown elsewhere count them, before any conversion.
+  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
+  for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
   WriteReport report;
-  const auto bytes = TotalBytes(merged.texts) + static_cast<std::int64_t>(merged.form.bom.size());
   ui.RunLongWork({1, bytes}, [&](Progress& progress) {
-    report = WriteMerged(*target, merged.texts, merged.form, &progress);
+    report = WriteMerged(*target, inputs, form, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }

@@ -37,6 +37,7 @@ Every output file holds its text followed by the program's banner. Files are nam
 or \\fIprefix\\fR已合并.txt; each is written whole or not at all.
 .SH EXIT STATUS
 0 when every file was written; 1 for a refusal (nothing is written) or failed writes
-(counted, the first named); CLI11's codes for usage errors.
+(counted, the first named); 2 for a usage error (said in one line with the command's
+short usage).
 ")
 file(WRITE ${OUT} "${page}")

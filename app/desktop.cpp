@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QApplication>
-#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include "app/main_window.h"
@@ -21,6 +23,7 @@
 #include "engine/state.h"
 #include "ui/file_drops.h"
 #include "ui/qt_toolkit.h"
+#include "ui/widgets.h"
 
 namespace morvane::app {
 
@@ -47,9 +50,33 @@ bool UseChineseEverywhere() {
 
 namespace {
 
-// Qt spells file names as QStrings; QFile gives back the file system's bytes.
-Path PathOf(const QString& native) {
-  return Path(QFile::encodeName(native).toStdString());
+// A file dropped on a page is opened as if it had been chosen in that page's dialog.
+void OpenOnPage(ui::QtToolkit& t, AppState& s, std::string_view dialog,
+                void (*open)(Toolkit&, AppState&), std::vector<Path> paths) {
+  ui::SortNaturally(paths);
+  t.ChooseWithoutDialog(dialog, paths.front());
+  open(t, s);
+}
+
+// Up to five files fill the merge rows in natural order, and the count follows.
+void FillMergeRows(ui::QtToolkit& t, AppState& s, std::vector<Path> paths) {
+  ui::SortNaturally(paths);
+  const int count = static_cast<int>(std::min<std::size_t>(paths.size(), 5));
+  if (count >= 2) {
+    t.SetText(names::kMergeCountList, ByteText(std::to_string(count)));
+    SelectMergeCount(t, s);
+  }
+  for (int row = 1; row <= count; ++row) {
+    t.ChooseWithoutDialog(names::kMergeDialog, paths[static_cast<std::size_t>(row - 1)]);
+    OpenMergeFile(t, s, row);
+  }
+}
+
+void ShowPage(ui::QtToolkit& t, std::string_view page) {
+  auto* tabs = static_cast<ui::TabControl*>(t.Widget(kPageTabs));
+  for (int i = 0; i < tabs->pageCount(); ++i) {
+    if (tabs->page(i) == t.Widget(page)) tabs->SetCurrentPage(i);
+  }
 }
 
 }  // namespace
@@ -57,41 +84,37 @@ Path PathOf(const QString& native) {
 void BindDesktop(ui::QtToolkit& toolkit, AppState& state) {
   ui::QtToolkit* t = &toolkit;
   AppState* s = &state;
-  // A file dropped on a page is opened as if it had been chosen in that page's dialog.
   const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
                                  void (*open)(Toolkit&, AppState&)) {
     ui::AcceptFileDrops(t->Widget(page), ui::DropKind::kFiles,
-                        [t, s, dialog, open](QStringList paths) {
-                          ui::SortNaturally(paths);
-                          t->ChooseWithoutDialog(dialog, PathOf(paths.front()));
-                          open(*t, *s);
+                        [t, s, dialog, open](std::vector<Path> paths) {
+                          OpenOnPage(*t, *s, dialog, open, std::move(paths));
                         });
   };
   openOnDrop(kCutPage, names::kNormalDialog, OpenForNormalCut);
   openOnDrop(kSimpleCutPage, names::kSimpleDialog, OpenForSimpleCut);
-  // Up to five files fill the merge rows in natural order, and the count follows.
-  ui::AcceptFileDrops(t->Widget(kMergePage), ui::DropKind::kFiles, [t, s](QStringList paths) {
-    ui::SortNaturally(paths);
-    const int count = static_cast<int>(std::min<qsizetype>(paths.size(), 5));
-    if (count >= 2) {
-      t->SetText(names::kMergeCountList, ByteText(std::to_string(count)));
-      SelectMergeCount(*t, *s);
-    }
-    for (int row = 1; row <= count; ++row) {
-      t->ChooseWithoutDialog(names::kMergeDialog, PathOf(paths[row - 1]));
-      OpenMergeFile(*t, *s, row);
-    }
-  });
+  ui::AcceptFileDrops(t->Widget(kMergePage), ui::DropKind::kFiles,
+                      [t, s](std::vector<Path> paths) { FillMergeRows(*t, *s, std::move(paths)); });
   // A folder dropped on the save-location box is opened there, as in the save-location
   // window.
   ui::AcceptFileDrops(t->Widget(names::kSaveLocationBox), ui::DropKind::kFolder,
-                      [t, s](const QStringList& paths) {
-                        s->cut.saveFolder = PathOf(paths.front());
+                      [t, s](const std::vector<Path>& paths) {
+                        s->cut.saveFolder = paths.front();
                         t->SetPath(names::kSaveLocationBox, s->cut.saveFolder);
                       });
 }
 
-int RunDesktop() {
+void OpenGivenFiles(ui::QtToolkit& toolkit, AppState& state, std::vector<Path> files) {
+  if (files.size() == 1) {
+    ShowPage(toolkit, kCutPage);
+    OpenOnPage(toolkit, state, names::kNormalDialog, OpenForNormalCut, std::move(files));
+  } else if (files.size() > 1) {
+    ShowPage(toolkit, kMergePage);
+    FillMergeRows(toolkit, state, std::move(files));
+  }
+}
+
+int RunDesktop(std::vector<Path> files) {
   QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
   UseChineseEverywhere();
   SetFatalPresenter([](const ByteText& boxText) {
@@ -108,6 +131,10 @@ int RunDesktop() {
     QWidget* mainWindow = toolkit.CreateWindow(names::kMainWindow);
     BindDesktop(toolkit, *state);
     ui::QtToolkit::ShowCentred(mainWindow);
+    // Once the loop runs, so that the window is up behind any message the opening shows.
+    QTimer::singleShot(0, mainWindow, [&toolkit, &state, files = std::move(files)]() mutable {
+      OpenGivenFiles(toolkit, *state, std::move(files));
+    });
     exitCode = QApplication::exec();
   }
   state.reset();

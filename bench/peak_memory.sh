@@ -63,6 +63,7 @@ measure "cut --kb 64 (novel)" "$bytes" 0 "$cli" cut --kb 64 --out "$out/o" "$nov
 measure "chapters (novel)" "$bytes" 0 "$cli" chapters --out "$out/o" "$novel"
 measure "chapters (第 only)" "$bytes" 0 "$cli" chapters --out "$out/o" "$di"
 measure "merge (novel x3)" $((bytes * 3)) 0 "$cli" merge --out "$out/o" "$novel" "$novel" "$novel"
+measure "merge --to utf-8 (novel x3)" $((bytes * 3)) 0 "$cli" merge --to utf-8 --out "$out/o" "$novel" "$novel" "$novel"
 measure "clean, all three (novel)" "$bytes" 0 "$cli" clean --spaces --line-breaks --tabs "$novel"
 measure "clean, all three (white space only)" "$bytes" 0 "$cli" clean --spaces --line-breaks --tabs "$blank"
 measure "chapters --list (第章 only)" "$bytes" $((bytes / 4)) "$cli" chapters --list "$dizhang"

@@ -134,7 +134,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 }
 
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const ChapterFiles& files,
-                              const ByteText& banner, Progress* progress) {
+                              const OutputForm& form, Progress* progress) {
   WriteReport report(progress);
   FileWriter writer(report, progress,
                     static_cast<std::int64_t>(text.size()) >= FileWriter::kSideBySideBytes);
@@ -142,7 +142,7 @@ WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const Ch
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, files.Begin(k)));
     const auto end = static_cast<std::size_t>(std::max(files.Begin(k), files.End(k)));
     if (!writer.Write(static_cast<std::int64_t>(k), JoinPath(folder, files.Name(k)),
-                      {text.Slice(begin, end - begin)}, banner))
+                      {form.bom, text.Slice(begin, end - begin)}, form.banner))
       break;
   }
   writer.Finish();
@@ -176,11 +176,12 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   ui.ShowMessageBox(ToText(static_cast<int>(count)));
   WriteReport report;
   const ByteText text = state.cut.normalText;
-  const ByteText banner = OutputFormOf(state.cut.normalEncoding, state.bannerText).banner;
+  const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
+  // The text alone, with the byte-order mark that starts each file.
   ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
-                             count * static_cast<std::int64_t>(banner.size())},
+                             count * static_cast<std::int64_t>(form.bom.size())},
                  [&](Progress& progress) {
-                   report = WriteChapterFiles(target.folder, text, files, banner, &progress);
+                   report = WriteChapterFiles(target.folder, text, files, form, &progress);
                  });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the map still stands for the next try.
@@ -244,10 +245,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   ui.ShowMessageBox(ToText(files));
   WriteReport report;
   const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
-  const ByteText banner = form.banner;
+  // The text alone, with the byte-order mark that starts each file; the banner is the
+  // program's.
   ui.RunLongWork(
       {files,
-       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
+       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(form.bom.size())},
       [&](Progress& progress) { report = WriteChapters(*target, text, starts, form, &progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.

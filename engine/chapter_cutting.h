@@ -76,10 +76,10 @@ int CountChapterStarts(const ByteText& text, Encoding encoding);
 WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
                                  const OutputForm& form, Progress* progress = nullptr);
 
-// Writes the files of a corrected map into folder, in order, each holding its bytes of
-// text followed by banner.
+// Writes the files of a corrected map into folder, in order, each holding the form's
+// byte-order mark, its bytes of text and the form's banner.
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const ChapterFiles& files,
-                              const ByteText& banner, Progress* progress = nullptr);
+                              const OutputForm& form, Progress* progress = nullptr);
 
 // The check before the files of a corrected map are written: numbered names as any cut's,
 // title names each looked at.

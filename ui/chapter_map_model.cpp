@@ -57,7 +57,7 @@ QVariant ChapterMapModel::data(const QModelIndex& index, int role) const {
         case kTitle:
           return entry.title;
         case kSize:
-          if (entry.bytes < 1024) return QStringLiteral("%1 字节").arg(entry.bytes);
+          // One unit down the whole column (app/chapter_map_text.h, SizeWords).
           return QStringLiteral("%1 K").arg(static_cast<double>(entry.bytes) / 1024.0, 0, 'f', 1);
         case kFlags:
           return entry.flags;

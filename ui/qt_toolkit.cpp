@@ -590,9 +590,16 @@ void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
   Prepare(box);
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
-  if (box.clickedButton() == open) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)));
-  }
+  if (box.clickedButton() != open) return;
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
+  // No file manager to hand the folder to: the path, to be copied, is the next best thing.
+  QMessageBox missing(QMessageBox::NoIcon, CaptionText(DefaultCaption()),
+                      QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
+                          .arg(QString::fromStdString(DisplayName(folder))),
+                      QMessageBox::Ok);
+  missing.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Prepare(missing);
+  missing.exec();
 }
 
 void ShowStopBox(const ByteText& text, const ByteText& caption) {
@@ -674,6 +681,19 @@ std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
   }
 }
 
+TypedName QtToolkit::TypedPathIn(std::string_view name) const {
+  if (auto path = PathIn(name)) return {*path, {}};
+  const auto* edit = dynamic_cast<const ByteLineEdit*>(Find(name).widget.data());
+  if (edit == nullptr) return Toolkit::TypedPathIn(name);
+  // The box's GBK bytes would hold "?" for a character GBK lacks; the text holds it. A
+  // stand-in for a byte that is no character is refused as a typed byte is.
+  const QString text = edit->text();
+  if (std::any_of(text.begin(), text.end(), [](QChar c) { return IsByteStandIn(c.unicode()); })) {
+    return Toolkit::TypedPathIn(name);
+  }
+  return {Path(text.toStdString()), {}};
+}
+
 Path QtToolkit::DialogFileName(std::string_view component) const {
   auto found = dialogs_.find(component);
   if (found == dialogs_.end()) UnknownControl(component);
@@ -686,7 +706,11 @@ void QtToolkit::ShowCentred(QWidget* window) {
   if (screen != nullptr) {
     const QRect area = screen->availableGeometry();
     const QSize size = window->frameGeometry().size();
-    window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    // A window larger than the screen (a high scale factor on a small one) keeps its title
+    // bar and left edge in sight: it is moved by them, and its own size is fixed.
+    const QPoint centred = area.center() - QPoint(size.width() / 2, size.height() / 2);
+    window->move(std::max(area.left(), std::min(centred.x(), area.right() + 1 - size.width())),
+                 std::max(area.top(), std::min(centred.y(), area.bottom() + 1 - size.height())));
   }
   window->show();
 }

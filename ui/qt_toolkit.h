@@ -64,6 +64,7 @@ class QtToolkit final : public Toolkit {
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
+  TypedName TypedPathIn(std::string_view control) const override;
   // The next ShowFileDialog of component returns path at once, as if the user had
   // chosen it there (a file dropped on the page).
   void ChooseWithoutDialog(std::string_view component, const Path& path);

@@ -96,6 +96,7 @@ class Win32Toolkit final : public Toolkit {
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
+  TypedName TypedPathIn(std::string_view control) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   bool SetControlStyle(int style) override;
   // The job runs on a worker thread; the windows keep painting but take no input, and
@@ -109,6 +110,8 @@ class Win32Toolkit final : public Toolkit {
   void AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine);
   // Makes path the choice of a file dialog component, as if the user had chosen it.
   void ChooseWithoutDialog(std::string_view component, const Path& path);
+  // Shows a tab page, as a click on its tab does.
+  void ShowPage(std::string_view page);
 
   struct Control;
 

@@ -17,6 +17,7 @@
 #include "core/encoding.h"
 #include "engine/banner.h"
 #include "engine/chapter_map.h"
+#include "engine/output_checks.h"
 #include "engine/output_naming.h"
 #include "engine/output_writing.h"
 
@@ -75,10 +76,14 @@ int CountChapterStarts(const ByteText& text, Encoding encoding);
 WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
                                  const OutputForm& form, Progress* progress = nullptr);
 
-// Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
-// holding the form's byte-order mark, its bytes of text and the form's banner.
-WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const OutputForm& form,
-                              Progress* progress = nullptr);
+// Writes the files of a corrected map into folder, in order, each holding the form's
+// byte-order mark, its bytes of text and the form's banner.
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const ChapterFiles& files,
+                              const OutputForm& form, Progress* progress = nullptr);
+
+// The check before the files of a corrected map are written: numbered names as any cut's,
+// title names each looked at.
+OutputPlan OutputPlanOf(const OutputTarget& target, const ChapterFiles& files,
+                        const ChapterChoice& choice);
 
 }  // namespace morvane

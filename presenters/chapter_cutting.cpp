@@ -22,12 +22,9 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   const auto found = OutputTargetOf(ui);
   if (!found) return;
   const OutputTarget& target = *found;
-  const std::vector<ChapterFile> files =
-      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
-  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
-  for (const ChapterFile& file : files) outputs.names.push_back(file.name);
+  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(ui, outputs, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, OutputPlanOf(target, files, plan.choice), inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

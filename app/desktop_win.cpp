@@ -1,60 +1,18 @@
 // Start-up and shutdown of the desktop program on Windows: the same window descriptions
 // and event wiring as on Linux, built by the Win32 toolkit.
 
-#include <algorithm>
 #include <memory>
-#include <string>
+#include <utility>
 
 #include "app/desktop.h"
-#include "app/main_window.h"
-#include "app/save_location_window.h"
 #include "app/wiring.h"
+#include "app/windows.h"
 #include "core/fatal.h"
 #include "engine/control_names.h"
-#include "engine/merging.h"
-#include "engine/size_cutting.h"
 #include "engine/state.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::app {
-namespace {
-
-// Files dropped on a page open as if chosen in that page's dialog; up to five dropped on
-// the merge page fill its rows in natural order; a folder dropped on the save-location
-// box becomes the save location.
-void BindDrops(ui::Win32Toolkit& toolkit, AppState& state) {
-  ui::Win32Toolkit* t = &toolkit;
-  AppState* s = &state;
-  const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
-                                 void (*open)(Toolkit&, AppState&)) {
-    t->AcceptDrops(page, ui::DropKind::kFiles, [t, s, dialog, open](std::vector<Path> paths) {
-      ui::SortNaturally(paths);
-      t->ChooseWithoutDialog(dialog, paths.front());
-      open(*t, *s);
-    });
-  };
-  openOnDrop(kCutPage, names::kNormalDialog, OpenForNormalCut);
-  openOnDrop(kSimpleCutPage, names::kSimpleDialog, OpenForSimpleCut);
-  t->AcceptDrops(kMergePage, ui::DropKind::kFiles, [t, s](std::vector<Path> paths) {
-    ui::SortNaturally(paths);
-    const int count = static_cast<int>(std::min<std::size_t>(paths.size(), 5));
-    if (count >= 2) {
-      t->SetText(names::kMergeCountList, ByteText(std::to_string(count)));
-      SelectMergeCount(*t, *s);
-    }
-    for (int row = 1; row <= count; ++row) {
-      t->ChooseWithoutDialog(names::kMergeDialog, paths[static_cast<std::size_t>(row - 1)]);
-      OpenMergeFile(*t, *s, row);
-    }
-  });
-  t->AcceptDrops(names::kSaveLocationBox, ui::DropKind::kFolder,
-                 [t, s](const std::vector<Path>& paths) {
-                   s->cut.saveFolder = paths.front();
-                   t->SetPath(names::kSaveLocationBox, s->cut.saveFolder);
-                 });
-}
-
-}  // namespace
 
 int RunDesktop() {
   SetFatalPresenter([](const ByteText& boxText) {
@@ -65,12 +23,10 @@ int RunDesktop() {
   int exitCode = 0;
   {
     ui::Win32Toolkit toolkit;
-    toolkit.Describe(MainWindowDescription());
-    toolkit.Describe(SaveLocationWindowDescription());
+    for (ui::WindowDescription& window : WindowDescriptions()) toolkit.Describe(std::move(window));
     BindEvents(toolkit, *state);
     HWND mainWindow = toolkit.CreateTopWindow(names::kMainWindow);
     if (!mainWindow) return 1;
-    BindDrops(toolkit, *state);
     ui::Win32Toolkit::ShowCentred(mainWindow);
     exitCode = toolkit.Run();
   }

@@ -1,6 +1,8 @@
 #pragma once
 // The event bindings of both windows, and the handlers that only change the view.
 
+#include <string_view>
+
 #include "core/toolkit.h"
 #include "engine/state.h"
 
@@ -17,6 +19,15 @@ void OnSaveLocationClicked(Toolkit& ui);
 void ClearSimpleText(Toolkit& ui);
 void ShowNormalCutButtons(Toolkit& ui);
 void ShowChapterCutButtons(Toolkit& ui);
+
+// Drops from the file manager: files dropped on the cut or simple-cut page open as if
+// chosen in its dialog; up to five dropped on the merge page fill its rows in natural
+// order, and the count follows; a folder dropped on the save-location box becomes the
+// save location.
+void OpenDroppedFile(Toolkit& ui, AppState& state, std::string_view page, std::string_view dialog,
+                     void (*open)(Toolkit&, AppState&));
+void FillMergeRows(Toolkit& ui, AppState& state);
+void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
 
 // Save-location window.
 void OnSaveLocationCreated(Toolkit& ui);

@@ -10,14 +10,11 @@
 
 #include <QStringList>
 
+#include "ui/control_row.h"
+
 class QWidget;
 
 namespace morvane::ui {
-
-enum class DropKind {
-  kFiles,   // one or more regular files
-  kFolder,  // exactly one folder
-};
 
 void AcceptFileDrops(QWidget* area, DropKind kind, std::function<void(const QStringList&)> onDrop);
 

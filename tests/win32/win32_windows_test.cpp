@@ -47,7 +47,9 @@ TEST(Win32Windows, EachIsBuiltAsDescribed) {
       EXPECT_EQ(place.top, at.y);
       // A list's described height includes its dropped-down part; a spin box gives its
       // arrows the right of its width.
-      if (row.kind != Kind::kSpin) EXPECT_EQ(place.right - place.left, row.place.width);
+      if (row.kind != Kind::kSpin) {
+        EXPECT_EQ(place.right - place.left, row.place.width);
+      }
       if (row.kind != Kind::kDropDown && row.kind != Kind::kDriveList) {
         EXPECT_EQ(place.bottom - place.top, row.place.height);
       }

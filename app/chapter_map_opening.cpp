@@ -162,8 +162,8 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
     ShowSummary(*t, *draft);
   });
   ui.Bind(kMapOkButton, kClicked, [t, s, draft] {
-    s->chapterPlan = std::make_shared<const ChapterPlan>(
-        ChapterPlan{*draft->map, Choice(*t), draft->rule});
+    s->chapterPlan =
+        std::make_shared<const ChapterPlan>(ChapterPlan{*draft->map, Choice(*t), draft->rule});
     t->CloseWindow(kChapterMapWindow);
   });
   ui.Bind(kMapCancelButton, kClicked, [t] { t->CloseWindow(kChapterMapWindow); });

@@ -17,16 +17,16 @@ constexpr std::uint32_t kUncutText = 0x808080;
 // The rules in the order of RuleKind.
 constexpr std::string_view kRules = "第…章（默认）|整行标题|正则表达式";
 
+// clang-format off
 const Column kColumns[] = {
-    // title   width  right  stretch
-    {"切分", 72},
-    {"章号", 60, true},
-    {"标题", 346, false, true},
-    {"大小", 76, true},
-    {"提示", 120},
+  // title  width  right  stretch
+  {"切分",  72},
+  {"章号",  60,    true},
+  {"标题",  346,   false, true},
+  {"大小",  76,    true},
+  {"提示",  120},
 };
 
-// clang-format off
 const ControlRow kControls[] = {
   // name             kind       parent   x    y    w    h     initial text       at start  look
   {"标签_章节规则",    kLabel,    kWindow, {10,  10,  72,  22},  "章节规则：",       kShown},

@@ -8,8 +8,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app/wiring.h"
 #include "app/windows.h"
+#include "app/wiring.h"
 #include "core/fatal.h"
 #include "core/gbk.h"
 #include "engine/control_names.h"

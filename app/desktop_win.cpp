@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "app/desktop.h"
-#include "app/wiring.h"
 #include "app/windows.h"
+#include "app/wiring.h"
 #include "core/fatal.h"
 #include "engine/control_names.h"
 #include "engine/state.h"

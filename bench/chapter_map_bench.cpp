@@ -34,9 +34,11 @@ std::string Text() {
   std::string text;
   text.reserve(static_cast<std::size_t>(kChapters) * 1200);
   for (int chapter = 1; chapter <= kChapters; ++chapter) {
-    text += std::string(morvane::GbkFromUtf8("第" + std::to_string(chapter) + "章 标题\r\n").view());
+    text +=
+        std::string(morvane::GbkFromUtf8("第" + std::to_string(chapter) + "章 标题\r\n").view());
     for (int i = 0; i < 10; ++i) text += line + "\r\n";
-    if (chapter % 10 == 0) text += std::string(morvane::GbkFromUtf8("那是第一封信的文章。\r\n").view());
+    if (chapter % 10 == 0)
+      text += std::string(morvane::GbkFromUtf8("那是第一封信的文章。\r\n").view());
   }
   return text;
 }
@@ -97,8 +99,7 @@ void BM_ScrollAndUntick100k(benchmark::State& st) {
       table->verticalScrollBar()->setValue(row % 2 == 0 ? table->verticalScrollBar()->maximum()
                                                         : 0);
       const QModelIndex index = table->model()->index(row % 2 == 0 ? kChapters - 1 : 0, 0);
-      table->model()->setData(index, row % 4 < 2 ? Qt::Unchecked : Qt::Checked,
-                              Qt::CheckStateRole);
+      table->model()->setData(index, row % 4 < 2 ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
       table->viewport()->repaint();
     });
     ++row;

@@ -49,7 +49,8 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
       return QString::fromStdString(rows_->Cell(row, index.column()));
     case Qt::CheckStateRole:
-      if (index.column() == 0) return ticks_[static_cast<std::size_t>(row)] ? Qt::Checked : Qt::Unchecked;
+      if (index.column() == 0)
+        return ticks_[static_cast<std::size_t>(row)] ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::BackgroundRole:
       if (marked_.isValid() && rows_->Marked(row)) return QBrush(marked_);

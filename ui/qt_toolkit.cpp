@@ -8,8 +8,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -24,8 +24,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QSpacerItem>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QUrl>
 

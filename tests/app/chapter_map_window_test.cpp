@@ -140,7 +140,9 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
     auto* byTitle = Map<QRadioButton>(app::kMapByTitleRadio);
     QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
     QVERIFY(byTitle->isChecked());
-    QVERIFY(Map<QLabel>(app::kMapPreview)->text().contains(QStringLiteral("小说-0001 第一章 风起.txt")));
+    QVERIFY(Map<QLabel>(app::kMapPreview)
+                ->text()
+                .contains(QStringLiteral("小说-0001 第一章 风起.txt")));
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
     QTest::mouseClick(W(app::kMapOkButton), Qt::LeftButton);

@@ -22,8 +22,8 @@
 
 #include "app/desktop.h"
 #include "app/main_window.h"
-#include "app/wiring.h"
 #include "app/windows.h"
+#include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
 #include "engine/control_names.h"
@@ -200,8 +200,8 @@ void DesktopTest::everyWindowIsBuiltAsDescribed() {
       QWidget* widget = bare.Widget(row.name);
       if (widget == nullptr || row.kind == morvane::ui::Kind::kTabPage) continue;
       // A drop-down list's described height includes its dropped-down part.
-      const int height =
-          row.kind == morvane::ui::Kind::kDropDown ? std::min(row.place.height, 20) : row.place.height;
+      const int height = row.kind == morvane::ui::Kind::kDropDown ? std::min(row.place.height, 20)
+                                                                  : row.place.height;
       // Controls on a page count from the tab control's corner, which is where pages sit.
       QCOMPARE(widget->geometry(), QRect(row.place.x, row.place.y, row.place.width, height));
     }

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "app/chapter_map_window.h"
-#include "app/wiring.h"
 #include "app/windows.h"
+#include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
 #include "engine/control_names.h"
@@ -41,7 +41,8 @@ TEST(Windows, TheInMemoryToolkitBuildsEachAsDescribed) {
 // body looks like a heading to the written rule.
 ByteText Novel() {
   std::string utf8 = "书名：测试\r\n";
-  for (const char* heading : {"第一章 风起", "第二章 云涌", "第四章 夜雨", "第四章 续", "第五章 天明"}) {
+  for (const char* heading :
+       {"第一章 风起", "第二章 云涌", "第四章 夜雨", "第四章 续", "第五章 天明"}) {
     utf8 += std::string(heading) + "\r\n他翻开那本旧书。\r\n　　第一封信写的是文章的事。\r\n";
   }
   return GbkFromUtf8(utf8);
@@ -72,7 +73,7 @@ TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   Open([&] {
     EXPECT_EQ(ui.focus(), app::kMapList);
     EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);  // the letters too
-    ui.Select(app::kMapRuleList, 1);                  // whole lines
+    ui.Select(app::kMapRuleList, 1);                 // whole lines
     ASSERT_EQ(ui.Rows(app::kMapList)->Count(), 5);
     EXPECT_EQ(Cell(2, app::kTitleColumn), "第四章 夜雨");
     EXPECT_EQ(Cell(2, app::kFlagsColumn), "跳号");

@@ -55,7 +55,8 @@ std::vector<std::string> DifferencesFromDescription(const Toolkit& ui,
         const ByteText item = ui.ComboItemText(row.name, static_cast<int>(i));
         const ByteText described = i < items.size() ? GbkFromUtf8(items[i]) : ByteText();
         if (item != described) {
-          differ("item " + std::to_string(i), Utf8FromGbk(item.view()), Utf8FromGbk(described.view()));
+          differ("item " + std::to_string(i), Utf8FromGbk(item.view()),
+                 Utf8FromGbk(described.view()));
         }
       }
       if (ui.SelectedIndex(row.name) != 0) {

@@ -422,10 +422,9 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
       break;
     }
   }
-  ref.hwnd = CreateWindowExW(exStyle, kWindowClass,
-                             WideFromUtf8Literal(description.caption).c_str(), style,
-                             CW_USEDEFAULT, CW_USEDEFAULT, width, height, owner, nullptr,
-                             GetModuleHandleW(nullptr), &ref);
+  ref.hwnd = CreateWindowExW(
+      exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(), style, CW_USEDEFAULT,
+      CW_USEDEFAULT, width, height, owner, nullptr, GetModuleHandleW(nullptr), &ref);
   if (!ref.hwnd) {
     windows_.erase(ref.name);
     return nullptr;
@@ -542,7 +541,8 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       control.hwnd = make(0, L"STATIC", text, SS_NOPREFIX | SS_ENDELLIPSIS, height);
       break;
     case Kind::kSpin: {
-      control.hwnd = make(WS_EX_CLIENTEDGE, L"EDIT", text, WS_TABSTOP | ES_NUMBER | ES_RIGHT, height);
+      control.hwnd =
+          make(WS_EX_CLIENTEDGE, L"EDIT", text, WS_TABSTOP | ES_NUMBER | ES_RIGHT, height);
       control.arrows = CreateWindowExW(
           0, UPDOWN_CLASSW, L"",
           WS_CHILD | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
@@ -557,11 +557,11 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
     case Kind::kCheckList: {
       // The rows are the program's (owner data): the list asks for the texts and the tick
       // of each row in sight.
-      control.hwnd = make(0, WC_LISTVIEWW, L"",
-                          WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER,
-                          height);
-      ListView_SetExtendedListViewStyle(control.hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
-                                                          LVS_EX_GRIDLINES);
+      control.hwnd =
+          make(0, WC_LISTVIEWW, L"",
+               WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER, height);
+      ListView_SetExtendedListViewStyle(
+          control.hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
       ListView_SetCallbackMask(control.hwnd, LVIS_STATEIMAGEMASK);
       for (std::size_t i = 0; i < row.columns.size(); ++i) {
         const Column& described = row.columns[i];
@@ -890,7 +890,8 @@ LRESULT Win32Toolkit::ListNotice(Control& list, const NMHDR& header, LPARAM l) {
         lstrcpynW(item.pszText, list.cell.c_str(), item.cchTextMax);
       }
       if (item.mask & LVIF_STATE) {
-        item.state = INDEXTOSTATEIMAGEMASK(list.ticks[static_cast<std::size_t>(item.iItem)] ? 2 : 1);
+        item.state =
+            INDEXTOSTATEIMAGEMASK(list.ticks[static_cast<std::size_t>(item.iItem)] ? 2 : 1);
         item.stateMask = LVIS_STATEIMAGEMASK;
       }
       return 0;

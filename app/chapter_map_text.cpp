@@ -27,7 +27,7 @@ std::string FlagWords(unsigned flags) {
 }
 
 std::string SizeWords(std::int64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + " 字节";
+  // One unit down the whole column, so that sizes compare at a glance.
   char text[48];
   std::snprintf(text, sizeof text, "%.1f K", static_cast<double>(bytes) / 1024.0);
   return text;

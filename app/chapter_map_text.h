@@ -15,7 +15,7 @@ namespace morvane::app {
 
 // The flags in words, as the map shows them: "跳号、过长"; empty for none (UTF-8).
 std::string FlagWords(unsigned flags);
-// A chapter's size: "512 字节" below 1 K, else "1.5 K" (UTF-8).
+// A chapter's size in K with one decimal, whatever its size: "0.5 K", "1.5 K" (UTF-8).
 std::string SizeWords(std::int64_t bytes);
 // "共 N 个标题，F 个有提示，切分 K 处，将写出 W 个文件" (UTF-8).
 std::string MapSummary(const ChapterMap& map, const ChapterChoice& choice);

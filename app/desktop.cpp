@@ -1,20 +1,27 @@
 #include "app/desktop.h"
 
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
+#include "app/main_window.h"
 #include "app/windows.h"
 #include "app/wiring.h"
 #include "core/fatal.h"
 #include "core/gbk.h"
 #include "engine/control_names.h"
+#include "engine/size_cutting.h"
 #include "engine/state.h"
+#include "ui/file_drops.h"
 #include "ui/qt_toolkit.h"
+#include "ui/widgets.h"
 
 namespace morvane::app {
 
@@ -38,7 +45,29 @@ bool UseChineseEverywhere() {
   return true;
 }
 
-int RunDesktop() {
+namespace {
+
+void ShowPage(ui::QtToolkit& t, std::string_view page) {
+  auto* tabs = static_cast<ui::TabControl*>(t.Widget(kPageTabs));
+  for (int i = 0; i < tabs->pageCount(); ++i) {
+    if (tabs->page(i) == t.Widget(page)) tabs->SetCurrentPage(i);
+  }
+}
+
+}  // namespace
+
+void OpenGivenFiles(ui::QtToolkit& toolkit, AppState& state, std::vector<Path> files) {
+  ui::SortNaturally(files);
+  if (files.size() == 1) {
+    ShowPage(toolkit, kCutPage);
+    OpenOnPage(toolkit, state, names::kNormalDialog, OpenForNormalCut, files);
+  } else if (files.size() > 1) {
+    ShowPage(toolkit, kMergePage);
+    FillMergeRows(toolkit, state, files);
+  }
+}
+
+int RunDesktop(std::vector<Path> files) {
   QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
   UseChineseEverywhere();
   SetFatalPresenter([](const ByteText& boxText) {
@@ -54,6 +83,10 @@ int RunDesktop() {
     BindEvents(toolkit, *state);
     QWidget* mainWindow = toolkit.CreateWindow(names::kMainWindow);
     ui::QtToolkit::ShowCentred(mainWindow);
+    // Once the loop runs, so that the window is up behind any message the opening shows.
+    QTimer::singleShot(0, mainWindow, [&toolkit, &state, files = std::move(files)]() mutable {
+      OpenGivenFiles(toolkit, *state, std::move(files));
+    });
     exitCode = QApplication::exec();
   }
   state.reset();

@@ -1,6 +1,10 @@
 #pragma once
 // Start-up and shutdown of the desktop program.
 
+#include <vector>
+
+#include "core/path.h"
+
 namespace morvane {
 struct AppState;
 }
@@ -18,8 +22,12 @@ void DescribeWindows(ui::QtToolkit& toolkit);
 // Returns false when they could not be found.
 bool UseChineseEverywhere();
 
-// Runs the program on an existing QApplication: state, main window, message loop,
-// release. Returns the exit code, 0.
-int RunDesktop();
+// The files named on the command line: one opens on the cut page, two to five fill the
+// merge page (in natural order, as if dropped there).
+void OpenGivenFiles(ui::QtToolkit& toolkit, AppState& state, std::vector<Path> files);
+
+// Runs the program on an existing QApplication: state, main window, the files given
+// opened, message loop, release. Returns the exit code, 0.
+int RunDesktop(std::vector<Path> files = {});
 
 }  // namespace morvane::app

@@ -3,18 +3,37 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "app/desktop.h"
+#include "app/main_window.h"
 #include "app/windows.h"
 #include "app/wiring.h"
 #include "core/fatal.h"
 #include "engine/control_names.h"
+#include "engine/size_cutting.h"
 #include "engine/state.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::app {
+namespace {
 
-int RunDesktop() {
+// The files named on the command line: one opens on the cut page, two to five fill the
+// merge rows (in natural order, as if dropped there).
+void OpenGivenFiles(ui::Win32Toolkit& t, AppState& s, std::vector<Path> files) {
+  ui::SortNaturally(files);
+  if (files.size() == 1) {
+    t.ShowPage(kCutPage);
+    OpenOnPage(t, s, names::kNormalDialog, OpenForNormalCut, files);
+  } else if (files.size() > 1) {
+    t.ShowPage(kMergePage);
+    FillMergeRows(t, s, files);
+  }
+}
+
+}  // namespace
+
+int RunDesktop(std::vector<Path> files) {
   SetFatalPresenter([](const ByteText& boxText) {
     ui::ShowStopBox(boxText, ByteText("\xB4\xED\xCE\xF3"));  // "错误"
   });
@@ -28,6 +47,7 @@ int RunDesktop() {
     HWND mainWindow = toolkit.CreateTopWindow(names::kMainWindow);
     if (!mainWindow) return 1;
     ui::Win32Toolkit::ShowCentred(mainWindow);
+    OpenGivenFiles(toolkit, *state, std::move(files));
     exitCode = toolkit.Run();
   }
   state.reset();

@@ -63,16 +63,14 @@ void OnFolderOpened(Toolkit& ui, AppState& state) {
   ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
 }
 
-void OpenDroppedFile(Toolkit& ui, AppState& state, std::string_view page, std::string_view dialog,
-                     void (*open)(Toolkit&, AppState&)) {
-  const std::vector<Path> paths = ui.DroppedPaths(page);
+void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
+                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths) {
   if (paths.empty()) return;
   ui.ChooseWithoutDialog(dialog, paths.front());
   open(ui, state);
 }
 
-void FillMergeRows(Toolkit& ui, AppState& state) {
-  const std::vector<Path> paths = ui.DroppedPaths(kMergePage);
+void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths) {
   const int count = static_cast<int>(std::min<std::size_t>(paths.size(), 5));
   if (count >= 2) {
     ui.SetText(n::kMergeCountList, ByteText(std::to_string(count)));
@@ -135,11 +133,14 @@ void BindEvents(Toolkit& ui, AppState& state) {
   }
   bind(n::kMergedEncodingList, kItemSelected, ChooseMergedEncoding);
 
-  ui.Bind(kCutPage, kDropped,
-          [t, s] { OpenDroppedFile(*t, *s, kCutPage, n::kNormalDialog, OpenForNormalCut); });
-  ui.Bind(kSimpleCutPage, kDropped,
-          [t, s] { OpenDroppedFile(*t, *s, kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut); });
-  bind(kMergePage, kDropped, FillMergeRows);
+  const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
+                                 void (*open)(Toolkit&, AppState&)) {
+    t->Bind(page, kDropped,
+            [t, s, page, dialog, open] { OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page)); });
+  };
+  openOnDrop(kCutPage, n::kNormalDialog, OpenForNormalCut);
+  openOnDrop(kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
+  ui.Bind(kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(kMergePage)); });
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
 

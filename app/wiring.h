@@ -2,6 +2,7 @@
 // The event bindings of both windows, and the handlers that only change the view.
 
 #include <string_view>
+#include <vector>
 
 #include "core/toolkit.h"
 #include "engine/state.h"
@@ -20,13 +21,13 @@ void ClearSimpleText(Toolkit& ui);
 void ShowNormalCutButtons(Toolkit& ui);
 void ShowChapterCutButtons(Toolkit& ui);
 
-// Drops from the file manager: files dropped on the cut or simple-cut page open as if
-// chosen in its dialog; up to five dropped on the merge page fill its rows in natural
-// order, and the count follows; a folder dropped on the save-location box becomes the
-// save location.
-void OpenDroppedFile(Toolkit& ui, AppState& state, std::string_view page, std::string_view dialog,
-                     void (*open)(Toolkit&, AppState&));
-void FillMergeRows(Toolkit& ui, AppState& state);
+// Files dropped from the file manager (or named on the command line), in natural order:
+// on the cut or simple-cut page the first opens as if chosen in the page's dialog; up to
+// five fill the merge rows, and the count follows. A folder dropped on the save-location
+// box becomes the save location.
+void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
+                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths);
+void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths);
 void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
 
 // Save-location window.

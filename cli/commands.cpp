@@ -247,8 +247,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   const Path inputs[] = {input->path};
   if (Refused(outputs, inputs)) return kRefused;
   const int result = Outcome(
-      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected).banner),
-      inputs);
+      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
 }

@@ -21,4 +21,9 @@ std::optional<Path> Toolkit::PathIn(std::string_view control) const {
   return found->second.second;
 }
 
+TypedName Toolkit::TypedPathIn(std::string_view control) const {
+  if (auto path = PathIn(control)) return {*path, {}};
+  return PathFromTyped(Text(control));
+}
+
 }  // namespace morvane

@@ -115,6 +115,11 @@ class Toolkit {
   // typed name. A folder tree or drive list gives the folder it shows.
   virtual void SetPath(std::string_view control, const Path& path);
   virtual std::optional<Path> PathIn(std::string_view control) const;
+  // The name a box holds: PathIn while the box shows a path set there, else its text
+  // read as a typed name (PathFromTyped). A toolkit whose boxes hold more characters than
+  // GBK (an emoji, say) gives them all, so that a typed name is the one the command line
+  // would be given.
+  virtual TypedName TypedPathIn(std::string_view control) const;
 
   // Opens a window over its parent; modal runs a nested loop until it is closed.
   virtual bool LoadWindow(std::string_view window, std::string_view parent, bool modal) = 0;

@@ -134,7 +134,7 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
 }
 
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              const std::vector<ChapterFile>& files, const OutputForm& form,
                               Progress* progress) {
   WriteReport report(progress);
   FileWriter writer(report, progress,
@@ -143,8 +143,8 @@ WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
   for (const ChapterFile& file : files) {
     const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
     const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
-    if (!writer.Write(number++, JoinPath(folder, file.name), {text.Slice(begin, end - begin)},
-                      banner))
+    if (!writer.Write(number++, JoinPath(folder, file.name),
+                      {form.bom, text.Slice(begin, end - begin)}, form.banner))
       break;
   }
   writer.Finish();
@@ -172,11 +172,12 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   ui.ShowMessageBox(ToText(static_cast<int>(count)));
   WriteReport report;
   const ByteText text = state.cut.normalText;
-  const ByteText banner = OutputFormOf(state.cut.normalEncoding, state.bannerText).banner;
+  const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
+  // The text alone, with the byte-order mark that starts each file.
   ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
-                             count * static_cast<std::int64_t>(banner.size())},
+                             count * static_cast<std::int64_t>(form.bom.size())},
                  [&](Progress& progress) {
-                   report = WriteChapterFiles(target.folder, text, files, banner, &progress);
+                   report = WriteChapterFiles(target.folder, text, files, form, &progress);
                  });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the map still stands for the next try.
@@ -240,10 +241,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   ui.ShowMessageBox(ToText(files));
   WriteReport report;
   const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
-  const ByteText banner = form.banner;
+  // The text alone, with the byte-order mark that starts each file; the banner is the
+  // program's.
   ui.RunLongWork(
       {files,
-       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(banner.size())},
+       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(form.bom.size())},
       [&](Progress& progress) { report = WriteChapters(*target, text, starts, form, &progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.

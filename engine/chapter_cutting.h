@@ -77,9 +77,9 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
                                  const OutputForm& form, Progress* progress = nullptr);
 
 // Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
-// holding its bytes of text followed by banner.
+// holding the form's byte-order mark, its bytes of text and the form's banner.
 WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const ByteText& banner,
+                              const std::vector<ChapterFile>& files, const OutputForm& form,
                               Progress* progress = nullptr);
 
 // Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses

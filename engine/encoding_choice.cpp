@@ -54,6 +54,18 @@ void ShowReadEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding
   ShowDetected(ui, list, chosen ? std::nullopt : std::optional(read.encoding));
 }
 
+std::optional<Encoding> EncodingForNextFile(const Path& open, std::optional<Encoding> chosen) {
+  // A choice made for an open file was for that file: a Big5 file read as GBK before
+  // says nothing about the UTF-8 file opened after it.
+  return open.empty() ? chosen : std::nullopt;
+}
+
+void KeepChoice(Toolkit& ui, std::string_view list, std::optional<Encoding>& chosen,
+                std::optional<Encoding> used) {
+  chosen = used;
+  SelectEncoding(ui, list, used);
+}
+
 void ChooseNormalEncoding(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
   const auto chosen = ChosenEncoding(ui, names::kNormalEncodingList);

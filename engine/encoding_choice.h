@@ -5,9 +5,10 @@
 // Item 0 is 自动 (detection); while it is chosen and a file is open it names what was
 // detected, as "自动(UTF-8)". Items 1.. are the encodings of kEncodings by their labels. A
 // file is read in the chosen encoding when it is opened, and choosing another item reads
-// the open file again in it; every later operation uses the text read then. With no file
-// open the choice waits for the next one. The merged file's list offers the first file's
-// encoding (item 0) or one of the encodings.
+// the open file again in it; every later operation uses the text read then. A choice is
+// for one file: with no file open it waits for the next one; made for an open file, it
+// ends with that file, and the next file opened is detected again. The merged file's list
+// offers the first file's encoding (item 0) or one of the encodings.
 
 #include <optional>
 #include <string_view>
@@ -27,6 +28,13 @@ void ShowDetected(Toolkit& ui, std::string_view list, std::optional<Encoding> de
 // After a file was read for a list whose choice is chosen: names what detection found.
 void ShowReadEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> chosen,
                       const Detected& read);
+
+// Before a file is opened for a list: the encoding to read it in, from the choice that
+// stands and the file open now (empty for none).
+std::optional<Encoding> EncodingForNextFile(const Path& open, std::optional<Encoding> chosen);
+// Once it is open: the choice it was read with stands, and the list shows it.
+void KeepChoice(Toolkit& ui, std::string_view list, std::optional<Encoding>& chosen,
+                std::optional<Encoding> used);
 
 // Handlers of the lists' selections.
 void ChooseNormalEncoding(Toolkit& ui, AppState& state);

@@ -19,8 +19,9 @@ void ClearRow(Toolkit& ui, MergeSettings& merge, int row) {
   ShowDetected(ui, names::kMergeEncodingList[row], std::nullopt);
 }
 
-std::int64_t TotalBytes(std::span<const ByteText> texts, const ByteText& banner) {
-  std::int64_t bytes = static_cast<std::int64_t>(banner.size());
+// The texts alone, as the sizes shown elsewhere count them: the banner is the program's.
+std::int64_t TotalBytes(std::span<const ByteText> texts) {
+  std::int64_t bytes = 0;
   for (const ByteText& text : texts) bytes += static_cast<std::int64_t>(text.size());
   return bytes;
 }
@@ -89,13 +90,16 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
   const Path path = MergedPath(target);
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
-  if (progress != nullptr) progress->Advance(1, TotalBytes(texts, banner));
+  if (progress != nullptr) progress->Advance(1, TotalBytes(texts));
   return report;
 }
 
 void OpenMergeFile(Toolkit& ui, AppState& state, int row) {
-  const auto file = ChooseAndReadFile(ui, names::kMergeDialog, -1, state.merge.mergeChosen[row]);
+  MergeSettings& merge = state.merge;
+  const auto encoding = EncodingForNextFile(merge.mergePath[row], merge.mergeChosen[row]);
+  const auto file = ChooseAndReadFile(ui, names::kMergeDialog, -1, encoding);
   if (!file) return;
+  KeepChoice(ui, names::kMergeEncodingList[row], merge.mergeChosen[row], encoding);
   ui.SetPath(names::kMergePathBox[row], file->path);
   LoadMergeText(ui, state, row, *file);
   if (row == 1) ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
@@ -158,7 +162,8 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   }
   const MergedText& merged = std::get<MergedText>(joined);
   WriteReport report;
-  ui.RunLongWork({1, TotalBytes(merged.texts, merged.form.banner)}, [&](Progress& progress) {
+  const auto bytes = TotalBytes(merged.texts) + static_cast<std::int64_t>(merged.form.bom.size());
+  ui.RunLongWork({1, bytes}, [&](Progress& progress) {
     report = WriteMerged(*target, merged.texts, merged.form, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());

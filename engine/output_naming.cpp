@@ -8,8 +8,7 @@
 
 namespace morvane {
 TypedName PathOfBox(const Toolkit& ui, std::string_view box) {
-  if (auto path = ui.PathIn(box)) return {*path, {}};
-  return PathFromTyped(ui.Text(box));
+  return ui.TypedPathIn(box);
 }
 
 Path PieceFileName(const Path& prefix, int number) {

@@ -103,9 +103,10 @@ void UpdateNormalPieceSize(Toolkit& ui, AppState& state) {
 }
 
 void OpenForSimpleCut(Toolkit& ui, AppState& state) {
-  const auto file =
-      ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText, state.cut.simpleChosen);
+  const auto encoding = EncodingForNextFile(state.cut.simplePath, state.cut.simpleChosen);
+  const auto file = ChooseAndReadFile(ui, names::kSimpleDialog, kLargeSimpleText, encoding);
   if (!file) return;
+  KeepChoice(ui, names::kSimpleEncodingList, state.cut.simpleChosen, encoding);
   LoadSimpleText(ui, state, *file);
   ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   ShowSimpleCutCount(ui, state);
@@ -123,8 +124,10 @@ void LoadSimpleText(Toolkit& ui, AppState& state, const ChosenFile& file) {
 }
 
 void OpenForNormalCut(Toolkit& ui, AppState& state) {
-  const auto file = ChooseAndReadFile(ui, names::kNormalDialog, -1, state.cut.normalChosen);
+  const auto encoding = EncodingForNextFile(state.cut.normalPath, state.cut.normalChosen);
+  const auto file = ChooseAndReadFile(ui, names::kNormalDialog, -1, encoding);
   if (!file) return;
+  KeepChoice(ui, names::kNormalEncodingList, state.cut.normalChosen, encoding);
   ui.SetPath(names::kNormalPathBox, file->path);
   ui.SetPath(names::kPrefixBox, BaseNameOf(file->path));
   LoadNormalText(ui, state, *file);
@@ -191,9 +194,10 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   if (!ConfirmOutputFolder(ui, state, target->folder)) return;
   WriteReport report;
   const OutputForm form = OutputFormOf(encoding, state.bannerText);
-  const ByteText banner = form.banner;
   const std::int64_t files = plan.last;
-  ui.RunLongWork({files, size + files * static_cast<std::int64_t>(banner.size())},
+  // The text alone, with the byte-order mark that starts each file; the banner is the
+  // program's.
+  ui.RunLongWork({files, size + files * static_cast<std::int64_t>(form.bom.size())},
                  [&](Progress& progress) {
                    report = WritePieces(*target, text, size, pieceBytes, form, &progress);
                  });

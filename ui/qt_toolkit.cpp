@@ -258,16 +258,12 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
 void QtToolkit::AcceptDrops(const ControlRow& row) {
   const std::string name(row.name);
   const int most = row.drop.most;
-  AcceptFileDrops(Find(name).widget, row.drop.kind, [this, name, most](QStringList paths) {
+  AcceptFileDrops(Find(name).widget, row.drop.kind, [this, name, most](std::vector<Path> paths) {
     SortNaturally(paths);
+    if (static_cast<int>(paths.size()) > most) paths.resize(static_cast<std::size_t>(most));
     auto found = controls_.find(name);
     if (found == controls_.end()) return;
-    std::vector<Path>& dropped = found->second->dropped;
-    dropped.clear();
-    for (const QString& path : paths) {
-      if (static_cast<int>(dropped.size()) == most) break;
-      dropped.emplace_back(QFile::encodeName(path).toStdString());
-    }
+    found->second->dropped = std::move(paths);
     Fire(name, Event::kDropped);
   });
 }
@@ -692,9 +688,16 @@ void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
   Prepare(box);
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
-  if (box.clickedButton() == open) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)));
-  }
+  if (box.clickedButton() != open) return;
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
+  // No file manager to hand the folder to: the path, to be copied, is the next best thing.
+  QMessageBox missing(QMessageBox::NoIcon, CaptionText(DefaultCaption()),
+                      QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
+                          .arg(QString::fromStdString(DisplayName(folder))),
+                      QMessageBox::Ok);
+  missing.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Prepare(missing);
+  missing.exec();
 }
 
 void ShowStopBox(const ByteText& text, const ByteText& caption) {
@@ -776,6 +779,19 @@ std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
   }
 }
 
+TypedName QtToolkit::TypedPathIn(std::string_view name) const {
+  if (auto path = PathIn(name)) return {*path, {}};
+  const auto* edit = dynamic_cast<const ByteLineEdit*>(Find(name).widget.data());
+  if (edit == nullptr) return Toolkit::TypedPathIn(name);
+  // The box's GBK bytes would hold "?" for a character GBK lacks; the text holds it. A
+  // stand-in for a byte that is no character is refused as a typed byte is.
+  const QString text = edit->text();
+  if (std::any_of(text.begin(), text.end(), [](QChar c) { return IsByteStandIn(c.unicode()); })) {
+    return Toolkit::TypedPathIn(name);
+  }
+  return {Path(text.toStdString()), {}};
+}
+
 Path QtToolkit::DialogFileName(std::string_view component) const {
   auto found = dialogs_.find(component);
   if (found == dialogs_.end()) UnknownControl(component);
@@ -788,7 +804,11 @@ void QtToolkit::ShowCentred(QWidget* window) {
   if (screen != nullptr) {
     const QRect area = screen->availableGeometry();
     const QSize size = window->frameGeometry().size();
-    window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    // A window larger than the screen (a high scale factor on a small one) keeps its title
+    // bar and left edge in sight: it is moved by them, and its own size is fixed.
+    const QPoint centred = area.center() - QPoint(size.width() / 2, size.height() / 2);
+    window->move(std::max(area.left(), std::min(centred.x(), area.right() + 1 - size.width())),
+                 std::max(area.top(), std::min(centred.y(), area.bottom() + 1 - size.height())));
   }
   window->show();
 }

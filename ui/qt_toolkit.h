@@ -64,6 +64,7 @@ class QtToolkit final : public Toolkit {
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
+  TypedName TypedPathIn(std::string_view control) const override;
   void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   void CloseWindow(std::string_view window) override;

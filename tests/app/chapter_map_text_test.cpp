@@ -56,7 +56,9 @@ TEST(ChapterMapText, SummaryAndNamesFollowTheChoice) {
 TEST(ChapterMapText, FlagsAndSizesInWords) {
   EXPECT_EQ(app::FlagWords(0), "");
   EXPECT_EQ(app::FlagWords(kGap | kLong | kInline), "跳号、过长、不在行首");
-  EXPECT_EQ(app::SizeWords(1023), "1023 字节");
+  // One unit down the column.
+  EXPECT_EQ(app::SizeWords(1021), "1.0 K");
+  EXPECT_EQ(app::SizeWords(100), "0.1 K");
   EXPECT_EQ(app::SizeWords(1536), "1.5 K");
 }
 

@@ -18,6 +18,7 @@
 #include <map>
 #include <sstream>
 
+#include "app/chapter_map_text.h"
 #include "app/chapter_map_window.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
@@ -124,6 +125,12 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
     QCOMPARE(window, W(app::kChapterMapWindow));
     auto* table = Map<QTableView>(app::kMapList);
     QCOMPARE(table->model()->rowCount(), 10);
+    // One unit down the size column, as the Windows window has it (SizeWords).
+    for (int row = 0; row < 10; ++row) {
+      const QModelIndex size = table->model()->index(row, 3);
+      QCOMPARE(size.data().toString(),
+               QString::fromStdString(app::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
+    }
     // Whole lines only: the letters are gone, and the map says what looks wrong.
     QTest::keyClick(Map<QComboBox>(app::kMapRuleList), Qt::Key_Down);
     QCOMPARE(table->model()->rowCount(), 5);

@@ -17,9 +17,11 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/desktop.h"
@@ -78,6 +80,10 @@ class DailyUseTest : public QObject {
   void aLongCutShowsProgressAndCancelLeavesTheFolderAsItWas();
   void aQuickCutShowsNoProgressAndOffersTheFolder();
   void droppedFilesOpenOnEachPage();
+  void namesThatAreNotUtf8OpenByTheirBytes();
+  void aTypedPrefixNamesFilesAsTheCommandLineDoes();
+  void withoutAFileManagerTheFolderIsNamed();
+  void aWindowLargerThanTheScreenKeepsItsTitleBarInSight();
   // Save-location window.
   void saveLocationListClosesAloneAndShowsItsHighlight();
 
@@ -93,6 +99,11 @@ class DailyUseTest : public QObject {
   }
   // Drops local files (or folders) on a widget, as a file manager does.
   static void Drop(QWidget* target, const QStringList& paths);
+  static void DropUrls(QWidget* target, const QList<QUrl>& urls);
+  // A file: URL of a path's bytes, percent-encoded as a file manager sends it.
+  static QUrl UrlOf(const std::string& bytes) {
+    return QUrl::fromEncoded("file://" + QByteArray::fromStdString(bytes).toPercentEncoding("/"));
+  }
   // Opens a list's popup with a click and checks the highlighted row stands out.
   static void CheckHighlight(QComboBox* list);
 
@@ -127,9 +138,13 @@ void DailyUseTest::cleanup() {
 }
 
 void DailyUseTest::Drop(QWidget* target, const QStringList& paths) {
-  QMimeData data;
   QList<QUrl> urls;
   for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  DropUrls(target, urls);
+}
+
+void DailyUseTest::DropUrls(QWidget* target, const QList<QUrl>& urls) {
+  QMimeData data;
   data.setUrls(urls);
   const QPoint at = target->rect().center();
   QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -393,6 +408,89 @@ void DailyUseTest::droppedFilesOpenOnEachPage() {
   Drop(W(n::kSaveLocationBox), {output_});
   QTRY_COMPARE(Text(n::kSaveLocationBox), Native(output_));
   QCOMPARE(state_->cut.saveFolder, morvane::Path(output_.toStdString()));
+}
+
+void DailyUseTest::namesThatAreNotUtf8OpenByTheirBytes() {
+  // Raw GBK names, as an archive made on Chinese Windows unpacks them: 第1章.txt, 第2章.txt
+  // and the folder 输出.
+  const std::string root = temp_->path().toStdString();
+  const std::string first = root + "/\xB5\xDA" "1" "\xD5\xC2.txt";
+  const std::string second = root + "/\xB5\xDA" "2" "\xD5\xC2.txt";
+  const std::string utf8 = temp_->filePath(QStringLiteral("第3章.txt")).toStdString();
+  const std::string folder = root + "/\xCA\xE4\xB3\xF6";
+  std::ofstream(first, std::ios::binary) << "one";
+  std::ofstream(second, std::ios::binary) << "two";
+  std::ofstream(utf8, std::ios::binary) << "three";
+  QVERIFY(std::filesystem::create_directory(folder));
+
+  ShowPage(1);
+  DropUrls(W(app::kSimpleCutPage), QList<QUrl>{UrlOf(first)});
+  QTRY_COMPARE(Text(n::kSimpleText), ByteText("one"));
+  ShowPage(0);
+  DropUrls(W(app::kCutPage), QList<QUrl>{UrlOf(second)});
+  QTRY_COMPARE(state_->cut.normalPath, morvane::Path(second));
+  // On the merge page the other files of the drop come along, in natural order.
+  ShowPage(2);
+  DropUrls(W(app::kMergeFrame), QList<QUrl>{UrlOf(utf8), UrlOf(second), UrlOf(first)});
+  QTRY_COMPARE(state_->merge.mergeCount, 3);
+  QCOMPARE(state_->merge.mergePath[1], morvane::Path(first));
+  QCOMPARE(state_->merge.mergePath[2], morvane::Path(second));
+  QCOMPARE(state_->merge.mergePath[3], morvane::Path(utf8));
+  DropUrls(W(n::kSaveLocationBox), QList<QUrl>{UrlOf(folder)});
+  QTRY_COMPARE(state_->cut.saveFolder, morvane::Path(folder));
+
+  // The files named on the command line: one opens on the cut page, more fill the merge
+  // rows.
+  app::OpenGivenFiles(*toolkit_, *state_, {morvane::Path(utf8)});
+  QCOMPARE(state_->cut.normalPath, morvane::Path(utf8));
+  QVERIFY(W(app::kCutPage)->isVisible());
+  app::OpenGivenFiles(*toolkit_, *state_, {morvane::Path(second), morvane::Path(first)});
+  QCOMPARE(state_->merge.mergeCount, 2);
+  QCOMPARE(state_->merge.mergePath[1], morvane::Path(first));
+  QVERIFY(W(app::kMergePage)->isVisible());
+}
+
+void DailyUseTest::aTypedPrefixNamesFilesAsTheCommandLineDoes() {
+  SetSaveFolder();
+  toolkit_->SetText(n::kSimpleText, ByteText("abcdef"));
+  auto* prefix = static_cast<QLineEdit*>(W(n::kPrefixBox));
+  prefix->selectAll();
+  prefix->insert(QStringLiteral("书😀ö"));
+  morvane::testing::ConfirmingMessages(
+      [this] { QTest::mouseClick(W(n::kSimpleCutButton), Qt::LeftButton); });
+  QVERIFY2(FileNames(output_).contains(QStringLiteral("书😀ö-1.txt")),
+           qPrintable(FileNames(output_).join('|')));
+}
+
+void DailyUseTest::withoutAFileManagerTheFolderIsNamed() {
+  // No URL handler and no desktop services offscreen: nothing can show the folder.
+  SetSaveFolder();
+  QStringList texts;
+  QTimer user;
+  user.setInterval(10);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    texts << box->text();
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text() == QStringLiteral("打开文件夹")) return button->click();
+    }
+    box->done(0);
+  });
+  user.start();
+  QTest::mouseClick(W(n::kSimpleCutButton), Qt::LeftButton);
+  QCOMPARE(texts.size(), 2);
+  QVERIFY2(
+      texts.back().contains(QStringLiteral("没有找到文件管理器")) && texts.back().contains(output_),
+      qPrintable(texts.back()));
+}
+
+void DailyUseTest::aWindowLargerThanTheScreenKeepsItsTitleBarInSight() {
+  const QRect area = main_->screen()->availableGeometry();
+  QWidget large;
+  large.resize(area.width() * 2, area.height() * 2);
+  morvane::ui::QtToolkit::ShowCentred(&large);
+  QCOMPARE(large.frameGeometry().topLeft(), area.topLeft());
 }
 
 void DailyUseTest::saveLocationListClosesAloneAndShowsItsHighlight() {

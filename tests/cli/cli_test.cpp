@@ -272,6 +272,10 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
   RunCli({"chapters", "--out", out, "u8.txt"}, dir.path());
   EXPECT_EQ(ReadBytes(out + "/u8-1.txt"),
             "\xEF\xBB\xBF" + chapter + std::string(BannerIn(Encoding::kUtf8).view()));
+  // So do those of a corrected map.
+  RunCli({"chapters", "--names", "title", "--out", out, "u8.txt"}, dir.path());
+  EXPECT_EQ(ReadBytes(out + "/u8-0001 \xE7\xAC\xAC\xE4\xB8\x80\xE7\xAB\xA0 \xE5\xBA\x8F.txt"),
+            "\xEF\xBB\xBF" + chapter + std::string(BannerIn(Encoding::kUtf8).view()));
   RunCli({"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, dir.path());
   EXPECT_EQ(ReadBytes(out + "/g已合并.txt"),
             chapter + "\xF0\x9F\x98\x80" + std::string(BannerIn(Encoding::kUtf8).view()));

@@ -145,6 +145,10 @@ class EncodingChoice : public testing::HandlerTest {
   EncodingChoice() {
     ui.Bind(names::kSimpleEncodingList, Event::kItemSelected,
             [this] { ChooseSimpleEncoding(ui, state); });
+    ui.Bind(names::kNormalEncodingList, Event::kItemSelected,
+            [this] { ChooseNormalEncoding(ui, state); });
+    ui.Bind(names::kMergeEncodingList[2], Event::kItemSelected,
+            [this] { ChooseMergeEncoding(ui, state, 2); });
   }
   static int Item(Encoding e) {
     int index = 1;
@@ -190,6 +194,43 @@ TEST_F(EncodingChoice, ReadingAgainKeepsWhatItCannotReplace) {
   EXPECT_EQ(state.cut.simpleEncoding.encoding, Encoding::kUtf8);
   EXPECT_EQ(ui.SelectedIndex(names::kSimpleEncodingList), 0);
   EXPECT_EQ(ui.Text(names::kSimpleText).view(), utf8);
+}
+
+// A choice is the file's it was made for: the next file opened on that page (or row) is
+// detected again, and the list goes back to 自动.
+TEST_F(EncodingChoice, AChoiceEndsWithItsFile) {
+  struct Page {
+    const char* name;
+    std::string_view dialog;
+    std::string_view list;
+    void (*open)(Toolkit&, AppState&);
+    const Detected& (*read)(const AppState&);
+  };
+  const Page pages[] = {
+      {"simple", names::kSimpleDialog, names::kSimpleEncodingList,
+       OpenForSimpleCut,
+       [](const AppState& s) -> const Detected& { return s.cut.simpleEncoding; }},
+      {"normal", names::kNormalDialog, names::kNormalEncodingList,
+       OpenForNormalCut,
+       [](const AppState& s) -> const Detected& { return s.cut.normalEncoding; }},
+      {"merge row", names::kMergeDialog, names::kMergeEncodingList[2],
+       [](Toolkit& ui, AppState& s) { OpenMergeFile(ui, s, 2); },
+       [](const AppState& s) -> const Detected& { return s.merge.mergeEncoding[2]; }},
+  };
+  const std::string utf8 = Encode(Encoding::kUtf8, u"第一章 风起\r\n").bytes;
+  for (const Page& page : pages) {
+    SCOPED_TRACE(page.name);
+    ui.ChooseFile(page.dialog, PutInput("first.txt", utf8));
+    page.open(ui, state);
+    ui.Select(page.list, Item(Encoding::kBig5));
+    EXPECT_EQ(page.read(state).encoding, Encoding::kBig5);
+
+    ui.ChooseFile(page.dialog, PutInput("second.txt", utf8));
+    page.open(ui, state);
+    EXPECT_EQ(page.read(state).encoding, Encoding::kUtf8);
+    EXPECT_EQ(ui.SelectedIndex(page.list), 0);
+    EXPECT_EQ(ui.ComboItemText(page.list, 0), testing::Gbk("自动(UTF-8)"));
+  }
 }
 
 }  // namespace

@@ -290,11 +290,13 @@ void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
   class StopAfter final : public Progress {
    public:
     explicit StopAfter(std::int64_t files) : files_(files), stopped_(files == 0) {}
-    bool Advance(std::int64_t files, std::int64_t) override {
+    bool Advance(std::int64_t files, std::int64_t bytes) override {
+      done = {files, bytes};
       if (files_ >= 0 && files >= files_) stopped_ = true;
       return !stopped_;
     }
     bool StopRequested() const override { return stopped_; }
+    WorkSize done;
 
    private:
     std::int64_t files_;
@@ -302,6 +304,7 @@ void MemoryToolkit::RunLongWork(const WorkSize& size, const Job& job) {
   };
   StopAfter progress(stopOnlyWrites && size.files == 0 ? -1 : stopAfterFiles);
   job(progress);
+  longWorkDone.push_back(progress.done);
 }
 
 }  // namespace morvane::testing

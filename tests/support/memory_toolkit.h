@@ -96,10 +96,12 @@ class MemoryToolkit : public Toolkit {
   // question with none left is answered kAnswerYes.
   std::deque<int> answers;
   // For RunLongWork: stop after this many files (below 0: never), or only jobs made of
-  // files (writes, not reads, searches and checks); the sizes every job announced.
+  // files (writes, not reads, searches and checks); the sizes every job announced, and
+  // the last it reported done.
   std::int64_t stopAfterFiles = -1;
   bool stopOnlyWrites = false;
   std::vector<WorkSize> longWork;
+  std::vector<WorkSize> longWorkDone;
 
   // What the handlers did.
   const std::vector<Message>& messages() const { return messages_; }

@@ -702,6 +702,11 @@ void Win32Toolkit::SelectPage(Control& tabs, int page) {
   UpdateVisibility(tabs.window);
 }
 
+void Win32Toolkit::ShowPage(std::string_view page) {
+  const Control& shown = Find(page);
+  SelectPage(Find(shown.parent), shown.page);
+}
+
 void Win32Toolkit::ShowCentred(HWND window) {
   RECT frame;
   GetWindowRect(window, &frame);
@@ -709,8 +714,13 @@ void Win32Toolkit::ShowCentred(HWND window) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // A window larger than the work area (large fonts on a small screen) keeps its title bar
+  // and left edge in sight.
+  const auto place = [](LONG low, LONG high, int size) {
+    return std::max<LONG>(low, std::min<LONG>(low + (high - low - size) / 2, high - size));
+  };
+  SetWindowPos(window, nullptr, place(work.left, work.right, width),
+               place(work.top, work.bottom, height), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
 }
@@ -825,6 +835,21 @@ std::optional<Path> Win32Toolkit::PathIn(std::string_view name) const {
     }
   }
   return Toolkit::PathIn(name);
+}
+
+TypedName Win32Toolkit::TypedPathIn(std::string_view name) const {
+  if (auto path = PathIn(name)) return {*path, {}};
+  const Control& control = Find(name);
+  if (control.kind != Kind::kEdit || control.encoding != Encoding::kGbk) {
+    return Toolkit::TypedPathIn(name);
+  }
+  // The box's GBK bytes would hold "?" for a character GBK lacks; its text holds it. A
+  // stand-in for a byte that is no character is refused as a typed byte is.
+  std::wstring text = WindowText(control.hwnd);
+  if (std::any_of(text.begin(), text.end(), [](wchar_t c) { return IsByteStandIn(c); })) {
+    return Toolkit::TypedPathIn(name);
+  }
+  return {Path(std::move(text)), {}};
 }
 
 bool Win32Toolkit::Visible(std::string_view name) const {
@@ -1019,8 +1044,14 @@ void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& capti
     ShowMessageBox(content, 0, caption);
     return;
   }
-  if (pressed == kOpenFolder) {
-    ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (pressed != kOpenFolder) return;
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  // Values up to 32 are errors: no file manager to hand the folder to, so its path.
+  if (opened <= 32) {
+    ShowMessageBox(
+        Concat({GbkFromUtf8("没有找到文件管理器。输出文件夹是：\n"), DisplayNameGbk(folder)}), 0,
+        DefaultCaption());
   }
 }
 

@@ -91,6 +91,7 @@ class Win32Toolkit final : public Toolkit {
   Path DialogFileName(std::string_view component) const override;
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
+  TypedName TypedPathIn(std::string_view control) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
   void CloseWindow(std::string_view window) override;
   bool Enabled(std::string_view control) const override;
@@ -106,6 +107,9 @@ class Win32Toolkit final : public Toolkit {
   // after a moment a progress window shows what has been done, with a 取消 button.
   void RunLongWork(const WorkSize& size, const Job& job) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
+
+  // Shows a tab page, as a click on its tab does.
+  void ShowPage(std::string_view page);
 
   struct Control;
 

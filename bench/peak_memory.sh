@@ -57,5 +57,6 @@ measure "cut --kb 64 (novel)" "$bytes" "$cli" cut --kb 64 --out "$out/o" "$novel
 measure "chapters (novel)" "$bytes" "$cli" chapters --out "$out/o" "$novel"
 measure "chapters (第 only)" "$bytes" "$cli" chapters --out "$out/o" "$di"
 measure "merge (novel x3)" $((bytes * 3)) "$cli" merge --out "$out/o" "$novel" "$novel" "$novel"
+measure "merge --to utf-8 (novel x3)" $((bytes * 3)) "$cli" merge --to utf-8 --out "$out/o" "$novel" "$novel" "$novel"
 measure "clean, all three (novel)" "$bytes" "$cli" clean --spaces --line-breaks --tabs "$novel"
 measure "clean, all three (white space only)" "$bytes" "$cli" clean --spaces --line-breaks --tabs "$blank"

@@ -92,24 +92,27 @@ bool IsKept(const struct stat& st) {
 constexpr std::string_view kTemporaryMark = ".morvane-";
 
 // The temporary name that exists now, for the signal handler: plain memory, as only
-// async-signal-safe work may happen there. One writer at a time holds it.
+// async-signal-safe work may happen there. One writer at a time holds it. A name is
+// registered before it is made, so that a signal that comes in between still removes it
+// (removing a name not made yet harms nothing: it holds this process's number).
 std::mutex pendingMutex;
-char pendingTemporary[PATH_MAX];
-std::atomic<bool> pendingSet{false};
+char pendingTemporary[NAME_MAX + 1];
+std::atomic<int> pendingFolder{-1};
 
-void SetPending(const std::string& path) {
-  const std::size_t n = std::min(path.size(), sizeof pendingTemporary - 1);
-  std::memcpy(pendingTemporary, path.data(), n);
+void SetPending(int folder, const std::string& name) {
+  pendingFolder.store(-1);
+  const std::size_t n = std::min(name.size(), sizeof pendingTemporary - 1);
+  std::memcpy(pendingTemporary, name.data(), n);
   pendingTemporary[n] = '\0';
-  pendingSet.store(true);
+  pendingFolder.store(folder);
 }
 
 void ClearPending() {
-  pendingSet.store(false);
+  pendingFolder.store(-1);
 }
 
 void OnTerminatingSignal(int signal) {
-  if (pendingSet.load()) ::unlink(pendingTemporary);
+  if (const int folder = pendingFolder.load(); folder >= 0) ::unlinkat(folder, pendingTemporary, 0);
   ::signal(signal, SIG_DFL);
   ::raise(signal);
 }
@@ -286,9 +289,11 @@ class PartFeed {
   explicit PartFeed(std::span<const std::string_view> parts) : parts_(parts.begin(), parts.end()) {}
   explicit PartFeed(const std::function<NextPart()>& next) : next_(&next) {}
 
-  // Writes every part to fd: 0, the errno, or ECANCELED when the parts were abandoned.
+  // Writes every part to fd: 0, the errno, or ECANCELED when the parts were abandoned
+  // (ENOTSUP for a second write of parts some of which were transient).
   int WriteTo(int fd) {
     if (abandoned_) return ECANCELED;
+    if (gone_) return ENOTSUP;
     if (int error = WriteAll(fd, parts_)) return error;
     while (next_ != nullptr) {
       const NextPart part = (*next_)();
@@ -301,6 +306,11 @@ class PartFeed {
         next_ = nullptr;
         break;
       }
+      if (part.transient) {
+        gone_ = true;
+        if (int error = WriteAll(fd, std::span(&part.bytes, 1))) return error;
+        continue;
+      }
       parts_.push_back(part.bytes);
       if (int error = WriteAll(fd, std::span(&parts_.back(), 1))) return error;
     }
@@ -311,59 +321,103 @@ class PartFeed {
   std::vector<std::string_view> parts_;
   const std::function<NextPart()>* next_ = nullptr;
   bool abandoned_ = false;
+  bool gone_ = false;  // a transient part was written: the parts cannot be written again
 };
 
-// The path the bytes really go to: a symbolic link is replaced by nothing, its target
-// is. A dangling link is itself the name (it is replaced, and its target never made).
-std::string ResolveLink(const std::string& native) {
-  struct stat st;
-  if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
-  char* resolved = ::realpath(native.c_str(), nullptr);
-  if (resolved == nullptr) return native;
-  std::string target = resolved;
-  std::free(resolved);
-  return target;
+// ---- where names are made ----------------------------------------------------------
+//
+// Every name is made, looked at and replaced relative to its folder's descriptor, never
+// by its path: a folder renamed, or replaced by a link to another, between two files of a
+// run cannot send a file anywhere else. The folder of the running operation (WriteInto)
+// is opened once; any other is opened for the one call.
+
+struct RunFolder {
+  std::string path;
+  int fd = -1;
+  dev_t device = 0;
+  ino_t inode = 0;
+  RunFolder() = default;
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+  ~RunFolder() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+std::mutex runFolderMutex;
+std::shared_ptr<const RunFolder> runFolder;
+
+std::shared_ptr<const RunFolder> TheRunFolder() {
+  std::lock_guard lock(runFolderMutex);
+  return runFolder;
 }
 
-std::string FileNamePart(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// A name in an open folder.
+struct Place {
+  std::shared_ptr<const RunFolder> run;  // keeps the run's folder open
+  Descriptor own;                        // the folder opened for this call alone
+  int folder = -1;
+  std::string name;
+};
 
-// Why the existing file at native (links followed) may not be replaced, or 0: it is no
-// regular file, it may not be written, it is another user's file in a sticky folder
-// (where the rename would fail), or its folder takes no new name for the replacement.
-// exists tells whether a file stands there.
-int CheckExistingTarget(const std::string& native, struct stat& st, bool& exists) {
-  exists = false;
-  if (::stat(native.c_str(), &st) != 0) {
-    if (errno != ENOENT) return errno;
-    struct stat link;
-    // A dangling link resolves to nothing: it is replaced like a file.
-    if (::lstat(native.c_str(), &link) != 0) return errno == ENOENT ? 0 : errno;
+// The folder of path opened (or the run's) and the name in it: 0 or the errno.
+int Locate(const Path& path, Place& place) {
+  if (path.empty()) return ENOENT;
+  const std::string& native = path.native();
+  const std::size_t slash = native.rfind('/');
+  place.name = slash == std::string::npos ? native : native.substr(slash + 1);
+  if (place.name.empty()) return EISDIR;
+  const std::string folder = FolderPart(path).native();
+  place.run = TheRunFolder();
+  if (place.run && place.run->path == folder) {
+    place.folder = place.run->fd;
     return 0;
   }
+  place.run.reset();
+  place.own.fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (place.own.fd < 0) return errno;
+  place.folder = place.own.fd;
+  return 0;
+}
+
+// Why what stands at the name may not be replaced, or 0; exists tells whether anything
+// stands there. The name itself is looked at: a symbolic link is a name like any other,
+// which the new file replaces while its target stays as it is. Refused: a folder, no
+// regular file (a device, a pipe), a file without write permission, another user's name
+// in a sticky folder (where the rename would fail), or a folder that takes no new name
+// for the replacement.
+int CheckExisting(const Place& place, struct stat& st, bool& exists) {
+  exists = false;
+  if (::fstatat(place.folder, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT ? 0 : errno;
   exists = true;
   if (S_ISDIR(st.st_mode)) return EISDIR;
-  if (!S_ISREG(st.st_mode)) return EACCES;
-  if ((st.st_mode & 0222) == 0) return EACCES;
-  if (::faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-  const std::string folder = FolderPart(Path(native)).native();
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  if (!S_ISLNK(st.st_mode)) {
+    if (!S_ISREG(st.st_mode)) return EACCES;
+    if ((st.st_mode & 0222) == 0) return EACCES;
+    if (::faccessat(place.folder, place.name.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  }
+  if (::faccessat(place.folder, ".", W_OK | X_OK, AT_EACCESS) != 0) return errno;
   struct stat folderInfo;
-  if (::stat(folder.c_str(), &folderInfo) != 0) return errno;
+  if (::fstat(place.folder, &folderInfo) != 0) return errno;
   const uid_t me = ::geteuid();
   if ((folderInfo.st_mode & S_ISVTX) && me != 0 && st.st_uid != me && folderInfo.st_uid != me)
     return EPERM;
   return 0;
 }
 
-// Gives the complete file behind fd its name in folder: linked when the name is new (a
-// name that appeared meanwhile is not replaced), renamed over the old file through a
-// temporary name otherwise. Right before the rename the name is looked at once more, so
-// that a file of the running operation's inputs that stands there now is never
-// replaced. 0, EEXIST when a new name was taken meanwhile, or the errno. bySelf says
-// whether fd can be linked through /proc (false: the caller writes a named file instead).
+// The permission bits the new file takes over: a replaced file's own; 0 for a link that
+// gives way (it has none worth keeping: the file keeps those a new file gets).
+mode_t KeptMode(const struct stat& existing) {
+  return S_ISREG(existing.st_mode) ? existing.st_mode & 07777 : 0;
+}
+
+// Whether a file being read (KeepUnchanged) stands at the name now, links followed.
+bool KeptFileAt(const Place& place) {
+  struct stat now;
+  return ::fstatat(place.folder, place.name.c_str(), &now, 0) == 0 && IsKept(now);
+}
+
 // Whether the system links an unnamed file by its descriptor alone (AT_EMPTY_PATH, open
 // to every user since Linux 6.10); a link through /proc costs a lookup of the /proc name.
 std::atomic<bool> linkByDescriptor{true};
@@ -380,94 +434,131 @@ int LinkUnnamed(int fd, int folderFd, const char* name) {
   return ::linkat(AT_FDCWD, self, folderFd, name, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
-// The folder of a write, opened only when a name must be made or replaced in it: a new
-// file is linked by its full path, which saves an open and a close per file.
-struct LazyFolder {
-  const std::string& path;
-  Descriptor descriptor;
-  // The descriptor, or -1 with errno set.
-  int Get() {
-    if (descriptor.fd < 0) descriptor.fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    return descriptor.fd;
-  }
-};
-
-int NameUnnamedFile(const std::string& folder, LazyFolder& lazyFolder, int fd,
-                    const std::string& name, bool replace, bool& bySelf) {
+// Gives the complete file behind fd its name: linked when the name is new (a name that
+// appeared meanwhile is not replaced), renamed over what stands there through a temporary
+// name otherwise. Right before the rename the name is looked at once more, so that a file
+// of the running operation's inputs that stands there now is never replaced. 0, EEXIST
+// when a new name was taken meanwhile, or the errno. bySelf says whether fd can be linked
+// at all (false: the caller writes a named file instead).
+int NameUnnamedFile(const Place& place, int fd, bool replace, bool& bySelf) {
   bySelf = true;
   if (!replace) {
     if (auto hook = beforeNaming.load()) hook();
-    const int error = LinkUnnamed(fd, AT_FDCWD, (folder + "/" + name).c_str());
-    if (error == 0 || error == EEXIST) return error;
+    const int error = LinkUnnamed(fd, place.folder, place.name.c_str());
+    if (error != 0 && error != EEXIST) bySelf = error != ENOENT;
+    return error;
+  }
+  std::lock_guard lock(pendingMutex);
+  std::string temporary;
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+    temporary = TemporaryName(place.name);
+    SetPending(place.folder, temporary);
+    error = LinkUnnamed(fd, place.folder, temporary.c_str());
+    if (error != 0) ClearPending();
+  }
+  if (error != 0) {
     bySelf = error != ENOENT;
     return error;
   }
-  const int folderFd = lazyFolder.Get();
-  if (folderFd < 0) return errno;
-  std::lock_guard lock(pendingMutex);
-  std::string temporary;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = TemporaryName(name);
-    const int error = LinkUnnamed(fd, folderFd, temporary.c_str());
-    if (error == 0) break;
-    if (error != EEXIST) {
-      bySelf = error != ENOENT;
-      return error;
-    }
-    temporary.clear();
-  }
-  if (temporary.empty()) return EEXIST;
-  SetPending(folder + "/" + temporary);
   if (auto hook = beforeNaming.load()) hook();
-  struct stat now;
-  int error = 0;
-  if (::fstatat(folderFd, name.c_str(), &now, 0) == 0 && IsKept(now)) error = kReplacesKeptFile;
-  if (error == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0)
+  if (KeptFileAt(place)) error = kReplacesKeptFile;
+  if (error == 0 &&
+      ::renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) != 0)
     error = errno;
-  if (error != 0) ::unlinkat(folderFd, temporary.c_str(), 0);
+  if (error != 0) ::unlinkat(place.folder, temporary.c_str(), 0);
   ClearPending();
   return error;
 }
 
 // Where the file system has no unnamed files: the bytes go to a temporary name that is
-// renamed into place (new names without replacing anything that appeared meanwhile).
-int WriteThroughTemporaryName(const std::string& folder, int folderFd, const std::string& name,
-                              PartFeed& parts, bool replace, mode_t mode) {
+// renamed into place (new names without replacing anything that appeared meanwhile). mode:
+// the permission bits to take over, or 0.
+int WriteThroughTemporaryName(const Place& place, PartFeed& parts, bool replace, mode_t mode) {
   std::lock_guard lock(pendingMutex);
   std::string temporary;
   Descriptor out;
   for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
-    temporary = TemporaryName(name);
-    out.fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out.fd < 0 && errno != EEXIST) return errno;
+    temporary = TemporaryName(place.name);
+    SetPending(place.folder, temporary);
+    out.fd = ::openat(place.folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      0666);
+    if (out.fd < 0) {
+      ClearPending();
+      if (errno != EEXIST) return errno;
+    }
   }
   if (out.fd < 0) return EEXIST;
-  SetPending(folder + "/" + temporary);
-  if (replace) ::fchmod(out.fd, mode);
+  if (mode != 0) ::fchmod(out.fd, mode);
   int error = parts.WriteTo(out.fd);
   if (const int closed = out.Close(); error == 0) error = closed;
   if (error == 0) {
     if (auto hook = beforeNaming.load()) hook();
-    struct stat now;
     if (replace) {
-      if (::fstatat(folderFd, name.c_str(), &now, 0) == 0 && IsKept(now)) error = kReplacesKeptFile;
-      if (error == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0)
+      if (KeptFileAt(place)) error = kReplacesKeptFile;
+      if (error == 0 &&
+          ::renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) != 0)
         error = errno;
-    } else if (::renameat2(folderFd, temporary.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) !=
-               0) {
+    } else if (::renameat2(place.folder, temporary.c_str(), place.folder, place.name.c_str(),
+                           RENAME_NOREPLACE) != 0) {
       error = errno;
     }
   }
-  if (error != 0) ::unlinkat(folderFd, temporary.c_str(), 0);
+  if (error != 0) ::unlinkat(place.folder, temporary.c_str(), 0);
   ClearPending();
   return error;
 }
 
 }  // namespace
 
+int WriteInto(const Path& folder) {
+  auto run = std::make_shared<RunFolder>();
+  run->path = folder.native();
+  // Opened for reading where allowed, so that the stale temporaries can be listed.
+  run->fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (run->fd < 0 && errno == EACCES)
+    run->fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct stat info;
+  const int error = folder.empty()              ? ENOENT
+                    : run->fd < 0               ? errno
+                    : ::fstat(run->fd, &info) != 0 ? errno
+                                                : 0;
+  std::lock_guard lock(runFolderMutex);
+  if (error != 0) {
+    runFolder.reset();
+    return error;
+  }
+  run->device = info.st_dev;
+  run->inode = info.st_ino;
+  runFolder = std::move(run);
+  return 0;
+}
+
+void EndWrites() {
+  std::lock_guard lock(runFolderMutex);
+  runFolder.reset();
+}
+
+bool OutputFolderInPlace() {
+  const auto run = TheRunFolder();
+  if (!run) return true;
+  struct stat info;
+  return ::stat(run->path.c_str(), &info) == 0 && info.st_dev == run->device &&
+         info.st_ino == run->inode;
+}
+
 std::optional<FileIdentity> IdentityOf(const Path& path) {
   struct stat info;
   if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
+  Place place;
+  struct stat info;
+  if (Locate(path, place) != 0 || ::fstatat(place.folder, place.name.c_str(), &info, 0) != 0)
+    return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};
 }
@@ -498,15 +589,18 @@ std::size_t PathLimit() {
 }
 
 int ReplaceRefusal(const Path& path) {
+  Place place;
+  if (int error = Locate(path, place)) return error;
   struct stat existing;
   bool exists = false;
-  // Nothing at all, not even a link, stands at most names.
-  if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT) return 0;
-  return CheckExistingTarget(ResolveLink(path.native()), existing, exists);
+  return CheckExisting(place, existing, exists);
 }
 
 void RemoveStaleTemporaries(const Path& folder) {
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const auto run = TheRunFolder();
+  const int folderFd = run && run->path == folder.native()
+                           ? ::openat(run->fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd < 0) return;
   DIR* listing = ::fdopendir(folderFd);
   if (listing == nullptr) {
@@ -542,79 +636,61 @@ void HandleWriteSignals() {
 
 namespace {
 
+WriteResult Written(bool created) {
+  WriteResult result;
+  result.ok = true;
+  result.created = created;
+  return result;
+}
+
 WriteResult WriteFeed(const Path& path, PartFeed& parts) {
-  if (path.empty()) return Failure(path, ENOENT);
+  Place place;
+  if (int error = Locate(path, place)) return Failure(path, error);
   // The bytes go to an unnamed file in the folder, named only once complete: a run that
   // is stopped or killed half-way leaves nothing behind, and a new file costs one
   // directory entry, which counts when a chapter cut writes a hundred thousand files.
   // Most outputs are new names: nothing is looked at before the write, and the link that
   // names the file tells whether the name was free. A name that is taken is looked at
-  // closely below.
-  const std::string native = path.native();
-  Descriptor early(
-      ::open(FolderPart(path).native().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-  if (early.fd >= 0) {
-    if (int error = parts.WriteTo(early.fd)) return Failure(path, error);
-    if (auto hook = beforeNaming.load()) hook();
-    const int error = LinkUnnamed(early.fd, AT_FDCWD, native.c_str());
-    if (error == 0) {
-      if (const int closed = early.Close()) {
-        ::unlink(native.c_str());
-        return Failure(path, closed);
-      }
-      return WriteResult{true, {}, 0, true};
-    }
-    if (error != EEXIST && error != ENOENT) return Failure(path, error);
-  }
-
+  // closely, then replaced or refused.
   struct stat existing {};
   bool exists = false;
-  const std::string target = ResolveLink(native);
-  if (int error = CheckExistingTarget(target, existing, exists)) return Failure(path, error);
-  const std::string folder = FolderPart(Path(target)).native();
-  const std::string name = FileNamePart(target);
-  LazyFolder folderFd{folder, {}};
-
-  // The file written above serves when it lies in the target's folder.
-  const bool written = early.fd >= 0 && target == native;
-  Descriptor out(written ? std::exchange(early.fd, -1)
-                         : ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  Descriptor out(::openat(place.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (out.fd >= 0) {
-    // A replaced file keeps its permissions.
-    if (exists) ::fchmod(out.fd, existing.st_mode & 07777);
-    if (!written) {
-      if (int error = parts.WriteTo(out.fd)) return Failure(path, error);
-    }
+    if (int error = parts.WriteTo(out.fd)) return Failure(path, error);
+    struct stat fresh {};
     bool bySelf = true;
-    int error = NameUnnamedFile(folder, folderFd, out.fd, name, exists, bySelf);
-    if (error == EEXIST && !exists) {
-      // The name was taken since it was checked: look again, then replace it like any
-      // existing file, or refuse.
-      if ((error = CheckExistingTarget(target, existing, exists)) == 0) {
-        ::fchmod(out.fd, existing.st_mode & 07777);
-        error = NameUnnamedFile(folder, folderFd, out.fd, name, true, bySelf);
+    int error = NameUnnamedFile(place, out.fd, false, bySelf);
+    // Taken, or taken and freed again meanwhile: a few more looks, then give up.
+    for (int look = 0; error == EEXIST && look < 4; ++look) {
+      if ((error = CheckExisting(place, existing, exists)) != 0) break;
+      if (exists) {
+        if (fresh.st_mode == 0 && ::fstat(out.fd, &fresh) != 0) {
+          error = errno;
+          break;
+        }
+        const mode_t kept = KeptMode(existing);
+        ::fchmod(out.fd, kept != 0 ? kept : fresh.st_mode & 07777);
       }
+      error = NameUnnamedFile(place, out.fd, exists, bySelf);
     }
     if (bySelf) {
       const int closed = out.Close();
       if (error == 0 && closed != 0 && !exists) {
-        ::unlink((folder + "/" + name).c_str());
+        ::unlinkat(place.folder, place.name.c_str(), 0);
         error = closed;
       }
       if (error != 0) return Failure(path, error);
-      return WriteResult{true, {}, 0, !exists};
+      return Written(!exists);
     }
   }
-  if (folderFd.Get() < 0) return Failure(path, errno);
-  int error = WriteThroughTemporaryName(folder, folderFd.Get(), name, parts, exists,
-                                        existing.st_mode & 07777);
+  if (int error = CheckExisting(place, existing, exists)) return Failure(path, error);
+  int error = WriteThroughTemporaryName(place, parts, exists, KeptMode(existing));
   if (error == EEXIST && !exists) {
-    if ((error = CheckExistingTarget(target, existing, exists)) == 0)
-      error = WriteThroughTemporaryName(folder, folderFd.Get(), name, parts, true,
-                                        existing.st_mode & 07777);
+    if ((error = CheckExisting(place, existing, exists)) == 0)
+      error = WriteThroughTemporaryName(place, parts, true, KeptMode(existing));
   }
   if (error != 0) return Failure(path, error);
-  return WriteResult{true, {}, 0, !exists};
+  return Written(!exists);
 }
 
 }  // namespace
@@ -630,12 +706,16 @@ WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart
 }
 
 bool NothingStandsAt(const Path& path) {
+  Place place;
   struct stat info;
-  return !path.empty() && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT;
+  return Locate(path, place) == 0 &&
+         ::fstatat(place.folder, place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
+         errno == ENOENT;
 }
 
 bool RemoveFile(const Path& path) {
-  return !path.empty() && ::unlink(path.c_str()) == 0;
+  Place place;
+  return Locate(path, place) == 0 && ::unlinkat(place.folder, place.name.c_str(), 0) == 0;
 }
 
 bool WriteWholeFile(const Path& path, const ByteBuffer& data) {

@@ -157,31 +157,37 @@ struct WriteResult {
 // rename over it (the replacement keeps the old file's permission bits). Either way a
 // failed or interrupted write leaves neither a partial file nor a damaged older file.
 // Where the file system has no unnamed files, a hidden temporary file serves for the
-// whole write. Nothing is ever written into an existing file.
-// An existing path that is not a regular file, that we may not write, or that could not
-// be replaced (ReplaceRefusal) is refused; a symbolic link is followed and its target
-// replaced. A file of KeepUnchanged found at the name when it is given is not replaced
-// (kReplacesKeptFile). The data is not flushed to the disk (fsync) before the call
-// returns.
+// whole write. Nothing is ever written into an existing file, and nothing outside the
+// folder is touched: a symbolic link at the name is replaced as a name (the link gives
+// way to the new file, its target stays as it is), and the folder is reached through
+// its descriptor (WriteInto), never by its path once more. An existing name that is a
+// folder, no regular file or a file we may not write, or that could not be replaced
+// (ReplaceRefusal), is refused. A file of KeepUnchanged found at the name when it is
+// given, links followed, is not replaced (kReplacesKeptFile). The data is not flushed to
+// the disk (fsync) before the call returns.
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts);
 // One part of a file handed over by WriteFilePartsAsReady's source: its bytes, or that
 // there are no more (done), or that the file is not to be written after all (abandon).
+// A transient part's bytes are valid only until next() is called again (a piece converted
+// on the fly, so that no more than a piece is held): a write that would have to start over
+// from the first part (where the file system names no unnamed file) fails instead.
 struct NextPart {
   std::string_view bytes;
   bool done = false;
   bool abandon = false;
+  bool transient = false;
 };
 // WriteFileParts for parts that become ready one after another (a merge whose later inputs
 // are still being read): next() waits for the following part and hands it over; each is
 // written as it comes. An abandoned write leaves nothing, as a failed one does, and
-// reports ECANCELED. The parts must stay valid until the call returns.
+// reports ECANCELED. The parts but transient ones must stay valid until the call returns.
 WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next);
-// Why a write to path would be refused because of what already stands there, links
-// followed: a folder (EISDIR), a device or a file without write permission (EACCES), a
-// link loop (ELOOP), another user's file in a sticky folder, which a rename may not
-// replace (EPERM), or a folder where no new name can be made for the replacement. 0 when
-// nothing stands there or it may be replaced. Lets an operation check all its names
-// before it writes the first file.
+// Why a write to path would be refused because of what already stands there at the name:
+// a folder (EISDIR), a device or a file without write permission (EACCES), another user's
+// name in a sticky folder, which a rename may not replace (EPERM), or a folder where no
+// new name can be made for the replacement. 0 when nothing stands there or it may be
+// replaced (a symbolic link always may: it is replaced as a name). Lets an operation
+// check all its names before it writes the first file.
 int ReplaceRefusal(const Path& path);
 // True when nothing at all, not even a symbolic link, stands at path (and its folder can
 // be searched): such a name needs no ReplaceRefusal or IdentityOf. One look, for the checks
@@ -207,9 +213,21 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 std::optional<FileIdentity> IdentityOf(const Path& path);
+// IdentityOf for an output name, looked up in its folder as the writes reach it.
+std::optional<FileIdentity> OutputIdentityOf(const Path& path);
 // The files the running operation reads: from now on no write replaces one of them. Each
 // call replaces the list.
 void KeepUnchanged(std::span<const FileIdentity> files);
+
+// The folder the running operation writes into: opened now, and until the next call or
+// EndWrites every write, check and removal of a name in it goes through that descriptor,
+// so that a folder renamed, or replaced by a link, mid-run cannot send a file anywhere
+// else. 0 or the errno of the open.
+int WriteInto(const Path& folder);
+void EndWrites();
+// Whether the folder of WriteInto still stands at its path: false once it was renamed,
+// removed or replaced since (the files written went into it, wherever it is now).
+bool OutputFolderInPlace();
 
 // Removes the temporary files of ours in folder that no running program will name any
 // more (left by a run that was killed).

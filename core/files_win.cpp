@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -233,7 +234,8 @@ WriteResult Refused(const Path& path, const Failure& failure) {
 }
 
 // What stands at the target: 0 when nothing or a file that may be replaced, else the
-// errno of the refusal (a folder, a read-only file, a device).
+// errno of the refusal (a folder, a read-only file, a device). The name itself is looked
+// at: a symbolic link or junction is replaced as a name, whatever it leads to.
 int CheckExistingTarget(const std::wstring& native, bool& exists,
                         DWORD* existingAttributes = nullptr) {
   exists = false;
@@ -244,6 +246,7 @@ int CheckExistingTarget(const std::wstring& native, bool& exists,
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : ErrnoOf(error);
   }
   exists = true;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return 0;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return EACCES;
   if (attributes & FILE_ATTRIBUTE_READONLY) return EACCES;
@@ -367,11 +370,16 @@ Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
 
 // Puts the complete temporary in target's place: ReplaceFileW over an existing file
 // (it keeps the old file's attributes and security), MoveFileExW with write-through for
-// a new name, never over a name that appeared meanwhile unless replace says so.
+// a new name, never over a name that appeared meanwhile unless replace says so. A link at
+// the name gives way itself (its target is left alone): a link to a folder is removed
+// first, as no file may be moved over a folder's name.
 bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool replace) {
-  if (replace && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                              nullptr, nullptr)) {
+  const DWORD attributes = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !RemoveDirectoryW(target.c_str())) return false;
+  } else if (replace && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                                     nullptr, nullptr)) {
     return true;
   }
   return MoveFileExW(temporary.c_str(), target.c_str(),
@@ -531,13 +539,18 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
 
 WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next) {
   // The parts are gathered first and written in one go: the write takes no part of the
-  // reading's time here.
+  // reading's time here. Transient parts are copied to be kept until then.
   std::vector<std::string_view> parts;
+  std::deque<std::string> copies;
   for (;;) {
     const NextPart part = next();
     if (part.abandon) return Refused(path, OwnFailure(ECANCELED));
     if (part.done) break;
-    parts.push_back(part.bytes);
+    if (part.transient) {
+      parts.push_back(copies.emplace_back(part.bytes));
+    } else {
+      parts.push_back(part.bytes);
+    }
   }
   return WriteFileParts(path, parts);
 }
@@ -592,6 +605,53 @@ std::optional<FileIdentity> IdentityOf(const Path& path) {
   if (!ok) return std::nullopt;
   return FileIdentity{info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+namespace {
+
+// The folder of the running operation, held open without delete sharing: while the run
+// lasts, no program can rename or remove it, or a folder above it, and so send a file of
+// the run anywhere else.
+struct RunFolder {
+  Handle folder;
+  FileIdentity identity;
+  std::wstring path;
+};
+std::mutex runFolderMutex;
+std::unique_ptr<RunFolder> runFolder;
+
+}  // namespace
+
+int WriteInto(const Path& folder) {
+  auto run = std::make_unique<RunFolder>();
+  run->path = folder.native();
+  run->folder.h = folder.empty() ? INVALID_HANDLE_VALUE
+                                 : CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  std::lock_guard lock(runFolderMutex);
+  runFolder.reset();
+  if (run->folder.h == INVALID_HANDLE_VALUE) return folder.empty() ? ENOENT : LastFailure().number;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(run->folder.h, &info)) return LastFailure().number;
+  run->identity = {info.dwVolumeSerialNumber,
+                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  runFolder = std::move(run);
+  return 0;
+}
+
+void EndWrites() {
+  std::lock_guard lock(runFolderMutex);
+  runFolder.reset();
+}
+
+bool OutputFolderInPlace() {
+  std::lock_guard lock(runFolderMutex);
+  return !runFolder || IdentityOf(Path(runFolder->path)) == runFolder->identity;
+}
+
+std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
+  return IdentityOf(path);
 }
 
 void KeepUnchanged(std::span<const FileIdentity> files) {

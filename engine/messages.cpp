@@ -197,10 +197,6 @@ ByteText PathTooLong(const Path& path) {
 }
 
 ByteText CannotReplaceOutput(const Path& path, int reason) {
-  if (reason == ELOOP) {
-    return Concat({Gbk("输出文件名是一个循环的符号链接，无法写入，请换一个保存位置或文件名前缀："),
-                   LineBreak(), Shown(path)});
-  }
   if (reason == EISDIR || reason == EACCES || reason == EPERM) {
     return Concat({Gbk("已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀："),
                    LineBreak(), Shown(path)});
@@ -217,6 +213,12 @@ ByteText WouldOverwriteInput(const Path& path) {
 ByteText NameUnrepresentable(std::string_view shown) {
   return Concat(
       {Gbk("文件名含有文件系统不能表示的字符“"), Gbk(shown), Gbk("”，请修改文件名前缀。")});
+}
+
+ByteText OutputFolderMoved(const Path& folder) {
+  return Concat({Gbk("保存位置在写入过程中被移动、删除或替换，写入已停止。已写好的文件留在原来的"
+                     "文件夹中，不在这个路径下："),
+                 LineBreak(), Shown(folder)});
 }
 
 ByteText InputChanged(const Path& path) {
@@ -294,6 +296,15 @@ ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t
                  Gbk(Utf8Of(character)), Gbk("”（"), ByteText(code), Gbk("）不能用"),
                  ByteText(label), Gbk("保存，没有写入任何文件。请把合并后的编码选为UTF-8："),
                  LineBreak(), Shown(path)});
+}
+
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target) {
+  const ByteText source(std::string(EncodingLabel(from)));
+  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字节不是"), source,
+                 Gbk("字符，不能转换为"), ByteText(std::string(EncodingLabel(target))),
+                 Gbk("，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为"), source,
+                 Gbk("："), LineBreak(), Shown(path)});
 }
 
 }  // namespace morvane::messages

@@ -73,6 +73,8 @@ ByteText WriteIntoSystemFolder(const Path& folder);
 ByteText CannotReplaceOutput(const Path& path, int reason);
 // A typed name holds characters the file system cannot hold (shown as given).
 ByteText NameUnrepresentable(std::string_view shown);
+// The save folder was moved, removed or replaced while the files were written.
+ByteText OutputFolderMoved(const Path& folder);
 // A file given to read changed or was cut short while it was read.
 ByteText InputChanged(const Path& path);
 
@@ -90,5 +92,9 @@ ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t coun
 // A merge input holds a character the merged file's encoding cannot hold; nothing is written.
 ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
                               Encoding target);
+// A merge input to be converted holds bytes that are no character of its encoding: they
+// cannot be carried into another encoding; nothing is written.
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target);
 
 }  // namespace morvane::messages

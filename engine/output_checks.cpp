@@ -38,8 +38,13 @@ std::size_t FileNameLimit(const Path& folder) {
   return NameLimit(folder);
 }
 
-std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
+namespace {
+
+std::optional<ByteText> CheckOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
   if (auto refusal = RefuseFolder(plan.target.folder)) return refusal;
+  // From here on the run reaches its folder through one descriptor, whatever becomes of
+  // the folder's path.
+  if (WriteInto(plan.target.folder) != 0) return messages::FolderNotWritable(plan.target.folder);
   if (HasSeparator(plan.target.prefix)) return messages::PrefixHasSeparator(plan.target.prefix);
 
   // Numbered names differ only in the ASCII number, so the one with the most digits (the
@@ -77,7 +82,7 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Pa
   for (std::int64_t number = first; number <= last; ++number) {
     const Path output = PathOf(plan, static_cast<int>(number));
     if (NothingStandsAt(output)) continue;
-    const auto id = IdentityOf(output);
+    const auto id = OutputIdentityOf(output);
     if (id && std::find(kept.begin(), kept.end(), *id) != kept.end()) {
       return messages::WouldOverwriteInput(output);
     }
@@ -85,6 +90,14 @@ std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Pa
   }
   RemoveStaleTemporaries(plan.target.folder);
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
+  auto refusal = CheckOutputs(plan, inputs);
+  if (refusal) EndWrites();
+  return refusal;
 }
 
 }  // namespace morvane

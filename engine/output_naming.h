@@ -96,6 +96,13 @@ class WriteReport {
   // to take them back; without one (the command line) it keeps none, so that a cut into
   // millions of files costs no memory per file.
   explicit WriteReport(const Progress* progress = nullptr) : keepCreated_(progress != nullptr) {}
+  WriteReport(const WriteReport&) = default;
+  WriteReport(WriteReport&&) = default;
+  WriteReport& operator=(const WriteReport&) = default;
+  WriteReport& operator=(WriteReport&&) = default;
+  // The run is over with its report: the output folder RefuseOutputs opened is let go (a
+  // removable disk can be taken out).
+  ~WriteReport();
 
   // order ranks the files of the operation: of several failures the report names the
   // first in that order, whichever thread wrote it first.
@@ -107,7 +114,13 @@ class WriteReport {
   // input was cut short): the rest would fail the same way, so the writing stops.
   bool inputChanged() const { return inputChanged_; }
 
-  bool ok() const { return failures_ == 0; }
+  // The output folder was moved, removed or replaced since the run began: the files
+  // went into it wherever it is now, and the writing stops. Looked at with the first file,
+  // every few files, after a failure and by CheckFolder.
+  bool folderMoved() const { return folderMoved_; }
+  void CheckFolder();
+
+  bool ok() const { return failures_ == 0 && !folderMoved_; }
   std::int64_t written() const { return written_; }
   std::int64_t failures() const { return failures_; }
   const Path& firstFailedPath() const { return firstFailedPath_; }
@@ -125,6 +138,7 @@ class WriteReport {
   std::vector<Path> created_;
   bool cancelled_ = false;
   bool inputChanged_ = false;
+  bool folderMoved_ = false;
   bool keepCreated_ = false;
 };
 

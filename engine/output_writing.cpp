@@ -26,8 +26,23 @@ WriteResult WriteOutputFile(const Path& path, const ByteText& text, const ByteTe
   return WriteFileParts(path, parts);
 }
 
+WriteReport::~WriteReport() {
+  EndWrites();
+}
+
+void WriteReport::CheckFolder() {
+  if (!folderMoved_ && !OutputFolderInPlace()) folderMoved_ = true;
+}
+
+namespace {
+// Files between two looks at whether the output folder still stands at its path: a look
+// costs a lookup of the whole path.
+constexpr std::int64_t kFilesBetweenFolderLooks = 64;
+}  // namespace
+
 void WriteReport::Record(const Path& path, const WriteResult& result, std::int64_t order) {
   if (folder_.empty()) folder_ = FolderPart(path);
+  if (!result.ok || (written_ + failures_) % kFilesBetweenFolderLooks == 0) CheckFolder();
   if (result.ok) {
     ++written_;
     if (result.created && keepCreated_) created_.push_back(path);
@@ -91,13 +106,13 @@ void FileWriter::WriteNow(const Job& job) {
   shared_->bytes += bytes;
   ++shared_->files;
   if (progress_ != nullptr) progress_->Advance(shared_->files, shared_->bytes);
-  if (report_.inputChanged()) shared_->stopped = true;
+  if (report_.inputChanged() || report_.folderMoved()) shared_->stopped = true;
 }
 
 bool FileWriter::StopNow() {
   Shared& shared = *shared_;
-  if (!shared.stopped &&
-      (report_.inputChanged() || (progress_ != nullptr && progress_->StopRequested())))
+  if (!shared.stopped && (report_.inputChanged() || report_.folderMoved() ||
+                          (progress_ != nullptr && progress_->StopRequested())))
     shared.stopped = true;
   return shared.stopped;
 }
@@ -152,6 +167,7 @@ void FileWriter::Finish() {
     }
     shared.other.join();
   }
+  report_.CheckFolder();
   if (progress_ != nullptr && progress_->StopRequested() && shared.stopped) report_.Cancel();
 }
 
@@ -174,7 +190,7 @@ std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
 }
 
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
-  if (report.inputChanged()) return true;
+  if (report.inputChanged() || report.folderMoved()) return true;
   if (progress == nullptr || !progress->StopRequested()) return false;
   report.Cancel();
   return true;
@@ -190,9 +206,11 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     ui.ShowCompletion(done, caption, report.folder());
     return;
   }
-  ui.ShowMessageBox(
-      messages::WritesFailed(report.failures(), report.firstFailedPath(), report.firstFailure()), 0,
-      messages::WarningCaption());
+  ui.ShowMessageBox(report.folderMoved() ? messages::OutputFolderMoved(report.folder())
+                                          : messages::WritesFailed(report.failures(),
+                                                                   report.firstFailedPath(),
+                                                                   report.firstFailure()),
+                    0, messages::WarningCaption());
 }
 
 }  // namespace morvane

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the normal build (build/), installs it with apt-get (which
 # brings its dependencies), starts the installed morvane-cli and checks that the desktop
-# entry, icon and man page are in place, then removes the package again. Needs root or
+# entry, icon and man pages are in place, then removes the package again. Needs root or
 # sudo; ./test.sh runs it on CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +22,7 @@ for file in /usr/bin/morvane /usr/share/applications/morvane.desktop \
             /usr/share/icons/hicolor/16x16/apps/morvane.png \
             /usr/share/icons/hicolor/256x256/apps/morvane.png \
             /usr/share/icons/hicolor/scalable/apps/morvane.svg \
-            /usr/share/man/man1/morvane-cli.1.gz; do
+            /usr/share/man/man1/morvane-cli.1.gz /usr/share/man/man1/morvane.1.gz; do
   [ -s "$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
 done
 if command -v desktop-file-validate >/dev/null; then

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
@@ -279,6 +280,66 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
   RunCli({"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, dir.path());
   EXPECT_EQ(ReadBytes(out + "/g已合并.txt"),
             chapter + "\xF0\x9F\x98\x80" + std::string(BannerIn(Encoding::kUtf8).view()));
+}
+
+// Damaged texts: a UTF-8 novel with one bad byte or a last character cut short is still
+// UTF-8 (its headings found, its pieces whole characters), a GBK text with bytes that are
+// no character is cut as GBK; both say where the bad bytes are, and a merge that would
+// carry them raw into another encoding is refused with their position.
+TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
+  std::string novel;
+  for (int k = 1; k <= 10; ++k) {
+    novel += "第" + std::to_string(k) + "章 标题\r\n";
+    for (int line = 0; line < 60; ++line) novel += "　　天色渐渐暗了下来。\r\n";
+  }
+  std::size_t at = 20000;  // a character's start
+  while ((novel.at(at) & 0xC0) == 0x80) ++at;
+  const std::string place = "字节" + std::to_string(at + 1) + "处";
+  WriteBytes(dir / "bad.txt", novel.substr(0, at) + "\xFF" + novel.substr(at));
+  WriteBytes(dir / "short.txt", novel + "\xE7\xAC");
+  WriteBytes(dir / "ff.txt", GbkBytes("第一章") + "\xFF\x80" + GbkBytes("序"));
+  WriteBytes(dir / "g.txt", GbkBytes("第一章 序\r\n"));
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+    std::string err;  // in standard error
+  };
+  const Case cases[] = {
+      {{"detect", "bad.txt", "short.txt", "ff.txt"}, 0, "utf-8\nutf-8\ngbk\n", ""},
+      {{"chapters", "--out", out, "bad.txt"}, 0, "10\n", "1个字节不是UTF-8字符（第一个在" + place},
+      {{"cut", "--kb", "1", "--out", out, "short.txt"}, 0, "", "2个字节不是UTF-8字符"},
+      {{"cut", "--kb", "1", "--out", out, "ff.txt"},
+       0,
+       "",
+       "2个字节不是GBK字符（第一个在字节7处）"},
+      {{"merge", "--to", "utf-8", "--out", out, "g.txt", "ff.txt"},
+       1,
+       "",
+       "字节7处的字节不是GBK字符"},
+      {{"merge", "--out", out, "g.txt", "bad.txt"}, 1, "", place + "的字节不是UTF-8字符"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::filesystem::remove_all(FileSystemPath(out));
+    std::filesystem::create_directory(FileSystemPath(out));
+    const CliRun run = RunCli(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    if (c.exitCode != 0) {
+      EXPECT_TRUE(FolderNames(out).empty());
+    }
+  }
+  // The pieces of the cut-short text are whole UTF-8 characters, but the last.
+  ASSERT_EQ(RunCli({"cut", "--kb", "1", "--out", out, "short.txt"}, dir.path()).exitCode, 0);
+  const auto names = FolderNames(out);
+  ASSERT_GT(names.size(), 20u);
+  for (std::size_t k = 1; k < names.size(); ++k) {
+    const std::string piece = ReadBytes(out + "/short-" + std::to_string(k) + ".txt").value_or("");
+    EXPECT_EQ(FindUndecodable(Encoding::kUtf8, piece).count, 0u) << k;
+    EXPECT_TRUE(std::string_view(piece).ends_with(BannerIn(Encoding::kUtf8).view())) << k;
+  }
 }
 
 }  // namespace

@@ -340,12 +340,13 @@ TEST_F(FilesTest, ShortWritesAreResumed) {
   EXPECT_EQ(shortWriteCalls, 7);  // 19 bytes, 3 at a time
 }
 
-TEST_F(FilesTest, ALinkedFileIsReplacedThroughTheLink) {
+TEST_F(FilesTest, ALinkAtTheNameGivesWayAndItsTargetStays) {
   Put("target.txt", "old");
   fs::create_symlink(Native("target.txt"), Native("link.txt"));
   ASSERT_TRUE(WriteWholeFile(At("link.txt"), "new"));
-  EXPECT_TRUE(fs::is_symlink(Native("link.txt")));
-  EXPECT_EQ(Get("target.txt"), "new");
+  EXPECT_FALSE(fs::is_symlink(Native("link.txt")));
+  EXPECT_EQ(Get("link.txt"), "new");
+  EXPECT_EQ(Get("target.txt"), "old");
 }
 
 TEST_F(FilesTest, FailedWritesLeaveNothingBehind) {

@@ -110,6 +110,16 @@ TEST_F(WindowsFiles, RefusesWhatCannotBeReplaced) {
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"folder.txt", "ro.txt"}));
 }
 
+// The folder of a run is held so that it cannot be renamed away while the run writes
+// into it; where the system lets it go all the same (Wine), the run knows it moved.
+TEST_F(WindowsFiles, AFolderMovedDuringARunIsKnown) {
+  std::filesystem::create_directory(FileSystemPath(dir / "out"));
+  ASSERT_EQ(WriteInto(At("out")), 0);
+  const bool moved = MoveFileW(Wide("out").c_str(), Wide("moved").c_str());
+  EXPECT_EQ(OutputFolderInPlace(), !moved);
+  EndWrites();
+}
+
 TEST_F(WindowsFiles, ListsFoldersAndFilesByTheirUnicodeNames) {
   std::filesystem::create_directory(FileSystemPath(dir / "第一卷"));
   WriteBytes(dir / "序章.txt", "x");

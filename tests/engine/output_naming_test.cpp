@@ -9,6 +9,7 @@
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/merging.h"
+#include "engine/size_cutting.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
 
@@ -116,6 +117,41 @@ TEST_F(OutputChecks, ANameTakenByAFolderOrAReadOnlyFileIsRefusedBeforeAnyWrite) 
   // A writable older file of the same name is simply replaced.
   ::chmod((dir / "b-3.txt").c_str(), 0644);
   EXPECT_EQ(Refusal(dir.native(), "b", 5), std::nullopt);
+}
+
+// The save folder moved away mid-run (after the first file is written): the run's files
+// go only into the folder it began with, wherever that is now, the writing stops, and the
+// report says so; nothing reaches what stands at the old path now.
+std::string movedFrom;
+std::string movedTo;
+std::string putInPlace;  // a folder to link at the old path, or ""
+
+TEST_F(OutputChecks, AFolderMovedMidRunKeepsItsFilesAndIsReported) {
+  for (const bool linkInPlace : {true, false}) {
+    SCOPED_TRACE(linkInPlace ? "a link to another folder in its place" : "nothing in its place");
+    ScratchFolder scratch;
+    movedFrom = scratch / "out";
+    movedTo = scratch / "moved";
+    putInPlace = linkInPlace ? scratch / "other" : "";
+    ::mkdir(movedFrom.c_str(), 0755);
+    ::mkdir((scratch / "other").c_str(), 0755);
+    const OutputTarget target{scratch.at("out"), P("a")};
+    ASSERT_EQ(RefuseOutputs({target, false, 1, 300}, {}), std::nullopt);
+    SetWriteFaults({nullptr, nullptr, [] {
+                      if (::rename(movedFrom.c_str(), movedTo.c_str()) == 0 && !putInPlace.empty())
+                        ::symlink(putInPlace.c_str(), movedFrom.c_str());
+                    }});
+    const ByteText text(std::string(3000, 'x'));
+    const WriteReport report = WritePieces(target, text, 3000, 10, ByteText("B"));
+    SetWriteFaults({});
+    EXPECT_TRUE(report.folderMoved());
+    EXPECT_FALSE(report.ok());
+    EXPECT_TRUE(FolderNames(scratch / "other").empty());
+    const std::vector<std::string> written = FolderNames(movedTo);
+    EXPECT_FALSE(written.empty());
+    EXPECT_LT(written.size(), 300u);  // it stopped
+    for (const std::string& name : written) EXPECT_TRUE(name.starts_with("a-")) << name;
+  }
 }
 
 class SaveFolder : public HandlerTest {};

@@ -42,6 +42,14 @@ class MapRows final : public TableRows {
     }
   }
 
+  // A size to the byte.
+  std::string Tip(int row, int column) const override {
+    if (column == kSizeColumn) {
+      return std::to_string(map_->entries[static_cast<std::size_t>(row)].length);
+    }
+    return Cell(row, column);
+  }
+
   bool Marked(int row) const override {
     return map_->entries[static_cast<std::size_t>(row)].flags != 0;
   }

@@ -47,6 +47,8 @@ class TableRows {
   virtual std::string Cell(int row, int column) const = 0;
   // A row that stands out (the list shades it).
   virtual bool Marked(int row) const = 0;
+  // What a cell says when the pointer rests on it, where the toolkit shows such tips.
+  virtual std::string Tip(int row, int column) const { return Cell(row, column); }
 };
 
 using Routine = std::function<void()>;

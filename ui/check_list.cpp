@@ -46,8 +46,9 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
   const int row = index.row();
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
       return QString::fromStdString(rows_->Cell(row, index.column()));
+    case Qt::ToolTipRole:
+      return QString::fromStdString(rows_->Tip(row, index.column()));
     case Qt::CheckStateRole:
       if (index.column() == 0)
         return ticks_[static_cast<std::size_t>(row)] ? Qt::Checked : Qt::Unchecked;

@@ -237,34 +237,39 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
-  const HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
+  HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
   if (const auto* error = std::get_if<RuleError>(&found)) {
     PrintMessage(messages::BadChapterRule(error->reason, error->position));
     return kRefused;
   }
   ChapterPlan plan;
-  plan.map =
-      BuildChapterMap(input->text, std::get<std::vector<Heading>>(found), input->detected.encoding);
-  const int count = static_cast<int>(plan.map.entries.size());
-  if (chapters.list) return WriteStdout(MapLines(plan.map)) ? 0 : kRefused;
+  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(std::move(found)),
+                             input->detected.encoding);
+  const int count = static_cast<int>(plan.map.size());
+  if (chapters.list) {
+    return WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); })
+               ? 0
+               : kRefused;
+  }
 
-  const auto skipped = ParseIndexList(chapters.skip, count);
-  if (!skipped) {
+  const IndexList skipped = ParseIndexList(chapters.skip, count);
+  if (skipped.problem == IndexList::Problem::kReversed) {
+    PrintMessage(messages::ReversedHeadingRange(skipped.item, skipped.first, skipped.last));
+    return kRefused;
+  }
+  if (skipped.problem != IndexList::Problem::kNone) {
     PrintMessage(messages::BadHeadingList(chapters.skip, count));
     return kRefused;
   }
   plan.choice.cut.assign(static_cast<std::size_t>(count), true);
-  for (int index : *skipped) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
+  for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
   plan.choice.perFile = chapters.perFile;
   plan.choice.names = chapters.titleNames ? NameStyle::kTitle : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
-  const std::vector<ChapterFile> files =
-      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
-  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1};
-  for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
+  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {input->path};
-  if (Refused(outputs, inputs)) return kRefused;
+  if (Refused(OutputPlanOf(target, files, plan.choice), inputs)) return kRefused;
   const int result = Outcome(
       WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
@@ -432,8 +437,12 @@ int RunDetect(const std::vector<std::string>& files) {
   int result = 0;
   for (const std::string& file : files) {
     const TextRead read = ReadTextFile(PathFromUtf8(file), ReadMode::kMap);
+    // Each file has its line, in order, a file that cannot be read too (with the reason
+    // in place of its encoding), so that the lines say which file is which.
     if (!read.ok()) {
-      PrintMessage(messages::CannotReadFile(PathFromUtf8(file), read));
+      const std::string line =
+          Utf8FromGbk(messages::CannotReadFileLine(PathFromUtf8(file), read).view());
+      if (!WriteStdout(line + "\n")) return kRefused;
       result = kRefused;
       continue;
     }

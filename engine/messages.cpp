@@ -154,6 +154,23 @@ ByteText CannotReadFile(const Path& path, const TextRead& read) {
       {Gbk("无法打开文件："), LineBreak(), Shown(path), ReasonLine(read.errorNumber, read.error)});
 }
 
+ByteText CannotReadFileLine(const Path& path, const TextRead& read) {
+  switch (read.status) {
+    case TextRead::Status::kTooLarge:
+      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), Shown(path)});
+    case TextRead::Status::kOutOfMemory:
+      return Concat({Gbk("内存不足，无法读入文件："), Shown(path)});
+    case TextRead::Status::kCannotRead:
+      return Concat({Gbk("无法读取文件："), Shown(path), Gbk("，原因："),
+                     Reason(read.errorNumber, read.error)});
+    case TextRead::Status::kCannotOpen:
+    case TextRead::Status::kOk:
+      break;
+  }
+  return Concat(
+      {Gbk("无法打开文件："), Shown(path), Gbk("，原因："), Reason(read.errorNumber, read.error)});
+}
+
 ByteText LargeTextForSimpleCut(std::int64_t bytes) {
   return Concat({Gbk("这个文件有"), Decimal(bytes >> 20),
                  Gbk(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
@@ -273,6 +290,11 @@ ByteText BadChapterRule(std::string_view reason, int position) {
 ByteText BadHeadingList(std::string_view list, int count) {
   return Concat({Gbk("不切分的章节编号有误：\""), Gbk(list), Gbk("\"，编号应在1到"), Decimal(count),
                  Gbk("之间，如 3,5-7")});
+}
+
+ByteText ReversedHeadingRange(std::string_view range, int first, int last) {
+  return Concat({Gbk("不切分的章节编号有误：范围\""), Gbk(range), Gbk("\"是倒着写的，应写作 "),
+                 Decimal(last), Gbk("-"), Decimal(first)});
 }
 
 ByteText WriteIntoSystemFolder(const Path& folder) {

@@ -49,6 +49,8 @@ const ByteText& BadPieceBytes();
 const ByteText& BadCutSize();
 // The chosen file could not be opened or read; nothing was changed.
 ByteText CannotReadFile(const Path& path, const TextRead& read);
+// The same in one line, where each file of a list gets one (detect).
+ByteText CannotReadFileLine(const Path& path, const TextRead& read);
 // Asked before a text this large goes into the simple-cut box: the normal cut suits it.
 ByteText LargeTextForSimpleCut(std::int64_t bytes);
 // Asked before the simple-cut box reads its file again in another encoding, when its text
@@ -85,6 +87,8 @@ ByteText Reason(int errorNumber, std::string_view systemText);
 ByteText BadChapterRule(std::string_view reason, int position);
 // Heading numbers to leave out that the chapter map does not have.
 ByteText BadHeadingList(std::string_view list, int count);
+// A range of heading numbers to leave out written from high to low ("7-5").
+ByteText ReversedHeadingRange(std::string_view range, int first, int last);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

@@ -53,7 +53,7 @@ std::string MapSummary(const ChapterMap& map, const ChapterChoice& choice) {
   const auto& entries = map.entries;
   const std::int64_t kept = Kept(map, choice);
   const auto flagged = std::count_if(entries.begin(), entries.end(),
-                                     [](const ChapterEntry& entry) { return entry.flags != 0; });
+                                     [](const ChapterEntry& entry) { return entry.flags() != 0; });
   return "共 " + std::to_string(entries.size()) + " 个标题，" + std::to_string(flagged) +
          " 个有提示，切分 " + std::to_string(kept) + " 处，将写出 " +
          std::to_string(FilesOf(choice, kept)) + " 个文件";
@@ -76,7 +76,7 @@ std::string NamePreview(const Toolkit& ui, const ChapterMap& map, const ChapterC
   for (std::size_t i = 0; i < entries.size() && names.size() < 3; ++i) {
     const bool cut = i >= choice.cut.size() || choice.cut[i];
     if (!cut || keptSoFar++ % choice.perFile != 0) continue;
-    names.push_back(nameOf(static_cast<int>(names.size()), entries[i].title));
+    names.push_back(nameOf(static_cast<int>(names.size()), map.NameTitle(i)));
   }
   if (files > static_cast<std::int64_t>(names.size())) names.push_back("…");
   std::string preview = "文件名：";
@@ -96,8 +96,8 @@ std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
   // A gigabyte takes a moment: the toolkit shows its progress window when it does.
   ui.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
     found = FindHeadings(text, rule, encoding);
-    if (const auto* headings = std::get_if<std::vector<Heading>>(&found)) {
-      map = BuildChapterMap(text, *headings, encoding);
+    if (auto* headings = std::get_if<std::vector<Heading>>(&found)) {
+      map = BuildChapterMap(text, std::move(*headings), encoding);
     }
   });
   if (const auto* error = std::get_if<RuleError>(&found)) {

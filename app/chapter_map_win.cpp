@@ -84,9 +84,7 @@ class MapWindow {
   AppState& state_;
   ChapterPlan plan_;
   std::vector<bool> cut_;
-  // The texts of the rows, made once per map: the list asks for them while it scrolls.
-  std::vector<std::wstring> titles_;
-  std::vector<std::wstring> flags_;
+  // The text of the cell the list asked for last: the list copies it at once.
   std::wstring cell_;
   HWND window_ = nullptr;
   HWND rules_ = nullptr;
@@ -299,18 +297,10 @@ void MapWindow::ApplyRule() {
 }
 
 void MapWindow::ShowMap(const std::vector<bool>& cut) {
-  const auto& entries = plan_.map.entries;
-  cut_.assign(entries.size(), true);
+  // The list asks for the texts of the rows in sight as it scrolls; they are made then.
+  cut_.assign(plan_.map.size(), true);
   for (std::size_t i = 0; i < cut.size() && i < cut_.size(); ++i) cut_[i] = cut[i];
-  titles_.clear();
-  flags_.clear();
-  titles_.reserve(entries.size());
-  flags_.reserve(entries.size());
-  for (const ChapterEntry& entry : entries) {
-    titles_.emplace_back(entry.title.begin(), entry.title.end());
-    flags_.push_back(Wide(FlagWords(entry.flags)));
-  }
-  ListView_SetItemCountEx(list_, static_cast<int>(entries.size()), 0);
+  ListView_SetItemCountEx(list_, static_cast<int>(plan_.map.size()), 0);
   InvalidateRect(list_, nullptr, TRUE);
   ShowSummary();
 }
@@ -360,16 +350,18 @@ LRESULT MapWindow::Notice(const NMHDR& header, LPARAM l) {
             cell_ = std::to_wstring(row + 1);
             break;
           case kNumberColumn:
-            cell_ = entry.number ? std::to_wstring(*entry.number) : std::wstring();
+            cell_ = entry.number() ? std::to_wstring(*entry.number()) : std::wstring();
             break;
-          case kTitleColumn:
-            cell_ = titles_[row];
+          case kTitleColumn: {
+            const std::u16string title = plan_.map.Title(row);
+            cell_.assign(title.begin(), title.end());
             break;
+          }
           case kSizeColumn:
-            cell_ = Wide(SizeWords(entry.length));
+            cell_ = Wide(SizeWords(plan_.map.Length(row)));
             break;
           case kFlagsColumn:
-            cell_ = flags_[row];
+            cell_ = Wide(FlagWords(entry.flags()));
             break;
           default:
             cell_.clear();
@@ -402,7 +394,7 @@ LRESULT MapWindow::Notice(const NMHDR& header, LPARAM l) {
       if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
         const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
         if (row < cut_.size()) {
-          if (plan_.map.entries[row].flags != 0) draw.clrTextBk = kFlaggedBackground;
+          if (plan_.map.entries[row].flags() != 0) draw.clrTextBk = kFlaggedBackground;
           if (!cut_[row]) draw.clrText = kUncutText;
         }
         return CDRF_NEWFONT;

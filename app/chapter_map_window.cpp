@@ -31,15 +31,12 @@ QString FromUtf16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::vector<ui::ChapterMapRow> RowsOf(const ChapterMap& map) {
-  std::vector<ui::ChapterMapRow> rows;
-  rows.reserve(map.entries.size());
-  for (const ChapterEntry& entry : map.entries) {
-    rows.push_back({entry.number ? QString::number(*entry.number) : QString(),
-                    FromUtf16(entry.title), entry.length,
-                    QString::fromStdString(FlagWords(entry.flags))});
-  }
-  return rows;
+// A row of the table, made when the view shows it: the title is read from the text then.
+ui::ChapterMapRow RowOf(const ChapterMap& map, std::size_t row) {
+  const ChapterEntry& entry = map.entries[row];
+  const std::optional<std::int64_t> number = entry.number();
+  return {number ? QString::number(*number) : QString(), FromUtf16(map.Title(row)), map.Length(row),
+          QString::fromStdString(FlagWords(entry.flags()))};
 }
 
 }  // namespace
@@ -185,7 +182,8 @@ void ChapterMapWindow::ApplyRule() {
 }
 
 void ChapterMapWindow::ShowMap(const std::vector<bool>& cut) {
-  model_->SetRows(RowsOf(plan_.map), cut);
+  model_->SetRows(
+      plan_.map.size(), [this](std::size_t row) { return RowOf(plan_.map, row); }, cut);
   ShowSummary();
 }
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Peak memory (max RSS from /usr/bin/time -v) of every morvane-cli operation, against the
-# ceiling of 1.3 x the input plus 64 MiB. Inputs: a generated GBK novel, and two built to
-# be hard on memory: a text made only of "第" (a heading start every two bytes) and one
-# made only of white space (everything is removed by clean).
+# ceiling of 1.3 x the input plus 64 MiB (plus 32 bytes per heading where a chapter map is
+# made). Inputs: a generated GBK novel, and four built to be hard on memory: a text made
+# only of "第" (a heading start every two bytes), one made only of "第章" (a heading every
+# four bytes), one made of "第1章" lines (a heading line every six bytes) and one made only
+# of white space (everything is removed by clean).
 #
 #   bench/peak_memory.sh [--size 256M] [--cli PATH]    (table on standard output)
 set -euo pipefail
@@ -32,30 +34,40 @@ repeat() {  # bytes, pattern, file: the pattern over and over, cut to exactly by
 sys.stdout.buffer.write((p * (n // len(p) + 1))[:n])' "$1" "$2" >"$3"
 }
 [ -s "$di" ] || repeat "$bytes" $'\xb5\xda' "$di"
+dizhang=$data/peak-dizhang-$size.txt
+lines=$data/peak-lines-$size.txt
+[ -s "$dizhang" ] || repeat "$bytes" $'\xb5\xda\xd5\xc2' "$dizhang"
+[ -s "$lines" ] || repeat "$bytes" $'\xb5\xda1\xd5\xc2\n' "$lines"
 [ -s "$blank" ] || repeat "$bytes" $' \t\r\n' "$blank"
 
 out=$(mktemp -d "$data/peak-out.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 
-# name, input bytes, command...
+# name, input bytes, headings of the chapter map it makes (0 for none), command...
 measure() {
-  local name=$1 input=$2
-  shift 2
+  local name=$1 input=$2 headings=$3
+  shift 3
   rm -rf "$out/o" && mkdir "$out/o"
   /usr/bin/time -v -o "$out/time" "$@" >/dev/null 2>"$out/err" || true
   local kb limit
   kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$out/time")
-  limit=$(( input * 13 / 10 / 1024 + 64 * 1024 ))
+  limit=$(( input * 13 / 10 / 1024 + 64 * 1024 + headings * 32 / 1024 ))
   printf '| %s | %d | %d | %.2f | %d | %s |\n' "$name" $((input >> 20)) $((kb >> 10)) \
     "$(echo "$kb * 1024 / $input" | bc -l)" $((limit >> 10)) "$([ "$kb" -le "$limit" ] && echo met || echo missed)"
 }
 
 echo "| operation ($size) | input MiB | peak MiB | peak / input | ceiling MiB | |"
 echo "|---|---:|---:|---:|---:|---|"
-measure "cut --bytes 4096 (novel)" "$bytes" "$cli" cut --bytes 4096 --out "$out/o" "$novel"
-measure "cut --kb 64 (novel)" "$bytes" "$cli" cut --kb 64 --out "$out/o" "$novel"
-measure "chapters (novel)" "$bytes" "$cli" chapters --out "$out/o" "$novel"
-measure "chapters (第 only)" "$bytes" "$cli" chapters --out "$out/o" "$di"
-measure "merge (novel x3)" $((bytes * 3)) "$cli" merge --out "$out/o" "$novel" "$novel" "$novel"
-measure "clean, all three (novel)" "$bytes" "$cli" clean --spaces --line-breaks --tabs "$novel"
-measure "clean, all three (white space only)" "$bytes" "$cli" clean --spaces --line-breaks --tabs "$blank"
+measure "cut --bytes 4096 (novel)" "$bytes" 0 "$cli" cut --bytes 4096 --out "$out/o" "$novel"
+measure "cut --kb 64 (novel)" "$bytes" 0 "$cli" cut --kb 64 --out "$out/o" "$novel"
+measure "chapters (novel)" "$bytes" 0 "$cli" chapters --out "$out/o" "$novel"
+measure "chapters (第 only)" "$bytes" 0 "$cli" chapters --out "$out/o" "$di"
+measure "merge (novel x3)" $((bytes * 3)) 0 "$cli" merge --out "$out/o" "$novel" "$novel" "$novel"
+measure "merge --to utf-8 (novel x3)" $((bytes * 3)) 0 "$cli" merge --to utf-8 --out "$out/o" "$novel" "$novel" "$novel"
+measure "clean, all three (novel)" "$bytes" 0 "$cli" clean --spaces --line-breaks --tabs "$novel"
+measure "clean, all three (white space only)" "$bytes" 0 "$cli" clean --spaces --line-breaks --tabs "$blank"
+measure "chapters --list (第章 only)" "$bytes" $((bytes / 4)) "$cli" chapters --list "$dizhang"
+measure "chapters --per-file 1000 (第章 only)" "$bytes" $((bytes / 4)) \
+  "$cli" chapters --per-file 1000 --out "$out/o" "$dizhang"
+measure "chapters --list --rule lines (第1章 lines)" "$bytes" $((bytes / 6)) \
+  "$cli" chapters --list --rule lines "$lines"

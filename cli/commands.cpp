@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <future>
@@ -36,29 +37,28 @@ struct Input {
   Path path;
   ByteText text;
   Detected detected;
+  std::int64_t fileBytes = 0;  // the file's length when it was read
 };
 
 // The outcome of reading one input: a message naming the file when it cannot be read,
 // a warning when its text ends early or holds bytes that are no character of its
 // encoding (they are kept as they are).
-std::optional<Input> Reported(const Path& path, const TextRead& read) {
+// index is the file's place among the command's inputs, for the guard.
+std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_t index) {
   if (!read.ok()) {
     PrintMessage(messages::CannotReadFile(path, read));
     return std::nullopt;
   }
+  GuardMappedInput(index, read.text.view());
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  // GBK is what a text is taken for when nothing else fits, and it was never checked: its
-  // count would cost a scalar pass (2 s per GiB) over every cut of a GBK novel.
-  const Undecodable undecodable = read.detected.encoding == Encoding::kGbk
-                                      ? Undecodable{}
-                                      : FindUndecodable(read.detected.encoding, read.text.view());
+  const Undecodable undecodable = FindUndecodable(read.detected.encoding, read.text.view());
   if (undecodable.count > 0) {
     const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
     PrintMessage(messages::UndecodableBytes(path, read.detected.encoding,
                                             static_cast<std::int64_t>(undecodable.count),
                                             static_cast<std::int64_t>(undecodable.first + bom)));
   }
-  return Input{path, read.text, read.detected};
+  return Input{path, read.text, read.detected, read.fileBytes};
 }
 
 // Reads files whole, mapped: their texts are used at once and never kept. Several files
@@ -90,7 +90,7 @@ std::optional<std::vector<Input>> ReadInputs(const std::vector<std::string>& nat
 
   std::vector<Input> inputs;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    auto input = Reported(paths[i], reads[i]);
+    auto input = Reported(paths[i], reads[i], i);
     if (!input) return std::nullopt;
     inputs.push_back(*input);
   }
@@ -141,10 +141,25 @@ bool RefusedEmpty(const Input& input) {
   return true;
 }
 
-int Outcome(const WriteReport& report, std::span<const Path> inputs) {
+// The inputs whose files are no longer as long as when they were read (a write stopped
+// because its source bytes vanished), of those read (lengths of -1 were not); all of them
+// when none is.
+std::vector<Path> ChangedInputs(std::span<const Path> inputs,
+                                std::span<const std::int64_t> lengths) {
+  std::vector<Path> changed;
+  for (std::size_t i = 0; i < inputs.size() && i < lengths.size(); ++i) {
+    if (lengths[i] >= 0 && FileSizeOf(inputs[i]) != lengths[i]) changed.push_back(inputs[i]);
+  }
+  if (changed.empty()) changed.assign(inputs.begin(), inputs.end());
+  return changed;
+}
+
+int Outcome(const WriteReport& report, std::span<const Path> inputs,
+            std::span<const std::int64_t> lengths = {}) {
   if (report.ok()) return 0;
   if (report.inputChanged()) {
-    for (const Path& input : inputs) PrintMessage(messages::InputChanged(input));
+    for (const Path& input : ChangedInputs(inputs, lengths))
+      PrintMessage(messages::InputChanged(input));
     return kRefused;
   }
   if (report.folderMoved()) {
@@ -222,34 +237,39 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
-  const HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
+  HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
   if (const auto* error = std::get_if<RuleError>(&found)) {
     PrintMessage(messages::BadChapterRule(error->reason, error->position));
     return kRefused;
   }
   ChapterPlan plan;
-  plan.map =
-      BuildChapterMap(input->text, std::get<std::vector<Heading>>(found), input->detected.encoding);
-  const int count = static_cast<int>(plan.map.entries.size());
-  if (chapters.list) return WriteStdout(MapLines(plan.map)) ? 0 : kRefused;
+  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(std::move(found)),
+                             input->detected.encoding);
+  const int count = static_cast<int>(plan.map.size());
+  if (chapters.list) {
+    return WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); })
+               ? 0
+               : kRefused;
+  }
 
-  const auto skipped = ParseIndexList(chapters.skip, count);
-  if (!skipped) {
+  const IndexList skipped = ParseIndexList(chapters.skip, count);
+  if (skipped.problem == IndexList::Problem::kReversed) {
+    PrintMessage(messages::ReversedHeadingRange(skipped.item, skipped.first, skipped.last));
+    return kRefused;
+  }
+  if (skipped.problem != IndexList::Problem::kNone) {
     PrintMessage(messages::BadHeadingList(chapters.skip, count));
     return kRefused;
   }
   plan.choice.cut.assign(static_cast<std::size_t>(count), true);
-  for (int index : *skipped) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
+  for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
   plan.choice.perFile = chapters.perFile;
   plan.choice.names = chapters.titleNames ? NameStyle::kTitle : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
-  const std::vector<ChapterFile> files =
-      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
-  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1};
-  for (const ChapterFile& chapterFile : files) outputs.names.push_back(chapterFile.name);
+  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {input->path};
-  if (Refused(outputs, inputs)) return kRefused;
+  if (Refused(OutputPlanOf(target, files, plan.choice), inputs)) return kRefused;
   const int result = Outcome(
       WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
@@ -285,6 +305,8 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   // others are read once its scan is over. Otherwise it is read (on both cores) before the
   // others start, and written while they are read.
   ReadWatch watch;
+  const auto firstLength =
+      static_cast<std::size_t>(std::max<std::int64_t>(FileSizeOf(paths.front()), 0));
   std::future<TextRead> firstRead;
   if (!output.encoding && !output.to) {
     try {
@@ -299,82 +321,128 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
   }
   if (firstRead.valid()) {
     if (auto refusal = RefuseOutputs({target, true, 0, 0}, paths)) {
-      if (Reported(paths.front(), firstRead.get())) PrintMessage(*refusal);
+      if (Reported(paths.front(), firstRead.get(), 0)) PrintMessage(*refusal);
       return kRefused;
     }
   } else {
-    first = Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding));
+    first =
+        Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding), 0);
     if (!first) return kRefused;
     readOthers();
     if (Refused({target, true, 0, 0}, paths)) return kRefused;
     form = MergedFormOf({first->path, first->text, first->detected}, output.to);
   }
 
-  // The parts in order: the mark, each input's text, the banner.
-  std::vector<ByteText> kept;  // the texts handed over, alive until the write returns
-  kept.reserve(paths.size());
+  // The parts in order: the mark, each input's text (converted a piece at a time where its
+  // encoding is not the merged file's), the banner. Before the first piece is converted,
+  // every input still to come is read and checked, so that a merge that will be refused
+  // converts nothing.
+  std::vector<std::optional<Input>> inputs(paths.size());
+  std::size_t reported = 1;  // inputs taken from their reads, in order, the first aside
+  const auto inputAt = [&](std::size_t k) -> const Input* {
+    if (k == 0) return first ? &*first : nullptr;
+    for (; reported <= k; ++reported) {
+      inputs[reported] = Reported(paths[reported], later[reported - 1].get(), reported);
+      if (!inputs[reported]) return nullptr;
+    }
+    return inputs[k] ? &*inputs[k] : nullptr;
+  };
+  std::optional<MergedPieces> pieces;
+  bool checked = false;
   std::size_t next = form && form->bom.empty() ? 1 : 0;
   std::size_t early = 0;  // bytes of the first text written while it was scanned
   bool refused = false;
+  const NextPart refuse{{}, false, true};
   const std::function<NextPart()> source = [&]() -> NextPart {
     if (!form) {
       const ReadWatch::Seen seen = watch.WaitBeyond(early);
       if (!seen.over) {
+        // The file is mapped from here to its length when the read began.
+        if (early == 0)
+          GuardMappedInput(
+              0, {seen.certain.data(), std::max<std::size_t>(seen.certain.size(), firstLength)});
         // Text whatever the file turns out to be, so it has no byte-order mark either.
         const std::string_view piece = seen.certain.substr(early);
         early = seen.certain.size();
         next = 1;
         return {piece};
       }
-      first = Reported(paths.front(), firstRead.get());
+      first = Reported(paths.front(), firstRead.get(), 0);
       if (!first) {
         refused = true;
-        return {{}, false, true};
+        return refuse;
       }
       form = MergedFormOf({first->path, first->text, first->detected}, output.to);
       if (next == 0 && form->bom.empty()) next = 1;
     }
-    const std::size_t part = next++;
-    if (part == 0) return {form->bom.view()};
-    if (part > paths.size() + 1) return {{}, true};
-    if (part == paths.size() + 1) return {form->banner.view()};
-    std::optional<Input> input =
-        part == 1 ? first : Reported(paths[part - 1], later[part - 2].get());
-    if (!input) {
-      refused = true;
-      return {{}, false, true};
+    for (;;) {
+      if (pieces) {
+        if (const auto piece = pieces->Next()) return {*piece, false, false, pieces->Converts()};
+        pieces.reset();
+      }
+      const std::size_t part = next++;
+      if (part == 0) return {form->bom.view()};
+      if (part > paths.size() + 1) return {{}, true};
+      if (part == paths.size() + 1) return {form->banner.view()};
+      const Input* input = inputAt(part - 1);
+      if (input == nullptr) {
+        refused = true;
+        return refuse;
+      }
+      if (input->detected.encoding != form->encoding && !checked) {
+        checked = true;
+        for (std::size_t k = part - 1; k < paths.size(); ++k) {
+          const Input* each = inputAt(k);
+          if (each == nullptr) {
+            refused = true;
+            return refuse;
+          }
+          if (auto refusal =
+                  RefuseMergeInput({each->path, each->text, each->detected}, form->encoding)) {
+            PrintMessage(refusal->message);
+            refused = true;
+            return refuse;
+          }
+        }
+      }
+      std::string_view text = input->text.view();
+      // The first text is its file's bytes from the start, of which some went out already.
+      if (part == 1) {
+        if (early > text.size()) return refuse;
+        text.remove_prefix(early);
+      }
+      pieces.emplace(text, input->detected.encoding, form->encoding);
     }
-    auto text = MergedTextOf({input->path, input->text, input->detected}, form->encoding);
-    if (const auto* refusal = std::get_if<MergeRefusal>(&text)) {
-      PrintMessage(refusal->message);
-      refused = true;
-      return {{}, false, true};
-    }
-    kept.push_back(std::get<ByteText>(std::move(text)));
-    // The text is its file's bytes from the start, of which the first went out already.
-    if (part == 1 && early > kept.back().size()) return {{}, false, true};
-    return {kept.back().view().substr(part == 1 ? early : 0)};
   };
   const Path path = MergedPath(target);
   const WriteResult result = WriteFilePartsAsReady(path, source);
   // The first file's messages even when the write failed before its end; inputs the write
   // did not get to are still read before their mappings go.
-  if (firstRead.valid()) Reported(paths.front(), firstRead.get());
+  if (firstRead.valid()) Reported(paths.front(), firstRead.get(), 0);
   for (auto& read : later) {
     if (read.valid()) read.wait();
   }
   if (refused) return kRefused;
   WriteReport report;
   report.Record(path, result);
-  return Outcome(report, paths);
+  std::vector<std::int64_t> lengths(paths.size(), -1);
+  if (first) lengths[0] = first->fileBytes;
+  for (std::size_t k = 1; k < paths.size(); ++k) {
+    if (inputs[k]) lengths[k] = inputs[k]->fileBytes;
+  }
+  return Outcome(report, paths, lengths);
 }
 
 int RunDetect(const std::vector<std::string>& files) {
   int result = 0;
   for (const std::string& file : files) {
     const TextRead read = ReadTextFile(PathFromUtf8(file), ReadMode::kMap);
+    // Each file has its line, in order, a file that cannot be read too (with the reason
+    // in place of its encoding), so that the lines say which file is which.
     if (!read.ok()) {
-      PrintMessage(messages::CannotReadFile(PathFromUtf8(file), read));
+      const std::string line =
+          Utf8FromGbk(messages::CannotReadFileLine(PathFromUtf8(file), read).view());
+      if (!WriteStdout(line + "\n")) return kRefused;
       result = kRefused;
       continue;
     }

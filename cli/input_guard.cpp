@@ -16,10 +16,20 @@ void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
     std::memcpy(guard::message + at, part.data(), n);
     at += n;
   };
+  for (guard::Input& input : guard::inputs) {
+    input.start.store(0);
+    input.end.store(0);
+  }
   append(kLead);
-  for (const std::string& path : nativePaths) {
-    append(path);
+  guard::leadLength = at;
+  for (std::size_t k = 0; k < nativePaths.size(); ++k) {
+    const std::size_t lineAt = at;
+    append(nativePaths[k]);
     append("\n");
+    if (k < guard::kInputs) {
+      guard::inputs[k].lineAt = lineAt;
+      guard::inputs[k].lineLength = at - lineAt;
+    }
   }
   guard::messageLength = at;
 
@@ -27,6 +37,14 @@ void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
   if (installed) return;
   guard::InstallHandler();
   installed = true;
+}
+
+void GuardMappedInput(std::size_t index, std::string_view bytes) {
+  if (index >= guard::kInputs) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+  guard::inputs[index].end.store(0);
+  guard::inputs[index].start.store(start);
+  guard::inputs[index].end.store(start + bytes.size());
 }
 
 }  // namespace morvane::cli

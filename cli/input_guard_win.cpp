@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string_view>
+
 #include "cli/input_guard_handler.h"
 
 namespace morvane::cli::guard {
@@ -14,9 +17,18 @@ LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* exception) {
   if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_IN_PAGE_ERROR) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), message, static_cast<DWORD>(messageLength), &written,
-            nullptr);
+  // The second parameter of an in-page error is the address that could not be read.
+  const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+  const std::uintptr_t address = record.NumberParameters >= 2
+                                     ? static_cast<std::uintptr_t>(record.ExceptionInformation[1])
+                                     : 0;
+  std::string_view parts[2];
+  const int count = MessageFor(address, parts);
+  for (int k = 0; k < count; ++k) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), parts[k].data(), static_cast<DWORD>(parts[k].size()),
+              &written, nullptr);
+  }
   ExitProcess(1);
 }
 

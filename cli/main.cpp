@@ -5,64 +5,87 @@
 
 #include <charconv>
 #include <cstdint>
-#include <iostream>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/terminal.h"
 #include "core/encoding.h"
 #include "core/files.h"
 
 namespace {
 
+constexpr int kUsageError = 2;
+
 const char* const kEncodingHelp =
     "the input's encoding: auto (detected: a byte-order mark, UTF-8, UTF-16, GB18030, Big5, "
     "else GBK), gbk, gb18030, utf-8, utf-16le, utf-16be or big5";
 
-const CLI::Validator kEncodingName(
-    [](std::string& value) -> std::string {
-      if (value == "auto" || morvane::EncodingFromName(value)) return {};
-      return "'" + value + "' is no encoding: auto, gbk, gb18030, utf-8, utf-16le, utf-16be, big5";
-    },
-    "ENCODING");
+// The short usage of each command, shown with every usage error of that command.
+const std::map<std::string, std::string>& Usages() {
+  static const std::map<std::string, std::string> usages = {
+      {"", "morvane-cli cut|chapters|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
+      {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
+      {"chapters",
+       "morvane-cli chapters [--rule R] [--skip LIST] [--per-file N] [--names number|title] "
+       "[--prefix P] [--encoding E] --out DIR FILE，或 morvane-cli chapters --list [--rule R] "
+       "FILE"},
+      {"merge",
+       "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
+       "[FILE4 [FILE5]]]"},
+      {"clean", "morvane-cli clean [--spaces] [--line-breaks] [--tabs] [--encoding E] FILE"},
+      {"detect", "morvane-cli detect FILE..."},
+      {"banner", "morvane-cli banner"},
+  };
+  return usages;
+}
 
-// --out and --prefix of a writing command; the prefix stays unset unless given.
-struct OutputOptions {
-  std::string folder;
-  std::string prefix;
-  CLI::Option* prefixOption = nullptr;
+// A usage error: what is wrong and the command's short usage, in one line.
+int UsageError(const std::string& command, const std::string& problem) {
+  morvane::cli::PrintMessageUtf8(problem + "。用法：" + Usages().at(command));
+  return kUsageError;
+}
 
-  CLI::Option* outOption = nullptr;
-
-  std::string encoding = "auto";
-
-  void AddTo(CLI::App& command, bool required = true) {
-    command.add_option("--encoding", encoding, kEncodingHelp)->check(kEncodingName);
-    prefixOption = command.add_option(
-        "--prefix", prefix, "file-name prefix (default: the input's name without its extension)");
-    outOption = command.add_option("--out", folder, "folder for the output files (must exist)");
-    if (required) outOption->required();
+// The parser's checks say what is wrong in Chinese: the check that refuses a value
+// leaves its sentence in problem, which the parser's own error then stands for.
+class Checks {
+ public:
+  // A check of option's value: nothing when it is good, else what is wrong with it.
+  CLI::Validator Of(const std::string& option, const std::string& kind,
+                    std::function<std::optional<std::string>(const std::string&)> test) {
+    return CLI::Validator(
+        [this, option, test](std::string& value) -> std::string {
+          const std::optional<std::string> wrong = test(value);
+          if (!wrong) return {};
+          problem = option + " " + *wrong;
+          return problem;
+        },
+        kind);
   }
-  morvane::cli::OutputArgs Args() const {
-    morvane::cli::OutputArgs args{folder, std::nullopt, morvane::EncodingFromName(encoding),
-                                  std::nullopt};
-    if (prefixOption->count() > 0) args.prefix = prefix;
-    return args;
-  }
+
+  std::string problem;
 };
+
+std::optional<std::string> NoEncoding(const std::string& value) {
+  if (value == "auto" || morvane::EncodingFromName(value)) return std::nullopt;
+  return "的值“" + value + "”不是可用的编码（auto、gbk、gb18030、utf-8、utf-16le、utf-16be、big5）";
+}
 
 // Sizes are decimal, as the desktop's number boxes read them: "010" is ten, and "0x10"
 // is no number (the parser's own reading would take them as octal and hex).
-const CLI::Validator kDecimal(
-    [](std::string& value) -> std::string {
-      const std::size_t digits = value.starts_with('+') || value.starts_with('-') ? 1 : 0;
-      if (value.size() > digits &&
-          value.find_first_not_of("0123456789", digits) == std::string::npos)
-        return {};
-      return "'" + value + "' is not a decimal number";
-    },
-    "DECIMAL");
+bool IsDecimal(const std::string& value) {
+  const std::size_t digits = value.starts_with('+') || value.starts_with('-') ? 1 : 0;
+  return value.size() > digits &&
+         value.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+std::optional<std::string> NoDecimal(const std::string& value) {
+  if (IsDecimal(value)) return std::nullopt;
+  return "的值“" + value + "”不是十进制整数";
+}
 
 // A decimal size; beyond the 64-bit range it saturates (any such size is refused later).
 std::int64_t DecimalValue(const std::string& text) {
@@ -72,6 +95,63 @@ std::int64_t DecimalValue(const std::string& text) {
   (void)end;
   if (error == std::errc::result_out_of_range) return text.starts_with('-') ? INT64_MIN : INT64_MAX;
   return value;
+}
+
+constexpr std::int64_t kMostPerFile = std::int64_t{1} << 30;
+
+std::optional<std::string> NoChaptersPerFile(const std::string& value) {
+  if (IsDecimal(value) && DecimalValue(value) >= 1 && DecimalValue(value) <= kMostPerFile) {
+    return std::nullopt;
+  }
+  return "应是1到" + std::to_string(kMostPerFile) + "之间的整数，不是“" + value + "”";
+}
+
+std::optional<std::string> NoRule(const std::string& value) {
+  if (value == "near" || value == "lines" || value.starts_with("regex:")) return std::nullopt;
+  return "的值“" + value + "”不是章节规则（near、lines 或 regex:表达式）";
+}
+
+std::optional<std::string> NoNameStyle(const std::string& value) {
+  if (value == "number" || value == "title") return std::nullopt;
+  return "应是 number 或 title，不是“" + value + "”";
+}
+
+// --out and --prefix of a writing command; the prefix stays unset unless given.
+struct OutputOptions {
+  std::string folder;
+  std::string prefix;
+  CLI::Option* prefixOption = nullptr;
+  CLI::Option* outOption = nullptr;
+  std::string encoding = "auto";
+
+  void AddTo(CLI::App& command, Checks& checks) {
+    command.add_option("--encoding", encoding, kEncodingHelp)
+        ->check(checks.Of("--encoding", "ENCODING", NoEncoding));
+    prefixOption = command.add_option(
+        "--prefix", prefix, "file-name prefix (default: the input's name without its extension)");
+    outOption = command.add_option("--out", folder, "folder for the output files (must exist)");
+  }
+  morvane::cli::OutputArgs Args() const {
+    morvane::cli::OutputArgs args{folder, std::nullopt, morvane::EncodingFromName(encoding),
+                                  std::nullopt};
+    if (prefixOption->count() > 0) args.prefix = prefix;
+    return args;
+  }
+};
+
+// The name of the command that was given, or "" for none.
+std::string CommandOf(const CLI::App& app) {
+  const std::vector<CLI::App*> given = app.get_subcommands();
+  return given.empty() ? std::string() : given.front()->get_name();
+}
+
+// What was left over: the words nothing took, an option no command has.
+std::optional<std::string> Extras(const CLI::App& app) {
+  std::vector<std::string> extras = app.remaining(/*recurse=*/true);
+  if (extras.empty()) return std::nullopt;
+  std::string words;
+  for (const std::string& extra : extras) words += (words.empty() ? "" : " ") + extra;
+  return words;
 }
 
 }  // namespace
@@ -84,10 +164,14 @@ int RunCommandLine(int argc, char** argv) {
       "Cuts large text files (GBK, GB18030, UTF-8, UTF-16 or Big5, detected) into pieces and "
       "merges files; every output keeps the input's own bytes.",
       "morvane-cli"};
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
+  // Words and options that nothing takes are left over and reported in Chinese, as are
+  // missing ones: the parser's own reports of them are English.
+  app.allow_extras();
   // "/x" is a path here, never an option, also on Windows (where the parser's default
   // would take it for one).
   app.allow_windows_style_options(false);
+  Checks checks;
 
   std::string file;
   std::string bytes;
@@ -100,14 +184,13 @@ int RunCommandLine(int argc, char** argv) {
       "piece is at most one byte longer, in UTF-8, UTF-16 and GB18030 at most three.");
   CLI::Option* bytesOption =
       cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)")
-          ->check(kDecimal);
+          ->check(checks.Of("--bytes", "DECIMAL", NoDecimal));
   CLI::Option* kbOption =
       cut->add_option("--kb", kilobytes, "normal cut: N * 1024 bytes per piece (1 to 2097151)")
-          ->check(kDecimal);
-  bytesOption->excludes(kbOption);
+          ->check(checks.Of("--kb", "DECIMAL", NoDecimal));
   OutputOptions cutOutput;
-  cutOutput.AddTo(*cut);
-  cut->add_option("FILE", file, "the text file to cut")->required();
+  cutOutput.AddTo(*cut, checks);
+  CLI::Option* cutFile = cut->add_option("FILE", file, "the text file to cut");
 
   CLI::App* chapters = app.add_subcommand(
       "chapters",
@@ -116,8 +199,8 @@ int RunCommandLine(int argc, char** argv) {
       "of headings found. --list shows the chapter map instead; --rule, --skip, --per-file "
       "and --names change the cut.");
   OutputOptions chaptersOutput;
-  chaptersOutput.AddTo(*chapters, /*required=*/false);
-  chapters->add_option("FILE", file, "the text file to cut")->required();
+  chaptersOutput.AddTo(*chapters, checks);
+  CLI::Option* chaptersFile = chapters->add_option("FILE", file, "the text file to cut");
   morvane::cli::ChapterArgs chapterArgs;
   chapters->add_flag("--list", chapterArgs.list,
                      "print the chapter map instead of cutting: one tab-separated line per "
@@ -129,34 +212,32 @@ int RunCommandLine(int argc, char** argv) {
                    "default), lines (a short line \"第N章 title\", with 节回卷集部篇 too, or "
                    "序章, 楔子, 番外..., or \"Chapter N\"), or regex:PATTERN (an ICU regular "
                    "expression matched against each line)")
-      ->check([](const std::string& rule) -> std::string {
-        if (rule == "near" || rule == "lines" || rule.starts_with("regex:")) return {};
-        return "'" + rule + "' is no rule: near, lines or regex:PATTERN";
-      });
+      ->check(checks.Of("--rule", "RULE", NoRule));
   chapters->add_option("--skip", chapterArgs.skip,
                        "headings not cut at, by their index in the map: 3,5-7 (each joins the "
                        "chapter before it)");
-  chapters->add_option("--per-file", chapterArgs.perFile, "chapters per file (default 1)")
-      ->check(CLI::Range(1, 1 << 30));
+  std::string perFile = "1";
+  chapters->add_option("--per-file", perFile, "chapters per file (default 1)")
+      ->check(checks.Of("--per-file", "N", NoChaptersPerFile));
   std::string chapterNames = "number";
   chapters
       ->add_option("--names", chapterNames,
                    "number: prefix-0.txt, prefix-1.txt, ... (the default); title: "
                    "\"prefix-0001 第一章 title.txt\", numbered so that the names sort")
-      ->check(CLI::IsMember({"number", "title"}));
+      ->check(checks.Of("--names", "number|title", NoNameStyle));
 
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
       "merge", "Join two to five files, in order and without separators, into prefix已合并.txt.");
   OutputOptions mergeOutput;
-  mergeOutput.AddTo(*merge);
-  merge->add_option("FILES", files, "the files to join (2 to 5)")->required()->expected(2, 5);
+  mergeOutput.AddTo(*merge, checks);
+  merge->add_option("FILES", files, "the files to join (2 to 5)");
   std::string mergeTo;
   merge
       ->add_option("--to", mergeTo,
                    "the merged file's encoding (default: the first file's); the other files "
                    "are converted into it, and a character it cannot hold refuses the merge")
-      ->check(kEncodingName);
+      ->check(checks.Of("--to", "ENCODING", NoEncoding));
 
   morvane::cli::CleanArgs clean;
   CLI::App* cleanCommand = app.add_subcommand(
@@ -166,38 +247,83 @@ int RunCommandLine(int argc, char** argv) {
   cleanCommand->add_flag("--spaces", clean.spaces, "remove half-width spaces (0x20)");
   cleanCommand->add_flag("--line-breaks", clean.lineBreaks, "remove CR LF pairs");
   cleanCommand->add_flag("--tabs", clean.tabs, "remove tabs (0x09)");
-  cleanCommand->add_option("FILE", file, "the text file to clean")->required();
+  CLI::Option* cleanFile = cleanCommand->add_option("FILE", file, "the text file to clean");
   std::string cleanEncoding = "auto";
-  cleanCommand->add_option("--encoding", cleanEncoding, kEncodingHelp)->check(kEncodingName);
+  cleanCommand->add_option("--encoding", cleanEncoding, kEncodingHelp)
+      ->check(checks.Of("--encoding", "ENCODING", NoEncoding));
 
   std::vector<std::string> detectFiles;
   CLI::App* detect = app.add_subcommand(
       "detect",
       "Print one line per FILE: its encoding as detected (gbk, gb18030, utf-8, utf-16le, "
       "utf-16be, big5), followed by \" bom\" when the file starts with a byte-order mark.");
-  detect->add_option("FILE", detectFiles, "the files to look at")->required();
+  detect->add_option("FILE", detectFiles, "the files to look at");
 
   CLI::App* banner = app.add_subcommand(
       "banner", "Write the banner that ends every output file to standard output.");
+  for (CLI::App* command : {cut, chapters, merge, cleanCommand, detect, banner}) {
+    command->allow_extras();
+  }
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForAllHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
+  } catch (const CLI::ValidationError&) {
+    return UsageError(CommandOf(app), checks.problem.empty() ? "参数的值有误" : checks.problem);
+  } catch (const CLI::ArgumentMismatch&) {
+    return UsageError(CommandOf(app), "有选项缺少它的值");
+  } catch (const CLI::ParseError&) {
+    return UsageError(CommandOf(app), "参数有误");
+  }
+  const std::string command = CommandOf(app);
+  if (command.empty()) {
+    if (const auto extras = Extras(app)) return UsageError("", "没有这个命令：" + *extras);
+    return UsageError("", "缺少命令");
+  }
+  if (const auto extras = Extras(app)) {
+    return UsageError(command, "多余的参数或不认识的选项：" + *extras);
+  }
+  struct Needed {
+    const CLI::App* command;
+    const CLI::Option* option;
+    const char* missing;
+  };
+  for (const Needed& needed : {Needed{cut, cutFile, "缺少要切割的文件"},
+                               Needed{chapters, chaptersFile, "缺少要切割的文件"},
+                               Needed{cleanCommand, cleanFile, "缺少要处理的文件"}}) {
+    if (needed.command->parsed() && needed.option->count() == 0) {
+      return UsageError(command, needed.missing);
+    }
+  }
   morvane::HandleWriteSignals();
 
   if (cut->parsed()) {
+    if (bytesOption->count() > 0 && kbOption->count() > 0) {
+      return UsageError(command, "--bytes 和 --kb 只能选一个");
+    }
+    if (cutOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
     if (bytesOption->count() > 0) return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
     if (kbOption->count() > 0) return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
-    std::cerr << "morvane-cli: cut needs --bytes N or --kb N\n" << cut->help();
-    return 2;
+    return UsageError(command, "缺少 --bytes N 或 --kb N（每个文件的大小）");
   }
   if (chapters->parsed()) {
     if (!chapterArgs.list && chaptersOutput.outOption->count() == 0) {
-      std::cerr << "morvane-cli: chapters needs --out DIR (or --list)\n" << chapters->help();
-      return 2;
+      return UsageError(command, "缺少 --out（保存位置），或用 --list 只列出章节目录");
     }
+    chapterArgs.perFile = static_cast<int>(DecimalValue(perFile));
     chapterArgs.titleNames = chapterNames == "title";
     return RunChapters(chaptersOutput.Args(), chapterArgs, file);
   }
   if (merge->parsed()) {
+    if (files.size() < 2 || files.size() > 5) {
+      return UsageError(command, "合并需要2到5个文件，给了" + std::to_string(files.size()) + "个");
+    }
+    if (mergeOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
     OutputArgs args = mergeOutput.Args();
     if (!mergeTo.empty() && mergeTo != "auto") args.to = morvane::EncodingFromName(mergeTo);
     return RunMerge(args, files);
@@ -206,9 +332,12 @@ int RunCommandLine(int argc, char** argv) {
     clean.encoding = morvane::EncodingFromName(cleanEncoding);
     return RunClean(clean, file);
   }
-  if (detect->parsed()) return RunDetect(detectFiles);
+  if (detect->parsed()) {
+    if (detectFiles.empty()) return UsageError(command, "缺少要检测的文件");
+    return RunDetect(detectFiles);
+  }
   if (banner->parsed()) return RunBanner();
-  return 2;
+  return kUsageError;
 }
 
 }  // namespace morvane::cli

@@ -241,6 +241,7 @@ constexpr std::string_view kCommon =
 struct CommonSets {
   std::bitset<65536> gbk;
   std::bitset<65536> big5;
+  std::bitset<65536> unicode;
 };
 
 // ---- ICU ---------------------------------------------------------------------------------
@@ -394,6 +395,7 @@ const CommonSets& Common() {
       i += len;
     }
     for (char16_t u : units) {
+      s.unicode.set(u);
       const std::u16string one(1, u);
       const std::string g = EncodeOne(Encoding::kGbk, one);
       if (g.size() == 2) s.gbk.set(At(g, 0) << 8 | At(g, 1));
@@ -433,11 +435,38 @@ ZeroCounts CountZeros(std::string_view bytes) {
   return counts;
 }
 
-// Whether the zero bytes clearly make two-byte units. A text of one-byte characters holds
-// no zero byte (one would end it), so zero bytes at all point to UTF-16; the side is told
-// by the line breaks (0A 00 or 00 0A at a unit start: every novel has them, while the
+// Whether a UTF-16 unit is what prose is made of: printable ASCII, one of the most common
+// Chinese characters, or CJK or full-width punctuation. Read in the wrong byte order, the
+// units of such a text are mostly rare characters, unassigned or surrogates.
+bool ProseUnit(const CommonSets& common, unsigned unit) {
+  return (unit >= 0x20 && unit < 0x7F) || common.unicode.test(unit) ||
+         (unit >= 0x3000 && unit <= 0x303F) || (unit >= 0xFF00 && unit <= 0xFFEF) ||
+         (unit >= 0x2010 && unit <= 0x2027);
+}
+
+// The byte order in which the units of the first 4 MiB are clearly more often prose (at
+// least 8 such units, and four times as many as in the other order), as the Big5 test
+// counts.
+std::optional<Encoding> Utf16ByProse(std::string_view bytes) {
+  const CommonSets& common = Common();
+  bytes = bytes.substr(0, std::min<std::size_t>(bytes.size(), 4u << 20));
+  std::size_t le = 0;
+  std::size_t be = 0;
+  for (std::size_t i = 0; i + 2 <= bytes.size(); i += 2) {
+    le += ProseUnit(common, At(bytes, i) | At(bytes, i + 1) << 8) ? 1 : 0;
+    be += ProseUnit(common, At(bytes, i) << 8 | At(bytes, i + 1)) ? 1 : 0;
+  }
+  if (le >= 8 && le >= 4 * be) return Encoding::kUtf16Le;
+  if (be >= 8 && be >= 4 * le) return Encoding::kUtf16Be;
+  return std::nullopt;
+}
+
+// Whether the zero bytes make two-byte units. A text of one-byte characters holds no zero
+// byte (one would end it), so zero bytes at all point to UTF-16; the byte order is told by
+// the line breaks (0A 00 or 00 0A at a unit start: every novel has them, while the
 // ideographic space U+3000 that indents its paragraphs puts zeros on the other side), or,
-// in a text without line feeds, by nearly all zero bytes standing on one side.
+// in a text without line feeds, whose zero bytes may all come from characters such as
+// U+4E00 and U+3000, by the order in which the units read as Chinese prose.
 std::optional<Encoding> Utf16ByZeros(std::string_view bytes) {
   // Zero bytes and 0x1A at the end are padding, whatever the encoding.
   while (!bytes.empty() && (bytes.back() == '\0' || bytes.back() == '\x1A')) bytes.remove_suffix(1);
@@ -461,10 +490,7 @@ std::optional<Encoding> Utf16ByZeros(std::string_view bytes) {
     if (be >= 8 * le) return Encoding::kUtf16Be;
     return std::nullopt;
   }
-  const std::size_t most = std::max(z.even, z.odd);
-  const std::size_t least = std::min(z.even, z.odd);
-  if (most < 4 || least * 16 > most) return std::nullopt;
-  return z.odd > z.even ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+  return Utf16ByProse(bytes);
 }
 
 // Offset of the first four-byte GB18030 character at a character boundary; npos if none.
@@ -557,6 +583,213 @@ bool AllAscii(std::string_view bytes) {
   }
   return true;
 }
+
+// ---- UTF-8 with a few bad sequences ----------------------------------------------------------
+
+// Well-formed characters of three and four bytes (the Chinese characters and punctuation)
+// and ill-formed sequences (each one step of CharLength, as Decode escapes them) of a
+// stretch of UTF-8 text.
+struct Utf8Tally {
+  std::size_t characters = 0;
+  std::size_t sequences = 0;
+  std::size_t bytes = 0;  // the bytes of the ill-formed sequences
+  std::size_t first = 0;  // offset of the first of them
+};
+
+// The bytes of 0xE0 and above: in valid UTF-8 the lead bytes of three- and four-byte
+// characters.
+std::size_t CountLongLeads(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i below = _mm_set1_epi8(0x5F);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v =
+        _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), bias);
+    count += static_cast<std::size_t>(
+        __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(v, below)))));
+  }
+#endif
+  for (; i < n; ++i) count += data[i] >= 0xE0 ? 1 : 0;
+  return count;
+}
+
+// Adds bytes [from, to) to tally, one character at a time; from is a character start.
+void TallyUtf8Slowly(std::string_view bytes, std::size_t from, std::size_t to, Utf8Tally& tally) {
+  for (std::size_t i = from; i < to;) {
+    const std::size_t length = WellFormedAt(bytes, i);
+    if (length > 2) ++tally.characters;
+    if (length != 0) {
+      i += length;
+      continue;
+    }
+    const std::size_t step = CharLength(Encoding::kUtf8, bytes, i);
+    if (tally.sequences++ == 0) tally.first = i;
+    tally.bytes += step;
+    i += step;
+  }
+}
+
+// The tally of bytes, a MiB at a time: a MiB that is valid UTF-8 (the vectorised test) only
+// has its lead bytes counted; the others are stepped through. After each MiB, enough(tally)
+// may end the count. Each MiB ends before a byte that is no continuation byte (or after
+// three that are), where no sequence can run across.
+template <typename Enough>
+Utf8Tally TallyUtf8(std::string_view bytes, Enough enough) {
+  constexpr std::size_t kStretch = 1u << 20;
+  Utf8Tally tally;
+  const std::size_t n = bytes.size();
+  for (std::size_t from = 0; from < n;) {
+    std::size_t to = std::min(n, from + kStretch);
+    for (int k = 0; k < 3 && to < n && IsContinuation(At(bytes, to)); ++k) ++to;
+    const std::string_view stretch = bytes.substr(from, to - from);
+    if (IsUtf8(stretch)) {
+      tally.characters += CountLongLeads(stretch);
+    } else {
+      TallyUtf8Slowly(bytes, from, to, tally);
+    }
+    from = to;
+    if (enough(tally)) break;
+  }
+  return tally;
+}
+
+// At most one ill-formed sequence per this many well-formed characters of three or four
+// bytes: a Chinese UTF-8 text with a few bad bytes (a cut-off last character, a damaged
+// byte) has one per ten thousand or fewer, while GBK, GB18030, Big5 or UTF-16 read as UTF-8
+// have more ill-formed sequences than such characters. Two-byte characters are not counted:
+// a GBK text can read as a run of them shifted by one byte ("第第第" as U+06B5 ...).
+constexpr std::size_t kCharactersPerBadSequence = 100;
+
+bool FewBadSequences(const Utf8Tally& tally) {
+  return tally.sequences * kCharactersPerBadSequence <= tally.characters;
+}
+
+// UTF-8 but for a few ill-formed sequences, checked at every MiB from the start, so that
+// a text in another encoding is told within its first MiB.
+bool MostlyUtf8(std::string_view bytes) {
+  bool few = true;
+  TallyUtf8(bytes, [&](const Utf8Tally& tally) {
+    few = FewBadSequences(tally);
+    return !few;
+  });
+  return few;
+}
+
+// ---- bytes that are no GBK character, 64 at a time ------------------------------------------
+
+// Every pair of a lead byte (0x81..0xFE) and a trail byte (0x40..0xFE but 0x7F) is a GBK
+// character in the table the program reads GBK with (code page 936 with its user-defined
+// areas), so a byte that is no GBK character is one of: a lead byte followed by a byte that
+// is no trail byte (with it when that byte is 0x40 or above, alone otherwise, as CharLength
+// steps), a lead byte at the end, or a 0x80 or 0xFF that is no trail byte. Where a
+// character starts follows from the runs of lead bytes: a run starts a character, and its
+// bytes alternate between lead and trail. Carried from one block of 64 bytes to the next:
+struct GbkScan {
+  bool inRun = false;     // the last byte is a lead byte
+  bool lastLead = false;  // ... and starts a character
+  Undecodable found;
+};
+
+bool GbkTableIsStructural() {
+  static const bool structural = [] {
+    const PairTable& pairs = PairsOf(Encoding::kGbk);
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail != 0x7F &&
+            pairs.At(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)) == 0)
+          return false;
+      }
+    }
+    return true;
+  }();
+  return structural;
+}
+
+#if defined(__SSE2__)
+void ScanGbkBlock(const unsigned char* block, std::size_t base, GbkScan& scan) {
+  constexpr std::uint64_t kEven = 0x5555555555555555ull;
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  std::uint64_t leads = 0;    // bytes 0x81..0xFE
+  std::uint64_t trailOk = 0;  // bytes 0x40..0xFE but 0x7F
+  std::uint64_t low = 0;      // bytes below 0x40
+  std::uint64_t lone = 0;     // 0x80 and 0xFF
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+    const __m128i s = _mm_xor_si128(v, bias);  // unsigned order as signed
+    const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(s, _mm_setzero_si128()),
+                                       _mm_cmplt_epi8(s, _mm_set1_epi8(0x7F)));
+    const __m128i from40 = _mm_cmpgt_epi8(s, _mm_set1_epi8(-0x41));
+    const __m128i ff = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF)));
+    const __m128i never = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)), ff);
+    const int shift = 16 * k;
+    auto bits = [](__m128i m) {
+      return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m)) & 0xFFFFu);
+    };
+    leads |= bits(lead) << shift;
+    trailOk |= bits(_mm_andnot_si128(never, from40)) << shift;
+    low |= bits(_mm_andnot_si128(from40, _mm_set1_epi8(-1))) << shift;
+    lone |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, bias), ff)) << shift;
+  }
+  // Runs whose first byte here starts a character at an even offset, or at 0 carried on.
+  std::uint64_t evenStarts = leads & ~((leads << 1) | (scan.inRun ? 1u : 0u)) & kEven;
+  if ((leads & 1) && scan.inRun && !scan.lastLead) evenStarts |= 1;
+  const std::uint64_t evenRuns = leads & ~(leads + evenStarts);
+  const std::uint64_t starts = (evenRuns & kEven) | (leads & ~evenRuns & ~kEven);
+  const std::uint64_t trails = (starts << 1) | (scan.lastLead ? 1u : 0u);
+  const std::uint64_t badTrails = trails & ~trailOk;
+  const std::uint64_t badLone = lone & ~trails;
+  scan.inRun = (leads >> 63) != 0;
+  scan.lastLead = (starts >> 63) != 0;
+  if ((badTrails | badLone) == 0) return;
+  std::size_t first = static_cast<std::size_t>(-1);
+  if (badLone != 0) first = base + static_cast<std::size_t>(__builtin_ctzll(badLone));
+  if (badTrails != 0)
+    first = std::min(first, base + static_cast<std::size_t>(__builtin_ctzll(badTrails)) - 1);
+  if (scan.found.count == 0) scan.found.first = first;
+  scan.found.count += static_cast<std::size_t>(__builtin_popcountll(badLone) +
+                                               __builtin_popcountll(badTrails & low) +
+                                               2 * __builtin_popcountll(badTrails & ~low));
+}
+
+// FindUndecodable in GBK for bytes [from, to) of bytes, from a character start.
+Undecodable FindUndecodableGbk(std::string_view bytes, std::size_t from, std::size_t to) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  GbkScan scan;
+  std::size_t i = from;
+  for (; i + 64 <= to; i += 64) ScanGbkBlock(data + i, i, scan);
+  // The rest, and a lead byte at the very end, through a block padded with zero bytes.
+  unsigned char last[64] = {};
+  if (to > i) std::memcpy(last, data + i, to - i);
+  ScanGbkBlock(last, i, scan);
+  return scan.found;
+}
+
+// The same in two halves side by side for large texts; the second starts after the first
+// byte at or beyond the middle that is no lead byte, where a character starts.
+Undecodable FindUndecodableGbk(std::string_view bytes) {
+  const std::size_t n = bytes.size();
+  std::size_t middle = n / 2;
+  while (middle < n && IsLead(At(bytes, middle))) ++middle;
+  if (n < kSideBySideBytes || middle >= n) return FindUndecodableGbk(bytes, 0, n);
+  ++middle;
+  Undecodable second;
+  std::thread other;
+  try {
+    other = std::thread([&] { second = FindUndecodableGbk(bytes, middle, n); });
+  } catch (const std::system_error&) {
+    return FindUndecodableGbk(bytes, 0, n);
+  }
+  Undecodable first = FindUndecodableGbk(bytes, 0, middle);
+  other.join();
+  if (first.count == 0) first.first = second.first;
+  first.count += second.count;
+  return first;
+}
+#endif
 
 // ---- decoding ------------------------------------------------------------------------------
 
@@ -724,6 +957,7 @@ Detected DetectEncoding(std::string_view bytes) {
   if (AllAscii(bytes)) return {Encoding::kGbk, false};
   if (IsUtf8(bytes)) return {Encoding::kUtf8, false};
   if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
+  if (MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
   if (FirstFourByteGb18030(bytes) != std::string_view::npos) return {Encoding::kGb18030, false};
   if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
   return {Encoding::kGbk, false};
@@ -866,6 +1100,7 @@ Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts) {
   if (facts.zeros >= 2) {
     if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
   }
+  if (MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
   if (facts.firstFourByte != ByteFacts::kNone) return {Encoding::kGb18030, false};
   if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
   return {Encoding::kGbk, false};
@@ -1028,17 +1263,11 @@ Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
   };
   const std::size_t n = bytes.size();
   switch (encoding) {
-    case Encoding::kUtf8:
+    case Encoding::kUtf8: {
       if (IsUtf8(bytes)) return found;
-      for (std::size_t i = 0; i < n;) {
-        std::size_t length = WellFormedAt(bytes, i);
-        if (length == 0) {
-          length = CharLength(encoding, bytes, i);
-          note(i, length);
-        }
-        i += length;
-      }
-      return found;
+      const Utf8Tally tally = TallyUtf8(bytes, [](const Utf8Tally&) { return false; });
+      return {tally.bytes, tally.first};
+    }
     case Encoding::kUtf16Le:
     case Encoding::kUtf16Be:
       for (std::size_t i = 0; i < n;) {
@@ -1054,6 +1283,11 @@ Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
         i += length;
       }
       return found;
+    case Encoding::kGbk:
+#if defined(__SSE2__)
+      if (GbkTableIsStructural()) return FindUndecodableGbk(bytes);
+#endif
+      break;
     default:
       break;
   }

@@ -277,9 +277,11 @@ class PartFeed {
   explicit PartFeed(std::span<const std::string_view> parts) : parts_(parts.begin(), parts.end()) {}
   explicit PartFeed(const std::function<NextPart()>& next) : next_(&next) {}
 
-  // Writes every part to fd: 0, the errno, or ECANCELED when the parts were abandoned.
+  // Writes every part to fd: 0, the errno, or ECANCELED when the parts were abandoned
+  // (ENOTSUP for a second write of parts some of which were transient).
   int WriteTo(int fd) {
     if (abandoned_) return ECANCELED;
+    if (gone_) return ENOTSUP;
     if (int error = WriteAll(fd, parts_)) return error;
     while (next_ != nullptr) {
       const NextPart part = (*next_)();
@@ -292,6 +294,11 @@ class PartFeed {
         next_ = nullptr;
         break;
       }
+      if (part.transient) {
+        gone_ = true;
+        if (int error = WriteAll(fd, std::span(&part.bytes, 1))) return error;
+        continue;
+      }
       parts_.push_back(part.bytes);
       if (int error = WriteAll(fd, std::span(&parts_.back(), 1))) return error;
     }
@@ -302,6 +309,7 @@ class PartFeed {
   std::vector<std::string_view> parts_;
   const std::function<NextPart()>* next_ = nullptr;
   bool abandoned_ = false;
+  bool gone_ = false;  // a transient part was written: the parts cannot be written again
 };
 
 // ---- where names are made ----------------------------------------------------------

@@ -162,15 +162,20 @@ struct WriteResult {
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts);
 // One part of a file handed over by WriteFilePartsAsReady's source: its bytes, or that
 // there are no more (done), or that the file is not to be written after all (abandon).
+// A transient part's bytes are valid only until next() is called again (a piece converted
+// on the fly, so that no more than a piece is held): a write that would have to start over
+// from the first part (where the file system names no unnamed file) fails instead.
 struct NextPart {
   std::string_view bytes;
   bool done = false;
   bool abandon = false;
+  bool transient = false;
 };
 // WriteFileParts for parts that become ready one after another (a merge whose later inputs
 // are still being read): next() waits for the following part and hands it over; each is
 // written as it comes. An abandoned write leaves nothing, as a failed one does, and
-// reports ErrorKind::kCancelled. The parts must stay valid until the call returns.
+// reports ErrorKind::kCancelled. The parts but transient ones must stay valid until the call
+// returns.
 WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next);
 // Why a write to path would be refused because of what already stands there at the name:
 // a folder (EISDIR), a device or a file without write permission (EACCES), another user's

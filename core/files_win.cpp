@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -463,13 +464,18 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
 
 WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next) {
   // The parts are gathered first and written in one go: the write takes no part of the
-  // reading's time here.
+  // reading's time here. Transient parts are copied to be kept until then.
   std::vector<std::string_view> parts;
+  std::deque<std::string> copies;
   for (;;) {
     const NextPart part = next();
     if (part.abandon) return Refused(path, OwnFailure(ECANCELED));
     if (part.done) break;
-    parts.push_back(part.bytes);
+    if (part.transient) {
+      parts.push_back(copies.emplace_back(part.bytes));
+    } else {
+      parts.push_back(part.bytes);
+    }
   }
   return WriteFileParts(path, parts);
 }

@@ -133,22 +133,29 @@ WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& tex
   return std::move(writer.Finish());
 }
 
-WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const OutputForm& form,
-                              Progress* progress) {
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const ChapterFiles& files,
+                              const OutputForm& form, Progress* progress) {
   WriteReport report(progress);
   FileWriter writer(report, progress,
                     static_cast<std::int64_t>(text.size()) >= FileWriter::kSideBySideBytes);
-  std::int64_t number = 0;
-  for (const ChapterFile& file : files) {
-    const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, file.begin));
-    const auto end = static_cast<std::size_t>(std::max(file.begin, file.end));
-    if (!writer.Write(number++, JoinPath(folder, file.name),
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    const auto begin = static_cast<std::size_t>(std::max<std::int64_t>(0, files.Begin(k)));
+    const auto end = static_cast<std::size_t>(std::max(files.Begin(k), files.End(k)));
+    if (!writer.Write(static_cast<std::int64_t>(k), JoinPath(folder, files.Name(k)),
                       {form.bom, text.Slice(begin, end - begin)}, form.banner))
       break;
   }
   writer.Finish();
   return report;
+}
+
+OutputPlan OutputPlanOf(const OutputTarget& target, const ChapterFiles& files,
+                        const ChapterChoice& choice) {
+  OutputPlan plan{target, false, 0, static_cast<int>(files.size()) - 1};
+  if (choice.names == NameStyle::kTitle) {
+    plan.name = [&files](int k) { return files.Name(static_cast<std::size_t>(k)); };
+  }
+  return plan;
 }
 
 namespace {
@@ -158,12 +165,9 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   const auto found = OutputTargetOf(ui);
   if (!found) return;
   const OutputTarget& target = *found;
-  const std::vector<ChapterFile> files =
-      PlanChapterFiles(plan, target.prefix, FileNameLimit(target.folder));
-  OutputPlan outputs{target, false, 0, static_cast<int>(files.size()) - 1, {}};
-  for (const ChapterFile& file : files) outputs.names.push_back(file.name);
+  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(ui, outputs, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, OutputPlanOf(target, files, plan.choice), inputs)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

@@ -76,11 +76,15 @@ int CountChapterStarts(const ByteText& text, Encoding encoding);
 WriteReport WriteChaptersAsFound(const OutputTarget& target, const ByteText& text,
                                  const OutputForm& form, Progress* progress = nullptr);
 
-// Writes the files of a corrected map (PlanChapterFiles) into folder, in order, each
-// holding the form's byte-order mark, its bytes of text and the form's banner.
-WriteReport WriteChapterFiles(const Path& folder, const ByteText& text,
-                              const std::vector<ChapterFile>& files, const OutputForm& form,
-                              Progress* progress = nullptr);
+// Writes the files of a corrected map into folder, in order, each holding the form's
+// byte-order mark, its bytes of text and the form's banner.
+WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const ChapterFiles& files,
+                              const OutputForm& form, Progress* progress = nullptr);
+
+// The check before the files of a corrected map are written: numbered names as any cut's,
+// title names each looked at.
+OutputPlan OutputPlanOf(const OutputTarget& target, const ChapterFiles& files,
+                        const ChapterChoice& choice);
 
 // Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
 // without it, writes the files of normalText and clears it. When the chapter map was

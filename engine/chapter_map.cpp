@@ -115,11 +115,13 @@ bool IsHeadingUnit(char16_t c) {
 }
 
 // The characters of title that a file name may not hold (on any common file system)
-// become "_".
+// become "_"; so do control characters, and the controls that reverse the direction of
+// what follows, which would make "…\u202Etxt.exe" look like a name it is not.
 std::u16string NameSafe(std::u16string_view title) {
   std::u16string safe(title);
   for (char16_t& c : safe) {
-    if (c < 0x20 || c == 0x7F ||
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+        (c >= 0x2066 && c <= 0x2069) ||
         std::u16string_view(u"/\\:*?\"<>|").find(c) != std::u16string_view::npos) {
       c = u'_';
     }
@@ -127,24 +129,115 @@ std::u16string NameSafe(std::u16string_view title) {
   return safe;
 }
 
-std::u16string Title(std::string_view text, std::size_t offset, Encoding encoding,
-                     TextDecoder& decoder) {
+// A title needs at most 60 characters after its blanks: this many bytes hold them (and
+// a few more) in the encoding, so a larger part of the line is decoded only after many
+// blanks. A text of millions of headings reads every title twice.
+std::size_t ShortTitleBytes(Encoding encoding) {
+  const bool doubleByte = encoding == Encoding::kGbk || encoding == Encoding::kBig5;
+  return (kTitleCharacters + 4) * (doubleByte ? 2 : 4);
+}
+// Bytes that no complete character covers at the end of a part of a line decode into at
+// most this many units, which say nothing of the line.
+constexpr std::size_t kPartialUnits = 4;
+
+// The title at offset, control characters shown as spaces, or kept for a file name (which
+// replaces them) when shown is false; trimmed and cut alike either way.
+std::u16string TitleAt(std::string_view text, std::size_t offset, Encoding encoding,
+                       bool shown = true) {
+  const int unitBytes = static_cast<int>(UnitBytes(encoding));
+  for (const std::size_t window : {ShortTitleBytes(encoding), kTitleBytes}) {
+    const std::size_t end = LineEndOf(text, offset, unitBytes, window);
+    const std::u16string line = Decode(encoding, text.substr(offset, end - offset)).text;
+    const bool wholeLine = end == text.size() || end - offset < window;
+    std::u16string spaced = line;
+    for (char16_t& c : spaced) {
+      if (c < 0x20 || c == 0x7F) c = u' ';
+    }
+    std::size_t first = 0;
+    while (first < spaced.size() && IsBlank(spaced[first])) ++first;
+    std::size_t last = spaced.size();
+    while (last > first && IsBlank(spaced[last - 1])) --last;
+    // At most 60 characters, never half a surrogate pair.
+    std::size_t cut = first;
+    std::size_t characters = 0;
+    for (; cut < last && characters < kTitleCharacters; ++characters) {
+      cut += U16_IS_LEAD(spaced[cut]) && cut + 1 < last && U16_IS_TRAIL(spaced[cut + 1]) ? 2 : 1;
+    }
+    // The title is whole when a character that is no blank follows it within the part
+    // decoded (so the line does not end in blanks right after it).
+    const std::size_t sure = line.size() - std::min(line.size(), kPartialUnits);
+    bool whole = false;
+    for (std::size_t i = cut; characters == kTitleCharacters && i < sure && !whole; ++i) {
+      whole = !IsBlank(spaced[i]);
+    }
+    if (wholeLine || whole || window == kTitleBytes) {
+      return (shown ? spaced : line).substr(first, cut - first);
+    }
+  }
+  return {};
+}
+
+// ReadChapterNumber, telling through ranOut whether it came to the end of title before it
+// could tell (so that more of the line might give another answer).
+std::optional<std::int64_t> ReadNumber(std::u16string_view title, bool& ranOut) {
+  ranOut = false;
+  const auto end = [&](std::size_t at) {
+    ranOut = ranOut || at >= title.size();
+    return at >= title.size();
+  };
+  while (!title.empty() && IsBlank(title.front())) title.remove_prefix(1);
+  if (end(0)) return std::nullopt;
+  std::size_t at = 0;
+  if (title.front() == u'第') {
+    at = 1;
+    while (at < title.size() && IsBlank(title[at])) ++at;
+    if (end(at)) return std::nullopt;
+    std::size_t taken = 0;
+    auto number = ArabicNumber(title.substr(at), taken);
+    if (!number && taken == 0) number = ChineseNumber(title.substr(at), taken);
+    if (!number) {
+      // A run of numerals cut off by the end of title might read otherwise when longer.
+      end(at + taken);
+      return std::nullopt;
+    }
+    at += taken;
+    while (at < title.size() && IsBlank(title[at])) ++at;
+    if (end(at) || !IsHeadingUnit(title[at])) return std::nullopt;
+    return number;
+  }
+  constexpr std::u16string_view kWord = u"chapter";
+  for (; at < kWord.size(); ++at) {
+    if (end(at)) return std::nullopt;
+    if (title[at] != kWord[at] && title[at] != kWord[at] - (u'a' - u'A')) return std::nullopt;
+  }
+  // "Chapter 12" may go on with more digits.
+  ranOut = true;
+  if (title.size() <= kWord.size()) return std::nullopt;
+  while (at < title.size() && IsBlank(title[at])) ++at;
+  std::size_t taken = 0;
+  return ArabicNumber(title.substr(at), taken);
+}
+
+// The chapter number of the heading at offset: ReadChapterNumber of its title. Most
+// headings tell it (or that they have none) in their first few characters, so these are
+// read first: what they tell is the title's (the title begins the same and holds 60
+// characters).
+std::optional<std::int64_t> NumberAt(std::string_view text, std::size_t offset, Encoding encoding) {
+  constexpr std::size_t kNumberBytes = 48;
   const std::size_t end =
-      LineEndOf(text, offset, static_cast<int>(UnitBytes(encoding)), kTitleBytes);
-  std::u16string line = decoder.Decode(text.substr(offset, end - offset));
-  for (char16_t& c : line) {
+      LineEndOf(text, offset, static_cast<int>(UnitBytes(encoding)), kNumberBytes);
+  std::u16string start = Decode(encoding, text.substr(offset, end - offset)).text;
+  for (char16_t& c : start) {
     if (c < 0x20 || c == 0x7F) c = u' ';
   }
-  std::size_t first = 0;
-  while (first < line.size() && IsBlank(line[first])) ++first;
-  std::size_t last = line.size();
-  while (last > first && IsBlank(line[last - 1])) --last;
-  // At most 60 characters, never half a surrogate pair.
-  std::size_t cut = first;
-  for (std::size_t characters = 0; cut < last && characters < kTitleCharacters; ++characters) {
-    cut += U16_IS_LEAD(line[cut]) && cut + 1 < last && U16_IS_TRAIL(line[cut + 1]) ? 2 : 1;
+  // Bytes cut off at the end of the part decode into a few units that are no characters.
+  if (end < text.size() && end - offset >= kNumberBytes) {
+    start.resize(start.size() - std::min(start.size(), kPartialUnits));
   }
-  return line.substr(first, cut - first);
+  bool ranOut = false;
+  const std::optional<std::int64_t> number = ReadNumber(start, ranOut);
+  if (!ranOut) return number;
+  return ReadChapterNumber(TitleAt(text, offset, encoding));
 }
 
 std::int64_t Median(std::vector<std::int64_t> values) {
@@ -153,30 +246,33 @@ std::int64_t Median(std::vector<std::int64_t> values) {
   return *middle;
 }
 
-void Flag(std::vector<ChapterEntry>& entries) {
+void Flag(ChapterMap& map) {
+  std::vector<ChapterEntry>& entries = map.entries;
   std::optional<std::int64_t> previous;
   for (ChapterEntry& entry : entries) {
-    if (!entry.number) continue;
+    const std::optional<std::int64_t> number = entry.number();
+    if (!number) continue;
     if (previous) {
-      if (*entry.number == *previous) {
-        entry.flags |= kRepeat;
-      } else if (*entry.number < *previous) {
-        entry.flags |= kRestart;
-      } else if (*entry.number != *previous + 1) {
-        entry.flags |= kGap;
+      if (*number == *previous) {
+        entry.AddFlags(kRepeat);
+      } else if (*number < *previous) {
+        entry.AddFlags(kRestart);
+      } else if (*number != *previous + 1) {
+        entry.AddFlags(kGap);
       }
     }
-    previous = entry.number;
+    previous = number;
   }
   // Lengths say little about two or three chapters.
   if (entries.size() < 4) return;
   std::vector<std::int64_t> lengths;
   lengths.reserve(entries.size());
-  for (const ChapterEntry& entry : entries) lengths.push_back(entry.length);
+  for (std::size_t i = 0; i < entries.size(); ++i) lengths.push_back(map.Length(i));
   const std::int64_t median = Median(std::move(lengths));
-  for (ChapterEntry& entry : entries) {
-    if (entry.length > 5 * median) entry.flags |= kLong;
-    if (entry.length * 20 < median) entry.flags |= kShort;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::int64_t length = map.Length(i);
+    if (length > 5 * median) entries[i].AddFlags(kLong);
+    if (length * 20 < median) entries[i].AddFlags(kShort);
   }
 }
 
@@ -196,103 +292,119 @@ std::string FlagNames(unsigned flags) {
   return names;
 }
 
-std::string MapLines(const ChapterMap& map) {
+std::int64_t ChapterMap::Length(std::size_t i) const {
+  const std::int64_t next = i + 1 < entries.size() ? entries[i + 1].offset() : textBytes();
+  return next - entries[i].offset();
+}
+
+std::u16string ChapterMap::Title(std::size_t i) const {
+  return TitleAt(text.view(), static_cast<std::size_t>(entries[i].offset()), encoding);
+}
+
+std::u16string ChapterMap::NameTitle(std::size_t i) const {
+  return TitleAt(text.view(), static_cast<std::size_t>(entries[i].offset()), encoding, false);
+}
+
+bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_view)>& write) {
+  constexpr std::size_t kPart = std::size_t{1} << 20;
   std::string lines;
-  lines.reserve(map.entries.size() * 64);
+  lines.reserve(kPart + 512);
   std::string title;
-  for (std::size_t i = 0; i < map.entries.size(); ++i) {
+  for (std::size_t i = 0; i < map.size(); ++i) {
     const ChapterEntry& entry = map.entries[i];
-    title.resize(entry.title.size() * 3);
+    const std::u16string utf16 = map.Title(i);
+    title.resize(utf16.size() * 3);
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(title.data(), static_cast<int32_t>(title.size()), &length,
-                       entry.title.data(), static_cast<int32_t>(entry.title.size()), 0xFFFD,
-                       nullptr, &status);
+    u_strToUTF8WithSub(title.data(), static_cast<int32_t>(title.size()), &length, utf16.data(),
+                       static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
     title.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
     lines += std::to_string(i + 1);
     lines += '\t';
-    lines += std::to_string(entry.offset);
+    lines += std::to_string(entry.offset());
     lines += '\t';
-    lines += std::to_string(entry.length);
+    lines += std::to_string(map.Length(i));
     lines += '\t';
-    if (entry.number) lines += std::to_string(*entry.number);
+    if (const auto number = entry.number()) lines += std::to_string(*number);
     lines += '\t';
     lines += title;
     lines += '\t';
-    lines += FlagNames(entry.flags);
+    lines += FlagNames(entry.flags());
     lines += '\n';
+    if (lines.size() >= kPart) {
+      if (!write(lines)) return false;
+      lines.clear();
+    }
   }
+  return lines.empty() || write(lines);
+}
+
+std::string MapLines(const ChapterMap& map) {
+  std::string lines;
+  WriteMapLines(map, [&](std::string_view part) {
+    lines += part;
+    return true;
+  });
   return lines;
 }
 
 std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title) {
-  while (!title.empty() && IsBlank(title.front())) title.remove_prefix(1);
-  std::size_t at = 0;
-  if (!title.empty() && title.front() == u'第') {
-    at = 1;
-    while (at < title.size() && IsBlank(title[at])) ++at;
-    std::size_t taken = 0;
-    auto number = ArabicNumber(title.substr(at), taken);
-    if (!number) number = ChineseNumber(title.substr(at), taken);
-    if (!number) return std::nullopt;
-    at += taken;
-    while (at < title.size() && IsBlank(title[at])) ++at;
-    if (at == title.size() || !IsHeadingUnit(title[at])) return std::nullopt;
-    return number;
-  }
-  constexpr std::u16string_view kWord = u"chapter";
-  if (title.size() <= kWord.size()) return std::nullopt;
-  for (; at < kWord.size(); ++at) {
-    if (title[at] != kWord[at] && title[at] != kWord[at] - (u'a' - u'A')) return std::nullopt;
-  }
-  while (at < title.size() && IsBlank(title[at])) ++at;
-  std::size_t taken = 0;
-  return ArabicNumber(title.substr(at), taken);
+  bool ranOut = false;
+  return ReadNumber(title, ranOut);
 }
 
-ChapterMap BuildChapterMap(const ByteText& text, const std::vector<Heading>& headings,
-                           Encoding encoding) {
+ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings, Encoding encoding) {
   ChapterMap map;
-  map.textBytes = static_cast<std::int64_t>(text.size());
+  map.text = text;
+  map.encoding = encoding;
   map.entries.reserve(headings.size());
-  TextDecoder decoder(encoding);
-  for (std::size_t i = 0; i < headings.size(); ++i) {
-    const Heading& heading = headings[i];
-    ChapterEntry entry;
-    entry.offset = heading.offset;
-    const std::int64_t next = i + 1 < headings.size() ? headings[i + 1].offset : map.textBytes;
-    entry.length = next - heading.offset;
-    entry.title = Title(text.view(), static_cast<std::size_t>(heading.offset), encoding, decoder);
-    entry.number = ReadChapterNumber(entry.title);
-    if (!heading.startsLine) entry.flags |= kInline;
-    map.entries.push_back(std::move(entry));
+  for (const Heading& heading : headings) {
+    const auto offset = static_cast<std::size_t>(heading.offset());
+    map.entries.emplace_back(heading.offset(), NumberAt(text.view(), offset, encoding),
+                             heading.startsLine() ? 0u : unsigned{kInline});
   }
-  Flag(map.entries);
+  std::vector<Heading>().swap(headings);
+  Flag(map);
   return map;
 }
 
-std::optional<std::vector<int>> ParseIndexList(std::string_view list, int count) {
-  std::vector<int> indices;
+IndexList ParseIndexList(std::string_view list, int count) {
+  IndexList read;
   const auto number = [](std::string_view digits) -> std::optional<int> {
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return value;
   };
+  const auto fail = [&](IndexList::Problem problem, std::string_view item) {
+    read.indices.clear();
+    read.problem = problem;
+    read.item = std::string(item);
+    return read;
+  };
   while (!list.empty()) {
     const std::size_t comma = list.find(',');
     const std::string_view item = list.substr(0, comma);
     list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    if (comma != std::string_view::npos && list.empty()) return std::nullopt;
+    if (comma != std::string_view::npos && list.empty()) {
+      return fail(IndexList::Problem::kMalformed, item);
+    }
     const std::size_t dash = item.find('-');
     const auto first = number(item.substr(0, dash));
     const auto last = dash == std::string_view::npos ? first : number(item.substr(dash + 1));
-    if (!first || !last || *first < 1 || *last > count || *first > *last) return std::nullopt;
-    for (int index = *first; index <= *last; ++index) indices.push_back(index);
+    if (!first || !last || *first < 1 || *last < 1 || *first > count || *last > count) {
+      return fail(IndexList::Problem::kMalformed, item);
+    }
+    if (*first > *last) {
+      read.first = *first;
+      read.last = *last;
+      return fail(IndexList::Problem::kReversed, item);
+    }
+    for (int index = *first; index <= *last; ++index) read.indices.push_back(index);
   }
-  std::sort(indices.begin(), indices.end());
-  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-  return indices;
+  std::sort(read.indices.begin(), read.indices.end());
+  read.indices.erase(std::unique(read.indices.begin(), read.indices.end()), read.indices.end());
+  return read;
 }
 
 Path TitleFileName(const Path& prefix, int number, int width, std::u16string_view title,
@@ -315,36 +427,33 @@ Path TitleFileName(const Path& prefix, int number, int width, std::u16string_vie
   }
 }
 
-std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const Path& prefix,
-                                          std::size_t nameLimit) {
+ChapterFiles::ChapterFiles(const ChapterPlan& plan, Path prefix, std::size_t nameLimit)
+    : plan_(plan), prefix_(std::move(prefix)), nameLimit_(nameLimit) {
   const auto& entries = plan.map.entries;
   const auto& cut = plan.choice.cut;
   const int perFile = std::max(1, plan.choice.perFile);
-  // The chapters that begin a file.
-  std::vector<std::size_t> firsts;
   int inFile = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (i < cut.size() && !cut[i]) continue;
-    if (inFile == 0) firsts.push_back(i);
+    if (inFile == 0) firsts_.push_back(static_cast<std::uint32_t>(i));
     inFile = (inFile + 1) % perFile;
   }
-  const int last = static_cast<int>(firsts.size());
-  const int width = std::max(4, static_cast<int>(std::to_string(last).size()));
-  std::vector<ChapterFile> files;
-  files.reserve(firsts.size() + 1);
-  const auto nameOf = [&](int number, std::u16string_view title) {
-    return plan.choice.names == NameStyle::kTitle
-               ? TitleFileName(prefix, number, width, title, nameLimit)
-               : PieceFileName(prefix, number);
-  };
-  const std::int64_t end = plan.map.textBytes;
-  files.push_back({0, firsts.empty() ? end : entries[firsts.front()].offset, nameOf(0, {})});
-  for (std::size_t k = 0; k < firsts.size(); ++k) {
-    const ChapterEntry& first = entries[firsts[k]];
-    const std::int64_t next = k + 1 < firsts.size() ? entries[firsts[k + 1]].offset : end;
-    files.push_back({first.offset, next, nameOf(static_cast<int>(k + 1), first.title)});
-  }
-  return files;
+  width_ = std::max(4, static_cast<int>(std::to_string(firsts_.size()).size()));
+}
+
+std::int64_t ChapterFiles::Begin(std::size_t k) const {
+  return k == 0 ? 0 : plan_.map.entries[firsts_[k - 1]].offset();
+}
+
+std::int64_t ChapterFiles::End(std::size_t k) const {
+  return k < firsts_.size() ? plan_.map.entries[firsts_[k]].offset() : plan_.map.textBytes();
+}
+
+Path ChapterFiles::Name(std::size_t k) const {
+  const int number = static_cast<int>(k);
+  if (plan_.choice.names != NameStyle::kTitle) return PieceFileName(prefix_, number);
+  const std::u16string title = k == 0 ? std::u16string() : plan_.map.NameTitle(firsts_[k - 1]);
+  return TitleFileName(prefix_, number, width_, title, nameLimit_);
 }
 
 }  // namespace morvane

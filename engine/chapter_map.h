@@ -5,6 +5,7 @@
 // several chapters per file, names with the title).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 #include "core/path.h"
 #include "engine/chapter_rules.h"
 
@@ -29,25 +31,62 @@ enum ChapterFlag : unsigned {
 // "gap,long"; empty for none.
 std::string FlagNames(unsigned flags);
 
-struct ChapterEntry {
-  std::int64_t offset = 0;  // 0-based byte offset where the chapter begins
-  std::int64_t length = 0;  // its bytes, up to the next heading or the end of the text
-  std::optional<std::int64_t> number;
-  std::u16string title;  // the heading's line from the heading on, trimmed, <= 60 characters
-  unsigned flags = 0;
-};
+// One heading of a map in 16 bytes, as a text can hold tens of millions: where its
+// chapter begins, the chapter number read from it and its flags. Its length and its title
+// are the map's to give (ChapterMap::Length, ChapterMap::Title).
+class ChapterEntry {
+ public:
+  ChapterEntry(std::int64_t offset = 0, std::optional<std::int64_t> number = std::nullopt,
+               unsigned flags = 0)
+      : offset_(offset), number_(number ? *number : kNoNumber), flags_(flags) {}
 
+  // The 0-based byte offset where the chapter begins.
+  std::int64_t offset() const { return offset_; }
+  std::optional<std::int64_t> number() const {
+    if (number_ == kNoNumber) return std::nullopt;
+    return number_;
+  }
+  unsigned flags() const { return static_cast<unsigned>(flags_); }
+  void AddFlags(unsigned flags) { flags_ = flags_ | static_cast<std::int64_t>(flags); }
+
+ private:
+  static constexpr std::int64_t kNoNumber = -1;
+  std::int64_t offset_;
+  // Chapter numbers stop at 2^53 (ReadChapterNumber); the flags take six bits.
+  std::int64_t number_ : 56;
+  std::int64_t flags_ : 8;
+};
+static_assert(sizeof(ChapterEntry) == 16);
+
+// The map of a text: its entries ascending, and the text they were found in, from which
+// the titles are read when they are shown.
 struct ChapterMap {
   std::vector<ChapterEntry> entries;
-  std::int64_t textBytes = 0;
+  ByteText text;
+  Encoding encoding = Encoding::kGbk;
+
+  std::size_t size() const { return entries.size(); }
+  std::int64_t textBytes() const { return static_cast<std::int64_t>(text.size()); }
+  // The bytes of chapter i, up to the next heading or the end of the text.
+  std::int64_t Length(std::size_t i) const;
+  // The title of chapter i: the heading's line from the heading on, control characters
+  // as spaces, trimmed, at most 60 characters.
+  std::u16string Title(std::size_t i) const;
+  // The same with its control characters kept, for TitleFileName to replace.
+  std::u16string NameTitle(std::size_t i) const;
 };
 
-// The map of text for the headings a rule found.
-ChapterMap BuildChapterMap(const ByteText& text, const std::vector<Heading>& headings,
+// The map of text for the headings a rule found (which it takes, to free them once the
+// entries are made).
+ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings,
                            Encoding encoding = Encoding::kGbk);
 
 // The map as tab-separated UTF-8 lines "index offset length number title flags", index
-// from 1, an empty number where there is none, flags as FlagNames gives them.
+// from 1, an empty number where there is none, flags as FlagNames gives them; handed to
+// write a part at a time (a map of millions of headings is never held as text), stopping
+// when write returns false. False then.
+bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_view)>& write);
+// The same lines in one string.
 std::string MapLines(const ChapterMap& map);
 
 // The chapter number a heading's title gives: 第 + a number + a unit (Arabic, full-width
@@ -55,9 +94,21 @@ std::string MapLines(const ChapterMap& map);
 // nothing for any other title.
 std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title);
 
-// "3,5-7" as the ascending, distinct numbers 3 5 6 7; nothing for a malformed list or
-// a number outside 1..count.
-std::optional<std::vector<int>> ParseIndexList(std::string_view list, int count);
+// A list of heading numbers read: "3,5-7" as the ascending, distinct numbers 3 5 6 7, or
+// what is wrong with it.
+struct IndexList {
+  enum class Problem {
+    kNone,
+    kMalformed,  // not numbers and ranges separated by commas, or a number outside 1..count
+    kReversed,   // a range from high to low, "7-5" (the numbers are in 1..count)
+  };
+  std::vector<int> indices;
+  Problem problem = Problem::kNone;
+  int first = 0;  // the reversed range
+  int last = 0;
+  std::string item;
+};
+IndexList ParseIndexList(std::string_view list, int count);
 
 enum class NameStyle {
   kNumber,  // prefix-0.txt, prefix-1.txt, ...
@@ -79,25 +130,35 @@ struct ChapterPlan {
   ChapterRule rule;  // the rule that made the map
 };
 
-// One file of a chapter cut: bytes [begin, end) of the text, and its name.
-struct ChapterFile {
-  std::int64_t begin = 0;
-  std::int64_t end = 0;
-  Path name;
-};
-
 // The files of a plan: file 0 holds the text before the first heading cut at (the whole
 // text when none is), each further file perFile chapters from one heading cut at; a
 // heading not cut at stays inside the chapter before it. Names by number are those of
 // today's chapter cut; names with the title are prefix-NNNN TITLE.txt, numbers padded
 // to at least four digits so that the names sort, the title of the file's first chapter
-// with the characters a file name cannot hold replaced, the name cut to nameLimit bytes
-// as the file system spells it.
-std::vector<ChapterFile> PlanChapterFiles(const ChapterPlan& plan, const Path& prefix,
-                                          std::size_t nameLimit);
+// with the characters a file name cannot hold replaced (TitleFileName), the name cut to
+// nameLimit bytes as the file system spells it. Only where each file begins is kept; the plan must
+// outlive it.
+class ChapterFiles {
+ public:
+  ChapterFiles(const ChapterPlan& plan, Path prefix, std::size_t nameLimit);
+
+  std::size_t size() const { return firsts_.size() + 1; }
+  // Bytes [Begin, End) of the text are file k's.
+  std::int64_t Begin(std::size_t k) const;
+  std::int64_t End(std::size_t k) const;
+  Path Name(std::size_t k) const;
+
+ private:
+  const ChapterPlan& plan_;
+  Path prefix_;
+  std::size_t nameLimit_;
+  int width_;
+  std::vector<std::uint32_t> firsts_;  // the entry that begins each file after file 0
+};
 
 // prefix-NNNN TITLE.txt as above, for file number of a cut whose numbers have width
-// digits.
+// digits: / \ : * ? " < > |, control characters and the bidirectional controls
+// (U+202A-U+202E, U+2066-U+2069) become "_".
 Path TitleFileName(const Path& prefix, int number, int width, std::u16string_view title,
                    std::size_t nameLimit);
 

@@ -167,21 +167,38 @@ class Sequences {
   std::vector<std::string> sequences_;
 };
 
-bool StartsItsLine(std::string_view text, std::size_t offset, int unitBytes, TextDecoder& decoder) {
-  const auto lineStart = LineStartOf(text, offset, unitBytes, kLineLimit);
-  if (!lineStart) return false;
-  const std::u16string before = decoder.Decode(text.substr(*lineStart, offset - *lineStart));
-  return std::all_of(before.begin(), before.end(), IsBlank);
-}
-
+// The written rule's headings, each told whether it starts its line. The line start is
+// followed forward from heading to heading, and only the first heading of a line decodes
+// what stands before it (a heading before it on the line is no blank), so a text of
+// millions of headings on few lines costs one pass like any other.
 std::vector<Heading> NearHeadings(const ByteText& text, Encoding encoding) {
   TextDecoder decoder(encoding);
+  const std::string_view bytes = text.view();
+  const int unitBytes = Units(encoding);
   std::vector<Heading> headings;
-  for (int start : FindChapterStarts(text, encoding)) {
+  std::size_t scanned = 0;    // the line breaks before this offset are known
+  std::size_t lineStart = 0;  // where the line holding scanned begins
+  std::optional<std::size_t> previous;
+  ForEachChapterStart(text, encoding, [&](int start) {
     const auto offset = static_cast<std::size_t>(start - 1);
-    headings.push_back({static_cast<std::int64_t>(offset),
-                        StartsItsLine(text.view(), offset, Units(encoding), decoder)});
-  }
+    for (;;) {
+      const std::size_t end = LineEndOf(bytes, scanned, unitBytes, offset - scanned);
+      if (end >= offset) break;
+      lineStart = end + static_cast<std::size_t>(unitBytes);
+      scanned = lineStart;
+    }
+    scanned = offset;
+    bool startsLine = false;
+    // A line start further back than a heading line's length is not looked for.
+    const std::size_t distance = offset - lineStart;
+    const bool near = distance < kLineLimit || (lineStart == 0 && distance <= kLineLimit);
+    if ((!previous || *previous < lineStart) && near) {
+      const std::u16string before = decoder.Decode(bytes.substr(lineStart, distance));
+      startsLine = std::all_of(before.begin(), before.end(), IsBlank);
+    }
+    previous = offset;
+    headings.emplace_back(static_cast<std::int64_t>(offset), startsLine);
+  });
   return headings;
 }
 
@@ -215,8 +232,14 @@ std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search searc
   }
   found[0] = search(bounds[0], bounds[1]);
   for (std::thread& thread : threads) thread.join();
+  std::size_t total = 0;
+  for (const auto& part : found) total += part.size();
   std::vector<Heading> headings;
-  for (auto& part : found) headings.insert(headings.end(), part.begin(), part.end());
+  headings.reserve(total);
+  for (auto& part : found) {
+    headings.insert(headings.end(), part.begin(), part.end());
+    std::vector<Heading>().swap(part);
+  }
   return headings;
 }
 
@@ -353,19 +376,6 @@ std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, st
     if (IsLineBreakAt(text, at, unitBytes)) return at;
   }
   return at + 1 >= text.size() ? text.size() : at;
-}
-
-std::optional<std::size_t> LineStartOf(std::string_view text, std::size_t at, int unitBytes,
-                                       std::size_t limit) {
-  const std::size_t unit = static_cast<std::size_t>(unitBytes);
-  std::size_t scanned = 0;
-  while (at >= unit) {
-    if (scanned >= limit) return std::nullopt;
-    if (IsLineBreakAt(text, at - unit, unitBytes)) return at;
-    at -= unit;
-    scanned += unit;
-  }
-  return std::size_t{0};
 }
 
 bool IsHeadingLine(std::u16string_view line) {

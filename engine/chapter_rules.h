@@ -38,10 +38,18 @@ struct ChapterRule {
 // "near", "lines" or "regex:PATTERN" (UTF-8); nothing for any other text.
 std::optional<ChapterRule> ParseRule(std::string_view utf8);
 
-// One heading found by a rule.
-struct Heading {
-  std::int64_t offset = 0;  // 0-based byte offset where its chapter begins
-  bool startsLine = true;   // whether only blanks stand before it on its line
+// One heading found by a rule, in 8 bytes: a text can hold tens of millions of them.
+class Heading {
+ public:
+  // offset: the 0-based byte offset where its chapter begins; startsLine: whether only
+  // blanks stand before it on its line.
+  constexpr Heading(std::int64_t offset = 0, bool startsLine = true)
+      : bits_(offset * 2 + (startsLine ? 1 : 0)) {}
+  constexpr std::int64_t offset() const { return bits_ >> 1; }
+  constexpr bool startsLine() const { return (bits_ & 1) != 0; }
+
+ private:
+  std::int64_t bits_;
 };
 
 // A regular expression that ICU refuses, with its reason and the 0-based position in
@@ -72,13 +80,9 @@ class TextDecoder {
   Encoding encoding_;
 };
 
-// Line boundaries in bytes: the offset of the line break that ends the line holding
-// offset from (or the end of text), looking at most limit bytes ahead (then from +
-// limit, rounded down to a unit); the offset where the line holding at begins, or
-// nothing when it begins more than limit bytes before at.
+// The offset of the line break that ends the line holding offset from (or the end of
+// text), looking at most limit bytes ahead (then from + limit, rounded down to a unit).
 std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit);
-std::optional<std::size_t> LineStartOf(std::string_view text, std::size_t at, int unitBytes,
-                                       std::size_t limit);
 
 // Whether a decoded line, without its line break, is a heading under the lines rule.
 bool IsHeadingLine(std::u16string_view line);

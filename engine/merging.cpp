@@ -1,5 +1,6 @@
 #include "engine/merging.h"
 
+#include <functional>
 #include <vector>
 
 #include "core/numbers.h"
@@ -39,49 +40,73 @@ void ShowMergeRows(Toolkit& ui, int count) {
   }
 }
 
-WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
-                        const OutputForm& form, Progress* progress) {
-  if (form.bom.empty()) return WriteMerged(target, texts, form.banner, progress);
-  std::vector<ByteText> parts{form.bom};
-  parts.insert(parts.end(), texts.begin(), texts.end());
-  return WriteMerged(target, parts, form.banner, progress);
+namespace {
+
+// Piece of a text converted at a time: large enough that ICU's cost per call does not
+// count, small enough to stay out of the memory account.
+constexpr std::size_t kPieceBytes = 1u << 20;
+
+// The encodings that hold every character.
+bool HoldsEverything(Encoding encoding) {
+  return encoding == Encoding::kUtf8 || IsUtf16(encoding);
 }
 
-std::variant<MergedText, ByteText> MergedTexts(std::span<const MergeInput> inputs,
-                                               std::optional<Encoding> to,
-                                               const ByteText& gbkBanner) {
-  MergedText merged;
-  if (inputs.empty()) return merged;
-  const Encoding target = to.value_or(inputs.front().detected.encoding);
-  merged.form = MergedFormOf(inputs.front(), to, gbkBanner);
-  for (const MergeInput& input : inputs) {
-    auto text = MergedTextOf(input, target);
-    if (const auto* refusal = std::get_if<MergeRefusal>(&text)) return refusal->message;
-    merged.texts.push_back(std::get<ByteText>(std::move(text)));
+}  // namespace
+
+MergedPieces::MergedPieces(std::string_view text, Encoding from, Encoding to)
+    : text_(text), from_(from), to_(to) {}
+
+std::optional<std::string_view> MergedPieces::Next() {
+  if (!Converts()) {
+    if (started_) return std::nullopt;
+    started_ = true;
+    return text_;
   }
-  return merged;
+  if (at_ >= text_.size()) return std::nullopt;
+  const std::size_t end = BoundaryAtOrAfter(from_, text_, at_ + kPieceBytes, at_);
+  piece_ = Transcode(from_, to_, text_.substr(at_, end - at_)).bytes;
+  at_ = end;
+  return std::string_view(piece_);
+}
+
+std::optional<MergeRefusal> RefuseMergeInput(const MergeInput& input, Encoding target) {
+  const Encoding from = input.detected.encoding;
+  if (from == target) return std::nullopt;
+  const std::string_view text = input.text.view();
+  const auto bom = static_cast<std::int64_t>(input.detected.bom ? BomOf(from).size() : 0);
+  const Undecodable undecodable = FindUndecodable(from, text);
+  if (undecodable.count > 0) {
+    return MergeRefusal{messages::CannotMergeBytes(
+        input.path, from, static_cast<std::int64_t>(undecodable.first) + bom, target)};
+  }
+  if (HoldsEverything(target)) return std::nullopt;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = BoundaryAtOrAfter(from, text, at + kPieceBytes, at);
+    const std::string_view piece = text.substr(at, end - at);
+    const EncodedText encoded = Encode(target, Decode(from, piece).text);
+    if (encoded.unencodable > 0) {
+      // Where the character stands in its own file: the units' byte offsets.
+      const DecodedText located = Decode(from, piece, true);
+      return MergeRefusal{messages::CannotMergeCharacter(
+          input.path, encoded.firstUnencodableChar,
+          static_cast<std::int64_t>(at + located.offsets[encoded.firstUnencodable]) + bom, target)};
+    }
+    at = end;
+  }
+  return std::nullopt;
+}
+
+std::optional<MergeRefusal> RefuseMergeInputs(std::span<const MergeInput> inputs, Encoding target) {
+  for (const MergeInput& input : inputs) {
+    if (auto refusal = RefuseMergeInput(input, target)) return refusal;
+  }
+  return std::nullopt;
 }
 
 OutputForm MergedFormOf(const MergeInput& first, std::optional<Encoding> to,
                         const ByteText& gbkBanner) {
   const Encoding target = to.value_or(first.detected.encoding);
   return OutputFormOf({target, first.detected.bom && !BomOf(target).empty()}, gbkBanner);
-}
-
-std::variant<ByteText, MergeRefusal> MergedTextOf(const MergeInput& input, Encoding target) {
-  const Encoding from = input.detected.encoding;
-  if (from == target) return input.text;
-  const DecodedText decoded = Decode(from, input.text.view());
-  EncodedText encoded = Encode(target, decoded.text);
-  if (encoded.unencodable > 0) {
-    // Where the character stands in its own file: the units' byte offsets.
-    const DecodedText located = Decode(from, input.text.view(), true);
-    const std::size_t bom = input.detected.bom ? BomOf(from).size() : 0;
-    return MergeRefusal{messages::CannotMergeCharacter(
-        input.path, encoded.firstUnencodableChar,
-        static_cast<std::int64_t>(located.offsets[encoded.firstUnencodable] + bom), target)};
-  }
-  return ByteText::Copy(encoded.bytes);
 }
 
 WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> texts,
@@ -91,6 +116,35 @@ WriteReport WriteMerged(const OutputTarget& target, std::span<const ByteText> te
   report.Record(path, WriteOutputFile(path, texts, banner));
   if (StopBeforeNextFile(progress, report)) return report;
   if (progress != nullptr) progress->Advance(1, TotalBytes(texts));
+  return report;
+}
+
+WriteReport WriteMerged(const OutputTarget& target, std::span<const MergeInput> inputs,
+                        const OutputForm& form, Progress* progress) {
+  WriteReport report(progress);
+  const Path path = MergedPath(target);
+  std::size_t next = 0;  // 0 the mark, 1.. the inputs, then the banner
+  std::optional<MergedPieces> pieces;
+  // The texts alone, counted before conversion, as MergeFiles announces them.
+  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
+  for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
+  const std::function<NextPart()> source = [&]() -> NextPart {
+    for (;;) {
+      if (pieces) {
+        if (const auto piece = pieces->Next()) return {*piece, false, false, pieces->Converts()};
+        pieces.reset();
+      }
+      const std::size_t part = next++;
+      if (part == 0) return {form.bom.view()};
+      if (part == inputs.size() + 1) return {form.banner.view()};
+      if (part > inputs.size() + 1) return {{}, true};
+      const MergeInput& input = inputs[part - 1];
+      pieces.emplace(input.text.view(), input.detected.encoding, form.encoding);
+    }
+  };
+  report.Record(path, WriteFilePartsAsReady(path, source));
+  if (StopBeforeNextFile(progress, report)) return report;
+  if (progress != nullptr) progress->Advance(1, bytes);
   return report;
 }
 
@@ -155,16 +209,18 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     if (merge.mergePath[row].empty() && merge.mergeText[row].empty()) continue;
     inputs.push_back({merge.mergePath[row], merge.mergeText[row], merge.mergeEncoding[row]});
   }
-  auto joined = MergedTexts(inputs, merge.mergeTo, state.bannerText);
-  if (const auto* refusal = std::get_if<ByteText>(&joined)) {
-    ui.ShowMessageBox(*refusal);
+  if (inputs.empty()) return;
+  const OutputForm form = MergedFormOf(inputs.front(), merge.mergeTo, state.bannerText);
+  if (auto refusal = RefuseMergeInputs(inputs, form.encoding)) {
+    ui.ShowMessageBox(refusal->message);
     return;
   }
-  const MergedText& merged = std::get<MergedText>(joined);
+  // The texts alone, as the sizes shown elsewhere count them, before any conversion.
+  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
+  for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
   WriteReport report;
-  const auto bytes = TotalBytes(merged.texts) + static_cast<std::int64_t>(merged.form.bom.size());
   ui.RunLongWork({1, bytes}, [&](Progress& progress) {
-    report = WriteMerged(*target, merged.texts, merged.form, &progress);
+    report = WriteMerged(*target, inputs, form, &progress);
   });
   ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
 }

@@ -146,6 +146,22 @@ ByteText CannotReadFile(const Path& path, const TextRead& read) {
                  ReasonLine(read.error)});
 }
 
+ByteText CannotReadFileLine(const Path& path, const TextRead& read) {
+  switch (read.status) {
+    case TextRead::Status::kTooLarge:
+      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), Shown(path)});
+    case TextRead::Status::kOutOfMemory:
+      return Concat({Gbk("内存不足，无法读入文件："), Shown(path)});
+    case TextRead::Status::kCannotRead:
+    case TextRead::Status::kCannotOpen:
+    case TextRead::Status::kOk:
+      break;
+  }
+  const bool opened = read.error.operation == FileOperation::kRead;
+  return Concat({Gbk(opened ? "无法读取文件：" : "无法打开文件："), Shown(path), Gbk("，原因："),
+                 Reason(read.error)});
+}
+
 ByteText LargeTextForSimpleCut(std::int64_t bytes) {
   return Concat({Gbk("这个文件有"), Decimal(bytes >> 20),
                  Gbk(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
@@ -274,6 +290,11 @@ ByteText BadHeadingList(std::string_view list, int count) {
                  Gbk("之间，如 3,5-7")});
 }
 
+ByteText ReversedHeadingRange(std::string_view range, int first, int last) {
+  return Concat({Gbk("不切分的章节编号有误：范围\""), Gbk(range), Gbk("\"是倒着写的，应写作 "),
+                 Decimal(last), Gbk("-"), Decimal(first)});
+}
+
 ByteText WriteIntoSystemFolder(const Path& folder) {
   return Concat({Gbk("保存位置“"), DisplayNameGbk(folder), Gbk("”是系统文件夹。"), LineBreak(),
                  Gbk("确定要把文件写到这里吗？")});
@@ -295,6 +316,15 @@ ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t
                  Gbk(Utf8Of(character)), Gbk("”（"), ByteText(code), Gbk("）不能用"),
                  ByteText(label), Gbk("保存，没有写入任何文件。请把合并后的编码选为UTF-8："),
                  LineBreak(), Shown(path)});
+}
+
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target) {
+  const ByteText source(std::string(EncodingLabel(from)));
+  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字节不是"), source,
+                 Gbk("字符，不能转换为"), ByteText(std::string(EncodingLabel(target))),
+                 Gbk("，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为"), source,
+                 Gbk("："), LineBreak(), Shown(path)});
 }
 
 }  // namespace morvane::messages

@@ -50,6 +50,8 @@ const ByteText& BadPieceBytes();
 const ByteText& BadCutSize();
 // The chosen file could not be opened or read; nothing was changed.
 ByteText CannotReadFile(const Path& path, const TextRead& read);
+// The same in one line, where each file of a list gets one (detect).
+ByteText CannotReadFileLine(const Path& path, const TextRead& read);
 // Asked before a text this large goes into the simple-cut box: the normal cut suits it.
 ByteText LargeTextForSimpleCut(std::int64_t bytes);
 // Asked before the simple-cut box reads its file again in another encoding, when its text
@@ -87,6 +89,8 @@ ByteText Reason(const FileError& error);
 ByteText BadChapterRule(std::string_view reason, int position);
 // Heading numbers to leave out that the chapter map does not have.
 ByteText BadHeadingList(std::string_view list, int count);
+// A range of heading numbers to leave out written from high to low ("7-5").
+ByteText ReversedHeadingRange(std::string_view range, int first, int last);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
@@ -94,5 +98,9 @@ ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t coun
 // A merge input holds a character the merged file's encoding cannot hold; nothing is written.
 ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
                               Encoding target);
+// A merge input to be converted holds bytes that are no character of its encoding: they
+// cannot be carried into another encoding; nothing is written.
+ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                          Encoding target);
 
 }  // namespace morvane::messages

@@ -15,7 +15,7 @@ namespace morvane {
 namespace {
 
 Path FileNameOf(const OutputPlan& plan, int number) {
-  if (!plan.names.empty()) return plan.names[static_cast<std::size_t>(number)];
+  if (plan.name) return plan.name(number);
   return plan.merged ? MergedFileName(plan.target.prefix)
                      : PieceFileName(plan.target.prefix, number);
 }
@@ -50,13 +50,11 @@ std::optional<ByteText> CheckOutputs(const OutputPlan& plan, std::span<const Pat
   // Numbered names differ only in the ASCII number, so the one with the most digits (the
   // last) stands for all. Named files (titles) differ in more than the number: each is
   // looked at.
-  std::vector<int> looked = {plan.merged ? 0 : std::max(plan.first, plan.last)};
-  if (!plan.names.empty()) {
-    looked.clear();
-    for (std::size_t i = 0; i < plan.names.size(); ++i) looked.push_back(static_cast<int>(i));
-  }
+  const int highest = plan.merged ? 0 : std::max(plan.first, plan.last);
+  const int lowest = plan.name ? plan.first : highest;
   const std::size_t nameLimit = NameLimit(plan.target.folder);
-  for (const int number : looked) {
+  for (std::int64_t looked = lowest; looked <= highest; ++looked) {
+    const int number = static_cast<int>(looked);
     const Path name = FileNameOf(plan, number);
     if (HasSeparator(name)) return messages::PrefixHasSeparator(plan.target.prefix);
     if (name.native().size() > nameLimit) return messages::NameTooLong(name);
@@ -75,10 +73,8 @@ std::optional<ByteText> CheckOutputs(const OutputPlan& plan, std::span<const Pat
 
   // Every name is looked at before the first write, so that an operation writes all its
   // files or none: an existing name that cannot be replaced would otherwise fail alone.
-  const int first = plan.merged || !plan.names.empty() ? 0 : plan.first;
-  const int last = plan.merged          ? 0
-                   : plan.names.empty() ? plan.last
-                                        : static_cast<int>(plan.names.size()) - 1;
+  const int first = plan.merged ? 0 : plan.first;
+  const int last = plan.merged ? 0 : plan.last;
   for (std::int64_t number = first; number <= last; ++number) {
     const Path output = PathOf(plan, static_cast<int>(number));
     if (NothingStandsAt(output)) continue;

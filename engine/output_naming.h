@@ -11,6 +11,7 @@
 // an operation writes all its files or none.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -66,8 +67,9 @@ struct OutputPlan {
   bool merged = false;
   int first = 1;
   int last = 0;
-  // When not empty, the files are these names in the folder instead of numbered ones.
-  std::vector<Path> names = {};
+  // When set, file number k (first..last) is name(k) in the folder instead of a numbered
+  // name: names made as they are looked at, so that a plan of a million files holds none.
+  std::function<Path(int)> name = {};
 };
 
 // The longest file name, in bytes as the system spells it, that folder takes.

@@ -2,13 +2,16 @@
 // unchanged through DecodeGbk/EncodeGbk and through UTF-8. A name shown to the user is
 // UTF-8 whatever its bytes, and a typed name comes back as typed when shown.
 // The same input read as UTF-16 must encode without crashing and without zero bytes
-// (a character GBK cannot hold becomes "?").
+// (a character GBK cannot hold becomes "?"). The bytes that are no character, counted
+// without decoding (GBK 64 bytes at a time, UTF-8 a valid MiB at a time), are those that
+// decoding one character at a time escapes.
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "core/encoding.h"
 #include "core/gbk.h"
 #include "core/path.h"
 #include "reference.h"
@@ -47,6 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (c == 0) c = u'?';
   std::string encoded = morvane::EncodeGbk(wide);
   if (encoded.find('\0') != std::string::npos) ref::Fail("EncodeGbk made a zero byte", all);
+  for (morvane::Encoding e : {morvane::Encoding::kGbk, morvane::Encoding::kUtf8}) {
+    const morvane::Undecodable fast = morvane::FindUndecodable(e, all);
+    const morvane::DecodedText slow = morvane::Decode(e, all);
+    if (fast.count != slow.undecodable || (fast.count > 0 && fast.first != slow.firstUndecodable))
+      ref::Fail("FindUndecodable against Decode", all);
+  }
   // Whatever GbkFromUtf8 is given (the bytes need not be UTF-8), it yields a text.
   (void)morvane::GbkFromUtf8(all.substr(0, all.find('\0')));
   return 0;

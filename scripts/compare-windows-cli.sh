@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # morvane-cli.exe under Wine against the Linux morvane-cli on the same inputs: cut (by
 # bytes and by kilobytes), chapters, merge, clean and the banner must give the same bytes,
-# file for file. Inputs: the shared novella (when ../shared is there), a generated novel
+# file for file. Inputs: the novella of tests/data, a generated novel
 # with stray bytes, and a copy under a Chinese name whose default prefix names the files.
 #
 #   scripts/compare-windows-cli.sh   (after ./test.sh or a build in build/, and
@@ -19,8 +19,7 @@ work=$(mktemp -d /tmp/morvane-compare.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/in"
 inputs=()
-novella=$PWD/../shared/testdata/a-q-zhengzhuan.gbk.txt
-[ -f "$novella" ] && inputs+=("$novella")
+inputs+=("$PWD/tests/data/a-q-zhengzhuan.gbk.txt")
 python3 - "$work/in" <<'PY'
 import random, sys
 random.seed(20261207)

@@ -14,12 +14,19 @@ const QColor kUncutText(0x80, 0x80, 0x80);
 
 ChapterMapModel::ChapterMapModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void ChapterMapModel::SetRows(std::vector<ChapterMapRow> rows, const std::vector<bool>& cut) {
+void ChapterMapModel::SetRows(std::size_t count, ChapterMapRows rows,
+                              const std::vector<bool>& cut) {
   beginResetModel();
   rows_ = std::move(rows);
-  cut_.assign(rows_.size(), true);
+  last_.reset();
+  cut_.assign(count, true);
   for (std::size_t i = 0; i < cut.size() && i < cut_.size(); ++i) cut_[i] = cut[i];
   endResetModel();
+}
+
+const ChapterMapRow& ChapterMapModel::Row(std::size_t row) const {
+  if (!last_ || last_->first != row) last_.emplace(row, rows_(row));
+  return last_->second;
 }
 
 void ChapterMapModel::SetCut(int row, bool cut) {
@@ -30,7 +37,7 @@ void ChapterMapModel::SetCut(int row, bool cut) {
 }
 
 int ChapterMapModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(cut_.size());
 }
 
 int ChapterMapModel::columnCount(const QModelIndex& parent) const {
@@ -40,12 +47,11 @@ int ChapterMapModel::columnCount(const QModelIndex& parent) const {
 QVariant ChapterMapModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto row = static_cast<std::size_t>(index.row());
-  const ChapterMapRow& entry = rows_[row];
   switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+      if (index.column() == kCut) return index.row() + 1;
+      const ChapterMapRow& entry = Row(row);
       switch (index.column()) {
-        case kCut:
-          return index.row() + 1;
         case kNumber:
           return entry.number;
         case kTitle:
@@ -58,11 +64,12 @@ QVariant ChapterMapModel::data(const QModelIndex& index, int role) const {
         default:
           return {};
       }
+    }
     case Qt::CheckStateRole:
       if (index.column() == kCut) return cut_[row] ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::BackgroundRole:
-      if (!entry.flags.isEmpty()) return QBrush(kFlaggedBackground);
+      if (!Row(row).flags.isEmpty()) return QBrush(kFlaggedBackground);
       return {};
     case Qt::ForegroundRole:
       if (!cut_[row]) return QBrush(kUncutText);
@@ -73,8 +80,8 @@ QVariant ChapterMapModel::data(const QModelIndex& index, int role) const {
       }
       return {};
     case Qt::ToolTipRole:
-      if (index.column() == kSize) return QString::number(entry.bytes);
-      if (index.column() == kTitle) return entry.title;
+      if (index.column() == kSize) return QString::number(Row(row).bytes);
+      if (index.column() == kTitle) return Row(row).title;
       return {};
     default:
       return {};

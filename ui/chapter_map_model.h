@@ -1,8 +1,12 @@
 #pragma once
 // The table behind the chapter-map window: one row per heading, with a check box that
-// says whether the text is cut there. A model for a view, so that a map of a hundred
-// thousand headings costs only the rows in sight.
+// says whether the text is cut there. A model for a view that makes a row's texts only
+// when the view asks for them, so that a map of millions of headings costs only the rows
+// in sight.
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -17,6 +21,9 @@ struct ChapterMapRow {
   QString flags;  // what looks wrong, in words; empty for nothing
 };
 
+// Makes the texts of one row (0-based).
+using ChapterMapRows = std::function<ChapterMapRow(std::size_t row)>;
+
 class ChapterMapModel final : public QAbstractTableModel {
   Q_OBJECT
 
@@ -25,8 +32,9 @@ class ChapterMapModel final : public QAbstractTableModel {
 
   explicit ChapterMapModel(QObject* parent = nullptr);
 
-  // Replaces every row; each is ticked unless cut says otherwise (cut may be shorter).
-  void SetRows(std::vector<ChapterMapRow> rows, const std::vector<bool>& cut = {});
+  // Replaces every row by count rows that rows makes; each is ticked unless cut says
+  // otherwise (cut may be shorter).
+  void SetRows(std::size_t count, ChapterMapRows rows, const std::vector<bool>& cut = {});
   const std::vector<bool>& Cut() const { return cut_; }
   void SetCut(int row, bool cut);
 
@@ -42,8 +50,12 @@ class ChapterMapModel final : public QAbstractTableModel {
   void cutChanged();
 
  private:
-  std::vector<ChapterMapRow> rows_;
+  const ChapterMapRow& Row(std::size_t row) const;
+
+  ChapterMapRows rows_;
   std::vector<bool> cut_;
+  // The view asks for every column and role of a row in turn: the last row made is kept.
+  mutable std::optional<std::pair<std::size_t, ChapterMapRow>> last_;
 };
 
 }  // namespace morvane::ui

@@ -12,17 +12,10 @@ namespace morvane::testing {
 namespace {
 
 ChapterMap FiveChapters() {
-  ChapterMap map;
-  for (int i = 1; i <= 5; ++i) {
-    ChapterEntry entry;
-    entry.number = i;
-    entry.title = u"第";
-    entry.title += static_cast<char16_t>(u'0' + i);
-    entry.title += u"章";
-    if (i == 3) entry.flags = kGap;
-    map.entries.push_back(entry);
-  }
-  return map;
+  std::string text;
+  for (int i = 1; i <= 5; ++i) text += GbkBytes("第" + std::to_string(i < 3 ? i : i + 1) + "章\n");
+  return BuildChapterMap(ByteText(text), std::get<std::vector<Heading>>(
+                                             FindHeadings(ByteText(text), {RuleKind::kLines, {}})));
 }
 
 TEST(ChapterMapText, SummaryAndNamesFollowTheChoice) {
@@ -45,7 +38,7 @@ TEST(ChapterMapText, SummaryAndNamesFollowTheChoice) {
       // A list shorter than the map: the rows beyond it are cut at.
       {{{false}, 1, NameStyle::kTitle},
        "共 5 个标题，1 个有提示，切分 4 处，将写出 5 个文件",
-       "文件名：P-0000.txt  P-0001 第2章.txt  P-0002 第3章.txt  …"},
+       "文件名：P-0000.txt  P-0001 第2章.txt  P-0002 第4章.txt  …"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(app::MapSummary(map, c.choice), c.summary);

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
@@ -207,6 +209,49 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
   EXPECT_TRUE(FolderNames(out).empty());
 }
 
+// Usage errors are told in Chinese, in one line with the command's short usage, and end
+// with 2; refusals of what the user asked for name what is wrong, and end with 1.
+TEST_F(Cli, SaysWhatIsWrongInOneLine) {
+  WriteBytes(dir / "book.txt", GbkBytes("第一章\n第二章\n第三章\n"));
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string said;
+    std::string usage;  // the command the usage is shown for
+  };
+  const Case cases[] = {
+      {{"chapters", "--per-file", "0", "--out", out, "book.txt"}, 2, "“0”", "chapters"},
+      {{"cut", "--encoding", "latin1", "--kb", "1", "--out", out, "book.txt"}, 2, "latin1", "cut"},
+      {{"merge", "--out", out, "book.txt"}, 2, "2到5个文件，给了1个", "merge"},
+      {{"split", "book.txt"}, 2, "没有这个命令：split", "cut|chapters"},
+      {{"chapters", "book.txt"}, 2, "缺少 --out", "chapters"},
+      {{"cut", "--kb", "1", "--bytes", "1", "--out", out, "book.txt"}, 2, "只能选一个", "cut"},
+      {{"cut", "--kb", "1", "--fast", "--out", out, "book.txt"}, 2, "--fast", "cut"},
+      {{"detect"}, 2, "缺少", "detect"},
+      {{"chapters", "--skip", "3-2", "--out", out, "book.txt"},
+       1,
+       "\"3-2\"是倒着写的，应写作 2-3",
+       ""},
+      {{"chapters", "--skip", "4", "--out", out, "book.txt"}, 1, "编号应在1到3之间", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const CliRun run = RunCli(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    if (!c.usage.empty()) {
+      EXPECT_NE(run.err.find("用法：morvane-cli " + c.usage), std::string::npos) << run.err;
+    }
+  }
+  EXPECT_TRUE(FolderNames(out).empty());
+  // detect: one line per file in their order, the one that cannot be read with its reason.
+  const CliRun run = RunCli({"detect", "book.txt", "missing.txt", "book.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "gbk\n无法打开文件：missing.txt，原因：文件或文件夹不存在\ngbk\n");
+  EXPECT_EQ(RunCli({"cut", "--help"}, dir.path()).exitCode, 0);
+}
+
 TEST_F(Cli, NeverWritesOverItsInput) {
   WriteBytes(out + "/p-2.txt", std::string(3000, 'x'));
   CliRun run =
@@ -255,7 +300,7 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
       {{"clean", "--spaces", "--encoding", "utf-16le", "le.txt"}, 0, "A\0\r\0\n\0"s, {}},
       {{"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, 0, "", {"g已合并.txt"}},
       {{"merge", "--out", out, "g.txt", "smile.txt"}, 1, "", {}},
-      {{"cut", "--encoding", "latin-1", "--kb", "1", "--out", out, "g.txt"}, 105, "", {}},
+      {{"cut", "--encoding", "latin-1", "--kb", "1", "--out", out, "g.txt"}, 2, "", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -279,6 +324,66 @@ TEST_F(Cli, DetectsAndOverridesEncodings) {
   RunCli({"merge", "--to", "utf-8", "--out", out, "g.txt", "smile.txt"}, dir.path());
   EXPECT_EQ(ReadBytes(out + "/g已合并.txt"),
             chapter + "\xF0\x9F\x98\x80" + std::string(BannerIn(Encoding::kUtf8).view()));
+}
+
+// Damaged texts: a UTF-8 novel with one bad byte or a last character cut short is still
+// UTF-8 (its headings found, its pieces whole characters), a GBK text with bytes that are
+// no character is cut as GBK; both say where the bad bytes are, and a merge that would
+// carry them raw into another encoding is refused with their position.
+TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
+  std::string novel;
+  for (int k = 1; k <= 10; ++k) {
+    novel += "第" + std::to_string(k) + "章 标题\r\n";
+    for (int line = 0; line < 60; ++line) novel += "　　天色渐渐暗了下来。\r\n";
+  }
+  std::size_t at = 20000;  // a character's start
+  while ((novel.at(at) & 0xC0) == 0x80) ++at;
+  const std::string place = "字节" + std::to_string(at + 1) + "处";
+  WriteBytes(dir / "bad.txt", novel.substr(0, at) + "\xFF" + novel.substr(at));
+  WriteBytes(dir / "short.txt", novel + "\xE7\xAC");
+  WriteBytes(dir / "ff.txt", GbkBytes("第一章") + "\xFF\x80" + GbkBytes("序"));
+  WriteBytes(dir / "g.txt", GbkBytes("第一章 序\r\n"));
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+    std::string err;  // in standard error
+  };
+  const Case cases[] = {
+      {{"detect", "bad.txt", "short.txt", "ff.txt"}, 0, "utf-8\nutf-8\ngbk\n", ""},
+      {{"chapters", "--out", out, "bad.txt"}, 0, "10\n", "1个字节不是UTF-8字符（第一个在" + place},
+      {{"cut", "--kb", "1", "--out", out, "short.txt"}, 0, "", "2个字节不是UTF-8字符"},
+      {{"cut", "--kb", "1", "--out", out, "ff.txt"},
+       0,
+       "",
+       "2个字节不是GBK字符（第一个在字节7处）"},
+      {{"merge", "--to", "utf-8", "--out", out, "g.txt", "ff.txt"},
+       1,
+       "",
+       "字节7处的字节不是GBK字符"},
+      {{"merge", "--out", out, "g.txt", "bad.txt"}, 1, "", place + "的字节不是UTF-8字符"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::filesystem::remove_all(FileSystemPath(out));
+    std::filesystem::create_directory(FileSystemPath(out));
+    const CliRun run = RunCli(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    if (c.exitCode != 0) {
+      EXPECT_TRUE(FolderNames(out).empty());
+    }
+  }
+  // The pieces of the cut-short text are whole UTF-8 characters, but the last.
+  ASSERT_EQ(RunCli({"cut", "--kb", "1", "--out", out, "short.txt"}, dir.path()).exitCode, 0);
+  const auto names = FolderNames(out);
+  ASSERT_GT(names.size(), 20u);
+  for (std::size_t k = 1; k < names.size(); ++k) {
+    const std::string piece = ReadBytes(out + "/short-" + std::to_string(k) + ".txt").value_or("");
+    EXPECT_EQ(FindUndecodable(Encoding::kUtf8, piece).count, 0u) << k;
+    EXPECT_TRUE(std::string_view(piece).ends_with(BannerIn(Encoding::kUtf8).view())) << k;
+  }
 }
 
 }  // namespace

@@ -32,6 +32,9 @@ TEST(Encoding, DetectionTable) {
   const std::u16string traditional =
       u"第一章　序\r\n我要給阿Q做正傳，已經不止一兩年了。但一面要做，"
       u"一面又往回想，這足見我不是一個立言的人，因為從來不朽之筆。\r\n";
+  std::string novel;
+  for (int k = 0; k < 20; ++k) novel += In(Encoding::kUtf8, kPassage);
+  const std::u16string noLineFeeds = u"第一章　一二三，我要给阿Ｑ做正传，已经不止一两年了。";
   struct Case {
     const char* name;
     std::string bytes;
@@ -54,6 +57,21 @@ TEST(Encoding, DetectionTable) {
       {"utf-8 cut in a character",
        In(Encoding::kUtf8, kPassage).substr(0, 5),
        {Encoding::kGbk, false}},
+      {"utf-8 with a bad byte",
+       novel.substr(0, 900) + "\xFF" + novel.substr(900),
+       {Encoding::kUtf8, false}},
+      {"utf-8 whose last character is cut short",
+       novel.substr(0, novel.size() - 1),
+       {Encoding::kUtf8, false}},
+      {"gbk with a few utf-8 characters",
+       In(Encoding::kGbk, kPassage) + In(Encoding::kUtf8, u"第一章"),
+       {Encoding::kGbk, false}},
+      {"utf-16le, no line feeds, zeros from 一 and 　",
+       In(Encoding::kUtf16Le, noLineFeeds),
+       {Encoding::kUtf16Le, false}},
+      {"utf-16be, no line feeds, zeros from 一 and 　",
+       In(Encoding::kUtf16Be, noLineFeeds),
+       {Encoding::kUtf16Be, false}},
   };
   // Wine has no GB18030 code page, and the Windows build under it no four-byte sequences.
   const bool fourBytes = In(Encoding::kGb18030, u"\U00020000").size() == 4;
@@ -71,10 +89,10 @@ TEST(Encoding, DetectionTable) {
             (Detected{Encoding::kGbk, false}));
 }
 
-TEST(Encoding, DetectsTheSharedNovellaAndItsCopies) {
+TEST(Encoding, DetectsTheNovellaAndItsCopies) {
   const auto read =
-      testing::ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
-  if (!read) GTEST_SKIP() << "shared test data not found at ../shared";
+      testing::ReadBytes(std::string(MORVANE_TEST_DATA_DIR) + "/a-q-zhengzhuan.gbk.txt");
+  ASSERT_TRUE(read) << "tests/data/a-q-zhengzhuan.gbk.txt is missing";
   const std::string& gbk = *read;
   const std::u16string text = Decode(Encoding::kGbk, gbk).text;
   for (Encoding e : kEncodings) {
@@ -220,6 +238,37 @@ TEST(Encoding, Utf8ValidatorAgreesWithTheSlowOne) {
   EXPECT_FALSE(IsUtf8(std::string(40, 'a') + "\xED\xA0\x80"));  // a surrogate
   EXPECT_FALSE(IsUtf8(std::string(40, 'a') + "\xC0\xAF"));      // overlong
   EXPECT_FALSE(IsUtf8(std::string(31, 'a') + "\xE7\xAC" + std::string(40, 'a')));
+}
+
+// Bytes that are no character, counted without decoding, against decoding's count: GBK
+// damaged at random (runs of lead bytes across the 64-byte blocks, a lead byte at the end),
+// and a large text of each encoding damaged next to where its halves meet.
+TEST(Encoding, UndecodableBytesAreThoseDecodingEscapes) {
+  auto agree = [](Encoding e, const std::string& bytes) {
+    const Undecodable fast = FindUndecodable(e, bytes);
+    const DecodedText slow = Decode(e, bytes);
+    ASSERT_EQ(fast.count, slow.undecodable) << EncodingName(e) << ::testing::PrintToString(bytes);
+    if (fast.count > 0) {
+      ASSERT_EQ(fast.first, slow.firstUndecodable) << EncodingName(e);
+    }
+  };
+  std::mt19937 random(19);
+  const char kBytes[] = "\x81\xFE\xB5\xDA\x80\xFF\x7F\x40\x3F\x0A a";
+  for (int round = 0; round < 4000; ++round) {
+    std::string bytes;
+    const std::size_t size = random() % 200;
+    for (std::size_t k = 0; k < size; ++k) bytes += kBytes[random() % (sizeof kBytes - 1)];
+    agree(Encoding::kGbk, bytes);
+    agree(Encoding::kUtf8, bytes);
+  }
+  for (Encoding e : {Encoding::kGbk, Encoding::kUtf8}) {
+    std::string large;
+    while (large.size() < kSideBySideBytes + 4096) large += In(e, kPassage);
+    agree(e, large);
+    large[large.size() / 2 + 1] = '\xFF';
+    large.back() = '\xE7';
+    agree(e, large);
+  }
 }
 
 TEST(Encoding, DecodeEncodeRoundTripsEveryByteWithOffsets) {

@@ -18,7 +18,7 @@ std::u16string U16(std::string_view utf8) {
 std::vector<std::int64_t> Offsets(const HeadingsOrError& found) {
   std::vector<std::int64_t> offsets;
   for (const Heading& heading : std::get<std::vector<Heading>>(found)) {
-    offsets.push_back(heading.offset);
+    offsets.push_back(heading.offset());
   }
   return offsets;
 }
@@ -167,31 +167,63 @@ TEST(ChapterMap, NumbersTitlesAndFlags) {
       BuildChapterMap(gbk, std::get<std::vector<Heading>>(FindHeadings(gbk, ChapterRule{})));
   const char* flags[] = {"",      "",    "gap", "repeat",      "restart,long",
                          "short", "gap", "",    "short,inline"};
-  ASSERT_EQ(map.entries.size(), std::size(flags));
-  for (std::size_t i = 0; i < map.entries.size(); ++i) {
+  ASSERT_EQ(map.size(), std::size(flags));
+  for (std::size_t i = 0; i < map.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(FlagNames(map.entries[i].flags), flags[i]);
+    EXPECT_EQ(FlagNames(map.entries[i].flags()), flags[i]);
   }
-  EXPECT_EQ(map.entries[0].offset, 6);
-  EXPECT_EQ(map.entries[0].length, 8 + 400);
-  EXPECT_EQ(map.entries[7].title, U16("第六章 结束"));
-  EXPECT_EQ(map.entries[7].number, 6);
-  EXPECT_EQ(map.entries[8].title, U16("第七章 在行中"));
+  EXPECT_EQ(map.entries[0].offset(), 6);
+  EXPECT_EQ(map.Length(0), 8 + 400);
+  EXPECT_EQ(map.Title(7), U16("第六章 结束"));
+  EXPECT_EQ(map.entries[7].number(), 6);
+  EXPECT_EQ(map.Title(8), U16("第七章 在行中"));
 }
 
-TEST(ChapterMap, TitlesAreTrimmedAndCutToSixtyCharacters) {
-  const ByteText text = Gbk("第一章\t" + std::string(70, 'a') + "\r\n");
-  const ChapterMap map = BuildChapterMap(text, {{0, true}});
-  EXPECT_EQ(map.entries[0].title, U16("第一章 " + std::string(56, 'a')));
+// Titles are read from the text when they are shown: the line from the heading on,
+// trimmed, 60 characters at most, whatever the blanks before them and the encoding;
+// names keep the control characters, to replace them.
+TEST(ChapterMap, TitlesAreReadFromTheText) {
+  const std::string a70(70, 'a');
+  const std::string blanks(300, ' ');
+  struct Case {
+    std::string text;
+    Encoding encoding;
+    std::string title;
+  };
+  const Case cases[] = {
+      {GbkBytes("第一章\t") + a70 + "\r\n", Encoding::kGbk, "第一章 " + std::string(56, 'a')},
+      {GbkBytes("第一章") + blanks + "x" + a70, Encoding::kGbk, "第一章" + std::string(57, ' ')},
+      {blanks + GbkBytes("第一章 结束") + a70, Encoding::kGbk,
+       "第一章 结束" + std::string(54, 'a')},
+      {"第一章 " + std::string(100, '\x20') + "终\n", Encoding::kUtf8,
+       "第一章" + std::string(57, ' ')},
+      {"　第二章\t结束\r\n", Encoding::kUtf8, "第二章 结束"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    const ChapterMap map = BuildChapterMap(ByteText(c.text), {Heading(0, true)}, c.encoding);
+    EXPECT_EQ(map.Title(0), U16(c.title));
+  }
+  const ChapterMap map = BuildChapterMap(ByteText("\xB5\xDA"
+                                                  "1\xD5\xC2\ta\x01"
+                                                  "b\n"),
+                                         {Heading()});
+  EXPECT_EQ(map.Title(0), U16("第1章 a b"));
+  EXPECT_EQ(map.NameTitle(0), U16("第1章\ta\x01"
+                                  "b"));
+  EXPECT_EQ(map.entries[0].number(), 1);
+  EXPECT_EQ(sizeof(ChapterEntry), 16u);
+  EXPECT_EQ(sizeof(Heading), 8u);
 }
 
 TEST(ChapterFiles, SkipsGroupsAndNames) {
   // Four chapters at 10, 20, 30, 40 of a 50-byte text.
   ChapterPlan plan;
-  plan.map.textBytes = 50;
-  for (int i = 1; i <= 4; ++i) {
-    plan.map.entries.push_back({i * 10, 10, i, U16("第" + std::to_string(i) + "章 a/b"), 0});
-  }
+  std::string text = std::string(9, 'x') + "\n";
+  for (int i = 1; i <= 4; ++i) text += GbkBytes("第" + std::to_string(i) + "章 a/b\n");
+  plan.map = BuildChapterMap(ByteText(text), std::get<std::vector<Heading>>(FindHeadings(
+                                                 ByteText(text), {RuleKind::kLines, {}})));
+  ASSERT_EQ(plan.map.size(), 4u);
   struct Case {
     ChapterChoice choice;
     std::vector<std::tuple<int, int, std::string>> files;
@@ -212,8 +244,9 @@ TEST(ChapterFiles, SkipsGroupsAndNames) {
   for (const Case& c : cases) {
     plan.choice = c.choice;
     std::vector<std::tuple<int, int, std::string>> files;
-    for (const ChapterFile& file : PlanChapterFiles(plan, Path("P"), 255)) {
-      files.emplace_back(file.begin, file.end, file.name.native());
+    const ChapterFiles planned(plan, Path("P"), 255);
+    for (std::size_t k = 0; k < planned.size(); ++k) {
+      files.emplace_back(planned.Begin(k), planned.End(k), planned.Name(k).native());
     }
     EXPECT_EQ(files, c.files);
   }
@@ -226,25 +259,29 @@ TEST(ChapterFiles, TitleNamesFitTheFileSystem) {
   // Names are UTF-8: a character GBK lacks is kept, a byte that is no character is not.
   EXPECT_EQ(TitleFileName(Path("P"), 1, 4, U16("a😀b"), 255).native(), "P-0001 a😀b.txt");
   EXPECT_EQ(TitleFileName(Path("\xB5"), 1, 4, u"a\uF780b", 255).native(), "\xB5-0001 a_b.txt");
+  // Control characters and the controls that turn the text's direction around.
+  EXPECT_EQ(TitleFileName(Path("P"), 1, 4, u"a\tb\x7F\x85\u202Eexe.txt\u2066c\u2069", 255).native(),
+            "P-0001 a_b___exe.txt_c_.txt");
 }
 
 TEST(IndexList, ReadsNumbersAndRanges) {
-  const std::pair<const char*, std::optional<std::vector<int>>> cases[] = {
-      {"3", std::vector<int>{3}},
-      {"3,5-7", std::vector<int>{3, 5, 6, 7}},
-      {"7-7,1,1", std::vector<int>{1, 7}},
-      {"", std::vector<int>{}},
-      {"0", std::nullopt},
-      {"8", std::nullopt},
-      {"5-3", std::nullopt},
-      {"1,", std::nullopt},
-      {"a", std::nullopt},
-      {"1-", std::nullopt},
+  using Problem = IndexList::Problem;
+  const std::tuple<const char*, std::vector<int>, Problem> cases[] = {
+      {"3", {3}, Problem::kNone},          {"3,5-7", {3, 5, 6, 7}, Problem::kNone},
+      {"7-7,1,1", {1, 7}, Problem::kNone}, {"", {}, Problem::kNone},
+      {"0", {}, Problem::kMalformed},      {"8", {}, Problem::kMalformed},
+      {"1,", {}, Problem::kMalformed},     {"a", {}, Problem::kMalformed},
+      {"1-", {}, Problem::kMalformed},     {"2,5-3", {}, Problem::kReversed},
   };
-  for (const auto& [list, indices] : cases) {
+  for (const auto& [list, indices, problem] : cases) {
     SCOPED_TRACE(list);
-    EXPECT_EQ(ParseIndexList(list, 7), indices);
+    const IndexList read = ParseIndexList(list, 7);
+    EXPECT_EQ(read.indices, indices);
+    EXPECT_EQ(read.problem, problem);
   }
+  const IndexList reversed = ParseIndexList("2,5-3", 7);
+  EXPECT_EQ(reversed.item, "5-3");
+  EXPECT_EQ(std::pair(reversed.first, reversed.last), std::pair(5, 3));
 }
 
 // The novella: nine headings "第一章　序" .. "第九章大团圆".
@@ -254,19 +291,19 @@ TEST(ChapterMap, TheNovellaUnderEachRule) {
   const ByteText text(*bytes);
   const auto lines = FindHeadings(text, {RuleKind::kLines, {}});
   const ChapterMap map = BuildChapterMap(text, std::get<std::vector<Heading>>(lines));
-  ASSERT_EQ(map.entries.size(), 9u);
+  ASSERT_EQ(map.size(), 9u);
   for (std::size_t i = 0; i < 9; ++i) {
-    EXPECT_EQ(map.entries[i].number, static_cast<std::int64_t>(i + 1));
-    EXPECT_EQ(map.entries[i].flags & (kGap | kRepeat | kRestart | kInline), 0u);
+    EXPECT_EQ(map.entries[i].number(), static_cast<std::int64_t>(i + 1));
+    EXPECT_EQ(map.entries[i].flags() & (kGap | kRepeat | kRestart | kInline), 0u);
   }
-  EXPECT_EQ(map.entries[8].title, U16("第九章大团圆"));
+  EXPECT_EQ(map.Title(8), U16("第九章大团圆"));
   // The written rule also takes 第…章 pairs inside lines: each such one is flagged.
   const ChapterMap near =
       BuildChapterMap(text, std::get<std::vector<Heading>>(FindHeadings(text, ChapterRule{})));
-  EXPECT_GT(near.entries.size(), 9u);
+  EXPECT_GT(near.size(), 9u);
   for (const ChapterEntry& entry : near.entries) {
-    if (!entry.number) {
-      EXPECT_NE(entry.flags & kInline, 0u) << entry.offset;
+    if (!entry.number()) {
+      EXPECT_NE(entry.flags() & kInline, 0u) << entry.offset();
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "core/encoding.h"
 #include "core/files.h"
+#include "core/gbk.h"
 #include "engine/chapter_cutting.h"
 #include "engine/encoding_choice.h"
 #include "engine/merging.h"
@@ -41,8 +42,8 @@ class Encodings : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto novel =
-        testing::ReadBytes(std::string(MORVANE_SHARED_DIR) + "/testdata/a-q-zhengzhuan.gbk.txt");
-    if (!novel) GTEST_SKIP() << "shared test data not found at ../shared";
+        testing::ReadBytes(std::string(MORVANE_TEST_DATA_DIR) + "/a-q-zhengzhuan.gbk.txt");
+    ASSERT_TRUE(novel) << "tests/data/a-q-zhengzhuan.gbk.txt is missing";
     gbk = ByteText(*novel);
     unicode = Text(gbk, Encoding::kGbk);
   }
@@ -98,28 +99,69 @@ TEST_F(Encodings, EveryOperationGivesWhatTheGbkTextGives) {
   }
 }
 
+// An input's text as the merge writes it: its pieces in the merged file's encoding.
+std::string Merged(const MergeInput& input, Encoding to) {
+  std::string joined;
+  MergedPieces pieces(input.text.view(), input.detected.encoding, to);
+  while (const auto piece = pieces.Next()) joined += *piece;
+  return joined;
+}
+
+// What refuses a merge is found before anything is converted: characters the merged file's
+// encoding cannot hold, and bytes that are no character of their own file's encoding (which
+// would go into the merged file raw); each at its byte position in its file.
 TEST_F(Encodings, MergeTakesTheFirstEncodingAndRefusesWhatItCannotHold) {
   const TextRead utf8 = ReadCopy(kCopies[0]);
-  const MergeInput inputs[] = {{Path("a.txt"), gbk, {Encoding::kGbk, false}},
-                               {Path("b.txt"), utf8.text, utf8.detected}};
-  const auto merged = MergedTexts(inputs, std::nullopt);
-  ASSERT_TRUE(std::holds_alternative<MergedText>(merged));
-  const MergedText& text = std::get<MergedText>(merged);
-  EXPECT_EQ(text.texts[1].view(), gbk.view());  // transcoded into GBK
-  EXPECT_EQ(text.form.banner, BannerConstant());
+  const MergeInput gbkInput{Path("a.txt"), gbk, {Encoding::kGbk, false}};
+  const MergeInput utf8Input{Path("b.txt"), utf8.text, utf8.detected};
+  const OutputForm form = MergedFormOf(gbkInput, std::nullopt);
+  EXPECT_EQ(form.encoding, Encoding::kGbk);
+  EXPECT_EQ(form.banner, BannerConstant());
+  EXPECT_EQ(Merged(utf8Input, form.encoding), gbk.view());  // transcoded into GBK
+  EXPECT_EQ(Merged(gbkInput, Encoding::kUtf8), utf8.text.view());
+  EXPECT_EQ(Merged(utf8Input, Encoding::kUtf16Le), Encode(Encoding::kUtf16Le, unicode).bytes);
+  const MergeInput withBom{Path("c.txt"), utf8.text, {Encoding::kUtf8, true}};
+  EXPECT_EQ(MergedFormOf(withBom, std::nullopt).bom.view(), BomOf(Encoding::kUtf8));
 
-  const auto intoBig5 = MergedTexts(inputs, Encoding::kBig5);
-  ASSERT_TRUE(std::holds_alternative<ByteText>(intoBig5));  // simplified characters
-  const std::string refusal = std::string(std::get<ByteText>(intoBig5).view());
-  EXPECT_NE(refusal.find("a.txt"), std::string::npos);
-  EXPECT_NE(refusal.find("UTF-8"), std::string::npos);
-
-  const MergeInput withBom[] = {{Path("c.txt"), utf8.text, {Encoding::kUtf8, true}},
-                                {Path("a.txt"), gbk, {Encoding::kGbk, false}}};
-  const auto utf8Merge = MergedTexts(withBom, std::nullopt);
-  const MergedText& intoUtf8 = std::get<MergedText>(utf8Merge);
-  EXPECT_EQ(intoUtf8.form.bom.view(), BomOf(Encoding::kUtf8));
-  EXPECT_EQ(intoUtf8.texts[1].view(), utf8.text.view());
+  std::string broken(gbk.view());
+  const std::size_t at = BoundaryAtOrAfter(Encoding::kGbk, broken, 1000);
+  broken.insert(at, "\xFF\x80");
+  struct Case {
+    const char* what;
+    MergeInput input;
+    Encoding to;
+    std::string says;  // in the message; empty for no refusal
+  };
+  const Case cases[] = {
+      {"its own encoding",
+       {Path("a.txt"), ByteText(broken), {Encoding::kGbk, false}},
+       Encoding::kGbk,
+       ""},
+      {"a character big5 lacks", gbkInput, Encoding::kBig5, "的字符“给”（U+7ED9）不能用Big5保存"},
+      {"bytes no gbk character",
+       {Path("a.txt"), ByteText(broken), {Encoding::kGbk, false}},
+       Encoding::kUtf8,
+       "字节" + std::to_string(at + 1) + "处的字节不是GBK字符"},
+      {"after a mark",
+       {Path("c.txt"), ByteText(std::string(utf8.text.view()) + "\xFF"), {Encoding::kUtf8, true}},
+       Encoding::kGbk,
+       "不是UTF-8字符"},
+      {"a character gbk lacks beyond the first piece",
+       {Path("d.txt"),
+        ByteText(std::string(3u << 20, 'a') + "\xF0\x9F\x98\x80"),
+        {Encoding::kUtf8, false}},
+       Encoding::kGbk,
+       "字节3145729处的字符"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto refusal = RefuseMergeInput(c.input, c.to);
+    ASSERT_EQ(refusal.has_value(), !c.says.empty());
+    if (!refusal) continue;
+    const std::string message = Utf8FromGbk(refusal->message.view());
+    EXPECT_NE(message.find(c.says), std::string::npos) << ::testing::PrintToString(message);
+    EXPECT_NE(message.find(std::string(c.input.path.native())), std::string::npos) << message;
+  }
 }
 
 TEST_F(Encodings, ABig5NovelIsDetectedAndCutAtItsChapters) {

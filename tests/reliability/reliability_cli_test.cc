@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -282,6 +283,50 @@ TEST(CliChangingInput, AnInputCutShortWhileCuttingEndsWithoutACrash) {
   }
   for (const std::string& name : FolderNames(out))
     EXPECT_EQ(name.rfind("p-", 0), 0u) << "a file that is no piece: " << name;
+}
+
+// Whether the running process has the unnamed file of its output open: its inputs have been
+// read by then.
+bool Writing(int pid) {
+  std::error_code error;
+  for (const auto& fd :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    if (target.find("(deleted)") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// One merge input is cut short while the merged file is written (converted, or copied):
+// the message names that file and not the untouched one.
+TEST(CliChangingInput, AMergeInputCutShortIsNamedAlone) {
+  ScratchFolder dir;
+  const std::string big = dir / "big.txt";
+  const std::string small = dir / "small.txt";
+  std::string gbk(64u << 20, 'a');
+  for (std::size_t i = 0; i + 1 < gbk.size(); i += 2) gbk.replace(i, 2, "\xB5\xDA");
+  WriteBytes(small, "small\r\n");
+  const std::string out = dir / "out";
+  ::mkdir(out.c_str(), 0755);
+  const std::vector<std::string> ways[] = {{"--to", "utf-8"}, {"--encoding", "gbk"}};
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way[0]);
+    WriteBytes(big, gbk);
+    std::vector<std::string> argv = {kCli, "merge", "--out", out};
+    argv.insert(argv.end(), way.begin(), way.end());
+    argv.insert(argv.end(), {big, small});
+    RunningProcess cli = StartProcess(argv);
+    for (int i = 0; i < 20000 && !Writing(cli.pid); ++i) ::usleep(100);
+    ASSERT_EQ(::truncate(big.c_str(), 1000), 0);
+    ProcessResult run = cli.Finish();
+    ExpectCleanEnd(run);
+    if (run.exitCode != 0) {
+      EXPECT_NE(run.err.find(big), std::string::npos) << run.Describe();
+      EXPECT_EQ(run.err.find(small), std::string::npos) << run.Describe();
+      EXPECT_TRUE(FolderNames(out).empty());
+    }
+    for (const std::string& name : FolderNames(out)) ::unlink((out + "/" + name).c_str());
+  }
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void WriteReport::Record(const Path& path, const WriteResult& result, std::int64
     if (result.created && keepCreated_) created_.push_back(path);
     return;
   }
-  if (result.errorNumber == EFAULT) inputChanged_ = true;
+  if (result.error.kind() == ErrorKind::kInputGone) inputChanged_ = true;
   if (failures_++ == 0 || order < firstFailedOrder_) {
     firstFailedPath_ = path;
     firstFailure_ = result;

@@ -138,8 +138,7 @@ bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
 // Both cuts of the command line refuse an empty text, with the message of the simple cut.
 bool RefusedEmpty(const Input& input) {
   if (!input.text.empty()) return false;
-  PrintMessage(
-      Concat({messages::FileToCutIsEmpty(), ByteText("\r\n"), DisplayNameGbk(input.path)}));
+  PrintMessage(messages::FileToCutIsEmpty() + "\n" + DisplayName(input.path));
   return true;
 }
 
@@ -442,8 +441,7 @@ int RunDetect(const std::vector<std::string>& files) {
     // Each file has its line, in order, a file that cannot be read too (with the reason
     // in place of its encoding), so that the lines say which file is which.
     if (!read.ok()) {
-      const std::string line =
-          Utf8FromGbk(messages::CannotReadFileLine(PathFromUtf8(file), read).view());
+      const std::string line = messages::CannotReadFileLine(PathFromUtf8(file), read);
       if (!WriteStdout(line + "\n")) return kRefused;
       result = kRefused;
       continue;

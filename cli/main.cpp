@@ -45,7 +45,7 @@ const std::map<std::string, std::string>& Usages() {
 
 // A usage error: what is wrong and the command's short usage, in one line.
 int UsageError(const std::string& command, const std::string& problem) {
-  morvane::cli::PrintMessageUtf8(problem + "。用法：" + Usages().at(command));
+  morvane::cli::PrintMessage(problem + "。用法：" + Usages().at(command));
   return kUsageError;
 }
 

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "core/gbk.h"
 
 namespace morvane::cli {
 namespace {
@@ -25,7 +24,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-void PrintMessageUtf8(std::string_view message) {
+void PrintMessage(std::string_view message) {
   std::string line = "morvane-cli: ";
   for (std::size_t i = 0; i < message.size(); ++i) {
     if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
@@ -35,13 +34,9 @@ void PrintMessageUtf8(std::string_view message) {
   WriteAll(STDERR_FILENO, line);
 }
 
-void PrintMessage(const ByteText& gbkMessage) {
-  PrintMessageUtf8(Utf8FromGbk(gbkMessage.view()));
-}
-
 bool WriteStdout(std::string_view bytes) {
   if (WriteAll(STDOUT_FILENO, bytes)) return true;
-  PrintMessageUtf8(std::string("cannot write to standard output: ") + std::strerror(errno));
+  PrintMessage(std::string("cannot write to standard output: ") + std::strerror(errno));
   return false;
 }
 

@@ -2,9 +2,8 @@
 
 namespace morvane {
 
-const ByteText& DefaultCaption() {
-  // "信息：" (information:)
-  static const ByteText caption("\xD0\xC5\xCF\xA2\xA3\xBA");
+const std::string& DefaultCaption() {
+  static const std::string caption = "信息：";
   return caption;
 }
 

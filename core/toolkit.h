@@ -58,8 +58,8 @@ inline constexpr int kYesNo = 0x4;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
-// The caption of a message box given none: "信息：".
-const ByteText& DefaultCaption();
+// The caption of a message box given none: "信息：" (UTF-8, as every message text is).
+const std::string& DefaultCaption();
 
 class Toolkit {
  public:
@@ -90,16 +90,17 @@ class Toolkit {
   // of that encoding.
   virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
 
-  // A task-modal box with an OK button; flags 0 means no icon. Returns the button
+  // A task-modal box with an OK button; flags 0 means no icon. Content and caption are
+  // UTF-8, so that a file name shows every character it has. Returns the button
   // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.
-  virtual int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) = 0;
-  int ShowMessageBox(const ByteText& content) {
+  virtual int ShowMessageBox(const std::string& content, int flags, const std::string& caption) = 0;
+  int ShowMessageBox(const std::string& content) {
     return ShowMessageBox(content, 0, DefaultCaption());
   }
 
   // The message that ends a writing operation that wrote into folder: a message box
   // that may also offer to show the folder in the desktop's file manager.
-  virtual void ShowCompletion(const ByteText& content, const ByteText& caption,
+  virtual void ShowCompletion(const std::string& content, const std::string& caption,
                               const Path& folder) {
     (void)folder;
     ShowMessageBox(content, 0, caption);

@@ -34,7 +34,7 @@ struct MergeInput {
 };
 // Why a merge cannot go on: the message that says so.
 struct MergeRefusal {
-  ByteText message;
+  std::string message;
 };
 // The form (encoding, byte-order mark, banner) of the merged file whose first input is
 // first: the encoding to, or the first file's when none is given, with the first file's

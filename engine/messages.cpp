@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "core/gbk.h"
@@ -10,321 +11,311 @@
 namespace morvane::messages {
 namespace {
 
-// The texts are written in UTF-8 here and turned into GBK once, on first use.
-ByteText Gbk(std::string_view utf8) {
-  return GbkFromUtf8(utf8);
-}
-
-ByteText Decimal(std::int64_t value) {
-  return ByteText(std::to_string(value));
-}
-
-const ByteText& LineBreak() {
-  static const ByteText text("\r\n");
+std::string Join(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) text += part;
   return text;
 }
 
-// The reason for a failure on a line of its own, or nothing.
-ByteText ReasonLine(const FileError& error) {
-  ByteText reason = Reason(error);
-  if (reason.empty()) return ByteText();
-  return Concat({LineBreak(), Gbk("原因："), reason});
+std::string Decimal(std::int64_t value) {
+  return std::to_string(value);
 }
 
-ByteText Shown(const Path& path) {
-  return DisplayNameGbk(path);
+constexpr std::string_view kLineBreak = "\r\n";
+
+// The reason for a failure on a line of its own, or nothing.
+std::string ReasonLine(const FileError& error) {
+  std::string reason = Reason(error);
+  if (reason.empty()) return reason;
+  return Join({kLineBreak, "原因：", reason});
 }
 
 }  // namespace
 
-const ByteText& WarningCaption() {
-  static const ByteText text = Gbk("警告！");
+const std::string& WarningCaption() {
+  static const std::string text = "警告！";
   return text;
 }
-const ByteText& HintCaption() {
-  static const ByteText text = Gbk("提示：");
+const std::string& HintCaption() {
+  static const std::string text = "提示：";
   return text;
 }
-const ByteText& ChapterSearchCaption() {
-  static const ByteText text = Gbk("章节搜寻提示");
+const std::string& ChapterSearchCaption() {
+  static const std::string text = "章节搜寻提示";
   return text;
 }
 
 const ByteText& BytesUnit() {
-  static const ByteText text = Gbk("字节");
+  static const ByteText text = GbkFromUtf8("字节");
   return text;
 }
 const ByteText& KilobyteUnit() {
   static const ByteText text(" K");
   return text;
 }
-const ByteText& MergedSuffix() {
-  static const ByteText text = Gbk("已合并.txt");
+
+const std::string& ChooseSaveFolderFirst() {
+  static const std::string text = "请先选择分割文件存放的位置";
+  return text;
+}
+const std::string& FileToCutIsEmpty() {
+  static const std::string text = "被分割的文件是空的！！";
+  return text;
+}
+const std::string& OpenFileToCutFirst() {
+  static const std::string text = "请先打开您要切割的文件";
+  return text;
+}
+const std::string& CutFinished() {
+  static const std::string text = "切割完成！";
+  return text;
+}
+const std::string& SpacesCleared() {
+  static const std::string text = "空格已清除完毕";
+  return text;
+}
+const std::string& LineBreaksCleared() {
+  static const std::string text = "换行符清除完毕！";
+  return text;
+}
+const std::string& TabsCleared() {
+  static const std::string text = "Tab符清除完毕！";
+  return text;
+}
+std::string ChaptersFound(int count) {
+  return Join({"已搜寻到", Decimal(count), "章"});
+}
+const std::string& SearchFirst() {
+  static const std::string text = "请先点击前面搜索按钮！";
+  return text;
+}
+const std::string& ChapterCutFinished() {
+  static const std::string text = "切割完毕";
+  return text;
+}
+std::string OpenMergeFileFirst(int row) {
+  return Join({"请打开您要合并的第", Decimal(row), "个文件"});
+}
+const std::string& MergeFinished() {
+  static const std::string text = "合并完毕！";
   return text;
 }
 
-const ByteText& ChooseSaveFolderFirst() {
-  static const ByteText text = Gbk("请先选择分割文件存放的位置");
-  return text;
-}
-const ByteText& FileToCutIsEmpty() {
-  static const ByteText text = Gbk("被分割的文件是空的！！");
-  return text;
-}
-const ByteText& OpenFileToCutFirst() {
-  static const ByteText text = Gbk("请先打开您要切割的文件");
-  return text;
-}
-const ByteText& CutFinished() {
-  static const ByteText text = Gbk("切割完成！");
-  return text;
-}
-const ByteText& SpacesCleared() {
-  static const ByteText text = Gbk("空格已清除完毕");
-  return text;
-}
-const ByteText& LineBreaksCleared() {
-  static const ByteText text = Gbk("换行符清除完毕！");
-  return text;
-}
-const ByteText& TabsCleared() {
-  static const ByteText text = Gbk("Tab符清除完毕！");
-  return text;
-}
-ByteText ChaptersFound(int count) {
-  return Concat({Gbk("已搜寻到"), ToText(count), Gbk("章")});
-}
-const ByteText& SearchFirst() {
-  static const ByteText text = Gbk("请先点击前面搜索按钮！");
-  return text;
-}
-const ByteText& ChapterCutFinished() {
-  static const ByteText text = Gbk("切割完毕");
-  return text;
-}
-ByteText OpenMergeFileFirst(int row) {
-  return Concat({Gbk("请打开您要合并的第"), ToText(row), Gbk("个文件")});
-}
-const ByteText& MergeFinished() {
-  static const ByteText text = Gbk("合并完毕！");
+const std::string& Cancelled() {
+  static const std::string text = "已取消，本次写入的文件已删除。";
   return text;
 }
 
-const ByteText& Cancelled() {
-  static const ByteText text = Gbk("已取消，本次写入的文件已删除。");
+std::string WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
+  return Join({"有", Decimal(failures), "个文件没能写入，第一个是：", kLineBreak,
+                 DisplayName(firstPath), ReasonLine(failure.error)});
+}
+
+const std::string& BadPieceBytes() {
+  static const std::string text = "每个文本字节数不能是负数，请输入正整数（0按1字节计）！";
   return text;
 }
 
-ByteText WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
-  return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
-                 Shown(firstPath), ReasonLine(failure.error)});
-}
-
-const ByteText& BadPieceBytes() {
-  static const ByteText text = Gbk("每个文本字节数不能是负数，请输入正整数（0按1字节计）！");
+const std::string& BadCutSize() {
+  static const std::string text = "切割大小必须是1到2097151之间的整数（单位K）！";
   return text;
 }
 
-const ByteText& BadCutSize() {
-  static const ByteText text = Gbk("切割大小必须是1到2097151之间的整数（单位K）！");
-  return text;
-}
-
-ByteText CannotReadFile(const Path& path, const TextRead& read) {
+std::string CannotReadFile(const Path& path, const TextRead& read) {
   switch (read.status) {
     case TextRead::Status::kTooLarge:
-      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), LineBreak(), Shown(path)});
+      return Join({"文件太大，无法打开（最大2147483647字节）：", kLineBreak, DisplayName(path)});
     case TextRead::Status::kOutOfMemory:
-      return Concat({Gbk("内存不足，无法读入文件："), LineBreak(), Shown(path)});
+      return Join({"内存不足，无法读入文件：", kLineBreak, DisplayName(path)});
     case TextRead::Status::kCannotRead:
     case TextRead::Status::kCannotOpen:
     case TextRead::Status::kOk:
       break;
   }
   const bool opened = read.error.operation == FileOperation::kRead;
-  return Concat({Gbk(opened ? "无法读取文件：" : "无法打开文件："), LineBreak(), Shown(path),
+  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), kLineBreak, DisplayName(path),
                  ReasonLine(read.error)});
 }
 
-ByteText CannotReadFileLine(const Path& path, const TextRead& read) {
+std::string CannotReadFileLine(const Path& path, const TextRead& read) {
   switch (read.status) {
     case TextRead::Status::kTooLarge:
-      return Concat({Gbk("文件太大，无法打开（最大2147483647字节）："), Shown(path)});
+      return Join({"文件太大，无法打开（最大2147483647字节）：", DisplayName(path)});
     case TextRead::Status::kOutOfMemory:
-      return Concat({Gbk("内存不足，无法读入文件："), Shown(path)});
+      return Join({"内存不足，无法读入文件：", DisplayName(path)});
     case TextRead::Status::kCannotRead:
     case TextRead::Status::kCannotOpen:
     case TextRead::Status::kOk:
       break;
   }
   const bool opened = read.error.operation == FileOperation::kRead;
-  return Concat({Gbk(opened ? "无法读取文件：" : "无法打开文件："), Shown(path), Gbk("，原因："),
+  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), DisplayName(path), "，原因：",
                  Reason(read.error)});
 }
 
-ByteText LargeTextForSimpleCut(std::int64_t bytes) {
-  return Concat({Gbk("这个文件有"), Decimal(bytes >> 20),
-                 Gbk(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
+std::string LargeTextForSimpleCut(std::int64_t bytes) {
+  return Join({"这个文件有", Decimal(bytes >> 20),
+                 std::string(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
                      "它不把文本放进文本框。"),
-                 LineBreak(), LineBreak(), Gbk("仍要载入到文本框吗？")});
+                 kLineBreak, kLineBreak, "仍要载入到文本框吗？"});
 }
 
-ByteText ReadAgainDropsEdits() {
-  return Gbk(
+std::string ReadAgainDropsEdits() {
+  return std::string(
       "文本框中的文字在读入后改动过。按新的编码重新读取文件会丢掉这些改动，"
       "仍要重新读取吗？");
 }
 
-ByteText TextEndedEarly(const Path& path, const TextRead& read) {
-  const ByteText mark = read.endMark == 0x1A ? ByteText("0x1A") : ByteText("0x00");
-  return Concat(
-      {Gbk("注意：文本在字节"), mark, Gbk("处提前结束，文件末尾共有"), Decimal(read.bytesLeftOut),
-       Gbk("个字节没有读入（文件按"), ByteText(EncodingLabel(read.detected.encoding)),
-       Gbk(IsUtf16(read.detected.encoding) ? "读入）："
+std::string TextEndedEarly(const Path& path, const TextRead& read) {
+  const std::string mark = read.endMark == 0x1A ? "0x1A" : "0x00";
+  return Join(
+      {"注意：文本在字节", mark, "处提前结束，文件末尾共有", Decimal(read.bytesLeftOut),
+       "个字节没有读入（文件按", EncodingLabel(read.detected.encoding),
+       std::string(IsUtf16(read.detected.encoding) ? "读入）："
                                            : "读入；它也许是另一种编码的文本，例如UTF-16）："),
-       LineBreak(), Shown(path)});
+       kLineBreak, DisplayName(path)});
 }
 
-ByteText FolderNotWritable(const Path& folder) {
-  return Concat({Gbk("保存位置不存在或不能写入，请重新选择："), LineBreak(), Shown(folder)});
+std::string FolderNotWritable(const Path& folder) {
+  return Join({"保存位置不存在或不能写入，请重新选择：", kLineBreak, DisplayName(folder)});
 }
 
-ByteText PrefixHasSeparator(const Path& prefix) {
+std::string PrefixHasSeparator(const Path& prefix) {
   const char separator[2] = {kPathSeparator, '\0'};
-  return Concat({Gbk("文件名前缀不能含有路径分隔符“"), ByteText(separator), Gbk("”："), LineBreak(),
-                 Shown(prefix)});
+  return Join({"文件名前缀不能含有路径分隔符“", separator, "”：", kLineBreak,
+                 DisplayName(prefix)});
 }
 
-ByteText NameTooLong(const Path& name) {
-  return Concat({Gbk("文件名太长，无法保存："), LineBreak(), Shown(name)});
+std::string NameTooLong(const Path& name) {
+  return Join({"文件名太长，无法保存：", kLineBreak, DisplayName(name)});
 }
 
-ByteText PathTooLong(const Path& path) {
-  return Concat(
-      {Gbk("保存位置的路径太长，无法保存，请换一个保存位置："), LineBreak(), Shown(path)});
+std::string PathTooLong(const Path& path) {
+  return Join(
+      {"保存位置的路径太长，无法保存，请换一个保存位置：", kLineBreak, DisplayName(path)});
 }
 
-ByteText CannotReplaceOutput(const Path& path, int reason) {
+std::string CannotReplaceOutput(const Path& path, int reason) {
   if (reason == EISDIR || reason == EACCES || reason == EPERM) {
-    return Concat({Gbk("已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀："),
-                   LineBreak(), Shown(path)});
+    return Join({"已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀：",
+                   kLineBreak, DisplayName(path)});
   }
-  return Concat({Gbk("无法写入这个输出文件，请换一个保存位置或文件名前缀："), LineBreak(),
-                 Shown(path), ReasonLine(PosixError(reason, FileOperation::kWrite, path))});
+  return Join({"无法写入这个输出文件，请换一个保存位置或文件名前缀：", kLineBreak,
+                 DisplayName(path), ReasonLine(PosixError(reason, FileOperation::kWrite, path))});
 }
 
-ByteText WouldOverwriteInput(const Path& path) {
-  return Concat({Gbk("输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀："), LineBreak(),
-                 Shown(path)});
+std::string WouldOverwriteInput(const Path& path) {
+  return Join({"输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀：", kLineBreak,
+                 DisplayName(path)});
 }
 
-ByteText NameUnrepresentable(std::string_view shown) {
-  return Concat(
-      {Gbk("文件名含有文件系统不能表示的字符“"), Gbk(shown), Gbk("”，请修改文件名前缀。")});
+std::string NameUnrepresentable(std::string_view shown) {
+  return Join(
+      {"文件名含有文件系统不能表示的字符“", shown, "”，请修改文件名前缀。"});
 }
 
-ByteText OutputFolderMoved(const Path& folder) {
-  return Concat({Gbk("保存位置在写入过程中被移动、删除或替换，写入已停止。已写好的文件留在原来的"
+std::string OutputFolderMoved(const Path& folder) {
+  return Join({std::string("保存位置在写入过程中被移动、删除或替换，写入已停止。已写好的文件留在原来的"
                      "文件夹中，不在这个路径下："),
-                 LineBreak(), Shown(folder)});
+                 kLineBreak, DisplayName(folder)});
 }
 
-ByteText InputChanged(const Path& path) {
-  return Concat({Gbk("文件在读取时被截短或改动，操作已中止："), LineBreak(), Shown(path)});
+std::string InputChanged(const Path& path) {
+  return Join({"文件在读取时被截短或改动，操作已中止：", kLineBreak, DisplayName(path)});
 }
 
-ByteText Reason(const FileError& error) {
+std::string Reason(const FileError& error) {
   switch (error.kind()) {
     case ErrorKind::kNone:
-      return ByteText();
+      return std::string();
     case ErrorKind::kNotFound:
-      return Gbk("文件或文件夹不存在");
+      return "文件或文件夹不存在";
     case ErrorKind::kNoPermission:
-      return Gbk("没有权限");
+      return "没有权限";
     case ErrorKind::kInUse:
-      return Gbk("文件正被其他程序使用");
+      return "文件正被其他程序使用";
     case ErrorKind::kReadOnlyFileSystem:
-      return Gbk("文件系统是只读的");
+      return "文件系统是只读的";
     case ErrorKind::kNoSpace:
-      return Gbk("磁盘空间不足");
+      return "磁盘空间不足";
     case ErrorKind::kQuota:
-      return Gbk("超出磁盘配额");
+      return "超出磁盘配额";
     case ErrorKind::kTooManyOpenFiles:
-      return Gbk("打开的文件太多");
+      return "打开的文件太多";
     case ErrorKind::kTooLarge:
-      return Gbk("文件太大");
+      return "文件太大";
     case ErrorKind::kNameTooLong:
-      return Gbk("文件名或路径太长");
+      return "文件名或路径太长";
     case ErrorKind::kInputOutput:
-      return Gbk("输入输出错误（磁盘读写出错）");
+      return "输入输出错误（磁盘读写出错）";
     case ErrorKind::kNotAFolder:
-      return Gbk("路径中有一项不是文件夹");
+      return "路径中有一项不是文件夹";
     case ErrorKind::kIsAFolder:
-      return Gbk("这是一个文件夹");
+      return "这是一个文件夹";
     case ErrorKind::kLinkLoop:
-      return Gbk("符号链接循环");
+      return "符号链接循环";
     case ErrorKind::kOutOfMemory:
-      return Gbk("内存不足");
+      return "内存不足";
     case ErrorKind::kNotRegularFile:
-      return Gbk("不是普通文件（是设备、管道之类）");
+      return "不是普通文件（是设备、管道之类）";
     case ErrorKind::kReplacesKeptFile:
-      return Gbk("输出文件会覆盖正在处理的文件");
+      return "输出文件会覆盖正在处理的文件";
     case ErrorKind::kInputGone:
-      return Gbk("输入文件在读取时被截短");
+      return "输入文件在读取时被截短";
     case ErrorKind::kCancelled:
-      return Gbk("已取消");
+      return "已取消";
     case ErrorKind::kOther:
       break;
   }
-  return Concat({Gbk(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),
+  return Join({std::string(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),
                  Decimal(error.code)});
 }
 
-ByteText BadChapterRule(std::string_view reason, int position) {
-  return Concat({Gbk("章节规则的正则表达式有误（第"), Decimal(position + 1), Gbk("个字符处）："),
-                 Gbk(reason)});
+std::string BadChapterRule(std::string_view reason, int position) {
+  return Join({"章节规则的正则表达式有误（第", Decimal(position + 1), "个字符处）：",
+                 reason});
 }
 
-ByteText BadHeadingList(std::string_view list, int count) {
-  return Concat({Gbk("不切分的章节编号有误：\""), Gbk(list), Gbk("\"，编号应在1到"), Decimal(count),
-                 Gbk("之间，如 3,5-7")});
+std::string BadHeadingList(std::string_view list, int count) {
+  return Join({"不切分的章节编号有误：\"", list, "\"，编号应在1到", Decimal(count),
+                 "之间，如 3,5-7"});
 }
 
-ByteText ReversedHeadingRange(std::string_view range, int first, int last) {
-  return Concat({Gbk("不切分的章节编号有误：范围\""), Gbk(range), Gbk("\"是倒着写的，应写作 "),
-                 Decimal(last), Gbk("-"), Decimal(first)});
+std::string ReversedHeadingRange(std::string_view range, int first, int last) {
+  return Join({"不切分的章节编号有误：范围\"", range, "\"是倒着写的，应写作 ",
+                 Decimal(last), "-", Decimal(first)});
 }
 
-ByteText WriteIntoSystemFolder(const Path& folder) {
-  return Concat({Gbk("保存位置“"), DisplayNameGbk(folder), Gbk("”是系统文件夹。"), LineBreak(),
-                 Gbk("确定要把文件写到这里吗？")});
+std::string WriteIntoSystemFolder(const Path& folder) {
+  return Join({"保存位置“", DisplayName(folder), "”是系统文件夹。", kLineBreak,
+                 "确定要把文件写到这里吗？"});
 }
 
-ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
+std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
                           std::int64_t firstOffset) {
-  return Concat({Gbk("注意：文件中有"), Decimal(count), Gbk("个字节不是"),
-                 ByteText(std::string(EncodingLabel(encoding))), Gbk("字符（第一个在字节"),
-                 Decimal(firstOffset + 1), Gbk("处），已原样保留："), LineBreak(), Shown(path)});
+  return Join({"注意：文件中有", Decimal(count), "个字节不是",
+                 EncodingLabel(encoding), "字符（第一个在字节",
+                 Decimal(firstOffset + 1), "处），已原样保留：", kLineBreak, DisplayName(path)});
 }
 
-ByteText CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
+std::string CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
                               Encoding target) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
   const std::string label(EncodingLabel(target));
-  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字符“"),
-                 Gbk(Utf8Of(character)), Gbk("”（"), ByteText(code), Gbk("）不能用"),
-                 ByteText(label), Gbk("保存，没有写入任何文件。请把合并后的编码选为UTF-8："),
-                 LineBreak(), Shown(path)});
+  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字符“",
+                 Utf8Of(character), "”（", code, "）不能用",
+                 label, "保存，没有写入任何文件。请把合并后的编码选为UTF-8：",
+                 kLineBreak, DisplayName(path)});
 }
 
-ByteText CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                           Encoding target) {
-  const ByteText source(std::string(EncodingLabel(from)));
-  return Concat({Gbk("无法合并：文件中字节"), Decimal(byteOffset + 1), Gbk("处的字节不是"), source,
-                 Gbk("字符，不能转换为"), ByteText(std::string(EncodingLabel(target))),
-                 Gbk("，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为"), source,
-                 Gbk("："), LineBreak(), Shown(path)});
+  const std::string_view source = EncodingLabel(from);
+  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字节不是", source,
+                 "字符，不能转换为", EncodingLabel(target),
+                 "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source,
+                 "：", kLineBreak, DisplayName(path)});
 }
 
 }  // namespace morvane::messages

@@ -25,7 +25,7 @@ Path PathOf(const OutputPlan& plan, int number) {
 }
 
 // The message for a save folder the system will not take, or nothing.
-std::optional<ByteText> RefuseFolder(const Path& folder) {
+std::optional<std::string> RefuseFolder(const Path& folder) {
   const int reason = FolderRefusal(folder);
   if (reason == 0) return std::nullopt;
   if (reason == ENAMETOOLONG) return messages::PathTooLong(folder);
@@ -40,7 +40,7 @@ std::size_t FileNameLimit(const Path& folder) {
 
 namespace {
 
-std::optional<ByteText> CheckOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
+std::optional<std::string> CheckOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
   if (auto refusal = RefuseFolder(plan.target.folder)) return refusal;
   // From here on the run reaches its folder through one descriptor, whatever becomes of
   // the folder's path.
@@ -90,7 +90,7 @@ std::optional<ByteText> CheckOutputs(const OutputPlan& plan, std::span<const Pat
 
 }  // namespace
 
-std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
+std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
   auto refusal = CheckOutputs(plan, inputs);
   if (refusal) EndWrites();
   return refusal;

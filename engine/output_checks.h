@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "core/byte_text.h"
@@ -33,6 +34,6 @@ std::size_t FileNameLimit(const Path& folder);
 // the folder must be an existing writable directory, the prefix must not lead into
 // another folder, every name must be acceptable to the file system, no name may be taken
 // by a folder or a read-only file, and no output may be one of the inputs.
-std::optional<ByteText> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
+std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
 
 }  // namespace morvane

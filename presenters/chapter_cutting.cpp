@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "core/numbers.h"
@@ -30,7 +31,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   }
   if (!ConfirmOutputFolder(ui, state, target.folder)) return;
   const auto count = static_cast<std::int64_t>(files.size());
-  ui.ShowMessageBox(ToText(static_cast<int>(count)));
+  ui.ShowMessageBox(std::to_string(static_cast<int>(count)));
   WriteReport report;
   const ByteText text = state.cut.normalText;
   const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
@@ -99,7 +100,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   const std::vector<int> starts = state.chapterStarts;
   state.chapterStarts.push_back(static_cast<int>(
       std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
-  ui.ShowMessageBox(ToText(files));
+  ui.ShowMessageBox(std::to_string(files));
   WriteReport report;
   const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
   // The text alone, with the byte-order mark that starts each file; the banner is the

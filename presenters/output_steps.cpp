@@ -39,9 +39,9 @@ bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {
   return false;
 }
 
-std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+std::optional<std::string> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
                                       std::span<const Path> inputs) {
-  std::optional<ByteText> refusal;
+  std::optional<std::string> refusal;
   bool stopped = false;
   ui.RunLongWork({}, [&](Progress& progress) {
     refusal = RefuseOutputs(plan, inputs);
@@ -51,8 +51,8 @@ std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
   return refusal;
 }
 
-void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
-                 const ByteText& caption) {
+void ShowOutcome(Toolkit& ui, const WriteReport& report, const std::string& done,
+                 const std::string& caption) {
   if (report.cancelled()) {
     ui.ShowMessageBox(messages::Cancelled(), 0, messages::HintCaption());
     return;

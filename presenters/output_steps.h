@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/byte_text.h"
@@ -35,13 +36,13 @@ bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const Path& folder);
 
 // RefuseOutputs (engine/output_checks.h) as long work (a hundred thousand names take a while to
 // look up). A stop request ends the operation before anything is written, with the cancel message.
-std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
+std::optional<std::string> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
                                       std::span<const Path> inputs);
 
 // The message that ends a writing operation: done with its caption when every file was
 // written, otherwise how many files failed and the first of them, or that it was
 // cancelled.
-void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
-                 const ByteText& caption);
+void ShowOutcome(Toolkit& ui, const WriteReport& report, const std::string& done,
+                 const std::string& caption);
 
 }  // namespace morvane

@@ -28,7 +28,7 @@ std::optional<ByteText> Cleaned(Toolkit& ui, const ByteText& text,
 // Replaces every occurrence of wanted (the GBK form of choice) in the container, writes it
 // back and confirms. A text in another encoding loses the characters of choice.
 void CleanContainer(Toolkit& ui, Encoding encoding, const ByteText& wanted, CleanChoice choice,
-                    const ByteText& done) {
+                    const std::string& done) {
   const ByteText text = ui.Text(names::kSimpleText);
   if (text.empty()) {
     ui.ShowMessageBox(messages::FileToCutIsEmpty());

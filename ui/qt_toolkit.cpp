@@ -662,11 +662,12 @@ void Prepare(QMessageBox& box) {
 
 }  // namespace
 
-int QtToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
+int QtToolkit::ShowMessageBox(const std::string& content, int flags,
+                              const std::string& caption) {
   // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
   const bool question = (flags & kYesNo) != 0;
-  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content),
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption.empty() ? DefaultCaption() : caption),
+                  QString::fromStdString(content),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
   if (question) {
@@ -680,10 +681,10 @@ int QtToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText
   return pressed == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
 }
 
-void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
+void QtToolkit::ShowCompletion(const std::string& content, const std::string& caption,
                                const Path& folder) {
-  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption.empty() ? DefaultCaption() : caption),
-                  CaptionText(content), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption.empty() ? DefaultCaption() : caption),
+                  QString::fromStdString(content), QMessageBox::Ok);
   QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
   Prepare(box);
   box.setDefaultButton(QMessageBox::Ok);
@@ -691,7 +692,7 @@ void QtToolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
   if (box.clickedButton() != open) return;
   if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
   // No file manager to hand the folder to: the path, to be copied, is the next best thing.
-  QMessageBox missing(QMessageBox::NoIcon, CaptionText(DefaultCaption()),
+  QMessageBox missing(QMessageBox::NoIcon, QString::fromStdString(DefaultCaption()),
                       QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
                           .arg(QString::fromStdString(DisplayName(folder))),
                       QMessageBox::Ok);

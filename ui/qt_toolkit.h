@@ -55,10 +55,10 @@ class QtToolkit final : public Toolkit {
   ByteText ComboItemText(std::string_view control, int index) const override;
   void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
   void SetTextEncoding(std::string_view control, Encoding encoding) override;
-  int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
+  int ShowMessageBox(const std::string& content, int flags, const std::string& caption) override;
   using Toolkit::ShowMessageBox;
   // With a button that shows folder in the file manager.
-  void ShowCompletion(const ByteText& content, const ByteText& caption,
+  void ShowCompletion(const std::string& content, const std::string& caption,
                       const Path& folder) override;
   bool ShowFileDialog(std::string_view component) override;
   Path DialogFileName(std::string_view component) const override;

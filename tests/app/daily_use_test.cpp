@@ -266,7 +266,7 @@ void DailyUseTest::messageBoxesShowTheirCaptionAndSayOk() {
     button = box->buttons().value(0)->text();
     QTest::keyClick(box, Qt::Key_Return);
   });
-  toolkit_->ShowMessageBox(GbkFromUtf8("切割完成！"), 0, GbkFromUtf8(caption.toStdString()));
+  toolkit_->ShowMessageBox("切割完成！", 0, caption.toStdString());
   // A title bar needs the caption plus its buttons: about 120 px beyond the text.
   const int needed =
       QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption) + 120;

@@ -53,7 +53,7 @@ TEST(FatalDeathTest, ExhaustedMemoryForATextIsFatal) {
 #endif
 
 TEST(Toolkit, DefaultCaption) {
-  EXPECT_EQ(DefaultCaption(), GbkFromUtf8("信息："));
+  EXPECT_EQ(DefaultCaption(), "信息：");
 }
 
 }  // namespace

@@ -162,14 +162,14 @@ TEST_F(ChapterHandlers, SearchThenCutWritesOneFilePerChapter) {
   Open("前言第一章甲第二章乙");
   ChapterSearch(ui, state);
   auto found = OnlyMessage();
-  EXPECT_EQ(found.content, Gbk("已搜寻到2章"));
-  EXPECT_EQ(found.caption, Gbk("章节搜寻提示"));
+  EXPECT_EQ(found.content, "已搜寻到2章");
+  EXPECT_EQ(found.caption, "章节搜寻提示");
   EXPECT_EQ(state.chapterSearchDone, 1);
 
   ChapterCut(ui, state);
   auto shown = ui.TakeMessages();
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].content, ByteText("3"));
+  EXPECT_EQ(shown[0].content, "3");
   EXPECT_EQ(shown[1].content, messages::ChapterCutFinished());
   EXPECT_EQ(state.chapterSearchDone, 0);
   EXPECT_EQ(FolderNames(out.path()),
@@ -185,7 +185,7 @@ TEST_F(ChapterHandlers, SearchThenCutWritesOneFilePerChapter) {
 TEST_F(ChapterHandlers, NoHeadingGivesTheWholeTextInFileZero) {
   Open("没有标题的文字");
   ChapterSearch(ui, state);
-  EXPECT_EQ(OnlyMessage().content, Gbk("已搜寻到0章"));
+  EXPECT_EQ(OnlyMessage().content, "已搜寻到0章");
   // The path box is not looked at by the cut.
   ui.SetText(names::kNormalPathBox, ByteText());
   ChapterCut(ui, state);
@@ -219,7 +219,7 @@ TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);
   // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第".
-  EXPECT_EQ(OnlyMessage().content, Gbk("已搜寻到10章"));
+  EXPECT_EQ(OnlyMessage().content, "已搜寻到10章");
   ChapterCut(ui, state);
   std::string joined;
   for (int k = 0; k <= 10; ++k) {

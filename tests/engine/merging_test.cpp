@@ -29,8 +29,8 @@ TEST_F(MergeHandlers, TwoRowsWithoutTouchingTheCount) {
   EXPECT_EQ(state.merge.mergeCount, 0);
   MergeFiles(ui, state);
   auto shown = OnlyMessage();
-  EXPECT_EQ(shown.content, Gbk("合并完毕！"));
-  EXPECT_EQ(shown.caption, Gbk("提示："));
+  EXPECT_EQ(shown.content, "合并完毕！");
+  EXPECT_EQ(shown.caption, "提示：");
   EXPECT_EQ(Output("book已合并.txt"), WithBanner("firstsecond\r\n"));
 }
 
@@ -53,17 +53,17 @@ TEST_F(MergeHandlers, TheCountShowsRowsAndTheMergeClearsThoseBeyondIt) {
 
 TEST_F(MergeHandlers, TheFirstMissingRowIsNamed) {
   MergeFiles(ui, state);
-  EXPECT_EQ(OnlyMessage().content, Gbk("请打开您要合并的第1个文件"));
+  EXPECT_EQ(OnlyMessage().content, "请打开您要合并的第1个文件");
   Choose(1, "a.txt", "a");
   MergeFiles(ui, state);
-  EXPECT_EQ(OnlyMessage().content, Gbk("请打开您要合并的第2个文件"));
+  EXPECT_EQ(OnlyMessage().content, "请打开您要合并的第2个文件");
   Choose(2, "b.txt", "b");
   SelectCount(5);
   Choose(5, "e.txt", "e");
   SelectCount(4);
   Choose(4, "d.txt", "d");
   MergeFiles(ui, state);
-  EXPECT_EQ(OnlyMessage().content, Gbk("请打开您要合并的第3个文件"));
+  EXPECT_EQ(OnlyMessage().content, "请打开您要合并的第3个文件");
   // Row 5 was emptied before the test stopped the merge.
   EXPECT_TRUE(ui.Text(names::kMergePathBox[5]).empty());
   EXPECT_TRUE(FolderNames(out.path()).empty());

@@ -63,7 +63,7 @@ TEST(Banner, IsOneLineOf202Bytes) {
 
 class OutputChecks : public ::testing::Test {
  protected:
-  std::optional<ByteText> Refusal(const Path& folder, std::string_view prefix, int last,
+  std::optional<std::string> Refusal(const Path& folder, std::string_view prefix, int last,
                                   std::vector<Path> inputs = {}) {
     return RefuseOutputs({{folder, P(prefix)}, false, 1, last}, inputs);
   }
@@ -93,7 +93,7 @@ TEST_F(OutputChecks, APrefixLeadingElsewhereOrTooLongIsRefused) {
   EXPECT_EQ(Refusal(dir.native(), longPrefix, 9), std::nullopt);
   auto refusal = Refusal(dir.native(), longPrefix, 10);
   ASSERT_TRUE(refusal);
-  EXPECT_TRUE(refusal->view().starts_with(GbkBytes("文件名太长")));
+  EXPECT_TRUE(refusal->starts_with("文件名太长"));
 }
 
 TEST_F(OutputChecks, AnOutputThatIsAnInputUnderAnyNameIsRefused) {
@@ -179,7 +179,7 @@ TEST(FailureReasons, AreWordedFromTheCodeAndItsCategory) {
       {ProgramFailure(ProgramError::kReplacesKeptFile, FileOperation::kWrite), "覆盖正在处理"},
   };
   for (const auto& [error, words] : cases) {
-    EXPECT_NE(messages::Reason(error).view().find(GbkBytes(words)), std::string_view::npos)
+    EXPECT_NE(messages::Reason(error).find(words), std::string::npos)
         << words;
   }
   EXPECT_TRUE(messages::Reason(FileError{}).empty());

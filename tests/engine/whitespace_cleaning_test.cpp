@@ -53,8 +53,8 @@ TEST_F(CleaningHandlers, EachButtonRewritesTheContainerAndConfirms) {
     EXPECT_EQ(ui.Text(names::kSimpleSizeLabel),
               Concat({ToText(TextLength(ByteText(c.cleaned))), Gbk("字节")}));
     auto shown = OnlyMessage();
-    EXPECT_EQ(shown.content, Gbk(c.done));
-    EXPECT_EQ(shown.caption, Gbk("提示："));
+    EXPECT_EQ(shown.content, c.done);
+    EXPECT_EQ(shown.caption, "提示：");
   }
 }
 

@@ -31,10 +31,6 @@
 namespace morvane::testing {
 namespace {
 
-std::string Utf8(const ByteText& text) {
-  return Utf8FromGbk(text.view());
-}
-
 // A text with headings and double-byte characters, long enough for several pieces.
 std::string Book() {
   std::string text = GbkBytes("序言\r\n");
@@ -75,12 +71,12 @@ class ReliableHandlers : public HandlerTest {
         {"merge", "m", [this] { MergeFiles(ui, state); }},
     };
   }
-  ByteText RunAndTakeLastMessage(const Operation& op) {
+  std::string RunAndTakeLastMessage(const Operation& op) {
     ui.SetText(names::kPrefixBox, ByteText(op.prefix));
     ui.TakeMessages();
     op.run();
     auto shown = ui.TakeMessages();
-    return shown.empty() ? ByteText("<no message>") : shown.back().content;
+    return shown.empty() ? std::string("<no message>") : shown.back().content;
   }
 
   // Opens path for the simple cut, the normal cut and as row 1 of the merge (row 2 is a
@@ -135,10 +131,10 @@ TEST_F(ReliableHandlers, TheTextIsTheOneReadWhenTheFileWasChosen) {
 
     for (const Operation& op : Operations()) {
       SCOPED_TRACE(op.name);
-      ByteText last = RunAndTakeLastMessage(op);
+      std::string last = RunAndTakeLastMessage(op);
       EXPECT_TRUE(last == messages::CutFinished() || last == messages::ChapterCutFinished() ||
                   last == messages::MergeFinished())
-          << Utf8(last);
+          << last;
     }
     EXPECT_EQ(Joined(results.path(), "s", 1), book);
     EXPECT_EQ(Joined(results.path(), "n", 1), book);
@@ -236,13 +232,13 @@ TEST_F(ReliableHandlers, FailedWritesLeaveWholeFilesAndNameTheFirstFailure) {
 
       faultErrno = error;
       SetWriteFaults({&FailFromTheSecondWrite});
-      ByteText last = RunAndTakeLastMessage(op);
+      std::string last = RunAndTakeLastMessage(op);
       SetWriteFaults({});
 
-      EXPECT_TRUE(last.view().starts_with(GbkBytes("有"))) << Utf8(last);
-      EXPECT_TRUE(Contains(last, GbkBytes(results / second))) << Utf8(last);
-      EXPECT_TRUE(Contains(last, messages::Reason(PosixError(error, FileOperation::kWrite)).view()))
-          << Utf8(last);
+      EXPECT_TRUE(last.starts_with("有")) << last;
+      EXPECT_TRUE(Contains(last, results / second)) << last;
+      EXPECT_TRUE(Contains(last, messages::Reason(PosixError(error, FileOperation::kWrite))))
+          << last;
       EXPECT_EQ(ReadBytes(results / second), "older");
       EXPECT_EQ(ReadBytes(results / (prefix + "-99.txt")), "older");
       std::vector<std::string> left = FolderNames(results.path());
@@ -284,7 +280,7 @@ TEST_F(ReliableHandlers, AFileTooLargeForMemoryIsNamedAndChangesNothing) {
         OpenForNormalCut(ui, state);
         auto shown = ui.TakeMessages();
         if (shown.size() != 1 || !Contains(shown[0].content, path.view()) ||
-            !shown[0].content.view().starts_with(GbkBytes("内存不足"))) {
+            !shown[0].content.starts_with("内存不足")) {
           std::fprintf(stderr, "no out-of-memory message naming the file\n");
           return 1;
         }

@@ -135,7 +135,8 @@ void MemoryToolkit::SetTextEncoding(std::string_view control, Encoding encoding)
   At(control).encoding = encoding;
 }
 
-int MemoryToolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
+int MemoryToolkit::ShowMessageBox(const std::string& content, int flags,
+                                  const std::string& caption) {
   messages_.push_back({content, flags, caption});
   if (!(flags & kYesNo)) return 0;
   if (answers.empty()) return kAnswerYes;

@@ -29,9 +29,9 @@ namespace morvane::testing {
 class MemoryToolkit : public Toolkit {
  public:
   struct Message {
-    ByteText content;
+    std::string content;  // UTF-8, as the toolkit is given it
     int flags = 0;
-    ByteText caption;
+    std::string caption;
   };
 
   // The program's windows (app/windows.h).
@@ -52,7 +52,7 @@ class MemoryToolkit : public Toolkit {
   // What SetTextEncoding last gave an edit box (GBK at start).
   Encoding TextEncoding(std::string_view control) const { return At(control).encoding; }
   using Toolkit::ShowMessageBox;
-  int ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) override;
+  int ShowMessageBox(const std::string& content, int flags, const std::string& caption) override;
   bool ShowFileDialog(std::string_view component) override;
   Path DialogFileName(std::string_view component) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;

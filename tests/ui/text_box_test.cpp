@@ -644,7 +644,7 @@ void TextBoxTest::messageBoxHasNoIconAndTheDefaultCaption() {
     modal = box->windowModality() == Qt::ApplicationModal && box->parent() == nullptr;
     box->button(QMessageBox::Ok)->click();
   });
-  const int pressed = toolkit_->ShowMessageBox(morvane::GbkFromUtf8("切割完成！\r\n第二行"));
+  const int pressed = toolkit_->ShowMessageBox("切割完成！\r\n第二行");
   QCOMPARE(pressed, 0);
   QCOMPARE(title, QStringLiteral("信息："));
   QCOMPARE(text, QStringLiteral("切割完成！\n第二行"));
@@ -672,7 +672,7 @@ void TextBoxTest::questionBoxAnswersYesOrNo() {
       presses[i](box);
     });
     const int answer =
-        toolkit_->ShowMessageBox(ByteText("?"), morvane::kYesNo, morvane::DefaultCaption());
+        toolkit_->ShowMessageBox("?", morvane::kYesNo, morvane::DefaultCaption());
     QCOMPARE(answer, answers[i]);
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));

@@ -91,7 +91,7 @@ std::wstring WideFromUtf8Literal(std::string_view utf8) {
   return Wide(GbkFromUtf8(utf8));
 }
 
-// Text that need not pass through GBK (a check list's cells).
+// Text that need not pass through GBK (a check list's cells, messages).
 std::wstring WideFromUtf8(std::string_view utf8) {
   if (utf8.empty()) return {};
   const int length =
@@ -1005,14 +1005,16 @@ void Win32Toolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
 
 // ---- boxes, dialogs and windows ----------------------------------------------------
 
-int Win32Toolkit::ShowMessageBox(const ByteText& content, int flags, const ByteText& caption) {
-  const int pressed = MessageBoxW(nullptr, Wide(content).c_str(), Wide(caption).c_str(),
+int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,
+                                 const std::string& caption) {
+  const int pressed = MessageBoxW(nullptr, WideFromUtf8(content).c_str(),
+                                  WideFromUtf8(caption).c_str(),
                                   static_cast<UINT>(flags) | MB_TASKMODAL);
   // IDOK (1), IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO count from 0.
   return pressed >= IDOK && pressed <= IDNO ? pressed - IDOK : 0;
 }
 
-void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& caption,
+void Win32Toolkit::ShowCompletion(const std::string& content, const std::string& caption,
                                   const Path& folder) {
   // A task dialog has buttons of the program's own words; it comes with the common
   // controls of version 6 (the manifest asks for them), so it is looked up, and a plain
@@ -1027,8 +1029,8 @@ void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& capti
     return;
   }
   constexpr int kOpenFolder = 100;
-  const std::wstring text = Wide(content);
-  const std::wstring title = Wide(caption.empty() ? DefaultCaption() : caption);
+  const std::wstring text = WideFromUtf8(content);
+  const std::wstring title = WideFromUtf8(caption.empty() ? DefaultCaption() : caption);
   const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
@@ -1049,9 +1051,7 @@ void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& capti
       ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // Values up to 32 are errors: no file manager to hand the folder to, so its path.
   if (opened <= 32) {
-    ShowMessageBox(
-        Concat({GbkFromUtf8("没有找到文件管理器。输出文件夹是：\n"), DisplayNameGbk(folder)}), 0,
-        DefaultCaption());
+    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0, DefaultCaption());
   }
 }
 

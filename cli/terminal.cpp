@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-
 namespace morvane::cli {
 namespace {
 

@@ -108,7 +108,7 @@ const std::string& Cancelled() {
 
 std::string WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
   return Join({"有", Decimal(failures), "个文件没能写入，第一个是：", kLineBreak,
-                 DisplayName(firstPath), ReasonLine(failure.error)});
+               DisplayName(firstPath), ReasonLine(failure.error)});
 }
 
 const std::string& BadPieceBytes() {
@@ -133,8 +133,8 @@ std::string CannotReadFile(const Path& path, const TextRead& read) {
       break;
   }
   const bool opened = read.error.operation == FileOperation::kRead;
-  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), kLineBreak, DisplayName(path),
-                 ReasonLine(read.error)});
+  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), kLineBreak,
+               DisplayName(path), ReasonLine(read.error)});
 }
 
 std::string CannotReadFileLine(const Path& path, const TextRead& read) {
@@ -149,15 +149,16 @@ std::string CannotReadFileLine(const Path& path, const TextRead& read) {
       break;
   }
   const bool opened = read.error.operation == FileOperation::kRead;
-  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), DisplayName(path), "，原因：",
-                 Reason(read.error)});
+  return Join({std::string(opened ? "无法读取文件：" : "无法打开文件："), DisplayName(path),
+               "，原因：", Reason(read.error)});
 }
 
 std::string LargeTextForSimpleCut(std::int64_t bytes) {
-  return Join({"这个文件有", Decimal(bytes >> 20),
-                 std::string(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
-                     "它不把文本放进文本框。"),
-                 kLineBreak, kLineBreak, "仍要载入到文本框吗？"});
+  return Join(
+      {"这个文件有", Decimal(bytes >> 20),
+       std::string(" MB。文本框处理这么大的文本会很慢，也很占内存；大文件请用“切割”页的普通切割，"
+                   "它不把文本放进文本框。"),
+       kLineBreak, kLineBreak, "仍要载入到文本框吗？"});
 }
 
 std::string ReadAgainDropsEdits() {
@@ -168,12 +169,12 @@ std::string ReadAgainDropsEdits() {
 
 std::string TextEndedEarly(const Path& path, const TextRead& read) {
   const std::string mark = read.endMark == 0x1A ? "0x1A" : "0x00";
-  return Join(
-      {"注意：文本在字节", mark, "处提前结束，文件末尾共有", Decimal(read.bytesLeftOut),
-       "个字节没有读入（文件按", EncodingLabel(read.detected.encoding),
-       std::string(IsUtf16(read.detected.encoding) ? "读入）："
-                                           : "读入；它也许是另一种编码的文本，例如UTF-16）："),
-       kLineBreak, DisplayName(path)});
+  return Join({"注意：文本在字节", mark, "处提前结束，文件末尾共有", Decimal(read.bytesLeftOut),
+               "个字节没有读入（文件按", EncodingLabel(read.detected.encoding),
+               std::string(IsUtf16(read.detected.encoding)
+                               ? "读入）："
+                               : "读入；它也许是另一种编码的文本，例如UTF-16）："),
+               kLineBreak, DisplayName(path)});
 }
 
 std::string FolderNotWritable(const Path& folder) {
@@ -182,8 +183,7 @@ std::string FolderNotWritable(const Path& folder) {
 
 std::string PrefixHasSeparator(const Path& prefix) {
   const char separator[2] = {kPathSeparator, '\0'};
-  return Join({"文件名前缀不能含有路径分隔符“", separator, "”：", kLineBreak,
-                 DisplayName(prefix)});
+  return Join({"文件名前缀不能含有路径分隔符“", separator, "”：", kLineBreak, DisplayName(prefix)});
 }
 
 std::string NameTooLong(const Path& name) {
@@ -191,33 +191,32 @@ std::string NameTooLong(const Path& name) {
 }
 
 std::string PathTooLong(const Path& path) {
-  return Join(
-      {"保存位置的路径太长，无法保存，请换一个保存位置：", kLineBreak, DisplayName(path)});
+  return Join({"保存位置的路径太长，无法保存，请换一个保存位置：", kLineBreak, DisplayName(path)});
 }
 
 std::string CannotReplaceOutput(const Path& path, int reason) {
   if (reason == EISDIR || reason == EACCES || reason == EPERM) {
-    return Join({"已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀：",
-                   kLineBreak, DisplayName(path)});
+    return Join({"已有同名的文件夹或只读文件，无法写入，请换一个保存位置或文件名前缀：", kLineBreak,
+                 DisplayName(path)});
   }
   return Join({"无法写入这个输出文件，请换一个保存位置或文件名前缀：", kLineBreak,
-                 DisplayName(path), ReasonLine(PosixError(reason, FileOperation::kWrite, path))});
+               DisplayName(path), ReasonLine(PosixError(reason, FileOperation::kWrite, path))});
 }
 
 std::string WouldOverwriteInput(const Path& path) {
   return Join({"输出文件会覆盖正在处理的文件，请换一个保存位置或文件名前缀：", kLineBreak,
-                 DisplayName(path)});
+               DisplayName(path)});
 }
 
 std::string NameUnrepresentable(std::string_view shown) {
-  return Join(
-      {"文件名含有文件系统不能表示的字符“", shown, "”，请修改文件名前缀。"});
+  return Join({"文件名含有文件系统不能表示的字符“", shown, "”，请修改文件名前缀。"});
 }
 
 std::string OutputFolderMoved(const Path& folder) {
-  return Join({std::string("保存位置在写入过程中被移动、删除或替换，写入已停止。已写好的文件留在原来的"
-                     "文件夹中，不在这个路径下："),
-                 kLineBreak, DisplayName(folder)});
+  return Join(
+      {std::string("保存位置在写入过程中被移动、删除或替换，写入已停止。已写好的文件留在原来的"
+                   "文件夹中，不在这个路径下："),
+       kLineBreak, DisplayName(folder)});
 }
 
 std::string InputChanged(const Path& path) {
@@ -267,55 +266,55 @@ std::string Reason(const FileError& error) {
     case ErrorKind::kOther:
       break;
   }
-  return Join({std::string(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),
-                 Decimal(error.code)});
+  return Join(
+      {std::string(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),
+       Decimal(error.code)});
 }
 
 std::string BadChapterRule(std::string_view reason, int position) {
-  return Join({"章节规则的正则表达式有误（第", Decimal(position + 1), "个字符处）：",
-                 reason});
+  return Join({"章节规则的正则表达式有误（第", Decimal(position + 1), "个字符处）：", reason});
 }
 
 std::string BadHeadingList(std::string_view list, int count) {
-  return Join({"不切分的章节编号有误：\"", list, "\"，编号应在1到", Decimal(count),
-                 "之间，如 3,5-7"});
+  return Join(
+      {"不切分的章节编号有误：\"", list, "\"，编号应在1到", Decimal(count), "之间，如 3,5-7"});
 }
 
 std::string ReversedHeadingRange(std::string_view range, int first, int last) {
-  return Join({"不切分的章节编号有误：范围\"", range, "\"是倒着写的，应写作 ",
-                 Decimal(last), "-", Decimal(first)});
+  return Join({"不切分的章节编号有误：范围\"", range, "\"是倒着写的，应写作 ", Decimal(last), "-",
+               Decimal(first)});
 }
 
 std::string WriteIntoSystemFolder(const Path& folder) {
   return Join({"保存位置“", DisplayName(folder), "”是系统文件夹。", kLineBreak,
-                 "确定要把文件写到这里吗？"});
+               "确定要把文件写到这里吗？"});
 }
 
 std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
-                          std::int64_t firstOffset) {
-  return Join({"注意：文件中有", Decimal(count), "个字节不是",
-                 EncodingLabel(encoding), "字符（第一个在字节",
-                 Decimal(firstOffset + 1), "处），已原样保留：", kLineBreak, DisplayName(path)});
+                             std::int64_t firstOffset) {
+  return Join({"注意：文件中有", Decimal(count), "个字节不是", EncodingLabel(encoding),
+               "字符（第一个在字节", Decimal(firstOffset + 1), "处），已原样保留：", kLineBreak,
+               DisplayName(path)});
 }
 
 std::string CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
-                              Encoding target) {
+                                 Encoding target) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
   const std::string label(EncodingLabel(target));
-  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字符“",
-                 Utf8Of(character), "”（", code, "）不能用",
-                 label, "保存，没有写入任何文件。请把合并后的编码选为UTF-8：",
-                 kLineBreak, DisplayName(path)});
+  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字符“", Utf8Of(character),
+               "”（", code, "）不能用", label,
+               "保存，没有写入任何文件。请把合并后的编码选为UTF-8：", kLineBreak,
+               DisplayName(path)});
 }
 
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
-                          Encoding target) {
+                             Encoding target) {
   const std::string_view source = EncodingLabel(from);
   return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字节不是", source,
-                 "字符，不能转换为", EncodingLabel(target),
-                 "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source,
-                 "：", kLineBreak, DisplayName(path)});
+               "字符，不能转换为", EncodingLabel(target),
+               "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source, "：",
+               kLineBreak, DisplayName(path)});
 }
 
 }  // namespace morvane::messages

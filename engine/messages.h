@@ -24,7 +24,6 @@ const std::string& ChapterSearchCaption();  // 章节搜寻提示
 const ByteText& BytesUnit();     // 字节   (标签1 "1234字节")
 const ByteText& KilobyteUnit();  // " K"   (标签7 "2 K")
 
-
 // The messages of the four operations.
 const std::string& ChooseSaveFolderFirst();  // 请先选择分割文件存放的位置
 const std::string& FileToCutIsEmpty();       // 被分割的文件是空的！！
@@ -95,13 +94,13 @@ std::string ReversedHeadingRange(std::string_view range, int first, int last);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
-                          std::int64_t firstOffset);
+                             std::int64_t firstOffset);
 // A merge input holds a character the merged file's encoding cannot hold; nothing is written.
 std::string CannotMergeCharacter(const Path& path, char32_t character, std::int64_t byteOffset,
-                              Encoding target);
+                                 Encoding target);
 // A merge input to be converted holds bytes that are no character of its encoding: they
 // cannot be carried into another encoding; nothing is written.
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
-                          Encoding target);
+                             Encoding target);
 
 }  // namespace morvane::messages

@@ -40,7 +40,7 @@ bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {
 }
 
 std::optional<std::string> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
-                                      std::span<const Path> inputs) {
+                                         std::span<const Path> inputs) {
   std::optional<std::string> refusal;
   bool stopped = false;
   ui.RunLongWork({}, [&](Progress& progress) {

@@ -76,6 +76,13 @@ QString CaptionText(const ByteText& bytes) {
   return text;
 }
 
+// A message's text (UTF-8) as a message box shows it.
+QString MessageText(const std::string& utf8) {
+  QString text = QString::fromStdString(utf8);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
 QFont FontFor(const Font& font) {
   QFont qfont = DefaultGuiFont();
   if (!font.family.empty()) {
@@ -662,12 +669,12 @@ void Prepare(QMessageBox& box) {
 
 }  // namespace
 
-int QtToolkit::ShowMessageBox(const std::string& content, int flags,
-                              const std::string& caption) {
+int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
   // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
   const bool question = (flags & kYesNo) != 0;
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption.empty() ? DefaultCaption() : caption),
-                  QString::fromStdString(content),
+  QMessageBox box(QMessageBox::NoIcon,
+                  MessageText(caption.empty() ? DefaultCaption() : caption),
+                  MessageText(content),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
   if (question) {
@@ -683,8 +690,9 @@ int QtToolkit::ShowMessageBox(const std::string& content, int flags,
 
 void QtToolkit::ShowCompletion(const std::string& content, const std::string& caption,
                                const Path& folder) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption.empty() ? DefaultCaption() : caption),
-                  QString::fromStdString(content), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon,
+                  MessageText(caption.empty() ? DefaultCaption() : caption),
+                  MessageText(content), QMessageBox::Ok);
   QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
   Prepare(box);
   box.setDefaultButton(QMessageBox::Ok);
@@ -692,7 +700,7 @@ void QtToolkit::ShowCompletion(const std::string& content, const std::string& ca
   if (box.clickedButton() != open) return;
   if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
   // No file manager to hand the folder to: the path, to be copied, is the next best thing.
-  QMessageBox missing(QMessageBox::NoIcon, QString::fromStdString(DefaultCaption()),
+  QMessageBox missing(QMessageBox::NoIcon, MessageText(DefaultCaption()),
                       QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
                           .arg(QString::fromStdString(DisplayName(folder))),
                       QMessageBox::Ok);

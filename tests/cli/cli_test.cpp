@@ -250,8 +250,9 @@ TEST_F(Cli, SaysWhatIsWrongInOneLine) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "gbk\n无法打开文件：missing.txt，原因：文件或文件夹不存在\ngbk\n");
   // A name with a character GBK lacks is told as it is on a UTF-8 terminal.
-  EXPECT_NE(RunCli({"cut", "--kb", "1", "--out", out, "book😀.txt"}, dir.path()).err.find("book😀.txt"),
-            std::string::npos);
+  EXPECT_NE(
+      RunCli({"cut", "--kb", "1", "--out", out, "book😀.txt"}, dir.path()).err.find("book😀.txt"),
+      std::string::npos);
   EXPECT_EQ(RunCli({"cut", "--help"}, dir.path()).exitCode, 0);
 }
 

@@ -64,7 +64,7 @@ TEST(Banner, IsOneLineOf202Bytes) {
 class OutputChecks : public ::testing::Test {
  protected:
   std::optional<std::string> Refusal(const Path& folder, std::string_view prefix, int last,
-                                  std::vector<Path> inputs = {}) {
+                                     std::vector<Path> inputs = {}) {
     return RefuseOutputs({{folder, P(prefix)}, false, 1, last}, inputs);
   }
   ScratchFolder dir;
@@ -179,8 +179,7 @@ TEST(FailureReasons, AreWordedFromTheCodeAndItsCategory) {
       {ProgramFailure(ProgramError::kReplacesKeptFile, FileOperation::kWrite), "覆盖正在处理"},
   };
   for (const auto& [error, words] : cases) {
-    EXPECT_NE(messages::Reason(error).find(words), std::string::npos)
-        << words;
+    EXPECT_NE(messages::Reason(error).find(words), std::string::npos) << words;
   }
   EXPECT_TRUE(messages::Reason(FileError{}).empty());
 }

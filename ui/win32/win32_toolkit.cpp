@@ -1007,9 +1007,9 @@ void Win32Toolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
 
 int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,
                                  const std::string& caption) {
-  const int pressed = MessageBoxW(nullptr, WideFromUtf8(content).c_str(),
-                                  WideFromUtf8(caption).c_str(),
-                                  static_cast<UINT>(flags) | MB_TASKMODAL);
+  const int pressed =
+      MessageBoxW(nullptr, WideFromUtf8(content).c_str(), WideFromUtf8(caption).c_str(),
+                  static_cast<UINT>(flags) | MB_TASKMODAL);
   // IDOK (1), IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO count from 0.
   return pressed >= IDOK && pressed <= IDNO ? pressed - IDOK : 0;
 }
@@ -1051,7 +1051,8 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
       ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // Values up to 32 are errors: no file manager to hand the folder to, so its path.
   if (opened <= 32) {
-    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0, DefaultCaption());
+    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0,
+                   DefaultCaption());
   }
 }
 

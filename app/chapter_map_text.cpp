@@ -94,14 +94,17 @@ std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
   HeadingsOrError found;
   ChapterMap map;
   // A gigabyte takes a moment: the toolkit shows its progress window when it does.
-  ui.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
-    found = FindHeadings(text, rule, encoding);
+  ui.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress& progress) {
+    found = FindHeadings(text, rule, encoding, &progress);
     if (auto* headings = std::get_if<std::vector<Heading>>(&found)) {
       map = BuildChapterMap(text, std::move(*headings), encoding);
     }
   });
+  // A search the user stopped leaves the map as it was, without a word.
   if (const auto* error = std::get_if<RuleError>(&found)) {
-    ui.ShowMessageBox(messages::BadChapterRule(error->reason, error->position));
+    if (error->kind != RuleError::Kind::kStopped) {
+      ui.ShowMessageBox(messages::ChapterRuleFailed(*error, rule));
+    }
     return std::nullopt;
   }
   return map;

@@ -239,7 +239,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   if (!input || !rule) return kRefused;
   HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
   if (const auto* error = std::get_if<RuleError>(&found)) {
-    PrintMessage(messages::BadChapterRule(error->reason, error->position));
+    PrintMessage(messages::ChapterRuleFailed(*error, *rule));
     return kRefused;
   }
   ChapterPlan plan;

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -29,6 +30,7 @@
 #include "engine/control_names.h"
 #include "tests/app/folder_contents.h"
 #include "tests/ui/modal.h"
+#include "ui/long_task.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
 
@@ -70,6 +72,7 @@ class ChapterMapWindowTest : public QObject {
   void cleanup();
   void correctedMapIsWhatTheCliWrites();
   void withoutASearchTheWindowAsksForOne();
+  void aRuleThatNeverEndsIsStoppedOrGivesUp();
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
@@ -179,6 +182,48 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
 void ChapterMapWindowTest::withoutASearchTheWindowAsksForOne() {
   QCOMPARE(ClickExpectingMessages(n::kChapterMapButton).join(QString()),
            QStringLiteral("请先点击前面搜索按钮！"));
+}
+
+// A regular expression that backtracks without end: 取消 in the progress window stops its
+// search and leaves the map as it was; left alone, the search gives up and says on which
+// line.
+void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
+  ClickExpectingMessages(n::kChapterSearchButton);
+  std::string text = "\xB5\xDA\xD2\xBB\xD5\xC2\r\n";  // 第一章
+  for (int line = 0; line < 3; ++line) text += std::string(40, 'a') + "!\r\n";
+  state_->cut.normalText = morvane::ByteText(text);
+  const auto previous = morvane::ui::SetProgressDelay(std::chrono::milliseconds(0));
+  const auto restore = qScopeGuard([previous] { morvane::ui::SetProgressDelay(previous); });
+  QStringList stopped;
+  QStringList gaveUp;
+  int rows = -1;
+  WhenModalOpens([&](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    auto* table = Child<QTableView>(window, "map");
+    Child<QComboBox>(window, "rule")->setCurrentIndex(app::ChapterMapWindow::kRegexRule);
+    Child<QLineEdit>(window, "pattern")->setText(QStringLiteral("(a+)+$"));
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [] {
+      if (QWidget* progress = morvane::ui::RunningTaskWindow(); progress && progress->isVisible()) {
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("cancelButton")),
+                          Qt::LeftButton);
+      }
+    });
+    user.start();
+    stopped = morvane::testing::ConfirmingMessages(
+        [&] { QTest::mouseClick(Child<QPushButton>(window, "apply"), Qt::LeftButton); });
+    user.stop();
+    rows = table->model()->rowCount();
+    gaveUp = morvane::testing::ConfirmingMessages(
+        [&] { QTest::mouseClick(Child<QPushButton>(window, "apply"), Qt::LeftButton); });
+  });
+  QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
+  QCOMPARE(stopped, QStringList());
+  QCOMPARE(rows, 1);  // the written rule's map, as it was
+  QCOMPARE(gaveUp,
+           QStringList{QStringLiteral(
+               "章节规则“(a+)+$”在第2行匹配用时太长（回溯太多），搜寻已停止，没有写出文件。")});
 }
 
 QTEST_MAIN(ChapterMapWindowTest)

@@ -325,11 +325,15 @@ struct RegexSearch {
 struct PartSteps {
   RegexSearch* search = nullptr;
   std::int64_t left = 0;
+  bool interrupted = false;  // ended because another part gave up
 };
 
 UBool U_CALLCONV KeepMatching(const void* context, int32_t) {
   auto* steps = static_cast<PartSteps*>(const_cast<void*>(context));
-  if (steps->search->over) return false;
+  if (steps->search->over) {
+    steps->interrupted = true;
+    return false;
+  }
   if (StopAsked(steps->search->progress)) {
     steps->search->stopped = true;
     steps->search->over = true;
@@ -389,7 +393,7 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
       uregex_setText(regex, decoded.data() + line, static_cast<int32_t>(length), &status);
       const bool found = uregex_find(regex, 0, &status);
       if (U_FAILURE(status)) {
-        if (!search.stopped) {
+        if (!search.stopped && !steps.interrupted) {
           search.GiveUp(offsetOf(line),
                         status == U_REGEX_STACK_OVERFLOW || status == U_MEMORY_ALLOCATION_ERROR
                             ? RegexProblem::kTooDeep

@@ -1,7 +1,6 @@
 #pragma once
-// The handler of the chapter-map button, apart from the window it opens, so that the
-// wiring needs no window toolkit (chapter_map_window.cpp on Qt, chapter_map_win.cpp on
-// Windows).
+// The handlers of the chapter-map window (app/chapter_map_window.h), through the toolkit
+// as every other window's: the same on Qt, on Windows and in tests.
 
 #include "core/toolkit.h"
 #include "engine/state.h"
@@ -11,5 +10,8 @@ namespace morvane::app {
 // The window over the main window, modal; without a search since the file was opened (or
 // since the last cut) it asks for one.
 void OpenChapterMap(Toolkit& ui, AppState& state);
+
+// Binds the window's events. state must outlive the toolkit's windows.
+void BindChapterMap(Toolkit& ui, AppState& state);
 
 }  // namespace morvane::app

@@ -4,61 +4,33 @@
 // change, unticks headings that are no headings, and chooses how many chapters go into
 // a file and how the files are named. 确定 keeps that choice for the next chapter cut;
 // a user who never opens the window cuts as before.
+//
+// Its description, one row per control, and the names of its controls.
 
-#include <QDialog>
+#include <span>
+#include <string_view>
 
-#include "app/chapter_map_opening.h"
-#include "core/toolkit.h"
-#include "engine/chapter_map.h"
-#include "engine/state.h"
-
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTableView;
-
-namespace morvane::ui {
-class ChapterMapModel;
-}
+#include "ui/control_row.h"
 
 namespace morvane::app {
 
-class ChapterMapWindow final : public QDialog {
-  Q_OBJECT
+inline constexpr std::string_view kChapterMapWindow = "chapterMapWindow";
+inline constexpr std::string_view kMapRuleList = "组合框_章节规则";
+inline constexpr std::string_view kMapPatternBox = "编辑框_正则表达式";
+inline constexpr std::string_view kMapApplyButton = "按钮_应用";
+inline constexpr std::string_view kMapList = "章节列表";
+inline constexpr std::string_view kMapPerFileBox = "调节框_每个文件章数";
+inline constexpr std::string_view kMapByNumberRadio = "单选框_按序号";
+inline constexpr std::string_view kMapByTitleRadio = "单选框_按标题";
+inline constexpr std::string_view kMapPreview = "预览_文件名";
+inline constexpr std::string_view kMapSummary = "标签_统计";
+inline constexpr std::string_view kMapOkButton = "按钮_确定";
+inline constexpr std::string_view kMapCancelButton = "按钮_取消";
 
- public:
-  ChapterMapWindow(Toolkit& ui, AppState& state, QWidget* parent = nullptr);
+// The columns of the map, in order.
+enum MapColumn { kIndexColumn, kNumberColumn, kTitleColumn, kSizeColumn, kFlagsColumn };
 
-  // The rule choices in the rule list, in order.
-  enum RuleChoice { kNearRule, kLinesRule, kRegexRule };
-
- private:
-  void CreateRuleRow();
-  void CreateTable();
-  void CreateFileRow();
-  // Finds the headings under the chosen rule and shows the new map.
-  void ApplyRule();
-  void ShowMap(const std::vector<bool>& cut);
-  void ShowSummary();
-  void Confirm();
-  ChapterChoice Choice() const;
-
-  Toolkit& ui_;
-  AppState& state_;
-  ChapterPlan plan_;
-  QComboBox* rules_ = nullptr;
-  QLineEdit* pattern_ = nullptr;
-  QPushButton* apply_ = nullptr;
-  QTableView* table_ = nullptr;
-  ui::ChapterMapModel* model_ = nullptr;
-  QSpinBox* perFile_ = nullptr;
-  QRadioButton* byNumber_ = nullptr;
-  QRadioButton* byTitle_ = nullptr;
-  QLabel* summary_ = nullptr;
-  QLabel* preview_ = nullptr;
-};
+ui::WindowDescription ChapterMapWindowDescription();
+std::span<const ui::ControlRow> ChapterMapWindowControls();
 
 }  // namespace morvane::app

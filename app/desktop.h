@@ -14,17 +14,13 @@ class QtToolkit;
 
 namespace morvane::app {
 
-// Makes both windows known to a toolkit.
+// Makes every window known to a toolkit.
 void DescribeWindows(ui::QtToolkit& toolkit);
 
 // Qt's own texts (file dialogs, the edit boxes' context menus, standard buttons) in
 // Chinese, whatever the system's locale: loads Qt's zh_CN translations where installed.
 // Returns false when they could not be found.
 bool UseChineseEverywhere();
-
-// What the main window does beyond its event bindings, once it exists: files dropped
-// on its pages and folders dropped on the save-location box.
-void BindDesktop(ui::QtToolkit& toolkit, AppState& state);
 
 // The files named on the command line: one opens on the cut page, two to five fill the
 // merge page (in natural order, as if dropped there).

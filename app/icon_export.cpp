@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/app_icon.h"
+#include "ui/app_icon.h"
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
@@ -19,14 +19,14 @@ int main(int argc, char** argv) {
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
     const QString sub = QStringLiteral("%1/%2x%2").arg(folder).arg(size);
     if (!QDir().mkpath(sub) ||
-        !morvane::app::AppIconImage(size).save(sub + QStringLiteral("/morvane.png"))) {
+        !morvane::ui::AppIconImage(size).save(sub + QStringLiteral("/morvane.png"))) {
       std::fprintf(stderr, "cannot write %s/morvane.png\n", qPrintable(sub));
       return 1;
     }
   }
   QDir().mkpath(folder + QStringLiteral("/scalable"));
   QFile svg(folder + QStringLiteral("/scalable/morvane.svg"));
-  if (!svg.open(QIODevice::WriteOnly) || svg.write(morvane::app::AppIconSvg()) < 0) {
+  if (!svg.open(QIODevice::WriteOnly) || svg.write(morvane::ui::AppIconSvg()) < 0) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(svg.fileName()));
     return 1;
   }

@@ -1,8 +1,5 @@
 #include "app/main_window.h"
 
-#ifndef _WIN32
-#include "app/app_icon.h"
-#endif
 #include "engine/control_names.h"
 
 namespace morvane::app {
@@ -80,12 +77,18 @@ constexpr std::uint32_t kGreen = 0x00FF00;
 
 constexpr std::string_view kWindow{};  // the window's client area
 
+// Files dropped on a page open as if chosen in its dialog (the merge page fills its rows);
+// a folder dropped on the save-location box becomes the save location.
+constexpr Drop kOneFile{DropKind::kFiles, 1};
+constexpr Drop kFiveFiles{DropKind::kFiles, 5};
+constexpr Drop kOneFolder{DropKind::kFolder, 1};
+
 // clang-format off
 const ControlRow kControls[] = {
   // Top strip.
   // name                        kind               parent   x    y    w    h    initial text        at start  look
   {n::kSaveLocationButton,       kButton,           kWindow, {32,  7,  72,  20}, "保存位置",         kShown},
-  {n::kSaveLocationBox,          kEdit,             kWindow, {112, 8,  192, 16}, "",                 kShown,  {kReadOnly}},
+  {n::kSaveLocationBox,          kEdit,             kWindow, {112, 8,  192, 16}, "",                 kShown,  {kReadOnly}, {}, kOneFolder},
   {kPrefixCaption,               kTransparentLabel, kWindow, {316, 7,  68,  16}, "文件名前缀",       kShown},
   {n::kPrefixBox,                kEdit,             kWindow, {392, 8,  192, 16}, "Morvane",          kShown},
   {kAnnouncementView,            kWebView,          kWindow, {16,  33, 664, 24}, kAnnouncementPage,  kShown},
@@ -94,9 +97,9 @@ const ControlRow kControls[] = {
       "by 柯望舒               墨舟书苑技术论坛支持                2010.09.28",               kShown},
 
   // The five pages, in tab order; the second is shown at start.
-  {kCutPage,                     kTabPage,          kPageTabs, {},               "切割",             kShown},
-  {kSimpleCutPage,               kTabPage,          kPageTabs, {},               "简单切割",         kShown,  {kSelected}},
-  {kMergePage,                   kTabPage,          kPageTabs, {},               "文本合并",         kShown},
+  {kCutPage,                     kTabPage,          kPageTabs, {},               "切割",             kShown,  {}, {}, kOneFile},
+  {kSimpleCutPage,               kTabPage,          kPageTabs, {},               "简单切割",         kShown,  {kSelected}, {}, kOneFile},
+  {kMergePage,                   kTabPage,          kPageTabs, {},               "文本合并",         kShown,  {}, {}, kFiveFiles},
   {kDownloadsPage,               kTabPage,          kPageTabs, {},               "文本小说下载",     kShown},
   {kSuggestionsPage,             kTabPage,          kPageTabs, {},               "建议征集",         kShown},
 
@@ -190,11 +193,7 @@ WindowDescription MainWindowDescription() {
       .outerWidth = 709,
       .outerHeight = 529,
       .frame = Frame::kMain,
-#ifdef _WIN32
-      .icon = {},  // the Windows program's icon is its executable's
-#else
-      .icon = AppIcon,
-#endif
+      .icon = WindowIcon::kProgram,
       .controls = kControls,
   };
 }

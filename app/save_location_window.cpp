@@ -1,8 +1,5 @@
 #include "app/save_location_window.h"
 
-#ifndef _WIN32
-#include "app/app_icon.h"
-#endif
 #include "engine/control_names.h"
 
 namespace morvane::app {
@@ -35,11 +32,7 @@ WindowDescription SaveLocationWindowDescription() {
       .outerWidth = 204,
       .outerHeight = 244,
       .frame = Frame::kToolWindow,
-#ifdef _WIN32
-      .icon = {},  // the Windows program's icon is its executable's
-#else
-      .icon = AppIcon,
-#endif
+      .icon = WindowIcon::kProgram,
       .controls = kControls,
   };
 }

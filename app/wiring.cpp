@@ -1,6 +1,10 @@
 #include "app/wiring.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/chapter_map_opening.h"
+#include "app/main_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/control_names.h"
@@ -59,6 +63,32 @@ void OnFolderOpened(Toolkit& ui, AppState& state) {
   ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
 }
 
+void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
+                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths) {
+  if (paths.empty()) return;
+  ui.ChooseWithoutDialog(dialog, paths.front());
+  open(ui, state);
+}
+
+void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths) {
+  const int count = static_cast<int>(std::min<std::size_t>(paths.size(), 5));
+  if (count >= 2) {
+    ui.SetText(n::kMergeCountList, ByteText(std::to_string(count)));
+    SelectMergeCount(ui, state);
+  }
+  for (int row = 1; row <= count; ++row) {
+    ui.ChooseWithoutDialog(n::kMergeDialog, paths[static_cast<std::size_t>(row - 1)]);
+    OpenMergeFile(ui, state, row);
+  }
+}
+
+void SaveIntoDroppedFolder(Toolkit& ui, AppState& state) {
+  const std::vector<Path> paths = ui.DroppedPaths(n::kSaveLocationBox);
+  if (paths.empty()) return;
+  state.cut.saveFolder = paths.front();
+  ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
+}
+
 void BindEvents(Toolkit& ui, AppState& state) {
   using enum Event;
   Toolkit* t = &ui;
@@ -102,6 +132,17 @@ void BindEvents(Toolkit& ui, AppState& state) {
             [t, s, row] { ChooseMergeEncoding(*t, *s, row); });
   }
   bind(n::kMergedEncodingList, kItemSelected, ChooseMergedEncoding);
+
+  const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
+                                 void (*open)(Toolkit&, AppState&)) {
+    t->Bind(page, kDropped,
+            [t, s, page, dialog, open] { OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page)); });
+  };
+  openOnDrop(kCutPage, n::kNormalDialog, OpenForNormalCut);
+  openOnDrop(kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
+  ui.Bind(kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(kMergePage)); });
+  bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
+  BindChapterMap(ui, state);
 
   bindView(n::kSaveLocationWindow, kCreated, OnSaveLocationCreated);
   bindView(n::kDriveList, kDriveChanged, OnDriveChanged);

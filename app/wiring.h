@@ -1,6 +1,9 @@
 #pragma once
 // The event bindings of both windows, and the handlers that only change the view.
 
+#include <string_view>
+#include <vector>
+
 #include "core/toolkit.h"
 #include "engine/state.h"
 
@@ -17,6 +20,15 @@ void OnSaveLocationClicked(Toolkit& ui);
 void ClearSimpleText(Toolkit& ui);
 void ShowNormalCutButtons(Toolkit& ui);
 void ShowChapterCutButtons(Toolkit& ui);
+
+// Files dropped from the file manager (or named on the command line), in natural order:
+// on the cut or simple-cut page the first opens as if chosen in the page's dialog; up to
+// five fill the merge rows, and the count follows. A folder dropped on the save-location
+// box becomes the save location.
+void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
+                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths);
+void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths);
+void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
 
 // Save-location window.
 void OnSaveLocationCreated(Toolkit& ui);

@@ -11,10 +11,12 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
@@ -30,6 +32,23 @@ enum class Event {
   kItemSelected,    // a drop-down list
   kDriveChanged,    // the drive list
   kFolderChanged,   // the folder tree
+  kDropped,         // a control that takes drops: files or a folder were dropped on it
+  kTicked,          // a check list: the user ticked or unticked a row
+  kEntered,         // a one-line edit box: Enter was pressed in it
+};
+
+// The rows of a check list, held by the program: the toolkit asks for the rows in sight
+// only, so a list of a hundred thousand rows costs what ten do.
+class TableRows {
+ public:
+  virtual ~TableRows() = default;
+  virtual int Count() const = 0;
+  // A cell's text (UTF-8); column 0 is the check box's.
+  virtual std::string Cell(int row, int column) const = 0;
+  // A row that stands out (the list shades it).
+  virtual bool Marked(int row) const = 0;
+  // What a cell says when the pointer rests on it, where the toolkit shows such tips.
+  virtual std::string Tip(int row, int column) const { return Cell(row, column); }
 };
 
 using Routine = std::function<void()>;
@@ -106,6 +125,27 @@ class Toolkit {
 
   // Opens a window over its parent; modal runs a nested loop until it is closed.
   virtual bool LoadWindow(std::string_view window, std::string_view parent, bool modal) = 0;
+  // Closes an open window (a modal one's LoadWindow then returns).
+  virtual void CloseWindow(std::string_view window) = 0;
+
+  // Whether a control takes input.
+  virtual bool Enabled(std::string_view control) const = 0;
+  virtual void SetEnabled(std::string_view control, bool enabled) = 0;
+  // Gives a control the keyboard focus.
+  virtual void Focus(std::string_view control) = 0;
+
+  // A check list: its rows, each ticked unless ticks says otherwise (ticks may be
+  // shorter), and the ticks as the user left them.
+  virtual void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+                       const std::vector<bool>& ticks) = 0;
+  virtual std::vector<bool> Ticks(std::string_view list) const = 0;
+
+  // What the last drop on a control brought, in natural order (第2章 before 第10章),
+  // no more than its row takes.
+  virtual std::vector<Path> DroppedPaths(std::string_view control) const = 0;
+  // The next ShowFileDialog of component returns path at once, as if the user had chosen
+  // it there (a file dropped on a page).
+  virtual void ChooseWithoutDialog(std::string_view component, const Path& path) = 0;
 
   // 1..3 switch the program-wide control look on, anything else off.
   virtual bool SetControlStyle(int style) = 0;

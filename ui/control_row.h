@@ -3,14 +3,13 @@
 // design tables. The window layer builds a window from its rows and nothing else.
 //
 // Texts in the rows are UTF-8 source literals; the layer turns them into GBK byte texts
-// when it builds the window, so handlers only ever see GBK.
+// when it builds the window, so handlers only ever see GBK. Every toolkit (Qt, Win32 and
+// the tests' in-memory one) builds a window from these rows alone, nothing of a window
+// is written by hand.
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string_view>
-
-class QIcon;
 
 namespace morvane::ui {
 
@@ -28,6 +27,12 @@ enum class Kind {
   kFileDialog,        // invisible open-file dialog component
   kDriveList,         // the mounted volumes a user would save to
   kFolderTree,        // the folder tree of the save-location window
+  kCheckList,         // a table of rows with a check box each, the rows held by the program
+                      // and asked for as they come into sight (a hundred thousand stay fast);
+                      // its columns are the row's columns; look.background shades the rows
+                      // the program marks, look.textColour greys the unticked ones
+  kPreview,           // one line of read-only text the program rewrites, cut short with "…"
+  kSpin,              // a number box with arrows, within the row's range
 };
 
 // Flags of a row.
@@ -40,6 +45,9 @@ enum Flag : std::uint32_t {
   kChecked = 1u << 4,    // radio button: checked at start
   kNoCaption = 1u << 5,  // group box drawn without its caption
   kSelected = 1u << 6,   // tab page: the page shown at start
+  kPlain = 1u << 7,      // button: the system's own push button, not the owner-drawn one
+  kDefault = 1u << 8,    // button: the one Enter presses
+  kDisabled = 1u << 9,   // any control: takes no input at start
 };
 
 inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
@@ -65,6 +73,32 @@ struct Geometry {
   int height = 0;
 };
 
+// A column of a check list. The first column holds the check boxes.
+struct Column {
+  std::string_view title;  // UTF-8
+  int width = 0;
+  bool right = false;    // numbers: aligned right
+  bool stretch = false;  // takes what the others leave, where the toolkit can
+};
+
+// The numbers a spin box takes.
+struct Range {
+  int least = 0;
+  int most = 0;
+};
+
+// What a control takes when files are dropped on it from the file manager.
+enum class DropKind {
+  kNone,
+  kFiles,   // one or more regular files
+  kFolder,  // exactly one folder
+};
+
+struct Drop {
+  DropKind kind = DropKind::kNone;
+  int most = 0;  // files beyond this many (in natural order) are left out
+};
+
 inline constexpr bool kShown = true;
 inline constexpr bool kHidden = false;
 
@@ -76,22 +110,44 @@ struct ControlRow {
   std::string_view text;    // initial text, UTF-8
   bool visible = kShown;
   Look look{};
-  std::string_view detail{};  // a file dialog's initial folder
+  std::string_view detail{};  // a file dialog's initial folder; an edit box's hint when empty
+  Drop drop{};
+  std::span<const Column> columns{};  // a check list's
+  Range range{};                      // a spin box's
 };
 
 enum class Frame {
   kMain,        // fixed size, minimise box, taskbar button
   kToolWindow,  // fixed size, narrow title bar, close box only
+  kDialog,      // fixed size, close box only, modal over its owner
+};
+
+enum class WindowIcon {
+  kNone,
+  kProgram,  // the program's own, which each toolkit makes in its own way
 };
 
 struct WindowDescription {
   std::string_view name;
   std::string_view caption;  // UTF-8
-  int outerWidth = 0;        // frame included
+  int outerWidth = 0;        // frame included, as Windows draws a main window's
   int outerHeight = 0;
   Frame frame = Frame::kMain;
-  std::function<QIcon()> icon;  // may be empty
+  WindowIcon icon = WindowIcon::kNone;
   std::span<const ControlRow> controls;
 };
+
+// The frame the outer sizes include: a Windows border, and a title bar as high as the
+// frame's. The client area is the rest.
+inline constexpr int kDesignFrameWidth = 8;
+inline constexpr int DesignTitleHeight(Frame frame) {
+  return frame == Frame::kToolWindow ? 22 : 34;
+}
+inline constexpr int ClientWidth(const WindowDescription& window) {
+  return window.outerWidth - kDesignFrameWidth;
+}
+inline constexpr int ClientHeight(const WindowDescription& window) {
+  return window.outerHeight - DesignTitleHeight(window.frame);
+}
 
 }  // namespace morvane::ui

@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "core/path.h"
+#include "ui/control_row.h"
 
 class QUrl;
 class QWidget;
 
 namespace morvane::ui {
-
-enum class DropKind {
-  kFiles,   // one or more regular files
-  kFolder,  // exactly one folder
-};
 
 void AcceptFileDrops(QWidget* area, DropKind kind, std::function<void(std::vector<Path>)> onDrop);
 

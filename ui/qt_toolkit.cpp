@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -24,13 +25,18 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSpacerItem>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QUrl>
 
 #include "core/gbk.h"
+#include "core/numbers.h"
+#include "ui/app_icon.h"
 #include "ui/byte_text_edit.h"
+#include "ui/check_list.h"
 #include "ui/control_style.h"
 #include "ui/file_dialog.h"
+#include "ui/file_drops.h"
 #include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
 #include "ui/text_boundary.h"
@@ -46,15 +52,11 @@ struct QtToolkit::Control {
   ByteText caption;             // captions of labels, buttons, frames, pages, windows
   std::vector<ByteText> items;  // drop-down list items
   std::vector<Drive> drives;    // drive list entries
+  std::vector<Path> dropped;    // what the last drop brought
 };
 
 namespace {
 
-// The frame the design sizes include: a Windows border and title bar. Qt sizes the
-// client area, so the description's outer size loses these.
-constexpr int kFrameWidth = 8;
-constexpr int kMainTitleHeight = 34;
-constexpr int kToolTitleHeight = 22;
 constexpr int kDropDownHeight = 20;
 
 [[noreturn]] void UnknownControl(std::string_view name) {
@@ -190,11 +192,12 @@ void QtToolkit::Bind(std::string_view control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
-void QtToolkit::Fire(std::string_view control, Event event) {
+bool QtToolkit::Fire(std::string_view control, Event event) {
   auto it = routines_.find({std::string(control), event});
-  if (it == routines_.end()) return;
+  if (it == routines_.end()) return false;
   const Routine routine = it->second;  // a routine may rebind while it runs
   routine();
+  return true;
 }
 
 QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
@@ -203,16 +206,28 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
   const WindowDescription& description = found->second;
   const std::string window(name);
 
-  auto* widget = new QWidget(parent);
-  const bool tool = description.frame == Frame::kToolWindow;
+  // A dialog, so that Enter presses its default button.
+  const bool dialog = description.frame == Frame::kDialog;
+  QWidget* widget = dialog ? new QDialog(parent) : new QWidget(parent);
   Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint;
-  flags |= tool ? Qt::Tool : (Qt::Window | Qt::WindowMinimizeButtonHint);
+  switch (description.frame) {
+    case Frame::kMain:
+      flags |= Qt::Window | Qt::WindowMinimizeButtonHint;
+      break;
+    case Frame::kToolWindow:
+      flags |= Qt::Tool;
+      break;
+    case Frame::kDialog:
+      flags |= Qt::Dialog;
+      break;
+  }
   widget->setWindowFlags(flags);
-  widget->setFixedSize(description.outerWidth - kFrameWidth,
-                       description.outerHeight - (tool ? kToolTitleHeight : kMainTitleHeight));
+  // Qt sizes the client area, the description the outer frame.
+  widget->setFixedSize(ClientWidth(description), ClientHeight(description));
   widget->setWindowTitle(Utf8(description.caption));
-  if (description.icon) widget->setWindowIcon(description.icon());
+  if (dialog) widget->setFont(DefaultGuiFont());
+  if (description.icon == WindowIcon::kProgram) widget->setWindowIcon(AppIcon());
   // Esc closes the window from whichever control has the focus; but an Esc that a popup
   // (a drop-down list, a context menu) was open for only closes that popup.
   EscapeWatch::Install();
@@ -232,8 +247,25 @@ QWidget* QtToolkit::CreateWindow(std::string_view name, QWidget* parent) {
       QObject::connect(widget, &QObject::destroyed, [this, window] { Forget(window); });
 
   for (const ControlRow& row : description.controls) Build(row, window, widget);
+  // Once every control is there: a drop target takes the drops of what lies on it.
+  for (const ControlRow& row : description.controls) {
+    if (row.drop.kind != DropKind::kNone) AcceptDrops(row);
+  }
   Fire(window, Event::kCreated);
   return widget;
+}
+
+void QtToolkit::AcceptDrops(const ControlRow& row) {
+  const std::string name(row.name);
+  const int most = row.drop.most;
+  AcceptFileDrops(Find(name).widget, row.drop.kind, [this, name, most](std::vector<Path> paths) {
+    SortNaturally(paths);
+    if (static_cast<int>(paths.size()) > most) paths.resize(static_cast<std::size_t>(most));
+    auto found = controls_.find(name);
+    if (found == controls_.end()) return;
+    found->second->dropped = std::move(paths);
+    Fire(name, Event::kDropped);
+  });
 }
 
 void QtToolkit::Forget(const std::string& window) {
@@ -261,6 +293,7 @@ void QtToolkit::Build(const ControlRow& row, const std::string& window, QWidget*
                                                    : row.place.height;
     widget->setGeometry(row.place.x, row.place.y, row.place.width, height);
     widget->setVisible(row.visible);
+    if (row.look.flags & kDisabled) widget->setEnabled(false);
   }
   controls_.insert_or_assign(name, std::move(control));
 }
@@ -289,11 +322,14 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       edit->setAlignment(horizontal | Qt::AlignVCenter);
       edit->setTextMargins(1, 0, 1, 0);
       edit->SetBytes(control.caption);
+      if (!row.detail.empty()) edit->setPlaceholderText(Utf8(row.detail));
       edit->SetOnEdited([this, name] { Fire(name, Event::kContentChanged); });
+      edit->SetOnEntered([this, name] { return Fire(name, Event::kEntered); });
       return edit;
     }
     case Kind::kLabel:
-    case Kind::kTransparentLabel: {
+    case Kind::kTransparentLabel:
+    case Kind::kPreview: {
       auto* label = new QLabel(caption, parent);
       label->setTextFormat(Qt::PlainText);  // an ampersand is drawn as it is
       label->setAlignment(horizontal | Qt::AlignVCenter);
@@ -305,9 +341,12 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
     case Kind::kButton: {
       auto* button = new QPushButton(caption, parent);
       button->setFont(FontFor(look.font));
-      button->setFlat(true);
       button->setAutoDefault(false);
-      button->setStyleSheet(OwnerDrawnButtonSheet());
+      button->setDefault(look.flags & kDefault);
+      if (!(look.flags & kPlain)) {
+        button->setFlat(true);
+        button->setStyleSheet(OwnerDrawnButtonSheet());
+      }
       QObject::connect(button, &QPushButton::clicked, button,
                        [this, name] { Fire(name, Event::kClicked); });
       return button;
@@ -395,6 +434,23 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       tree->SetOnOpened([this, name] { Fire(name, Event::kFolderChanged); });
       return tree;
     }
+    case Kind::kCheckList: {
+      QTableView* list = MakeCheckList(row, parent);
+      list->setFont(FontFor(look.font));
+      QObject::connect(CheckListModelOf(list), &CheckListModel::ticked, list,
+                       [this, name] { Fire(name, Event::kTicked); });
+      return list;
+    }
+    case Kind::kSpin: {
+      auto* spin = new QSpinBox(parent);
+      spin->setFont(FontFor(look.font));
+      spin->setRange(row.range.least, row.range.most);
+      spin->setValue(Utf8(row.text).toInt());
+      spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      QObject::connect(spin, &QSpinBox::valueChanged, spin,
+                       [this, name] { Fire(name, Event::kContentChanged); });
+      return spin;
+    }
   }
   return nullptr;
 }
@@ -421,6 +477,8 @@ ByteText QtToolkit::Text(std::string_view name) const {
       return {};
     case Kind::kFileDialog:
       return DisplayNameGbk(DialogFileName(name));
+    case Kind::kSpin:
+      return ByteText(std::to_string(static_cast<QSpinBox*>(control.widget.data())->value()));
     default:
       return control.caption;
   }
@@ -447,9 +505,17 @@ void QtToolkit::SetText(std::string_view name, const ByteText& text) {
       return;
     case Kind::kLabel:
     case Kind::kTransparentLabel:
+    case Kind::kPreview:
       control.caption = text;
       static_cast<QLabel*>(widget)->setText(CaptionText(text));
       return;
+    case Kind::kSpin: {
+      // Set by a handler: no change event.
+      auto* spin = static_cast<QSpinBox*>(widget);
+      const QSignalBlocker quiet(spin);
+      spin->setValue(ToInteger(text));
+      return;
+    }
     case Kind::kButton:
     case Kind::kRadio:
       control.caption = text;
@@ -482,6 +548,7 @@ void QtToolkit::SetText(std::string_view name, const ByteText& text) {
     case Kind::kTabControl:
     case Kind::kTabPage:
     case Kind::kWebView:
+    case Kind::kCheckList:
       control.caption = text;
       return;
   }
@@ -495,6 +562,37 @@ bool QtToolkit::Visible(std::string_view name) const {
 void QtToolkit::SetVisible(std::string_view name, bool visible) {
   Control& control = Find(name);
   if (control.widget != nullptr) control.widget->setVisible(visible);
+}
+
+bool QtToolkit::Enabled(std::string_view name) const {
+  const Control& control = Find(name);
+  return control.widget != nullptr && control.widget->isEnabled();
+}
+
+void QtToolkit::SetEnabled(std::string_view name, bool enabled) {
+  Control& control = Find(name);
+  if (control.widget != nullptr) control.widget->setEnabled(enabled);
+}
+
+void QtToolkit::Focus(std::string_view name) {
+  Control& control = Find(name);
+  if (control.widget != nullptr) control.widget->setFocus();
+}
+
+void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+                        const std::vector<bool>& ticks) {
+  if (CheckListModel* model = CheckListModelOf(Find(list).widget)) {
+    model->SetRows(std::move(rows), ticks);
+  }
+}
+
+std::vector<bool> QtToolkit::Ticks(std::string_view list) const {
+  const CheckListModel* model = CheckListModelOf(Find(list).widget);
+  return model == nullptr ? std::vector<bool>() : model->Ticks();
+}
+
+std::vector<Path> QtToolkit::DroppedPaths(std::string_view control) const {
+  return Find(control).dropped;
 }
 
 bool QtToolkit::Checked(std::string_view name) const {
@@ -742,6 +840,11 @@ bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, boo
 
 void QtToolkit::RunLongWork(const WorkSize& size, const Job& job) {
   RunLongTask(size, job);
+}
+
+void QtToolkit::CloseWindow(std::string_view window) {
+  auto open = windows_.find(window);
+  if (open != windows_.end() && open->second) open->second->close();
 }
 
 bool QtToolkit::SetControlStyle(int style) {

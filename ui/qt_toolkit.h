@@ -65,10 +65,16 @@ class QtToolkit final : public Toolkit {
   void SetPath(std::string_view control, const Path& path) override;
   std::optional<Path> PathIn(std::string_view control) const override;
   TypedName TypedPathIn(std::string_view control) const override;
-  // The next ShowFileDialog of component returns path at once, as if the user had
-  // chosen it there (a file dropped on the page).
-  void ChooseWithoutDialog(std::string_view component, const Path& path);
+  void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
+  void CloseWindow(std::string_view window) override;
+  bool Enabled(std::string_view control) const override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void Focus(std::string_view control) override;
+  void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+               const std::vector<bool>& ticks) override;
+  std::vector<bool> Ticks(std::string_view list) const override;
+  std::vector<Path> DroppedPaths(std::string_view control) const override;
   bool SetControlStyle(int style) override;
   // On a worker thread, with the progress window of long_task.h.
   void RunLongWork(const WorkSize& size, const Job& job) override;
@@ -85,7 +91,9 @@ class QtToolkit final : public Toolkit {
 
   Control& Find(std::string_view name);
   const Control& Find(std::string_view name) const;
-  void Fire(std::string_view control, Event event);
+  // Runs the routine bound to the event; false when there is none.
+  bool Fire(std::string_view control, Event event);
+  void AcceptDrops(const ControlRow& row);
   void Build(const ControlRow& row, const std::string& window, QWidget* windowWidget);
   QWidget* BuildWidget(const ControlRow& row, QWidget* parent, Control& control,
                        const std::string& name);

@@ -34,6 +34,15 @@ ByteText ByteLineEdit::Bytes() const {
   return bytes_;
 }
 
+void ByteLineEdit::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && onEntered_ && onEntered_()) {
+    event->accept();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
 ChoiceButton::ChoiceButton(QWidget* parent) : QRadioButton(parent) {
   // Two choices in one frame would otherwise exclude each other behind the handlers'
   // backs, and unchecking through SetChecked(false) would be refused.

@@ -23,11 +23,18 @@ class ByteLineEdit : public QLineEdit {
   void SetBytes(const ByteText& bytes);
   ByteText Bytes() const;
   void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+  // Enter in the box: true when the routine took the key, which then goes no further (to
+  // a window's default button, say).
+  void SetOnEntered(std::function<bool()> onEntered) { onEntered_ = std::move(onEntered); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   mutable ByteText bytes_;
   mutable bool stale_ = false;
   std::function<void()> onEdited_;
+  std::function<bool()> onEntered_;
 };
 
 // A radio button that a click always checks (also when it is checked already) and never

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
@@ -53,13 +52,6 @@ std::string Novel() {
   return std::string(morvane::GbkFromUtf8(utf8).view());
 }
 
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-  T* child = window->findChild<T*>(QString::fromLatin1(name));
-  if (child == nullptr) qFatal("no %s in the chapter-map window", name);
-  return child;
-}
-
 }  // namespace
 
 class ChapterMapWindowTest : public QObject {
@@ -73,6 +65,13 @@ class ChapterMapWindowTest : public QObject {
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
+  // A control of the chapter-map window, which must be open.
+  template <typename T>
+  T* Map(std::string_view name) const {
+    auto* control = qobject_cast<T*>(W(name));
+    if (control == nullptr) qFatal("no %s in the chapter-map window", name.data());
+    return control;
+  }
   QStringList ClickExpectingMessages(std::string_view button);
 
   std::unique_ptr<morvane::AppState> state_;
@@ -123,7 +122,8 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
   bool answered = false;
   WhenModalOpens([this, &answered](QWidget* window) {
     const auto closeAnyway = qScopeGuard([window] { window->close(); });
-    auto* table = Child<QTableView>(window, "map");
+    QCOMPARE(window, W(app::kChapterMapWindow));
+    auto* table = Map<QTableView>(app::kMapList);
     QCOMPARE(table->model()->rowCount(), 10);
     // One unit down the size column, as the Windows window has it (SizeWords).
     for (int row = 0; row < 10; ++row) {
@@ -132,7 +132,7 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
                QString::fromStdString(app::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
     }
     // Whole lines only: the letters are gone, and the map says what looks wrong.
-    QTest::keyClick(Child<QComboBox>(window, "rule"), Qt::Key_Down);
+    QTest::keyClick(Map<QComboBox>(app::kMapRuleList), Qt::Key_Down);
     QCOMPARE(table->model()->rowCount(), 5);
     QCOMPARE(table->model()->index(2, 2).data().toString(), QStringLiteral("第四章 夜雨"));
     QCOMPARE(table->model()->index(2, 4).data().toString(), QStringLiteral("跳号"));
@@ -144,16 +144,15 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
     table->setCurrentIndex(table->model()->index(3, 0));
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(table->model()->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    auto* byTitle = Child<QRadioButton>(window, "byTitle");
+    auto* byTitle = Map<QRadioButton>(app::kMapByTitleRadio);
     QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
     QVERIFY(byTitle->isChecked());
-    QVERIFY(Child<QLabel>(window, "preview")
+    QVERIFY(Map<QLabel>(app::kMapPreview)
                 ->text()
                 .contains(QStringLiteral("小说-0001 第一章 风起.txt")));
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
-    auto* buttons = window->findChild<QDialogButtonBox*>();
-    QTest::mouseClick(buttons->buttons().front(), Qt::LeftButton);  // 确定
+    QTest::mouseClick(W(app::kMapOkButton), Qt::LeftButton);
     answered = true;
   });
   QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);

@@ -126,7 +126,6 @@ void DailyUseTest::init() {
   app::DescribeWindows(*toolkit_);
   app::BindEvents(*toolkit_, *state_);
   main_ = toolkit_->CreateWindow(n::kMainWindow);
-  app::BindDesktop(*toolkit_, *state_);
   morvane::ui::QtToolkit::ShowCentred(main_);
   QVERIFY(QTest::qWaitForWindowExposed(main_));
 }

@@ -76,7 +76,9 @@ TEST_F(SystemFolderTest, EveryOperationAsksBeforeItsFirstFileAndANoWritesNothing
   OpenForNormalCut(ui, state);
   ui.Type(names::kSimpleText, ByteText("text"));
   for (int row = 1; row <= 2; ++row) {
-    ui.ChooseFile(names::kMergeDialog, PutInput("m" + std::to_string(row), "x"));
+    std::string name = "m";
+    name += std::to_string(row);
+    ui.ChooseFile(names::kMergeDialog, PutInput(name, "x"));
     OpenMergeFile(ui, state, row);
   }
   ui.TakeMessages();

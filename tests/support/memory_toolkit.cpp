@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/windows.h"
 #include "core/gbk.h"
-#include "engine/control_names.h"
 
 namespace morvane::testing {
 namespace {
@@ -15,68 +15,49 @@ ByteText Gbk(std::string_view utf8) {
 
 }  // namespace
 
-MemoryToolkit::MemoryToolkit() {
-  namespace n = names;
-  // Controls the handlers address, with the initial text and visibility of the window
-  // descriptions. The help text of the simple-cut container is a stand-in.
-  const std::pair<std::string_view, ByteText> texts[] = {
-      {n::kSaveLocationBox, ByteText()},
-      {n::kPrefixBox, ByteText("Morvane")},
-      {n::kSaveLocationButton, Gbk("保存位置")},
-      {n::kNormalOpenButton, Gbk("打开文件")},
-      {n::kNormalPathBox, ByteText()},
-      {n::kNormalSizeLabel, ByteText("0 K")},
-      {n::kCutSizeBox, ByteText("200")},
-      {n::kNormalRadio, Gbk("普通切割")},
-      {n::kChapterRadio, Gbk("章节切割")},
-      {n::kNormalCutButton, Gbk("切割")},
-      {n::kChapterSearchButton, Gbk("搜寻")},
-      {n::kChapterCutButton, Gbk("切割")},
-      {n::kSimpleText, Gbk("说明：点击“打开文件”载入要切割的文本文件。\r\n")},
-      {n::kSimpleOpenButton, Gbk("打开文件")},
-      {n::kRemoveSpacesButton, Gbk("去空格")},
-      {n::kRemoveLineBreaksButton, Gbk("去换行符")},
-      {n::kRemoveTabsButton, Gbk("去TAB键")},
-      {n::kSimpleCutButton, Gbk("分割")},
-      {n::kSimpleClearButton, Gbk("清空")},
-      {n::kSimpleSizeLabel, Gbk("0字节")},
-      {n::kSimplePieceBytesBox, ByteText("500")},
-      {n::kSimpleCountLabel, ByteText("0")},
-      {n::kMergeCountList, ByteText()},
-      {n::kMergeButton, Gbk("合并文件")},
-      {n::kDriveList, ByteText()},
-      {n::kFolderTree, ByteText()},
-  };
-  for (const auto& [name, text] : texts) controls_[std::string(name)].text = text;
-  for (int row = 1; row <= 5; ++row) {
-    for (std::string_view name :
-         {n::kMergeRowLabel[row], n::kMergePathBox[row], n::kMergeOpenButton[row]}) {
-      controls_[std::string(name)].visible = row <= 2;
+MemoryToolkit::MemoryToolkit() : MemoryToolkit(app::WindowDescriptions()) {}
+
+MemoryToolkit::MemoryToolkit(const std::vector<ui::WindowDescription>& windows) {
+  for (const ui::WindowDescription& window : windows) {
+    windows_.insert_or_assign(std::string(window.name), window);
+    // The main and the save-location window are there from the start, as the handlers
+    // find them; a dialog is built when it is loaded.
+    if (window.frame != ui::Frame::kDialog) Build(window);
+  }
+}
+
+void MemoryToolkit::Build(const ui::WindowDescription& window) {
+  using enum ui::Kind;
+  for (const ui::ControlRow& row : window.controls) {
+    Control control;
+    control.kind = row.kind;
+    control.visible = row.visible;
+    control.enabled = !(row.look.flags & ui::kDisabled);
+    control.checked = (row.look.flags & ui::kChecked) != 0;
+    control.drop = row.drop;
+    switch (row.kind) {
+      case kDropDown: {
+        // Items separated by '|', the first selected.
+        std::string_view items = row.text;
+        for (std::size_t bar; (bar = items.find('|')) != std::string_view::npos;) {
+          control.items.push_back(Gbk(items.substr(0, bar)));
+          items.remove_prefix(bar + 1);
+        }
+        control.items.push_back(Gbk(items));
+        control.selected = 0;
+        break;
+      }
+      case kFileDialog:
+        dialogs_[std::string(row.name)];
+        break;
+      case kDriveList:
+      case kFolderTree:
+        break;  // their text is the folder they show
+      default:
+        control.text = Gbk(row.text);
+        break;
     }
-  }
-  controls_[std::string(n::kChapterSearchButton)].visible = false;
-  controls_[std::string(n::kChapterCutButton)].visible = false;
-  controls_[std::string(n::kNormalRadio)].checked = true;
-  Control& list = controls_[std::string(n::kMergeCountList)];
-  list.items = {ByteText("2"), ByteText("3"), ByteText("4"), ByteText("5")};
-  list.selected = 0;
-  // The encoding lists: 自动 and every encoding, 自动 selected.
-  std::vector<ByteText> encodings{Gbk("自动")};
-  for (Encoding e : kEncodings) encodings.emplace_back(EncodingLabel(e));
-  for (int row = 0; row <= 5; ++row) {
-    const std::string_view name = row == 0 ? n::kNormalEncodingList : n::kMergeEncodingList[row];
-    controls_[std::string(name)].items = encodings;
-    controls_[std::string(name)].selected = 0;
-    controls_[std::string(name)].visible = row <= 2;
-  }
-  controls_[std::string(n::kSimpleEncodingList)].items = encodings;
-  controls_[std::string(n::kSimpleEncodingList)].selected = 0;
-  Control& merged = controls_[std::string(n::kMergedEncodingList)];
-  merged.items = encodings;
-  merged.items[0] = Gbk("与第一个文件相同");
-  merged.selected = 0;
-  for (std::string_view dialog : {n::kSimpleDialog, n::kNormalDialog, n::kMergeDialog}) {
-    dialogs_[std::string(dialog)];
+    controls_.insert_or_assign(std::string(row.name), std::move(control));
   }
 }
 
@@ -112,7 +93,9 @@ void MemoryToolkit::SetText(std::string_view control, const ByteText& text) {
     return;
   }
   target.text = text;
-  if (routines_.count({std::string(control), Event::kContentChanged}) > 0) {
+  // Edit boxes only: a spin box set by a handler stays quiet, as in the real toolkits.
+  if (target.kind == ui::Kind::kEdit &&
+      routines_.count({std::string(control), Event::kContentChanged}) > 0) {
     ++target.contentChanged;
     Fire(control, Event::kContentChanged);
   }
@@ -179,10 +162,57 @@ Path MemoryToolkit::DialogFileName(std::string_view component) const {
   return found->second.fileName;
 }
 
-bool MemoryToolkit::LoadWindow(std::string_view, std::string_view, bool) {
+bool MemoryToolkit::LoadWindow(std::string_view window, std::string_view, bool) {
+  auto described = windows_.find(window);
+  if (described == windows_.end()) throw std::out_of_range("no window " + std::string(window));
   ++windowsLoaded_;
-  if (whileWindowOpen) whileWindowOpen();
+  open_.emplace(window);
+  if (described->second.frame == ui::Frame::kDialog) {
+    Build(described->second);
+    Fire(window, Event::kCreated);
+  }
+  if (whileWindowOpen && IsOpen(window)) whileWindowOpen();
+  open_.erase(std::string(window));
   return true;
+}
+
+void MemoryToolkit::CloseWindow(std::string_view window) {
+  open_.erase(std::string(window));
+}
+
+bool MemoryToolkit::Enabled(std::string_view control) const {
+  return At(control).enabled;
+}
+
+void MemoryToolkit::SetEnabled(std::string_view control, bool enabled) {
+  At(control).enabled = enabled;
+}
+
+void MemoryToolkit::Focus(std::string_view control) {
+  At(control);
+  focus_ = std::string(control);
+}
+
+void MemoryToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+                            const std::vector<bool>& ticks) {
+  Control& target = At(list);
+  target.ticks.assign(rows ? static_cast<std::size_t>(rows->Count()) : 0, true);
+  for (std::size_t i = 0; i < ticks.size() && i < target.ticks.size(); ++i) {
+    target.ticks[i] = ticks[i];
+  }
+  target.rows = std::move(rows);
+}
+
+std::vector<bool> MemoryToolkit::Ticks(std::string_view list) const {
+  return At(list).ticks;
+}
+
+std::vector<Path> MemoryToolkit::DroppedPaths(std::string_view control) const {
+  return At(control).dropped;
+}
+
+void MemoryToolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+  dialogs_.at(std::string(component)).answers.emplace_front(path);
 }
 
 bool MemoryToolkit::SetControlStyle(int style) {
@@ -203,8 +233,31 @@ void MemoryToolkit::Type(std::string_view control, const ByteText& text) {
 
 void MemoryToolkit::Click(std::string_view control) {
   Control& target = At(control);
-  if (control == names::kNormalRadio || control == names::kChapterRadio) target.checked = true;
+  if (!target.enabled) return;
+  if (target.kind == ui::Kind::kRadio) target.checked = true;
   Fire(control, Event::kClicked);
+}
+
+void MemoryToolkit::Tick(std::string_view list, int row) {
+  std::vector<bool>& ticks = At(list).ticks;
+  if (row < 0 || static_cast<std::size_t>(row) >= ticks.size()) return;
+  ticks[static_cast<std::size_t>(row)] = !ticks[static_cast<std::size_t>(row)];
+  Fire(list, Event::kTicked);
+}
+
+void MemoryToolkit::Drop(std::string_view control, std::vector<Path> paths) {
+  Control& target = At(control);
+  if (target.drop.kind == ui::DropKind::kNone) return;
+  if (static_cast<int>(paths.size()) > target.drop.most) {
+    paths.resize(static_cast<std::size_t>(target.drop.most));
+  }
+  target.dropped = std::move(paths);
+  Fire(control, Event::kDropped);
+}
+
+void MemoryToolkit::Enter(std::string_view control) {
+  At(control);
+  Fire(control, Event::kEntered);
 }
 
 void MemoryToolkit::Select(std::string_view list, int index) {

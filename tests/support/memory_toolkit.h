@@ -1,8 +1,10 @@
 #pragma once
-// An in-memory toolkit for tests: the controls of the main and the save-location window
-// with their initial values, message boxes recorded instead of shown, file dialogs that
-// answer from a script, and the dispatch rule of the real one (SetText on an edit box
-// runs its content-changed routine once, nested, also for an unchanged text).
+// An in-memory toolkit for tests: the controls of the program's windows built from their
+// descriptions, as the Qt and Win32 toolkits build them (the main and the save-location
+// window exist from the start, a dialog such as the chapter map is built each time it is
+// loaded, when its creation routine runs); message boxes recorded instead of shown, file
+// dialogs that answer from a script, and the dispatch rule of the real one (SetText on an
+// edit box runs its content-changed routine once, nested, also for an unchanged text).
 //
 // Handlers run against it exactly as against the Qt layer; a test plays the user with
 // Type, Click, Select and ChooseFile, and reads what happened from the controls and
@@ -11,13 +13,16 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/byte_text.h"
 #include "core/toolkit.h"
+#include "ui/control_row.h"
 
 namespace morvane::testing {
 
@@ -29,7 +34,9 @@ class MemoryToolkit : public Toolkit {
     ByteText caption;
   };
 
+  // The program's windows (app/windows.h).
   MemoryToolkit();
+  explicit MemoryToolkit(const std::vector<ui::WindowDescription>& windows);
 
   // Toolkit. An unknown control name throws std::out_of_range.
   ByteText Text(std::string_view control) const override;
@@ -49,6 +56,15 @@ class MemoryToolkit : public Toolkit {
   bool ShowFileDialog(std::string_view component) override;
   Path DialogFileName(std::string_view component) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
+  void CloseWindow(std::string_view window) override;
+  bool Enabled(std::string_view control) const override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void Focus(std::string_view control) override;
+  void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+               const std::vector<bool>& ticks) override;
+  std::vector<bool> Ticks(std::string_view list) const override;
+  std::vector<Path> DroppedPaths(std::string_view control) const override;
+  void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool SetControlStyle(int style) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
   // Runs the job here; the user presses 取消 once it has reported stopAfterFiles files.
@@ -67,6 +83,12 @@ class MemoryToolkit : public Toolkit {
   // The same for a path written as a GBK text (as typed).
   void ChooseFile(std::string_view component, const ByteText& path);
   void CancelFileDialog(std::string_view component);
+  // Ticks or unticks a row of a check list.
+  void Tick(std::string_view list, int row);
+  // Drops paths on a control, which takes as many as its row says.
+  void Drop(std::string_view control, std::vector<Path> paths);
+  // Presses Enter in a one-line edit box.
+  void Enter(std::string_view control);
   // Runs inside LoadWindow, while the modal window would be open (a test can pick a
   // folder here, as the save-location window does).
   std::function<void()> whileWindowOpen;
@@ -85,30 +107,47 @@ class MemoryToolkit : public Toolkit {
   const std::vector<Message>& messages() const { return messages_; }
   std::vector<Message> TakeMessages();
   int windowsLoaded() const { return windowsLoaded_; }
+  // Whether a window loaded is open still (not closed by a handler).
+  bool IsOpen(std::string_view window) const { return open_.count(window) > 0; }
+  // The control with the keyboard focus, as a handler last gave it.
+  const std::string& focus() const { return focus_; }
+  // The rows a check list was last given.
+  const TableRows* Rows(std::string_view list) const { return At(list).rows.get(); }
   int controlStyle() const { return controlStyle_; }
   // How often SetText or typing fired the content-changed routine of control.
   int ContentChangedCount(std::string_view control) const;
 
  private:
   struct Control {
+    ui::Kind kind = ui::Kind::kLabel;
     ByteText text;
     bool visible = true;
+    bool enabled = true;
     bool checked = false;
     std::vector<ByteText> items;
     int selected = -1;
     int contentChanged = 0;
     Encoding encoding = Encoding::kGbk;
+    std::shared_ptr<const TableRows> rows;
+    std::vector<bool> ticks;
+    ui::Drop drop;
+    std::vector<Path> dropped;
   };
   struct Dialog {
     Path fileName;
     std::deque<std::optional<Path>> answers;
   };
 
+  void Build(const ui::WindowDescription& window);
+
   Control& At(std::string_view control);
   const Control& At(std::string_view control) const;
   void Fire(std::string_view control, Event event);
 
+  std::map<std::string, ui::WindowDescription, std::less<>> windows_;
+  std::set<std::string, std::less<>> open_;
   std::map<std::string, Control, std::less<>> controls_;
+  std::string focus_;
   std::map<std::string, Dialog, std::less<>> dialogs_;
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::vector<Message> messages_;

@@ -12,8 +12,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/encoding.h"
 #include "core/folder_listing.h"
 #include "core/gbk.h"
+#include "core/numbers.h"
 
 namespace morvane::ui {
 
@@ -39,6 +41,15 @@ struct Win32Toolkit::Control {
   std::vector<Win32Drive> drives;
   // A folder tree: the path of the folder last opened or set.
   std::wstring treeValue;
+  // A spin box: its arrows (the box itself is hwnd).
+  HWND arrows = nullptr;
+  // A check list: its rows and ticks, and the text of the cell asked for last.
+  std::shared_ptr<const TableRows> rows;
+  std::vector<bool> ticks;
+  std::wstring cell;
+  // A drop target: what it takes, and what the last drop brought.
+  Drop drop;
+  std::vector<Path> dropped;
 };
 
 struct Win32Toolkit::TopWindow {
@@ -48,6 +59,7 @@ struct Win32Toolkit::TopWindow {
   bool main = false;
   std::vector<std::string> controls;
   int nextId = 100;
+  HWND focus = nullptr;  // given the focus before the window was shown
 };
 
 namespace {
@@ -77,6 +89,16 @@ std::wstring WideIn(Encoding encoding, const ByteText& bytes) {
 
 std::wstring WideFromUtf8Literal(std::string_view utf8) {
   return Wide(GbkFromUtf8(utf8));
+}
+
+// Text that need not pass through GBK (a check list's cells).
+std::wstring WideFromUtf8(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
 }
 
 ByteText Gbk(std::wstring_view wide) {
@@ -376,19 +398,43 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
   TopWindow& ref = *top;
   windows_[top->name] = std::move(top);
 
-  const bool tool = description.frame == Frame::kToolWindow;
-  const DWORD style =
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (tool ? 0 : WS_MINIMIZEBOX);
-  const DWORD exStyle = WS_EX_CONTROLPARENT | (tool ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW);
-  ref.hwnd =
-      CreateWindowExW(exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(),
-                      style, CW_USEDEFAULT, CW_USEDEFAULT, description.outerWidth,
-                      description.outerHeight, owner, nullptr, GetModuleHandleW(nullptr), &ref);
+  DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  int width = description.outerWidth;
+  int height = description.outerHeight;
+  switch (description.frame) {
+    case Frame::kMain:
+      style |= WS_OVERLAPPED | WS_MINIMIZEBOX;
+      exStyle |= WS_EX_APPWINDOW;
+      break;
+    case Frame::kToolWindow:
+      style |= WS_OVERLAPPED;
+      exStyle |= WS_EX_TOOLWINDOW;
+      break;
+    case Frame::kDialog: {
+      // The system's own dialog frame around the described client area.
+      style |= WS_POPUP;
+      exStyle |= WS_EX_DLGMODALFRAME;
+      RECT frame{0, 0, ClientWidth(description), ClientHeight(description)};
+      AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+      width = frame.right - frame.left;
+      height = frame.bottom - frame.top;
+      break;
+    }
+  }
+  ref.hwnd = CreateWindowExW(
+      exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(), style, CW_USEDEFAULT,
+      CW_USEDEFAULT, width, height, owner, nullptr, GetModuleHandleW(nullptr), &ref);
   if (!ref.hwnd) {
     windows_.erase(ref.name);
     return nullptr;
   }
   for (const ControlRow& row : description.controls) Build(row, ref);
+  for (const ControlRow& row : description.controls) {
+    if (row.drop.kind == DropKind::kNone) continue;
+    DragAcceptFiles(ref.hwnd, TRUE);
+    dropTargets_.emplace_back(row.name);
+  }
   // Frames lie under what they frame.
   for (const std::string& name : ref.controls) {
     const Control& control = *controls_.at(name);
@@ -420,6 +466,7 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   control.place = row.place;
   control.shown = row.visible;
   control.checked = (row.look.flags & kChecked) != 0;
+  control.drop = row.drop;
   control.id = top.nextId++;
   if (controls_.count(control.name)) {
     throw std::logic_error("control " + control.name + " described twice");
@@ -469,6 +516,10 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       const DWORD exStyle = flags & kSunken ? WS_EX_CLIENTEDGE : 0;
       control.hwnd = make(exStyle, L"EDIT", L"", style | (flags & kSunken ? 0 : WS_BORDER), height);
       SendMessageW(control.hwnd, EM_SETLIMITTEXT, 0, 0);  // no 30000-character limit
+      if (!row.detail.empty() && !(flags & kMultiLine)) {
+        const std::wstring hint = WideFromUtf8(row.detail);
+        SendMessageW(control.hwnd, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
+      }
       ++settingText_;
       SetWindowTextW(control.hwnd, text.c_str());
       --settingText_;
@@ -480,9 +531,50 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
           make(row.kind == Kind::kTransparentLabel ? WS_EX_TRANSPARENT : 0, L"STATIC", text,
                SS_NOPREFIX | SS_CENTERIMAGE | (flags & kCentred ? SS_CENTER : SS_LEFT), height);
       break;
-    case Kind::kButton:
-      control.hwnd = make(0, L"BUTTON", text, WS_TABSTOP | BS_OWNERDRAW, height);
+    case Kind::kButton: {
+      DWORD style = BS_OWNERDRAW;
+      if (flags & kPlain) style = flags & kDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+      control.hwnd = make(0, L"BUTTON", text, WS_TABSTOP | style, height);
       break;
+    }
+    case Kind::kPreview:
+      control.hwnd = make(0, L"STATIC", text, SS_NOPREFIX | SS_ENDELLIPSIS, height);
+      break;
+    case Kind::kSpin: {
+      control.hwnd =
+          make(WS_EX_CLIENTEDGE, L"EDIT", text, WS_TABSTOP | ES_NUMBER | ES_RIGHT, height);
+      control.arrows = CreateWindowExW(
+          0, UPDOWN_CLASSW, L"",
+          WS_CHILD | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
+          container, nullptr, instance, nullptr);
+      SendMessageW(control.arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control.hwnd), 0);
+      SendMessageW(control.arrows, UDM_SETRANGE32, row.range.least, row.range.most);
+      ++settingText_;
+      SendMessageW(control.arrows, UDM_SETPOS32, 0, ToInteger(GbkFromUtf8(row.text)));
+      --settingText_;
+      break;
+    }
+    case Kind::kCheckList: {
+      // The rows are the program's (owner data): the list asks for the texts and the tick
+      // of each row in sight.
+      control.hwnd =
+          make(0, WC_LISTVIEWW, L"",
+               WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER, height);
+      ListView_SetExtendedListViewStyle(
+          control.hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+      ListView_SetCallbackMask(control.hwnd, LVIS_STATEIMAGEMASK);
+      for (std::size_t i = 0; i < row.columns.size(); ++i) {
+        const Column& described = row.columns[i];
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = described.right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.cx = described.width;
+        std::wstring title = WideFromUtf8(described.title);
+        column.pszText = title.data();
+        ListView_InsertColumn(control.hwnd, static_cast<int>(i), &column);
+      }
+      break;
+    }
     case Kind::kGroupBox:
       control.hwnd = make(WS_EX_TRANSPARENT, L"BUTTON", flags & kNoCaption ? std::wstring() : text,
                           BS_GROUPBOX, height);
@@ -569,6 +661,7 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   if (control.hwnd) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
     ApplyStyle(control.hwnd);
+    if (flags & kDisabled) SetEnabled(control.name, false);
   }
   if (row.look.background != kNoColour)
     control.brush = CreateSolidBrush(Colour(row.look.background));
@@ -599,6 +692,7 @@ void Win32Toolkit::UpdateVisibility(const std::string& window) {
       show = ShownOnScreen(tabs) && tabs.page == control.page;
     }
     ShowWindow(control.hwnd, show ? SW_SHOWNA : SW_HIDE);
+    if (control.arrows) ShowWindow(control.arrows, show ? SW_SHOWNA : SW_HIDE);
   }
 }
 
@@ -671,6 +765,12 @@ void Win32Toolkit::SetText(std::string_view name, const ByteText& text) {
       SetWindowTextW(control.hwnd, wide.c_str());
       --settingText_;
       Fire(name, Event::kContentChanged);
+      return;
+    case Kind::kSpin:
+      // Set by a handler: no change event.
+      ++settingText_;
+      SendMessageW(control.arrows, UDM_SETPOS32, 0, ToInteger(text));
+      --settingText_;
       return;
     case Kind::kWebView:
       control.text = text;
@@ -760,6 +860,98 @@ void Win32Toolkit::SetVisible(std::string_view name, bool visible) {
   Control& control = Find(name);
   control.shown = visible;
   UpdateVisibility(control.window);
+}
+
+bool Win32Toolkit::Enabled(std::string_view name) const {
+  const Control& control = Find(name);
+  return control.hwnd != nullptr && IsWindowEnabled(control.hwnd);
+}
+
+void Win32Toolkit::SetEnabled(std::string_view name, bool enabled) {
+  Control& control = Find(name);
+  if (control.hwnd) EnableWindow(control.hwnd, enabled);
+  if (control.arrows) EnableWindow(control.arrows, enabled);
+}
+
+void Win32Toolkit::Focus(std::string_view name) {
+  Control& control = Find(name);
+  if (!control.hwnd) return;
+  auto top = windows_.find(control.window);
+  if (top != windows_.end() && !IsWindowVisible(top->second->hwnd)) {
+    top->second->focus = control.hwnd;  // for when it is shown
+    return;
+  }
+  SetFocus(control.hwnd);
+}
+
+void Win32Toolkit::SetRows(std::string_view name, std::shared_ptr<const TableRows> rows,
+                           const std::vector<bool>& ticks) {
+  Control& list = Find(name);
+  list.ticks.assign(rows ? static_cast<std::size_t>(rows->Count()) : 0, true);
+  for (std::size_t i = 0; i < ticks.size() && i < list.ticks.size(); ++i) list.ticks[i] = ticks[i];
+  list.rows = std::move(rows);
+  ListView_SetItemCountEx(list.hwnd, static_cast<int>(list.ticks.size()), 0);
+  InvalidateRect(list.hwnd, nullptr, TRUE);
+}
+
+std::vector<bool> Win32Toolkit::Ticks(std::string_view name) const {
+  return Find(name).ticks;
+}
+
+void Win32Toolkit::Toggle(Control& list, int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= list.ticks.size()) return;
+  list.ticks[static_cast<std::size_t>(row)] = !list.ticks[static_cast<std::size_t>(row)];
+  ListView_RedrawItems(list.hwnd, row, row);
+  Fire(list.name, Event::kTicked);
+}
+
+LRESULT Win32Toolkit::ListNotice(Control& list, const NMHDR& header, LPARAM l) {
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(l)->item;
+      if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= list.ticks.size()) return 0;
+      if (item.mask & LVIF_TEXT) {
+        list.cell = WideFromUtf8(list.rows->Cell(item.iItem, item.iSubItem));
+        lstrcpynW(item.pszText, list.cell.c_str(), item.cchTextMax);
+      }
+      if (item.mask & LVIF_STATE) {
+        item.state =
+            INDEXTOSTATEIMAGEMASK(list.ticks[static_cast<std::size_t>(item.iItem)] ? 2 : 1);
+        item.stateMask = LVIS_STATEIMAGEMASK;
+      }
+      return 0;
+    }
+    case NM_CLICK:
+    case NM_DBLCLK: {
+      // A click on a row's box ticks or unticks it.
+      LVHITTESTINFO hit{};
+      hit.pt = reinterpret_cast<const NMITEMACTIVATE*>(l)->ptAction;
+      const int row = ListView_HitTest(list.hwnd, &hit);
+      // A whole-row list reports every part of a row as all of them: only the box alone
+      // is the box.
+      if (row >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON) Toggle(list, row);
+      return 0;
+    }
+    case NM_CUSTOMDRAW: {
+      auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(l);
+      if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+      if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+        if (row < list.ticks.size()) {
+          if (list.look.background != kNoColour && list.rows->Marked(static_cast<int>(row))) {
+            draw.clrTextBk = Colour(list.look.background);
+          }
+          if (list.look.textColour != kNoColour && !list.ticks[row]) {
+            draw.clrText = Colour(list.look.textColour);
+          }
+        }
+        return CDRF_NEWFONT;
+      }
+      return CDRF_DODEFAULT;
+    }
+    default:
+      return 0;
+  }
 }
 
 bool Win32Toolkit::Checked(std::string_view name) const {
@@ -865,6 +1057,10 @@ void Win32Toolkit::ShowCompletion(const ByteText& content, const ByteText& capti
 
 bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   FileDialogSettings& settings = dialogs_.at(std::string(component));
+  if (!settings.preset.empty()) {
+    settings.fileName = std::exchange(settings.preset, std::wstring());
+    return true;
+  }
   std::wstring file(32768, L'\0');
   std::copy_n(settings.fileName.begin(), std::min<std::size_t>(settings.fileName.size(), 32767),
               file.begin());
@@ -911,6 +1107,9 @@ bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, 
     }
   }
   ShowCentred(hwnd);
+  if (auto top = windows_.find(name); top != windows_.end() && top->second->focus) {
+    SetFocus(std::exchange(top->second->focus, nullptr));
+  }
   if (!modal) return true;
   MSG message;
   while (windows_.count(name)) {
@@ -930,6 +1129,13 @@ bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, 
   }
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
   return true;
+}
+
+void Win32Toolkit::CloseWindow(std::string_view window) {
+  // Closed once the routine that asked has returned: its control still exists meanwhile.
+  if (auto top = windows_.find(window); top != windows_.end()) {
+    PostMessageW(top->second->hwnd, WM_CLOSE, 0, 0);
+  }
 }
 
 bool Win32Toolkit::SetControlStyle(int style) {
@@ -986,14 +1192,29 @@ bool Win32Toolkit::PreTranslate(MSG& message) {
       return true;
     }
   }
-  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+  if (message.message == WM_KEYDOWN &&
+      (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
     for (auto& [name, control] : controls_) {
-      if (control->hwnd == message.hwnd && control->kind == Kind::kFolderTree) {
+      if (control->hwnd != message.hwnd) continue;
+      if (message.wParam == VK_RETURN && control->kind == Kind::kFolderTree) {
         const auto selected = reinterpret_cast<HTREEITEM>(
             SendMessageW(control->hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
         if (selected) OpenTreeNode(*control, selected);
         return true;
       }
+      if (message.wParam == VK_RETURN && control->kind == Kind::kEdit &&
+          routines_.count({name, Event::kEntered})) {
+        const std::string entered = name;  // the routine may close the window
+        Fire(entered, Event::kEntered);
+        return true;
+      }
+      if (message.wParam == VK_SPACE && control->kind == Kind::kCheckList) {
+        // The list would tick its own box, which it does not hold: the toolkit ticks.
+        const int row = ListView_GetNextItem(control->hwnd, -1, LVNI_FOCUSED);
+        if (row >= 0) Toggle(*control, row);
+        return true;
+      }
+      break;
     }
   }
   // Tab moves the focus; Enter in a one-line box does nothing.
@@ -1018,6 +1239,7 @@ void Win32Toolkit::Forget(const std::string& window) {
     auto control = controls_.find(name);
     if (control == controls_.end()) continue;
     if (control->second->brush) DeleteObject(control->second->brush);
+    std::erase(dropTargets_, name);
     controls_.erase(control);
   }
   windows_.erase(top);
@@ -1036,14 +1258,12 @@ void SortNaturally(std::vector<Path>& paths) {
   });
 }
 
-void Win32Toolkit::AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine) {
-  const Control& target = Find(control);
-  DragAcceptFiles(GetAncestor(target.hwnd, GA_ROOT), TRUE);
-  dropTargets_.push_back({std::string(control), kind, std::move(routine)});
+void Win32Toolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+  dialogs_.at(std::string(component)).preset = path.native();
 }
 
-void Win32Toolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
-  dialogs_.at(std::string(component)).fileName = path.native();
+std::vector<Path> Win32Toolkit::DroppedPaths(std::string_view control) const {
+  return Find(control).dropped;
 }
 
 void Win32Toolkit::Dropped(HWND window, HDROP drop) {
@@ -1058,22 +1278,30 @@ void Win32Toolkit::Dropped(HWND window, HDROP drop) {
     paths.emplace_back(std::move(path));
   }
   DragFinish(drop);
-  for (const DropTarget& target : dropTargets_) {
-    auto found = controls_.find(target.control);
+  for (const std::string& name : dropTargets_) {
+    auto found = controls_.find(name);
     if (found == controls_.end() || !IsWindowVisible(found->second->hwnd)) continue;
+    Control& target = *found->second;
     RECT area;
-    GetWindowRect(found->second->hwnd, &area);
+    GetWindowRect(target.hwnd, &area);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
     if (!PtInRect(&area, at)) continue;
     std::vector<Path> taken;
     for (const Path& path : paths) {
       const EntryKind kind = KindOf(path);
-      if (target.kind == DropKind::kFiles ? kind == EntryKind::kFile : kind == EntryKind::kFolder)
+      if (target.drop.kind == DropKind::kFiles ? kind == EntryKind::kFile
+                                               : kind == EntryKind::kFolder) {
         taken.push_back(path);
+      }
     }
-    if (taken.empty() || (target.kind == DropKind::kFolder && taken.size() != 1)) return;
-    const DropRoutine routine = target.routine;  // the routine may close the window
-    routine(taken);
+    if (taken.empty() || (target.drop.kind == DropKind::kFolder && taken.size() != 1)) return;
+    SortNaturally(taken);
+    if (static_cast<int>(taken.size()) > target.drop.most) {
+      taken.resize(static_cast<std::size_t>(target.drop.most));
+    }
+    target.dropped = std::move(taken);
+    const std::string dropped = name;  // the routine may close the window
+    Fire(dropped, Event::kDropped);
     return;
   }
 }
@@ -1257,6 +1485,18 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
   HWND window = top.hwnd;
   switch (message) {
     case WM_COMMAND: {
+      if (LOWORD(w) == IDOK) {
+        // Enter where no control takes it (IsDialogMessage): the window's default button.
+        for (const std::string& name : top.controls) {
+          const Control& button = *controls_.at(name);
+          if (button.kind == Kind::kButton && (button.look.flags & kDefault) &&
+              IsWindowEnabled(button.hwnd)) {
+            const std::string pressed = name;
+            Fire(pressed, Event::kClicked);
+            return 0;
+          }
+        }
+      }
       Control* control = FindById(top, LOWORD(w));
       if (!control) break;
       const std::string name = control->name;
@@ -1266,7 +1506,8 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       } else if (control->kind == Kind::kRadio && code == BN_CLICKED) {
         SetChecked(name, true);
         Fire(name, Event::kClicked);
-      } else if (control->kind == Kind::kEdit && code == EN_CHANGE && settingText_ == 0) {
+      } else if ((control->kind == Kind::kEdit || control->kind == Kind::kSpin) &&
+                 code == EN_CHANGE && settingText_ == 0) {
         Fire(name, Event::kContentChanged);
       } else if (control->kind == Kind::kDropDown && code == CBN_SELCHANGE) {
         Fire(name, Event::kItemSelected);
@@ -1279,6 +1520,7 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       const auto* header = reinterpret_cast<const NMHDR*>(l);
       Control* control = FindById(top, static_cast<int>(header->idFrom));
       if (!control) break;
+      if (control->kind == Kind::kCheckList) return ListNotice(*control, *header, l);
       if (control->kind == Kind::kTabControl && header->code == TCN_SELCHANGE) {
         SelectPage(*control, static_cast<int>(SendMessageW(control->hwnd, TCM_GETCURSEL, 0, 0)));
         return 0;

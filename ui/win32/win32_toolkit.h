@@ -1,7 +1,9 @@
 #pragma once
 // The Toolkit on the Win32 API: builds windows from their descriptions with the standard
-// controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view),
-// runs the common open-file dialog, message boxes and modal windows, and delivers events.
+// controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view, a
+// list view that holds no rows of its own, an up-down box), runs the common open-file
+// dialog, message boxes and modal windows, takes files dropped from Explorer on the
+// controls whose rows say so, and delivers events.
 //
 // Events reach the bound routines by one rule: a handler's write into an edit box runs
 // the box's content-changed routine once, nested, even when the text is the same; the
@@ -47,13 +49,6 @@ std::vector<Win32Drive> LogicalDrives();
 // A folder path split at its backslashes, empty parts dropped: "C:\" gives {"C:"}.
 std::vector<std::wstring> FolderParts(std::wstring_view path);
 
-// What a drop target takes from the file manager.
-enum class DropKind {
-  kFiles,   // one or more regular files
-  kFolder,  // exactly one folder
-};
-using DropRoutine = std::function<void(const std::vector<Path>& paths)>;
-
 // Sorts paths by their file names as a reader counts (the order of the file manager):
 // "2.txt" before "10.txt", 第2章 before 第10章.
 void SortNaturally(std::vector<Path>& paths);
@@ -98,18 +93,21 @@ class Win32Toolkit final : public Toolkit {
   std::optional<Path> PathIn(std::string_view control) const override;
   TypedName TypedPathIn(std::string_view control) const override;
   bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
+  void CloseWindow(std::string_view window) override;
+  bool Enabled(std::string_view control) const override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void Focus(std::string_view control) override;
+  void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+               const std::vector<bool>& ticks) override;
+  std::vector<bool> Ticks(std::string_view list) const override;
+  std::vector<Path> DroppedPaths(std::string_view control) const override;
+  void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool SetControlStyle(int style) override;
   // The job runs on a worker thread; the windows keep painting but take no input, and
   // after a moment a progress window shows what has been done, with a 取消 button.
   void RunLongWork(const WorkSize& size, const Job& job) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
 
-  // Files (or a folder) dropped from the file manager on a control that is shown (a
-  // page, a box) reach routine, after the drop, in the order dropped; a drop holding
-  // nothing of the kind does nothing.
-  void AcceptDrops(std::string_view control, DropKind kind, DropRoutine routine);
-  // Makes path the choice of a file dialog component, as if the user had chosen it.
-  void ChooseWithoutDialog(std::string_view component, const Path& path);
   // Shows a tab page, as a click on its tab does.
   void ShowPage(std::string_view page);
 
@@ -121,6 +119,7 @@ class Win32Toolkit final : public Toolkit {
     std::wstring fileName;  // the path last chosen through this component
     std::wstring filter;    // "txt文本\0*.txt\0\0"
     std::wstring initialFolder;
+    std::wstring preset;  // chosen without the dialog, for its next run
   };
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -142,6 +141,9 @@ class Win32Toolkit final : public Toolkit {
   HFONT FontFor(const Font& font);
   void ApplyStyle(HWND control) const;
   void DrawButton(const DRAWITEMSTRUCT& item);
+  // A check list's notices: the texts of the rows in sight, clicks on the boxes, colours.
+  LRESULT ListNotice(Control& list, const NMHDR& header, LPARAM l);
+  void Toggle(Control& list, int row);
   // The folder tree.
   void SetTreePath(Control& tree, std::wstring_view path);
   void OpenTreeNode(Control& tree, HTREEITEM node);
@@ -154,12 +156,8 @@ class Win32Toolkit final : public Toolkit {
   std::map<std::string, FileDialogSettings, std::less<>> dialogs_;  // live for the whole run
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::map<std::pair<std::string, int>, HFONT> fonts_;
-  struct DropTarget {
-    std::string control;
-    DropKind kind;
-    DropRoutine routine;
-  };
-  std::vector<DropTarget> dropTargets_;
+  // The controls that take drops, in the order of their rows.
+  std::vector<std::string> dropTargets_;
   void Dropped(HWND window, HDROP drop);
   HIMAGELIST folderImages_ = nullptr;
   int style_ = 0;

@@ -7,7 +7,7 @@
 #include <QIcon>
 #include <QImage>
 
-namespace morvane::app {
+namespace morvane::ui {
 
 QIcon AppIcon();
 // The icon as a size x size image with a transparent background.
@@ -15,4 +15,4 @@ QImage AppIconImage(int size);
 // The icon as an SVG document (16 x 16 user units, scalable).
 QByteArray AppIconSvg();
 
-}  // namespace morvane::app
+}  // namespace morvane::ui

@@ -1,10 +1,10 @@
-#include "app/app_icon.h"
+#include "ui/app_icon.h"
 
 #include <QPainter>
 #include <QPixmap>
 #include <QString>
 
-namespace morvane::app {
+namespace morvane::ui {
 namespace {
 
 // The shapes, on a 16 x 16 grid, in the window's beige and grey blue.
@@ -96,4 +96,4 @@ QByteArray AppIconSvg() {
   return svg.toUtf8();
 }
 
-}  // namespace morvane::app
+}  // namespace morvane::ui

@@ -1,0 +1,13 @@
+#include "app/windows.h"
+
+#include "app/chapter_map_window.h"
+#include "app/main_window.h"
+#include "app/save_location_window.h"
+
+namespace morvane::app {
+
+std::vector<ui::WindowDescription> WindowDescriptions() {
+  return {MainWindowDescription(), SaveLocationWindowDescription(), ChapterMapWindowDescription()};
+}
+
+}  // namespace morvane::app

@@ -1,0 +1,138 @@
+// Every window as the in-memory toolkit builds it from its description, and the
+// chapter-map window's handlers driven through it: the same handlers run on Qt and on
+// Windows.
+
+#include <gtest/gtest.h>
+
+#include "app/chapter_map_window.h"
+#include "app/windows.h"
+#include "app/wiring.h"
+#include "core/gbk.h"
+#include "engine/chapter_map.h"
+#include "engine/control_names.h"
+#include "memory_toolkit.h"
+#include "window_check.h"
+
+namespace morvane::testing {
+namespace {
+
+namespace app = morvane::app;
+
+TEST(Windows, TheInMemoryToolkitBuildsEachAsDescribed) {
+  MemoryToolkit ui;
+  for (const ui::WindowDescription& window : app::WindowDescriptions()) {
+    SCOPED_TRACE(std::string(window.name));
+    // A dialog is built when it is loaded.
+    if (window.frame == ui::Frame::kDialog) {
+      bool checked = false;
+      ui.whileWindowOpen = [&] {
+        EXPECT_EQ(DifferencesFromDescription(ui, window), std::vector<std::string>{});
+        checked = true;
+      };
+      ui.LoadWindow(window.name, names::kMainWindow, true);
+      EXPECT_TRUE(checked);
+    } else {
+      EXPECT_EQ(DifferencesFromDescription(ui, window), std::vector<std::string>{});
+    }
+  }
+}
+
+// A preface and five chapters: 第三章 is missing, 第四章 comes twice, and a letter in the
+// body looks like a heading to the written rule.
+ByteText Novel() {
+  std::string utf8 = "书名：测试\r\n";
+  for (const char* heading :
+       {"第一章 风起", "第二章 云涌", "第四章 夜雨", "第四章 续", "第五章 天明"}) {
+    utf8 += std::string(heading) + "\r\n他翻开那本旧书。\r\n　　第一封信写的是文章的事。\r\n";
+  }
+  return GbkFromUtf8(utf8);
+}
+
+class ChapterMapWindow : public ::testing::Test {
+ protected:
+  ChapterMapWindow() {
+    app::BindEvents(ui, state);
+    state.cut.normalText = Novel();
+    state.chapterSearchDone = 1;
+    ui.SetText(names::kPrefixBox, ByteText("P"));
+  }
+  // Opens the map and plays the user with whileOpen.
+  void Open(std::function<void()> whileOpen) {
+    ui.whileWindowOpen = std::move(whileOpen);
+    ui.Click(names::kChapterMapButton);
+    ui.whileWindowOpen = nullptr;
+  }
+  std::string Cell(int row, int column) const { return ui.Rows(app::kMapList)->Cell(row, column); }
+  std::string Summary() const { return Utf8FromGbk(ui.Text(app::kMapSummary).view()); }
+
+  MemoryToolkit ui;
+  AppState state;
+};
+
+TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
+  Open([&] {
+    EXPECT_EQ(ui.focus(), app::kMapList);
+    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);  // the letters too
+    ui.Select(app::kMapRuleList, 1);                 // whole lines
+    ASSERT_EQ(ui.Rows(app::kMapList)->Count(), 5);
+    EXPECT_EQ(Cell(2, app::kTitleColumn), "第四章 夜雨");
+    EXPECT_EQ(Cell(2, app::kFlagsColumn), "跳号");
+    EXPECT_EQ(Cell(3, app::kNumberColumn), "4");
+    EXPECT_TRUE(ui.Rows(app::kMapList)->Marked(3));
+    EXPECT_FALSE(ui.Rows(app::kMapList)->Marked(0));
+    EXPECT_EQ(Summary(), "共 5 个标题，2 个有提示，切分 5 处，将写出 6 个文件");
+    ui.Tick(app::kMapList, 3);
+    ui.Type(app::kMapPerFileBox, ByteText("2"));
+    EXPECT_EQ(Summary(), "共 5 个标题，2 个有提示，切分 4 处，将写出 3 个文件");
+    ui.Click(app::kMapByTitleRadio);
+    EXPECT_FALSE(ui.Checked(app::kMapByNumberRadio));
+    EXPECT_EQ(Utf8FromGbk(ui.Text(app::kMapPreview).view()),
+              "文件名：P-0000.txt  P-0001 第一章 风起.txt  P-0002 第四章 夜雨.txt");
+    ui.Click(app::kMapOkButton);
+    EXPECT_FALSE(ui.IsOpen(app::kChapterMapWindow));
+  });
+  ASSERT_NE(state.chapterPlan, nullptr);
+  EXPECT_EQ(state.chapterPlan->rule.kind, RuleKind::kLines);
+  EXPECT_EQ(state.chapterPlan->choice.cut, (std::vector<bool>{true, true, true, false, true}));
+  EXPECT_EQ(state.chapterPlan->choice.perFile, 2);
+  EXPECT_EQ(state.chapterPlan->choice.names, NameStyle::kTitle);
+
+  // Opened again, the window shows that choice; 取消 keeps it as it was.
+  const auto kept = state.chapterPlan;
+  Open([&] {
+    EXPECT_EQ(ui.SelectedIndex(app::kMapRuleList), 1);
+    EXPECT_EQ(ui.Ticks(app::kMapList), kept->choice.cut);
+    EXPECT_EQ(ui.Text(app::kMapPerFileBox), ByteText("2"));
+    EXPECT_TRUE(ui.Checked(app::kMapByTitleRadio));
+    EXPECT_FALSE(ui.Checked(app::kMapByNumberRadio));
+    ui.Tick(app::kMapList, 0);
+    ui.Click(app::kMapCancelButton);
+  });
+  EXPECT_EQ(state.chapterPlan, kept);
+}
+
+TEST_F(ChapterMapWindow, ARegularExpressionIsAppliedByEnterOrTheButton) {
+  Open([&] {
+    EXPECT_FALSE(ui.Enabled(app::kMapPatternBox));
+    ui.Enter(app::kMapPatternBox);  // refused while the box takes no input
+    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);
+    ui.Select(app::kMapRuleList, 2);
+    EXPECT_TRUE(ui.Enabled(app::kMapPatternBox));
+    EXPECT_TRUE(ui.Enabled(app::kMapApplyButton));
+    EXPECT_EQ(ui.focus(), app::kMapPatternBox);
+    ui.Type(app::kMapPatternBox, GbkFromUtf8("^第.章 [风云]"));
+    ui.Enter(app::kMapPatternBox);
+    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 2);
+    ui.Type(app::kMapPatternBox, GbkFromUtf8("(第"));
+    ui.Click(app::kMapApplyButton);
+    EXPECT_EQ(ui.TakeMessages().size(), 1u);  // the rule is refused, the map stays
+    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 2);
+    ui.Select(app::kMapRuleList, 0);
+    EXPECT_FALSE(ui.Enabled(app::kMapApplyButton));
+    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);
+  });
+  EXPECT_EQ(state.chapterPlan, nullptr);
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -1,0 +1,61 @@
+// Every window as the Win32 toolkit builds it, held to its description: each control's
+// text, list items, visibility, tick and whether it takes input, and its place (the sum of
+// its own and its parents' places, a page counting from its tab control). Runs under Wine
+// on a virtual display.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/windows.h"
+#include "engine/control_names.h"
+#include "ui/win32/win32_toolkit.h"
+#include "window_check.h"
+
+namespace morvane::testing {
+namespace {
+
+using ui::Kind;
+
+TEST(Win32Windows, EachIsBuiltAsDescribed) {
+  ui::Win32Toolkit toolkit;
+  const std::vector<ui::WindowDescription> windows = app::WindowDescriptions();
+  for (const ui::WindowDescription& window : windows) toolkit.Describe(window);
+  for (const ui::WindowDescription& window : windows) {
+    SCOPED_TRACE(std::string(window.name));
+    HWND top = toolkit.CreateTopWindow(window.name, toolkit.Handle(names::kMainWindow));
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(DifferencesFromDescription(toolkit, window), std::vector<std::string>{});
+    std::map<std::string_view, const ui::ControlRow*> rows;
+    for (const ui::ControlRow& row : window.controls) rows[row.name] = &row;
+    for (const ui::ControlRow& row : window.controls) {
+      HWND control = toolkit.Handle(row.name);
+      if (control == nullptr || row.kind == Kind::kTabPage) continue;
+      SCOPED_TRACE(std::string(row.name));
+      POINT at{0, 0};
+      for (const ui::ControlRow* up = &row; up != nullptr;) {
+        at.x += up->place.x;
+        at.y += up->place.y;
+        up = up->parent.empty() ? nullptr : rows.at(up->parent);
+      }
+      RECT place;
+      GetWindowRect(control, &place);
+      MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&place), 2);
+      EXPECT_EQ(place.left, at.x);
+      EXPECT_EQ(place.top, at.y);
+      // A list's described height includes its dropped-down part; a spin box gives its
+      // arrows the right of its width.
+      if (row.kind != Kind::kSpin) {
+        EXPECT_EQ(place.right - place.left, row.place.width);
+      }
+      if (row.kind != Kind::kDropDown && row.kind != Kind::kDriveList) {
+        EXPECT_EQ(place.bottom - place.top, row.place.height);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -30,13 +30,13 @@ class MapRows final : public TableRows {
       case kIndexColumn:
         return std::to_string(row + 1);
       case kNumberColumn:
-        return entry.number ? std::to_string(*entry.number) : std::string();
+        return entry.number() ? std::to_string(*entry.number()) : std::string();
       case kTitleColumn:
-        return Encode(Encoding::kUtf8, entry.title).bytes;
+        return Encode(Encoding::kUtf8, map_->Title(static_cast<std::size_t>(row))).bytes;
       case kSizeColumn:
-        return SizeWords(entry.length);
+        return SizeWords(map_->Length(static_cast<std::size_t>(row)));
       case kFlagsColumn:
-        return FlagWords(entry.flags);
+        return FlagWords(entry.flags());
       default:
         return {};
     }
@@ -45,13 +45,13 @@ class MapRows final : public TableRows {
   // A size to the byte.
   std::string Tip(int row, int column) const override {
     if (column == kSizeColumn) {
-      return std::to_string(map_->entries[static_cast<std::size_t>(row)].length);
+      return std::to_string(map_->Length(static_cast<std::size_t>(row)));
     }
     return Cell(row, column);
   }
 
   bool Marked(int row) const override {
-    return map_->entries[static_cast<std::size_t>(row)].flags != 0;
+    return map_->entries[static_cast<std::size_t>(row)].flags() != 0;
   }
 
  private:

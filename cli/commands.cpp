@@ -276,9 +276,9 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   plan.choice.cut.assign(static_cast<std::size_t>(count), true);
   for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
   plan.choice.perFile = chapters.perFile;
-  plan.choice.names = chapters.volumeNames ? NameStyle::kVolume
-                      : chapters.titleNames  ? NameStyle::kTitle
-                                             : NameStyle::kNumber;
+  plan.choice.names = chapters.volumeNames  ? NameStyle::kVolume
+                      : chapters.titleNames ? NameStyle::kTitle
+                                            : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
   const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));

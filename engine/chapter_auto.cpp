@@ -95,13 +95,15 @@ Kind NumberedKind(std::u16string_view line) {
   }
   if (at == 0 || at > 5) return {};
   if (at == line.size()) return {kNumbered, number};
-  if (std::u16string_view(u"、.．:： \t\u3000").find(line[at]) == std::u16string_view::npos) return {};
+  if (std::u16string_view(u"、.．:： \t\u3000").find(line[at]) == std::u16string_view::npos)
+    return {};
   // "1.5倍" and "3.14" are numbers, not headings.
   if ((line[at] == u'.' || line[at] == u'．') && at + 1 < line.size() && IsDigit(line[at + 1])) {
     return {};
   }
   const std::u16string_view title = Trimmed(line.substr(at + 1));
-  if (title.empty() || std::u16string_view(u"。，！？；").find(title.back()) != std::u16string_view::npos) {
+  if (title.empty() ||
+      std::u16string_view(u"。，！？；").find(title.back()) != std::u16string_view::npos) {
     return {};
   }
   return {kNumbered, number};
@@ -109,8 +111,8 @@ Kind NumberedKind(std::u16string_view line) {
 
 // The kind of a trimmed line, or none.
 Kind KindOf(std::u16string_view line) {
-  if (line.empty() || static_cast<std::size_t>(u_countChar32(line.data(), static_cast<int32_t>(
-                          line.size()))) > kHeadingCharacters) {
+  if (line.empty() || static_cast<std::size_t>(u_countChar32(
+                          line.data(), static_cast<int32_t>(line.size()))) > kHeadingCharacters) {
     return {};
   }
   line = Unbracketed(line);
@@ -193,8 +195,8 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
         const std::u16string_view trimmed = Trimmed(decoded);
         const Kind kind = KindOf(trimmed);
         if (kind.kind >= 0) {
-          part.candidates.push_back({static_cast<std::int64_t>(line), previous, kind.number,
-                                     HashOf(trimmed), kind.kind});
+          part.candidates.push_back(
+              {static_cast<std::int64_t>(line), previous, kind.number, HashOf(trimmed), kind.kind});
         }
       }
       previous = static_cast<std::int64_t>(line);

@@ -313,11 +313,9 @@ std::int64_t ChapterMap::Length(std::size_t i) const {
 }
 
 static const std::u16string* GivenTitle(const ChapterMap& map, std::size_t i) {
-  const auto at = std::lower_bound(
-      map.titles.begin(), map.titles.end(), i,
-      [](const std::pair<std::uint32_t, std::u16string>& given, std::size_t index) {
-        return given.first < index;
-      });
+  const auto at = std::lower_bound(map.titles.begin(), map.titles.end(), i,
+                                   [](const std::pair<std::uint32_t, std::u16string>& given,
+                                      std::size_t index) { return given.first < index; });
   return at != map.titles.end() && at->first == i ? &at->second : nullptr;
 }
 
@@ -333,18 +331,18 @@ std::u16string ChapterMap::NameTitle(std::size_t i) const {
 
 std::u16string ChapterMap::VolumeTitle(std::size_t i) const {
   const std::int64_t offset = entries[i].offset();
-  const auto after = std::upper_bound(
-      volumes.begin(), volumes.end(), offset,
-      [](std::int64_t at, const Volume& volume) { return at < volume.offset; });
+  const auto after =
+      std::upper_bound(volumes.begin(), volumes.end(), offset,
+                       [](std::int64_t at, const Volume& volume) { return at < volume.offset; });
   if (after == volumes.begin()) return {};
   return TitleAt(text.view(), static_cast<std::size_t>((after - 1)->offset), encoding);
 }
 
 std::int64_t ChapterMap::HeadingOffset(std::size_t i) const {
   const std::int64_t offset = entries[i].offset();
-  const auto at = std::lower_bound(
-      volumes.begin(), volumes.end(), offset,
-      [](const Volume& volume, std::int64_t at) { return volume.offset < at; });
+  const auto at =
+      std::lower_bound(volumes.begin(), volumes.end(), offset,
+                       [](const Volume& volume, std::int64_t at) { return volume.offset < at; });
   return at != volumes.end() && at->offset == offset ? at->heading : offset;
 }
 

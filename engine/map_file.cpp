@@ -128,8 +128,8 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
       if (probe.Title(0) != rowVolume) return refuse(Problem::kVolume);
       const std::size_t next = NextLine(bytes, at, encoding);
       probe.entries.emplace_back(static_cast<std::int64_t>(next));
-      const bool standsAlone = next == at || (!title.empty() && title == rowVolume &&
-                                              probe.Title(1) != title);
+      const bool standsAlone =
+          next == at || (!title.empty() && title == rowVolume && probe.Title(1) != title);
       volumes.push_back({*offset, standsAlone ? *offset : static_cast<std::int64_t>(next)});
       volume = rowVolume;
     }

@@ -13,12 +13,12 @@ namespace morvane {
 
 struct MapFileError {
   enum class Problem {
-    kColumns,      // not 2 to 7 tab-separated columns, or a column that is no number where
-                   // one belongs (index, offset, length, number) or no flags
-    kBeyondText,   // an offset at or past the end of the text
-    kNotAscending, // an offset not above the one before
-    kNotBoundary,  // an offset inside a character of the text's encoding
-    kVolume,       // a new volume whose line is not where its row begins
+    kColumns,       // not 2 to 7 tab-separated columns, or a column that is no number where
+                    // one belongs (index, offset, length, number) or no flags
+    kBeyondText,    // an offset at or past the end of the text
+    kNotAscending,  // an offset not above the one before
+    kNotBoundary,   // an offset inside a character of the text's encoding
+    kVolume,        // a new volume whose line is not where its row begins
   };
   int line = 0;  // from 1
   Problem problem = Problem::kColumns;

@@ -293,7 +293,9 @@ ByteText BadMapFile(const MapFileError& error) {
   const char* reason = "";
   switch (error.problem) {
     case Problem::kColumns:
-      reason = "应是以TAB分隔的2到7列：序号 位置 长度 编号 标题 标记 卷，位置必填，序号、长度、编号为数字";
+      reason =
+          "应是以TAB分隔的2到7列：序号 位置 长度 编号 标题 标记 "
+          "卷，位置必填，序号、长度、编号为数字";
       break;
     case Problem::kBeyondText:
       reason = "位置超出了正文的末尾";

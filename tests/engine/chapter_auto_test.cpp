@@ -44,16 +44,36 @@ TEST(AutoRule, FindsChaptersNotHeadings) {
   };
   const Case cases[] = {
       {"web",
-       {"书名", "第一卷 风起", "", "第1章 开端", "", "第1章 开端", Body(1), "第三天，他来了。",
-        "（本章完）", "第2章 再会", "再会", Body(2), "第九部队", "第一是文章的名目",
-        "第十二章程序繁琐", "第3章 离别", Body(3), "第二卷", "第4章 归来", Body(4),
-        "第5章 终", Body(5)},
+       {"书名",
+        "第一卷 风起",
+        "",
+        "第1章 开端",
+        "",
+        "第1章 开端",
+        Body(1),
+        "第三天，他来了。",
+        "（本章完）",
+        "第2章 再会",
+        "再会",
+        Body(2),
+        "第九部队",
+        "第一是文章的名目",
+        "第十二章程序繁琐",
+        "第3章 离别",
+        Body(3),
+        "第二卷",
+        "第4章 归来",
+        Body(4),
+        "第5章 终",
+        Body(5)},
        {1, 9, 15, 17, 20},
        {1, 17}},
-      {"回", {"书名", "第一回 甲", Body(1), "第二回 乙", Body(2), "第三回 丙", Body(3)}, {1, 3, 5}, {}},
+      {"回",
+       {"书名", "第一回 甲", Body(1), "第二回 乙", Body(2), "第三回 丙", Body(3)},
+       {1, 3, 5},
+       {}},
       {"numbered",
-       {"1、开端", Body(1), "100 块钱", "2、再会", Body(2), "3、离别", Body(3), "4、归来",
-        Body(4)},
+       {"1、开端", Body(1), "100 块钱", "2、再会", Body(2), "3、离别", Body(3), "4、归来", Body(4)},
        {0, 3, 5, 7},
        {}},
       {"padded", {"001 甲", Body(1), "002 乙", Body(2), "003 丙", Body(3)}, {0, 2, 4}, {}},
@@ -127,9 +147,9 @@ TEST(AutoRule, TheMapShowsVolumesAndReadsTitlesPastThem) {
 
 // A map file edited as a user would: the files follow the edited rows.
 TEST(MapFile, CutsWhatTheEditedMapShows) {
-  const Lines book = Encoded({"前言", "第一章 甲", Body(1), "第二章 乙", Body(2), "第三章 丙",
-                              Body(3), "附", Body(4)},
-                             Encoding::kUtf8);
+  const Lines book = Encoded(
+      {"前言", "第一章 甲", Body(1), "第二章 乙", Body(2), "第三章 丙", Body(3), "附", Body(4)},
+      Encoding::kUtf8);
   const ChapterMap original =
       std::get<ChapterMap>(MapOf(book.text, {RuleKind::kLines, {}}, Encoding::kUtf8));
   ASSERT_EQ(original.size(), 4u);
@@ -152,12 +172,16 @@ TEST(MapFile, CutsWhatTheEditedMapShows) {
     std::u16string firstTitle;
   };
   const Case cases[] = {
-      {"row deleted", row(1) + row(3) + row(4), {0, book.starts[0], book.starts[3], book.starts[5]},
+      {"row deleted",
+       row(1) + row(3) + row(4),
+       {0, book.starts[0], book.starts[3], book.starts[5]},
        u"前言"},
-      {"title changed", "1\t0\t\t\t开篇\t\t\n" + row(2) + row(3) + row(4),
+      {"title changed",
+       "1\t0\t\t\t开篇\t\t\n" + row(2) + row(3) + row(4),
        {0, book.starts[0], book.starts[1], book.starts[3], book.starts[5]},
        u"开篇"},
-      {"row added by offset", row(1) + row(2) + row(3) + row(4) + added,
+      {"row added by offset",
+       row(1) + row(2) + row(3) + row(4) + added,
        {0, book.starts[0], book.starts[1], book.starts[3], book.starts[5], book.starts[7]},
        u"前言"},
   };

@@ -24,19 +24,22 @@ class MapRows final : public TableRows {
 
   int Count() const override { return static_cast<int>(map_->entries.size()); }
 
+  // The title is read from the text only now, for a row in sight.
   std::string Cell(int row, int column) const override {
-    const ChapterEntry& entry = map_->entries[static_cast<std::size_t>(row)];
+    const auto i = static_cast<std::size_t>(row);
     switch (column) {
       case kIndexColumn:
         return std::to_string(row + 1);
-      case kNumberColumn:
-        return entry.number() ? std::to_string(*entry.number()) : std::string();
+      case kNumberColumn: {
+        const std::optional<std::int64_t> number = map_->entries[i].number();
+        return number ? std::to_string(*number) : std::string();
+      }
       case kTitleColumn:
-        return Encode(Encoding::kUtf8, map_->Title(static_cast<std::size_t>(row))).bytes;
+        return Encode(Encoding::kUtf8, map_->Title(i)).bytes;
       case kSizeColumn:
-        return SizeWords(map_->Length(static_cast<std::size_t>(row)));
+        return SizeWords(map_->Length(i));
       case kFlagsColumn:
-        return FlagWords(entry.flags());
+        return FlagWords(map_->entries[i].flags());
       default:
         return {};
     }
@@ -44,9 +47,7 @@ class MapRows final : public TableRows {
 
   // A size to the byte.
   std::string Tip(int row, int column) const override {
-    if (column == kSizeColumn) {
-      return std::to_string(map_->Length(static_cast<std::size_t>(row)));
-    }
+    if (column == kSizeColumn) return std::to_string(map_->Length(static_cast<std::size_t>(row)));
     return Cell(row, column);
   }
 

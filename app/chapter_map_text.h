@@ -1,7 +1,7 @@
 #pragma once
-// What the chapter-map window says and does apart from its controls, shared by the Qt
-// window and the Windows one: the words for the flags and sizes, the summary line, the
-// preview of the file names, and the search under a chosen rule.
+// What the chapter-map window says and does apart from its controls: the words for the
+// flags and sizes, the summary line, the preview of the file names, and the search under
+// a chosen rule.
 
 #include <cstdint>
 #include <optional>

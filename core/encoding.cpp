@@ -295,7 +295,10 @@ void CountUnencodable(const void* context, UConverterFromUnicodeArgs* args, cons
 Converter OpenConverter(Encoding encoding) {
   UErrorCode err = U_ZERO_ERROR;
   Converter c(ucnv_open(IcuName(encoding), &err));
-  if (U_FAILURE(err) || !c) RuntimeError(ByteText("ICU converter unavailable"));
+  if (U_FAILURE(err) || !c) {
+    // "ICU编码转换器不可用": ICU's data is part of the installation, so it is broken.
+    RuntimeError(ByteText("ICU\xB1\xE0\xC2\xEB\xD7\xAA\xBB\xBB\xC6\xF7\xB2\xBB\xBF\xC9\xD3\xC3"));
+  }
   ucnv_setFallback(c.get(), false);
   return c;
 }

@@ -33,4 +33,22 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end) {
   }
 }
 
+std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
+                       std::size_t& fileEnd) {
+  const TextExtent extent = LocateTextIn(bytes, encoding);
+  read.detected = extent.detected;
+  fileEnd = extent.end;
+  return extent.start;
+}
+
 }  // namespace morvane::file_reading
+
+namespace morvane {
+
+bool TextRead::EndedEarly() const {
+  if (endMark == 0x00) return true;
+  if (endMark == 0x1A) return !onlyPaddingLeftOut;
+  return false;
+}
+
+}  // namespace morvane

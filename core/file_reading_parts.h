@@ -1,12 +1,13 @@
 // What reading a text file does the same way on every platform: the table that hands out
-// FileNumbers for open files, the text kept in memory, and the account of the bytes left
-// out after the text end. The platform files (files.cpp, files_win.cpp) do the system
-// calls around these.
+// FileNumbers for open files, where the text lies in the file's bytes, the text kept in
+// memory, and the account of the bytes left out after the text end. The platform files
+// (files.cpp, files_win.cpp) do the system calls around these.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -53,5 +54,11 @@ ByteText TextOf(std::shared_ptr<const void> owner, const char* bytes, std::size_
 // Fills in the file's size and what stands after the text end at end: the mark that
 // ended the text and whether only padding (zeros and 0x1A) follows it.
 void FillEnd(TextRead& read, std::string_view bytes, std::size_t end);
+
+// The encoding of the file's bytes (into read) and the extent of its text: after the
+// byte-order mark, up to the text end of the encoding. Returns the text's offset and sets
+// fileEnd to the offset where it ends.
+std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
+                       std::size_t& fileEnd);
 
 }  // namespace morvane::file_reading

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_writing_parts.h"
 #include "core/files.h"
 #include "core/mapped_files.h"
 #include "core/unique_letters.h"
@@ -31,9 +32,12 @@
 namespace morvane {
 namespace {
 
-std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
-std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
-std::atomic<void (*)()> beforeNaming{nullptr};
+using file_writing::beforeNaming;
+using file_writing::beforeWrite;
+using file_writing::shortWrite;
+
+// The failure of a write to a file being read, among the errno values of the steps below.
+constexpr int kReplacesKeptFile = -1;
 
 struct Descriptor {
   int fd = -1;
@@ -54,31 +58,15 @@ struct Descriptor {
 
 WriteResult Failure(const Path& path, int error) {
   WriteResult result;
-  result.errorNumber = error;
-  result.error =
-      "cannot write " + DisplayName(path) + ": " +
-      (error == kReplacesKeptFile ? "it is one of the files being read" : std::strerror(error));
+  result.error = error == kReplacesKeptFile
+                     ? ProgramFailure(ProgramError::kReplacesKeptFile, FileOperation::kWrite, path)
+                     : PosixError(error, FileOperation::kWrite, path);
   return result;
 }
 
-// ---- the inputs of the running operation -------------------------------------------
-
-struct KeptFiles {
-  std::mutex mutex;
-  std::vector<FileIdentity> files;
-};
-
-KeptFiles& TheKeptFiles() {
-  static KeptFiles kept;
-  return kept;
-}
-
 bool IsKept(const struct stat& st) {
-  KeptFiles& kept = TheKeptFiles();
-  std::lock_guard lock(kept.mutex);
-  const FileIdentity id{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino)};
-  return std::find(kept.files.begin(), kept.files.end(), id) != kept.files.end();
+  return file_writing::IsKept(
+      {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
 }
 
 // ---- our temporary names -----------------------------------------------------------
@@ -481,8 +469,8 @@ int WriteThroughTemporaryName(const Place& place, PartFeed& parts, bool replace,
   for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
     temporary = TemporaryName(place.name);
     SetPending(place.folder, temporary);
-    out.fd = ::openat(place.folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      0666);
+    out.fd =
+        ::openat(place.folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out.fd < 0) {
       ClearPending();
       if (errno != EEXIST) return errno;
@@ -519,10 +507,10 @@ int WriteInto(const Path& folder) {
   if (run->fd < 0 && errno == EACCES)
     run->fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   struct stat info;
-  const int error = folder.empty()              ? ENOENT
-                    : run->fd < 0               ? errno
+  const int error = folder.empty()                 ? ENOENT
+                    : run->fd < 0                  ? errno
                     : ::fstat(run->fd, &info) != 0 ? errno
-                                                : 0;
+                                                   : 0;
   std::lock_guard lock(runFolderMutex);
   if (error != 0) {
     runFolder.reset();
@@ -561,12 +549,6 @@ std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
     return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};
-}
-
-void KeepUnchanged(std::span<const FileIdentity> files) {
-  KeptFiles& kept = TheKeptFiles();
-  std::lock_guard lock(kept.mutex);
-  kept.files.assign(files.begin(), files.end());
 }
 
 int FolderRefusal(const Path& folder) {
@@ -718,11 +700,6 @@ bool RemoveFile(const Path& path) {
   return Locate(path, place) == 0 && ::unlinkat(place.folder, place.name.c_str(), 0) == 0;
 }
 
-bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
-  std::string_view part(data);
-  return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
-}
-
 void RememberMapping(const void* address, std::size_t size, int fd) {
   std::lock_guard lock(mappingsMutex);
   mappings.push_back({static_cast<const char*>(address), size, fd});
@@ -747,12 +724,6 @@ MappedSource MappedSourceOf(const void* data, std::size_t size) {
       return {m.fd, static_cast<std::int64_t>(bytes - m.address)};
   }
   return {};
-}
-
-void SetWriteFaults(WriteFaults faults) {
-  beforeWrite.store(faults.beforeWrite);
-  shortWrite.store(faults.shortWrite);
-  beforeNaming.store(faults.beforeNaming);
 }
 
 }  // namespace morvane

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <unordered_map>
@@ -31,8 +30,7 @@ file_reading::OpenFileTable<int>& TheOpenFiles() {
   return files;
 }
 
-thread_local std::string lastOpenError;
-thread_local int lastOpenErrorNumber = 0;
+thread_local FileError lastOpenError;
 
 struct Descriptor {
   int fd;
@@ -41,27 +39,13 @@ struct Descriptor {
   }
 };
 
-std::string Reason(int error) {
-  return std::strerror(error);
-}
-
 // ---- reading -----------------------------------------------------------------------
 
 using file_reading::FillEnd;
+using file_reading::LocateText;
 using file_reading::TextOf;
 
 // Maps the file; false when the system would not (the caller then copies).
-// The encoding of the file's bytes and the extent of its text: after the byte-order mark,
-// up to the text end of the encoding. Returns the text's offset and sets fileEnd to the
-// offset where it ends.
-std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
-                       std::size_t& fileEnd) {
-  const TextExtent extent = LocateTextIn(bytes, encoding);
-  read.detected = extent.detected;
-  fileEnd = extent.end;
-  return extent.start;
-}
-
 bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encoding> encoding,
                    ReadWatch* watch) {
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
@@ -112,8 +96,7 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read, std::optional<Encod
   if (!buffer) {
     read.status = TextRead::Status::kOutOfMemory;
     read.fileBytes = static_cast<std::int64_t>(size);
-    read.error = Reason(ENOMEM);
-    read.errorNumber = ENOMEM;
+    read.error = PosixError(ENOMEM, FileOperation::kRead);
     return;
   }
   std::size_t got = 0;
@@ -123,8 +106,7 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read, std::optional<Encod
     if (n < 0) {
       read.status = TextRead::Status::kCannotRead;
       read.fileBytes = static_cast<std::int64_t>(size);
-      read.errorNumber = errno;
-      read.error = Reason(errno);
+      read.error = PosixError(errno, FileOperation::kRead);
       return;
     }
     if (n == 0) break;  // the file shrank since it was measured
@@ -142,28 +124,26 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read, std::optional<Encod
 
 FileNumber OpenFile(const Path& path) {
   if (path.empty()) {
-    lastOpenError = Reason(ENOENT);
-    lastOpenErrorNumber = ENOENT;
+    lastOpenError = PosixError(ENOENT, FileOperation::kOpen, path);
     return 0;
   }
   std::string native = path.native();
   // Non-blocking so that a named pipe cannot hang the open; it is refused below anyway.
   int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
-    lastOpenErrorNumber = errno;
-    lastOpenError = Reason(errno);
+    lastOpenError = PosixError(errno, FileOperation::kOpen, path);
     return 0;
   }
   struct stat st;
   if (::fstat(fd, &st) != 0) {
-    lastOpenErrorNumber = errno;
-    lastOpenError = Reason(errno);
+    lastOpenError = PosixError(errno, FileOperation::kOpen, path);
     ::close(fd);
     return 0;
   }
   if (!S_ISREG(st.st_mode)) {
-    lastOpenErrorNumber = S_ISDIR(st.st_mode) ? EISDIR : 0;
-    lastOpenError = S_ISDIR(st.st_mode) ? "not a regular file (a folder)" : "not a regular file";
+    lastOpenError = S_ISDIR(st.st_mode)
+                        ? PosixError(EISDIR, FileOperation::kOpen, path)
+                        : ProgramFailure(ProgramError::kNotRegularFile, FileOperation::kOpen, path);
     ::close(fd);
     return 0;
   }
@@ -171,18 +151,8 @@ FileNumber OpenFile(const Path& path) {
   return TheOpenFiles().Register(fd);
 }
 
-std::string LastOpenError() {
+FileError LastOpenError() {
   return lastOpenError;
-}
-
-int LastOpenErrorNumber() {
-  return lastOpenErrorNumber;
-}
-
-bool TextRead::EndedEarly() const {
-  if (endMark == 0x00) return true;
-  if (endMark == 0x1A) return !onlyPaddingLeftOut;
-  return false;
 }
 
 namespace {
@@ -193,22 +163,19 @@ TextRead ReadWatched(FileNumber file, ReadMode mode, std::optional<Encoding> enc
   Descriptor in{TheOpenFiles().Take(file, -1)};
   if (in.fd < 0) {
     read.status = TextRead::Status::kCannotOpen;
-    read.error = Reason(EBADF);
-    read.errorNumber = EBADF;
+    read.error = PosixError(EBADF, FileOperation::kOpen);
     return read;
   }
   struct stat st;
   if (::fstat(in.fd, &st) != 0) {
     read.status = TextRead::Status::kCannotRead;
-    read.errorNumber = errno;
-    read.error = Reason(errno);
+    read.error = PosixError(errno, FileOperation::kRead);
     return read;
   }
   if (st.st_size > kMaxTextBytes) {
     read.status = TextRead::Status::kTooLarge;
     read.fileBytes = st.st_size;
-    read.error = Reason(EFBIG);
-    read.errorNumber = EFBIG;
+    read.error = PosixError(EFBIG, FileOperation::kRead);
     return read;
   }
   auto size = static_cast<std::size_t>(st.st_size);
@@ -229,10 +196,11 @@ TextRead OpenAndRead(const Path& path, ReadMode mode, std::optional<Encoding> en
     TextRead read;
     read.status = TextRead::Status::kCannotOpen;
     read.error = LastOpenError();
-    read.errorNumber = LastOpenErrorNumber();
     return read;
   }
-  return ReadWatched(file, mode, encoding, watch);
+  TextRead read = ReadWatched(file, mode, encoding, watch);
+  if (!read.ok()) read.error.path = path;
+  return read;
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 //
 // Paths are the file system's own bytes (path.h), handed to the system calls unchanged.
 // Input files are opened for reading only: the program never writes to what it reads.
-// Failures are values that carry the system's reason, so that callers can say so.
+// Failures are values (FileError) that carry the system's code, so that callers can say
+// why in their own words.
 
 #include <condition_variable>
 #include <cstdint>
@@ -17,6 +18,7 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "core/file_error.h"
 #include "core/path.h"
 
 namespace morvane {
@@ -28,10 +30,8 @@ using FileNumber = int;
 // other). 0 when the path is empty or the file cannot be opened or is no regular file
 // (a folder, a device, a pipe); LastOpenError() then says why.
 FileNumber OpenFile(const Path& path);
-// The system's reason (UTF-8) for the last failed OpenFile, and its errno (0 for a
-// refusal of the program's own, such as a folder).
-std::string LastOpenError();
-int LastOpenErrorNumber();
+// Why the last OpenFile of this thread failed.
+FileError LastOpenError();
 // The size in bytes of the file at path; -1 when there is none to be found.
 std::int64_t FileSizeOf(const Path& path);
 
@@ -53,8 +53,7 @@ struct TextRead {
   // 0x1A) and the number of bytes of the file that are not in the text.
   int endMark = -1;
   std::int64_t bytesLeftOut = 0;
-  std::string error;    // the system's reason, UTF-8, when status is not kOk
-  int errorNumber = 0;  // its errno, when there is one
+  FileError error;  // why, when status is not kOk
   // Whether every byte left out after the end mark is 0x1A or 0x00 (a padded file).
   bool onlyPaddingLeftOut = false;
   // The file's encoding (detected or forced) and whether it starts with a byte-order
@@ -139,14 +138,9 @@ TextExtent LocateTextWatched(std::string_view bytes, const std::shared_ptr<const
 // otherwise watch hears only that the read is over, from the caller's Finish).
 TextRead ReadTextFile(const Path& path, ReadWatch& watch);
 
-// The errorNumber of a write refused because a file being read (KeepUnchanged) stands
-// at its name when it is about to be named.
-inline constexpr int kReplacesKeptFile = -1;
-
 struct WriteResult {
   bool ok = false;
-  std::string error;     // "cannot write <path>: <reason>", UTF-8, when !ok
-  int errorNumber = 0;   // the errno behind error
+  FileError error;       // why, when !ok
   bool created = false;  // the write made a new file (nothing stood at path before)
 };
 
@@ -163,8 +157,8 @@ struct WriteResult {
 // its descriptor (WriteInto), never by its path once more. An existing name that is a
 // folder, no regular file or a file we may not write, or that could not be replaced
 // (ReplaceRefusal), is refused. A file of KeepUnchanged found at the name when it is
-// given, links followed, is not replaced (kReplacesKeptFile). The data is not flushed to
-// the disk (fsync) before the call returns.
+// given, links followed, is not replaced (ProgramError::kReplacesKeptFile). The data is not flushed
+// to the disk (fsync) before the call returns.
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts);
 // One part of a file handed over by WriteFilePartsAsReady's source: its bytes, or that
 // there are no more (done), or that the file is not to be written after all (abandon).
@@ -180,7 +174,8 @@ struct NextPart {
 // WriteFileParts for parts that become ready one after another (a merge whose later inputs
 // are still being read): next() waits for the following part and hands it over; each is
 // written as it comes. An abandoned write leaves nothing, as a failed one does, and
-// reports ECANCELED. The parts but transient ones must stay valid until the call returns.
+// reports ErrorKind::kCancelled. The parts but transient ones must stay valid until the call
+// returns.
 WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart()>& next);
 // Why a write to path would be refused because of what already stands there at the name:
 // a folder (EISDIR), a device or a file without write permission (EACCES), another user's

@@ -4,8 +4,8 @@
 // file in the target's folder that is moved over the target when complete
 // (ReplaceFileW keeps a replaced file's attributes and security; MoveFileExW with
 // write-through names a new one), so a failed or interrupted write leaves neither a
-// partial file nor a damaged older file. Errors carry the system's own text and the
-// errno value nearest to the Win32 error, which the messages of the program know.
+// partial file nor a damaged older file. Failures carry the Win32 error itself
+// (FileError); refusals decided before a write are the errno values they stand for.
 
 #include <windows.h>
 
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/file_reading_parts.h"
+#include "core/file_writing_parts.h"
 #include "core/files.h"
 #include "core/gbk.h"
 #include "core/path.h"
@@ -69,66 +70,14 @@ int ErrnoOf(DWORD error) {
   }
 }
 
-std::string Utf8FromWide(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
+// A failure of the system call just made.
+FileError LastFailure(FileOperation operation = FileOperation::kWrite) {
+  return {ErrorCategory::kWin32, static_cast<int>(GetLastError()), operation, {}};
 }
 
-// The system's own text for a Win32 error, in the language of the installation.
-std::string SystemReason(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring reason = n > 0 && text ? std::wstring(text, n) : std::wstring();
-  if (text) LocalFree(text);
-  while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' ||
-                             reason.back() == L' ' || reason.back() == L'.')) {
-    reason.pop_back();
-  }
-  if (reason.empty()) return "Windows error " + std::to_string(error);
-  return Utf8FromWide(reason);
-}
-
-// An error of the program's own (no Win32 code behind it), as errno.
-std::string ErrnoReason(int error) {
-  switch (error) {
-    case EISDIR:
-      return "Is a directory";
-    case EACCES:
-      return "Permission denied";
-    case ENOENT:
-      return "No such file or directory";
-    case EFBIG:
-      return "File too large";
-    case ENOMEM:
-      return "Not enough memory";
-    case EBADF:
-      return "Bad file descriptor";
-    case ENOSPC:
-      return "No space left on device";
-    default:
-      return "I/O error";
-  }
-}
-
-struct Failure {
-  int number = 0;  // errno
-  std::string reason;
-};
-
-Failure LastFailure() {
-  const DWORD error = GetLastError();
-  return {ErrnoOf(error), SystemReason(error)};
-}
-
-Failure OwnFailure(int number) {
-  return {number, ErrnoReason(number)};
+// A failure of the program's own, as the errno it stands for.
+FileError OwnFailure(int number, FileOperation operation = FileOperation::kWrite) {
+  return PosixError(number, operation);
 }
 
 // ---- the table of open files -------------------------------------------------------
@@ -138,7 +87,7 @@ file_reading::OpenFileTable<HANDLE>& TheOpenFiles() {
   return files;
 }
 
-thread_local Failure lastOpenFailure;
+thread_local FileError lastOpenFailure;
 
 struct Handle {
   HANDLE h = INVALID_HANDLE_VALUE;
@@ -150,22 +99,12 @@ struct Handle {
 // ---- reading -----------------------------------------------------------------------
 
 using file_reading::FillEnd;
+using file_reading::LocateText;
 using file_reading::TextOf;
 
-void Fail(TextRead& read, TextRead::Status status, const Failure& failure) {
+void Fail(TextRead& read, TextRead::Status status, FileError failure) {
   read.status = status;
-  read.errorNumber = failure.number;
-  read.error = failure.reason;
-}
-
-// The encoding of the file's bytes and the extent of its text: after the byte-order mark,
-// up to the text end of the encoding. Returns the text's offset and sets fileEnd.
-std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
-                       std::size_t& fileEnd) {
-  const TextExtent extent = LocateTextIn(bytes, encoding);
-  read.detected = extent.detected;
-  fileEnd = extent.end;
-  return extent.start;
+  read.error = std::move(failure);
 }
 
 bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read,
@@ -193,7 +132,7 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
     buffer = std::shared_ptr<char>(array, array.get());
   } catch (const std::bad_alloc&) {
     read.fileBytes = static_cast<std::int64_t>(size);
-    Fail(read, TextRead::Status::kOutOfMemory, OwnFailure(ENOMEM));
+    Fail(read, TextRead::Status::kOutOfMemory, OwnFailure(ENOMEM, FileOperation::kRead));
     return;
   }
   std::size_t got = 0;
@@ -202,7 +141,7 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
     DWORD n = 0;
     if (!ReadFile(file, buffer.get() + got, chunk, &n, nullptr)) {
       read.fileBytes = static_cast<std::int64_t>(size);
-      Fail(read, TextRead::Status::kCannotRead, LastFailure());
+      Fail(read, TextRead::Status::kCannotRead, LastFailure(FileOperation::kRead));
       return;
     }
     if (n == 0) break;  // the file shrank since it was measured
@@ -218,18 +157,15 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
 
 // ---- writing -----------------------------------------------------------------------
 
-std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
-std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
-std::atomic<void (*)()> beforeNaming{nullptr};
+using file_writing::beforeNaming;
+using file_writing::beforeWrite;
+using file_writing::shortWrite;
 
-std::string WriteError(const Path& path, const std::string& reason) {
-  return "cannot write " + DisplayName(path) + ": " + reason;
-}
-
-WriteResult Refused(const Path& path, const Failure& failure) {
+WriteResult Refused(const Path& path, FileError failure) {
   WriteResult result;
-  result.errorNumber = failure.number;
-  result.error = WriteError(path, failure.reason);
+  result.error = std::move(failure);
+  result.error.operation = FileOperation::kWrite;
+  result.error.path = path;
   return result;
 }
 
@@ -314,25 +250,12 @@ BOOL WINAPI OnConsoleEnd(DWORD) {
   return FALSE;  // the default handler then ends the program
 }
 
-struct KeptFiles {
-  std::mutex mutex;
-  std::vector<FileIdentity> files;
-};
-
-KeptFiles& TheKeptFiles() {
-  static KeptFiles kept;
-  return kept;
-}
-
 bool IsKept(const Path& path) {
   const std::optional<FileIdentity> id = IdentityOf(path);
-  if (!id) return false;
-  KeptFiles& kept = TheKeptFiles();
-  std::lock_guard lock(kept.mutex);
-  return std::find(kept.files.begin(), kept.files.end(), *id) != kept.files.end();
+  return id && file_writing::IsKept(*id);
 }
 
-Failure WriteBytes(HANDLE file, std::string_view bytes) {
+FileError WriteBytes(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     std::size_t size = std::min<std::size_t>(bytes.size(), 1u << 30);
     if (auto fault = beforeWrite.load()) {
@@ -349,10 +272,10 @@ Failure WriteBytes(HANDLE file, std::string_view bytes) {
   return {};
 }
 
-// Writes every part to file; a default Failure (number 0) when all went. Small parts go
+// Writes every part to file; no failure when all went. Small parts go
 // in one WriteFile call (a piece and its banner are one write, as writev makes them on
 // POSIX); large ones each in their own, without a copy.
-Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
+FileError WriteAll(HANDLE file, std::span<const std::string_view> parts) {
   constexpr std::size_t kGathered = std::size_t{16} << 20;
   std::size_t total = 0;
   for (std::string_view part : parts) total += part.size();
@@ -363,7 +286,7 @@ Failure WriteAll(HANDLE file, std::span<const std::string_view> parts) {
     return WriteBytes(file, whole);
   }
   for (std::string_view part : parts) {
-    if (Failure failure = WriteBytes(file, part); failure.number != 0) return failure;
+    if (FileError failure = WriteBytes(file, part)) return failure;
   }
   return {};
 }
@@ -377,10 +300,19 @@ bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bo
   const DWORD attributes = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !RemoveDirectoryW(target.c_str())) return false;
-  } else if (replace && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                                     nullptr, nullptr)) {
-    return true;
+  } else if (replace) {
+    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                     nullptr)) {
+      return true;
+    }
+    // A file another program holds keeps this failure: the move would fail on it too, and
+    // only with a plain "access denied".
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+        error == ERROR_USER_MAPPED_FILE) {
+      return false;
+    }
   }
   return MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
@@ -390,12 +322,12 @@ bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bo
 
 FileNumber OpenFile(const Path& path) {
   if (path.empty()) {
-    lastOpenFailure = OwnFailure(ENOENT);
+    lastOpenFailure = OwnFailure(ENOENT, FileOperation::kOpen);
     return 0;
   }
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    lastOpenFailure = {EISDIR, "not a regular file (a folder)"};
+    lastOpenFailure = PosixError(EISDIR, FileOperation::kOpen, path);
     return 0;
   }
   // Others may go on reading, writing or renaming the file while it is open here.
@@ -403,23 +335,20 @@ FileNumber OpenFile(const Path& path) {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    lastOpenFailure = LastFailure();
+    lastOpenFailure = LastFailure(FileOperation::kOpen);
+    lastOpenFailure.path = path;
     return 0;
   }
   if (GetFileType(file) != FILE_TYPE_DISK) {
-    lastOpenFailure = {0, "not a regular file"};
+    lastOpenFailure = ProgramFailure(ProgramError::kNotRegularFile, FileOperation::kOpen, path);
     CloseHandle(file);
     return 0;
   }
   return TheOpenFiles().Register(file);
 }
 
-std::string LastOpenError() {
-  return lastOpenFailure.reason;
-}
-
-int LastOpenErrorNumber() {
-  return lastOpenFailure.number;
+FileError LastOpenError() {
+  return lastOpenFailure;
 }
 
 std::int64_t FileSizeOf(const Path& path) {
@@ -431,27 +360,21 @@ std::int64_t FileSizeOf(const Path& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool TextRead::EndedEarly() const {
-  if (endMark == 0x00) return true;
-  if (endMark == 0x1A) return !onlyPaddingLeftOut;
-  return false;
-}
-
 TextRead ReadText(FileNumber number, ReadMode mode, std::optional<Encoding> encoding) {
   TextRead read;
   Handle file{TheOpenFiles().Take(number, INVALID_HANDLE_VALUE)};
   if (file.h == INVALID_HANDLE_VALUE) {
-    Fail(read, TextRead::Status::kCannotOpen, OwnFailure(EBADF));
+    Fail(read, TextRead::Status::kCannotOpen, OwnFailure(EBADF, FileOperation::kOpen));
     return read;
   }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.h, &size)) {
-    Fail(read, TextRead::Status::kCannotRead, LastFailure());
+    Fail(read, TextRead::Status::kCannotRead, LastFailure(FileOperation::kRead));
     return read;
   }
   if (size.QuadPart > kMaxTextBytes) {
     read.fileBytes = size.QuadPart;
-    Fail(read, TextRead::Status::kTooLarge, OwnFailure(EFBIG));
+    Fail(read, TextRead::Status::kTooLarge, OwnFailure(EFBIG, FileOperation::kRead));
     return read;
   }
   const auto bytes = static_cast<std::size_t>(size.QuadPart);
@@ -472,7 +395,9 @@ TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> e
     Fail(read, TextRead::Status::kCannotOpen, lastOpenFailure);
     return read;
   }
-  return ReadText(file, mode, encoding);
+  TextRead read = ReadText(file, mode, encoding);
+  if (!read.ok()) read.error.path = path;
+  return read;
 }
 
 TextRead ReadTextFile(const Path& path, ReadWatch&) {
@@ -505,22 +430,22 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   if (file == INVALID_HANDLE_VALUE) return Refused(path, LastFailure());
   SetPending(temporary);
 
-  Failure failure = WriteAll(file, parts);
-  if (!CloseHandle(file) && failure.number == 0) failure = LastFailure();
-  if (failure.number == 0) {
+  FileError failure = WriteAll(file, parts);
+  if (!CloseHandle(file) && !failure) failure = LastFailure();
+  if (!failure) {
     if (auto hook = beforeNaming.load()) hook();
     bool replace = exists;
     if (!replace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
       // Created meanwhile: replaced as any existing file, when it may be.
       if (int error = CheckExistingTarget(target, replace, &before)) failure = OwnFailure(error);
     }
-    if (failure.number == 0 && replace && IsKept(path)) {
-      failure = {kReplacesKeptFile, "it is one of the files being read"};
+    if (!failure && replace && IsKept(path)) {
+      failure = ProgramFailure(ProgramError::kReplacesKeptFile, FileOperation::kWrite);
     }
-    if (failure.number == 0 && !MoveIntoPlace(temporary, target, replace)) failure = LastFailure();
+    if (!failure && !MoveIntoPlace(temporary, target, replace)) failure = LastFailure();
   }
   SetPending(std::wstring());
-  if (failure.number != 0) {
+  if (failure) {
     DeleteFileW(temporary.c_str());
     return Refused(path, failure);
   }
@@ -631,9 +556,10 @@ int WriteInto(const Path& folder) {
                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   std::lock_guard lock(runFolderMutex);
   runFolder.reset();
-  if (run->folder.h == INVALID_HANDLE_VALUE) return folder.empty() ? ENOENT : LastFailure().number;
+  if (run->folder.h == INVALID_HANDLE_VALUE)
+    return folder.empty() ? ENOENT : ErrnoOf(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(run->folder.h, &info)) return LastFailure().number;
+  if (!GetFileInformationByHandle(run->folder.h, &info)) return ErrnoOf(GetLastError());
   run->identity = {info.dwVolumeSerialNumber,
                    (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
   runFolder = std::move(run);
@@ -654,12 +580,6 @@ std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
   return IdentityOf(path);
 }
 
-void KeepUnchanged(std::span<const FileIdentity> files) {
-  KeptFiles& kept = TheKeptFiles();
-  std::lock_guard lock(kept.mutex);
-  kept.files.assign(files.begin(), files.end());
-}
-
 void RemoveStaleTemporaries(const Path& folder) {
   WIN32_FIND_DATAW entry;
   HANDLE search = FindFirstFileW(JoinPath(folder, Path(L".*.tmp")).c_str(), &entry);
@@ -675,17 +595,6 @@ void RemoveStaleTemporaries(const Path& folder) {
 
 void HandleWriteSignals() {
   SetConsoleCtrlHandler(OnConsoleEnd, TRUE);
-}
-
-bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
-  std::string_view part(data);
-  return WriteFileParts(path, std::span<const std::string_view>(&part, 1)).ok;
-}
-
-void SetWriteFaults(WriteFaults faults) {
-  beforeWrite.store(faults.beforeWrite);
-  shortWrite.store(faults.shortWrite);
-  beforeNaming.store(faults.beforeNaming);
 }
 
 }  // namespace morvane

@@ -49,7 +49,11 @@ Converter OpenConverter() {
   if (U_FAILURE(err) || !c) {
     // Without the code page nothing of the program works; ICU's data is part of the
     // installation, so this is a broken installation.
-    RuntimeError(ByteText("ICU windows-936 converter unavailable"));
+    // "ICU的windows-936编码转换器不可用"
+    RuntimeError(
+        ByteText("ICU\xB5\xC4"
+                 "windows-936"
+                 "\xB1\xE0\xC2\xEB\xD7\xAA\xBB\xBB\xC6\xF7\xB2\xBB\xBF\xC9\xD3\xC3"));
   }
   err = U_ZERO_ERROR;
   ucnv_setToUCallBack(c.get(), EscapeInvalidBytes, nullptr, nullptr, nullptr, &err);

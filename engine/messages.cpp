@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "core/gbk.h"
@@ -26,17 +25,11 @@ const ByteText& LineBreak() {
   return text;
 }
 
-// A reason from the system on a line of its own, or nothing.
-ByteText ReasonLine(int errorNumber, std::string_view systemText) {
-  ByteText reason = Reason(errorNumber, systemText);
+// The reason for a failure on a line of its own, or nothing.
+ByteText ReasonLine(const FileError& error) {
+  ByteText reason = Reason(error);
   if (reason.empty()) return ByteText();
   return Concat({LineBreak(), Gbk("原因："), reason});
-}
-
-// The system reason at the end of "cannot write <path>: <reason>".
-std::string_view ReasonOf(std::string_view error) {
-  auto colon = error.rfind(": ");
-  return colon == std::string_view::npos ? error : error.substr(colon + 2);
 }
 
 ByteText Shown(const Path& path) {
@@ -125,7 +118,7 @@ const ByteText& Cancelled() {
 
 ByteText WritesFailed(std::int64_t failures, const Path& firstPath, const WriteResult& failure) {
   return Concat({Gbk("有"), Decimal(failures), Gbk("个文件没能写入，第一个是："), LineBreak(),
-                 Shown(firstPath), ReasonLine(failure.errorNumber, ReasonOf(failure.error))});
+                 Shown(firstPath), ReasonLine(failure.error)});
 }
 
 const ByteText& BadPieceBytes() {
@@ -145,14 +138,13 @@ ByteText CannotReadFile(const Path& path, const TextRead& read) {
     case TextRead::Status::kOutOfMemory:
       return Concat({Gbk("内存不足，无法读入文件："), LineBreak(), Shown(path)});
     case TextRead::Status::kCannotRead:
-      return Concat({Gbk("无法读取文件："), LineBreak(), Shown(path),
-                     ReasonLine(read.errorNumber, read.error)});
     case TextRead::Status::kCannotOpen:
     case TextRead::Status::kOk:
       break;
   }
-  return Concat(
-      {Gbk("无法打开文件："), LineBreak(), Shown(path), ReasonLine(read.errorNumber, read.error)});
+  const bool opened = read.error.operation == FileOperation::kRead;
+  return Concat({Gbk(opened ? "无法读取文件：" : "无法打开文件："), LineBreak(), Shown(path),
+                 ReasonLine(read.error)});
 }
 
 ByteText CannotReadFileLine(const Path& path, const TextRead& read) {
@@ -162,14 +154,13 @@ ByteText CannotReadFileLine(const Path& path, const TextRead& read) {
     case TextRead::Status::kOutOfMemory:
       return Concat({Gbk("内存不足，无法读入文件："), Shown(path)});
     case TextRead::Status::kCannotRead:
-      return Concat({Gbk("无法读取文件："), Shown(path), Gbk("，原因："),
-                     Reason(read.errorNumber, read.error)});
     case TextRead::Status::kCannotOpen:
     case TextRead::Status::kOk:
       break;
   }
-  return Concat(
-      {Gbk("无法打开文件："), Shown(path), Gbk("，原因："), Reason(read.errorNumber, read.error)});
+  const bool opened = read.error.operation == FileOperation::kRead;
+  return Concat({Gbk(opened ? "无法读取文件：" : "无法打开文件："), Shown(path), Gbk("，原因："),
+                 Reason(read.error)});
 }
 
 ByteText LargeTextForSimpleCut(std::int64_t bytes) {
@@ -220,7 +211,7 @@ ByteText CannotReplaceOutput(const Path& path, int reason) {
                    LineBreak(), Shown(path)});
   }
   return Concat({Gbk("无法写入这个输出文件，请换一个保存位置或文件名前缀："), LineBreak(),
-                 Shown(path), ReasonLine(reason, {})});
+                 Shown(path), ReasonLine(PosixError(reason, FileOperation::kWrite, path))});
 }
 
 ByteText WouldOverwriteInput(const Path& path) {
@@ -243,44 +234,51 @@ ByteText InputChanged(const Path& path) {
   return Concat({Gbk("文件在读取时被截短或改动，操作已中止："), LineBreak(), Shown(path)});
 }
 
-ByteText Reason(int errorNumber, std::string_view systemText) {
-  switch (errorNumber) {
-    case ENOSPC:
-      return Gbk("磁盘空间不足");
-    case EACCES:
-    case EPERM:
-      return Gbk("没有权限");
-    case EROFS:
-      return Gbk("文件系统是只读的");
-    case EMFILE:
-    case ENFILE:
-      return Gbk("打开的文件太多");
-    case EFBIG:
-      return Gbk("文件太大");
-    case ENAMETOOLONG:
-      return Gbk("文件名或路径太长");
-    case EIO:
-      return Gbk("输入输出错误（磁盘读写出错）");
-    case ENOTDIR:
-      return Gbk("路径中有一项不是文件夹");
-#ifdef EDQUOT
-    case EDQUOT:
-      return Gbk("超出磁盘配额");
-#endif
-    case ENOENT:
+ByteText Reason(const FileError& error) {
+  switch (error.kind()) {
+    case ErrorKind::kNone:
+      return ByteText();
+    case ErrorKind::kNotFound:
       return Gbk("文件或文件夹不存在");
-    case ELOOP:
-      return Gbk("符号链接循环");
-    case EISDIR:
+    case ErrorKind::kNoPermission:
+      return Gbk("没有权限");
+    case ErrorKind::kInUse:
+      return Gbk("文件正被其他程序使用");
+    case ErrorKind::kReadOnlyFileSystem:
+      return Gbk("文件系统是只读的");
+    case ErrorKind::kNoSpace:
+      return Gbk("磁盘空间不足");
+    case ErrorKind::kQuota:
+      return Gbk("超出磁盘配额");
+    case ErrorKind::kTooManyOpenFiles:
+      return Gbk("打开的文件太多");
+    case ErrorKind::kTooLarge:
+      return Gbk("文件太大");
+    case ErrorKind::kNameTooLong:
+      return Gbk("文件名或路径太长");
+    case ErrorKind::kInputOutput:
+      return Gbk("输入输出错误（磁盘读写出错）");
+    case ErrorKind::kNotAFolder:
+      return Gbk("路径中有一项不是文件夹");
+    case ErrorKind::kIsAFolder:
       return Gbk("这是一个文件夹");
-    case kReplacesKeptFile:
+    case ErrorKind::kLinkLoop:
+      return Gbk("符号链接循环");
+    case ErrorKind::kOutOfMemory:
+      return Gbk("内存不足");
+    case ErrorKind::kNotRegularFile:
+      return Gbk("不是普通文件（是设备、管道之类）");
+    case ErrorKind::kReplacesKeptFile:
       return Gbk("输出文件会覆盖正在处理的文件");
-    default:
+    case ErrorKind::kInputGone:
+      return Gbk("输入文件在读取时被截短");
+    case ErrorKind::kCancelled:
+      return Gbk("已取消");
+    case ErrorKind::kOther:
       break;
   }
-  if (!systemText.empty()) return Gbk(systemText);
-  if (errorNumber != 0) return Gbk(std::strerror(errorNumber));
-  return ByteText();
+  return Concat({Gbk(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),
+                 Decimal(error.code)});
 }
 
 ByteText BadChapterRule(std::string_view reason, int position) {

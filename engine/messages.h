@@ -8,6 +8,7 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "core/file_error.h"
 #include "core/files.h"
 #include "core/path.h"
 
@@ -75,7 +76,7 @@ ByteText WouldOverwriteInput(const Path& path);
 // The save folder is a folder of the operating system: write there all the same?
 ByteText WriteIntoSystemFolder(const Path& folder);
 // An output name is taken by a folder or a file that may not be written; reason is the
-// errno of the refusal.
+// errno of the refusal (ReplaceRefusal).
 ByteText CannotReplaceOutput(const Path& path, int reason);
 // A typed name holds characters the file system cannot hold (shown as given).
 ByteText NameUnrepresentable(std::string_view shown);
@@ -84,8 +85,9 @@ ByteText OutputFolderMoved(const Path& folder);
 // A file given to read changed or was cut short while it was read.
 ByteText InputChanged(const Path& path);
 
-// The system's reason for an errno, in Chinese for the common ones, else systemText.
-ByteText Reason(int errorNumber, std::string_view systemText);
+// Why a file operation failed, in Chinese: the common reasons by name, any other by its
+// system code. Empty for no failure.
+ByteText Reason(const FileError& error);
 
 // A chapter rule's regular expression that ICU refuses: its reason and position.
 ByteText BadChapterRule(std::string_view reason, int position);

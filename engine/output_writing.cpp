@@ -48,7 +48,7 @@ void WriteReport::Record(const Path& path, const WriteResult& result, std::int64
     if (result.created && keepCreated_) created_.push_back(path);
     return;
   }
-  if (result.errorNumber == EFAULT) inputChanged_ = true;
+  if (result.error.kind() == ErrorKind::kInputGone) inputChanged_ = true;
   if (failures_++ == 0 || order < firstFailedOrder_) {
     firstFailedPath_ = path;
     firstFailure_ = result;
@@ -206,10 +206,10 @@ void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
     ui.ShowCompletion(done, caption, report.folder());
     return;
   }
-  ui.ShowMessageBox(report.folderMoved() ? messages::OutputFolderMoved(report.folder())
-                                          : messages::WritesFailed(report.failures(),
-                                                                   report.firstFailedPath(),
-                                                                   report.firstFailure()),
+  ui.ShowMessageBox(report.folderMoved()
+                        ? messages::OutputFolderMoved(report.folder())
+                        : messages::WritesFailed(report.failures(), report.firstFailedPath(),
+                                                 report.firstFailure()),
                     0, messages::WarningCaption());
 }
 

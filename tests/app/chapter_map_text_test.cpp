@@ -1,5 +1,4 @@
-// What the chapter-map window says about a map and the user's choice: one reading shared
-// by the Qt window and the Windows one.
+// What the chapter-map window says about a map and the user's choice.
 
 #include <gtest/gtest.h>
 

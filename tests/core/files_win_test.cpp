@@ -35,7 +35,7 @@ TEST_F(WindowsFiles, AGbkNameRoundTripsThroughTheWideFunctions) {
   WriteFile(file, "\xB5\xDA", 2, &written, nullptr);
   CloseHandle(file);
   TextRead read = ReadTextFile(At("第一卷·序.txt"));
-  ASSERT_TRUE(read.ok()) << read.error;
+  ASSERT_TRUE(read.ok()) << read.error.code;
   EXPECT_EQ(read.text.view(), "\xB5\xDA");
 
   ASSERT_TRUE(WriteWholeFile(At("卷二.txt"), ByteBuffer("x")));
@@ -62,7 +62,7 @@ TEST_F(WindowsFiles, ReadsAsOnEverySystem) {
   for (const Case& c : cases) {
     WriteBytes(dir / "r.txt", c.bytes);
     TextRead read = ReadTextFile(At("r.txt"), c.mode);
-    ASSERT_TRUE(read.ok()) << read.error;
+    ASSERT_TRUE(read.ok()) << read.error.code;
     EXPECT_EQ(read.text.view(), c.text);
     EXPECT_EQ(read.fileBytes, static_cast<std::int64_t>(c.bytes.size()));
   }
@@ -110,7 +110,22 @@ TEST_F(WindowsFiles, RefusesWhatCannotBeReplaced) {
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"folder.txt", "ro.txt"}));
 }
 
-// The folder of a run is held so that it cannot be renamed away while the run writes
+// A file another program holds open keeps its Win32 code up to the message: in use, not a
+// missing right.
+TEST_F(WindowsFiles, AFileInUseIsSaidToBeInUse) {
+  WriteBytes(dir / "held.txt", "older");
+  HANDLE held =
+      CreateFileW(Wide("held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const WriteResult result = WriteFileParts(At("held.txt"), std::vector<std::string_view>{"x"});
+  CloseHandle(held);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error.category, ErrorCategory::kWin32);
+  EXPECT_EQ(result.error.kind(), ErrorKind::kInUse) << result.error.code;
+  EXPECT_EQ(ReadBytes(dir / "held.txt"), "older");
+}
+
+// The folder of a run cannot be renamed away while the run writes
 // into it; where the system lets it go all the same (Wine), the run knows it moved.
 TEST_F(WindowsFiles, AFolderMovedDuringARunIsKnown) {
   std::filesystem::create_directory(FileSystemPath(dir / "out"));

@@ -9,8 +9,8 @@
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
 #include "engine/merging.h"
-#include "engine/size_cutting.h"
 #include "engine/messages.h"
+#include "engine/size_cutting.h"
 #include "handler_fixture.h"
 
 namespace morvane::testing {
@@ -152,6 +152,32 @@ TEST_F(OutputChecks, AFolderMovedMidRunKeepsItsFilesAndIsReported) {
     EXPECT_LT(written.size(), 300u);  // it stopped
     for (const std::string& name : written) EXPECT_TRUE(name.starts_with("a-")) << name;
   }
+}
+
+// A failure is worded from its code and category alone, wherever it came from: a Windows
+// file in use stays one, and a code without words of its own is named by its number.
+TEST(FailureReasons, AreWordedFromTheCodeAndItsCategory) {
+  const auto win32 = [](int code) {
+    return FileError{ErrorCategory::kWin32, code, FileOperation::kWrite, {}};
+  };
+  const auto posix = [](int code) { return PosixError(code, FileOperation::kWrite); };
+  const std::pair<FileError, const char*> cases[] = {
+      {win32(32), "文件正被其他程序使用"},  // ERROR_SHARING_VIOLATION
+      {win32(33), "文件正被其他程序使用"},  // ERROR_LOCK_VIOLATION
+      {win32(5), "没有权限"},               // ERROR_ACCESS_DENIED
+      {win32(112), "磁盘空间不足"},         // ERROR_DISK_FULL
+      {win32(1392), "Windows错误代码1392"},
+      {posix(ENOSPC), "磁盘空间不足"},
+      {posix(EACCES), "没有权限"},
+      {posix(EXDEV), "系统错误代码18"},
+      {ProgramFailure(ProgramError::kNotRegularFile, FileOperation::kOpen), "不是普通文件"},
+      {ProgramFailure(ProgramError::kReplacesKeptFile, FileOperation::kWrite), "覆盖正在处理"},
+  };
+  for (const auto& [error, words] : cases) {
+    EXPECT_NE(messages::Reason(error).view().find(GbkBytes(words)), std::string_view::npos)
+        << words;
+  }
+  EXPECT_TRUE(messages::Reason(FileError{}).empty());
 }
 
 class SaveFolder : public HandlerTest {};

@@ -238,7 +238,8 @@ TEST_F(ReliableHandlers, FailedWritesLeaveWholeFilesAndNameTheFirstFailure) {
 
       EXPECT_TRUE(last.view().starts_with(GbkBytes("有"))) << Utf8(last);
       EXPECT_TRUE(Contains(last, GbkBytes(results / second))) << Utf8(last);
-      EXPECT_TRUE(Contains(last, messages::Reason(error, "").view())) << Utf8(last);
+      EXPECT_TRUE(Contains(last, messages::Reason(PosixError(error, FileOperation::kWrite)).view()))
+          << Utf8(last);
       EXPECT_EQ(ReadBytes(results / second), "older");
       EXPECT_EQ(ReadBytes(results / (prefix + "-99.txt")), "older");
       std::vector<std::string> left = FolderNames(results.path());

@@ -7,11 +7,15 @@
 #include "app/main_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
-#include "engine/control_names.h"
-#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/control_names.h"
+#include "presenters/encoding_choice.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
+#include "presenters/whitespace_cleaning.h"
 
 namespace morvane::app {
 
@@ -135,8 +139,9 @@ void BindEvents(Toolkit& ui, AppState& state) {
 
   const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
                                  void (*open)(Toolkit&, AppState&)) {
-    t->Bind(page, kDropped,
-            [t, s, page, dialog, open] { OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page)); });
+    t->Bind(page, kDropped, [t, s, page, dialog, open] {
+      OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page));
+    });
   };
   openOnDrop(kCutPage, n::kNormalDialog, OpenForNormalCut);
   openOnDrop(kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);

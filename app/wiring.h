@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 

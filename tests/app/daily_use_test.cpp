@@ -29,7 +29,7 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "tests/ui/modal.h"
 #include "ui/long_task.h"
 #include "ui/qt_toolkit.h"

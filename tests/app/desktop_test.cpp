@@ -26,7 +26,7 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "tests/app/folder_contents.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"

@@ -9,7 +9,7 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "memory_toolkit.h"
 #include "window_check.h"
 

@@ -1,14 +1,14 @@
-#include "engine/encoding_choice.h"
+#include "presenters/encoding_choice.h"
 
 #include <functional>
 #include <iterator>
 
 #include "core/gbk.h"
-#include "engine/control_names.h"
-#include "engine/file_choosing.h"
-#include "engine/merging.h"
 #include "engine/messages.h"
-#include "engine/size_cutting.h"
+#include "presenters/control_names.h"
+#include "presenters/file_choosing.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane {
 namespace {

@@ -13,6 +13,10 @@
 #include "core/path.h"
 #include "engine/chapter_rules.h"
 
+namespace morvane {
+struct MapFileError;
+}
+
 namespace morvane::messages {
 
 // Captions.
@@ -99,6 +103,8 @@ ByteText ChapterRuleFailed(const RuleError& error, const ChapterRule& rule);
 ByteText BadHeadingList(std::string_view list, int count);
 // A range of heading numbers to leave out written from high to low ("7-5").
 ByteText ReversedHeadingRange(std::string_view range, int first, int last);
+// A chapter-map file that cannot be read: its line and what is wrong there.
+ByteText BadMapFile(const MapFileError& error);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

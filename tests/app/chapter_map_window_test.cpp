@@ -191,12 +191,12 @@ void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
   int rows = -1;
   WhenModalOpens([&](QWidget* window) {
     const auto closeAnyway = qScopeGuard([window] { window->close(); });
-    auto* table = Map<QTableView>(app::kMapList);
-    auto* rules = Map<QComboBox>(app::kMapRuleList);
+    auto* table = Map<QTableView>(n::kMapList);
+    auto* rules = Map<QComboBox>(n::kMapRuleList);
     QTest::keyClick(rules, Qt::Key_Down);
     QTest::keyClick(rules, Qt::Key_Down);
     QCOMPARE(rules->currentIndex(), static_cast<int>(morvane::RuleKind::kRegex));
-    QTest::keyClicks(Map<QLineEdit>(app::kMapPatternBox), QStringLiteral("(a+)+$"));
+    QTest::keyClicks(Map<QLineEdit>(n::kMapPatternBox), QStringLiteral("(a+)+$"));
     const int before = table->model()->rowCount();
     QTimer user;
     user.setInterval(20);
@@ -207,10 +207,10 @@ void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
       }
     });
     user.start();
-    stopped = ClickExpectingMessages(app::kMapApplyButton);
+    stopped = ClickExpectingMessages(n::kMapApplyButton);
     user.stop();
     rows = table->model()->rowCount() == before ? before : -2;
-    gaveUp = ClickExpectingMessages(app::kMapApplyButton);
+    gaveUp = ClickExpectingMessages(n::kMapApplyButton);
   });
   QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
   QCOMPARE(stopped.join(QString()), QString());

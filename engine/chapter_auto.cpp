@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include <unicode/ustring.h>
 
+#include "core/side_by_side.h"
 #include "engine/chapter_map.h"
 
 namespace morvane {
@@ -226,19 +226,9 @@ std::vector<Candidate> Candidates(std::string_view bytes, Encoding encoding) {
   bounds.push_back(bytes.size());
   const std::size_t parts = bounds.size() - 1;
   std::vector<Part> found(parts);
-  std::vector<std::thread> threads;
-  try {
-    for (std::size_t k = 1; k < parts; ++k) {
-      threads.emplace_back(
-          [&, k] { found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding); });
-    }
-  } catch (const std::system_error&) {
-    for (std::size_t k = threads.size() + 1; k < parts; ++k) {
-      found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding);
-    }
-  }
-  found[0] = CandidatesIn(bytes, bounds[0], bounds[1], encoding);
-  for (std::thread& thread : threads) thread.join();
+  RunSideBySide(parts, [&](std::size_t k) {
+    found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding);
+  });
   std::vector<Candidate> all;
   std::int64_t lastLine = kNone;
   for (Part& part : found) {

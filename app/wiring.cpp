@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/chapter_map_opening.h"
 #include "app/main_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
@@ -11,6 +10,7 @@
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
 #include "presenters/chapter_cutting.h"
+#include "presenters/chapter_map.h"
 #include "presenters/control_names.h"
 #include "presenters/encoding_choice.h"
 #include "presenters/merging.h"

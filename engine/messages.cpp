@@ -199,6 +199,12 @@ ByteText NameTooLong(const Path& name) {
   return Concat({Gbk("文件名太长，无法保存："), LineBreak(), Shown(name)});
 }
 
+ByteText DeviceName(const Path& name) {
+  return Concat({Gbk("文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+                     "无法保存，请换一个文件名前缀："),
+                 LineBreak(), Shown(name)});
+}
+
 ByteText PathTooLong(const Path& path) {
   return Concat(
       {Gbk("保存位置的路径太长，无法保存，请换一个保存位置："), LineBreak(), Shown(path)});

@@ -65,6 +65,8 @@ ByteText FolderNotWritable(const Path& folder);
 ByteText PrefixHasSeparator(const Path& prefix);
 // The file system would refuse the name (too long).
 ByteText NameTooLong(const Path& name);
+// The system would take the name for a device (CON, NUL, COM1, ...), not a file.
+ByteText DeviceName(const Path& name);
 // The folder and name together are longer than the system takes.
 ByteText PathTooLong(const Path& path);
 // An output file would replace one of the operation's own input files.

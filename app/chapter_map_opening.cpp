@@ -11,8 +11,8 @@
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "engine/chapter_map.h"
-#include "engine/control_names.h"
 #include "engine/messages.h"
+#include "presenters/control_names.h"
 
 namespace morvane::app {
 namespace {

@@ -3,7 +3,7 @@
 // as every other window's: the same on Qt, on Windows and in tests.
 
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 

@@ -6,9 +6,11 @@
 #include <variant>
 #include <vector>
 
-#include "engine/control_names.h"
 #include "engine/messages.h"
+#include "engine/output_checks.h"
 #include "engine/output_naming.h"
+#include "presenters/control_names.h"
+#include "presenters/output_steps.h"
 
 namespace morvane::app {
 

@@ -9,7 +9,7 @@
 
 #include "core/toolkit.h"
 #include "engine/chapter_map.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 

@@ -10,9 +10,10 @@
 #include "app/windows.h"
 #include "app/wiring.h"
 #include "core/fatal.h"
-#include "engine/control_names.h"
 #include "engine/size_cutting.h"
-#include "engine/state.h"
+#include "presenters/control_names.h"
+#include "presenters/size_cutting.h"
+#include "presenters/state.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::app {

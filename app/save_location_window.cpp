@@ -1,6 +1,6 @@
 #include "app/save_location_window.h"
 
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 
 namespace morvane::app {
 

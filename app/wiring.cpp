@@ -7,11 +7,15 @@
 #include "app/main_window.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
-#include "engine/control_names.h"
-#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/control_names.h"
+#include "presenters/encoding_choice.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
+#include "presenters/whitespace_cleaning.h"
 
 namespace morvane::app {
 
@@ -33,28 +37,24 @@ void ClearSimpleText(Toolkit& ui) {
   ui.SetText(n::kSimpleSizeLabel, ByteText("0\xD7\xD6\xBD\xDA"));  // "0字节"
 }
 
+void ShowCutButtons(Toolkit& ui, bool chapters) {
+  ui.SetChecked(chapters ? n::kNormalRadio : n::kChapterRadio, false);
+  ui.SetVisible(n::kNormalCutButton, !chapters);
+  ui.SetVisible(n::kChapterSearchButton, chapters);
+  ui.SetVisible(n::kChapterCutButton, chapters);
+  ui.SetVisible(n::kChapterMapButton, chapters);
+}
+
 void ShowNormalCutButtons(Toolkit& ui) {
-  ui.SetChecked(n::kChapterRadio, false);
-  ui.SetVisible(n::kNormalCutButton, true);
-  ui.SetVisible(n::kChapterSearchButton, false);
-  ui.SetVisible(n::kChapterCutButton, false);
-  ui.SetVisible(n::kChapterMapButton, false);
+  ShowCutButtons(ui, false);
 }
 
 void ShowChapterCutButtons(Toolkit& ui) {
-  ui.SetChecked(n::kNormalRadio, false);
-  ui.SetVisible(n::kNormalCutButton, false);
-  ui.SetVisible(n::kChapterSearchButton, true);
-  ui.SetVisible(n::kChapterCutButton, true);
-  ui.SetVisible(n::kChapterMapButton, true);
+  ShowCutButtons(ui, true);
 }
 
 // The drive list's value is the drive's root folder, so the tree starts there.
-void OnSaveLocationCreated(Toolkit& ui) {
-  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
-}
-
-void OnDriveChanged(Toolkit& ui) {
+void ShowDriveFolders(Toolkit& ui) {
   ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
 }
 
@@ -135,8 +135,9 @@ void BindEvents(Toolkit& ui, AppState& state) {
 
   const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
                                  void (*open)(Toolkit&, AppState&)) {
-    t->Bind(page, kDropped,
-            [t, s, page, dialog, open] { OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page)); });
+    t->Bind(page, kDropped, [t, s, page, dialog, open] {
+      OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page));
+    });
   };
   openOnDrop(kCutPage, n::kNormalDialog, OpenForNormalCut);
   openOnDrop(kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
@@ -144,8 +145,8 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
 
-  bindView(n::kSaveLocationWindow, kCreated, OnSaveLocationCreated);
-  bindView(n::kDriveList, kDriveChanged, OnDriveChanged);
+  bindView(n::kSaveLocationWindow, kCreated, ShowDriveFolders);
+  bindView(n::kDriveList, kDriveChanged, ShowDriveFolders);
   bind(n::kFolderTree, kFolderChanged, OnFolderOpened);
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane::app {
 
@@ -18,6 +18,8 @@ void BindEvents(Toolkit& ui, AppState& state);
 void OnMainWindowCreated(Toolkit& ui, AppState& state);
 void OnSaveLocationClicked(Toolkit& ui);
 void ClearSimpleText(Toolkit& ui);
+// The cut page's buttons of the normal cut, or those of the chapter cut.
+void ShowCutButtons(Toolkit& ui, bool chapters);
 void ShowNormalCutButtons(Toolkit& ui);
 void ShowChapterCutButtons(Toolkit& ui);
 
@@ -31,8 +33,9 @@ void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths)
 void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
 
 // Save-location window.
-void OnSaveLocationCreated(Toolkit& ui);
-void OnDriveChanged(Toolkit& ui);
+// The folders of the drive the drive list shows, when the window opens and when the drive
+// changes.
+void ShowDriveFolders(Toolkit& ui);
 void OnFolderOpened(Toolkit& ui, AppState& state);
 
 }  // namespace morvane::app

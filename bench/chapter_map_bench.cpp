@@ -20,8 +20,8 @@
 #include "app/desktop.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
-#include "engine/control_names.h"
-#include "engine/state.h"
+#include "presenters/control_names.h"
+#include "presenters/state.h"
 #include "ui/qt_toolkit.h"
 
 namespace {

@@ -37,8 +37,8 @@
 #include "app/desktop.h"
 #include "app/wiring.h"
 #include "core/byte_text.h"
-#include "engine/control_names.h"
-#include "engine/state.h"
+#include "presenters/control_names.h"
+#include "presenters/state.h"
 #include "ui/byte_text_edit.h"
 #include "ui/qt_toolkit.h"
 

@@ -16,7 +16,9 @@
 #include "engine/chapter_rules.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
+#include "engine/output_checks.h"
 #include "engine/output_naming.h"
+#include "engine/output_writing.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
 

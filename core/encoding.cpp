@@ -7,8 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -16,6 +14,7 @@
 
 #include "core/fatal.h"
 #include "core/gbk.h"
+#include "core/side_by_side.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -826,15 +825,15 @@ Undecodable FindUndecodableGbk(std::string_view bytes) {
   while (middle < n && IsLead(At(bytes, middle))) ++middle;
   if (n < kSideBySideBytes || middle >= n) return FindUndecodableGbk(bytes, 0, n);
   ++middle;
+  Undecodable first;
   Undecodable second;
-  std::thread other;
-  try {
-    other = std::thread([&] { second = FindUndecodableGbk(bytes, middle, n); });
-  } catch (const std::system_error&) {
-    return FindUndecodableGbk(bytes, 0, n);
-  }
-  Undecodable first = FindUndecodableGbk(bytes, 0, middle);
-  other.join();
+  RunSideBySide(2, [&](std::size_t part) {
+    if (part == 0) {
+      first = FindUndecodableGbk(bytes, 0, middle);
+    } else {
+      second = FindUndecodableGbk(bytes, middle, n);
+    }
+  });
   if (first.count == 0) first.first = second.first;
   first.count += second.count;
   return first;
@@ -1095,15 +1094,15 @@ ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
   const std::size_t n = bytes.size();
   if (!sideBySide || n < kSideBySideBytes) return ScanRange(bytes, 0, n);
   const std::size_t middle = n / 2;
+  ByteFacts first;
   ByteFacts second;
-  std::thread other;
-  try {
-    other = std::thread([&] { second = ScanRange(bytes, middle, n); });
-  } catch (const std::system_error&) {
-    return ScanRange(bytes, 0, n);
-  }
-  ByteFacts first = ScanRange(bytes, 0, middle);
-  other.join();
+  RunSideBySide(2, [&](std::size_t part) {
+    if (part == 0) {
+      first = ScanRange(bytes, 0, middle);
+    } else {
+      second = ScanRange(bytes, middle, n);
+    }
+  });
   JoinFacts(first, second);
   return first;
 }
@@ -1129,16 +1128,11 @@ bool IsUtf8InHalves(std::string_view bytes) {
   if (bytes.size() < kSideBySideBytes) return IsUtf8(bytes);
   std::size_t middle = bytes.size() / 2;
   for (int k = 0; k < 3 && IsContinuation(At(bytes, middle)); ++k) ++middle;
-  bool second = false;
-  std::thread other;
-  try {
-    other = std::thread([&] { second = IsUtf8(bytes.substr(middle)); });
-  } catch (const std::system_error&) {
-    return IsUtf8(bytes);
-  }
-  const bool first = IsUtf8(bytes.substr(0, middle));
-  other.join();
-  return first && second;
+  bool halves[2] = {false, false};
+  RunSideBySide(2, [&](std::size_t part) {
+    halves[part] = part == 0 ? IsUtf8(bytes.substr(0, middle)) : IsUtf8(bytes.substr(middle));
+  });
+  return halves[0] && halves[1];
 }
 
 }  // namespace

@@ -15,11 +15,11 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
-#include "core/toolkit.h"
 #include "engine/banner.h"
 #include "engine/chapter_map.h"
+#include "engine/output_checks.h"
 #include "engine/output_naming.h"
-#include "engine/state.h"
+#include "engine/output_writing.h"
 
 namespace morvane {
 
@@ -85,13 +85,5 @@ WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const Ch
 // title names each looked at.
 OutputPlan OutputPlanOf(const OutputTarget& target, const ChapterFiles& files,
                         const ChapterChoice& choice);
-
-// Handlers. The search stores chapterStarts and sets chapterSearchDone; the cut refuses
-// without it, writes the files of normalText and clears it. When the chapter map was
-// confirmed since the search (state.chapterPlan), the cut writes the files it shows. Opening
-// another file on the cut page clears it too (size_cutting.h), so a cut never applies the headings
-// of one text to another.
-void ChapterSearch(Toolkit& ui, AppState& state);
-void ChapterCut(Toolkit& ui, AppState& state);
 
 }  // namespace morvane

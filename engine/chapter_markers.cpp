@@ -16,10 +16,9 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "core/side_by_side.h"
 #include "engine/chapter_cutting.h"
 
 #if defined(__SSE2__)
@@ -307,20 +306,11 @@ bool SearchGbkInHalves(const ByteText& text, const std::function<void(int positi
       overflow = true;
     }
   };
-  std::thread other;
-  try {
-    other = std::thread([&] {
-      Pairer pairer(Encoding::kGbk, second.view(), keep);
-      ScanGbk(second, pairer);
-    });
-  } catch (const std::system_error&) {
-    return false;
-  }
-  {
-    Pairer pairer(Encoding::kGbk, first.view(), found);
-    ScanGbk(first, pairer);
-  }
-  other.join();
+  RunSideBySide(2, [&](std::size_t part) {
+    Pairer pairer(Encoding::kGbk, part == 0 ? first.view() : second.view(),
+                  part == 0 ? found : keep);
+    ScanGbk(part == 0 ? first : second, pairer);
+  });
   if (!overflow) {
     for (int position : later) found(position);
     return true;

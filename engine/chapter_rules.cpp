@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 #include <unicode/uregex.h>
 #include <unicode/ustring.h>
 
 #include "core/gbk.h"
+#include "core/side_by_side.h"
 #include "engine/chapter_cutting.h"
 
 namespace morvane {
@@ -219,19 +219,7 @@ std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search searc
   }
   bounds.push_back(bytes.size());
   std::vector<std::vector<Heading>> found(parts);
-  std::vector<std::thread> threads;
-  try {
-    for (std::size_t k = 1; k < parts; ++k) {
-      threads.emplace_back([&, k] { found[k] = search(bounds[k], bounds[k + 1]); });
-    }
-  } catch (const std::system_error&) {
-    // No thread to be had: the parts not started run here.
-    for (std::size_t k = threads.size() + 1; k < parts; ++k) {
-      found[k] = search(bounds[k], bounds[k + 1]);
-    }
-  }
-  found[0] = search(bounds[0], bounds[1]);
-  for (std::thread& thread : threads) thread.join();
+  RunSideBySide(parts, [&](std::size_t k) { found[k] = search(bounds[k], bounds[k + 1]); });
   std::size_t total = 0;
   for (const auto& part : found) total += part.size();
   std::vector<Heading> headings;

@@ -15,16 +15,11 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
-#include "core/toolkit.h"
 #include "engine/banner.h"
-#include "engine/file_choosing.h"
 #include "engine/output_naming.h"
-#include "engine/state.h"
+#include "engine/output_writing.h"
 
 namespace morvane {
-
-// Shows rows 3..count of the merge page and hides the others (count 2 to 5).
-void ShowMergeRows(Toolkit& ui, int count);
 
 // Writes texts, in order, followed by banner, to target's prefix已合并.txt.
 // The merge is one file: a stop request while it is written removes it afterwards.
@@ -79,13 +74,5 @@ class MergedPieces {
 // followed by its banner. The inputs must have passed RefuseMergeInputs.
 WriteReport WriteMerged(const OutputTarget& target, std::span<const MergeInput> inputs,
                         const OutputForm& form, Progress* progress = nullptr);
-
-// Handlers. OpenMergeFile reads the file chosen for a row (1..5; row 1 also sets the
-// prefix); a file that cannot be read is named in a message and changes nothing.
-void OpenMergeFile(Toolkit& ui, AppState& state, int row);
-// A file's text for a row: its text, path and encoding, and the row's encoding list.
-void LoadMergeText(Toolkit& ui, AppState& state, int row, const ChosenFile& file);
-void SelectMergeCount(Toolkit& ui, AppState& state);
-void MergeFiles(Toolkit& ui, AppState& state);
 
 }  // namespace morvane

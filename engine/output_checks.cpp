@@ -9,7 +9,7 @@
 
 #include "core/files.h"
 #include "engine/messages.h"
-#include "engine/output_naming.h"
+#include "engine/output_checks.h"
 
 namespace morvane {
 namespace {

@@ -1,3 +1,5 @@
+#include "engine/output_writing.h"
+
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
@@ -6,9 +8,6 @@
 #include <system_error>
 #include <thread>
 #include <vector>
-
-#include "engine/messages.h"
-#include "engine/output_naming.h"
 
 namespace morvane {
 
@@ -177,40 +176,11 @@ void WriteReport::Cancel() {
   created_.clear();
 }
 
-std::optional<ByteText> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
-                                      std::span<const Path> inputs) {
-  std::optional<ByteText> refusal;
-  bool stopped = false;
-  ui.RunLongWork({}, [&](Progress& progress) {
-    refusal = RefuseOutputs(plan, inputs);
-    stopped = progress.StopRequested();
-  });
-  if (stopped) return messages::Cancelled();
-  return refusal;
-}
-
 bool StopBeforeNextFile(Progress* progress, WriteReport& report) {
   if (report.inputChanged() || report.folderMoved()) return true;
   if (progress == nullptr || !progress->StopRequested()) return false;
   report.Cancel();
   return true;
-}
-
-void ShowOutcome(Toolkit& ui, const WriteReport& report, const ByteText& done,
-                 const ByteText& caption) {
-  if (report.cancelled()) {
-    ui.ShowMessageBox(messages::Cancelled(), 0, messages::HintCaption());
-    return;
-  }
-  if (report.ok()) {
-    ui.ShowCompletion(done, caption, report.folder());
-    return;
-  }
-  ui.ShowMessageBox(report.folderMoved()
-                        ? messages::OutputFolderMoved(report.folder())
-                        : messages::WritesFailed(report.failures(), report.firstFailedPath(),
-                                                 report.firstFailure()),
-                    0, messages::WarningCaption());
 }
 
 }  // namespace morvane

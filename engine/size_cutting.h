@@ -1,6 +1,6 @@
 #pragma once
-// Size cutting: the simple cut (bytes per piece, text shown in the box) and the normal
-// cut (K per piece, text held in memory), their open handlers and live displays.
+// Size cutting: the pieces of the simple cut (bytes per piece) and of the normal cut
+// (K per piece), and their writing.
 //
 // A piece ends after its nominal size, or a little later rather than split a character
 // (PieceCutter). The number of pieces is fixed first, so a text whose pieces grew runs out
@@ -12,11 +12,9 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
-#include "core/toolkit.h"
 #include "engine/banner.h"
-#include "engine/file_choosing.h"
 #include "engine/output_naming.h"
-#include "engine/state.h"
+#include "engine/output_writing.h"
 
 namespace morvane {
 
@@ -61,33 +59,5 @@ WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int si
 // The same for a GBK text.
 WriteReport WritePieces(const OutputTarget& target, const ByteText& text, int size, int pieceBytes,
                         const ByteText& banner, Progress* progress = nullptr);
-
-// Handlers (the names of their controls are in control_names.h).
-
-// Bytes box and text container changed: simplePieceBytes, simpleTextBytes, 标签1, 标签4.
-void ShowSimpleCutCount(Toolkit& ui, AppState& state);
-// Cut-size box changed: normalPieceBytes.
-void UpdateNormalPieceSize(Toolkit& ui, AppState& state);
-// Open buttons. A file that cannot be read is named in a message and changes nothing; a
-// text that ends before the end of its file is loaded, and the user is told what was
-// left out.
-void OpenForSimpleCut(Toolkit& ui, AppState& state);
-void OpenForNormalCut(Toolkit& ui, AppState& state);
-// A file's text into the simple-cut box, in the file's encoding: simplePath,
-// simpleEncoding, the box's encoding and its text, the encoding list.
-void LoadSimpleText(Toolkit& ui, AppState& state, const ChosenFile& file);
-// A file's text for the cut page: normalPath, normalEncoding, normalText and 标签7 (through
-// ShowNormalCutSize), the encoding list; the headings of a search before are dropped.
-void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file);
-// The opened file's text: normalTextBytes, 标签7, normalText, normalPieceBytes.
-void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text);
-// Cut buttons. A piece size below 1 byte is refused before anything is written.
-void SimpleCut(Toolkit& ui, AppState& state);
-void NormalCut(Toolkit& ui, AppState& state);
-// Cuts text into PieceCount(size, pieceBytes) numbered files after checking that all of
-// them can be written and that none replaces source (the file the text came from), then
-// reports the outcome. pieceBytes is at least 1.
-void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size, int pieceBytes,
-                   const Path& source, const Detected& encoding = {});
 
 }  // namespace morvane

@@ -1,5 +1,5 @@
 #pragma once
-// Whitespace cleaning of the simple-cut text: half-width spaces, CR LF pairs, tabs.
+// Whitespace cleaning: half-width spaces, CR LF pairs, tabs.
 //
 // Removal steps over double-byte characters, so only bytes that stand on a character
 // boundary go; a full-width space (A1 A1) and a lone CR or LF stay. No other byte is
@@ -10,8 +10,6 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
-#include "core/toolkit.h"
-#include "engine/state.h"
 
 namespace morvane {
 
@@ -37,14 +35,5 @@ ByteText Cleaned(const ByteText& text, Encoding encoding, CleanChoice choice);
 // returns false then.
 bool CleanInParts(const ByteText& text, Encoding encoding, CleanChoice choice,
                   const std::function<bool(std::string_view part)>& out);
-
-// Handlers: each cleans the text container, writes the result back (which refreshes the
-// size and count labels) and confirms; an empty container is refused. A large text is
-// cleaned as long work: when the user stops it, the container keeps its text and no
-// message follows.
-void RemoveSpaces(Toolkit& ui, AppState& state);
-void RemoveLineBreaks(Toolkit& ui, AppState& state);
-// Rewrites the container only when one of its first simpleTextBytes bytes is a tab.
-void RemoveTabs(Toolkit& ui, AppState& state);
 
 }  // namespace morvane

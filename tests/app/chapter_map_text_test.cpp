@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/chapter_map_text.h"
-#include "engine/control_names.h"
 #include "memory_toolkit.h"
+#include "presenters/control_names.h"
 #include "test_files.h"
 
 namespace morvane::testing {

@@ -25,8 +25,9 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "core/path.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "tests/app/folder_contents.h"
+#include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
@@ -85,14 +86,8 @@ void ChapterMapWindowTest::init() {
   QDir(temp_->path()).mkpath(QStringLiteral("out"));
   input_ = temp_->filePath(QStringLiteral("小说.txt"));
   output_ = temp_->filePath(QStringLiteral("out"));
-  std::ofstream(input_.toStdString(), std::ios::binary) << Novel();
-  state_ = std::make_unique<morvane::AppState>();
-  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
-  app::DescribeWindows(*toolkit_);
-  app::BindEvents(*toolkit_, *state_);
-  QWidget* main = toolkit_->CreateWindow(n::kMainWindow);
-  morvane::ui::QtToolkit::ShowCentred(main);
-  QVERIFY(QTest::qWaitForWindowExposed(main));
+  morvane::testing::WriteFile(input_, Novel());
+  QVERIFY(morvane::testing::StartDesktop(state_, toolkit_) != nullptr);
   static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(0);
   // The save-location window has tests of its own; here the folder is simply chosen.
   toolkit_->SetPath(n::kSaveLocationBox, morvane::Path(output_.toStdString()));
@@ -103,8 +98,7 @@ void ChapterMapWindowTest::init() {
 }
 
 void ChapterMapWindowTest::cleanup() {
-  toolkit_.reset();
-  state_.reset();
+  morvane::testing::StopDesktop(state_, toolkit_);
   temp_.reset();
 }
 

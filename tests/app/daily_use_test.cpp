@@ -29,7 +29,8 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
+#include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
 #include "ui/long_task.h"
 #include "ui/qt_toolkit.h"
@@ -38,14 +39,11 @@
 using morvane::ByteText;
 using morvane::GbkFromUtf8;
 using morvane::testing::WhenModalOpens;
+using morvane::testing::WriteFile;
 namespace n = morvane::names;
 namespace app = morvane::app;
 
 namespace {
-
-void WriteFile(const QString& path, std::string_view bytes) {
-  std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
 
 QStringList FileNames(const QString& folder) {
   return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -120,20 +118,13 @@ void DailyUseTest::init() {
   QDir().mkpath(output_);
   QDir::setCurrent(temp_->path());
   app::UseChineseEverywhere();
-  state_ = std::make_unique<morvane::AppState>();
-  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
-  toolkit_->SetVolumes({{temp_->path().toStdString(), "ext4", "", ""}});
-  app::DescribeWindows(*toolkit_);
-  app::BindEvents(*toolkit_, *state_);
-  main_ = toolkit_->CreateWindow(n::kMainWindow);
-  morvane::ui::QtToolkit::ShowCentred(main_);
-  QVERIFY(QTest::qWaitForWindowExposed(main_));
+  main_ = morvane::testing::StartDesktop(state_, toolkit_, temp_->path());
+  QVERIFY(main_ != nullptr);
 }
 
 void DailyUseTest::cleanup() {
   QDir::setCurrent(QDir::tempPath());
-  toolkit_.reset();
-  state_.reset();
+  morvane::testing::StopDesktop(state_, toolkit_);
   temp_.reset();
 }
 
@@ -414,8 +405,14 @@ void DailyUseTest::namesThatAreNotUtf8OpenByTheirBytes() {
   // Raw GBK names, as an archive made on Chinese Windows unpacks them: 第1章.txt, 第2章.txt
   // and the folder 输出.
   const std::string root = temp_->path().toStdString();
-  const std::string first = root + "/\xB5\xDA" "1" "\xD5\xC2.txt";
-  const std::string second = root + "/\xB5\xDA" "2" "\xD5\xC2.txt";
+  const std::string first = root +
+                            "/\xB5\xDA"
+                            "1"
+                            "\xD5\xC2.txt";
+  const std::string second = root +
+                             "/\xB5\xDA"
+                             "2"
+                             "\xD5\xC2.txt";
   const std::string utf8 = temp_->filePath(QStringLiteral("第3章.txt")).toStdString();
   const std::string folder = root + "/\xCA\xE4\xB3\xF6";
   std::ofstream(first, std::ios::binary) << "one";

@@ -26,8 +26,9 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "tests/app/folder_contents.h"
+#include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
@@ -37,14 +38,11 @@ using morvane::ByteText;
 using morvane::GbkFromUtf8;
 using morvane::testing::ReadFolder;
 using morvane::testing::WhenModalOpens;
+using morvane::testing::WriteFile;
 namespace n = morvane::names;
 namespace app = morvane::app;
 
 namespace {
-
-void WriteFile(const QString& path, std::string_view bytes) {
-  std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
 
 QString Screenshots() {
   QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
@@ -118,21 +116,14 @@ void DesktopTest::init() {
   // The current drive is the volume that holds the working folder.
   QDir::setCurrent(temp_->path());
 
-  state_ = std::make_unique<morvane::AppState>();
-  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
   // The drive list offers the temporary folder as the one volume, so the tree starts there.
-  toolkit_->SetVolumes({{temp_->path().toStdString(), "ext4", "", ""}});
-  app::DescribeWindows(*toolkit_);
-  app::BindEvents(*toolkit_, *state_);
-  main_ = toolkit_->CreateWindow(n::kMainWindow);
-  morvane::ui::QtToolkit::ShowCentred(main_);
-  QVERIFY(QTest::qWaitForWindowExposed(main_));
+  main_ = morvane::testing::StartDesktop(state_, toolkit_, temp_->path());
+  QVERIFY(main_ != nullptr);
 }
 
 void DesktopTest::cleanup() {
   QDir::setCurrent(QStringLiteral(MORVANE_SCREENSHOT_DIR "/.."));
-  toolkit_.reset();
-  state_.reset();
+  morvane::testing::StopDesktop(state_, toolkit_);
   temp_.reset();
 }
 

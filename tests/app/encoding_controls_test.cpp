@@ -21,9 +21,10 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
-#include "engine/control_names.h"
-#include "engine/state.h"
+#include "presenters/control_names.h"
+#include "presenters/state.h"
 #include "tests/app/folder_contents.h"
+#include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
 #include "ui/byte_text_edit.h"
 #include "ui/qt_toolkit.h"
@@ -34,6 +35,7 @@ using morvane::Encoding;
 using morvane::GbkFromUtf8;
 using morvane::testing::ReadFolder;
 using morvane::testing::WhenModalOpens;
+using morvane::testing::WriteFile;
 namespace n = morvane::names;
 namespace app = morvane::app;
 
@@ -53,10 +55,6 @@ std::u16string Novel() {
 
 std::string Bytes(Encoding encoding, std::u16string_view text) {
   return morvane::Encode(encoding, text).bytes;
-}
-
-void WriteFile(const QString& path, std::string_view bytes) {
-  std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
 QString Utf8(std::string_view text) {
@@ -108,20 +106,14 @@ void EncodingControlsTest::init() {
   temp_ = std::make_unique<QTemporaryDir>();
   output_ = temp_->filePath(QStringLiteral("out"));
   QDir().mkpath(output_);
-  state_ = std::make_unique<morvane::AppState>();
-  toolkit_ = std::make_unique<morvane::ui::QtToolkit>();
-  app::DescribeWindows(*toolkit_);
-  app::BindEvents(*toolkit_, *state_);
-  main_ = toolkit_->CreateWindow(n::kMainWindow);
-  morvane::ui::QtToolkit::ShowCentred(main_);
-  QVERIFY(QTest::qWaitForWindowExposed(main_));
+  main_ = morvane::testing::StartDesktop(state_, toolkit_);
+  QVERIFY(main_ != nullptr);
   state_->cut.saveFolder = morvane::Path(output_.toStdString());
   toolkit_->SetPath(n::kSaveLocationBox, state_->cut.saveFolder);
 }
 
 void EncodingControlsTest::cleanup() {
-  toolkit_.reset();
-  state_.reset();
+  morvane::testing::StopDesktop(state_, toolkit_);
   temp_.reset();
 }
 

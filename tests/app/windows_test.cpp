@@ -9,8 +9,8 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
-#include "engine/control_names.h"
 #include "memory_toolkit.h"
+#include "presenters/control_names.h"
 #include "window_check.h"
 
 namespace morvane::testing {

@@ -9,6 +9,8 @@
 #include "engine/messages.h"
 #include "fuzz/reference.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

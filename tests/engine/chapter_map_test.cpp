@@ -6,6 +6,8 @@
 #include "engine/chapter_cutting.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

@@ -12,12 +12,14 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/chapter_cutting.h"
-#include "engine/encoding_choice.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
 #include "handler_fixture.h"
+#include "presenters/encoding_choice.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 #include "test_files.h"
 
 namespace morvane {
@@ -249,11 +251,9 @@ TEST_F(EncodingChoice, AChoiceEndsWithItsFile) {
     const Detected& (*read)(const AppState&);
   };
   const Page pages[] = {
-      {"simple", names::kSimpleDialog, names::kSimpleEncodingList,
-       OpenForSimpleCut,
+      {"simple", names::kSimpleDialog, names::kSimpleEncodingList, OpenForSimpleCut,
        [](const AppState& s) -> const Detected& { return s.cut.simpleEncoding; }},
-      {"normal", names::kNormalDialog, names::kNormalEncodingList,
-       OpenForNormalCut,
+      {"normal", names::kNormalDialog, names::kNormalEncodingList, OpenForNormalCut,
        [](const AppState& s) -> const Detected& { return s.cut.normalEncoding; }},
       {"merge row", names::kMergeDialog, names::kMergeEncodingList[2],
        [](Toolkit& ui, AppState& s) { OpenMergeFile(ui, s, 2); },

@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "engine/banner.h"
-#include "engine/control_names.h"
 #include "engine/size_cutting.h"
-#include "engine/state.h"
 #include "memory_toolkit.h"
+#include "presenters/control_names.h"
+#include "presenters/size_cutting.h"
+#include "presenters/state.h"
 #include "test_files.h"
 
 namespace morvane::testing {

@@ -14,6 +14,9 @@
 #include "engine/merging.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

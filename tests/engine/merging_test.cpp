@@ -5,6 +5,7 @@
 #include "core/gbk.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
+#include "presenters/merging.h"
 
 namespace morvane::testing {
 namespace {

@@ -10,8 +10,13 @@
 #include "engine/chapter_cutting.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
+#include "engine/output_checks.h"
+#include "engine/output_writing.h"
 #include "engine/size_cutting.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

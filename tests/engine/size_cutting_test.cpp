@@ -9,10 +9,12 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/chapter_cutting.h"
-#include "engine/file_choosing.h"
 #include "engine/messages.h"
 #include "fuzz/reference.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/file_choosing.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

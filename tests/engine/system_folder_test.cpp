@@ -13,6 +13,10 @@
 #include "engine/messages.h"
 #include "engine/output_naming.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/merging.h"
+#include "presenters/output_steps.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane::testing {
 namespace {

@@ -5,6 +5,8 @@
 #include "core/numbers.h"
 #include "engine/messages.h"
 #include "handler_fixture.h"
+#include "presenters/size_cutting.h"
+#include "presenters/whitespace_cleaning.h"
 
 namespace morvane::testing {
 namespace {

@@ -23,6 +23,9 @@
 #include "engine/messages.h"
 #include "engine/size_cutting.h"
 #include "handler_fixture.h"
+#include "presenters/chapter_cutting.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 #include "sandbox.h"
 
 namespace morvane::testing {

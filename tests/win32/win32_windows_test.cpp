@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/windows.h"
-#include "engine/control_names.h"
+#include "presenters/control_names.h"
 #include "ui/win32/win32_toolkit.h"
 #include "window_check.h"
 

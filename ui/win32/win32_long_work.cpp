@@ -78,14 +78,7 @@ void RegisterProgressClass() {
   static bool registered = false;
   if (registered) return;
   registered = true;
-  WNDCLASSEXW window{};
-  window.cbSize = sizeof window;
-  window.lpfnWndProc = ProgressProcedure;
-  window.hInstance = GetModuleHandleW(nullptr);
-  window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window.lpszClassName = kProgressClass;
-  RegisterClassExW(&window);
+  RegisterWindowClass(kProgressClass, ProgressProcedure);
 }
 
 // Keys, clicks and drops: the input that the windows behind the progress window must not

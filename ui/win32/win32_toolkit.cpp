@@ -208,20 +208,10 @@ void RegisterClasses(WNDPROC procedure) {
                                                  ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
                                                  ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&common);
-  WNDCLASSEXW top{};
-  top.cbSize = sizeof top;
-  top.lpfnWndProc = procedure;
-  top.hInstance = GetModuleHandleW(nullptr);
-  top.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  top.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  top.hIcon = LoadIconW(top.hInstance, MAKEINTRESOURCEW(1));
-  if (!top.hIcon) top.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  top.lpszClassName = kWindowClass;
-  RegisterClassExW(&top);
-  WNDCLASSEXW page = top;
-  page.hIcon = nullptr;
-  page.lpszClassName = kPageClass;
-  page.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+  RegisterWindowClass(kWindowClass, procedure, icon);
+  RegisterWindowClass(kPageClass, [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
     // A page passes its controls' notices on to the window, where the controls are known.
     switch (message) {
       case WM_COMMAND:
@@ -234,11 +224,22 @@ void RegisterClasses(WNDPROC procedure) {
       default:
         return DefWindowProcW(window, message, w, l);
     }
-  };
-  RegisterClassExW(&page);
+  });
 }
 
 }  // namespace
+
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hIcon = icon;
+  windowClass.lpszClassName = name;
+  RegisterClassExW(&windowClass);
+}
 
 std::wstring DriveItem(std::wstring_view root, UINT driveType, std::wstring_view label) {
   std::wstring item;

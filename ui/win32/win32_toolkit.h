@@ -164,6 +164,10 @@ class Win32Toolkit final : public Toolkit {
   int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing
 };
 
+// Registers a class of the program's windows: the arrow cursor, the dialog face behind
+// their controls, icon in the title bar (none when null).
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr);
+
 // A box with the stop icon, modal for the program (the fatal error path).
 void ShowStopBox(const ByteText& text, const ByteText& caption);
 

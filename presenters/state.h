@@ -1,6 +1,7 @@
 #pragma once
-// The state the handlers share: one instance of each for the whole run, created before
-// the main window and released after it (app/app_state owns the instance).
+// The state the handlers share: one instance for the whole run, created before the main
+// window and released after it (the desktop's start-up owns it: app/desktop.cpp,
+// app/desktop_win.cpp).
 
 #include <cstddef>
 #include <memory>

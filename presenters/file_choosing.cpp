@@ -1,4 +1,4 @@
-#include "engine/file_choosing.h"
+#include "presenters/file_choosing.h"
 
 #include "engine/messages.h"
 

@@ -15,7 +15,7 @@
 
 #include "core/encoding.h"
 #include "core/toolkit.h"
-#include "engine/state.h"
+#include "presenters/state.h"
 
 namespace morvane {
 

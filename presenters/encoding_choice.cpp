@@ -1,25 +1,40 @@
-#include "engine/encoding_choice.h"
+#include "presenters/encoding_choice.h"
 
 #include <functional>
 #include <iterator>
 
 #include "core/gbk.h"
-#include "engine/control_names.h"
-#include "engine/file_choosing.h"
-#include "engine/merging.h"
 #include "engine/messages.h"
-#include "engine/size_cutting.h"
+#include "presenters/control_names.h"
+#include "presenters/file_choosing.h"
+#include "presenters/merging.h"
+#include "presenters/size_cutting.h"
 
 namespace morvane {
 namespace {
 
-// Reads path again in chosen for the list; when that fails the list shows the choice the
-// text was read with, which is still the one in use.
-std::optional<ChosenFile> ReadAgain(Toolkit& ui, std::string_view list, const Path& path,
-                                    std::optional<Encoding> chosen,
-                                    std::optional<Encoding> before) {
+// The open file of a list read again in the encoding the list now asks for, which then
+// becomes setting. Nothing when no file is open (the choice waits for the next one), when
+// mayReadAgain says no, or when the file could not be read again: the list then shows the
+// choice the text was read with, which is still the one in use.
+std::optional<ChosenFile> ReadInChosen(Toolkit& ui, std::string_view list, const Path& path,
+                                       std::optional<Encoding>& setting,
+                                       const std::function<bool()>& mayReadAgain = {}) {
+  const auto chosen = ChosenEncoding(ui, list);
+  if (path.empty()) {
+    setting = chosen;
+    return std::nullopt;
+  }
+  if (mayReadAgain && !mayReadAgain()) {
+    SelectEncoding(ui, list, setting);
+    return std::nullopt;
+  }
   auto file = ReadChosenFile(ui, path, chosen);
-  if (!file) SelectEncoding(ui, list, before);
+  if (!file) {
+    SelectEncoding(ui, list, setting);
+    return std::nullopt;
+  }
+  setting = chosen;
   return file;
 }
 
@@ -68,52 +83,31 @@ void KeepChoice(Toolkit& ui, std::string_view list, std::optional<Encoding>& cho
 
 void ChooseNormalEncoding(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
-  const auto chosen = ChosenEncoding(ui, names::kNormalEncodingList);
-  if (cut.normalPath.empty()) {
-    cut.normalChosen = chosen;
-    return;
-  }
-  const auto file =
-      ReadAgain(ui, names::kNormalEncodingList, cut.normalPath, chosen, cut.normalChosen);
+  const auto file = ReadInChosen(ui, names::kNormalEncodingList, cut.normalPath, cut.normalChosen);
   if (!file) return;
-  cut.normalChosen = chosen;
   LoadNormalText(ui, state, *file);
   WarnIfEndedEarly(ui, *file);
 }
 
 void ChooseSimpleEncoding(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
-  const auto chosen = ChosenEncoding(ui, names::kSimpleEncodingList);
-  if (cut.simplePath.empty()) {
-    cut.simpleChosen = chosen;
-    return;
-  }
-  const ByteText shown = ui.Text(names::kSimpleText);
-  if (!shown.empty() && std::hash<std::string_view>{}(shown.view()) != cut.simpleReadHash &&
-      ui.ShowMessageBox(messages::ReadAgainDropsEdits(), kYesNo, messages::HintCaption()) !=
-          kAnswerYes) {
-    SelectEncoding(ui, names::kSimpleEncodingList, cut.simpleChosen);
-    return;
-  }
   const auto file =
-      ReadAgain(ui, names::kSimpleEncodingList, cut.simplePath, chosen, cut.simpleChosen);
+      ReadInChosen(ui, names::kSimpleEncodingList, cut.simplePath, cut.simpleChosen, [&] {
+        const ByteText shown = ui.Text(names::kSimpleText);
+        return shown.empty() || std::hash<std::string_view>{}(shown.view()) == cut.simpleReadHash ||
+               ui.ShowMessageBox(messages::ReadAgainDropsEdits(), kYesNo,
+                                 messages::HintCaption()) == kAnswerYes;
+      });
   if (!file) return;
-  cut.simpleChosen = chosen;
   LoadSimpleText(ui, state, *file);
   WarnIfEndedEarly(ui, *file);
 }
 
 void ChooseMergeEncoding(Toolkit& ui, AppState& state, int row) {
   MergeSettings& merge = state.merge;
-  const auto chosen = ChosenEncoding(ui, names::kMergeEncodingList[row]);
-  if (merge.mergePath[row].empty()) {
-    merge.mergeChosen[row] = chosen;
-    return;
-  }
-  const auto file = ReadAgain(ui, names::kMergeEncodingList[row], merge.mergePath[row], chosen,
-                              merge.mergeChosen[row]);
+  const auto file = ReadInChosen(ui, names::kMergeEncodingList[row], merge.mergePath[row],
+                                 merge.mergeChosen[row]);
   if (!file) return;
-  merge.mergeChosen[row] = chosen;
   LoadMergeText(ui, state, row, *file);
   WarnIfEndedEarly(ui, *file);
 }

@@ -20,8 +20,8 @@ namespace {
 #ifdef _WIN32
 // A console shows text in its code page (936 on a Chinese system), not UTF-8: it is
 // given the characters themselves. A file or pipe gets the UTF-8 bytes. A character whose
-// bytes are split between two writes waits in carry for the rest.
-// Nothing when fd is no console; else whether all went.
+// bytes are split between two writes waits in carry for the rest. Nothing when fd is no
+// console; else whether all went.
 std::optional<bool> WriteToConsole(int fd, std::string_view bytes) {
   HANDLE console = GetStdHandle(fd == STDOUT_FILENO ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   DWORD mode = 0;

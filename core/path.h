@@ -53,8 +53,9 @@ class Path {
 // The path as the W functions are given it: absolute, in its \\?\ form (\\?\UNC\ for a
 // share), "." and ".." resolved by name. The system then takes every name exactly as
 // spelt, "z." and "in " included (the plain form would strip the dot and the blank and
-// reach "z" and "in"), and paths beyond 260 characters. A path already in that form (or
-// a \\.\ device path) is left as it is.
+// reach "z" and "in"), and paths beyond 260 characters. "C:" alone is the drive's root,
+// as JoinPath takes it. A path already in that form (or a \\.\ device path) is left as
+// it is.
 std::wstring SystemPath(const Path& path);
 #endif
 

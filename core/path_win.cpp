@@ -180,7 +180,8 @@ std::wstring SystemPath(const Path& path) {
     root = std::wstring(kLongSharePrefix) +
            p.substr(2, share == std::wstring::npos ? share : share - 2);
     rest = share == std::wstring::npos ? p.size() : share;
-  } else if (p.size() >= 3 && p[1] == L':' && p[2] == L'\\') {
+  } else if (p.size() >= 2 && p[1] == L':' && (p.size() == 2 || p[2] == L'\\')) {
+    // "C:" alone is the drive's root here, as JoinPath takes it (the folder tree's value).
     root = std::wstring(kLongPrefix) + p.substr(0, 2);
     rest = 2;
   } else if (CurrentFolder().empty()) {

@@ -58,6 +58,7 @@ TEST(WindowsPaths, TheSystemGetsTheLongFormWithEveryNameAsSpelt) {
       {L"C:\\a\\.\\b\\..\\..\\c\\", L"\\\\?\\C:\\c"},
       {L"C:\\..", L"\\\\?\\C:\\"},
       {L"C:\\", L"\\\\?\\C:\\"},
+      {L"C:", L"\\\\?\\C:\\"},
       {L"\\\\server\\share\\卷\\..\\a.", L"\\\\?\\UNC\\server\\share\\a."},
       {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x."},
   };

@@ -10,6 +10,7 @@
 
 #include "core/gbk.h"
 #include "core/side_by_side.h"
+#include "engine/chapter_auto.h"
 #include "engine/chapter_cutting.h"
 
 namespace morvane {
@@ -329,6 +330,7 @@ bool IsBlank(char16_t c) {
 std::optional<ChapterRule> ParseRule(std::string_view utf8) {
   if (utf8 == "near") return ChapterRule{};
   if (utf8 == "lines") return ChapterRule{RuleKind::kLines, {}};
+  if (utf8 == "auto") return ChapterRule{RuleKind::kAuto, {}};
   constexpr std::string_view kRegex = "regex:";
   if (!utf8.starts_with(kRegex)) return std::nullopt;
   utf8.remove_prefix(kRegex.size());
@@ -382,6 +384,8 @@ HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule, Enco
       return LineHeadings(text, encoding);
     case RuleKind::kRegex:
       return RegexHeadings(text, rule, encoding);
+    case RuleKind::kAuto:
+      return FindChaptersAutomatically(text, encoding).headings;
   }
   return std::vector<Heading>{};
 }

@@ -10,6 +10,8 @@
 //   节课) are refused by one table of guards (chapter_rules.cpp).
 // - regex: an ICU regular expression matched against each line, decoded; the chapter
 //   begins where the first match of the line begins.
+// - auto: what marks the chapters is chosen for each text among the rules above and a few
+//   shapes of heading lines more (chapter_auto.h).
 //
 // The lines and regex rules look at decoded lines, so they work in any encoding that
 // ICU converts; positions are mapped back to the text's own bytes.
@@ -26,7 +28,7 @@
 
 namespace morvane {
 
-enum class RuleKind { kNear, kLines, kRegex };
+enum class RuleKind { kNear, kLines, kRegex, kAuto };
 
 struct ChapterRule {
   RuleKind kind = RuleKind::kNear;
@@ -35,7 +37,7 @@ struct ChapterRule {
   friend bool operator==(const ChapterRule&, const ChapterRule&) = default;
 };
 
-// "near", "lines" or "regex:PATTERN" (UTF-8); nothing for any other text.
+// "near", "lines", "auto" or "regex:PATTERN" (UTF-8); nothing for any other text.
 std::optional<ChapterRule> ParseRule(std::string_view utf8);
 
 // One heading found by a rule, in 8 bytes: a text can hold tens of millions of them.

@@ -6,6 +6,7 @@
 
 #include "core/gbk.h"
 #include "core/numbers.h"
+#include "engine/map_file.h"
 
 namespace morvane::messages {
 namespace {
@@ -283,6 +284,32 @@ ByteText Reason(const FileError& error) {
 ByteText BadChapterRule(std::string_view reason, int position) {
   return Concat({Gbk("章节规则的正则表达式有误（第"), Decimal(position + 1), Gbk("个字符处）："),
                  Gbk(reason)});
+}
+
+ByteText BadMapFile(const MapFileError& error) {
+  using Problem = MapFileError::Problem;
+  const char* reason = "";
+  switch (error.problem) {
+    case Problem::kColumns:
+      reason =
+          "应是以TAB分隔的2到7列：序号 位置 长度 编号 标题 标记 "
+          "卷，位置必填，序号、长度、编号为数字";
+      break;
+    case Problem::kBeyondText:
+      reason = "位置超出了正文的末尾";
+      break;
+    case Problem::kNotAscending:
+      reason = "位置应大于上一行的位置";
+      break;
+    case Problem::kNotBoundary:
+      reason = "位置落在一个字符的中间";
+      break;
+    case Problem::kVolume:
+      reason = "卷名与该位置的正文不符";
+      break;
+  }
+  return Concat({Gbk("章节目录文件第"), Decimal(error.line), Gbk("行有误："), Gbk(reason),
+                 Gbk("；未写出任何文件")});
 }
 
 ByteText BadHeadingList(std::string_view list, int count) {

@@ -12,6 +12,10 @@
 #include "core/files.h"
 #include "core/path.h"
 
+namespace morvane {
+struct MapFileError;
+}
+
 namespace morvane::messages {
 
 // Captions.
@@ -91,6 +95,8 @@ ByteText BadChapterRule(std::string_view reason, int position);
 ByteText BadHeadingList(std::string_view list, int count);
 // A range of heading numbers to leave out written from high to low ("7-5").
 ByteText ReversedHeadingRange(std::string_view range, int first, int last);
+// A chapter-map file that cannot be read: its line and what is wrong there.
+ByteText BadMapFile(const MapFileError& error);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

@@ -1,8 +1,8 @@
 #include "app/wiring.h"
 
-#include "app/chapter_map_opening.h"
 #include "app/main_window.h"
 #include "presenters/chapter_cutting.h"
+#include "presenters/chapter_map.h"
 #include "presenters/control_names.h"
 #include "presenters/desktop_events.h"
 #include "presenters/encoding_choice.h"

@@ -18,13 +18,13 @@
 #include <map>
 #include <sstream>
 
-#include "app/chapter_map_text.h"
 #include "app/chapter_map_window.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "core/path.h"
+#include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
 #include "tests/app/folder_contents.h"
 #include "tests/support/desktop_session.h"
@@ -116,17 +116,17 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
   bool answered = false;
   WhenModalOpens([this, &answered](QWidget* window) {
     const auto closeAnyway = qScopeGuard([window] { window->close(); });
-    QCOMPARE(window, W(app::kChapterMapWindow));
-    auto* table = Map<QTableView>(app::kMapList);
+    QCOMPARE(window, W(n::kChapterMapWindow));
+    auto* table = Map<QTableView>(n::kMapList);
     QCOMPARE(table->model()->rowCount(), 10);
-    // One unit down the size column, as the Windows window has it (SizeWords).
+    // One unit down the size column (SizeWords).
     for (int row = 0; row < 10; ++row) {
       const QModelIndex size = table->model()->index(row, 3);
       QCOMPARE(size.data().toString(),
-               QString::fromStdString(app::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
+               QString::fromStdString(morvane::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
     }
     // Whole lines only: the letters are gone, and the map says what looks wrong.
-    QTest::keyClick(Map<QComboBox>(app::kMapRuleList), Qt::Key_Down);
+    QTest::keyClick(Map<QComboBox>(n::kMapRuleList), Qt::Key_Down);
     QCOMPARE(table->model()->rowCount(), 5);
     QCOMPARE(table->model()->index(2, 2).data().toString(), QStringLiteral("第四章 夜雨"));
     QCOMPARE(table->model()->index(2, 4).data().toString(), QStringLiteral("跳号"));
@@ -138,15 +138,14 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
     table->setCurrentIndex(table->model()->index(3, 0));
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(table->model()->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    auto* byTitle = Map<QRadioButton>(app::kMapByTitleRadio);
+    auto* byTitle = Map<QRadioButton>(n::kMapByTitleRadio);
     QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
     QVERIFY(byTitle->isChecked());
-    QVERIFY(Map<QLabel>(app::kMapPreview)
-                ->text()
-                .contains(QStringLiteral("小说-0001 第一章 风起.txt")));
+    QVERIFY(
+        Map<QLabel>(n::kMapPreview)->text().contains(QStringLiteral("小说-0001 第一章 风起.txt")));
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
-    QTest::mouseClick(W(app::kMapOkButton), Qt::LeftButton);
+    QTest::mouseClick(W(n::kMapOkButton), Qt::LeftButton);
     answered = true;
   });
   QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);

@@ -1,4 +1,4 @@
-#include "app/chapter_map_text.h"
+#include "presenters/chapter_map_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "presenters/control_names.h"
 #include "presenters/output_steps.h"
 
-namespace morvane::app {
+namespace morvane {
 
 std::string FlagWords(unsigned flags) {
   static const std::pair<ChapterFlag, const char*> kWords[] = {
@@ -109,4 +109,4 @@ std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
   return map;
 }
 
-}  // namespace morvane::app
+}  // namespace morvane

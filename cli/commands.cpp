@@ -254,7 +254,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   } else {
     auto made = MapOf(input->text, *rule, input->detected.encoding);
     if (const auto* error = std::get_if<RuleError>(&made)) {
-      PrintMessage(messages::BadChapterRule(error->reason, error->position));
+      PrintMessage(messages::ChapterRuleFailed(*error, *rule));
       return kRefused;
     }
     plan.map = std::get<ChapterMap>(std::move(made));

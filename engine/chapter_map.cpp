@@ -426,12 +426,12 @@ ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings, 
 }
 
 std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRule& rule,
-                                          Encoding encoding) {
+                                          Encoding encoding, Progress* progress) {
   if (rule.kind == RuleKind::kAuto) {
     FoundChapters found = FindChaptersAutomatically(text, encoding);
     return BuildChapterMap(text, std::move(found.headings), encoding, std::move(found.volumes));
   }
-  HeadingsOrError found = FindHeadings(text, rule, encoding);
+  HeadingsOrError found = FindHeadings(text, rule, encoding, progress);
   if (auto* error = std::get_if<RuleError>(&found)) return std::move(*error);
   return BuildChapterMap(text, std::get<std::vector<Heading>>(std::move(found)), encoding);
 }

@@ -92,9 +92,10 @@ struct ChapterMap {
 ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings,
                            Encoding encoding = Encoding::kGbk, std::vector<Volume> volumes = {});
 
-// The map of text under rule (the automatic rule's volumes included), or why there is none.
+// The map of text under rule (the automatic rule's volumes included), or why there is none;
+// progress as for FindHeadings.
 std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRule& rule,
-                                          Encoding encoding);
+                                          Encoding encoding, Progress* progress = nullptr);
 
 // The map as tab-separated UTF-8 lines "index offset length number title flags volume",
 // index from 1, an empty number where there is none, flags as FlagNames gives them, the

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -29,6 +30,7 @@
 #include "tests/app/folder_contents.h"
 #include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
+#include "ui/long_task.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
 
@@ -63,6 +65,7 @@ class ChapterMapWindowTest : public QObject {
   void cleanup();
   void correctedMapIsWhatTheCliWrites();
   void withoutASearchTheWindowAsksForOne();
+  void aRuleThatNeverEndsIsStoppedOrGivesUp();
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
@@ -171,6 +174,50 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
 void ChapterMapWindowTest::withoutASearchTheWindowAsksForOne() {
   QCOMPARE(ClickExpectingMessages(n::kChapterMapButton).join(QString()),
            QStringLiteral("请先点击前面搜索按钮！"));
+}
+
+// A regular expression that backtracks without end: 取消 in the progress window stops its
+// search and leaves the map as it was; left alone, the search gives up and says on which
+// line.
+void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
+  ClickExpectingMessages(n::kChapterSearchButton);
+  std::string text = "\xB5\xDA\xD2\xBB\xD5\xC2\r\n";  // 第一章
+  for (int line = 0; line < 3; ++line) text += std::string(40, 'a') + "!\r\n";
+  state_->cut.normalText = morvane::ByteText(text);
+  const auto previous = morvane::ui::SetProgressDelay(std::chrono::milliseconds(0));
+  const auto restore = qScopeGuard([previous] { morvane::ui::SetProgressDelay(previous); });
+  QStringList stopped;
+  QStringList gaveUp;
+  int rows = -1;
+  WhenModalOpens([&](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    auto* table = Map<QTableView>(n::kMapList);
+    auto* rules = Map<QComboBox>(n::kMapRuleList);
+    QTest::keyClick(rules, Qt::Key_Down);
+    QTest::keyClick(rules, Qt::Key_Down);
+    QCOMPARE(rules->currentIndex(), static_cast<int>(morvane::RuleKind::kRegex));
+    QTest::keyClicks(Map<QLineEdit>(n::kMapPatternBox), QStringLiteral("(a+)+$"));
+    const int before = table->model()->rowCount();
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [] {
+      if (QWidget* progress = morvane::ui::RunningTaskWindow(); progress && progress->isVisible()) {
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("cancelButton")),
+                          Qt::LeftButton);
+      }
+    });
+    user.start();
+    stopped = ClickExpectingMessages(n::kMapApplyButton);
+    user.stop();
+    rows = table->model()->rowCount() == before ? before : -2;
+    gaveUp = ClickExpectingMessages(n::kMapApplyButton);
+  });
+  QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
+  QCOMPARE(stopped.join(QString()), QString());
+  QCOMPARE(rows, 1);  // the map of the rule before, as it was
+  QCOMPARE(gaveUp,
+           QStringList{QStringLiteral(
+               "章节规则“(a+)+$”在第2行匹配用时太长（回溯太多），搜寻已停止，没有写出文件。")});
 }
 
 QTEST_MAIN(ChapterMapWindowTest)

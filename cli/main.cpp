@@ -198,8 +198,8 @@ int RunCommandLine(int argc, char** argv) {
       "chapters",
       "Cut FILE at its chapter headings (a \"第\" followed within 16 bytes by a \"章\") into "
       "prefix-0.txt (the text before the first heading), prefix-1.txt, ...; prints the number "
-      "of headings found. --list shows the chapter map instead; --rule, --skip, --per-file "
-      "and --names change the cut.");
+      "of headings found. --list shows the chapter map instead; --rule, --map, --skip, "
+      "--per-file and --names change the cut.");
   OutputOptions chaptersOutput;
   chaptersOutput.AddTo(*chapters, checks);
   CLI::Option* chaptersFile = chapters->add_option("FILE", file, "the text file to cut");

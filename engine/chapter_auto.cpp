@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include <unicode/ustring.h>
 
+#include "core/side_by_side.h"
 #include "engine/chapter_map.h"
 
 namespace morvane {
@@ -172,9 +172,15 @@ class Sequences {
   std::vector<std::string> sequences_;
 };
 
+// No book has a heading line in every few hundred bytes: a text that has (made of "第1章"
+// lines, say) is cut by the lines rule instead, and its candidates never hold more memory
+// than an eighth of the text.
+constexpr std::size_t kBytesPerCandidate = 256;
+
 struct Part {
   std::vector<Candidate> candidates;
   std::int64_t lastLine = kNone;  // the last non-blank line of the part
+  bool tooMany = false;
 };
 
 Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Encoding encoding) {
@@ -183,6 +189,7 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
   const Sequences blanks(decoder, u" \t\u3000\r");
   const Sequences openers(decoder, u"第序楔引前尾后番完Cc【[〔「0123456789０１２３４５６７８９");
   Part part;
+  const std::size_t most = std::max<std::size_t>(1024, (to - from) / kBytesPerCandidate);
   std::int64_t previous = kUnknown;
   std::size_t line = from;
   while (line < to) {
@@ -194,6 +201,10 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
         const std::u16string decoded = decoder.Decode(bytes.substr(line, end - line));
         const std::u16string_view trimmed = Trimmed(decoded);
         const Kind kind = KindOf(trimmed);
+        if (kind.kind >= 0 && part.candidates.size() == most) {
+          part.tooMany = true;
+          return part;
+        }
         if (kind.kind >= 0) {
           part.candidates.push_back(
               {static_cast<std::int64_t>(line), previous, kind.number, HashOf(trimmed), kind.kind});
@@ -207,9 +218,9 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
   return part;
 }
 
-// The candidates of the whole text; parts of a large text are read side by side, each
-// ending at a line break.
-std::vector<Candidate> Candidates(std::string_view bytes, Encoding encoding) {
+// The candidates of the whole text, or nothing when there are too many; parts of a large
+// text are read side by side, each ending at a line break.
+std::optional<std::vector<Candidate>> Candidates(std::string_view bytes, Encoding encoding) {
   constexpr std::size_t kSmall = std::size_t{8} << 20;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t unit = UnitBytes(encoding);
@@ -226,19 +237,12 @@ std::vector<Candidate> Candidates(std::string_view bytes, Encoding encoding) {
   bounds.push_back(bytes.size());
   const std::size_t parts = bounds.size() - 1;
   std::vector<Part> found(parts);
-  std::vector<std::thread> threads;
-  try {
-    for (std::size_t k = 1; k < parts; ++k) {
-      threads.emplace_back(
-          [&, k] { found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding); });
-    }
-  } catch (const std::system_error&) {
-    for (std::size_t k = threads.size() + 1; k < parts; ++k) {
-      found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding);
-    }
+  RunSideBySide(parts, [&](std::size_t k) {
+    found[k] = CandidatesIn(bytes, bounds[k], bounds[k + 1], encoding);
+  });
+  for (const Part& part : found) {
+    if (part.tooMany) return std::nullopt;
   }
-  found[0] = CandidatesIn(bytes, bounds[0], bounds[1], encoding);
-  for (std::thread& thread : threads) thread.join();
   std::vector<Candidate> all;
   std::int64_t lastLine = kNone;
   for (Part& part : found) {
@@ -319,9 +323,16 @@ std::size_t Restarts(const std::vector<Candidate>& list) {
 }  // namespace
 
 FoundChapters FindChaptersAutomatically(const ByteText& text, Encoding encoding) {
-  const std::vector<Candidate> all = Candidates(text.view(), encoding);
+  FoundChapters found;
+  std::optional<std::vector<Candidate>> all = Candidates(text.view(), encoding);
+  if (!all) {
+    found.headings =
+        std::get<std::vector<Heading>>(FindHeadings(text, {RuleKind::kLines, {}}, encoding));
+    return found;
+  }
   std::array<std::vector<Candidate>, kKinds> byKind;
-  for (const Candidate& c : all) byKind[static_cast<std::size_t>(c.kind)].push_back(c);
+  for (const Candidate& c : *all) byKind[static_cast<std::size_t>(c.kind)].push_back(c);
+  all.reset();
   for (auto& list : byKind) list = WithoutRepeats(std::move(list));
   byKind[kNumbered] = InSequence(byKind[kNumbered]);
 
@@ -341,7 +352,6 @@ FoundChapters FindChaptersAutomatically(const ByteText& text, Encoding encoding)
     best = kChapterUnit;
   }
 
-  FoundChapters found;
   if (best < 0 || byKind[static_cast<std::size_t>(best)].size() < 3) {
     auto near = FindHeadings(text, ChapterRule{}, encoding);
     found.headings = std::move(std::get<std::vector<Heading>>(near));

@@ -1,8 +1,11 @@
 #include "app/chapter_map_window.h"
 
+#include "presenters/control_names.h"
+
 namespace morvane::app {
 
 using namespace ui;
+using namespace names;
 using enum ui::Kind;
 
 namespace {

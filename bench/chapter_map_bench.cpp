@@ -59,7 +59,7 @@ struct Desktop {
 
   // The map window built over the main window, its rows found, and shown.
   QWidget* OpenMap() {
-    QWidget* window = toolkit.CreateWindow(morvane::app::kChapterMapWindow, main);
+    QWidget* window = toolkit.CreateWindow(morvane::names::kChapterMapWindow, main);
     window->show();
     return window;
   }
@@ -92,7 +92,7 @@ void BM_ScrollAndUntick100k(benchmark::State& st) {
   Desktop desktop;
   const std::unique_ptr<QWidget> window(desktop.OpenMap());
   Settle();
-  auto* table = static_cast<QTableView*>(desktop.toolkit.Widget(morvane::app::kMapList));
+  auto* table = static_cast<QTableView*>(desktop.toolkit.Widget(morvane::names::kMapList));
   int row = 0;
   for (auto _ : st) {
     Time(st, [&] {
@@ -110,7 +110,7 @@ void BM_SwitchRule100k(benchmark::State& st) {
   Desktop desktop;
   const std::unique_ptr<QWidget> window(desktop.OpenMap());
   Settle();
-  auto* rules = static_cast<QComboBox*>(desktop.toolkit.Widget(morvane::app::kMapRuleList));
+  auto* rules = static_cast<QComboBox*>(desktop.toolkit.Widget(morvane::names::kMapRuleList));
   int choice = 0;
   for (auto _ : st) {
     choice = choice == 0 ? 1 : 0;
@@ -120,8 +120,9 @@ void BM_SwitchRule100k(benchmark::State& st) {
       emit rules->activated(choice);
     });
   }
-  st.counters["rows"] =
-      static_cast<QTableView*>(desktop.toolkit.Widget(morvane::app::kMapList))->model()->rowCount();
+  st.counters["rows"] = static_cast<QTableView*>(desktop.toolkit.Widget(morvane::names::kMapList))
+                            ->model()
+                            ->rowCount();
 }
 
 }  // namespace

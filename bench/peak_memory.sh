@@ -71,3 +71,5 @@ measure "chapters --per-file 1000 (第章 only)" "$bytes" $((bytes / 4)) \
   "$cli" chapters --per-file 1000 --out "$out/o" "$dizhang"
 measure "chapters --list --rule lines (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule lines "$lines"
+measure "chapters --list --rule auto (第1章 lines)" "$bytes" $((bytes / 6)) \
+  "$cli" chapters --list --rule auto "$lines"

@@ -14,6 +14,7 @@
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
+#include "engine/map_file.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
 #include "engine/output_checks.h"
@@ -234,19 +235,30 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
   const auto rule = ParseRule(chapters.rule);
   if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
-      !chapters.titleNames) {
+      !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
     return RunChapters(output, file);
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
-  HeadingsOrError found = FindHeadings(input->text, *rule, input->detected.encoding);
-  if (const auto* error = std::get_if<RuleError>(&found)) {
-    PrintMessage(messages::BadChapterRule(error->reason, error->position));
-    return kRefused;
-  }
   ChapterPlan plan;
-  plan.map = BuildChapterMap(input->text, std::get<std::vector<Heading>>(std::move(found)),
-                             input->detected.encoding);
+  plan.rule = *rule;
+  if (!chapters.map.empty()) {
+    const auto lines = ReadInput(chapters.map, Encoding::kUtf8);
+    if (!lines) return kRefused;
+    auto read = ReadMapFile(lines->text.view(), input->text, input->detected.encoding);
+    if (const auto* error = std::get_if<MapFileError>(&read)) {
+      PrintMessage(messages::BadMapFile(*error));
+      return kRefused;
+    }
+    plan.map = std::get<ChapterMap>(std::move(read));
+  } else {
+    auto made = MapOf(input->text, *rule, input->detected.encoding);
+    if (const auto* error = std::get_if<RuleError>(&made)) {
+      PrintMessage(messages::ChapterRuleFailed(*error, *rule));
+      return kRefused;
+    }
+    plan.map = std::get<ChapterMap>(std::move(made));
+  }
   const int count = static_cast<int>(plan.map.size());
   if (chapters.list) {
     return WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); })
@@ -266,7 +278,9 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   plan.choice.cut.assign(static_cast<std::size_t>(count), true);
   for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
   plan.choice.perFile = chapters.perFile;
-  plan.choice.names = chapters.titleNames ? NameStyle::kTitle : NameStyle::kNumber;
+  plan.choice.names = chapters.volumeNames  ? NameStyle::kVolume
+                      : chapters.titleNames ? NameStyle::kTitle
+                                            : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
   const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));

@@ -31,11 +31,13 @@ int RunChapters(const OutputArgs& output, const std::string& file);
 
 // The chapter map's options of chapters.
 struct ChapterArgs {
-  std::string rule = "near";  // --rule near|lines|regex:PATTERN (checked by the parser)
+  std::string rule = "near";  // --rule near|lines|auto|regex:PATTERN (checked by the parser)
   bool list = false;          // --list: print the map, write nothing
   std::string skip;           // --skip 3,5-7: headings not cut at
   int perFile = 1;            // --per-file N
   bool titleNames = false;    // --names title
+  bool volumeNames = false;   // --names volume
+  std::string map;            // --map FILE: the map to cut by, as --list writes it
 };
 // chapters with the map's options: the map (--list) or the cut it describes. Without
 // any of them it is RunChapters.

@@ -30,9 +30,9 @@ const std::map<std::string, std::string>& Usages() {
       {"", "morvane-cli cut|chapters|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
       {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
       {"chapters",
-       "morvane-cli chapters [--rule R] [--skip LIST] [--per-file N] [--names number|title] "
-       "[--prefix P] [--encoding E] --out DIR FILE，或 morvane-cli chapters --list [--rule R] "
-       "FILE"},
+       "morvane-cli chapters [--rule R|--map MAP] [--skip LIST] [--per-file N] "
+       "[--names number|title|volume] [--prefix P] [--encoding E] --out DIR FILE，或 "
+       "morvane-cli chapters --list [--rule R|--map MAP] FILE"},
       {"merge",
        "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
        "[FILE4 [FILE5]]]"},
@@ -107,13 +107,15 @@ std::optional<std::string> NoChaptersPerFile(const std::string& value) {
 }
 
 std::optional<std::string> NoRule(const std::string& value) {
-  if (value == "near" || value == "lines" || value.starts_with("regex:")) return std::nullopt;
-  return "的值“" + value + "”不是章节规则（near、lines 或 regex:表达式）";
+  if (value == "near" || value == "lines" || value == "auto" || value.starts_with("regex:")) {
+    return std::nullopt;
+  }
+  return "的值“" + value + "”不是章节规则（near、lines、auto 或 regex:表达式）";
 }
 
 std::optional<std::string> NoNameStyle(const std::string& value) {
-  if (value == "number" || value == "title") return std::nullopt;
-  return "应是 number 或 title，不是“" + value + "”";
+  if (value == "number" || value == "title" || value == "volume") return std::nullopt;
+  return "应是 number、title 或 volume，不是“" + value + "”";
 }
 
 // --out and --prefix of a writing command; the prefix stays unset unless given.
@@ -196,23 +198,30 @@ int RunCommandLine(int argc, char** argv) {
       "chapters",
       "Cut FILE at its chapter headings (a \"第\" followed within 16 bytes by a \"章\") into "
       "prefix-0.txt (the text before the first heading), prefix-1.txt, ...; prints the number "
-      "of headings found. --list shows the chapter map instead; --rule, --skip, --per-file "
-      "and --names change the cut.");
+      "of headings found. --list shows the chapter map instead; --rule, --map, --skip, "
+      "--per-file and --names change the cut.");
   OutputOptions chaptersOutput;
   chaptersOutput.AddTo(*chapters, checks);
   CLI::Option* chaptersFile = chapters->add_option("FILE", file, "the text file to cut");
   morvane::cli::ChapterArgs chapterArgs;
   chapters->add_flag("--list", chapterArgs.list,
                      "print the chapter map instead of cutting: one tab-separated line per "
-                     "heading, \"index offset length number title flags\" (offset 0-based, in "
-                     "bytes; flags among gap, repeat, restart, long, short, inline)");
+                     "heading, \"index offset length number title flags volume\" (offset "
+                     "0-based, in bytes; flags among gap, repeat, restart, long, short, inline; "
+                     "volume the title of the chapter's volume, under the auto rule)");
   chapters
       ->add_option("--rule", chapterArgs.rule,
                    "where chapters begin: near (a \"第\" with a \"章\" within 16 bytes, the "
                    "default), lines (a short line \"第N章 title\", with 节回卷集部篇 too, or "
-                   "序章, 楔子, 番外..., or \"Chapter N\"), or regex:PATTERN (an ICU regular "
+                   "序章, 楔子, 番外..., or \"Chapter N\"), auto (chosen for the book among "
+                   "these and numbered lines, a repeated title and a volume line before a "
+                   "chapter taken as one heading), or regex:PATTERN (an ICU regular "
                    "expression matched against each line)")
       ->check(checks.Of("--rule", "RULE", NoRule));
+  chapters->add_option("--map", chapterArgs.map,
+                       "cut by a chapter map as --list writes it, edited (rows deleted, titles "
+                       "changed, rows added with an offset); a malformed map is refused with "
+                       "its line number");
   chapters->add_option("--skip", chapterArgs.skip,
                        "headings not cut at, by their index in the map: 3,5-7 (each joins the "
                        "chapter before it)");
@@ -223,8 +232,10 @@ int RunCommandLine(int argc, char** argv) {
   chapters
       ->add_option("--names", chapterNames,
                    "number: prefix-0.txt, prefix-1.txt, ... (the default); title: "
-                   "\"prefix-0001 第一章 title.txt\", numbered so that the names sort")
-      ->check(checks.Of("--names", "number|title", NoNameStyle));
+                   "\"prefix-0001 第一章 title.txt\", numbered so that the names sort; "
+                   "volume: the same with the volume first, \"prefix-0001 第一卷 第一章 "
+                   "title.txt\"")
+      ->check(checks.Of("--names", "number|title|volume", NoNameStyle));
 
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
@@ -317,6 +328,7 @@ int RunCommandLine(int argc, char** argv) {
     }
     chapterArgs.perFile = static_cast<int>(DecimalValue(perFile));
     chapterArgs.titleNames = chapterNames == "title";
+    chapterArgs.volumeNames = chapterNames == "volume";
     return RunChapters(chaptersOutput.Args(), chapterArgs, file);
   }
   if (merge->parsed()) {

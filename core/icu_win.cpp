@@ -372,3 +372,9 @@ UBool uregex_find(URegularExpression* regexp, int32_t startIndex, UErrorCode* st
 int32_t uregex_start(URegularExpression* regexp, int32_t, UErrorCode*) {
   return regexp->start;
 }
+
+void uregex_setTimeLimit(URegularExpression*, int32_t, UErrorCode*) {}
+
+void uregex_setStackLimit(URegularExpression*, int32_t, UErrorCode*) {}
+
+void uregex_setMatchCallback(URegularExpression*, URegexMatchCallback*, const void*, UErrorCode*) {}

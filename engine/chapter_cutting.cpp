@@ -150,7 +150,7 @@ WriteReport WriteChapterFiles(const Path& folder, const ByteText& text, const Ch
 OutputPlan OutputPlanOf(const OutputTarget& target, const ChapterFiles& files,
                         const ChapterChoice& choice) {
   OutputPlan plan{target, false, 0, static_cast<int>(files.size()) - 1};
-  if (choice.names == NameStyle::kTitle) {
+  if (choice.names != NameStyle::kNumber) {
     plan.name = [&files](int k) { return files.Name(static_cast<std::size_t>(k)); };
   }
   return plan;

@@ -111,7 +111,7 @@ std::optional<std::int64_t> ChineseNumber(std::u16string_view text, std::size_t&
 }
 
 bool IsHeadingUnit(char16_t c) {
-  return std::u16string_view(u"章节回卷集部篇").find(c) != std::u16string_view::npos;
+  return std::u16string_view(u"章节回卷集部篇话").find(c) != std::u16string_view::npos;
 }
 
 // The characters of title that a file name may not hold (on any common file system)
@@ -187,7 +187,22 @@ std::optional<std::int64_t> ReadNumber(std::u16string_view title, bool& ranOut) 
   };
   while (!title.empty() && IsBlank(title.front())) title.remove_prefix(1);
   if (end(0)) return std::nullopt;
+  if (std::u16string_view(u"【[〔「").find(title.front()) != std::u16string_view::npos) {
+    title.remove_prefix(1);
+    while (!title.empty() && IsBlank(title.front())) title.remove_prefix(1);
+    if (end(0)) return std::nullopt;
+  }
   std::size_t at = 0;
+  if (DigitOf(title.front()) >= 0) {
+    std::size_t taken = 0;
+    const auto number = ArabicNumber(title, taken);
+    if (!number) return std::nullopt;
+    if (end(taken)) return number;  // a number alone on its line
+    const bool separated =
+        IsBlank(title[taken]) ||
+        std::u16string_view(u"、.．:：").find(title[taken]) != std::u16string_view::npos;
+    return separated ? number : std::nullopt;
+  }
   if (title.front() == u'第') {
     at = 1;
     while (at < title.size() && IsBlank(title[at])) ++at;
@@ -297,12 +312,48 @@ std::int64_t ChapterMap::Length(std::size_t i) const {
   return next - entries[i].offset();
 }
 
+static const std::u16string* GivenTitle(const ChapterMap& map, std::size_t i) {
+  const auto at = std::lower_bound(map.titles.begin(), map.titles.end(), i,
+                                   [](const std::pair<std::uint32_t, std::u16string>& given,
+                                      std::size_t index) { return given.first < index; });
+  return at != map.titles.end() && at->first == i ? &at->second : nullptr;
+}
+
 std::u16string ChapterMap::Title(std::size_t i) const {
-  return TitleAt(text.view(), static_cast<std::size_t>(entries[i].offset()), encoding);
+  if (const std::u16string* given = GivenTitle(*this, i)) return *given;
+  return TitleAt(text.view(), static_cast<std::size_t>(HeadingOffset(i)), encoding);
 }
 
 std::u16string ChapterMap::NameTitle(std::size_t i) const {
-  return TitleAt(text.view(), static_cast<std::size_t>(entries[i].offset()), encoding, false);
+  if (const std::u16string* given = GivenTitle(*this, i)) return *given;
+  return TitleAt(text.view(), static_cast<std::size_t>(HeadingOffset(i)), encoding, false);
+}
+
+std::u16string ChapterMap::VolumeTitle(std::size_t i) const {
+  const std::int64_t offset = entries[i].offset();
+  const auto after =
+      std::upper_bound(volumes.begin(), volumes.end(), offset,
+                       [](std::int64_t at, const Volume& volume) { return at < volume.offset; });
+  if (after == volumes.begin()) return {};
+  return TitleAt(text.view(), static_cast<std::size_t>((after - 1)->offset), encoding);
+}
+
+std::int64_t ChapterMap::HeadingOffset(std::size_t i) const {
+  const std::int64_t offset = entries[i].offset();
+  const auto at =
+      std::lower_bound(volumes.begin(), volumes.end(), offset,
+                       [](const Volume& volume, std::int64_t at) { return volume.offset < at; });
+  return at != volumes.end() && at->offset == offset ? at->heading : offset;
+}
+
+static std::string Utf8Text(std::u16string_view utf16) {
+  std::string utf8(utf16.size() * 3, '\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strToUTF8WithSub(utf8.data(), static_cast<int32_t>(utf8.size()), &length, utf16.data(),
+                     static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
+  utf8.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+  return utf8;
 }
 
 bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_view)>& write) {
@@ -330,6 +381,8 @@ bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_v
     lines += title;
     lines += '\t';
     lines += FlagNames(entry.flags());
+    lines += '\t';
+    if (!map.volumes.empty()) lines += Utf8Text(map.VolumeTitle(i));
     lines += '\n';
     if (lines.size() >= kPart) {
       if (!write(lines)) return false;
@@ -353,19 +406,34 @@ std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title) {
   return ReadNumber(title, ranOut);
 }
 
-ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings, Encoding encoding) {
+ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings, Encoding encoding,
+                           std::vector<Volume> volumes) {
   ChapterMap map;
   map.text = text;
   map.encoding = encoding;
+  map.volumes = std::move(volumes);
   map.entries.reserve(headings.size());
   for (const Heading& heading : headings) {
-    const auto offset = static_cast<std::size_t>(heading.offset());
-    map.entries.emplace_back(heading.offset(), NumberAt(text.view(), offset, encoding),
+    map.entries.emplace_back(heading.offset(), std::nullopt,
                              heading.startsLine() ? 0u : unsigned{kInline});
+    const auto offset = static_cast<std::size_t>(map.HeadingOffset(map.entries.size() - 1));
+    map.entries.back() = ChapterEntry(heading.offset(), NumberAt(text.view(), offset, encoding),
+                                      map.entries.back().flags());
   }
   std::vector<Heading>().swap(headings);
   Flag(map);
   return map;
+}
+
+std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRule& rule,
+                                          Encoding encoding, Progress* progress) {
+  if (rule.kind == RuleKind::kAuto) {
+    FoundChapters found = FindChaptersAutomatically(text, encoding);
+    return BuildChapterMap(text, std::move(found.headings), encoding, std::move(found.volumes));
+  }
+  HeadingsOrError found = FindHeadings(text, rule, encoding, progress);
+  if (auto* error = std::get_if<RuleError>(&found)) return std::move(*error);
+  return BuildChapterMap(text, std::get<std::vector<Heading>>(std::move(found)), encoding);
 }
 
 IndexList ParseIndexList(std::string_view list, int count) {
@@ -451,8 +519,12 @@ std::int64_t ChapterFiles::End(std::size_t k) const {
 
 Path ChapterFiles::Name(std::size_t k) const {
   const int number = static_cast<int>(k);
-  if (plan_.choice.names != NameStyle::kTitle) return PieceFileName(prefix_, number);
-  const std::u16string title = k == 0 ? std::u16string() : plan_.map.NameTitle(firsts_[k - 1]);
+  if (plan_.choice.names == NameStyle::kNumber) return PieceFileName(prefix_, number);
+  std::u16string title = k == 0 ? std::u16string() : plan_.map.NameTitle(firsts_[k - 1]);
+  if (k > 0 && plan_.choice.names == NameStyle::kVolume) {
+    const std::u16string volume = plan_.map.VolumeTitle(firsts_[k - 1]);
+    if (!volume.empty()) title = volume + u" " + title;
+  }
   return TitleFileName(prefix_, number, width_, title, nameLimit_);
 }
 

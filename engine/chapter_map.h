@@ -10,11 +10,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
 #include "core/path.h"
+#include "engine/chapter_auto.h"
 #include "engine/chapter_rules.h"
 
 namespace morvane {
@@ -64,6 +66,11 @@ struct ChapterMap {
   std::vector<ChapterEntry> entries;
   ByteText text;
   Encoding encoding = Encoding::kGbk;
+  // The volume lines, ascending (few: one per tens of chapters). A chapter that a volume
+  // line opens begins at that line, and its title and number are read from its heading.
+  std::vector<Volume> volumes;
+  // Titles the user gave, by entry, ascending; the others are read from the text.
+  std::vector<std::pair<std::uint32_t, std::u16string>> titles;
 
   std::size_t size() const { return entries.size(); }
   std::int64_t textBytes() const { return static_cast<std::int64_t>(text.size()); }
@@ -74,15 +81,25 @@ struct ChapterMap {
   std::u16string Title(std::size_t i) const;
   // The same with its control characters kept, for TitleFileName to replace.
   std::u16string NameTitle(std::size_t i) const;
+  // The title of the volume chapter i lies in (its line, as Title reads it), or nothing.
+  std::u16string VolumeTitle(std::size_t i) const;
+  // Where the heading of chapter i begins: past the volume line that opens it, if one does.
+  std::int64_t HeadingOffset(std::size_t i) const;
 };
 
 // The map of text for the headings a rule found (which it takes, to free them once the
-// entries are made).
+// entries are made), and the volumes that open some of them.
 ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings,
-                           Encoding encoding = Encoding::kGbk);
+                           Encoding encoding = Encoding::kGbk, std::vector<Volume> volumes = {});
 
-// The map as tab-separated UTF-8 lines "index offset length number title flags", index
-// from 1, an empty number where there is none, flags as FlagNames gives them; handed to
+// The map of text under rule (the automatic rule's volumes included), or why there is none;
+// progress as for FindHeadings.
+std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRule& rule,
+                                          Encoding encoding, Progress* progress = nullptr);
+
+// The map as tab-separated UTF-8 lines "index offset length number title flags volume",
+// index from 1, an empty number where there is none, flags as FlagNames gives them, the
+// volume's title or nothing; handed to
 // write a part at a time (a map of millions of headings is never held as text), stopping
 // when write returns false. False then.
 bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_view)>& write);
@@ -90,8 +107,9 @@ bool WriteMapLines(const ChapterMap& map, const std::function<bool(std::string_v
 std::string MapLines(const ChapterMap& map);
 
 // The chapter number a heading's title gives: 第 + a number + a unit (Arabic, full-width
-// and Chinese numerals, 第一千零二十四章 and 第一〇二四章 alike 1024), or "Chapter N";
-// nothing for any other title.
+// and Chinese numerals, 第一千零二十四章 and 第一〇二四章 alike 1024), "Chapter N", or a
+// number before a separator or a blank ("12、标题", "012 标题"), also in brackets
+// (【第一章 标题】); nothing for any other title.
 std::optional<std::int64_t> ReadChapterNumber(std::u16string_view title);
 
 // A list of heading numbers read: "3,5-7" as the ascending, distinct numbers 3 5 6 7, or
@@ -113,6 +131,7 @@ IndexList ParseIndexList(std::string_view list, int count);
 enum class NameStyle {
   kNumber,  // prefix-0.txt, prefix-1.txt, ...
   kTitle,   // prefix-0000.txt, prefix-0001 第一章 标题.txt, ...
+  kVolume,  // the same with the volume before the title: prefix-0001 第一卷 第一章 标题.txt
 };
 
 // What the user made of a map: which headings are cut at, how many chapters go into a

@@ -1,8 +1,10 @@
 #include "engine/chapter_rules.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include <unicode/uregex.h>
@@ -10,6 +12,7 @@
 
 #include "core/gbk.h"
 #include "core/side_by_side.h"
+#include "engine/chapter_auto.h"
 #include "engine/chapter_cutting.h"
 
 namespace morvane {
@@ -231,7 +234,15 @@ std::vector<Heading> InParts(std::string_view bytes, int unitBytes, Search searc
   return headings;
 }
 
-std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding) {
+// How often a search looks whether it was asked to stop: every this many lines.
+constexpr int kLinesBetweenLooks = 4096;
+
+bool StopAsked(const Progress* progress) {
+  return progress != nullptr && progress->StopRequested();
+}
+
+std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding, Progress* progress,
+                                  std::atomic<bool>& stopped) {
   const std::string_view bytes = text.view();
   return InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
     TextDecoder decoder(encoding);
@@ -241,7 +252,11 @@ std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding) {
     const std::size_t unit = static_cast<std::size_t>(Units(encoding));
     std::vector<Heading> headings;
     std::size_t line = from;
-    while (line < to) {
+    for (int lines = 1; line < to; ++lines) {
+      if (lines % kLinesBetweenLooks == 1 && (stopped || StopAsked(progress))) {
+        stopped = true;
+        break;
+      }
       const std::size_t end = LineEndOf(bytes, line, Units(encoding), to - line);
       std::size_t first = line;
       while (const std::size_t blank = blanks.At(bytes, first, end)) first += blank;
@@ -260,17 +275,81 @@ struct RegexCloser {
 };
 using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
 
-// The headings of bytes [from, to) under a compiled expression of its own.
+// The bounds on a search under a regular expression, in ICU's time units (about ten
+// thousand steps of its matcher each, a few hundredths of a millisecond). A match on a line
+// may take kLineUnits and one more for every two characters of the line; all the matches
+// of a part of the text together kLineUnits and one for every twenty characters. So an
+// expression that backtracks without end, such as (a+)+$ on a line of forty "a" and a
+// "!", gives up within about a second, while a plain rule takes a few steps a character,
+// and one that retries from every character of a line of ten thousand (.*第.*章 where
+// there is none) stays inside. The memory its backtracking may take is bounded as well.
+constexpr std::int64_t kLineUnits = 5000;
+constexpr std::int64_t kCharactersPerLineUnit = 2;
+constexpr std::int64_t kCharactersPerUnit = 20;
+constexpr int32_t kBacktrackBytes = 8 << 20;
+
+// What the parts of one search share: whether one of them gave up or was stopped (the
+// others then end too), and where the first gave up.
+struct RegexSearch {
+  Progress* progress = nullptr;
+  std::atomic<bool> over{false};
+  std::atomic<bool> stopped{false};
+  std::atomic<std::int64_t> searched{0};  // bytes, for the progress window
+  std::mutex mutex;
+  std::optional<std::size_t> gaveUpAt;  // the offset of the line
+  RegexProblem problem = RegexProblem::kTooSlow;
+
+  void GiveUp(std::size_t lineOffset, RegexProblem why) {
+    const std::lock_guard lock(mutex);
+    if (!gaveUpAt || lineOffset < *gaveUpAt) {
+      gaveUpAt = lineOffset;
+      problem = why;
+    }
+    over = true;
+  }
+};
+
+// One part's share of the steps, counted by ICU's callback, which runs once per time unit
+// of a match that takes long.
+struct PartSteps {
+  RegexSearch* search = nullptr;
+  std::int64_t left = 0;
+  bool interrupted = false;  // ended because another part gave up
+};
+
+UBool U_CALLCONV KeepMatching(const void* context, int32_t) {
+  auto* steps = static_cast<PartSteps*>(const_cast<void*>(context));
+  if (steps->search->over) {
+    steps->interrupted = true;
+    return false;
+  }
+  if (StopAsked(steps->search->progress)) {
+    steps->search->stopped = true;
+    steps->search->over = true;
+    return false;
+  }
+  return --steps->left > 0;
+}
+
+// The headings of bytes [from, to) under a compiled expression of its own; the search
+// ends early when it gives up or is stopped (search says which).
 std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, std::size_t to,
-                                     URegularExpression* regex, Encoding encoding) {
+                                     URegularExpression* regex, Encoding encoding,
+                                     RegexSearch& search) {
   TextDecoder decoder(encoding);
   const std::size_t unit = static_cast<std::size_t>(Units(encoding));
+  PartSteps steps{&search,
+                  kLineUnits + static_cast<std::int64_t>((to - from) / unit) / kCharactersPerUnit};
+  UErrorCode status = U_ZERO_ERROR;
+  uregex_setMatchCallback(regex, KeepMatching, &steps, &status);
+  uregex_setStackLimit(regex, kBacktrackBytes, &status);
   // The text is decoded a few megabytes at a time, each part ending at a line break.
   constexpr std::size_t kPart = std::size_t{4} << 20;
   std::vector<Heading> headings;
   std::vector<std::uint32_t> offsets;
   std::size_t part = from;
-  while (part < to) {
+  int lines = 0;
+  while (part < to && !search.over) {
     std::size_t partEnd = std::min(to, part + kPart);
     if (partEnd < to) {
       partEnd -= (partEnd - part) % unit;
@@ -278,46 +357,172 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
       partEnd = std::min(to, partEnd + unit);
     }
     const std::u16string decoded = decoder.Decode(bytes.substr(part, partEnd - part), &offsets);
+    const auto offsetOf = [&](std::size_t unitAt) {
+      // An empty match at the very end of the text stands past the last character.
+      return part +
+             (unitAt < offsets.size() ? static_cast<std::size_t>(offsets[unitAt]) : partEnd - part);
+    };
     std::size_t line = 0;
     while (line < decoded.size()) {
+      if (++lines % kLinesBetweenLooks == 1 && (search.over || StopAsked(search.progress))) {
+        search.stopped = search.stopped || StopAsked(search.progress);
+        search.over = true;
+        return headings;
+      }
       std::size_t end = decoded.find(u'\n', line);
       if (end == std::u16string::npos) end = decoded.size();
       std::size_t length = end - line;
       if (length > 0 && decoded[line + length - 1] == u'\r') --length;
-      UErrorCode status = U_ZERO_ERROR;
+      status = U_ZERO_ERROR;
+      uregex_setTimeLimit(
+          regex,
+          static_cast<int32_t>(std::min<std::int64_t>(
+              INT32_MAX, kLineUnits + static_cast<std::int64_t>(length) / kCharactersPerLineUnit)),
+          &status);
       uregex_setText(regex, decoded.data() + line, static_cast<int32_t>(length), &status);
-      if (uregex_find(regex, 0, &status) && U_SUCCESS(status)) {
+      const bool found = uregex_find(regex, 0, &status);
+      if (U_FAILURE(status)) {
+        if (!search.stopped && !steps.interrupted) {
+          search.GiveUp(offsetOf(line),
+                        status == U_REGEX_STACK_OVERFLOW || status == U_MEMORY_ALLOCATION_ERROR
+                            ? RegexProblem::kTooDeep
+                            : RegexProblem::kTooSlow);
+        }
+        return headings;
+      }
+      if (found) {
         const int32_t at = uregex_start(regex, 0, &status);
-        // An empty match at the very end of the text stands past the last character.
-        const std::size_t unitAt = line + static_cast<std::size_t>(at);
-        const std::size_t offset =
-            part +
-            (unitAt < offsets.size() ? static_cast<std::size_t>(offsets[unitAt]) : partEnd - part);
         const std::u16string_view before(decoded.data() + line, static_cast<std::size_t>(at));
-        headings.push_back({static_cast<std::int64_t>(offset),
-                            std::all_of(before.begin(), before.end(), IsBlank)});
+        headings.push_back(
+            {static_cast<std::int64_t>(offsetOf(line + static_cast<std::size_t>(at))),
+             std::all_of(before.begin(), before.end(), IsBlank)});
       }
       line = end + 1;
     }
+    search.searched += static_cast<std::int64_t>(partEnd - part);
+    if (search.progress != nullptr) search.progress->Advance(0, search.searched);
     part = partEnd;
   }
   return headings;
 }
 
-HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding) {
-  if (rule.pattern.empty()) return RuleError{"empty pattern", 0};
+RegexProblem ProblemOf(UErrorCode status) {
+  switch (status) {
+    case U_REGEX_MISMATCHED_PAREN:
+      return RegexProblem::kMismatchedParen;
+    case U_REGEX_MISSING_CLOSE_BRACKET:
+      return RegexProblem::kMissingBracket;
+    case U_REGEX_BAD_ESCAPE_SEQUENCE:
+      return RegexProblem::kBadEscape;
+    case U_REGEX_PROPERTY_SYNTAX:
+      return RegexProblem::kBadProperty;
+    case U_REGEX_BAD_INTERVAL:
+      return RegexProblem::kBadInterval;
+    case U_REGEX_MAX_LT_MIN:
+      return RegexProblem::kMaxBelowMin;
+    case U_REGEX_INVALID_BACK_REF:
+      return RegexProblem::kBadBackReference;
+    case U_REGEX_INVALID_FLAG:
+      return RegexProblem::kBadFlag;
+    case U_REGEX_LOOK_BEHIND_LIMIT:
+      return RegexProblem::kLookBehind;
+    case U_REGEX_INVALID_RANGE:
+      return RegexProblem::kBadRange;
+    case U_REGEX_NUMBER_TOO_BIG:
+    case U_REGEX_OCTAL_TOO_BIG:
+      return RegexProblem::kNumberTooBig;
+    case U_REGEX_INVALID_CAPTURE_GROUP_NAME:
+      return RegexProblem::kBadGroupName;
+    case U_REGEX_UNIMPLEMENTED:
+    case U_REGEX_SET_CONTAINS_STRING:
+      return RegexProblem::kUnsupported;
+    case U_REGEX_PATTERN_TOO_BIG:
+      return RegexProblem::kTooLarge;
+    default:
+      return RegexProblem::kSyntax;
+  }
+}
+
+// Where in pattern (UTF-16 units) a parenthesis has no partner: a ")" closing nothing, else
+// the last "(" left open. ICU notices an open one only at the end of the pattern. Escapes,
+// \Q...\E and the (nested) brackets of sets hold no parentheses.
+std::optional<std::size_t> UnpairedParenthesis(std::u16string_view pattern) {
+  std::vector<std::size_t> open;
+  int brackets = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char16_t c = pattern[i];
+    if (c == u'\\') {
+      if (i + 1 < pattern.size() && pattern[i + 1] == u'Q') {
+        const std::size_t end = pattern.find(u"\\E", i + 2);
+        if (end == std::u16string_view::npos) break;
+        i = end + 1;
+      } else {
+        ++i;
+      }
+    } else if (c == u'[') {
+      ++brackets;
+    } else if (c == u']' && brackets > 0) {
+      --brackets;
+    } else if (brackets == 0 && c == u'(') {
+      open.push_back(i);
+    } else if (brackets == 0 && c == u')') {
+      if (open.empty()) return i;
+      open.pop_back();
+    }
+  }
+  if (open.empty()) return std::nullopt;
+  return open.back();
+}
+
+RuleError PatternError(std::u16string_view pattern, UErrorCode status, const UParseError& parsed) {
+  RuleError error;
+  error.problem = ProblemOf(status);
+  std::size_t at = static_cast<std::size_t>(std::max(0, parsed.offset));
+  if (error.problem == RegexProblem::kMismatchedParen) {
+    at = UnpairedParenthesis(pattern).value_or(at);
+  }
+  at = std::min(at, pattern.size());
+  error.position = u_countChar32(pattern.data(), static_cast<int32_t>(at));
+  return error;
+}
+
+// The 1-based number of the line that begins at offset.
+std::int64_t LineNumberAt(std::string_view bytes, std::size_t offset, int unitBytes) {
+  std::int64_t breaks = 0;
+  for (std::size_t at = 0; at + static_cast<std::size_t>(unitBytes) <= offset;
+       at += static_cast<std::size_t>(unitBytes)) {
+    if (IsLineBreakAt(bytes, at, unitBytes)) ++breaks;
+  }
+  return breaks + 1;
+}
+
+HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding,
+                              Progress* progress) {
+  if (rule.pattern.empty()) return RuleError{RuleError::Kind::kPattern, RegexProblem::kEmpty};
   UParseError parseError{};
   UErrorCode status = U_ZERO_ERROR;
   const Regex regex(uregex_open(rule.pattern.data(), static_cast<int32_t>(rule.pattern.size()), 0,
                                 &parseError, &status));
-  if (U_FAILURE(status)) return RuleError{u_errorName(status), std::max(0, parseError.offset)};
+  if (U_FAILURE(status)) return PatternError(rule.pattern, status, parseError);
   const std::string_view bytes = text.view();
-  return InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
-    UErrorCode cloned = U_ZERO_ERROR;
-    const Regex own(uregex_clone(regex.get(), &cloned));
-    if (U_FAILURE(cloned)) return std::vector<Heading>{};
-    return RegexHeadingsIn(bytes, from, to, own.get(), encoding);
-  });
+  RegexSearch search;
+  search.progress = progress;
+  std::vector<Heading> headings =
+      InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
+        UErrorCode cloned = U_ZERO_ERROR;
+        const Regex own(uregex_clone(regex.get(), &cloned));
+        if (U_FAILURE(cloned)) {
+          search.GiveUp(from, RegexProblem::kTooDeep);
+          return std::vector<Heading>{};
+        }
+        return RegexHeadingsIn(bytes, from, to, own.get(), encoding, search);
+      });
+  if (search.stopped) return RuleError{RuleError::Kind::kStopped};
+  if (search.gaveUpAt) {
+    return RuleError{RuleError::Kind::kGaveUp, search.problem, 0,
+                     LineNumberAt(bytes, *search.gaveUpAt, Units(encoding))};
+  }
+  return headings;
 }
 
 }  // namespace
@@ -329,6 +534,7 @@ bool IsBlank(char16_t c) {
 std::optional<ChapterRule> ParseRule(std::string_view utf8) {
   if (utf8 == "near") return ChapterRule{};
   if (utf8 == "lines") return ChapterRule{RuleKind::kLines, {}};
+  if (utf8 == "auto") return ChapterRule{RuleKind::kAuto, {}};
   constexpr std::string_view kRegex = "regex:";
   if (!utf8.starts_with(kRegex)) return std::nullopt;
   utf8.remove_prefix(kRegex.size());
@@ -374,14 +580,25 @@ bool IsHeadingLine(std::u16string_view line) {
   return IsOpeningWordHeading(line);
 }
 
-HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding) {
+HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule, Encoding encoding,
+                             Progress* progress) {
   switch (rule.kind) {
-    case RuleKind::kNear:
-      return NearHeadings(text, encoding);
-    case RuleKind::kLines:
-      return LineHeadings(text, encoding);
+    case RuleKind::kNear: {
+      // The written rule's scan runs at gigabytes a second: a stop is heard after it.
+      std::vector<Heading> headings = NearHeadings(text, encoding);
+      if (StopAsked(progress)) return RuleError{RuleError::Kind::kStopped};
+      return headings;
+    }
+    case RuleKind::kLines: {
+      std::atomic<bool> stopped{false};
+      std::vector<Heading> headings = LineHeadings(text, encoding, progress, stopped);
+      if (stopped) return RuleError{RuleError::Kind::kStopped};
+      return headings;
+    }
     case RuleKind::kRegex:
-      return RegexHeadings(text, rule, encoding);
+      return RegexHeadings(text, rule, encoding, progress);
+    case RuleKind::kAuto:
+      return FindChaptersAutomatically(text, encoding).headings;
   }
   return std::vector<Heading>{};
 }

@@ -10,6 +10,8 @@
 //   节课) are refused by one table of guards (chapter_rules.cpp).
 // - regex: an ICU regular expression matched against each line, decoded; the chapter
 //   begins where the first match of the line begins.
+// - auto: what marks the chapters is chosen for each text among the rules above and a few
+//   shapes of heading lines more (chapter_auto.h).
 //
 // The lines and regex rules look at decoded lines, so they work in any encoding that
 // ICU converts; positions are mapped back to the text's own bytes.
@@ -23,10 +25,11 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "core/long_work.h"
 
 namespace morvane {
 
-enum class RuleKind { kNear, kLines, kRegex };
+enum class RuleKind { kNear, kLines, kRegex, kAuto };
 
 struct ChapterRule {
   RuleKind kind = RuleKind::kNear;
@@ -35,7 +38,7 @@ struct ChapterRule {
   friend bool operator==(const ChapterRule&, const ChapterRule&) = default;
 };
 
-// "near", "lines" or "regex:PATTERN" (UTF-8); nothing for any other text.
+// "near", "lines", "auto" or "regex:PATTERN" (UTF-8); nothing for any other text.
 std::optional<ChapterRule> ParseRule(std::string_view utf8);
 
 // One heading found by a rule, in 8 bytes: a text can hold tens of millions of them.
@@ -52,18 +55,51 @@ class Heading {
   std::int64_t bits_;
 };
 
-// A regular expression that ICU refuses, with its reason and the 0-based position in
-// the pattern (UTF-16 units) where ICU noticed it.
+// What is wrong with a regular expression, or why its search gave up.
+enum class RegexProblem {
+  kEmpty,             // no expression at all
+  kMismatchedParen,   // a "(" without its ")" or the other way round
+  kMissingBracket,    // a "[" without its "]"
+  kBadEscape,         // a backslash before a character that means nothing escaped
+  kBadProperty,       // \p{...} or [:...:] naming no property
+  kBadInterval,       // {m,n} written wrongly
+  kMaxBelowMin,       // {m,n} with n below m
+  kBadBackReference,  // \N naming no group
+  kBadFlag,           // (?...) with an unknown flag
+  kLookBehind,        // a look-behind without a longest length
+  kBadRange,          // [z-a]
+  kNumberTooBig,
+  kBadGroupName,
+  kUnsupported,  // a feature ICU does not have
+  kTooLarge,     // the expression is too long or too complex
+  kSyntax,       // any other mistake
+  kTooSlow,      // the search took too long (too much backtracking)
+  kTooDeep,      // the search needed too much memory for its backtracking
+};
+
+// Why a rule found no headings.
 struct RuleError {
-  std::string reason;
+  enum class Kind {
+    kPattern,  // the regular expression is malformed
+    kGaveUp,   // its search went beyond the bounds set on every match, on line
+    kStopped,  // the user asked to stop
+  };
+  Kind kind = Kind::kPattern;
+  RegexProblem problem = RegexProblem::kSyntax;
+  // kPattern: the 0-based character (code point) of the pattern where the mistake is, or
+  // the pattern's length when it is at the end.
   int position = 0;
+  std::int64_t line = 0;  // kGaveUp: the 1-based line of the text
 };
 
 using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
 
-// The headings of text under rule, ascending.
+// The headings of text under rule, ascending. A regular expression's every match is
+// bounded in time and memory: beyond them (an expression that backtracks without end,
+// such as (a+)+$) the search gives up with the line it was on. progress, when given,
+// hears how far the search has come and may stop it.
 HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
-                             Encoding encoding = Encoding::kGbk);
+                             Encoding encoding = Encoding::kGbk, Progress* progress = nullptr);
 
 // Decodes and encodes parts of one text in its encoding.
 class TextDecoder {

@@ -1,11 +1,13 @@
 #include "engine/messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "core/gbk.h"
 #include "core/numbers.h"
+#include "engine/map_file.h"
 
 namespace morvane::messages {
 namespace {
@@ -286,9 +288,110 @@ ByteText Reason(const FileError& error) {
                  Decimal(error.code)});
 }
 
-ByteText BadChapterRule(std::string_view reason, int position) {
-  return Concat({Gbk("章节规则的正则表达式有误（第"), Decimal(position + 1), Gbk("个字符处）："),
-                 Gbk(reason)});
+namespace {
+
+std::string_view RegexProblemWords(RegexProblem problem) {
+  switch (problem) {
+    case RegexProblem::kEmpty:
+      return "空的表达式";
+    case RegexProblem::kMismatchedParen:
+      return "括号不配对";
+    case RegexProblem::kMissingBracket:
+      return "方括号不配对（缺少“]”）";
+    case RegexProblem::kBadEscape:
+      return "反斜杠后的字符不能转义";
+    case RegexProblem::kBadProperty:
+      return "字符属性（\\p{…} 或 [:…:]）写得不对";
+    case RegexProblem::kBadInterval:
+      return "重复次数 {m,n} 写得不对";
+    case RegexProblem::kMaxBelowMin:
+      return "重复次数 {m,n} 中 n 小于 m";
+    case RegexProblem::kBadBackReference:
+      return "反向引用的分组不存在";
+    case RegexProblem::kBadFlag:
+      return "不认识的匹配选项 (?…)";
+    case RegexProblem::kLookBehind:
+      return "向后查找 (?<=…) 必须有最大长度";
+    case RegexProblem::kBadRange:
+      return "字符范围的起点大于终点（如 [z-a]）";
+    case RegexProblem::kNumberTooBig:
+      return "数字太大";
+    case RegexProblem::kBadGroupName:
+      return "分组名称不对";
+    case RegexProblem::kUnsupported:
+      return "用了不支持的写法";
+    case RegexProblem::kTooLarge:
+      return "表达式太长或太复杂";
+    case RegexProblem::kSyntax:
+      return "语法错误";
+    case RegexProblem::kTooSlow:
+      return "匹配用时太长（回溯太多）";
+    case RegexProblem::kTooDeep:
+      return "匹配需要的内存太多（回溯太深）";
+  }
+  return "语法错误";
+}
+
+// Code points, as a position in a pattern counts them.
+int Characters(std::u16string_view text) {
+  return static_cast<int>(
+      std::count_if(text.begin(), text.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
+}
+
+}  // namespace
+
+ByteText BadChapterRule(RegexProblem problem, int position, int patternCharacters) {
+  if (problem == RegexProblem::kEmpty) {
+    return Concat({Gbk("章节规则的正则表达式有误："), Gbk(RegexProblemWords(problem))});
+  }
+  const ByteText where = position >= patternCharacters
+                             ? Gbk("在表达式末尾")
+                             : Concat({Gbk("在第"), Decimal(position + 1), Gbk("个字符处")});
+  return Concat(
+      {Gbk("章节规则的正则表达式有误："), Gbk(RegexProblemWords(problem)), Gbk("，"), where});
+}
+
+ByteText ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why) {
+  return Concat({Gbk("章节规则“"), ByteText(EncodeGbk(pattern)), Gbk("”在第"), Decimal(line),
+                 Gbk("行"), Gbk(RegexProblemWords(why)), Gbk("，搜寻已停止，没有写出文件。")});
+}
+
+ByteText ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
+  switch (error.kind) {
+    case RuleError::Kind::kPattern:
+      return BadChapterRule(error.problem, error.position, Characters(rule.pattern));
+    case RuleError::Kind::kGaveUp:
+      return ChapterRuleGaveUp(rule.pattern, error.line, error.problem);
+    case RuleError::Kind::kStopped:
+      break;
+  }
+  return ByteText();
+}
+
+ByteText BadMapFile(const MapFileError& error) {
+  using Problem = MapFileError::Problem;
+  const char* reason = "";
+  switch (error.problem) {
+    case Problem::kColumns:
+      reason =
+          "应是以TAB分隔的2到7列：序号 位置 长度 编号 标题 标记 "
+          "卷，位置必填，序号、长度、编号为数字";
+      break;
+    case Problem::kBeyondText:
+      reason = "位置超出了正文的末尾";
+      break;
+    case Problem::kNotAscending:
+      reason = "位置应大于上一行的位置";
+      break;
+    case Problem::kNotBoundary:
+      reason = "位置落在一个字符的中间";
+      break;
+    case Problem::kVolume:
+      reason = "卷名与该位置的正文不符";
+      break;
+  }
+  return Concat({Gbk("章节目录文件第"), Decimal(error.line), Gbk("行有误："), Gbk(reason),
+                 Gbk("；未写出任何文件")});
 }
 
 ByteText BadHeadingList(std::string_view list, int count) {

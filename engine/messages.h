@@ -11,6 +11,11 @@
 #include "core/file_error.h"
 #include "core/files.h"
 #include "core/path.h"
+#include "engine/chapter_rules.h"
+
+namespace morvane {
+struct MapFileError;
+}
 
 namespace morvane::messages {
 
@@ -87,12 +92,21 @@ ByteText InputChanged(const Path& path);
 // system code. Empty for no failure.
 ByteText Reason(const FileError& error);
 
-// A chapter rule's regular expression that ICU refuses: its reason and position.
-ByteText BadChapterRule(std::string_view reason, int position);
+// A chapter rule's regular expression that is malformed: what is wrong, in words, and
+// where (the 0-based character, patternCharacters when it is at the end).
+ByteText BadChapterRule(RegexProblem problem, int position, int patternCharacters);
+// A chapter rule's search gave up on a line of the text (an expression that backtracks
+// without end); nothing was written.
+ByteText ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why);
+// The message for why rule found no headings: BadChapterRule or ChapterRuleGaveUp (a stop
+// asked for by the user has none: empty).
+ByteText ChapterRuleFailed(const RuleError& error, const ChapterRule& rule);
 // Heading numbers to leave out that the chapter map does not have.
 ByteText BadHeadingList(std::string_view list, int count);
 // A range of heading numbers to leave out written from high to low ("7-5").
 ByteText ReversedHeadingRange(std::string_view range, int first, int last);
+// A chapter-map file that cannot be read: its line and what is wrong there.
+ByteText BadMapFile(const MapFileError& error);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 ByteText UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

@@ -1,6 +1,7 @@
 #pragma once
 // Names of the controls, windows and dialog components that handlers address. They are
-// the identifiers of the window descriptions (app/main_window, app/save_location_window).
+// the identifiers of the window descriptions (app/main_window, app/save_location_window,
+// app/chapter_map_window).
 
 #include <string_view>
 
@@ -71,5 +72,22 @@ inline constexpr std::string_view kMergedEncodingList = "组合框_合并_合并
 // Save-location window.
 inline constexpr std::string_view kDriveList = "驱动器框1";
 inline constexpr std::string_view kFolderTree = "目录框1";
+
+// The chapter-map window.
+inline constexpr std::string_view kChapterMapWindow = "chapterMapWindow";
+inline constexpr std::string_view kMapRuleList = "组合框_章节规则";
+inline constexpr std::string_view kMapPatternBox = "编辑框_正则表达式";
+inline constexpr std::string_view kMapApplyButton = "按钮_应用";
+inline constexpr std::string_view kMapList = "章节列表";
+inline constexpr std::string_view kMapPerFileBox = "调节框_每个文件章数";
+inline constexpr std::string_view kMapByNumberRadio = "单选框_按序号";
+inline constexpr std::string_view kMapByTitleRadio = "单选框_按标题";
+inline constexpr std::string_view kMapPreview = "预览_文件名";
+inline constexpr std::string_view kMapSummary = "标签_统计";
+inline constexpr std::string_view kMapOkButton = "按钮_确定";
+inline constexpr std::string_view kMapCancelButton = "按钮_取消";
+
+// The columns of kMapList, in order.
+enum MapColumn { kIndexColumn, kNumberColumn, kTitleColumn, kSizeColumn, kFlagsColumn };
 
 }  // namespace morvane::names

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/chapter_map_text.h"
 #include "memory_toolkit.h"
+#include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
 #include "test_files.h"
 
@@ -40,18 +40,18 @@ TEST(ChapterMapText, SummaryAndNamesFollowTheChoice) {
        "文件名：P-0000.txt  P-0001 第2章.txt  P-0002 第4章.txt  …"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(app::MapSummary(map, c.choice), c.summary);
-    EXPECT_EQ(app::NamePreview(ui, map, c.choice), c.preview);
+    EXPECT_EQ(MapSummary(map, c.choice), c.summary);
+    EXPECT_EQ(NamePreview(ui, map, c.choice), c.preview);
   }
 }
 
 TEST(ChapterMapText, FlagsAndSizesInWords) {
-  EXPECT_EQ(app::FlagWords(0), "");
-  EXPECT_EQ(app::FlagWords(kGap | kLong | kInline), "跳号、过长、不在行首");
+  EXPECT_EQ(FlagWords(0), "");
+  EXPECT_EQ(FlagWords(kGap | kLong | kInline), "跳号、过长、不在行首");
   // One unit down the column.
-  EXPECT_EQ(app::SizeWords(1021), "1.0 K");
-  EXPECT_EQ(app::SizeWords(100), "0.1 K");
-  EXPECT_EQ(app::SizeWords(1536), "1.5 K");
+  EXPECT_EQ(SizeWords(1021), "1.0 K");
+  EXPECT_EQ(SizeWords(100), "0.1 K");
+  EXPECT_EQ(SizeWords(1536), "1.5 K");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -18,17 +19,18 @@
 #include <map>
 #include <sstream>
 
-#include "app/chapter_map_text.h"
 #include "app/chapter_map_window.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "core/path.h"
+#include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
 #include "tests/app/folder_contents.h"
 #include "tests/support/desktop_session.h"
 #include "tests/ui/modal.h"
+#include "ui/long_task.h"
 #include "ui/qt_toolkit.h"
 #include "ui/widgets.h"
 
@@ -63,6 +65,7 @@ class ChapterMapWindowTest : public QObject {
   void cleanup();
   void correctedMapIsWhatTheCliWrites();
   void withoutASearchTheWindowAsksForOne();
+  void aRuleThatNeverEndsIsStoppedOrGivesUp();
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
@@ -116,17 +119,17 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
   bool answered = false;
   WhenModalOpens([this, &answered](QWidget* window) {
     const auto closeAnyway = qScopeGuard([window] { window->close(); });
-    QCOMPARE(window, W(app::kChapterMapWindow));
-    auto* table = Map<QTableView>(app::kMapList);
+    QCOMPARE(window, W(n::kChapterMapWindow));
+    auto* table = Map<QTableView>(n::kMapList);
     QCOMPARE(table->model()->rowCount(), 10);
-    // One unit down the size column, as the Windows window has it (SizeWords).
+    // One unit down the size column (SizeWords).
     for (int row = 0; row < 10; ++row) {
       const QModelIndex size = table->model()->index(row, 3);
       QCOMPARE(size.data().toString(),
-               QString::fromStdString(app::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
+               QString::fromStdString(morvane::SizeWords(size.data(Qt::ToolTipRole).toLongLong())));
     }
     // Whole lines only: the letters are gone, and the map says what looks wrong.
-    QTest::keyClick(Map<QComboBox>(app::kMapRuleList), Qt::Key_Down);
+    QTest::keyClick(Map<QComboBox>(n::kMapRuleList), Qt::Key_Down);
     QCOMPARE(table->model()->rowCount(), 5);
     QCOMPARE(table->model()->index(2, 2).data().toString(), QStringLiteral("第四章 夜雨"));
     QCOMPARE(table->model()->index(2, 4).data().toString(), QStringLiteral("跳号"));
@@ -138,15 +141,14 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
     table->setCurrentIndex(table->model()->index(3, 0));
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(table->model()->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    auto* byTitle = Map<QRadioButton>(app::kMapByTitleRadio);
+    auto* byTitle = Map<QRadioButton>(n::kMapByTitleRadio);
     QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
     QVERIFY(byTitle->isChecked());
-    QVERIFY(Map<QLabel>(app::kMapPreview)
-                ->text()
-                .contains(QStringLiteral("小说-0001 第一章 风起.txt")));
+    QVERIFY(
+        Map<QLabel>(n::kMapPreview)->text().contains(QStringLiteral("小说-0001 第一章 风起.txt")));
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
-    QTest::mouseClick(W(app::kMapOkButton), Qt::LeftButton);
+    QTest::mouseClick(W(n::kMapOkButton), Qt::LeftButton);
     answered = true;
   });
   QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
@@ -172,6 +174,50 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
 void ChapterMapWindowTest::withoutASearchTheWindowAsksForOne() {
   QCOMPARE(ClickExpectingMessages(n::kChapterMapButton).join(QString()),
            QStringLiteral("请先点击前面搜索按钮！"));
+}
+
+// A regular expression that backtracks without end: 取消 in the progress window stops its
+// search and leaves the map as it was; left alone, the search gives up and says on which
+// line.
+void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
+  ClickExpectingMessages(n::kChapterSearchButton);
+  std::string text = "\xB5\xDA\xD2\xBB\xD5\xC2\r\n";  // 第一章
+  for (int line = 0; line < 3; ++line) text += std::string(40, 'a') + "!\r\n";
+  state_->cut.normalText = morvane::ByteText(text);
+  const auto previous = morvane::ui::SetProgressDelay(std::chrono::milliseconds(0));
+  const auto restore = qScopeGuard([previous] { morvane::ui::SetProgressDelay(previous); });
+  QStringList stopped;
+  QStringList gaveUp;
+  int rows = -1;
+  WhenModalOpens([&](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    auto* table = Map<QTableView>(n::kMapList);
+    auto* rules = Map<QComboBox>(n::kMapRuleList);
+    QTest::keyClick(rules, Qt::Key_Down);
+    QTest::keyClick(rules, Qt::Key_Down);
+    QCOMPARE(rules->currentIndex(), static_cast<int>(morvane::RuleKind::kRegex));
+    QTest::keyClicks(Map<QLineEdit>(n::kMapPatternBox), QStringLiteral("(a+)+$"));
+    const int before = table->model()->rowCount();
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [] {
+      if (QWidget* progress = morvane::ui::RunningTaskWindow(); progress && progress->isVisible()) {
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("cancelButton")),
+                          Qt::LeftButton);
+      }
+    });
+    user.start();
+    stopped = ClickExpectingMessages(n::kMapApplyButton);
+    user.stop();
+    rows = table->model()->rowCount() == before ? before : -2;
+    gaveUp = ClickExpectingMessages(n::kMapApplyButton);
+  });
+  QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
+  QCOMPARE(stopped.join(QString()), QString());
+  QCOMPARE(rows, 1);  // the map of the rule before, as it was
+  QCOMPARE(gaveUp,
+           QStringList{QStringLiteral(
+               "章节规则“(a+)+$”在第2行匹配用时太长（回溯太多），搜寻已停止，没有写出文件。")});
 }
 
 QTEST_MAIN(ChapterMapWindowTest)

@@ -62,8 +62,10 @@ class ChapterMapWindow : public ::testing::Test {
     ui.Click(names::kChapterMapButton);
     ui.whileWindowOpen = nullptr;
   }
-  std::string Cell(int row, int column) const { return ui.Rows(app::kMapList)->Cell(row, column); }
-  std::string Summary() const { return Utf8FromGbk(ui.Text(app::kMapSummary).view()); }
+  std::string Cell(int row, int column) const {
+    return ui.Rows(names::kMapList)->Cell(row, column);
+  }
+  std::string Summary() const { return Utf8FromGbk(ui.Text(names::kMapSummary).view()); }
 
   MemoryToolkit ui;
   AppState state;
@@ -71,25 +73,25 @@ class ChapterMapWindow : public ::testing::Test {
 
 TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   Open([&] {
-    EXPECT_EQ(ui.focus(), app::kMapList);
-    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);  // the letters too
-    ui.Select(app::kMapRuleList, 1);                 // whole lines
-    ASSERT_EQ(ui.Rows(app::kMapList)->Count(), 5);
-    EXPECT_EQ(Cell(2, app::kTitleColumn), "第四章 夜雨");
-    EXPECT_EQ(Cell(2, app::kFlagsColumn), "跳号");
-    EXPECT_EQ(Cell(3, app::kNumberColumn), "4");
-    EXPECT_TRUE(ui.Rows(app::kMapList)->Marked(3));
-    EXPECT_FALSE(ui.Rows(app::kMapList)->Marked(0));
+    EXPECT_EQ(ui.focus(), names::kMapList);
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);  // the letters too
+    ui.Select(names::kMapRuleList, 1);                 // whole lines
+    ASSERT_EQ(ui.Rows(names::kMapList)->Count(), 5);
+    EXPECT_EQ(Cell(2, names::kTitleColumn), "第四章 夜雨");
+    EXPECT_EQ(Cell(2, names::kFlagsColumn), "跳号");
+    EXPECT_EQ(Cell(3, names::kNumberColumn), "4");
+    EXPECT_TRUE(ui.Rows(names::kMapList)->Marked(3));
+    EXPECT_FALSE(ui.Rows(names::kMapList)->Marked(0));
     EXPECT_EQ(Summary(), "共 5 个标题，2 个有提示，切分 5 处，将写出 6 个文件");
-    ui.Tick(app::kMapList, 3);
-    ui.Type(app::kMapPerFileBox, ByteText("2"));
+    ui.Tick(names::kMapList, 3);
+    ui.Type(names::kMapPerFileBox, ByteText("2"));
     EXPECT_EQ(Summary(), "共 5 个标题，2 个有提示，切分 4 处，将写出 3 个文件");
-    ui.Click(app::kMapByTitleRadio);
-    EXPECT_FALSE(ui.Checked(app::kMapByNumberRadio));
-    EXPECT_EQ(Utf8FromGbk(ui.Text(app::kMapPreview).view()),
+    ui.Click(names::kMapByTitleRadio);
+    EXPECT_FALSE(ui.Checked(names::kMapByNumberRadio));
+    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kMapPreview).view()),
               "文件名：P-0000.txt  P-0001 第一章 风起.txt  P-0002 第四章 夜雨.txt");
-    ui.Click(app::kMapOkButton);
-    EXPECT_FALSE(ui.IsOpen(app::kChapterMapWindow));
+    ui.Click(names::kMapOkButton);
+    EXPECT_FALSE(ui.IsOpen(names::kChapterMapWindow));
   });
   ASSERT_NE(state.chapterPlan, nullptr);
   EXPECT_EQ(state.chapterPlan->rule.kind, RuleKind::kLines);
@@ -100,36 +102,36 @@ TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   // Opened again, the window shows that choice; 取消 keeps it as it was.
   const auto kept = state.chapterPlan;
   Open([&] {
-    EXPECT_EQ(ui.SelectedIndex(app::kMapRuleList), 1);
-    EXPECT_EQ(ui.Ticks(app::kMapList), kept->choice.cut);
-    EXPECT_EQ(ui.Text(app::kMapPerFileBox), ByteText("2"));
-    EXPECT_TRUE(ui.Checked(app::kMapByTitleRadio));
-    EXPECT_FALSE(ui.Checked(app::kMapByNumberRadio));
-    ui.Tick(app::kMapList, 0);
-    ui.Click(app::kMapCancelButton);
+    EXPECT_EQ(ui.SelectedIndex(names::kMapRuleList), 1);
+    EXPECT_EQ(ui.Ticks(names::kMapList), kept->choice.cut);
+    EXPECT_EQ(ui.Text(names::kMapPerFileBox), ByteText("2"));
+    EXPECT_TRUE(ui.Checked(names::kMapByTitleRadio));
+    EXPECT_FALSE(ui.Checked(names::kMapByNumberRadio));
+    ui.Tick(names::kMapList, 0);
+    ui.Click(names::kMapCancelButton);
   });
   EXPECT_EQ(state.chapterPlan, kept);
 }
 
 TEST_F(ChapterMapWindow, ARegularExpressionIsAppliedByEnterOrTheButton) {
   Open([&] {
-    EXPECT_FALSE(ui.Enabled(app::kMapPatternBox));
-    ui.Enter(app::kMapPatternBox);  // refused while the box takes no input
-    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);
-    ui.Select(app::kMapRuleList, 2);
-    EXPECT_TRUE(ui.Enabled(app::kMapPatternBox));
-    EXPECT_TRUE(ui.Enabled(app::kMapApplyButton));
-    EXPECT_EQ(ui.focus(), app::kMapPatternBox);
-    ui.Type(app::kMapPatternBox, GbkFromUtf8("^第.章 [风云]"));
-    ui.Enter(app::kMapPatternBox);
-    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 2);
-    ui.Type(app::kMapPatternBox, GbkFromUtf8("(第"));
-    ui.Click(app::kMapApplyButton);
+    EXPECT_FALSE(ui.Enabled(names::kMapPatternBox));
+    ui.Enter(names::kMapPatternBox);  // refused while the box takes no input
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);
+    ui.Select(names::kMapRuleList, 2);
+    EXPECT_TRUE(ui.Enabled(names::kMapPatternBox));
+    EXPECT_TRUE(ui.Enabled(names::kMapApplyButton));
+    EXPECT_EQ(ui.focus(), names::kMapPatternBox);
+    ui.Type(names::kMapPatternBox, GbkFromUtf8("^第.章 [风云]"));
+    ui.Enter(names::kMapPatternBox);
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 2);
+    ui.Type(names::kMapPatternBox, GbkFromUtf8("(第"));
+    ui.Click(names::kMapApplyButton);
     EXPECT_EQ(ui.TakeMessages().size(), 1u);  // the rule is refused, the map stays
-    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 2);
-    ui.Select(app::kMapRuleList, 0);
-    EXPECT_FALSE(ui.Enabled(app::kMapApplyButton));
-    EXPECT_EQ(ui.Rows(app::kMapList)->Count(), 10);
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 2);
+    ui.Select(names::kMapRuleList, 0);
+    EXPECT_FALSE(ui.Enabled(names::kMapApplyButton));
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);
   });
   EXPECT_EQ(state.chapterPlan, nullptr);
 }

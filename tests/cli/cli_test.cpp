@@ -122,6 +122,19 @@ TEST_F(Cli, CutsChaptersAndPrintsTheirNumber) {
   for (std::size_t k = 0; k < pieces.size(); ++k) {
     EXPECT_EQ(Piece("novel-" + std::to_string(k) + ".txt"), pieces[k].view()) << k;
   }
+  // The map --list prints, read back by --map, cuts the same files.
+  CliRun list = RunCli({"chapters", "--list", "novel.txt"}, dir.path());
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  WriteBytes(dir / "map.tsv", list.out);
+  EXPECT_EQ(RunCli({"chapters", "--list", "--map", "map.tsv", "novel.txt"}, dir.path()).out,
+            list.out);
+  out = dir / "again";
+  std::filesystem::create_directory(FileSystemPath(out));
+  ASSERT_EQ(RunCli({"chapters", "--map", "map.tsv", "--out", out, "novel.txt"}, dir.path()).exitCode,
+            0);
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    EXPECT_EQ(Piece("novel-" + std::to_string(k) + ".txt"), pieces[k].view()) << k;
+  }
 }
 
 TEST_F(Cli, MergesInOrderUnderTheFirstFilesName) {
@@ -190,7 +203,10 @@ TEST_F(Cli, CleansToStandardOutputAndPrintsTheBanner) {
 
 TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
   WriteBytes(dir / "book.txt", std::string(5000, 'x'));
+  // A map whose second row goes back.
+  WriteBytes(dir / "map.tsv", "1\t100\n2\t50\n");
   const std::vector<std::vector<std::string>> refused = {
+      {"chapters", "--map", "map.tsv", "--out", out, "book.txt"},
       {"cut", "--bytes", "-1", "--out", out, "book.txt"},
       {"cut", "--kb", "0", "--out", out, "book.txt"},
       {"cut", "--kb", "2097152", "--out", out, "book.txt"},

@@ -146,11 +146,57 @@ TEST(ChapterRules, FindHeadingsInEveryEncoding) {
   }
 }
 
-TEST(ChapterRules, ABadExpressionIsReportedWithItsPosition) {
-  const auto found = FindHeadings(Gbk("第一章"), {RuleKind::kRegex, u"第(.章"});
-  ASSERT_TRUE(std::holds_alternative<RuleError>(found));
-  EXPECT_EQ(std::get<RuleError>(found).reason, "U_REGEX_MISMATCHED_PAREN");
-  EXPECT_TRUE(std::holds_alternative<RuleError>(FindHeadings(Gbk("x"), {RuleKind::kRegex, u""})));
+// A malformed expression is told by what is wrong and where (in characters, or at its
+// end); a search that backtracks without end gives up on its line, and any search stops
+// when asked to. Nothing hangs.
+TEST(ChapterRules, ExpressionsThatFailSayWhyAndWhere) {
+  using Kind = RuleError::Kind;
+  const std::string forty = std::string(40, 'a') + "!\n";
+  struct Case {
+    std::u16string pattern;
+    std::string text;
+    Kind kind;
+    RegexProblem problem;
+    int position;       // kPattern
+    std::int64_t line;  // kGaveUp
+  };
+  const Case cases[] = {
+      {u"第(.章", "", Kind::kPattern, RegexProblem::kMismatchedParen, 1, 0},
+      {u"第(一(二)章", "", Kind::kPattern, RegexProblem::kMismatchedParen, 1, 0},
+      {u"😀第.章)", "", Kind::kPattern, RegexProblem::kMismatchedParen, 4, 0},
+      {u"[(]第)", "", Kind::kPattern, RegexProblem::kMismatchedParen, 4, 0},
+      {u"", "", Kind::kPattern, RegexProblem::kEmpty, 0, 0},
+      {u"第[一二章", "", Kind::kPattern, RegexProblem::kMissingBracket, 5, 0},
+      {u"a{2,1}", "", Kind::kPattern, RegexProblem::kMaxBelowMin, 6, 0},
+      {u"(?<=a+)b", "", Kind::kPattern, RegexProblem::kLookBehind, 7, 0},
+      {u"(a+)+$", "第一章\n正文\n" + forty + forty, Kind::kGaveUp, RegexProblem::kTooSlow, 0, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text.size(), '.') + std::to_string(c.position));
+    const auto found = FindHeadings(Gbk(c.text), {RuleKind::kRegex, c.pattern});
+    ASSERT_TRUE(std::holds_alternative<RuleError>(found));
+    const RuleError& error = std::get<RuleError>(found);
+    EXPECT_EQ(error.kind, c.kind);
+    EXPECT_EQ(error.problem, c.problem);
+    EXPECT_EQ(error.position, c.position);
+    EXPECT_EQ(error.line, c.line);
+  }
+  // A rule that retries from every character of a long line stays inside the bounds.
+  const ByteText longLine = Gbk(std::string(10000, 'x') + "\n第一章 开始\n");
+  EXPECT_EQ(Offsets(FindHeadings(longLine, {RuleKind::kRegex, u".*第.*章"})),
+            std::vector<std::int64_t>{10001});
+  // Asked to stop, every rule stops, whatever it would have found.
+  class Stopped final : public Progress {
+   public:
+    bool Advance(std::int64_t, std::int64_t) override { return false; }
+    bool StopRequested() const override { return true; }
+  } stopped;
+  for (const ChapterRule& rule : {ChapterRule{}, ChapterRule{RuleKind::kLines, {}},
+                                  ChapterRule{RuleKind::kRegex, u"(a+)+$"}}) {
+    const auto found = FindHeadings(Gbk(forty + "第一章\n"), rule, Encoding::kGbk, &stopped);
+    ASSERT_TRUE(std::holds_alternative<RuleError>(found));
+    EXPECT_EQ(std::get<RuleError>(found).kind, Kind::kStopped);
+  }
 }
 
 TEST(ChapterMap, NumbersTitlesAndFlags) {

@@ -23,3 +23,11 @@ void uregex_setText(URegularExpression* regexp, const UChar* text, int32_t textL
                     UErrorCode* status);
 UBool uregex_find(URegularExpression* regexp, int32_t startIndex, UErrorCode* status);
 int32_t uregex_start(URegularExpression* regexp, int32_t groupNum, UErrorCode* status);
+
+// The bounds on a match. The standard library's matcher has none to set: these accept
+// them and change nothing.
+typedef UBool U_CALLCONV URegexMatchCallback(const void* context, int32_t steps);
+void uregex_setTimeLimit(URegularExpression* regexp, int32_t limit, UErrorCode* status);
+void uregex_setStackLimit(URegularExpression* regexp, int32_t limit, UErrorCode* status);
+void uregex_setMatchCallback(URegularExpression* regexp, URegexMatchCallback* callback,
+                             const void* context, UErrorCode* status);

@@ -11,7 +11,7 @@
 #include "engine/chapter_map.h"
 #include "presenters/state.h"
 
-namespace morvane::app {
+namespace morvane {
 
 // The flags in words, as the map shows them: "跳号、过长"; empty for none (UTF-8).
 std::string FlagWords(unsigned flags);
@@ -27,4 +27,4 @@ std::string NamePreview(const Toolkit& ui, const ChapterMap& map, const ChapterC
 std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
                                          const ChapterRule& rule);
 
-}  // namespace morvane::app
+}  // namespace morvane

@@ -5,7 +5,7 @@
 #include "core/toolkit.h"
 #include "presenters/state.h"
 
-namespace morvane::app {
+namespace morvane {
 
 // The window over the main window, modal; without a search since the file was opened (or
 // since the last cut) it asks for one.
@@ -14,4 +14,4 @@ void OpenChapterMap(Toolkit& ui, AppState& state);
 // Binds the window's events. state must outlive the toolkit's windows.
 void BindChapterMap(Toolkit& ui, AppState& state);
 
-}  // namespace morvane::app
+}  // namespace morvane

@@ -1,20 +1,21 @@
-#include "app/chapter_map_opening.h"
+#include "presenters/chapter_map.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "app/chapter_map_text.h"
-#include "app/chapter_map_window.h"
 #include "core/encoding.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "engine/chapter_map.h"
 #include "engine/messages.h"
+#include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
 
-namespace morvane::app {
+namespace morvane {
+
+using namespace names;
 namespace {
 
 // The map's rows as the list asks for them: their texts are made for the rows in sight.
@@ -178,4 +179,4 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
   ui.Bind(kMapCancelButton, kClicked, [t] { t->CloseWindow(kChapterMapWindow); });
 }
 
-}  // namespace morvane::app
+}  // namespace morvane

@@ -1,4 +1,4 @@
-#include "app/chapter_map_text.h"
+#include "presenters/chapter_map_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "presenters/control_names.h"
 #include "presenters/output_steps.h"
 
-namespace morvane::app {
+namespace morvane {
 
 std::string FlagWords(unsigned flags) {
   static const std::pair<ChapterFlag, const char*> kWords[] = {
@@ -93,20 +93,18 @@ std::optional<ChapterMap> FindChapterMap(Toolkit& ui, const AppState& state,
                                          const ChapterRule& rule) {
   const ByteText text = state.cut.normalText;
   const Encoding encoding = state.cut.normalEncoding.encoding;
-  HeadingsOrError found;
-  ChapterMap map;
+  std::variant<ChapterMap, RuleError> found;
   // A gigabyte takes a moment: the toolkit shows its progress window when it does.
-  ui.RunLongWork({0, static_cast<std::int64_t>(text.size())}, [&](Progress&) {
-    found = FindHeadings(text, rule, encoding);
-    if (auto* headings = std::get_if<std::vector<Heading>>(&found)) {
-      map = BuildChapterMap(text, std::move(*headings), encoding);
-    }
-  });
+  ui.RunLongWork({0, static_cast<std::int64_t>(text.size())},
+                 [&](Progress& progress) { found = MapOf(text, rule, encoding, &progress); });
+  // A search the user stopped leaves the map as it was, without a word.
   if (const auto* error = std::get_if<RuleError>(&found)) {
-    ui.ShowMessageBox(messages::BadChapterRule(error->reason, error->position));
+    if (error->kind != RuleError::Kind::kStopped) {
+      ui.ShowMessageBox(messages::ChapterRuleFailed(*error, rule));
+    }
     return std::nullopt;
   }
-  return map;
+  return std::get<ChapterMap>(std::move(found));
 }
 
-}  // namespace morvane::app
+}  // namespace morvane

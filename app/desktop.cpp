@@ -18,6 +18,7 @@
 #include "core/gbk.h"
 #include "engine/size_cutting.h"
 #include "presenters/control_names.h"
+#include "presenters/desktop_events.h"
 #include "presenters/size_cutting.h"
 #include "presenters/state.h"
 #include "ui/file_drops.h"

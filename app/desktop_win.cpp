@@ -12,6 +12,7 @@
 #include "core/fatal.h"
 #include "engine/size_cutting.h"
 #include "presenters/control_names.h"
+#include "presenters/desktop_events.h"
 #include "presenters/size_cutting.h"
 #include "presenters/state.h"
 #include "ui/win32/win32_toolkit.h"

@@ -1,17 +1,10 @@
 #include "app/wiring.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "app/main_window.h"
-#include "engine/banner.h"
-#include "engine/chapter_cutting.h"
-#include "engine/merging.h"
-#include "engine/size_cutting.h"
-#include "engine/whitespace_cleaning.h"
 #include "presenters/chapter_cutting.h"
 #include "presenters/chapter_map.h"
 #include "presenters/control_names.h"
+#include "presenters/desktop_events.h"
 #include "presenters/encoding_choice.h"
 #include "presenters/merging.h"
 #include "presenters/size_cutting.h"
@@ -20,74 +13,6 @@
 namespace morvane::app {
 
 namespace n = names;
-
-void OnMainWindowCreated(Toolkit& ui, AppState& state) {
-  ui.SetControlStyle(1);
-  ShowSimpleCutCount(ui, state);
-  state.chapterSearchDone = 0;
-  state.bannerText = BannerConstant();
-}
-
-void OnSaveLocationClicked(Toolkit& ui) {
-  ui.LoadWindow(n::kSaveLocationWindow, n::kMainWindow, true);
-}
-
-void ClearSimpleText(Toolkit& ui) {
-  ui.SetText(n::kSimpleText, ByteText());
-  ui.SetText(n::kSimpleSizeLabel, ByteText("0\xD7\xD6\xBD\xDA"));  // "0字节"
-}
-
-void ShowCutButtons(Toolkit& ui, bool chapters) {
-  ui.SetChecked(chapters ? n::kNormalRadio : n::kChapterRadio, false);
-  ui.SetVisible(n::kNormalCutButton, !chapters);
-  ui.SetVisible(n::kChapterSearchButton, chapters);
-  ui.SetVisible(n::kChapterCutButton, chapters);
-  ui.SetVisible(n::kChapterMapButton, chapters);
-}
-
-void ShowNormalCutButtons(Toolkit& ui) {
-  ShowCutButtons(ui, false);
-}
-
-void ShowChapterCutButtons(Toolkit& ui) {
-  ShowCutButtons(ui, true);
-}
-
-// The drive list's value is the drive's root folder, so the tree starts there.
-void ShowDriveFolders(Toolkit& ui) {
-  ui.SetPath(n::kFolderTree, ui.PathIn(n::kDriveList).value_or(Path()));
-}
-
-void OnFolderOpened(Toolkit& ui, AppState& state) {
-  state.cut.saveFolder = ui.PathIn(n::kFolderTree).value_or(Path());
-  ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
-}
-
-void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
-                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths) {
-  if (paths.empty()) return;
-  ui.ChooseWithoutDialog(dialog, paths.front());
-  open(ui, state);
-}
-
-void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths) {
-  const int count = static_cast<int>(std::min<std::size_t>(paths.size(), 5));
-  if (count >= 2) {
-    ui.SetText(n::kMergeCountList, ByteText(std::to_string(count)));
-    SelectMergeCount(ui, state);
-  }
-  for (int row = 1; row <= count; ++row) {
-    ui.ChooseWithoutDialog(n::kMergeDialog, paths[static_cast<std::size_t>(row - 1)]);
-    OpenMergeFile(ui, state, row);
-  }
-}
-
-void SaveIntoDroppedFolder(Toolkit& ui, AppState& state) {
-  const std::vector<Path> paths = ui.DroppedPaths(n::kSaveLocationBox);
-  if (paths.empty()) return;
-  state.cut.saveFolder = paths.front();
-  ui.SetPath(n::kSaveLocationBox, state.cut.saveFolder);
-}
 
 void BindEvents(Toolkit& ui, AppState& state) {
   using enum Event;

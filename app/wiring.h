@@ -1,41 +1,13 @@
 #pragma once
-// The event bindings of both windows, and the handlers that only change the view.
-
-#include <string_view>
-#include <vector>
+// The event bindings of the desktop's windows: which presenter handles which event.
 
 #include "core/toolkit.h"
 #include "presenters/state.h"
 
 namespace morvane::app {
 
-// Binds every handled event of the main window and of the save-location window.
-// state must outlive the toolkit's windows.
+// Binds every handled event of the main window, the save-location window and the
+// chapter-map window. state must outlive the toolkit's windows.
 void BindEvents(Toolkit& ui, AppState& state);
-
-// The main window's creation routine: control style 1, the simple-cut counts for the
-// help text, no chapter search yet, the banner.
-void OnMainWindowCreated(Toolkit& ui, AppState& state);
-void OnSaveLocationClicked(Toolkit& ui);
-void ClearSimpleText(Toolkit& ui);
-// The cut page's buttons of the normal cut, or those of the chapter cut.
-void ShowCutButtons(Toolkit& ui, bool chapters);
-void ShowNormalCutButtons(Toolkit& ui);
-void ShowChapterCutButtons(Toolkit& ui);
-
-// Files dropped from the file manager (or named on the command line), in natural order:
-// on the cut or simple-cut page the first opens as if chosen in the page's dialog; up to
-// five fill the merge rows, and the count follows. A folder dropped on the save-location
-// box becomes the save location.
-void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
-                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths);
-void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths);
-void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
-
-// Save-location window.
-// The folders of the drive the drive list shows, when the window opens and when the drive
-// changes.
-void ShowDriveFolders(Toolkit& ui);
-void OnFolderOpened(Toolkit& ui, AppState& state);
 
 }  // namespace morvane::app

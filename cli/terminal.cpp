@@ -2,14 +2,65 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace morvane::cli {
 namespace {
 
+#ifdef _WIN32
+// A console shows text in its code page (936 on a Chinese system), not UTF-8: it is
+// given the characters themselves. A file or pipe gets the UTF-8 bytes. A character whose
+// bytes are split between two writes waits in carry for the rest. Nothing when fd is no
+// console; else whether all went.
+std::optional<bool> WriteToConsole(int fd, std::string_view bytes) {
+  HANDLE console = GetStdHandle(fd == STDOUT_FILENO ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return std::nullopt;
+  static std::string carry[3];
+  std::string& held = carry[fd == STDOUT_FILENO ? 1 : 2];
+  std::string text = held + std::string(bytes);
+  std::size_t whole = text.size();
+  // Keep back an incomplete sequence at the end (at most 3 bytes of a 4-byte one).
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const unsigned char c = static_cast<unsigned char>(text[text.size() - back]);
+    if ((c & 0xC0) != 0x80) {
+      const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      if (length > back) whole = text.size() - back;
+      break;
+    }
+  }
+  held = text.substr(whole);
+  text.resize(whole);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  std::wstring_view rest = wide;
+  while (!rest.empty()) {
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 16384));
+    if (!WriteConsoleW(console, rest.data(), size, &written, nullptr) || written == 0) {
+      errno = EIO;
+      return false;
+    }
+    rest.remove_prefix(written);
+  }
+  return true;
+}
+#endif
+
 bool WriteAll(int fd, std::string_view bytes) {
+#ifdef _WIN32
+  if (const std::optional<bool> written = WriteToConsole(fd, bytes)) return *written;
+#endif
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {

@@ -325,13 +325,14 @@ FileNumber OpenFile(const Path& path) {
     lastOpenFailure = OwnFailure(ENOENT, FileOperation::kOpen);
     return 0;
   }
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const std::wstring system = SystemPath(path);
+  const DWORD attributes = GetFileAttributesW(system.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     lastOpenFailure = PosixError(EISDIR, FileOperation::kOpen, path);
     return 0;
   }
   // Others may go on reading, writing or renaming the file while it is open here.
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(system.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -353,7 +354,8 @@ FileError LastOpenError() {
 
 std::int64_t FileSizeOf(const Path& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+  if (path.empty() ||
+      !GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return -1;
   }
@@ -407,12 +409,12 @@ TextRead ReadTextFile(const Path& path, ReadWatch&) {
 
 int ReplaceRefusal(const Path& path) {
   bool exists = false;
-  return CheckExistingTarget(path.native(), exists);
+  return CheckExistingTarget(SystemPath(path), exists);
 }
 
 WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> parts) {
   if (path.empty()) return Refused(path, OwnFailure(ENOENT));
-  const std::wstring& target = path.native();
+  const std::wstring target = SystemPath(path);
   bool exists = false;
   DWORD before = 0;
   if (int error = CheckExistingTarget(target, exists, &before)) {
@@ -481,23 +483,27 @@ WriteResult WriteFilePartsAsReady(const Path& path, const std::function<NextPart
 }
 
 bool NothingStandsAt(const Path& path) {
-  if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  if (path.empty() || GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND;
 }
 
 bool RemoveFile(const Path& path) {
-  return !path.empty() && DeleteFileW(path.c_str());
+  return !path.empty() && DeleteFileW(SystemPath(path).c_str());
 }
 
 int FolderRefusal(const Path& folder) {
   if (folder.empty()) return ENOENT;
   if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  const std::wstring system = SystemPath(folder);
+  const DWORD attributes = GetFileAttributesW(system.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return ErrnoOf(GetLastError());
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ENOTDIR;
   // Whether a file can be made there shows only by making one (rights, read-only media).
-  const std::wstring probe = JoinPath(folder, Path(L".morvane-probe-" + UniqueLetters())).native();
+  const std::wstring probe =
+      JoinPath(Path(system), Path(L".morvane-probe-" + UniqueLetters())).native();
   HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -514,13 +520,15 @@ std::size_t NameLimit(const Path&) {
 }
 
 std::size_t PathLimit() {
-  return MAX_PATH;
+  // The long form takes 32 767 units; its prefix and a current folder put before a
+  // relative path take some of them.
+  return 32000;
 }
 
 std::optional<FileIdentity> IdentityOf(const Path& path) {
   if (path.empty()) return std::nullopt;
   // Only the attributes are read: any file can be asked, also one open elsewhere.
-  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+  HANDLE file = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -549,9 +557,9 @@ std::unique_ptr<RunFolder> runFolder;
 
 int WriteInto(const Path& folder) {
   auto run = std::make_unique<RunFolder>();
-  run->path = folder.native();
+  run->path = SystemPath(folder);
   run->folder.h = folder.empty() ? INVALID_HANDLE_VALUE
-                                 : CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                 : CreateFileW(run->path.c_str(), FILE_READ_ATTRIBUTES,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   std::lock_guard lock(runFolderMutex);
@@ -582,12 +590,13 @@ std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
 
 void RemoveStaleTemporaries(const Path& folder) {
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(JoinPath(folder, Path(L".*.tmp")).c_str(), &entry);
+  const Path system(SystemPath(folder));
+  HANDLE search = FindFirstFileW(JoinPath(system, Path(L".*.tmp")).c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const DWORD writer = WriterOf(entry.cFileName);
     if (writer != 0 && writer != GetCurrentProcessId() && !IsRunning(writer)) {
-      DeleteFileW(JoinPath(folder, Path(entry.cFileName)).c_str());
+      DeleteFileW(JoinPath(system, Path(entry.cFileName)).c_str());
     }
   } while (FindNextFileW(search, &entry));
   FindClose(search);

@@ -11,7 +11,7 @@ std::vector<FolderEntry> ListFolder(const Path& folder, bool foldersOnly) {
   // further call per entry; a reparse point (a junction, a link) is taken as what it
   // points at, which for the folder tree is a folder.
   std::vector<FolderEntry> entries;
-  std::wstring pattern = folder.native();
+  std::wstring pattern = SystemPath(folder);
   if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
   pattern += L'*';
   WIN32_FIND_DATAW data;
@@ -34,7 +34,7 @@ std::vector<FolderEntry> ListFolder(const Path& folder, bool foldersOnly) {
 
 EntryKind KindOf(const Path& path) {
   if (path.empty()) return EntryKind::kMissing;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kFolder;
   return (attributes & FILE_ATTRIBUTE_DEVICE) ? EntryKind::kOther : EntryKind::kFile;

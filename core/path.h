@@ -49,6 +49,21 @@ class Path {
   PathChars native_;
 };
 
+#ifdef _WIN32
+// The path as the W functions are given it: absolute, in its \\?\ form (\\?\UNC\ for a
+// share), "." and ".." resolved by name. The system then takes every name exactly as
+// spelt, "z." and "in " included (the plain form would strip the dot and the blank and
+// reach "z" and "in"), and paths beyond 260 characters. "C:" alone is the drive's root,
+// as JoinPath takes it. A path already in that form (or a \\.\ device path) is left as
+// it is.
+std::wstring SystemPath(const Path& path);
+#endif
+
+// Whether the system takes name for a device rather than a file: on Windows when its part
+// before the first dot, blanks at its end aside, is CON, PRN, AUX, NUL, COM1-9 or LPT1-9
+// in any case ("nul.txt", "Con .x"). Never on POSIX, where those are ordinary names.
+bool IsDeviceName(const Path& name);
+
 // A path written in UTF-8 (a command-line argument, a source literal): on POSIX those
 // very bytes, on Windows their UTF-16.
 Path PathFromUtf8(std::string_view utf8);

@@ -95,6 +95,10 @@ Path StemOf(const Path& path) {
   return Path(bytes.substr(start, dot - start));
 }
 
+bool IsDeviceName(const Path&) {
+  return false;
+}
+
 bool HasSeparator(const Path& name) {
   return name.native().find('/') != std::string::npos;
 }

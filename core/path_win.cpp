@@ -1,8 +1,12 @@
 // File names on Windows: UTF-16 as the W functions take them, "\" between folder and
 // name, drive roots such as "C:\".
 
+#include <windows.h>
+
 #include <cstdio>
+#include <cwctype>
 #include <string>
+#include <vector>
 
 #include "core/gbk.h"
 #include "core/path.h"
@@ -125,6 +129,112 @@ Path StemOf(const Path& path) {
   const std::size_t dot = p.rfind(L'.');
   if (dot == std::wstring::npos || dot < start) return Path();
   return Path(p.substr(start, dot - start));
+}
+
+namespace {
+
+constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+constexpr std::wstring_view kLongSharePrefix = L"\\\\?\\UNC\\";
+
+std::wstring CurrentFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    if (n == 0) return {};
+    if (n < folder.size()) {
+      folder.resize(n);
+      break;
+    }
+    folder.resize(n);
+  }
+  // The current folder in the long form is brought back to the plain one, to be read below.
+  if (folder.starts_with(kLongSharePrefix)) return L"\\\\" + folder.substr(kLongSharePrefix.size());
+  if (folder.starts_with(kLongPrefix)) return folder.substr(kLongPrefix.size());
+  return folder;
+}
+
+// The current folder of drive ("C:"): each drive keeps one of its own.
+std::wstring CurrentFolderOf(std::wstring_view drive) {
+  const std::wstring current = CurrentFolder();
+  if (!current.empty() && std::towupper(drive[0]) == std::towupper(current[0])) return current;
+  const std::wstring name(drive);
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = GetFullPathNameW(name.c_str(), MAX_PATH, buffer, nullptr);
+  return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : name + L'\\';
+}
+
+}  // namespace
+
+std::wstring SystemPath(const Path& path) {
+  std::wstring p = path.native();
+  if (p.empty() || p.starts_with(kLongPrefix) || p.starts_with(L"\\\\.\\")) return p;
+  for (wchar_t& c : p) {
+    if (c == L'/') c = L'\\';
+  }
+  std::wstring root;
+  std::size_t rest = 0;
+  if (p.starts_with(L"\\\\")) {
+    // \\server\share: the share is the root, ".." never climbs above it.
+    const std::size_t server = p.find(L'\\', 2);
+    const std::size_t share = server == std::wstring::npos ? server : p.find(L'\\', server + 1);
+    root = std::wstring(kLongSharePrefix) +
+           p.substr(2, share == std::wstring::npos ? share : share - 2);
+    rest = share == std::wstring::npos ? p.size() : share;
+  } else if (p.size() >= 2 && p[1] == L':' && (p.size() == 2 || p[2] == L'\\')) {
+    // "C:" alone is the drive's root here, as JoinPath takes it (the folder tree's value).
+    root = std::wstring(kLongPrefix) + p.substr(0, 2);
+    rest = 2;
+  } else if (CurrentFolder().empty()) {
+    return p;  // a relative path with no folder to resolve it in: as the plain form
+  } else if (p.size() >= 2 && p[1] == L':') {
+    return SystemPath(
+        JoinPath(Path(CurrentFolderOf(std::wstring_view(p).substr(0, 2))), Path(p.substr(2))));
+  } else if (p[0] == L'\\') {
+    // From the root of the current folder's drive or share.
+    const std::wstring current = CurrentFolder();
+    const std::wstring currentRoot = SystemPath(Path(current));
+    const std::size_t end = currentRoot.starts_with(kLongSharePrefix)
+                                ? currentRoot.find(L'\\', currentRoot.find(L'\\', 8) + 1)
+                                : kLongPrefix.size() + 2;
+    root = currentRoot.substr(0, end);
+    rest = 0;
+  } else {
+    return SystemPath(JoinPath(Path(CurrentFolder()), Path(p)));
+  }
+  // The names are resolved here as the plain form would, except that each is kept as spelt.
+  std::vector<std::wstring_view> names;
+  const std::wstring_view tail = std::wstring_view(p).substr(rest);
+  for (std::size_t start = 0; start <= tail.size();) {
+    std::size_t end = tail.find(L'\\', start);
+    if (end == std::wstring_view::npos) end = tail.size();
+    const std::wstring_view name = tail.substr(start, end - start);
+    if (name == L"..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != L".") {
+      names.push_back(name);
+    }
+    start = end + 1;
+  }
+  std::wstring full = root;
+  for (std::wstring_view name : names) {
+    full += L'\\';
+    full += name;
+  }
+  if (names.empty()) full += L'\\';
+  return full;
+}
+
+bool IsDeviceName(const Path& name) {
+  const std::wstring& n = name.native();
+  const std::size_t slash = n.find_last_of(L"\\/");
+  std::wstring_view part = std::wstring_view(n).substr(slash == std::wstring::npos ? 0 : slash + 1);
+  part = part.substr(0, part.find(L'.'));
+  while (!part.empty() && part.back() == L' ') part.remove_suffix(1);
+  std::wstring upper;
+  for (wchar_t c : part) upper.push_back(c < 0x80 ? static_cast<wchar_t>(std::towupper(c)) : c);
+  if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
+  return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) &&
+         upper[3] >= L'1' && upper[3] <= L'9';
 }
 
 bool HasSeparator(const Path& name) {

@@ -192,6 +192,12 @@ std::string NameTooLong(const Path& name) {
   return Join({"文件名太长，无法保存：", kLineBreak, DisplayName(name)});
 }
 
+std::string DeviceName(const Path& name) {
+  return Join({"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+               "无法保存，请换一个文件名前缀：",
+               kLineBreak, DisplayName(name)});
+}
+
 std::string PathTooLong(const Path& path) {
   return Join({"保存位置的路径太长，无法保存，请换一个保存位置：", kLineBreak, DisplayName(path)});
 }

@@ -70,6 +70,8 @@ std::string FolderNotWritable(const Path& folder);
 std::string PrefixHasSeparator(const Path& prefix);
 // The file system would refuse the name (too long).
 std::string NameTooLong(const Path& name);
+// The system would take the name for a device (CON, NUL, COM1, ...), not a file.
+std::string DeviceName(const Path& name);
 // The folder and name together are longer than the system takes.
 std::string PathTooLong(const Path& path);
 // An output file would replace one of the operation's own input files.

@@ -35,7 +35,11 @@ std::optional<std::string> RefuseFolder(const Path& folder) {
 }  // namespace
 
 std::size_t FileNameLimit(const Path& folder) {
-  return NameLimit(folder);
+  // A name must fit the folder's file system and, after the folder and a separator, the
+  // longest path the system takes; a title name is shortened to both.
+  const std::size_t used = folder.native().size() + 1;
+  const std::size_t room = used < PathLimit() ? PathLimit() - 1 - used : 0;
+  return std::min(NameLimit(folder), room);
 }
 
 namespace {
@@ -58,6 +62,7 @@ std::optional<std::string> CheckOutputs(const OutputPlan& plan, std::span<const 
     const Path name = FileNameOf(plan, number);
     if (HasSeparator(name)) return messages::PrefixHasSeparator(plan.target.prefix);
     if (name.native().size() > nameLimit) return messages::NameTooLong(name);
+    if (IsDeviceName(name)) return messages::DeviceName(name);
     const Path path = PathOf(plan, number);
     if (path.native().size() >= PathLimit()) return messages::PathTooLong(path);
   }

@@ -27,7 +27,8 @@ struct OutputPlan {
   std::function<Path(int)> name = {};
 };
 
-// The longest file name, in bytes as the system spells it, that folder takes.
+// The longest file name, in bytes as the system spells it, that folder takes, so that
+// folder and name together stay within the longest path the system takes.
 std::size_t FileNameLimit(const Path& folder);
 
 // The message that refuses the plan, or nothing when every file of it can be written:

@@ -57,7 +57,7 @@ if $run_tests; then
   # would get none either.
   wineserver -w
   echo "== the desktop smoke test of morvane.exe under Wine =="
-  ./scripts/install-deps.sh xvfb openbox xdotool imagemagick fonts-wqy-microhei
+  ./scripts/install-deps.sh xvfb openbox xdotool imagemagick fonts-wqy-microhei locales
   ./scripts/smoke-windows.sh
   if [ -x build/cli/morvane-cli ]; then
     echo "== morvane-cli.exe against the Linux morvane-cli, byte for byte =="

@@ -16,6 +16,14 @@ shots=$root/build-windows/screenshots
 mkdir -p "$shots"
 rm -f "$shots/failure.png"  # from an earlier run
 
+# A Chinese Windows: Wine takes its code page (936) and locale (0804) from LANG, so the
+# program's ANSI conversions and the system's own dialogs run as they do there. The
+# locale is generated into the build folder when the system has none.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  export LOCPATH=$root/build-windows/locale
+  [ -d "$LOCPATH/zh_CN.UTF-8" ] || { mkdir -p "$LOCPATH" && localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"; }
+fi
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEPREFIX=$root/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1
 # A server of this prefix started without a display (wineboot, the tests) would keep the

@@ -1,6 +1,10 @@
 // morvane-cli end to end: generated GBK files in a scratch folder, the program run as a
 // child process, its files compared with what the engine's algorithms give.
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +14,8 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/files.h"
+#include "core/folder_listing.h"
 #include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
@@ -405,6 +411,51 @@ TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
     EXPECT_TRUE(std::string_view(piece).ends_with(BannerIn(Encoding::kUtf8).view())) << k;
   }
 }
+
+#ifdef _WIN32
+// Names as Windows alone treats them: "z." and "in." are their own names, not "z" and
+// "in"; a device name is refused before anything is tried; title names shrink to what a
+// deep folder leaves of the path instead of refusing the cut.
+TEST_F(Cli, OnWindowsNamesAreTakenAsSpeltAndDevicesRefused) {
+  const std::string text =
+      GbkBytes("序\n第一章 " + std::string(30, 'a') + "\n正文\n第二章 乙\n正文\n");
+  const Path dotted = dir.at("z.");
+  ASSERT_TRUE(CreateDirectoryW(SystemPath(dotted).c_str(), nullptr));
+  ASSERT_TRUE(WriteWholeFile(dir.at("in."), ByteBuffer(text)));
+  WriteBytes(dir / "in", "plain");
+  CliRun run = RunCli({"chapters", "--out", "z.", "in."}, dir.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "2\n");
+  EXPECT_EQ(ListFolder(dotted).size(), 3u);
+  EXPECT_TRUE(FolderNames(out).empty());
+
+  for (const char* prefix : {"NUL.", "con .", "Aux.x", "com7."}) {
+    run = RunCli({"chapters", "--prefix", prefix, "--out", out, "in"}, dir.path());
+    EXPECT_EQ(run.exitCode, 1) << prefix;
+    EXPECT_NE(run.err.find("设备名"), std::string::npos) << run.err;
+  }
+  EXPECT_TRUE(FolderNames(out).empty());
+
+  Path deep = PathFromUtf8(out);
+  while (deep.native().size() < 230) {
+    deep = JoinPath(deep, Path(std::wstring(40, L'f')));
+    ASSERT_TRUE(CreateDirectoryW(SystemPath(deep).c_str(), nullptr));
+  }
+  WriteBytes(dir / "long.txt", text);
+  run =
+      RunCli({"chapters", "--names", "title", "--out", DisplayName(deep), "long.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<FolderEntry> written = ListFolder(deep);
+  ASSERT_EQ(written.size(), 3u);
+  EXPECT_TRUE(std::any_of(written.begin(), written.end(), [&](const FolderEntry& entry) {
+    return JoinPath(deep, entry.name).native().size() > 260;
+  }));
+
+  RemoveFile(dir.at("in."));
+  for (const FolderEntry& entry : ListFolder(dotted)) RemoveFile(JoinPath(dotted, entry.name));
+  RemoveDirectoryW(SystemPath(dotted).c_str());
+}
+#endif
 
 }  // namespace
 }  // namespace morvane::testing

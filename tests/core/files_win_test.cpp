@@ -135,6 +135,47 @@ TEST_F(WindowsFiles, AFolderMovedDuringARunIsKnown) {
   EndWrites();
 }
 
+// "z." and "in " are names of their own, beside "z" and "in": the plain form of a path
+// would strip the dot or blank and reach the other one. A path beyond 260 characters
+// works as any other.
+TEST_F(WindowsFiles, NamesAreUsedAsSpeltAndLongPathsWork) {
+  const Path dotted = At("z.");
+  ASSERT_TRUE(CreateDirectoryW(SystemPath(dotted).c_str(), nullptr));
+  std::filesystem::create_directory(FileSystemPath(dir / "z"));
+  EXPECT_EQ(FolderRefusal(dotted), 0);
+  ASSERT_TRUE(WriteWholeFile(JoinPath(dotted, Path(L"a.txt")), ByteBuffer("dot")));
+  EXPECT_TRUE(ListFolder(At("z")).empty());
+  EXPECT_EQ(ListFolder(dotted).size(), 1u);
+  for (const char* name : {"in.", "in "}) {
+    ASSERT_TRUE(WriteWholeFile(At(name), ByteBuffer(name))) << name;
+  }
+  WriteBytes(dir / "in", "plain");
+  for (const char* name : {"in.", "in "}) {
+    TextRead read = ReadTextFile(At(name));
+    ASSERT_TRUE(read.ok()) << name;
+    EXPECT_EQ(read.text.view(), name);
+  }
+
+  Path deep = At(std::string(100, 'd'));
+  for (int level = 0; level < 3; ++level) {
+    ASSERT_TRUE(CreateDirectoryW(SystemPath(deep).c_str(), nullptr));
+    deep = JoinPath(deep, Path(std::wstring(100, L'd')));
+  }
+  ASSERT_GT(deep.native().size(), 300u);
+  ASSERT_TRUE(WriteWholeFile(deep, ByteBuffer("deep")));
+  TextRead read = ReadTextFile(deep);
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.text.view(), "deep");
+  EXPECT_EQ(KindOf(deep), EntryKind::kFile);
+  EXPECT_TRUE(RemoveFile(deep));
+
+  // The scratch folder's removal takes the plain form: these go by their exact names.
+  RemoveFile(JoinPath(dotted, Path(L"a.txt")));
+  RemoveDirectoryW(SystemPath(dotted).c_str());
+  RemoveFile(At("in."));
+  RemoveFile(At("in "));
+}
+
 TEST_F(WindowsFiles, ListsFoldersAndFilesByTheirUnicodeNames) {
   std::filesystem::create_directory(FileSystemPath(dir / "第一卷"));
   WriteBytes(dir / "序章.txt", "x");

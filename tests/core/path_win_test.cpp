@@ -49,6 +49,37 @@ TEST(WindowsPaths, ComposeWithBackslashesAndKeepDriveRoots) {
   EXPECT_EQ(PathFromUtf8("C:\\书\\a.txt"), W(L"C:\\书\\a.txt"));
 }
 
+// What the W functions are given: every name as spelt ("z." stays "z."), in the long form
+// that also takes paths beyond 260 characters.
+TEST(WindowsPaths, TheSystemGetsTheLongFormWithEveryNameAsSpelt) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\out\\z.", L"\\\\?\\C:\\out\\z."},
+      {L"C:/in/in ", L"\\\\?\\C:\\in\\in "},
+      {L"C:\\a\\.\\b\\..\\..\\c\\", L"\\\\?\\C:\\c"},
+      {L"C:\\..", L"\\\\?\\C:\\"},
+      {L"C:\\", L"\\\\?\\C:\\"},
+      {L"C:", L"\\\\?\\C:\\"},
+      {L"\\\\server\\share\\卷\\..\\a.", L"\\\\?\\UNC\\server\\share\\a."},
+      {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x."},
+  };
+  for (const auto& [path, system] : cases) EXPECT_EQ(SystemPath(W(path)), system) << path;
+  // A relative name is put in the current folder, still as spelt.
+  const std::wstring relative = SystemPath(W(L"z."));
+  EXPECT_TRUE(relative.starts_with(L"\\\\?\\")) << relative;
+  EXPECT_TRUE(relative.ends_with(L"\\z.")) << relative;
+}
+
+TEST(WindowsPaths, DeviceNamesAreKnownBeforeTheFirstDot) {
+  for (const wchar_t* name : {L"NUL.", L"con.txt", L"AUX.x", L"Com1.-1.txt", L"lpt9", L"PRN .txt",
+                              L"C:\\out\\nul.已合并.txt"}) {
+    EXPECT_TRUE(IsDeviceName(W(name))) << name;
+  }
+  for (const wchar_t* name : {L"CON-1.txt", L"COM0.txt", L"COM10.txt", L"nul已合并.txt", L"x.con",
+                              L"CONSOLE.txt", L"NUL\\a.txt"}) {
+    EXPECT_FALSE(IsDeviceName(W(name))) << name;
+  }
+}
+
 TEST(WindowsPaths, ShowAndTypeNamesThroughGbk) {
   // A name GBK cannot hold is shown with an escape and never becomes a "?" name.
   EXPECT_EQ(DisplayName(W(L"C:\\书\\😀.txt")), "C:\\书\\😀.txt");

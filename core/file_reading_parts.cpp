@@ -41,6 +41,15 @@ std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding,
   return extent.start;
 }
 
+void FinishRead(TextRead& read, std::shared_ptr<const void> owner, std::string_view bytes,
+                std::optional<Encoding> encoding) {
+  std::size_t end = 0;
+  const std::size_t start = LocateText(bytes, encoding, read, end);
+  FillEnd(read, bytes, end);
+  read.text = TextOf(std::move(owner), bytes.data() + start, bytes.size(), end - start);
+  read.status = TextRead::Status::kOk;
+}
+
 }  // namespace morvane::file_reading
 
 namespace morvane {
@@ -50,5 +59,6 @@ bool TextRead::EndedEarly() const {
   if (endMark == 0x1A) return !onlyPaddingLeftOut;
   return false;
 }
+
 
 }  // namespace morvane

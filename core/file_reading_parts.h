@@ -61,4 +61,9 @@ void FillEnd(TextRead& read, std::string_view bytes, std::size_t end);
 std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding, TextRead& read,
                        std::size_t& fileEnd);
 
+// The last step of every successful read, whether the bytes were mapped or copied: the text
+// of the file's bytes (LocateText, FillEnd, TextOf), kept alive by owner, and status kOk.
+void FinishRead(TextRead& read, std::shared_ptr<const void> owner, std::string_view bytes,
+                std::optional<Encoding> encoding);
+
 }  // namespace morvane::file_reading

@@ -42,6 +42,7 @@ struct Descriptor {
 // ---- reading -----------------------------------------------------------------------
 
 using file_reading::FillEnd;
+using file_reading::FinishRead;
 using file_reading::LocateText;
 using file_reading::TextOf;
 
@@ -112,12 +113,8 @@ void ReadByCopying(int fd, std::size_t size, TextRead& read, std::optional<Encod
     if (n == 0) break;  // the file shrank since it was measured
     got += static_cast<std::size_t>(n);
   }
-  std::string_view bytes(buffer.get(), got);
-  std::size_t end = 0;
-  const std::size_t start = LocateText(bytes, encoding, read, end);
-  FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(buffer), bytes.data() + start, got, end - start);
-  read.status = TextRead::Status::kOk;
+  const std::string_view bytes(buffer.get(), got);
+  FinishRead(read, std::move(buffer), bytes, encoding);
 }
 
 }  // namespace

@@ -98,9 +98,7 @@ struct Handle {
 
 // ---- reading -----------------------------------------------------------------------
 
-using file_reading::FillEnd;
-using file_reading::LocateText;
-using file_reading::TextOf;
+using file_reading::FinishRead;
 
 void Fail(TextRead& read, TextRead::Status status, FileError failure) {
   read.status = status;
@@ -115,12 +113,8 @@ bool ReadByMapping(HANDLE file, std::size_t size, TextRead& read,
   if (address == nullptr) return false;
   std::shared_ptr<const void> owner(address,
                                     [](const void* p) { UnmapViewOfFile(const_cast<void*>(p)); });
-  std::string_view bytes(static_cast<const char*>(address), size);
-  std::size_t end = 0;
-  const std::size_t start = LocateText(bytes, encoding, read, end);
-  FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(owner), bytes.data() + start, size, end - start);
-  read.status = TextRead::Status::kOk;
+  FinishRead(read, std::move(owner), std::string_view(static_cast<const char*>(address), size),
+             encoding);
   return true;
 }
 
@@ -147,12 +141,8 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
     if (n == 0) break;  // the file shrank since it was measured
     got += n;
   }
-  std::string_view bytes(buffer.get(), got);
-  std::size_t end = 0;
-  const std::size_t start = LocateText(bytes, encoding, read, end);
-  FillEnd(read, bytes, end);
-  read.text = TextOf(std::move(buffer), bytes.data() + start, got, end - start);
-  read.status = TextRead::Status::kOk;
+  const std::string_view bytes(buffer.get(), got);
+  FinishRead(read, std::move(buffer), bytes, encoding);
 }
 
 // ---- writing -----------------------------------------------------------------------

@@ -104,6 +104,8 @@ const char* u_errorName(UErrorCode code) {
       return "U_ILLEGAL_CHAR_FOUND";
     case U_REGEX_RULE_SYNTAX:
       return "U_REGEX_RULE_SYNTAX";
+    default:
+      break;
   }
   return "U_ERROR";
 }

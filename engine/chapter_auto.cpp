@@ -143,35 +143,6 @@ Kind KindOf(std::u16string_view line) {
   return {};
 }
 
-// Short byte sequences (characters in the text's encoding), with a table of their first
-// bytes so that most lines are turned away by one look-up.
-class Sequences {
- public:
-  Sequences(TextDecoder& decoder, std::u16string_view characters) {
-    for (char16_t c : characters) {
-      std::string bytes = decoder.Encode(std::u16string_view(&c, 1));
-      if (bytes.empty()) continue;
-      first_[static_cast<unsigned char>(bytes[0])] = true;
-      sequences_.push_back(std::move(bytes));
-    }
-  }
-  std::size_t At(std::string_view text, std::size_t at, std::size_t end) const {
-    if (at >= end || !first_[static_cast<unsigned char>(text[at])]) return 0;
-    // By hand: a call to memcmp for two bytes costs more than the comparison.
-    for (const std::string& seq : sequences_) {
-      if (seq.size() > end - at) continue;
-      std::size_t i = 0;
-      while (i < seq.size() && text[at + i] == seq[i]) ++i;
-      if (i == seq.size()) return seq.size();
-    }
-    return 0;
-  }
-
- private:
-  bool first_[256] = {};
-  std::vector<std::string> sequences_;
-};
-
 // No book has a heading line in every few hundred bytes: a text that has (made of "第1章"
 // lines, say) is cut by the lines rule instead, and its candidates never hold more memory
 // than an eighth of the text.
@@ -186,8 +157,8 @@ struct Part {
 Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Encoding encoding) {
   TextDecoder decoder(encoding);
   const int unitBytes = static_cast<int>(UnitBytes(encoding));
-  const Sequences blanks(decoder, u" \t\u3000\r");
-  const Sequences openers(decoder, u"第序楔引前尾后番完Cc【[〔「0123456789０１２３４５６７８９");
+  const CharacterSequences blanks(decoder, u" \t\u3000\r");
+  const CharacterSequences openers(decoder, u"第序楔引前尾后番完Cc【[〔「0123456789０１２３４５６７８９");
   Part part;
   const std::size_t most = std::max<std::size_t>(1024, (to - from) / kBytesPerCandidate);
   std::int64_t previous = kUnknown;

@@ -141,35 +141,6 @@ bool IsLineBreakAt(std::string_view text, std::size_t at, int unitBytes) {
 
 constexpr std::size_t kLineLimit = 4096;  // a heading line is far shorter
 
-// Short byte sequences (characters in the text's encoding), with a table of their first
-// bytes so that most positions are turned away by one look-up.
-class Sequences {
- public:
-  Sequences(TextDecoder& decoder, std::initializer_list<std::u16string_view> characters) {
-    for (std::u16string_view c : characters) {
-      std::string bytes = decoder.Encode(c);
-      if (bytes.empty()) continue;
-      first_[static_cast<unsigned char>(bytes[0])] = true;
-      sequences_.push_back(std::move(bytes));
-    }
-  }
-  // The length of the sequence at at, or 0.
-  std::size_t At(std::string_view text, std::size_t at, std::size_t end) const {
-    if (at >= end || !first_[static_cast<unsigned char>(text[at])]) return 0;
-    for (const std::string& seq : sequences_) {
-      if (seq.size() > end - at) continue;
-      std::size_t i = 1;
-      while (i < seq.size() && text[at + i] == seq[i]) ++i;
-      if (i == seq.size() && text[at] == seq[0]) return seq.size();
-    }
-    return 0;
-  }
-
- private:
-  bool first_[256] = {};
-  std::vector<std::string> sequences_;
-};
-
 // The written rule's headings, each told whether it starts its line. The line start is
 // followed forward from heading to heading, and only the first heading of a line decodes
 // what stands before it (a heading before it on the line is no blank), so a text of
@@ -246,9 +217,8 @@ std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding, Progr
   const std::string_view bytes = text.view();
   return InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
     TextDecoder decoder(encoding);
-    const Sequences blanks(decoder, {u" ", u"\t", u"\u3000"});
-    const Sequences openers(decoder,
-                            {u"第", u"序", u"楔", u"引", u"前", u"尾", u"后", u"番", u"C", u"c"});
+    const CharacterSequences blanks(decoder, u" \t\u3000");
+    const CharacterSequences openers(decoder, u"第序楔引前尾后番Cc");
     const std::size_t unit = static_cast<std::size_t>(Units(encoding));
     std::vector<Heading> headings;
     std::size_t line = from;
@@ -556,6 +526,15 @@ std::u16string TextDecoder::Decode(std::string_view bytes, std::vector<std::uint
 
 std::string TextDecoder::Encode(std::u16string_view text) {
   return morvane::Encode(encoding_, text).bytes;
+}
+
+CharacterSequences::CharacterSequences(TextDecoder& decoder, std::u16string_view characters) {
+  for (char16_t c : characters) {
+    std::string bytes = decoder.Encode(std::u16string_view(&c, 1));
+    if (bytes.empty()) continue;
+    first_[static_cast<unsigned char>(bytes[0])] = true;
+    sequences_.push_back(std::move(bytes));
+  }
 }
 
 std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit) {

@@ -116,6 +116,30 @@ class TextDecoder {
   Encoding encoding_;
 };
 
+// Single characters in a text's encoding, with a table of their first bytes so that most
+// positions of a scan are turned away by one look-up.
+class CharacterSequences {
+ public:
+  // Each code unit of characters (of the basic plane) is one sequence.
+  CharacterSequences(TextDecoder& decoder, std::u16string_view characters);
+  // The length of the sequence that stands at at (before end), or 0.
+  std::size_t At(std::string_view text, std::size_t at, std::size_t end) const {
+    if (at >= end || !first_[static_cast<unsigned char>(text[at])]) return 0;
+    // By hand: a call to memcmp for two bytes costs more than the comparison.
+    for (const std::string& seq : sequences_) {
+      if (seq.size() > end - at) continue;
+      std::size_t i = 1;
+      while (i < seq.size() && text[at + i] == seq[i]) ++i;
+      if (i == seq.size() && text[at] == seq[0]) return seq.size();
+    }
+    return 0;
+  }
+
+ private:
+  bool first_[256] = {};
+  std::vector<std::string> sequences_;
+};
+
 // The offset of the line break that ends the line holding offset from (or the end of
 // text), looking at most limit bytes ahead (then from + limit, rounded down to a unit).
 std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, std::size_t limit);

@@ -82,34 +82,6 @@ void Put(UChar*& target, const UChar* limit, int32_t*& offsets, UChar unit, std:
 
 }  // namespace
 
-const char* u_errorName(UErrorCode code) {
-  switch (code) {
-    case U_ZERO_ERROR:
-      return "U_ZERO_ERROR";
-    case U_ILLEGAL_ARGUMENT_ERROR:
-      return "U_ILLEGAL_ARGUMENT_ERROR";
-    case U_MEMORY_ALLOCATION_ERROR:
-      return "U_MEMORY_ALLOCATION_ERROR";
-    case U_BUFFER_OVERFLOW_ERROR:
-      return "U_BUFFER_OVERFLOW_ERROR";
-    case U_UNSUPPORTED_ERROR:
-      return "U_UNSUPPORTED_ERROR";
-    case U_FILE_ACCESS_ERROR:
-      return "U_FILE_ACCESS_ERROR";
-    case U_INVALID_CHAR_FOUND:
-      return "U_INVALID_CHAR_FOUND";
-    case U_TRUNCATED_CHAR_FOUND:
-      return "U_TRUNCATED_CHAR_FOUND";
-    case U_ILLEGAL_CHAR_FOUND:
-      return "U_ILLEGAL_CHAR_FOUND";
-    case U_REGEX_RULE_SYNTAX:
-      return "U_REGEX_RULE_SYNTAX";
-    default:
-      break;
-  }
-  return "U_ERROR";
-}
-
 UChar32 u_tolower(UChar32 c) {
   return c < 0x10000 ? static_cast<UChar32>(std::towlower(static_cast<wint_t>(c))) : c;
 }

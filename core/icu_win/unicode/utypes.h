@@ -54,4 +54,3 @@ inline bool U_FAILURE(UErrorCode code) {
   return code > U_ZERO_ERROR;
 }
 
-const char* u_errorName(UErrorCode code);

@@ -14,6 +14,8 @@
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
+#include "engine/epub_book.h"
+#include "engine/epub_writing.h"
 #include "engine/map_file.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
@@ -27,6 +29,8 @@ namespace morvane::cli {
 namespace {
 
 constexpr int kRefused = 1;
+// A cover larger than this is no cover.
+constexpr std::size_t kMostCoverBytes = 64u << 20;
 
 // A number from the command line as the desktop's number boxes read it: beyond the int
 // range it saturates.
@@ -182,6 +186,47 @@ int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
                  inputs);
 }
 
+// The map of the input by rule, or read from mapFile when one is given.
+bool MapInto(ChapterPlan& plan, const Input& input, const ChapterRule& rule,
+             const std::string& mapFile) {
+  plan.rule = rule;
+  if (!mapFile.empty()) {
+    const auto lines = ReadInput(mapFile, Encoding::kUtf8);
+    if (!lines) return false;
+    auto read = ReadMapFile(lines->text.view(), input.text, input.detected.encoding);
+    if (const auto* error = std::get_if<MapFileError>(&read)) {
+      PrintMessage(messages::BadMapFile(*error));
+      return false;
+    }
+    plan.map = std::get<ChapterMap>(std::move(read));
+    return true;
+  }
+  auto made = MapOf(input.text, rule, input.detected.encoding);
+  if (const auto* error = std::get_if<RuleError>(&made)) {
+    PrintMessage(messages::ChapterRuleFailed(*error, rule));
+    return false;
+  }
+  plan.map = std::get<ChapterMap>(std::move(made));
+  return true;
+}
+
+// The headings of --skip left uncut.
+bool SkipInto(ChapterPlan& plan, const std::string& skip) {
+  const int count = static_cast<int>(plan.map.size());
+  const IndexList skipped = ParseIndexList(skip, count);
+  if (skipped.problem == IndexList::Problem::kReversed) {
+    PrintMessage(messages::ReversedHeadingRange(skipped.item, skipped.first, skipped.last));
+    return false;
+  }
+  if (skipped.problem != IndexList::Problem::kNone) {
+    PrintMessage(messages::BadHeadingList(skip, count));
+    return false;
+  }
+  plan.choice.cut.assign(static_cast<std::size_t>(count), true);
+  for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
+  return true;
+}
+
 }  // namespace
 
 int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file) {
@@ -240,42 +285,14 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
   ChapterPlan plan;
-  plan.rule = *rule;
-  if (!chapters.map.empty()) {
-    const auto lines = ReadInput(chapters.map, Encoding::kUtf8);
-    if (!lines) return kRefused;
-    auto read = ReadMapFile(lines->text.view(), input->text, input->detected.encoding);
-    if (const auto* error = std::get_if<MapFileError>(&read)) {
-      PrintMessage(messages::BadMapFile(*error));
-      return kRefused;
-    }
-    plan.map = std::get<ChapterMap>(std::move(read));
-  } else {
-    auto made = MapOf(input->text, *rule, input->detected.encoding);
-    if (const auto* error = std::get_if<RuleError>(&made)) {
-      PrintMessage(messages::ChapterRuleFailed(*error, *rule));
-      return kRefused;
-    }
-    plan.map = std::get<ChapterMap>(std::move(made));
-  }
+  if (!MapInto(plan, *input, *rule, chapters.map)) return kRefused;
   const int count = static_cast<int>(plan.map.size());
   if (chapters.list) {
     return WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); })
                ? 0
                : kRefused;
   }
-
-  const IndexList skipped = ParseIndexList(chapters.skip, count);
-  if (skipped.problem == IndexList::Problem::kReversed) {
-    PrintMessage(messages::ReversedHeadingRange(skipped.item, skipped.first, skipped.last));
-    return kRefused;
-  }
-  if (skipped.problem != IndexList::Problem::kNone) {
-    PrintMessage(messages::BadHeadingList(chapters.skip, count));
-    return kRefused;
-  }
-  plan.choice.cut.assign(static_cast<std::size_t>(count), true);
-  for (int index : skipped.indices) plan.choice.cut[static_cast<std::size_t>(index - 1)] = false;
+  if (!SkipInto(plan, chapters.skip)) return kRefused;
   plan.choice.perFile = chapters.perFile;
   plan.choice.names = chapters.volumeNames  ? NameStyle::kVolume
                       : chapters.titleNames ? NameStyle::kTitle
@@ -289,6 +306,48 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
       WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
   if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
   return result;
+}
+
+// The book is written as one file, whole or not at all, as a merge is.
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+  const auto rule = ParseRule(epub.rule);
+  const auto input = ReadInput(file, output.encoding);
+  if (!input || !rule) return kRefused;
+  if (input->text.empty()) {
+    PrintMessage(messages::EmptyTextForBook(input->path));
+    return kRefused;
+  }
+  BookInfo info;
+  std::vector<Path> inputs = {input->path};
+  if (!epub.cover.empty()) {
+    const Path cover = PathFromUtf8(epub.cover);
+    auto bytes = ReadFileBytes(cover, kMostCoverBytes);
+    if (!bytes) {
+      PrintMessage(messages::CannotReadCover(cover));
+      return kRefused;
+    }
+    info.cover = ImageKindOf(*bytes);
+    if (info.cover == ImageKind::kNone) {
+      PrintMessage(messages::CoverNotImage(cover));
+      return kRefused;
+    }
+    info.coverBytes = std::move(*bytes);
+    inputs.push_back(cover);
+  }
+  ChapterPlan plan;
+  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (!epub.map.empty()) inputs.push_back(PathFromUtf8(epub.map));
+  info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
+  info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
+  info.modified = ModifiedTimeOf(input->path).value_or(0);
+
+  const OutputTarget target = TargetOf(output, input->path);
+  const Path name = BookFileName(target.prefix);
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, inputs)) return kRefused;
+  const Path path = JoinPath(target.folder, name);
+  WriteReport report;
+  report.Record(path, WriteEpub(path, plan, info));
+  return Outcome(report, inputs);
 }
 
 // The merge writes each input's text as soon as it is read: the first is written while the

@@ -42,6 +42,17 @@ struct ChapterArgs {
 // chapters with the map's options: the map (--list) or the cut it describes. Without
 // any of them it is RunChapters.
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file);
+// The options of epub.
+struct EpubArgs {
+  std::string rule = "near";          // --rule, as for chapters
+  std::string map;                    // --map FILE
+  std::string skip;                   // --skip 3,5-7
+  std::optional<std::string> title;   // --title; the input's name when absent
+  std::optional<std::string> author;  // --author; a 作者： line near the start when absent
+  std::string cover;                  // --cover IMAGE (JPEG or PNG)
+};
+// epub: the book of FILE with its chapter map as the table of contents, P.epub.
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
 

@@ -27,12 +27,15 @@ const char* const kEncodingHelp =
 // The short usage of each command, shown with every usage error of that command.
 const std::map<std::string, std::string>& Usages() {
   static const std::map<std::string, std::string> usages = {
-      {"", "morvane-cli cut|chapters|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
+      {"", "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
       {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
       {"chapters",
        "morvane-cli chapters [--rule R|--map MAP] [--skip LIST] [--per-file N] "
        "[--names number|title|volume] [--prefix P] [--encoding E] --out DIR FILE，或 "
        "morvane-cli chapters --list [--rule R|--map MAP] FILE"},
+      {"epub",
+       "morvane-cli epub [--rule R|--map MAP] [--skip LIST] [--title T] [--author A] "
+       "[--cover IMAGE] [--prefix P] [--encoding E] --out DIR FILE"},
       {"merge",
        "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
        "[FILE4 [FILE5]]]"},
@@ -237,6 +240,29 @@ int RunCommandLine(int argc, char** argv) {
                    "title.txt\"")
       ->check(checks.Of("--names", "number|title|volume", NoNameStyle));
 
+  CLI::App* epub = app.add_subcommand(
+      "epub",
+      "Make FILE into an EPUB 3 book, prefix.epub: one XHTML file per chapter of the chapter "
+      "map (split between paragraphs beyond 256 KiB), the map as the table of contents "
+      "(volumes as its second level, the text before the first heading as 前言), a paragraph "
+      "per line in UTF-8, the banner as a closing page.");
+  OutputOptions epubOutput;
+  epubOutput.AddTo(*epub, checks);
+  CLI::Option* epubFile = epub->add_option("FILE", file, "the text file to make into a book");
+  morvane::cli::EpubArgs epubArgs;
+  epub->add_option("--rule", epubArgs.rule, "where chapters begin, as for chapters (default near)")
+      ->check(checks.Of("--rule", "RULE", NoRule));
+  epub->add_option("--map", epubArgs.map, "the chapter map to use, as chapters --list writes it");
+  epub->add_option("--skip", epubArgs.skip,
+                   "headings not cut at, by their index in the map: 3,5-7");
+  std::string bookTitle;
+  CLI::Option* titleOption =
+      epub->add_option("--title", bookTitle, "the book's title (default: the file's name)");
+  std::string bookAuthor;
+  CLI::Option* authorOption = epub->add_option(
+      "--author", bookAuthor, "the book's author (default: from a 作者： line near the start)");
+  epub->add_option("--cover", epubArgs.cover, "a JPEG or PNG image for the cover");
+
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
       "merge", "Join two to five files, in order and without separators, into prefix已合并.txt.");
@@ -272,7 +298,7 @@ int RunCommandLine(int argc, char** argv) {
 
   CLI::App* banner = app.add_subcommand(
       "banner", "Write the banner that ends every output file to standard output.");
-  for (CLI::App* command : {cut, chapters, merge, cleanCommand, detect, banner}) {
+  for (CLI::App* command : {cut, chapters, epub, merge, cleanCommand, detect, banner}) {
     command->allow_extras();
   }
 
@@ -306,6 +332,7 @@ int RunCommandLine(int argc, char** argv) {
   };
   for (const Needed& needed : {Needed{cut, cutFile, "缺少要切割的文件"},
                                Needed{chapters, chaptersFile, "缺少要切割的文件"},
+                               Needed{epub, epubFile, "缺少要转换的文件"},
                                Needed{cleanCommand, cleanFile, "缺少要处理的文件"}}) {
     if (needed.command->parsed() && needed.option->count() == 0) {
       return UsageError(command, needed.missing);
@@ -330,6 +357,12 @@ int RunCommandLine(int argc, char** argv) {
     chapterArgs.titleNames = chapterNames == "title";
     chapterArgs.volumeNames = chapterNames == "volume";
     return RunChapters(chaptersOutput.Args(), chapterArgs, file);
+  }
+  if (epub->parsed()) {
+    if (epubOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
+    if (titleOption->count() > 0) epubArgs.title = bookTitle;
+    if (authorOption->count() > 0) epubArgs.author = bookAuthor;
+    return RunEpub(epubOutput.Args(), epubArgs, file);
   }
   if (merge->parsed()) {
     if (files.size() < 2 || files.size() > 5) {

@@ -212,6 +212,32 @@ std::int64_t FileSizeOf(const Path& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+std::optional<std::int64_t> ModifiedTimeOf(const Path& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<std::int64_t>(st.st_mtime);
+}
+
+std::optional<std::string> ReadFileBytes(const Path& path, std::size_t limit) {
+  const FileNumber file = OpenFile(path);
+  if (file == 0) return std::nullopt;
+  const int fd = TheOpenFiles().Take(file, -1);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buffer[1 << 16];
+  bool ok = true;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 || bytes.size() + static_cast<std::size_t>(got) > limit) ok = false;
+    if (got <= 0 || !ok) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
 TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> encoding) {
   return OpenAndRead(path, mode, encoding, nullptr);
 }

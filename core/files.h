@@ -35,6 +35,13 @@ FileError LastOpenError();
 // The size in bytes of the file at path; -1 when there is none to be found.
 std::int64_t FileSizeOf(const Path& path);
 
+// The time of the last change of the file at path, in seconds since 1970 (UTC); nothing
+// when there is no file to be found.
+std::optional<std::int64_t> ModifiedTimeOf(const Path& path);
+// The whole of a small file that is no text (an image), bytes as they are; nothing when it
+// cannot be read or is longer than limit.
+std::optional<std::string> ReadFileBytes(const Path& path, std::size_t limit);
+
 // Texts are at most this long: sizes are 32-bit in the whole program.
 inline constexpr std::int64_t kMaxTextBytes = 0x7FFFFFFF;
 

@@ -352,6 +352,37 @@ std::int64_t FileSizeOf(const Path& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::optional<std::int64_t> ModifiedTimeOf(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() ||
+      !GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    return std::nullopt;
+  }
+  // 100-nanosecond steps since 1601.
+  const std::int64_t ticks =
+      (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime;
+  return ticks / 10000000 - 11644473600LL;
+}
+
+std::optional<std::string> ReadFileBytes(const Path& path, std::size_t limit) {
+  if (path.empty()) return std::nullopt;
+  Handle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[1 << 16];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.h, buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    if (bytes.size() + got > limit) return std::nullopt;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
 TextRead ReadText(FileNumber number, ReadMode mode, std::optional<Encoding> encoding) {
   TextRead read;
   Handle file{TheOpenFiles().Take(number, INVALID_HANDLE_VALUE)};

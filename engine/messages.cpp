@@ -427,4 +427,21 @@ std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteO
                kLineBreak, DisplayName(path)});
 }
 
+std::string EmptyTextForBook(const Path& path) {
+  return Join({"文件是空的，无法生成EPUB：", kLineBreak, DisplayName(path)});
+}
+
+const std::string& BookWritten() {
+  static const std::string text = "EPUB已生成！";
+  return text;
+}
+
+std::string CannotReadCover(const Path& path) {
+  return Join({"无法读取封面图片（或图片大于64MB）：", kLineBreak, DisplayName(path)});
+}
+
+std::string CoverNotImage(const Path& path) {
+  return Join({"封面必须是JPEG或PNG图片：", kLineBreak, DisplayName(path)});
+}
+
 }  // namespace morvane::messages

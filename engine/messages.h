@@ -107,6 +107,11 @@ std::string BadHeadingList(std::string_view list, int count);
 std::string ReversedHeadingRange(std::string_view range, int first, int last);
 // A chapter-map file that cannot be read: its line and what is wrong there.
 std::string BadMapFile(const MapFileError& error);
+// The book: a text with nothing in it, a cover that cannot be read or is no JPEG or PNG.
+std::string EmptyTextForBook(const Path& path);
+const std::string& BookWritten();  // EPUB已生成
+std::string CannotReadCover(const Path& path);
+std::string CoverNotImage(const Path& path);
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

@@ -15,6 +15,10 @@ Path MergedFileName(const Path& prefix) {
   return WithSuffix(prefix, "已合并.txt");
 }
 
+Path BookFileName(const Path& prefix) {
+  return WithSuffix(prefix, ".epub");
+}
+
 Path PiecePath(const OutputTarget& target, int number) {
   return JoinPath(target.folder, PieceFileName(target.prefix, number));
 }

@@ -17,6 +17,8 @@ struct OutputTarget {
 Path PieceFileName(const Path& prefix, int number);
 // prefix "已合并.txt" (the suffix in the file system's encoding).
 Path MergedFileName(const Path& prefix);
+// prefix ".epub": the book.
+Path BookFileName(const Path& prefix);
 Path PiecePath(const OutputTarget& target, int number);
 Path MergedPath(const OutputTarget& target);
 

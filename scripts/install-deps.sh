@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libminizip-dev zlib1g-dev nettle-dev
   clang libclang-rt-14-dev
   fonts-wqy-microhei
   python3

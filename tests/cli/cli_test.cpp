@@ -9,9 +9,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <minizip/unzip.h>
 
 #include "core/encoding.h"
 #include "core/files.h"
@@ -220,7 +223,12 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
       {"merge", "--out", out, "book.txt", "book.txt", "missing.txt"},
       {"merge", "--out", out, "book.txt", dir.path(), "book.txt"},
       {"cut", "--out", out, "book.txt"},
+      {"epub", "--map", "map.tsv", "--out", out, "book.txt"},
+      {"epub", "--out", out, "empty.txt"},
+      {"epub", "--cover", "book.txt", "--out", out, "book.txt"},
+      {"epub", "--cover", "missing.png", "--out", out, "book.txt"},
   };
+  WriteBytes(dir / "empty.txt", "");
   for (const auto& args : refused) {
     SCOPED_TRACE(::testing::PrintToString(args));
     CliRun run = RunCli(args, dir.path());
@@ -250,6 +258,8 @@ TEST_F(Cli, SaysWhatIsWrongInOneLine) {
       {{"cut", "--kb", "1", "--bytes", "1", "--out", out, "book.txt"}, 2, "只能选一个", "cut"},
       {{"cut", "--kb", "1", "--fast", "--out", out, "book.txt"}, 2, "--fast", "cut"},
       {{"detect"}, 2, "缺少", "detect"},
+      {{"epub", "book.txt"}, 2, "缺少 --out", "epub"},
+      {{"epub", "--rule", "any", "--out", out, "book.txt"}, 2, "“any”", "epub"},
       {{"chapters", "--skip", "3-2", "--out", out, "book.txt"},
        1,
        "\"3-2\"是倒着写的，应写作 2-3",
@@ -276,6 +286,51 @@ TEST_F(Cli, SaysWhatIsWrongInOneLine) {
       RunCli({"cut", "--kb", "1", "--out", out, "book😀.txt"}, dir.path()).err.find("book😀.txt"),
       std::string::npos);
   EXPECT_EQ(RunCli({"cut", "--help"}, dir.path()).exitCode, 0);
+}
+
+// The entries of a ZIP file by name.
+std::map<std::string, std::string> Unzipped(const std::string& path) {
+  std::map<std::string, std::string> entries;
+  unzFile zip = unzOpen64(path.c_str());
+  for (int at = zip ? unzGoToFirstFile(zip) : UNZ_END_OF_LIST_OF_FILE; at == UNZ_OK;
+       at = unzGoToNextFile(zip)) {
+    char name[256];
+    unz_file_info64 info;
+    unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0);
+    std::string bytes(info.uncompressed_size, '\0');
+    unzOpenCurrentFile(zip);
+    unzReadCurrentFile(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
+    unzCloseCurrentFile(zip);
+    entries[name] = bytes;
+  }
+  if (zip) unzClose(zip);
+  return entries;
+}
+
+TEST_F(Cli, MakesABookOfTheChapterMap) {
+  WriteBytes(dir / "书.txt",
+             GbkBytes("作者：王五\r\n\r\n第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n"));
+  const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+  WriteBytes(dir / "cover.png", png);
+  ASSERT_EQ(RunCli({"epub", "--skip", "2", "--out", out, "书.txt"}, dir.path()).exitCode, 0);
+  ASSERT_EQ(RunCli({"epub", "--title", "T&T", "--author", "A", "--cover", "cover.png", "--prefix",
+                    "p", "--out", out, "书.txt"},
+                   dir.path())
+                .exitCode,
+            0);
+  EXPECT_EQ(FolderNames(out), (std::vector<std::string>{"p.epub", "书.epub"}));
+  auto book = Unzipped(out + "/书.epub");
+  const std::string& opf = book["OEBPS/content.opf"];
+  EXPECT_NE(opf.find("<dc:title>书</dc:title>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:creator>王五</dc:creator>"), std::string::npos) << opf;
+  const std::string& nav = book["OEBPS/nav.xhtml"];
+  EXPECT_NE(nav.find(">第一章 甲<"), std::string::npos);
+  EXPECT_EQ(nav.find(">第二章 乙<"), std::string::npos);  // skipped: inside the first chapter
+  EXPECT_NE(nav.find(">第三章 丙<"), std::string::npos);
+  book = Unzipped(out + "/p.epub");
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:title>T&amp;T</dc:title>"), std::string::npos);
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:creator>A</dc:creator>"), std::string::npos);
+  EXPECT_EQ(book["OEBPS/cover.png"], png);
 }
 
 TEST_F(Cli, NeverWritesOverItsInput) {

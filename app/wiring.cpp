@@ -6,6 +6,7 @@
 #include "presenters/control_names.h"
 #include "presenters/desktop_events.h"
 #include "presenters/encoding_choice.h"
+#include "presenters/epub_making.h"
 #include "presenters/merging.h"
 #include "presenters/size_cutting.h"
 #include "presenters/whitespace_cleaning.h"
@@ -45,6 +46,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kChapterSearchButton, kClicked, ChapterSearch);
   bind(n::kChapterCutButton, kClicked, ChapterCut);
   bind(n::kChapterMapButton, kClicked, OpenChapterMap);
+  bind(n::kEpubButton, kClicked, OpenEpubWindow);
   bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
   for (int row = 1; row <= 5; ++row) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });
@@ -69,6 +71,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   ui.Bind(kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(kMergePage)); });
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
+  BindEpubWindow(ui, state);
 
   bindView(n::kSaveLocationWindow, kCreated, ShowDriveFolders);
   bindView(n::kDriveList, kDriveChanged, ShowDriveFolders);

@@ -1,7 +1,7 @@
 #pragma once
 // Names of the controls, windows and dialog components that handlers address. They are
 // the identifiers of the window descriptions (app/main_window, app/save_location_window,
-// app/chapter_map_window).
+// app/chapter_map_window, app/epub_window).
 
 #include <string_view>
 
@@ -27,6 +27,7 @@ inline constexpr std::string_view kNormalCutButton = "超级按钮_切割_普通
 inline constexpr std::string_view kChapterSearchButton = "超级按钮_切割_章节搜寻";
 inline constexpr std::string_view kChapterCutButton = "超级按钮_切割_章节切割";
 inline constexpr std::string_view kChapterMapButton = "超级按钮_切割_章节目录";
+inline constexpr std::string_view kEpubButton = "超级按钮_切割_生成EPUB";
 inline constexpr std::string_view kNormalDialog = "通用对话框2";
 // The encoding of the opened file: 自动 (detected) or one of the encodings.
 inline constexpr std::string_view kNormalEncodingList = "组合框_切割_编码";
@@ -86,6 +87,17 @@ inline constexpr std::string_view kMapPreview = "预览_文件名";
 inline constexpr std::string_view kMapSummary = "标签_统计";
 inline constexpr std::string_view kMapOkButton = "按钮_确定";
 inline constexpr std::string_view kMapCancelButton = "按钮_取消";
+
+// The EPUB window.
+inline constexpr std::string_view kEpubWindow = "epubWindow";
+inline constexpr std::string_view kEpubTitleBox = "编辑框_书名";
+inline constexpr std::string_view kEpubAuthorBox = "编辑框_作者";
+inline constexpr std::string_view kEpubCoverBox = "编辑框_封面";
+inline constexpr std::string_view kEpubCoverButton = "按钮_选择封面";
+inline constexpr std::string_view kEpubCoverDialog = "通用对话框_封面";
+inline constexpr std::string_view kEpubSummary = "标签_EPUB统计";
+inline constexpr std::string_view kEpubOkButton = "按钮_生成";
+inline constexpr std::string_view kEpubCancelButton = "按钮_EPUB取消";
 
 // The columns of kMapList, in order.
 enum MapColumn { kIndexColumn, kNumberColumn, kTitleColumn, kSizeColumn, kFlagsColumn };

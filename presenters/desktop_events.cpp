@@ -32,6 +32,7 @@ void ShowCutButtons(Toolkit& ui, bool chapters) {
   ui.SetVisible(names::kChapterSearchButton, chapters);
   ui.SetVisible(names::kChapterCutButton, chapters);
   ui.SetVisible(names::kChapterMapButton, chapters);
+  ui.SetVisible(names::kEpubButton, chapters);
 }
 
 void ShowNormalCutButtons(Toolkit& ui) {

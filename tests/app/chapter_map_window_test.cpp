@@ -65,6 +65,7 @@ class ChapterMapWindowTest : public QObject {
   void cleanup();
   void correctedMapIsWhatTheCliWrites();
   void withoutASearchTheWindowAsksForOne();
+  void theBookOfTheCorrectedMapIsTheCliBook();
   void aRuleThatNeverEndsIsStoppedOrGivesUp();
 
  private:
@@ -169,6 +170,48 @@ void ChapterMapWindowTest::correctedMapIsWhatTheCliWrites() {
   QVERIFY(cli.waitForFinished(60000));
   QCOMPARE(cli.exitCode(), 0);
   QCOMPARE(written, ReadFolder(cliOut));
+}
+
+// 生成EPUB writes the book of the corrected map, byte for byte the one of morvane-cli with
+// the same choices. Saves a PNG of the EPUB window for the README.
+void ChapterMapWindowTest::theBookOfTheCorrectedMapIsTheCliBook() {
+  ClickExpectingMessages(n::kChapterSearchButton);
+  QVERIFY(W(n::kEpubButton)->isVisible());
+  WhenModalOpens([this](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    QTest::keyClick(Map<QComboBox>(n::kMapRuleList), Qt::Key_Down);
+    auto* table = Map<QTableView>(n::kMapList);
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(3, 0));
+    QTest::keyClick(table, Qt::Key_Space);
+    QTest::mouseClick(W(n::kMapOkButton), Qt::LeftButton);
+  });
+  QTest::mouseClick(W(n::kChapterMapButton), Qt::LeftButton);
+  bool shown = false;
+  WhenModalOpens([this, &shown](QWidget* window) {
+    const auto closeAnyway = qScopeGuard([window] { window->close(); });
+    QCOMPARE(window, W(n::kEpubWindow));
+    QCOMPARE(Map<QLineEdit>(n::kEpubTitleBox)->text(), QStringLiteral("小说"));
+    QCOMPARE(Map<QLineEdit>(n::kEpubAuthorBox)->text(), QStringLiteral("某人"));
+    QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
+    QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/epub.png")));
+    shown = true;
+    QTest::mouseClick(W(n::kEpubOkButton), Qt::LeftButton);
+  });
+  const QStringList messages = ClickExpectingMessages(n::kEpubButton);
+  QVERIFY(shown);
+  QCOMPARE(messages.join(QString()), QStringLiteral("EPUB已生成！"));
+
+  const QString cliOut = temp_->filePath(QStringLiteral("cli"));
+  QDir().mkpath(cliOut);
+  QProcess cli;
+  cli.start(QStringLiteral(MORVANE_CLI_PATH),
+            {"epub", "--rule", "lines", "--skip", "4", "--out", cliOut, input_});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  const auto written = ReadFolder(output_);
+  QCOMPARE(written, ReadFolder(cliOut));
+  QCOMPARE(written.size(), std::size_t{1});
 }
 
 void ChapterMapWindowTest::withoutASearchTheWindowAsksForOne() {

@@ -10,6 +10,7 @@
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
 #include "memory_toolkit.h"
+#include "test_files.h"
 #include "presenters/control_names.h"
 #include "window_check.h"
 
@@ -111,6 +112,42 @@ TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
     ui.Click(names::kMapCancelButton);
   });
   EXPECT_EQ(state.chapterPlan, kept);
+}
+
+// 生成EPUB makes the book of the map as corrected, with the details the window holds.
+TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
+  ScratchFolder dir;
+  ui.SetPath(names::kSaveLocationBox, dir.native());
+  state.cut.normalPath = dir.at("书.txt");
+  WriteBytes(dir / "cover.png", std::string("\x89PNG\r\n\x1A\n", 8));
+  WriteBytes(dir / "cover.txt", "text");
+  Open([&] {
+    ui.Select(names::kMapRuleList, 1);
+    ui.Tick(names::kMapList, 3);  // 第四章 续 joins 第四章 夜雨
+    ui.Click(names::kMapOkButton);
+  });
+  ui.whileWindowOpen = [&] {
+    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kEpubTitleBox).view()), "书");
+    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kEpubSummary).view()), "目录：4 章");
+    ui.Type(names::kEpubTitleBox, GbkFromUtf8("新书"));
+    ui.Type(names::kEpubAuthorBox, GbkFromUtf8("某人"));
+    for (const char* cover : {"cover.txt", "cover.png"}) {
+      ui.ChooseWithoutDialog(names::kEpubCoverDialog, dir.at(cover));
+      ui.Click(names::kEpubCoverButton);
+      ui.Click(names::kEpubOkButton);
+    }
+    EXPECT_FALSE(ui.IsOpen(names::kEpubWindow));
+  };
+  ui.Click(names::kEpubButton);
+  const std::vector<MemoryToolkit::Message> said = ui.TakeMessages();
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_NE(said[0].content.find("JPEG或PNG"), std::string::npos) << said[0].content;
+  EXPECT_EQ(said[1].content, "EPUB已生成！");
+  const std::string book = ReadBytes(dir / "P.epub").value_or("");
+  EXPECT_NE(book.find("OEBPS/cover.png"), std::string::npos);
+  // The text before the first heading and four chapters: the unticked one is in the third.
+  EXPECT_NE(book.find("OEBPS/c4.xhtml"), std::string::npos);
+  EXPECT_EQ(book.find("OEBPS/c5.xhtml"), std::string::npos);
 }
 
 TEST_F(ChapterMapWindow, ARegularExpressionIsAppliedByEnterOrTheButton) {

@@ -1,0 +1,52 @@
+#include "app/epub_window.h"
+
+#include "presenters/control_names.h"
+
+namespace morvane::app {
+
+using namespace ui;
+using namespace names;
+using enum ui::Kind;
+
+namespace {
+
+constexpr std::string_view kWindow{};
+
+// clang-format off
+const ControlRow kControls[] = {
+  // name              kind         parent   x    y    w    h     initial text   at start  look
+  {"标签_书名",         kLabel,      kWindow, {10,  12,  48,  22},  "书名：",       kShown},
+  {kEpubTitleBox,      kEdit,       kWindow, {60,  12,  320, 22},  "",             kShown, {kSunken}},
+  {"标签_作者",         kLabel,      kWindow, {10,  42,  48,  22},  "作者：",       kShown},
+  {kEpubAuthorBox,     kEdit,       kWindow, {60,  42,  320, 22},  "",             kShown, {kSunken}},
+  {"标签_封面",         kLabel,      kWindow, {10,  72,  48,  22},  "封面：",       kShown},
+  {kEpubCoverBox,      kEdit,       kWindow, {60,  72,  236, 22},  "",             kShown, {kSunken | kReadOnly},
+      "JPEG或PNG图片，可不选"},
+  {kEpubCoverButton,   kButton,     kWindow, {304, 71,  76,  24},  "选择…",        kShown, {kPlain}},
+  {kEpubCoverDialog,   kFileDialog, kWindow, {},                   "JPEG或PNG图片|*.jpg;*.jpeg;*.png", kHidden},
+  {kEpubSummary,       kLabel,      kWindow, {10,  108, 200, 24},  "",             kShown},
+  {kEpubOkButton,      kButton,     kWindow, {214, 106, 80,  26},  "生成",         kShown, {kPlain | kDefault}},
+  {kEpubCancelButton,  kButton,     kWindow, {300, 106, 80,  26},  "取消",         kShown, {kPlain}},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const ControlRow> EpubWindowControls() {
+  return kControls;
+}
+
+WindowDescription EpubWindowDescription() {
+  return {
+      .name = kEpubWindow,
+      .caption = "生成EPUB",
+      // A client area of 390 x 142.
+      .outerWidth = 390 + kDesignFrameWidth,
+      .outerHeight = 142 + DesignTitleHeight(Frame::kDialog),
+      .frame = Frame::kDialog,
+      .icon = WindowIcon::kProgram,
+      .controls = kControls,
+  };
+}
+
+}  // namespace morvane::app

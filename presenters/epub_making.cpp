@@ -1,0 +1,140 @@
+#include "presenters/epub_making.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "core/gbk.h"
+#include "engine/chapter_map.h"
+#include "engine/epub_book.h"
+#include "engine/epub_writing.h"
+#include "engine/messages.h"
+#include "presenters/chapter_map_text.h"
+#include "presenters/control_names.h"
+#include "presenters/output_steps.h"
+
+namespace morvane {
+
+using namespace names;
+namespace {
+
+// A cover larger than this is no cover.
+constexpr std::size_t kMostCoverBytes = 64u << 20;
+
+// The plan of the window that is open.
+struct Draft {
+  std::shared_ptr<const ChapterPlan> plan;
+};
+
+int CutCount(const ChapterPlan& plan) {
+  int count = 0;
+  for (std::size_t i = 0; i < plan.map.size(); ++i) {
+    count += i >= plan.choice.cut.size() || plan.choice.cut[i] ? 1 : 0;
+  }
+  return count;
+}
+
+void OnCreated(Toolkit& ui, const AppState& state, const Draft& draft) {
+  ui.SetText(kEpubTitleBox, GbkFromUtf8(DisplayName(BaseNameOf(state.cut.normalPath))));
+  ui.SetText(kEpubAuthorBox,
+             GbkFromUtf8(AuthorOf(state.cut.normalText, state.cut.normalEncoding.encoding)));
+  ui.SetText(kEpubCoverBox, ByteText());
+  ui.SetText(kEpubSummary, GbkFromUtf8("目录：" + std::to_string(CutCount(*draft.plan)) + " 章"));
+  ui.Focus(kEpubTitleBox);
+}
+
+void ChooseCover(Toolkit& ui) {
+  if (ui.ShowFileDialog(kEpubCoverDialog)) ui.SetPath(kEpubCoverBox, ui.DialogFileName(kEpubCoverDialog));
+}
+
+// What the window says of the book, or nothing after the message that refuses the cover.
+std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
+  BookInfo info;
+  info.title = Utf8FromGbk(ui.Text(kEpubTitleBox).view());
+  info.author = Utf8FromGbk(ui.Text(kEpubAuthorBox).view());
+  info.modified = ModifiedTimeOf(state.cut.normalPath).value_or(0);
+  if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) {
+    std::optional<std::string> bytes = ReadFileBytes(*cover, kMostCoverBytes);
+    if (!bytes) {
+      ui.ShowMessageBox(messages::CannotReadCover(*cover));
+      return std::nullopt;
+    }
+    info.cover = ImageKindOf(*bytes);
+    if (info.cover == ImageKind::kNone) {
+      ui.ShowMessageBox(messages::CoverNotImage(*cover));
+      return std::nullopt;
+    }
+    info.coverBytes = std::move(*bytes);
+  }
+  return info;
+}
+
+void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
+  std::optional<BookInfo> info = InfoOf(ui, state);
+  if (!info) return;
+  const auto target = OutputTargetOf(ui);
+  if (!target) return;
+  const Path name = BookFileName(target->prefix);
+  std::vector<Path> inputs = {state.cut.normalPath};
+  if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) inputs.push_back(*cover);
+  if (auto refusal =
+          RefuseOutputs(ui, {*target, false, 1, 1, [&name](int) { return name; }}, inputs)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
+  if (!ConfirmOutputFolder(ui, state, target->folder)) return;
+  ui.CloseWindow(kEpubWindow);
+  const std::shared_ptr<const ChapterPlan> plan = draft.plan;
+  const Path path = JoinPath(target->folder, name);
+  WriteReport report;
+  bool stopped = false;
+  ui.RunLongWork({0, plan->map.textBytes()}, [&](Progress& progress) {
+    report.Record(path, WriteEpub(path, *plan, *info, &progress));
+    stopped = progress.StopRequested();
+  });
+  if (stopped) report.Cancel();
+  ShowOutcome(ui, report, messages::BookWritten(), DefaultCaption());
+}
+
+}  // namespace
+
+void OpenEpubWindow(Toolkit& ui, AppState& state) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (state.chapterSearchDone == 0) {
+    ui.ShowMessageBox(messages::SearchFirst());
+    return;
+  }
+  if (state.cut.normalText.empty()) {
+    ui.ShowMessageBox(messages::EmptyTextForBook(state.cut.normalPath));
+    return;
+  }
+  ui.LoadWindow(kEpubWindow, kMainWindow, true);
+}
+
+void BindEpubWindow(Toolkit& ui, AppState& state) {
+  using enum Event;
+  Toolkit* t = &ui;
+  AppState* s = &state;
+  auto draft = std::make_shared<Draft>();
+  ui.Bind(kEpubWindow, kCreated, [t, s, draft] {
+    // The map as the user confirmed it; else the headings of the written rule, which the
+    // search counted.
+    draft->plan = s->chapterPlan;
+    if (!draft->plan) {
+      std::optional<ChapterMap> map = FindChapterMap(*t, *s, ChapterRule{});
+      if (!map) {
+        t->CloseWindow(kEpubWindow);
+        return;
+      }
+      auto plan = std::make_shared<ChapterPlan>();
+      plan->map = std::move(*map);
+      draft->plan = std::move(plan);
+    }
+    OnCreated(*t, *s, *draft);
+  });
+  ui.Bind(kEpubCoverButton, kClicked, [t] { ChooseCover(*t); });
+  ui.Bind(kEpubOkButton, kClicked, [t, s, draft] { MakeBook(*t, *s, *draft); });
+  ui.Bind(kEpubCancelButton, kClicked, [t] { t->CloseWindow(kEpubWindow); });
+}
+
+}  // namespace morvane

@@ -467,15 +467,140 @@ int RunDetect(const std::vector<std::string>& files) {
   return result;
 }
 
+namespace {
+
+// The junk rules a cleaning asked for: the built-in ones and those of a file, or nothing
+// after a message that says why they cannot be read.
+std::optional<std::shared_ptr<JunkRules>> JunkRulesOf(const CleanArgs& args) {
+  auto rules = std::make_shared<JunkRules>();
+  if (args.junk) rules->Add(JunkRules::BuiltIn());
+  if (args.rules.empty()) return rules;
+  const Path path = PathFromUtf8(args.rules);
+  const TextRead read = ReadTextFile(path, ReadMode::kCopy, Encoding::kUtf8);
+  if (!read.ok()) {
+    PrintMessage(messages::CannotReadFile(path, read));
+    return std::nullopt;
+  }
+  auto parsed = JunkRules::Parse(read.text.view());
+  if (const auto* problem = std::get_if<JunkRules::Problem>(&parsed)) {
+    PrintMessage(messages::BadJunkRule(DisplayName(path), problem->line, problem->error));
+    return std::nullopt;
+  }
+  rules->Add(std::get<JunkRules>(parsed));
+  return rules;
+}
+
+// The changes as TSV: line number, kind, the line in UTF-8.
+int PrintReport(const Input& input, const LineCleaning& cleaning) {
+  LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
+  std::vector<LineChange> changes;
+  std::string out;
+  // The report is written when the search is over, so that a rule that gives up leaves
+  // no half of it.
+  while (finder.Next(changes)) {
+    for (const LineChange& change : changes) {
+      out += std::to_string(change.line);
+      out += '\t';
+      out += LineChangeKindName(change.kind);
+      out += '\t';
+      const std::string_view line = LineAt(input.text.view(), static_cast<std::size_t>(change.offset),
+                                           input.detected.encoding);
+      out += Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes;
+      out += '\n';
+    }
+    changes.clear();
+  }
+  if (finder.error()) {
+    PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+    return kRefused;
+  }
+  return WriteStdout(out) ? 0 : kRefused;
+}
+
+}  // namespace
+
 int RunClean(const CleanArgs& args, const std::string& file) {
   const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
-  // The cleaned text goes out a part at a time: a large file's result is never held whole.
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
-  return CleanInParts(input->text, input->detected.encoding, choice,
-                      [](std::string_view part) { return WriteStdout(part); })
-             ? 0
-             : kRefused;
+  const Encoding encoding = input->detected.encoding;
+  LineCleaning cleaning;
+  cleaning.repeatedTitles = args.repeatedTitles;
+  cleaning.blankLines = args.blankLines;
+  cleaning.trailingSpace = args.trailingSpace;
+  cleaning.indentation = args.indentation;
+  if (args.junk || !args.rules.empty()) {
+    auto rules = JunkRulesOf(args);
+    if (!rules) return kRefused;
+    cleaning.junk = std::move(*rules);
+  }
+  if (args.report) return PrintReport(*input, cleaning);
+  if (!cleaning.any() && args.out.empty()) {
+    // The cleaned text goes out a part at a time: a large file's result is never held whole.
+    return CleanInParts(input->text, encoding, choice,
+                        [](std::string_view part) { return WriteStdout(part); })
+               ? 0
+               : kRefused;
+  }
+
+  // The lines a part at a time, then the white space of each part: a part ends after a
+  // line break, so no CR LF pair and no character is ever split between two.
+  LineChangeFinder finder(input->text, encoding, cleaning);
+  std::vector<LineChange> changes;
+  std::string part;
+  std::string cleaned;
+  std::size_t from = 0;
+  const auto next = [&]() -> std::optional<std::string_view> {
+    if (!finder.Next(changes)) return std::nullopt;
+    part.clear();
+    AppendWithChanges(part, input->text.view(), from, finder.end(), encoding,
+                      cleaning.indentation, changes);
+    changes.clear();
+    from = finder.end();
+    if (!choice.spaces && !choice.lineBreaks && !choice.tabs) return part;
+    cleaned = ToBytes(Cleaned(ByteText::Copy(part), encoding, choice));
+    return cleaned;
+  };
+  const auto gaveUp = [&]() {
+    if (finder.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+    }
+    return finder.error().has_value();
+  };
+
+  if (args.out.empty()) {
+    while (const auto piece = next()) {
+      if (!WriteStdout(*piece)) return kRefused;
+    }
+    return gaveUp() ? kRefused : 0;
+  }
+
+  // Into a file: whole or not at all, and never over the input.
+  const Path path = PathFromUtf8(args.out);
+  const std::size_t slash = args.out.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+  const Path name = PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
+  OutputPlan plan{{FolderPart(path), Path()}, false, 1, 1, [&](int) { return name; }};
+  const Path inputs[] = {input->path};
+  if (auto refusal = RefuseOutputs(plan, inputs)) {
+    PrintMessage(*refusal);
+    return kRefused;
+  }
+  bool bomSent = !input->detected.bom;
+  const std::function<NextPart()> source = [&]() -> NextPart {
+    if (!bomSent) {
+      bomSent = true;
+      return {BomOf(encoding)};
+    }
+    const auto piece = next();
+    if (!piece) return finder.error() ? NextPart{{}, false, true} : NextPart{{}, true};
+    return {*piece, false, false, true};
+  };
+  const Path target = JoinPath(plan.target.folder, name);
+  WriteReport report;
+  report.Record(target, WriteFilePartsAsReady(target, source));
+  if (gaveUp()) return kRefused;
+  const std::int64_t lengths[] = {input->fileBytes};
+  return Outcome(report, inputs, lengths);
 }
 
 int RunBanner() {

@@ -427,4 +427,20 @@ std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteO
                kLineBreak, DisplayName(path)});
 }
 
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
+  const std::string where =
+      source.empty() ? Join({"清理规则第", Decimal(line), "条"})
+                     : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
+  if (error.problem == RegexProblem::kEmpty) {
+    return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem)});
+  }
+  return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem), "，在第",
+               Decimal(error.position + 1), "个字符处"});
+}
+
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
+  return Join({"清理规则在正文第", Decimal(line), "行", RegexProblemWords(why),
+               "，清理已停止，没有写出任何内容。"});
+}
+
 }  // namespace morvane::messages

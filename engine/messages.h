@@ -119,4 +119,10 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target);
 
+// A junk rule that cannot be read: the rules' source (a file, or empty for the desktop's
+// own list), the rule's line and what is wrong with its expression.
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error);
+// A junk rule's match gave up on a line of the text; nothing was written.
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why);
+
 }  // namespace morvane::messages

@@ -201,6 +201,39 @@ TEST_F(Cli, CleansToStandardOutputAndPrintsTheBanner) {
   EXPECT_EQ(RunCli({"banner"}, dir.path()).out, BannerConstant().view());
 }
 
+// The line cleaning: the report lists what the cleaning then leaves out, --out writes the
+// same bytes, and rules that cannot be read or a --out over the input write nothing.
+TEST_F(Cli, CleansLinesAndReportsWhatGoes) {
+  const std::string text =
+      "\xEF\xBB\xBF第一章 开始\r\n第一章 开始\r\n\r\n\r\n请记住本站域名：www.a.com\r\n  正文。 \r\n";
+  WriteBytes(dir / "t.txt", text);
+  WriteBytes(dir / "bad.txt", "re:[a\n");
+  WriteBytes(dir / "mine.txt", "# mine\nre:正文.*\n");
+  const std::vector<std::string> all = {"--junk", "--repeated-titles", "--blank-lines", "one",
+                                        "--trailing-space", "--indent", "none"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.begin() + 1, all.begin(), all.end());
+    return args;
+  };
+  const CliRun report = RunCli(with({"clean", "--report", "t.txt"}), dir.path());
+  EXPECT_EQ(report.out,
+            "2\trepeated-title\t第一章 开始\n4\tblank-line\t\n5\tjunk\t请记住本站域名：www.a.com\n"
+            "6\ttrailing-space\t  正文。 \n6\tindent\t  正文。 \n");
+  const std::string cleaned = "第一章 开始\r\n\r\n正文。\r\n";
+  EXPECT_EQ(RunCli(with({"clean", "t.txt"}), dir.path()).out, cleaned);
+  EXPECT_EQ(RunCli(with({"clean", "--line-breaks", "t.txt"}), dir.path()).out, "第一章 开始正文。");
+  EXPECT_EQ(RunCli(with({"clean", "--out", "o.txt", "t.txt"}), dir.path()).exitCode, 0);
+  EXPECT_EQ(ReadBytes(dir.path() + "/o.txt"), "\xEF\xBB\xBF" + cleaned);
+  EXPECT_EQ(RunCli({"clean", "--rules", "mine.txt", "t.txt"}, dir.path()).out,
+            "第一章 开始\r\n第一章 开始\r\n\r\n\r\n请记住本站域名：www.a.com\r\n");
+  const CliRun bad = RunCli({"clean", "--rules", "bad.txt", "t.txt"}, dir.path());
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.err.find("第1行"), std::string::npos) << bad.err;
+  EXPECT_EQ(RunCli({"clean", "--junk", "--out", "t.txt", "t.txt"}, dir.path()).exitCode, 1);
+  EXPECT_EQ(ReadBytes(dir.path() + "/t.txt"), text);
+  EXPECT_EQ(RunCli({"clean", "--blank-lines", "two", "t.txt"}, dir.path()).exitCode, 2);
+}
+
 TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
   WriteBytes(dir / "book.txt", std::string(5000, 'x'));
   // A map whose second row goes back.

@@ -37,7 +37,7 @@ mingw_apt() {
   local apt=$MINGW_LIBS_CACHE/apt
   "$tool" -q -o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=- \
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" \
-    -o APT::Get::List-Cleanup=0 "$@"
+    -o APT::Get::List-Cleanup=0 -o APT::Sandbox::User="$(id -un)" "$@"
 }
 
 # Fetches the index of source packages once; delete $MINGW_LIBS_CACHE/apt to fetch it anew

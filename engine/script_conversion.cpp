@@ -9,6 +9,7 @@
 #include <unicode/ustring.h>
 
 #include "core/fatal.h"
+#include "engine/chapter_rules.h"
 
 namespace morvane {
 namespace {
@@ -113,6 +114,30 @@ EncodedText ScriptConverter::Convert(std::string_view bytes, Encoding from, Enco
     utf8 = ConvertUtf8(Utf8Of(Decode(from, bytes).text));
   }
   return Encode(to, Utf16Of(utf8));
+}
+
+EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Encoding from,
+                        Encoding to) {
+  constexpr std::size_t kPart = std::size_t{1} << 20;
+  const std::size_t unit = UnitBytes(from);
+  EncodedText all;
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t end = std::min(bytes.size(), at + kPart);
+    if (end < bytes.size()) {
+      end -= (end - at) % unit;
+      end = std::min(bytes.size(), LineEndOf(bytes, end, static_cast<int>(unit), bytes.size()) + unit);
+    }
+    const std::string_view part = bytes.substr(at, end - at);
+    EncodedText converted =
+        converter != nullptr ? converter->Convert(part, from, to) : Transcode(from, to, part);
+    if (converted.unencodable > 0 && all.unencodable == 0) {
+      all.firstUnencodableChar = converted.firstUnencodableChar;
+    }
+    all.unencodable += converted.unencodable;
+    all.bytes += converted.bytes;
+    at = end;
+  }
+  return all;
 }
 
 }  // namespace morvane

@@ -46,4 +46,10 @@ class ScriptConverter {
   void* handle_;
 };
 
+// A whole text converted a part at a time (parts end after a line break), into to; with
+// no converter only re-encoded. The count of characters to cannot hold says whether the
+// result may be used.
+EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Encoding from,
+                        Encoding to);
+
 }  // namespace morvane

@@ -20,6 +20,7 @@
 #include "engine/output_checks.h"
 #include "engine/output_naming.h"
 #include "engine/output_writing.h"
+#include "engine/script_conversion.h"
 #include "engine/size_cutting.h"
 #include "engine/whitespace_cleaning.h"
 
@@ -517,6 +518,70 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
   return WriteStdout(out) ? 0 : kRefused;
 }
 
+// The cleaned text a part at a time: the lines, then the white space of each part, then
+// the conversion. A part ends after a line break, so no CR LF pair, no character and no
+// phrase is ever split between two.
+class CleanedParts {
+ public:
+  CleanedParts(const Input& input, const LineCleaning& cleaning, CleanChoice choice,
+               ScriptConverter* converter, Encoding target)
+      : input_(input),
+        cleaning_(cleaning),
+        choice_(choice),
+        converter_(converter),
+        target_(target),
+        finder_(input.text, input.detected.encoding, cleaning) {}
+
+  // The next part; nothing at the end, or when a rule gave up or a character does not fit
+  // the target (failed() says whether).
+  std::optional<std::string_view> Next() {
+    const Encoding encoding = input_.detected.encoding;
+    if (unfit_ || !finder_.Next(changes_)) return std::nullopt;
+    part_.clear();
+    AppendWithChanges(part_, input_.text.view(), from_, finder_.end(), encoding,
+                      cleaning_.indentation, changes_);
+    changes_.clear();
+    from_ = finder_.end();
+    if (choice_.spaces || choice_.lineBreaks || choice_.tabs) {
+      part_ = ToBytes(Cleaned(ByteText::Copy(part_), encoding, choice_));
+    }
+    if (converter_ == nullptr && target_ == encoding) return part_;
+    EncodedText converted = converter_ != nullptr ? converter_->Convert(part_, encoding, target_)
+                                                  : Transcode(encoding, target_, part_);
+    if (converted.unencodable > 0) {
+      unfit_ = converted.firstUnencodableChar;
+      return std::nullopt;
+    }
+    part_ = std::move(converted.bytes);
+    return part_;
+  }
+
+  // Says why the parts ended early, if they did.
+  bool failed() const {
+    if (finder_.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder_.error()->line, finder_.error()->problem));
+      return true;
+    }
+    if (unfit_) {
+      PrintMessage(messages::ConvertedDoesNotFit(target_, *unfit_) + "：--to utf-8");
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  const Input& input_;
+  const LineCleaning& cleaning_;
+  CleanChoice choice_;
+  ScriptConverter* converter_;
+  Encoding target_;
+  LineChangeFinder finder_;
+  std::vector<LineChange> changes_;
+  std::string part_;
+  std::size_t from_ = 0;
+  std::optional<char32_t> unfit_;
+};
+
 }  // namespace
 
 int RunClean(const CleanArgs& args, const std::string& file) {
@@ -535,7 +600,18 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     cleaning.junk = std::move(*rules);
   }
   if (args.report) return PrintReport(*input, cleaning);
-  if (!cleaning.any() && args.out.empty()) {
+  std::unique_ptr<ScriptConverter> converter;
+  if (!args.convert.empty()) {
+    std::string whyNot;
+    converter = ScriptConverter::Open(args.convert, &whyNot);
+    if (!converter) {
+      PrintMessage(messages::CannotConvertScript(args.convert, whyNot));
+      return kRefused;
+    }
+  }
+  const Encoding target = args.to.value_or(encoding);
+  const bool reencodes = converter || target != encoding;
+  if (!cleaning.any() && !reencodes && args.out.empty()) {
     // The cleaned text goes out a part at a time: a large file's result is never held whole.
     return CleanInParts(input->text, encoding, choice,
                         [](std::string_view part) { return WriteStdout(part); })
@@ -543,36 +619,21 @@ int RunClean(const CleanArgs& args, const std::string& file) {
                : kRefused;
   }
 
-  // The lines a part at a time, then the white space of each part: a part ends after a
-  // line break, so no CR LF pair and no character is ever split between two.
-  LineChangeFinder finder(input->text, encoding, cleaning);
-  std::vector<LineChange> changes;
-  std::string part;
-  std::string cleaned;
-  std::size_t from = 0;
-  const auto next = [&]() -> std::optional<std::string_view> {
-    if (!finder.Next(changes)) return std::nullopt;
-    part.clear();
-    AppendWithChanges(part, input->text.view(), from, finder.end(), encoding,
-                      cleaning.indentation, changes);
-    changes.clear();
-    from = finder.end();
-    if (!choice.spaces && !choice.lineBreaks && !choice.tabs) return part;
-    cleaned = ToBytes(Cleaned(ByteText::Copy(part), encoding, choice));
-    return cleaned;
-  };
-  const auto gaveUp = [&]() {
-    if (finder.error()) {
-      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
-    }
-    return finder.error().has_value();
-  };
-
   if (args.out.empty()) {
-    while (const auto piece = next()) {
+    // Standard output cannot be taken back: where the target may lack a character, a
+    // first pass makes sure every one fits before the second writes anything.
+    if (reencodes && target != Encoding::kUtf8 && !IsUtf16(target) &&
+        target != Encoding::kGb18030) {
+      CleanedParts check(*input, cleaning, choice, converter.get(), target);
+      while (check.Next()) {
+      }
+      if (check.failed()) return kRefused;
+    }
+    CleanedParts parts(*input, cleaning, choice, converter.get(), target);
+    while (const auto piece = parts.Next()) {
       if (!WriteStdout(*piece)) return kRefused;
     }
-    return gaveUp() ? kRefused : 0;
+    return parts.failed() ? kRefused : 0;
   }
 
   // Into a file: whole or not at all, and never over the input.
@@ -585,20 +646,32 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     PrintMessage(*refusal);
     return kRefused;
   }
+  CleanedParts parts(*input, cleaning, choice, converter.get(), target);
+  bool ended = false;
   bool bomSent = !input->detected.bom;
   const std::function<NextPart()> source = [&]() -> NextPart {
     if (!bomSent) {
       bomSent = true;
-      return {BomOf(encoding)};
+      return {BomOf(target)};
     }
-    const auto piece = next();
-    if (!piece) return finder.error() ? NextPart{{}, false, true} : NextPart{{}, true};
+    const auto piece = parts.Next();
+    if (!piece) {
+      ended = true;
+      return NextPart{{}, true};
+    }
     return {*piece, false, false, true};
   };
-  const Path target = JoinPath(plan.target.folder, name);
+  // A part that fails ends the parts early: the file is abandoned then, not written short.
+  const std::function<NextPart()> whole = [&]() -> NextPart {
+    NextPart next = source();
+    if (next.done && ended && (parts.failed())) return NextPart{{}, false, true};
+    return next;
+  };
+  const Path outPath = JoinPath(plan.target.folder, name);
   WriteReport report;
-  report.Record(target, WriteFilePartsAsReady(target, source));
-  if (gaveUp()) return kRefused;
+  const WriteResult result = WriteFilePartsAsReady(outPath, whole);
+  if (result.error.kind() == ErrorKind::kCancelled) return kRefused;
+  report.Record(outPath, result);
   const std::int64_t lengths[] = {input->fileBytes};
   return Outcome(report, inputs, lengths);
 }

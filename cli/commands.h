@@ -57,6 +57,8 @@ struct CleanArgs {
   BlankLines blankLines = BlankLines::kKeep;       // --blank-lines one|none
   bool trailingSpace = false;                      // --trailing-space
   Indentation indentation = Indentation::kKeep;    // --indent fullwidth|none|keep
+  std::string convert;          // --convert CONFIG: an OpenCC configuration (t2s, s2t, …)
+  std::optional<Encoding> to;   // --to: the result's encoding; the text's own when absent
   bool report = false;  // --report: the changes as TSV, nothing else written
   std::string out;      // --out FILE; standard output when empty
 };

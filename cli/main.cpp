@@ -15,6 +15,7 @@
 #include "cli/terminal.h"
 #include "core/encoding.h"
 #include "core/files.h"
+#include "engine/script_conversion.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ const std::map<std::string, std::string>& Usages() {
       {"clean",
        "morvane-cli clean [--junk] [--rules FILE] [--repeated-titles] [--blank-lines one|none] "
        "[--trailing-space] [--indent fullwidth|none|keep] [--spaces] [--line-breaks] [--tabs] "
-       "[--encoding E] [--report | --out FILE] FILE"},
+       "[--convert CONFIG] [--to E] [--encoding E] [--report | --out FILE] FILE"},
       {"detect", "morvane-cli detect FILE..."},
       {"banner", "morvane-cli banner"},
   };
@@ -291,6 +292,24 @@ int RunCommandLine(int argc, char** argv) {
                    : std::optional<std::string>("的值“" + value +
                                                 "”应是 fullwidth、none 或 keep");
       }));
+  std::string convert;
+  cleanCommand
+      ->add_option("--convert", convert,
+                   "convert between traditional and simplified characters with OpenCC: t2s, "
+                   "s2t, tw2s, s2tw, hk2s, s2hk, tw2sp or s2twp")
+      ->check(checks.Of("--convert", "CONFIG", [](const std::string& value) {
+        return morvane::IsScriptConversion(value)
+                   ? std::nullopt
+                   : std::optional<std::string>(
+                         "的值“" + value +
+                         "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
+      }));
+  std::string cleanTo;
+  cleanCommand
+      ->add_option("--to", cleanTo,
+                   "the result's encoding (default: the text's own; needed when a converted "
+                   "character does not fit it)")
+      ->check(checks.Of("--to", "ENCODING", NoEncoding));
   CLI::Option* reportOption = cleanCommand->add_flag(
       "--report", clean.report,
       "print what the line cleaning would change as TSV (line number, kind, line) and write "
@@ -384,6 +403,8 @@ int RunCommandLine(int argc, char** argv) {
     if (reportOption->count() > 0 && cleanOut->count() > 0) {
       return UsageError(command, "--report 和 --out 只能选一个");
     }
+    clean.convert = convert;
+    if (!cleanTo.empty() && cleanTo != "auto") clean.to = morvane::EncodingFromName(cleanTo);
     clean.blankLines = blankLines == "one"    ? morvane::BlankLines::kOne
                        : blankLines == "none" ? morvane::BlankLines::kNone
                                               : morvane::BlankLines::kKeep;

@@ -130,6 +130,28 @@ bool HasBackReference(std::u16string_view pattern) {
   return false;
 }
 
+// Whether pattern ends with an unescaped ".*" (a dot after an even run of backslashes).
+bool EndsWithAnything(std::u16string_view pattern) {
+  if (!pattern.ends_with(u".*")) return false;
+  std::size_t backslashes = 0;
+  for (std::size_t i = pattern.size() - 2; i > 0 && pattern[i - 1] == u'\\'; --i) ++backslashes;
+  return backslashes % 2 == 0;
+}
+
+// An expression over a whole line, as one that a search may find anywhere in it: a rule
+// that opens or ends with ".*" needs no anchor on that side, and ICU then looks for what
+// the rule names instead of trying every length of ".*" (which made "contains" rules
+// quadratic in the line).
+std::u16string Anchored(std::u16string_view rule) {
+  const bool anyStart = rule.starts_with(u".*") && !rule.starts_with(u".*?") &&
+                        !rule.starts_with(u".*+") && !rule.starts_with(u".**");
+  if (anyStart) rule.remove_prefix(2);
+  const bool anyEnd = EndsWithAnything(rule);
+  if (anyEnd) rule.remove_suffix(2);
+  return std::u16string(anyStart ? u"" : u"^") + u"(?:" + std::u16string(rule) + u")" +
+         (anyEnd ? u"" : u"$");
+}
+
 // The junk rules of one search, compiled for one thread. The expressions are joined into
 // one alternation (a line is matched once, not once per rule), but for those whose
 // back references count groups, which keep expressions of their own.
@@ -140,11 +162,11 @@ class JunkMatcher {
     std::u16string joined;
     for (const std::u16string& pattern : rules.patterns()) {
       if (HasBackReference(pattern)) {
-        Open(pattern);
+        Open(Anchored(pattern));
         continue;
       }
       if (!joined.empty()) joined += u'|';
-      joined += u"(?:" + pattern + u")";
+      joined += u"(?:" + Anchored(pattern) + u")";
     }
     if (!joined.empty()) Open(joined);
   }
@@ -175,10 +197,8 @@ class JunkMatcher {
   }
 
  private:
-  // Anchored at both ends, so that a search is a match of the whole line; a group that
-  // holds no capture leaves the numbers of the rule's own groups as they were.
-  void Open(const std::u16string& rule) {
-    const std::u16string pattern = u"^(?:" + rule + u")$";
+  // A group that holds no capture leaves the numbers of the rule's own groups as they were.
+  void Open(const std::u16string& pattern) {
     UParseError parsed{};
     UErrorCode status = U_ZERO_ERROR;
     Regex regex(uregex_open(pattern.data(), static_cast<int32_t>(pattern.size()), 0, &parsed,

@@ -443,4 +443,13 @@ std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
                "，清理已停止，没有写出任何内容。"});
 }
 
+std::string CannotConvertScript(std::string_view config, std::string_view whyNot) {
+  return Join({"无法进行繁简转换“", config, "”：", whyNot});
+}
+
+std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
+  return Join({"转换后的文字中有“", Utf8Of(character), "”等字符不能用", EncodingLabel(target),
+               "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
+}
+
 }  // namespace morvane::messages

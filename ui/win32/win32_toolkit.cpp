@@ -566,12 +566,15 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       ListView_SetExtendedListViewStyle(
           control.hwnd, (boxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
       if (boxes) ListView_SetCallbackMask(control.hwnd, LVIS_STATEIMAGEMASK);
+      // A stretching column takes what the others and the scroll bar leave.
+      int others = GetSystemMetrics(SM_CXVSCROLL) + 4;
+      for (const Column& column : row.columns) others += column.stretch ? 0 : column.width;
       for (std::size_t i = 0; i < row.columns.size(); ++i) {
         const Column& described = row.columns[i];
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = described.right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = described.width;
+        column.cx = described.stretch ? std::max(described.width, width - others) : described.width;
         std::wstring title = WideFromUtf8(described.title);
         column.pszText = title.data();
         ListView_InsertColumn(control.hwnd, static_cast<int>(i), &column);

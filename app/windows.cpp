@@ -1,13 +1,15 @@
 #include "app/windows.h"
 
 #include "app/chapter_map_window.h"
+#include "app/clean_window.h"
 #include "app/main_window.h"
 #include "app/save_location_window.h"
 
 namespace morvane::app {
 
 std::vector<ui::WindowDescription> WindowDescriptions() {
-  return {MainWindowDescription(), SaveLocationWindowDescription(), ChapterMapWindowDescription()};
+  return {MainWindowDescription(), SaveLocationWindowDescription(), ChapterMapWindowDescription(),
+          CleanWindowDescription()};
 }
 
 }  // namespace morvane::app

@@ -6,6 +6,7 @@
 #include "presenters/control_names.h"
 #include "presenters/desktop_events.h"
 #include "presenters/encoding_choice.h"
+#include "presenters/line_cleaning.h"
 #include "presenters/merging.h"
 #include "presenters/size_cutting.h"
 #include "presenters/whitespace_cleaning.h"
@@ -69,6 +70,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   ui.Bind(kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(kMergePage)); });
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
+  BindCleanWindow(ui, state);
 
   bindView(n::kSaveLocationWindow, kCreated, ShowDriveFolders);
   bindView(n::kDriveList, kDriveChanged, ShowDriveFolders);

@@ -2,6 +2,10 @@
 # its sources, CLI11's headers (header-only, so any compiler's), no ICU (the system's own
 # code page 936 converts GBK there) and no Qt (the desktop program is native Win32).
 
+# The libraries cross-built by scripts/build-mingw-libs.sh, one prefix each in
+# CMAKE_PREFIX_PATH: the toolchain searches only below its roots, so each prefix is one.
+list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
+
 # The desktop program's manifest and icon are resources (windres).
 enable_language(RC)
 

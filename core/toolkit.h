@@ -90,6 +90,16 @@ class Toolkit {
   // and steps, takes typed text and copies characters (GBK at start). SetText then gives
   // it a text of that encoding; a one-line box in UTF-8 takes every character typed.
   virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
+  // Puts text into a multi-line edit box as an edit of the user's, which undo takes back
+  // (a toolkit without undo sets it as SetText does).
+  virtual void ReplaceTextAsEdit(std::string_view control, const ByteText& text) {
+    SetText(control, text);
+  }
+
+  // The desktop's settings, kept from one run to the next where the toolkit can (UTF-8
+  // values by key); this default keeps them for the run only.
+  virtual std::string Setting(std::string_view key) const;
+  virtual void SetSetting(std::string_view key, const std::string& value);
 
   // A task-modal box with an OK button; flags 0 means no icon. Content and caption are
   // UTF-8, so that a file name shows every character it has. Returns the button
@@ -173,6 +183,7 @@ class Toolkit {
  private:
   // For each box given a path: the text shown for it, and the path.
   std::map<std::string, std::pair<ByteText, Path>, std::less<>> shownPaths_;
+  std::map<std::string, std::string, std::less<>> settings_;
 };
 
 }  // namespace morvane

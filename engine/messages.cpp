@@ -451,4 +451,29 @@ std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteO
                kLineBreak, DisplayName(path)});
 }
 
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
+  const std::string where =
+      source.empty() ? Join({"清理规则第", Decimal(line), "条"})
+                     : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
+  if (error.problem == RegexProblem::kEmpty) {
+    return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem)});
+  }
+  return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem), "，在第",
+               Decimal(error.position + 1), "个字符处"});
+}
+
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
+  return Join({"清理规则在正文第", Decimal(line), "行", RegexProblemWords(why),
+               "，清理已停止，没有写出任何内容。"});
+}
+
+std::string CannotConvertScript(std::string_view config, std::string_view whyNot) {
+  return Join({"无法进行繁简转换“", config, "”：", whyNot});
+}
+
+std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
+  return Join({"转换后的文字中有“", Utf8Of(character), "”等字符不能用", EncodingLabel(target),
+               "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
+}
+
 }  // namespace morvane::messages

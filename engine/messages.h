@@ -126,4 +126,16 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target);
 
+// A junk rule that cannot be read: the rules' source (a file, or empty for the desktop's
+// own list), the rule's line and what is wrong with its expression.
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error);
+// A junk rule's match gave up on a line of the text; nothing was written.
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why);
+
+// The traditional/simplified conversion config cannot be opened (whyNot in OpenCC's words).
+std::string CannotConvertScript(std::string_view config, std::string_view whyNot);
+// A converted character that target cannot hold; nothing was written. The caller says how
+// to choose another encoding.
+std::string ConvertedDoesNotFit(Encoding target, char32_t character);
+
 }  // namespace morvane::messages

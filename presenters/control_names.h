@@ -102,6 +102,22 @@ inline constexpr std::string_view kMapSummary = "标签_统计";
 inline constexpr std::string_view kMapOkButton = "按钮_确定";
 inline constexpr std::string_view kMapCancelButton = "按钮_取消";
 
+// The cleaning window, and the 清理… buttons that open it on the simple-cut and cut pages.
+inline constexpr std::string_view kSimpleCleanButton = "超级按钮_简单切割_清理";
+inline constexpr std::string_view kNormalCleanButton = "超级按钮_切割_清理";
+inline constexpr std::string_view kCleanWindow = "cleanWindow";
+inline constexpr std::string_view kCleanBlankList = "组合框_清理_空行";
+inline constexpr std::string_view kCleanIndentList = "组合框_清理_缩进";
+inline constexpr std::string_view kCleanConvertList = "组合框_清理_繁简转换";
+inline constexpr std::string_view kCleanEncodingList = "组合框_清理_保存编码";
+inline constexpr std::string_view kCleanRulesBox = "编辑框_清理_自定义规则";
+inline constexpr std::string_view kCleanFindButton = "按钮_清理_查找";
+inline constexpr std::string_view kCleanKindList = "清理_类别列表";
+inline constexpr std::string_view kCleanLineList = "清理_行列表";
+inline constexpr std::string_view kCleanSummary = "标签_清理_统计";
+inline constexpr std::string_view kCleanOkButton = "按钮_清理_确定";
+inline constexpr std::string_view kCleanCancelButton = "按钮_清理_取消";
+
 // The columns of kMapList, in order.
 enum MapColumn {
   kIndexColumn,

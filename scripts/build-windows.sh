@@ -35,9 +35,13 @@ else
     "program first) or no ImageMagick"
 fi
 
+# The libraries Debian has no MinGW-w64 build of, cross-built once into a cache outside
+# the checkout (scripts/build-mingw-libs.sh); CMake finds each in its prefix.
+prefixes=$(./scripts/build-mingw-libs.sh | paste -sd';')
+
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-$(command -v ccache || true)}
 cmake -S . -B build-windows -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$prefixes" \
   -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF "${icon[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 

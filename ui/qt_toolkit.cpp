@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSpacerItem>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QUrl>
@@ -499,6 +500,27 @@ ByteText QtToolkit::Text(std::string_view name) const {
 int QtToolkit::TextLength(std::string_view name) const {
   if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) return edit->ByteLength();
   return morvane::TextLength(Text(name));
+}
+
+void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text) {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    edit->ReplaceAll(text);  // reported as the user's edit
+    return;
+  }
+  SetText(name, text);
+}
+
+std::string QtToolkit::Setting(std::string_view key) const {
+  const QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
+  return settings.value(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())))
+      .toString()
+      .toStdString();
+}
+
+void QtToolkit::SetSetting(std::string_view key, const std::string& value) {
+  QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
+  settings.setValue(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())),
+                    QString::fromStdString(value));
 }
 
 void QtToolkit::SetText(std::string_view name, const ByteText& text) {

@@ -55,6 +55,10 @@ class QtToolkit final : public Toolkit {
   ByteText ComboItemText(std::string_view control, int index) const override;
   void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
   void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  void ReplaceTextAsEdit(std::string_view control, const ByteText& text) override;
+  // QSettings of the program: the user's own file, kept between runs.
+  std::string Setting(std::string_view key) const override;
+  void SetSetting(std::string_view key, const std::string& value) override;
   int ShowMessageBox(const std::string& content, int flags, const std::string& caption) override;
   using Toolkit::ShowMessageBox;
   // With a button that shows folder in the file manager.

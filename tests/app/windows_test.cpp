@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/chapter_map_window.h"
 #include "app/windows.h"
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
 #include "engine/messages.h"
+#include "engine/script_conversion.h"
 #include "memory_toolkit.h"
 #include "presenters/control_names.h"
+#include "presenters/line_cleaning.h"
 #include "test_files.h"
 #include "window_check.h"
 
@@ -290,6 +294,88 @@ TEST_F(ChapterMapWindow, AMapIsSavedAndOpenedOrRefusedWithItsLine) {
       }
     }
   });
+}
+
+// The cleaning window on the simple-cut page: the kinds counted, a kind and a line
+// unticked, a rule of the user's kept in the settings, and the box gets what is left.
+class CleanWindow : public ::testing::Test {
+ protected:
+  CleanWindow() {
+    app::BindEvents(ui, state);
+    ui.SetTextEncoding(names::kSimpleText, Encoding::kUtf8);
+    state.cut.simpleEncoding = {Encoding::kUtf8, false};
+  }
+  void Open(std::string_view button, std::function<void()> whileOpen) {
+    ui.whileWindowOpen = std::move(whileOpen);
+    ui.Click(button);
+    ui.whileWindowOpen = nullptr;
+  }
+  std::string Cell(std::string_view list, int row, int column) const {
+    return ui.Rows(list)->Cell(row, column);
+  }
+
+  MemoryToolkit ui;
+  AppState state;
+};
+
+TEST_F(CleanWindow, UntickedKindsAndLinesStayAndTheRestGoes) {
+  ui.SetText(names::kSimpleText,
+             ByteText("第一章 风起\r\n第一章 风起\r\n\r\n\r\n请记住本站域名：a.com\r\n他走了。 \r\n"
+                      "广告\r\n"));
+  Open(names::kSimpleCleanButton, [&] {
+    // Repeated title, blank line, junk, trailing space; indentation for three lines.
+    EXPECT_EQ(Cell(names::kCleanKindList, 0, 1), "1");
+    EXPECT_EQ(Cell(names::kCleanKindList, 1, 1), "1");
+    EXPECT_EQ(Cell(names::kCleanKindList, 2, 1), "1");
+    EXPECT_EQ(Cell(names::kCleanKindList, 3, 1), "1");
+    EXPECT_EQ(Cell(names::kCleanKindList, 4, 1), "3");
+    EXPECT_EQ(Cell(names::kCleanLineList, 0, 0), "1");
+    // A rule of the user's, then the indentation unticked as a kind and the blank line alone.
+    ui.Type(names::kCleanRulesBox, ByteText("广告\n"));
+    ui.Click(names::kCleanFindButton);
+    EXPECT_EQ(Cell(names::kCleanKindList, 0, 1), "2");
+    EXPECT_EQ(Cell(names::kCleanKindList, 4, 1), "2");
+    ui.Tick(names::kCleanKindList, 4);
+    const std::vector<bool> ticks = ui.Ticks(names::kCleanLineList);
+    EXPECT_EQ(std::count(ticks.begin(), ticks.end(), false), 2);
+    for (int row = 0; row < ui.Rows(names::kCleanLineList)->Count(); ++row) {
+      if (Cell(names::kCleanLineList, row, 1) == "多余空行") ui.Tick(names::kCleanLineList, row);
+    }
+    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kCleanSummary).view()), "共7处，清理其中4处");
+    ui.Click(names::kCleanOkButton);
+    EXPECT_FALSE(ui.IsOpen(names::kCleanWindow));
+  });
+  EXPECT_EQ(ui.Text(names::kSimpleText).view(), "第一章 风起\r\n\r\n\r\n他走了。\r\n");
+  EXPECT_EQ(ui.Setting(kJunkRulesSetting), "广告\n");
+  // The rule is there when the window opens again; 取消 changes nothing.
+  Open(names::kSimpleCleanButton, [&] {
+    EXPECT_EQ(ui.Text(names::kCleanRulesBox).view(), "广告\n");
+    ui.Click(names::kCleanCancelButton);
+  });
+  EXPECT_EQ(ui.Text(names::kSimpleText).view(), "第一章 风起\r\n\r\n\r\n他走了。\r\n");
+}
+
+// On the cut page, converted into simplified characters: Big5 cannot hold them, so the
+// window suggests UTF-8 and the text of the page becomes UTF-8; its headings are searched
+// anew.
+TEST_F(CleanWindow, AConversionThatDoesNotFitAsksForAnotherEncoding) {
+  if (!ScriptConversionAvailable()) GTEST_SKIP() << "built without OpenCC";
+  state.cut.normalText = ByteText::Copy(Encode(Encoding::kBig5, u"頭髮乾燥了\r\n").bytes);
+  state.cut.normalEncoding = {Encoding::kBig5, false};
+  state.chapterSearchDone = 1;
+  Open(names::kNormalCleanButton, [&] {
+    ui.Select(names::kCleanIndentList, 2);  // 保留
+    ui.Select(names::kCleanConvertList, 1);  // t2s
+    ui.TakeMessages();
+    ui.Click(names::kCleanOkButton);
+    ASSERT_EQ(ui.TakeMessages().size(), 1u);
+    EXPECT_TRUE(ui.IsOpen(names::kCleanWindow));
+    EXPECT_EQ(ui.SelectedIndex(names::kCleanEncodingList), 3);
+    ui.Click(names::kCleanOkButton);
+  });
+  EXPECT_EQ(state.cut.normalText.view(), "头发干燥了\r\n");
+  EXPECT_EQ(state.cut.normalEncoding.encoding, Encoding::kUtf8);
+  EXPECT_EQ(state.chapterSearchDone, 0);
 }
 
 }  // namespace

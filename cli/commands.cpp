@@ -536,24 +536,57 @@ class CleanedParts {
   // the target (failed() says whether).
   std::optional<std::string_view> Next() {
     const Encoding encoding = input_.detected.encoding;
-    if (unfit_ || !finder_.Next(changes_)) return std::nullopt;
-    part_.clear();
-    AppendWithChanges(part_, input_.text.view(), from_, finder_.end(), encoding,
+    if (unfit_ || !NextCleaned(part_)) return std::nullopt;
+    if (converter_ == nullptr && target_ == encoding) return part_;
+    if (converter_ == nullptr) return Keep(Transcode(encoding, target_, part_), part_);
+    // The conversion takes most of the time: two parts are converted side by side, each
+    // by a converter of its own.
+    if (!NextCleaned(second_)) return Keep(converter_->Convert(part_, encoding, target_), part_);
+    if (!other_) other_ = ScriptConverter::Open(config_, nullptr);
+    std::future<EncodedText> later;
+    try {
+      if (!other_) throw std::system_error(std::make_error_code(std::errc::not_supported));
+      later = std::async(std::launch::async,
+                         [&] { return other_->Convert(second_, encoding, target_); });
+    } catch (const std::system_error&) {
+      later = std::async(std::launch::deferred,
+                         [&] { return converter_->Convert(second_, encoding, target_); });
+    }
+    EncodedText first = converter_->Convert(part_, encoding, target_);
+    EncodedText second = later.get();
+    if (first.unencodable == 0) {
+      first.bytes += second.bytes;
+      first.unencodable = second.unencodable;
+      first.firstUnencodableChar = second.firstUnencodableChar;
+    }
+    return Keep(std::move(first), part_);
+  }
+
+  // The conversion's configuration, for the converter of the second thread.
+  void ConvertsBy(std::string_view config) { config_ = config; }
+  // The lines and white space of the next part, into part.
+  bool NextCleaned(std::string& part) {
+    const Encoding encoding = input_.detected.encoding;
+    if (!finder_.Next(changes_)) return false;
+    part.clear();
+    AppendWithChanges(part, input_.text.view(), from_, finder_.end(), encoding,
                       cleaning_.indentation, changes_);
     changes_.clear();
     from_ = finder_.end();
     if (choice_.spaces || choice_.lineBreaks || choice_.tabs) {
-      part_ = ToBytes(Cleaned(ByteText::Copy(part_), encoding, choice_));
+      part = ToBytes(Cleaned(ByteText::Copy(part), encoding, choice_));
     }
-    if (converter_ == nullptr && target_ == encoding) return part_;
-    EncodedText converted = converter_ != nullptr ? converter_->Convert(part_, encoding, target_)
-                                                  : Transcode(encoding, target_, part_);
+    return true;
+  }
+
+  // The converted bytes in part, or nothing when a character does not fit.
+  std::optional<std::string_view> Keep(EncodedText converted, std::string& part) {
     if (converted.unencodable > 0) {
       unfit_ = converted.firstUnencodableChar;
       return std::nullopt;
     }
-    part_ = std::move(converted.bytes);
-    return part_;
+    part = std::move(converted.bytes);
+    return part;
   }
 
   // Says why the parts ended early, if they did.
@@ -578,6 +611,9 @@ class CleanedParts {
   LineChangeFinder finder_;
   std::vector<LineChange> changes_;
   std::string part_;
+  std::string second_;
+  std::string config_;
+  std::unique_ptr<ScriptConverter> other_;
   std::size_t from_ = 0;
   std::optional<char32_t> unfit_;
 };
@@ -625,11 +661,13 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     if (reencodes && target != Encoding::kUtf8 && !IsUtf16(target) &&
         target != Encoding::kGb18030) {
       CleanedParts check(*input, cleaning, choice, converter.get(), target);
+      check.ConvertsBy(args.convert);
       while (check.Next()) {
       }
       if (check.failed()) return kRefused;
     }
     CleanedParts parts(*input, cleaning, choice, converter.get(), target);
+    parts.ConvertsBy(args.convert);
     while (const auto piece = parts.Next()) {
       if (!WriteStdout(*piece)) return kRefused;
     }
@@ -647,6 +685,7 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     return kRefused;
   }
   CleanedParts parts(*input, cleaning, choice, converter.get(), target);
+  parts.ConvertsBy(args.convert);
   bool ended = false;
   bool bomSent = !input->detected.bom;
   const std::function<NextPart()> source = [&]() -> NextPart {

@@ -2,6 +2,7 @@
 
 #include "app/chapter_map_window.h"
 #include "app/epub_window.h"
+#include "app/clean_window.h"
 #include "app/main_window.h"
 #include "app/save_location_window.h"
 
@@ -9,7 +10,7 @@ namespace morvane::app {
 
 std::vector<ui::WindowDescription> WindowDescriptions() {
   return {MainWindowDescription(), SaveLocationWindowDescription(), ChapterMapWindowDescription(),
-          EpubWindowDescription()};
+          EpubWindowDescription(), CleanWindowDescription()};
 }
 
 }  // namespace morvane::app

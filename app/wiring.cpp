@@ -7,6 +7,7 @@
 #include "presenters/desktop_events.h"
 #include "presenters/encoding_choice.h"
 #include "presenters/epub_making.h"
+#include "presenters/line_cleaning.h"
 #include "presenters/merging.h"
 #include "presenters/size_cutting.h"
 #include "presenters/whitespace_cleaning.h"
@@ -72,6 +73,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
   BindEpubWindow(ui, state);
+  BindCleanWindow(ui, state);
 
   bindView(n::kSaveLocationWindow, kCreated, ShowDriveFolders);
   bindView(n::kDriveList, kDriveChanged, ShowDriveFolders);

@@ -141,6 +141,28 @@ def check_same(ours_file, peer_file):
     print("ok: byte-identical outputs (%d bytes)" % len(a))
 
 
+def check_epub(text_file, book, peer_zip):
+    """The book opens as a ZIP whose every entry's CRC holds, the media type first and
+    stored, and its chapters hold every non-blank line of the text."""
+    import zipfile
+    with zipfile.ZipFile(book) as z:
+        infos = z.infolist()
+        if infos[0].filename != "mimetype" or infos[0].compress_type != zipfile.ZIP_STORED:
+            fail("mimetype is not the first, stored entry")
+        bad = z.testzip()
+        if bad is not None:
+            fail("entry %s is damaged" % bad)
+        pages = [i.filename for i in infos if re.fullmatch(r"OEBPS/c\d+(-\d+)?\.xhtml", i.filename)]
+        paragraphs = 0
+        for name in pages:
+            paragraphs += len(re.findall(rb"<(?:p|h1|h2)[ >]", z.read(name)))
+    lines = sum(1 for line in read(text_file).split(b"\n") if line.strip(b" \t\r\xa1"))
+    if paragraphs != lines:
+        fail("%d paragraphs for %d lines" % (paragraphs, lines))
+    print("ok: %d XHTML files, %d paragraphs (one per line); %d bytes (zip -6: %d)"
+          % (len(pages), paragraphs, os.path.getsize(book), os.path.getsize(peer_zip)))
+
+
 def main():
     global BANNER
     global ENCODING
@@ -158,6 +180,8 @@ def main():
         check_merge(args[0], args[1], args[2:])
     elif kind == "same":
         check_same(args[0], args[1])
+    elif kind == "epub":
+        check_epub(args[0], args[1], args[2])
     else:
         fail("unknown check " + kind)
 

@@ -4,7 +4,7 @@
 #
 #   bench/run.sh [--sizes "1G 256M"] [--rounds N] [--fs "disk tmpfs xfs"]
 #                [--only cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,
-#                        limits,desktop,responsiveness]
+#                        epub,limits,desktop,responsiveness]
 #                [--cli PATH] [--no-build] [--keep] [--no-wait]
 #                [--results FILE]   (default bench/RESULTS.md)
 #
@@ -32,7 +32,7 @@ work=$out/.work
 # only for the benchmarks, so scripts/install-deps.sh (the build's and the tests') leaves them.
 "$top/scripts/install-deps.sh"
 bench_packages=()
-for p in hyperfine time xfsprogs; do
+for p in hyperfine time xfsprogs zip; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bench_packages+=("$p")
 done
 if ((${#bench_packages[@]})); then
@@ -45,7 +45,7 @@ command -v hyperfine >/dev/null || { echo "hyperfine is needed" >&2; exit 1; }
 sizes="1G 256M"
 rounds=5
 filesystems="disk tmpfs xfs"
-only="cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,limits,desktop,responsiveness"
+only="cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,epub,limits,desktop,responsiveness"
 cli=""
 build=1
 keep=0
@@ -240,6 +240,7 @@ verify() {  # name size ours_dir peer_dir base
     merge) python3 "$here/check.py" merge "$b" "$od" "$pd/merged.txt" \
              "$in/merge-1-$s.txt" "$in/merge-2-$s.txt" "$in/merge-3-$s.txt" ;;
     clean*) python3 "$here/check.py" same "$b" "$od/clean.txt" "$pd/clean.txt" ;;
+    epub) python3 "$here/check.py" epub "$b" "$in/novel-gbk-$s.txt" "$od/p.epub" "$pd/p.zip" ;;
     *) echo "no check (a limit of the machine)" ;;
   esac
 }
@@ -368,6 +369,13 @@ for fsname in $filesystems; do
       measure clean-vs-perl "$label" "$(filesize "$gbk")" \
         "\"\$MORVANE_CLI\" clean --spaces --line-breaks '$gbk' >@OUT@/clean.txt" \
         "tr -d ' ' <'$gbk' | perl -pe 's/\\r\\n\\z//' >@OUT@/clean.txt"
+    fi
+    # The book against zip -6 of the same text: both deflate it, ours after decoding it into
+    # XHTML (half as many bytes again for GBK) on both cores, zip on one.
+    if wanted epub; then
+      measure epub "$label" "$(filesize "$gbk")" \
+        "\"\$MORVANE_CLI\" epub --rule lines --prefix p --out @OUT@ '$gbk'" \
+        "zip -q -6 @OUT@/p.zip '$gbk'"
     fi
     if wanted merge; then
       a=$in/merge-1-$s.txt; b=$in/merge-2-$s.txt; c=$in/merge-3-$s.txt

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "engine/line_cleaning.h"
 
 namespace morvane::cli {
 
@@ -61,9 +62,20 @@ struct CleanArgs {
   bool lineBreaks = false;
   bool tabs = false;
   std::optional<Encoding> encoding;  // --encoding; detected when absent
+  bool junk = false;                 // --junk: the built-in junk rules
+  std::string rules;                 // --rules FILE: junk rules of the user's
+  bool repeatedTitles = false;       // --repeated-titles
+  BlankLines blankLines = BlankLines::kKeep;       // --blank-lines one|none
+  bool trailingSpace = false;                      // --trailing-space
+  Indentation indentation = Indentation::kKeep;    // --indent fullwidth|none|keep
+  std::string convert;          // --convert CONFIG: an OpenCC configuration (t2s, s2t, …)
+  std::optional<Encoding> to;   // --to: the result's encoding; the text's own when absent
+  bool report = false;  // --report: the changes as TSV, nothing else written
+  std::string out;      // --out FILE; standard output when empty
 };
-// clean: the text without the chosen white space, on standard output, no banner. The
-// removals run in the order of the desktop's buttons: spaces, line breaks, tabs.
+// clean: the text with the chosen lines cleaned (line_cleaning.h), then without the chosen
+// white space, in the order of the desktop's buttons: spaces, line breaks, tabs; on
+// standard output or into --out, no banner.
 int RunClean(const CleanArgs& args, const std::string& file);
 // detect: one line per file, its encoding's name and " bom" when it starts with a
 // byte-order mark ("utf-8 bom", "gbk").

@@ -15,6 +15,7 @@
 #include "cli/terminal.h"
 #include "core/encoding.h"
 #include "core/files.h"
+#include "engine/script_conversion.h"
 
 namespace {
 
@@ -39,7 +40,10 @@ const std::map<std::string, std::string>& Usages() {
       {"merge",
        "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
        "[FILE4 [FILE5]]]"},
-      {"clean", "morvane-cli clean [--spaces] [--line-breaks] [--tabs] [--encoding E] FILE"},
+      {"clean",
+       "morvane-cli clean [--junk] [--rules FILE] [--repeated-titles] [--blank-lines one|none] "
+       "[--trailing-space] [--indent fullwidth|none|keep] [--spaces] [--line-breaks] [--tabs] "
+       "[--convert CONFIG] [--to E] [--encoding E] [--report | --out FILE] FILE"},
       {"detect", "morvane-cli detect FILE..."},
       {"banner", "morvane-cli banner"},
   };
@@ -279,11 +283,65 @@ int RunCommandLine(int argc, char** argv) {
   morvane::cli::CleanArgs clean;
   CLI::App* cleanCommand = app.add_subcommand(
       "clean",
-      "Write FILE's text without the chosen white space to standard output (no banner). "
-      "Removals run in this order: spaces, line breaks, tabs.");
+      "Write FILE's text with the chosen lines cleaned, then without the chosen white space, "
+      "to standard output or --out (no banner). White space goes in this order: spaces, line "
+      "breaks, tabs.");
   cleanCommand->add_flag("--spaces", clean.spaces, "remove half-width spaces (0x20)");
   cleanCommand->add_flag("--line-breaks", clean.lineBreaks, "remove CR LF pairs");
   cleanCommand->add_flag("--tabs", clean.tabs, "remove tabs (0x09)");
+  cleanCommand->add_flag("--junk", clean.junk,
+                         "remove the lines the built-in junk rules name (site addresses, ads)");
+  cleanCommand->add_option("--rules", clean.rules,
+                           "remove the lines the rules of FILE name: one rule a line (UTF-8), a "
+                           "literal for the whole line or re: and an ICU regular expression");
+  cleanCommand->add_flag("--repeated-titles", clean.repeatedTitles,
+                         "remove a heading line repeated on the next non-blank line");
+  std::string blankLines;
+  cleanCommand
+      ->add_option("--blank-lines", blankLines,
+                   "one: runs of blank lines become one; none: every blank line goes")
+      ->check(checks.Of("--blank-lines", "one|none", [](const std::string& value) {
+        return value == "one" || value == "none"
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”应是 one 或 none");
+      }));
+  cleanCommand->add_flag("--trailing-space", clean.trailingSpace,
+                         "remove the blanks at the end of every line");
+  std::string indent = "keep";
+  cleanCommand
+      ->add_option("--indent", indent,
+                   "fullwidth: every paragraph starts with two full-width spaces; none: with "
+                   "no blank; keep (default): as it was")
+      ->check(checks.Of("--indent", "fullwidth|none|keep", [](const std::string& value) {
+        return value == "fullwidth" || value == "none" || value == "keep"
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value +
+                                                "”应是 fullwidth、none 或 keep");
+      }));
+  std::string convert;
+  cleanCommand
+      ->add_option("--convert", convert,
+                   "convert between traditional and simplified characters with OpenCC: t2s, "
+                   "s2t, tw2s, s2tw, hk2s, s2hk, tw2sp or s2twp")
+      ->check(checks.Of("--convert", "CONFIG", [](const std::string& value) {
+        return morvane::IsScriptConversion(value)
+                   ? std::nullopt
+                   : std::optional<std::string>(
+                         "的值“" + value +
+                         "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
+      }));
+  std::string cleanTo;
+  cleanCommand
+      ->add_option("--to", cleanTo,
+                   "the result's encoding (default: the text's own; needed when a converted "
+                   "character does not fit it)")
+      ->check(checks.Of("--to", "ENCODING", NoEncoding));
+  CLI::Option* reportOption = cleanCommand->add_flag(
+      "--report", clean.report,
+      "print what the line cleaning would change as TSV (line number, kind, line) and write "
+      "nothing else");
+  CLI::Option* cleanOut = cleanCommand->add_option(
+      "--out", clean.out, "write the cleaned text to this file (whole or not at all)");
   CLI::Option* cleanFile = cleanCommand->add_option("FILE", file, "the text file to clean");
   std::string cleanEncoding = "auto";
   cleanCommand->add_option("--encoding", cleanEncoding, kEncodingHelp)
@@ -375,6 +433,17 @@ int RunCommandLine(int argc, char** argv) {
   }
   if (cleanCommand->parsed()) {
     clean.encoding = morvane::EncodingFromName(cleanEncoding);
+    if (reportOption->count() > 0 && cleanOut->count() > 0) {
+      return UsageError(command, "--report 和 --out 只能选一个");
+    }
+    clean.convert = convert;
+    if (!cleanTo.empty() && cleanTo != "auto") clean.to = morvane::EncodingFromName(cleanTo);
+    clean.blankLines = blankLines == "one"    ? morvane::BlankLines::kOne
+                       : blankLines == "none" ? morvane::BlankLines::kNone
+                                              : morvane::BlankLines::kKeep;
+    clean.indentation = indent == "fullwidth" ? morvane::Indentation::kFullWidth
+                        : indent == "none"    ? morvane::Indentation::kNone
+                                              : morvane::Indentation::kKeep;
     return RunClean(clean, file);
   }
   if (detect->parsed()) {

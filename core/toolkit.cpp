@@ -25,4 +25,13 @@ TypedName Toolkit::TypedPathIn(std::string_view control) const {
   return PathFromTyped(Text(control));
 }
 
+std::string Toolkit::Setting(std::string_view key) const {
+  const auto found = settings_.find(key);
+  return found == settings_.end() ? std::string() : found->second;
+}
+
+void Toolkit::SetSetting(std::string_view key, const std::string& value) {
+  settings_[std::string(key)] = value;
+}
+
 }  // namespace morvane

@@ -35,6 +35,7 @@ enum class Event {
   kDropped,         // a control that takes drops: files or a folder were dropped on it
   kTicked,          // a check list: the user ticked or unticked a row
   kEntered,         // a one-line edit box: Enter was pressed in it
+  kRowChosen,       // a check list: the user moved to another row (CurrentRow)
 };
 
 // The rows of a check list, held by the program: the toolkit asks for the rows in sight
@@ -84,11 +85,21 @@ class Toolkit {
   // Replaces the text of an item (0-based) that the list has; the selection stays. Selecting
   // an item from a handler is SetText with the item's text.
   virtual void SetComboItemText(std::string_view control, int index, const ByteText& text) = 0;
-  // A multi-line edit box: empties it (its content-changed routine does not run) and sets
-  // the encoding of the bytes it is given from now on, in which it shows them and steps,
-  // takes typed text and copies characters (GBK at start). SetText then gives it a text
-  // of that encoding.
+  // An edit box: empties it (its content-changed routine does not run) and sets the
+  // encoding of the bytes it is given and gives back from now on, in which it shows them
+  // and steps, takes typed text and copies characters (GBK at start). SetText then gives
+  // it a text of that encoding; a one-line box in UTF-8 takes every character typed.
   virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
+  // Puts text into a multi-line edit box as an edit of the user's, which undo takes back
+  // (a toolkit without undo sets it as SetText does).
+  virtual void ReplaceTextAsEdit(std::string_view control, const ByteText& text) {
+    SetText(control, text);
+  }
+
+  // The desktop's settings, kept from one run to the next where the toolkit can (UTF-8
+  // values by key); this default keeps them for the run only.
+  virtual std::string Setting(std::string_view key) const;
+  virtual void SetSetting(std::string_view key, const std::string& value);
 
   // A task-modal box with an OK button; flags 0 means no icon. Content and caption are
   // UTF-8, so that a file name shows every character it has. Returns the button
@@ -140,6 +151,10 @@ class Toolkit {
   virtual void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                        const std::vector<bool>& ticks) = 0;
   virtual std::vector<bool> Ticks(std::string_view list) const = 0;
+  // The row of a check list the user is on (-1: none, as after SetRows); setting it
+  // selects it, brings it into sight and runs no routine.
+  virtual int CurrentRow(std::string_view list) const = 0;
+  virtual void SetCurrentRow(std::string_view list, int row) = 0;
 
   // What the last drop on a control brought, in natural order (第2章 before 第10章),
   // no more than its row takes.
@@ -168,6 +183,7 @@ class Toolkit {
  private:
   // For each box given a path: the text shown for it, and the path.
   std::map<std::string, std::pair<ByteText, Path>, std::less<>> shownPaths_;
+  std::map<std::string, std::string, std::less<>> settings_;
 };
 
 }  // namespace morvane

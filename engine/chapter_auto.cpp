@@ -158,7 +158,7 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
   TextDecoder decoder(encoding);
   const int unitBytes = static_cast<int>(UnitBytes(encoding));
   const CharacterSequences blanks(decoder, u" \t\u3000\r");
-  const CharacterSequences openers(decoder, u"第序楔引前尾后番完Cc【[〔「0123456789０１２３４５６７８９");
+  const CharacterSequences openers(decoder, kHeadingOpeners);
   Part part;
   const std::size_t most = std::max<std::size_t>(1024, (to - from) / kBytesPerCandidate);
   std::int64_t previous = kUnknown;
@@ -230,7 +230,7 @@ std::optional<std::vector<Candidate>> Candidates(std::string_view bytes, Encodin
 // Whether b repeats a: on the next non-blank line, the same line or the same number.
 bool Repeats(const Candidate& a, const Candidate& b) {
   return b.previous == a.offset &&
-         (b.hash == a.hash || (b.number != kNone && b.number == a.number && b.kind == a.kind));
+         RepeatsHeading({a.kind, a.number, a.hash}, {b.kind, b.number, b.hash});
 }
 
 std::vector<Candidate> WithoutRepeats(std::vector<Candidate> list) {
@@ -292,6 +292,19 @@ std::size_t Restarts(const std::vector<Candidate>& list) {
 }
 
 }  // namespace
+
+HeadingLine ReadHeadingLine(std::u16string_view line) {
+  const std::u16string_view trimmed = Trimmed(line);
+  const Kind kind = KindOf(trimmed);
+  if (kind.kind < 0) return {};
+  return {kind.kind, kind.number, HashOf(trimmed)};
+}
+
+bool RepeatsHeading(const HeadingLine& heading, const HeadingLine& next) {
+  if (!heading.isHeading() || !next.isHeading()) return false;
+  return next.hash == heading.hash ||
+         (next.number != kNone && next.number == heading.number && next.kind == heading.kind);
+}
 
 FoundChapters FindChaptersAutomatically(const ByteText& text, Encoding encoding) {
   FoundChapters found;

@@ -17,6 +17,7 @@
 // section heading (第N节) numbered anew under chapter headings gives way to those chapters.
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "core/byte_text.h"
@@ -40,5 +41,25 @@ struct FoundChapters {
 };
 
 FoundChapters FindChaptersAutomatically(const ByteText& text, Encoding encoding);
+
+// The characters a heading line of the automatic rule may open with, blanks aside: a
+// line that opens with none of them need not be decoded to be turned away.
+inline constexpr std::u16string_view kHeadingOpeners =
+    u"第序楔引前尾后番完Cc【[〔「0123456789０１２３４５６７８９";
+
+// A line as the automatic rule reads it: its kind of heading (none: -1), the number it
+// carries (none: -1) and a hash of its text, blanks trimmed.
+struct HeadingLine {
+  int kind = -1;
+  std::int64_t number = -1;
+  std::uint32_t hash = 0;
+
+  bool isHeading() const { return kind >= 0; }
+};
+HeadingLine ReadHeadingLine(std::u16string_view line);
+// Whether next, standing on the next non-blank line after the heading line heading,
+// repeats it: the same line, or the same number of the same kind. The automatic rule takes
+// such a pair for one heading.
+bool RepeatsHeading(const HeadingLine& heading, const HeadingLine& next);
 
 }  // namespace morvane

@@ -253,10 +253,10 @@ using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
 // "!", gives up within about a second, while a plain rule takes a few steps a character,
 // and one that retries from every character of a line of ten thousand (.*第.*章 where
 // there is none) stays inside. The memory its backtracking may take is bounded as well.
-constexpr std::int64_t kLineUnits = 5000;
-constexpr std::int64_t kCharactersPerLineUnit = 2;
-constexpr std::int64_t kCharactersPerUnit = 20;
-constexpr int32_t kBacktrackBytes = 8 << 20;
+constexpr std::int64_t kLineUnits = kRegexLineUnits;
+constexpr std::int64_t kCharactersPerLineUnit = kRegexCharactersPerLineUnit;
+constexpr std::int64_t kCharactersPerUnit = kRegexCharactersPerUnit;
+constexpr int32_t kBacktrackBytes = kRegexBacktrackBytes;
 
 // What the parts of one search share: whether one of them gave up or was stopped (the
 // others then end too), and where the first gave up.

@@ -101,6 +101,15 @@ using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
 HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
                              Encoding encoding = Encoding::kGbk, Progress* progress = nullptr);
 
+// The bounds on one match of a regular expression against a line of text, which every
+// rule of the program that runs an expression keeps (see chapter_rules.cpp): ICU's time
+// units for a line (about ten thousand steps of its matcher each), one more for every so
+// many characters of the line, and the memory its backtracking may take.
+inline constexpr std::int64_t kRegexLineUnits = 5000;
+inline constexpr std::int64_t kRegexCharactersPerLineUnit = 2;
+inline constexpr std::int64_t kRegexCharactersPerUnit = 20;
+inline constexpr std::int32_t kRegexBacktrackBytes = 8 << 20;
+
 // Decodes and encodes parts of one text in its encoding.
 class TextDecoder {
  public:

@@ -359,7 +359,9 @@ std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
   return std::string();
 }
 
-std::string BadMapFile(const MapFileError& error) {
+namespace {
+
+std::string MapFileProblem(const MapFileError& error) {
   using Problem = MapFileError::Problem;
   const char* reason = "";
   switch (error.problem) {
@@ -381,8 +383,30 @@ std::string BadMapFile(const MapFileError& error) {
       reason = "卷名与该位置的正文不符";
       break;
   }
-  return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason,
-                 "；未写出任何文件"});
+  return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason});
+}
+
+}  // namespace
+
+std::string BadMapFile(const MapFileError& error) {
+  return Join({MapFileProblem(error), "；未写出任何文件"});
+}
+
+std::string MapFileRefused(const MapFileError& error) {
+  return Join({MapFileProblem(error), "；目录没有改动"});
+}
+
+std::string MapSaved(const Path& path) {
+  return Join({"章节目录已保存：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotSaveMap(const Path& path, const WriteResult& failure) {
+  return Join({"章节目录没能保存：", kLineBreak, DisplayName(path), ReasonLine(failure.error)});
+}
+
+const std::string& HeadingAlreadyThere() {
+  static const std::string text = "这一行已是章节的开头，不用再设为标题。";
+  return text;
 }
 
 std::string BadHeadingList(std::string_view list, int count) {
@@ -442,6 +466,31 @@ std::string CannotReadCover(const Path& path) {
 
 std::string CoverNotImage(const Path& path) {
   return Join({"封面必须是JPEG或PNG图片：", kLineBreak, DisplayName(path)});
+}
+
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
+  const std::string where =
+      source.empty() ? Join({"清理规则第", Decimal(line), "条"})
+                     : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
+  if (error.problem == RegexProblem::kEmpty) {
+    return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem)});
+  }
+  return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem), "，在第",
+               Decimal(error.position + 1), "个字符处"});
+}
+
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
+  return Join({"清理规则在正文第", Decimal(line), "行", RegexProblemWords(why),
+               "，清理已停止，没有写出任何内容。"});
+}
+
+std::string CannotConvertScript(std::string_view config, std::string_view whyNot) {
+  return Join({"无法进行繁简转换“", config, "”：", whyNot});
+}
+
+std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
+  return Join({"转换后的文字中有“", Utf8Of(character), "”等字符不能用", EncodingLabel(target),
+               "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
 }
 
 }  // namespace morvane::messages

@@ -112,6 +112,13 @@ std::string EmptyTextForBook(const Path& path);
 const std::string& BookWritten();  // EPUB已生成
 std::string CannotReadCover(const Path& path);
 std::string CoverNotImage(const Path& path);
+// The same where the map window opens such a file: the map shown stays as it was.
+std::string MapFileRefused(const MapFileError& error);
+// The map window wrote its map to path, or could not.
+std::string MapSaved(const Path& path);
+std::string CannotSaveMap(const Path& path, const WriteResult& failure);
+// A heading was to be added where a chapter (or the heading a volume line opens) begins.
+const std::string& HeadingAlreadyThere();
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,
@@ -123,5 +130,17 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
 // cannot be carried into another encoding; nothing is written.
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target);
+
+// A junk rule that cannot be read: the rules' source (a file, or empty for the desktop's
+// own list), the rule's line and what is wrong with its expression.
+std::string BadJunkRule(std::string_view source, int line, const RuleError& error);
+// A junk rule's match gave up on a line of the text; nothing was written.
+std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why);
+
+// The traditional/simplified conversion config cannot be opened (whyNot in OpenCC's words).
+std::string CannotConvertScript(std::string_view config, std::string_view whyNot);
+// A converted character that target cannot hold; nothing was written. The caller says how
+// to choose another encoding.
+std::string ConvertedDoesNotFit(Encoding target, char32_t character);
 
 }  // namespace morvane::messages

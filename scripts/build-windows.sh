@@ -20,7 +20,7 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine imagemagick
+./scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine imagemagick
 
 # The icon is the one the Linux build draws (its morvane-icon-export), in one .ico file.
 icon=()
@@ -35,15 +35,19 @@ else
     "program first) or no ImageMagick"
 fi
 
+# The libraries Debian has no MinGW-w64 build of, cross-built once into a cache outside
+# the checkout (scripts/build-mingw-libs.sh); CMake finds each in its prefix.
+prefixes=$(./scripts/build-mingw-libs.sh | paste -sd';')
+
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-$(command -v ccache || true)}
 cmake -S . -B build-windows -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$prefixes" \
   -DCMAKE_BUILD_TYPE=Release -DMORVANE_BENCH=OFF "${icon[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 
 if $run_tests; then
   # Each program stands alone: it imports only DLLs that every Windows has.
-  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32)\.dll$'
+  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32|bcrypt)\.dll$'
   for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
     others=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' |
       grep -Ev "$system_dlls" || true)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
-  libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libopencc-dev opencc
   libminizip-dev zlib1g-dev nettle-dev
   clang libclang-rt-14-dev
   fonts-wqy-microhei

@@ -215,6 +215,10 @@ void ByteTextEdit::Apply(std::size_t from, std::size_t to, std::string bytes, bo
   Edited();
 }
 
+void ByteTextEdit::ReplaceAll(const ByteText& bytes) {
+  Apply(0, View().size(), std::string(bytes.view()), false);
+}
+
 void ByteTextEdit::Edited() {
   wantedX_ = -1;
   EnsureCursorVisible();

@@ -47,6 +47,8 @@ class ByteTextEdit : public QAbstractScrollArea {
 
   // Shows bytes, cursor at the start, no undo history; reports no edit.
   void SetBytes(const ByteText& bytes);
+  // Replaces every byte by bytes as one edit of the user's, which undo takes back.
+  void ReplaceAll(const ByteText& bytes);
   // The bytes up to the first zero byte (one typed as U+0000 ends them there); in UTF-16,
   // where zero bytes belong to characters, all of them.
   ByteText Bytes() const;

@@ -22,6 +22,7 @@
 #include "core/path.h"
 #include "engine/banner.h"
 #include "engine/chapter_cutting.h"
+#include "engine/script_conversion.h"
 #include "engine/size_cutting.h"
 #include "run_program.h"
 #include "test_files.h"
@@ -30,6 +31,10 @@ namespace morvane::testing {
 namespace {
 
 using CliRun = ProgramRun;
+
+std::string In(Encoding encoding, std::string_view utf8) {
+  return Encode(encoding, Decode(Encoding::kUtf8, utf8).text).bytes;
+}
 
 // Runs morvane-cli with args in folder cwd; standard input is empty.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& cwd) {
@@ -202,6 +207,74 @@ TEST_F(Cli, CleansToStandardOutputAndPrintsTheBanner) {
   EXPECT_EQ(RunCli({"clean", "--spaces", "--tabs", "t.txt"}, dir.path()).out, "abc\r\nd\re\n\xB5");
   EXPECT_EQ(RunCli({"clean", "--line-breaks", "t.txt"}, dir.path()).out, "a b\tcd\re\n\xB5");
   EXPECT_EQ(RunCli({"banner"}, dir.path()).out, BannerConstant().view());
+}
+
+// The line cleaning: the report lists what the cleaning then leaves out, --out writes the
+// same bytes, and rules that cannot be read or a --out over the input write nothing.
+TEST_F(Cli, CleansLinesAndReportsWhatGoes) {
+  const std::string text =
+      "\xEF\xBB\xBF第一章 开始\r\n第一章 开始\r\n\r\n\r\n请记住本站域名：www.a.com\r\n  正文。 \r\n";
+  WriteBytes(dir / "t.txt", text);
+  WriteBytes(dir / "bad.txt", "re:[a\n");
+  WriteBytes(dir / "mine.txt", "# mine\nre:正文.*\n");
+  const std::vector<std::string> all = {"--junk", "--repeated-titles", "--blank-lines", "one",
+                                        "--trailing-space", "--indent", "none"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.begin() + 1, all.begin(), all.end());
+    return args;
+  };
+  const CliRun report = RunCli(with({"clean", "--report", "t.txt"}), dir.path());
+  EXPECT_EQ(report.out,
+            "2\trepeated-title\t第一章 开始\n4\tblank-line\t\n5\tjunk\t请记住本站域名：www.a.com\n"
+            "6\ttrailing-space\t  正文。 \n6\tindent\t  正文。 \n");
+  const std::string cleaned = "第一章 开始\r\n\r\n正文。\r\n";
+  EXPECT_EQ(RunCli(with({"clean", "t.txt"}), dir.path()).out, cleaned);
+  EXPECT_EQ(RunCli(with({"clean", "--line-breaks", "t.txt"}), dir.path()).out, "第一章 开始正文。");
+  EXPECT_EQ(RunCli(with({"clean", "--out", "o.txt", "t.txt"}), dir.path()).exitCode, 0);
+  EXPECT_EQ(ReadBytes(dir.path() + "/o.txt"), "\xEF\xBB\xBF" + cleaned);
+  EXPECT_EQ(RunCli({"clean", "--rules", "mine.txt", "t.txt"}, dir.path()).out,
+            "第一章 开始\r\n第一章 开始\r\n\r\n\r\n请记住本站域名：www.a.com\r\n");
+  const CliRun bad = RunCli({"clean", "--rules", "bad.txt", "t.txt"}, dir.path());
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.err.find("第1行"), std::string::npos) << bad.err;
+  EXPECT_EQ(RunCli({"clean", "--junk", "--out", "t.txt", "t.txt"}, dir.path()).exitCode, 1);
+  EXPECT_EQ(ReadBytes(dir.path() + "/t.txt"), text);
+  EXPECT_EQ(RunCli({"clean", "--blank-lines", "two", "t.txt"}, dir.path()).exitCode, 2);
+}
+
+// The conversion gives what the opencc command of OpenCC gives for the same configuration,
+// from the text's own encoding; what the encoding cannot hold needs --to.
+TEST_F(Cli, ConvertsAsOpenccDoes) {
+  if (!std::filesystem::exists("/usr/bin/opencc")) GTEST_SKIP() << "no opencc command";
+  const std::string text =
+      "鼠标和软件在后台，頭髮乾燥了。\r\n滑鼠、軟體與計算機的資訊\n著名的著作，干净的乾隆皇帝\n";
+  WriteBytes(dir / "u.txt", text);
+  WriteBytes(dir / "g.txt", In(Encoding::kGbk, "鼠标和软件在后台，头发干燥了。\r\n"));
+  for (std::string_view config : kScriptConversions) {
+    SCOPED_TRACE(config);
+    const std::string c(config);
+    const CliRun reference =
+        RunProgram("/usr/bin/opencc", {"-c", c + ".json", "-i", "u.txt", "-o", "r.txt"}, dir.path());
+    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+    EXPECT_EQ(RunCli({"clean", "--convert", c, "u.txt"}, dir.path()).out,
+              ReadBytes(dir.path() + "/r.txt"));
+  }
+  // The GBK text converted keeps GBK, which holds these traditional characters.
+  const CliRun gbk = RunCli({"clean", "--encoding", "gbk", "--convert", "s2t", "g.txt"}, dir.path());
+  EXPECT_EQ(gbk.exitCode, 0);
+  WriteBytes(dir / "g8.txt", In(Encoding::kUtf8, "鼠标和软件在后台，头发干燥了。\r\n"));
+  RunProgram("/usr/bin/opencc", {"-c", "s2t.json", "-i", "g8.txt", "-o", "r8.txt"}, dir.path());
+  EXPECT_EQ(gbk.out, In(Encoding::kGbk, *ReadBytes(dir.path() + "/r8.txt")));
+  // Big5 lacks the simplified characters: refused without --to, written with it.
+  WriteBytes(dir / "b.txt", In(Encoding::kBig5, "頭髮乾燥了\n"));
+  const CliRun big5 = RunCli({"clean", "--encoding", "big5", "--convert", "t2s", "b.txt"}, dir.path());
+  EXPECT_EQ(big5.exitCode, 1);
+  EXPECT_EQ(big5.out, "");
+  EXPECT_NE(big5.err.find("--to"), std::string::npos);
+  EXPECT_EQ(RunCli({"clean", "--encoding", "big5", "--convert", "t2s", "--to", "utf-8", "b.txt"},
+                   dir.path())
+                .out,
+            "头发干燥了\n");
 }
 
 TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {

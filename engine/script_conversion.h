@@ -1,0 +1,55 @@
+#pragma once
+// Traditional and simplified characters: a text converted by OpenCC, with its phrase-level
+// configurations (s2t, t2s, s2tw, tw2s, s2hk, hk2s, tw2sp, s2twp).
+//
+// The text is converted a part at a time, each part ending after a line break (no phrase of
+// OpenCC's dictionaries spans a line), from its own encoding into the one it is written
+// in: its own when every converted character fits, else one the user chooses. Bytes that
+// are no character of the text's encoding go through unchanged when the encoding stays.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/encoding.h"
+
+namespace morvane {
+
+// The configurations offered, in the order the user sees them.
+inline constexpr std::string_view kScriptConversions[] = {"t2s",  "s2t",  "tw2s",  "s2tw",
+                                                          "hk2s", "s2hk", "tw2sp", "s2twp"};
+bool IsScriptConversion(std::string_view name);
+// Whether this build converts at all (it is built with OpenCC).
+bool ScriptConversionAvailable();
+
+// One configuration of OpenCC, opened once, for one thread at a time.
+class ScriptConverter {
+ public:
+  // Nothing when the configuration cannot be opened (its dictionaries are missing, or the
+  // build has no OpenCC); the reason, in OpenCC's words, goes to whyNot.
+  static std::unique_ptr<ScriptConverter> Open(std::string_view config, std::string* whyNot);
+  ~ScriptConverter();
+  ScriptConverter(const ScriptConverter&) = delete;
+  ScriptConverter& operator=(const ScriptConverter&) = delete;
+
+  // OpenCC's conversion of UTF-8 text.
+  std::string ConvertUtf8(std::string_view utf8);
+
+  // A part of a text in from, converted, in to. A character that to cannot hold is
+  // counted (and written as "?"): the caller refuses the result then.
+  EncodedText Convert(std::string_view bytes, Encoding from, Encoding to);
+
+ private:
+  explicit ScriptConverter(void* handle) : handle_(handle) {}
+  void* handle_;
+};
+
+// A whole text converted a part at a time (parts end after a line break), into to; with
+// no converter only re-encoded. The count of characters to cannot hold says whether the
+// result may be used.
+EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Encoding from,
+                        Encoding to);
+
+}  // namespace morvane

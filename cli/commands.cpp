@@ -496,8 +496,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
   LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
   std::vector<LineChange> changes;
   std::string out;
-  // The report is written when the search is over, so that a rule that gives up leaves
-  // no half of it.
+  // Written a part at a time, so that the report on a large text is never held whole; a
+  // rule that gives up ends it with the exit status 1.
   while (finder.Next(changes)) {
     for (const LineChange& change : changes) {
       out += std::to_string(change.line);
@@ -510,6 +510,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\n';
     }
     changes.clear();
+    if (!WriteStdout(out)) return kRefused;
+    out.clear();
   }
   if (finder.error()) {
     PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));

@@ -504,8 +504,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       out += LineChangeKindName(change.kind);
       out += '\t';
-      const std::string_view line = LineAt(input.text.view(), static_cast<std::size_t>(change.offset),
-                                           input.detected.encoding);
+      const std::string_view line = LineAt(
+          input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
       out += Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes;
       out += '\n';
     }
@@ -679,7 +679,8 @@ int RunClean(const CleanArgs& args, const std::string& file) {
   // Into a file: whole or not at all, and never over the input.
   const Path path = PathFromUtf8(args.out);
   const std::size_t slash = args.out.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  const Path name = PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
+  const Path name =
+      PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
   OutputPlan plan{{FolderPart(path), Path()}, false, 1, 1, [&](int) { return name; }};
   const Path inputs[] = {input->path};
   if (auto refusal = RefuseOutputs(plan, inputs)) {

@@ -428,9 +428,9 @@ std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteO
 }
 
 std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
-  const std::string where =
-      source.empty() ? Join({"清理规则第", Decimal(line), "条"})
-                     : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
+  const std::string where = source.empty()
+                                ? Join({"清理规则第", Decimal(line), "条"})
+                                : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
   if (error.problem == RegexProblem::kEmpty) {
     return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem)});
   }

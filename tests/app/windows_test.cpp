@@ -208,7 +208,7 @@ TEST_F(CleanWindow, AConversionThatDoesNotFitAsksForAnotherEncoding) {
   state.cut.normalEncoding = {Encoding::kBig5, false};
   state.chapterSearchDone = 1;
   Open(names::kNormalCleanButton, [&] {
-    ui.Select(names::kCleanIndentList, 2);  // 保留
+    ui.Select(names::kCleanIndentList, 2);   // 保留
     ui.Select(names::kCleanConvertList, 1);  // t2s
     ui.TakeMessages();
     ui.Click(names::kCleanOkButton);

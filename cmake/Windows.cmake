@@ -1,6 +1,7 @@
 # What the Windows build takes instead of Debian's Linux libraries: GoogleTest built from
-# its sources, CLI11's headers (header-only, so any compiler's), no ICU (the system's own
-# code page 936 converts GBK there) and no Qt (the desktop program is native Win32).
+# its sources, CLI11's headers (header-only, so any compiler's), ICU cross-built from
+# Debian's sources (scripts/mingw-libs/icu.sh) and no Qt (the desktop program is native
+# Win32).
 
 # The libraries cross-built by scripts/build-mingw-libs.sh, one prefix each in
 # CMAKE_PREFIX_PATH: the toolchain searches only below its roots, so each prefix is one.
@@ -36,8 +37,20 @@ file(CREATE_LINK ${MORVANE_CLI11_HEADERS} ${cli11_include}/CLI SYMBOLIC)
 add_library(CLI11::CLI11 INTERFACE IMPORTED)
 set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${cli11_include})
 
-# No ICU for MinGW: core/icu_win stands in for the part of its C API that the engine
-# calls (morvane_core carries it), so the targets that name ICU's libraries link nothing.
-foreach(component uc i18n)
-  add_library(ICU::${component} INTERFACE IMPORTED)
+# ICU, static, from scripts/build-mingw-libs.sh: the same converters and regular
+# expressions as on Linux, its data linked into each program. Found anew at each
+# configuration (not cached), since a newer version lands in a prefix of its own.
+find_path(icu_include unicode/uregex.h NO_CACHE REQUIRED)
+foreach(library uc in dt)
+  find_library(icu_${library} sicu${library} NO_CACHE REQUIRED)
 endforeach()
+add_library(ICU::data STATIC IMPORTED)
+set_target_properties(ICU::data PROPERTIES IMPORTED_LOCATION ${icu_dt})
+add_library(ICU::uc STATIC IMPORTED)
+set_target_properties(ICU::uc PROPERTIES IMPORTED_LOCATION ${icu_uc}
+  INTERFACE_INCLUDE_DIRECTORIES ${icu_include}
+  INTERFACE_COMPILE_DEFINITIONS U_STATIC_IMPLEMENTATION
+  INTERFACE_LINK_LIBRARIES ICU::data)
+add_library(ICU::i18n STATIC IMPORTED)
+set_target_properties(ICU::i18n PROPERTIES IMPORTED_LOCATION ${icu_in}
+  INTERFACE_LINK_LIBRARIES ICU::uc)

@@ -15,6 +15,7 @@
 #include "core/fatal.h"
 #include "core/gbk.h"
 #include "core/side_by_side.h"
+#include "core/thread_converter.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -302,12 +303,12 @@ Converter OpenConverter(Encoding encoding) {
   return c;
 }
 
-// One converter per thread and encoding: ICU converters carry state.
+// One converter per thread and encoding.
 UConverter* ThreadConverter(Encoding encoding) {
-  thread_local std::array<Converter, std::size(kEncodings)> converters;
-  Converter& c = converters[static_cast<std::size_t>(encoding)];
-  if (!c) c = OpenConverter(encoding);
-  return c.get();
+  static_assert(std::size(kEncodings) < kThreadConverterSlots);
+  return morvane::ThreadConverter(static_cast<int>(encoding), [](int slot) {
+    return OpenConverter(static_cast<Encoding>(slot)).release();
+  });
 }
 
 // The character of one multi-byte sequence, through ICU; empty when it is none.

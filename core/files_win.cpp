@@ -87,7 +87,15 @@ file_reading::OpenFileTable<HANDLE>& TheOpenFiles() {
   return files;
 }
 
-thread_local FileError lastOpenFailure;
+// The last failure of OpenFile on this thread, in memory of its own that is never freed
+// (one per thread that asked for it): MinGW-w64's runtime may free a thread's thread_local
+// storage before it runs their destructors, which would then free whatever that memory
+// holds by then.
+FileError& LastOpenFailure() {
+  thread_local FileError* failure = nullptr;
+  if (!failure) failure = new FileError;
+  return *failure;
+}
 
 struct Handle {
   HANDLE h = INVALID_HANDLE_VALUE;
@@ -312,13 +320,13 @@ bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bo
 
 FileNumber OpenFile(const Path& path) {
   if (path.empty()) {
-    lastOpenFailure = OwnFailure(ENOENT, FileOperation::kOpen);
+    LastOpenFailure() = OwnFailure(ENOENT, FileOperation::kOpen);
     return 0;
   }
   const std::wstring system = SystemPath(path);
   const DWORD attributes = GetFileAttributesW(system.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    lastOpenFailure = PosixError(EISDIR, FileOperation::kOpen, path);
+    LastOpenFailure() = PosixError(EISDIR, FileOperation::kOpen, path);
     return 0;
   }
   // Others may go on reading, writing or renaming the file while it is open here.
@@ -326,12 +334,12 @@ FileNumber OpenFile(const Path& path) {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    lastOpenFailure = LastFailure(FileOperation::kOpen);
-    lastOpenFailure.path = path;
+    LastOpenFailure() = LastFailure(FileOperation::kOpen);
+    LastOpenFailure().path = path;
     return 0;
   }
   if (GetFileType(file) != FILE_TYPE_DISK) {
-    lastOpenFailure = ProgramFailure(ProgramError::kNotRegularFile, FileOperation::kOpen, path);
+    LastOpenFailure() = ProgramFailure(ProgramError::kNotRegularFile, FileOperation::kOpen, path);
     CloseHandle(file);
     return 0;
   }
@@ -339,7 +347,7 @@ FileNumber OpenFile(const Path& path) {
 }
 
 FileError LastOpenError() {
-  return lastOpenFailure;
+  return LastOpenFailure();
 }
 
 std::int64_t FileSizeOf(const Path& path) {
@@ -384,7 +392,7 @@ TextRead ReadTextFile(const Path& path, ReadMode mode, std::optional<Encoding> e
   FileNumber file = OpenFile(path);
   if (file == 0) {
     TextRead read;
-    Fail(read, TextRead::Status::kCannotOpen, lastOpenFailure);
+    Fail(read, TextRead::Status::kCannotOpen, LastOpenFailure());
     return read;
   }
   TextRead read = ReadText(file, mode, encoding);

@@ -6,8 +6,8 @@
 // DecodeGbk-then-EncodeGbk unchanged. Bytes that are no GBK character (invalid or
 // incomplete sequences, a lone 0x80 or 0xFF) decode to private-use characters
 // U+F780..U+F7FF that encode back to the same byte. Characters that GBK cannot hold
-// encode as "?". The character table is ICU's windows-936 converter, or on Windows the
-// system's own code page 936 (gbk_backend.h). U+20AC (the euro sign) encodes as 0x80,
+// encode as "?". The character table is ICU's windows-936 converter on every system
+// (gbk_backend.h). U+20AC (the euro sign) encodes as 0x80,
 // while the byte 0x80 decodes to U+F780 like the other bytes that GBK leaves out.
 // Conversions run through the converter in bulk; a text holding a lone 0x80 or 0xFF
 // takes a per-character path that is about twice as slow.

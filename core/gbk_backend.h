@@ -1,8 +1,6 @@
 #pragma once
-// The converter behind gbk.cpp: ICU's windows-936 converter (gbk_icu.cpp), or on Windows
-// the system's code page 936 through MultiByteToWideChar and WideCharToMultiByte
-// (gbk_win.cpp). gbk.cpp holds the rule (raw escapes, the per-character path); this is
-// only the table.
+// The converter behind gbk.cpp: ICU's windows-936 converter (gbk_icu.cpp). gbk.cpp holds
+// the rule (raw escapes, the per-character path); this is only the table.
 
 #include <string>
 #include <string_view>

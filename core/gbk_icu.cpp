@@ -9,6 +9,7 @@
 #include "core/byte_text.h"
 #include "core/fatal.h"
 #include "core/gbk_backend.h"
+#include "core/thread_converter.h"
 
 namespace morvane::gbk_backend {
 namespace {
@@ -62,10 +63,9 @@ Converter OpenConverter() {
   return c;
 }
 
-// One converter per thread: ICU converters carry state and are not shared.
 UConverter* ThreadConverter() {
-  thread_local Converter converter = OpenConverter();
-  return converter.get();
+  return morvane::ThreadConverter(kThreadConverterSlots - 1,
+                                  [](int) { return OpenConverter().release(); });
 }
 
 std::u16string DecodeWith(UConverter* c, std::string_view bytes) {

@@ -35,6 +35,7 @@ enum class Event {
   kDropped,         // a control that takes drops: files or a folder were dropped on it
   kTicked,          // a check list: the user ticked or unticked a row
   kEntered,         // a one-line edit box: Enter was pressed in it
+  kRowChosen,       // a check list: the user moved to another row (CurrentRow)
 };
 
 // The rows of a check list, held by the program: the toolkit asks for the rows in sight
@@ -84,10 +85,10 @@ class Toolkit {
   // Replaces the text of an item (0-based) that the list has; the selection stays. Selecting
   // an item from a handler is SetText with the item's text.
   virtual void SetComboItemText(std::string_view control, int index, const ByteText& text) = 0;
-  // A multi-line edit box: empties it (its content-changed routine does not run) and sets
-  // the encoding of the bytes it is given from now on, in which it shows them and steps,
-  // takes typed text and copies characters (GBK at start). SetText then gives it a text
-  // of that encoding.
+  // An edit box: empties it (its content-changed routine does not run) and sets the
+  // encoding of the bytes it is given and gives back from now on, in which it shows them
+  // and steps, takes typed text and copies characters (GBK at start). SetText then gives
+  // it a text of that encoding; a one-line box in UTF-8 takes every character typed.
   virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
   // Puts text into a multi-line edit box as an edit of the user's, which undo takes back
   // (a toolkit without undo sets it as SetText does).
@@ -150,6 +151,10 @@ class Toolkit {
   virtual void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                        const std::vector<bool>& ticks) = 0;
   virtual std::vector<bool> Ticks(std::string_view list) const = 0;
+  // The row of a check list the user is on (-1: none, as after SetRows); setting it
+  // selects it, brings it into sight and runs no routine.
+  virtual int CurrentRow(std::string_view list) const = 0;
+  virtual void SetCurrentRow(std::string_view list, int row) = 0;
 
   // What the last drop on a control brought, in natural order (第2章 before 第10章),
   // no more than its row takes.

@@ -291,6 +291,14 @@ void Flag(ChapterMap& map) {
   }
 }
 
+// Flags again after an edit: only whether a heading starts its line stays as it was.
+void Reflag(ChapterMap& map) {
+  for (ChapterEntry& entry : map.entries) {
+    entry = ChapterEntry(entry.offset(), entry.number(), entry.flags() & kInline);
+  }
+  Flag(map);
+}
+
 }  // namespace
 
 std::string FlagNames(unsigned flags) {
@@ -434,6 +442,68 @@ std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRul
   HeadingsOrError found = FindHeadings(text, rule, encoding, progress);
   if (auto* error = std::get_if<RuleError>(&found)) return std::move(*error);
   return BuildChapterMap(text, std::get<std::vector<Heading>>(std::move(found)), encoding);
+}
+
+std::optional<std::size_t> AddHeading(ChapterMap& map, std::int64_t offset) {
+  if (offset < 0 || offset >= map.textBytes()) return std::nullopt;
+  std::vector<ChapterEntry>& entries = map.entries;
+  const auto after = std::upper_bound(
+      entries.begin(), entries.end(), offset,
+      [](std::int64_t at, const ChapterEntry& entry) { return at < entry.offset(); });
+  const auto i = static_cast<std::size_t>(after - entries.begin());
+  // A heading that a volume line opens lies inside its chapter, yet is no place for another.
+  if (i > 0 && (entries[i - 1].offset() == offset || map.HeadingOffset(i - 1) == offset)) {
+    return std::nullopt;
+  }
+  const auto at = static_cast<std::size_t>(offset);
+  entries.insert(after, ChapterEntry(offset, NumberAt(map.text.view(), at, map.encoding)));
+  for (auto& [index, title] : map.titles) {
+    if (index >= i) ++index;
+  }
+  Reflag(map);
+  return i;
+}
+
+void RemoveHeading(ChapterMap& map, std::size_t i) {
+  map.entries.erase(map.entries.begin() + static_cast<std::ptrdiff_t>(i));
+  std::erase_if(map.titles, [i](const auto& given) { return given.first == i; });
+  for (auto& [index, title] : map.titles) {
+    if (index > i) --index;
+  }
+  Reflag(map);
+}
+
+void SetTitle(ChapterMap& map, std::size_t i, std::u16string title) {
+  auto& titles = map.titles;
+  const auto place = [&] {
+    return std::lower_bound(
+        titles.begin(), titles.end(), i,
+        [](const auto& given, std::size_t index) { return given.first < index; });
+  };
+  if (const auto at = place(); at != titles.end() && at->first == i) titles.erase(at);
+  if (title.empty() || title == map.Title(i)) return;
+  titles.insert(place(), {static_cast<std::uint32_t>(i), std::move(title)});
+}
+
+ChapterMap KeptChapters(const ChapterMap& map, const std::vector<bool>& cut) {
+  ChapterMap kept;
+  kept.text = map.text;
+  kept.encoding = map.encoding;
+  auto title = map.titles.begin();
+  auto volume = map.volumes.begin();
+  for (std::size_t i = 0; i < map.size(); ++i) {
+    const std::int64_t offset = map.entries[i].offset();
+    while (volume != map.volumes.end() && volume->offset < offset) ++volume;
+    while (title != map.titles.end() && title->first < i) ++title;
+    if (i < cut.size() && !cut[i]) continue;
+    if (volume != map.volumes.end() && volume->offset == offset) kept.volumes.push_back(*volume);
+    if (title != map.titles.end() && title->first == i) {
+      kept.titles.emplace_back(static_cast<std::uint32_t>(kept.size()), title->second);
+    }
+    kept.entries.push_back(map.entries[i]);
+  }
+  Reflag(kept);
+  return kept;
 }
 
 IndexList ParseIndexList(std::string_view list, int count) {

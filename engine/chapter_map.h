@@ -97,6 +97,21 @@ ChapterMap BuildChapterMap(const ByteText& text, std::vector<Heading> headings,
 std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRule& rule,
                                           Encoding encoding, Progress* progress = nullptr);
 
+// The user's corrections of a map. Numbers and flags follow each as a search would have
+// given them.
+// A chapter beginning at offset, a line start inside another chapter (the caller's to
+// know); its index, or nothing where a chapter or its heading already begins or the
+// offset lies outside the text.
+std::optional<std::size_t> AddHeading(ChapterMap& map, std::int64_t offset);
+void RemoveHeading(ChapterMap& map, std::size_t i);
+// The title chapter i shows and names its file with; the text's own, or an empty one,
+// makes it the text's again.
+void SetTitle(ChapterMap& map, std::size_t i, std::u16string title);
+
+// The map of the chapters cut at (an entry beyond cut is): what a map file of that choice
+// holds. A volume goes with the chapter its line opens.
+ChapterMap KeptChapters(const ChapterMap& map, const std::vector<bool>& cut);
+
 // The map as tab-separated UTF-8 lines "index offset length number title flags volume",
 // index from 1, an empty number where there is none, flags as FlagNames gives them, the
 // volume's title or nothing; handed to

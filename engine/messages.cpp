@@ -359,7 +359,9 @@ std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
   return std::string();
 }
 
-std::string BadMapFile(const MapFileError& error) {
+namespace {
+
+std::string MapFileProblem(const MapFileError& error) {
   using Problem = MapFileError::Problem;
   const char* reason = "";
   switch (error.problem) {
@@ -381,8 +383,30 @@ std::string BadMapFile(const MapFileError& error) {
       reason = "卷名与该位置的正文不符";
       break;
   }
-  return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason,
-                 "；未写出任何文件"});
+  return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason});
+}
+
+}  // namespace
+
+std::string BadMapFile(const MapFileError& error) {
+  return Join({MapFileProblem(error), "；未写出任何文件"});
+}
+
+std::string MapFileRefused(const MapFileError& error) {
+  return Join({MapFileProblem(error), "；目录没有改动"});
+}
+
+std::string MapSaved(const Path& path) {
+  return Join({"章节目录已保存：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotSaveMap(const Path& path, const WriteResult& failure) {
+  return Join({"章节目录没能保存：", kLineBreak, DisplayName(path), ReasonLine(failure.error)});
+}
+
+const std::string& HeadingAlreadyThere() {
+  static const std::string text = "这一行已是章节的开头，不用再设为标题。";
+  return text;
 }
 
 std::string BadHeadingList(std::string_view list, int count) {

@@ -107,6 +107,13 @@ std::string BadHeadingList(std::string_view list, int count);
 std::string ReversedHeadingRange(std::string_view range, int first, int last);
 // A chapter-map file that cannot be read: its line and what is wrong there.
 std::string BadMapFile(const MapFileError& error);
+// The same where the map window opens such a file: the map shown stays as it was.
+std::string MapFileRefused(const MapFileError& error);
+// The map window wrote its map to path, or could not.
+std::string MapSaved(const Path& path);
+std::string CannotSaveMap(const Path& path, const WriteResult& failure);
+// A heading was to be added where a chapter (or the heading a volume line opens) begins.
+const std::string& HeadingAlreadyThere();
 
 // Bytes of a file that are no character of its encoding: kept as they are, and said so.
 std::string UndecodableBytes(const Path& path, Encoding encoding, std::int64_t count,

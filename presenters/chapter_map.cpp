@@ -6,9 +6,11 @@
 #include <utility>
 
 #include "core/encoding.h"
+#include "core/files.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "engine/chapter_map.h"
+#include "engine/map_file.h"
 #include "engine/messages.h"
 #include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
@@ -37,6 +39,9 @@ class MapRows final : public TableRows {
       }
       case kTitleColumn:
         return Encode(Encoding::kUtf8, map_->Title(i)).bytes;
+      case kVolumeColumn:
+        return map_->volumes.empty() ? std::string()
+                                     : Encode(Encoding::kUtf8, map_->VolumeTitle(i)).bytes;
       case kSizeColumn:
         return SizeWords(map_->Length(i));
       case kFlagsColumn:
@@ -60,14 +65,85 @@ class MapRows final : public TableRows {
   std::shared_ptr<const ChapterMap> map_;
 };
 
-// What the open window shows: the map of the rule chosen last.
+// The first lines of one chapter, each decoded when it comes into sight.
+class LineRows final : public TableRows {
+ public:
+  LineRows(std::shared_ptr<const ChapterMap> map, std::size_t chapter)
+      : map_(std::move(map)),
+        starts_(ChapterLines(*map_, chapter)),
+        end_(map_->entries[chapter].offset() + map_->Length(chapter)) {}
+
+  int Count() const override { return static_cast<int>(starts_.size()); }
+  std::string Cell(int row, int) const override {
+    const auto i = static_cast<std::size_t>(row);
+    return LineWords(*map_, starts_[i], i + 1 < starts_.size() ? starts_[i + 1] : end_);
+  }
+  bool Marked(int) const override { return false; }
+  std::int64_t Start(int row) const { return starts_[static_cast<std::size_t>(row)]; }
+
+ private:
+  std::shared_ptr<const ChapterMap> map_;
+  std::vector<std::int64_t> starts_;
+  std::int64_t end_;
+};
+
+// A correction of the map, as undo takes it back.
+struct Edit {
+  enum class Kind { kTick, kRename, kAdd };
+  Kind kind = Kind::kTick;
+  std::size_t row = 0;
+  std::u16string title;  // a rename: the title before
+};
+
+// What the open window shows: the map of the rule chosen last, as the user corrected it.
 struct Draft {
   std::shared_ptr<const ChapterMap> map = std::make_shared<ChapterMap>();
   ChapterRule rule;
+  std::vector<bool> ticks;  // the list's, as last seen: a tick changes one of them
+  std::vector<Edit> edits;  // the corrections, the last one first to be undone
+  std::shared_ptr<const ChapterMap> automatic;  // offered while the map looks wrong
+  std::shared_ptr<const LineRows> lines;        // the chosen chapter's lines shown
 };
+
+RuleKind RuleOfItem(int item) {
+  switch (item) {
+    case kAutoItem:
+      return RuleKind::kAuto;
+    case kLinesItem:
+      return RuleKind::kLines;
+    case kRegexItem:
+      return RuleKind::kRegex;
+    default:
+      return RuleKind::kNear;
+  }
+}
+
+int ItemOfRule(RuleKind kind) {
+  switch (kind) {
+    case RuleKind::kAuto:
+      return kAutoItem;
+    case RuleKind::kLines:
+      return kLinesItem;
+    case RuleKind::kRegex:
+      return kRegexItem;
+    case RuleKind::kNear:
+      break;
+  }
+  return kNearItem;
+}
 
 ByteText Gbk(std::string_view utf8) {
   return GbkFromUtf8(utf8);
+}
+
+// The boxes that take what a user types hold UTF-8: a title or a pattern may have any
+// character of the text, GBK or not.
+std::u16string BoxText(const Toolkit& ui, std::string_view box) {
+  return Decode(Encoding::kUtf8, ui.Text(box).view()).text;
+}
+
+void SetBoxText(Toolkit& ui, std::string_view box, std::u16string_view text) {
+  ui.SetText(box, ByteText(Encode(Encoding::kUtf8, text).bytes));
 }
 
 ChapterChoice Choice(const Toolkit& ui) {
@@ -83,21 +159,38 @@ void ShowSummary(Toolkit& ui, const Draft& draft) {
   ui.SetText(kMapPreview, Gbk(NamePreview(ui, *draft.map, choice)));
 }
 
-void ShowMap(Toolkit& ui, const Draft& draft, const std::vector<bool>& cut) {
-  ui.SetRows(kMapList, std::make_shared<MapRows>(draft.map), cut);
-  ShowSummary(ui, draft);
+// The chosen chapter's title and first lines.
+void ShowChapter(Toolkit& ui, Draft& draft) {
+  const int row = ui.CurrentRow(kMapList);
+  if (row < 0 || static_cast<std::size_t>(row) >= draft.map->size()) {
+    draft.lines = nullptr;
+    SetBoxText(ui, kMapTitleBox, {});
+  } else {
+    draft.lines = std::make_shared<LineRows>(draft.map, static_cast<std::size_t>(row));
+    SetBoxText(ui, kMapTitleBox, draft.map->Title(static_cast<std::size_t>(row)));
+  }
+  ui.SetRows(kMapLines, draft.lines, {});
 }
 
-// Finds the headings under the chosen rule and shows the new map.
-void ApplyRule(Toolkit& ui, const AppState& state, Draft& draft) {
-  ChapterRule rule;
-  rule.kind = static_cast<RuleKind>(std::max(ui.SelectedIndex(kMapRuleList), 0));
-  if (rule.kind == RuleKind::kRegex) rule.pattern = DecodeGbk(ui.Text(kMapPatternBox).view());
-  std::optional<ChapterMap> map = FindChapterMap(ui, state, rule);
-  if (!map) return;
-  draft.rule = std::move(rule);
-  draft.map = std::make_shared<const ChapterMap>(std::move(*map));
-  ShowMap(ui, draft, {});
+// The map with these ticks, on row current (none when the map is empty).
+void ShowMap(Toolkit& ui, Draft& draft, const std::vector<bool>& ticks, int current) {
+  ui.SetRows(kMapList, std::make_shared<MapRows>(draft.map), ticks);
+  draft.ticks = ui.Ticks(kMapList);
+  const int rows = static_cast<int>(draft.map->size());
+  if (rows > 0) ui.SetCurrentRow(kMapList, std::clamp(current, 0, rows - 1));
+  ShowChapter(ui, draft);
+  ShowSummary(ui, draft);
+  ui.SetEnabled(kMapUndoButton, !draft.edits.empty());
+}
+
+// A new map: corrections of the one before do not apply to it.
+void ShowNewMap(Toolkit& ui, Draft& draft, std::shared_ptr<const ChapterMap> map) {
+  draft.map = std::move(map);
+  draft.edits.clear();
+  draft.automatic = nullptr;
+  ui.SetVisible(kMapAutoHint, false);
+  ui.SetVisible(kMapAutoButton, false);
+  ShowMap(ui, draft, {}, 0);
 }
 
 void ShowRuleChoice(Toolkit& ui, bool regex) {
@@ -105,35 +198,176 @@ void ShowRuleChoice(Toolkit& ui, bool regex) {
   ui.SetEnabled(kMapApplyButton, regex);
 }
 
+// Finds the headings under the chosen rule and shows the new map.
+void ApplyRule(Toolkit& ui, const AppState& state, Draft& draft) {
+  ChapterRule rule;
+  rule.kind = RuleOfItem(ui.SelectedIndex(kMapRuleList));
+  if (rule.kind == RuleKind::kRegex) rule.pattern = BoxText(ui, kMapPatternBox);
+  std::optional<ChapterMap> map = FindChapterMap(ui, state, rule);
+  if (!map) return;
+  draft.rule = std::move(rule);
+  ShowNewMap(ui, draft, std::make_shared<const ChapterMap>(std::move(*map)));
+}
+
+bool SameHeadings(const ChapterMap& a, const ChapterMap& b) {
+  return std::equal(
+      a.entries.begin(), a.entries.end(), b.entries.begin(), b.entries.end(),
+      [](const ChapterEntry& x, const ChapterEntry& y) { return x.offset() == y.offset(); });
+}
+
+// A map that looks wrong as the window opens: what the automatic rule finds, offered in
+// one line, when it finds otherwise.
+void OfferAutomaticRule(Toolkit& ui, const AppState& state, Draft& draft) {
+  if (draft.rule.kind == RuleKind::kAuto || !MapLooksWrong(*draft.map)) return;
+  std::optional<ChapterMap> found = FindChapterMap(ui, state, {RuleKind::kAuto, {}});
+  if (!found || SameHeadings(*found, *draft.map)) return;
+  ui.SetText(kMapAutoHint, Gbk(AutoOffer(*draft.map, found->size())));
+  draft.automatic = std::make_shared<const ChapterMap>(std::move(*found));
+  ui.SetVisible(kMapAutoHint, true);
+  ui.SetVisible(kMapAutoButton, true);
+}
+
+void OnAutomaticChosen(Toolkit& ui, Draft& draft) {
+  if (!draft.automatic) return;
+  ui.SetText(kMapRuleList, ui.ComboItemText(kMapRuleList, kAutoItem));
+  ShowRuleChoice(ui, false);
+  draft.rule = {RuleKind::kAuto, {}};
+  ShowNewMap(ui, draft, draft.automatic);
+  ui.Focus(kMapList);
+}
+
 void OnCreated(Toolkit& ui, const AppState& state, Draft& draft) {
+  ui.SetTextEncoding(kMapPatternBox, Encoding::kUtf8);
+  ui.SetTextEncoding(kMapTitleBox, Encoding::kUtf8);
   if (!state.chapterPlan) {
+    // The written rule, as the search found the headings.
+    ui.SetText(kMapRuleList, ui.ComboItemText(kMapRuleList, kNearItem));
     ApplyRule(ui, state, draft);
-    ui.Focus(kMapList);
-    return;
+  } else {
+    // The map as the user left it.
+    const ChapterPlan& plan = *state.chapterPlan;
+    draft.rule = plan.rule;
+    ui.SetText(kMapRuleList, ui.ComboItemText(kMapRuleList, ItemOfRule(plan.rule.kind)));
+    ShowRuleChoice(ui, plan.rule.kind == RuleKind::kRegex);
+    SetBoxText(ui, kMapPatternBox, plan.rule.pattern);
+    ui.SetText(kMapPerFileBox, ByteText(std::to_string(plan.choice.perFile)));
+    const bool byTitle = plan.choice.names == NameStyle::kTitle;
+    ui.SetChecked(kMapByTitleRadio, byTitle);
+    ui.SetChecked(kMapByNumberRadio, !byTitle);
+    draft.map = std::make_shared<const ChapterMap>(plan.map);
+    ShowMap(ui, draft, plan.choice.cut, 0);
   }
-  // The map as the user left it.
-  const ChapterPlan& plan = *state.chapterPlan;
-  draft.map = std::make_shared<const ChapterMap>(plan.map);
-  draft.rule = plan.rule;
-  ui.SetText(kMapRuleList, ui.ComboItemText(kMapRuleList, static_cast<int>(plan.rule.kind)));
-  ShowRuleChoice(ui, plan.rule.kind == RuleKind::kRegex);
-  ui.SetText(kMapPatternBox, ByteText(EncodeGbk(plan.rule.pattern)));
-  ui.SetText(kMapPerFileBox, ByteText(std::to_string(plan.choice.perFile)));
-  const bool byTitle = plan.choice.names == NameStyle::kTitle;
-  ui.SetChecked(kMapByTitleRadio, byTitle);
-  ui.SetChecked(kMapByNumberRadio, !byTitle);
-  ShowMap(ui, draft, plan.choice.cut);
+  OfferAutomaticRule(ui, state, draft);
   ui.Focus(kMapList);
 }
 
 void OnRuleChosen(Toolkit& ui, const AppState& state, Draft& draft) {
-  const bool regex = ui.SelectedIndex(kMapRuleList) == static_cast<int>(RuleKind::kRegex);
+  const bool regex = ui.SelectedIndex(kMapRuleList) == kRegexItem;
   ShowRuleChoice(ui, regex);
   if (regex) {
     ui.Focus(kMapPatternBox);
   } else {
     ApplyRule(ui, state, draft);
   }
+}
+
+// The user ticked or unticked rows: each change is a correction of its own.
+void OnTicked(Toolkit& ui, Draft& draft) {
+  const std::vector<bool> ticks = ui.Ticks(kMapList);
+  for (std::size_t row = 0; row < ticks.size() && row < draft.ticks.size(); ++row) {
+    if (ticks[row] != draft.ticks[row]) draft.edits.push_back({Edit::Kind::kTick, row, {}});
+  }
+  draft.ticks = ticks;
+  ui.SetEnabled(kMapUndoButton, !draft.edits.empty());
+  ShowSummary(ui, draft);
+}
+
+void OnRename(Toolkit& ui, Draft& draft) {
+  const int row = ui.CurrentRow(kMapList);
+  if (row < 0) return;
+  const auto i = static_cast<std::size_t>(row);
+  std::u16string title = BoxText(ui, kMapTitleBox);
+  const auto blank = [](char16_t c) { return IsBlank(c) || c < 0x20; };
+  while (!title.empty() && blank(title.back())) title.pop_back();
+  title.erase(title.begin(), std::find_if_not(title.begin(), title.end(), blank));
+  std::u16string before = draft.map->Title(i);
+  auto map = std::make_shared<ChapterMap>(*draft.map);
+  SetTitle(*map, i, std::move(title));
+  if (map->Title(i) == before) return;
+  draft.map = std::move(map);
+  draft.edits.push_back({Edit::Kind::kRename, i, std::move(before)});
+  ShowMap(ui, draft, draft.ticks, row);
+}
+
+void OnAddHeading(Toolkit& ui, Draft& draft) {
+  const int line = ui.CurrentRow(kMapLines);
+  if (!draft.lines || line < 0) return;
+  auto map = std::make_shared<ChapterMap>(*draft.map);
+  const std::optional<std::size_t> added = AddHeading(*map, draft.lines->Start(line));
+  if (!added) {
+    ui.ShowMessageBox(messages::HeadingAlreadyThere());
+    return;
+  }
+  draft.map = std::move(map);
+  std::vector<bool> ticks = draft.ticks;
+  ticks.insert(ticks.begin() + static_cast<std::ptrdiff_t>(*added), true);
+  draft.edits.push_back({Edit::Kind::kAdd, *added, {}});
+  ShowMap(ui, draft, ticks, static_cast<int>(*added));
+}
+
+void OnUndo(Toolkit& ui, Draft& draft) {
+  if (draft.edits.empty()) return;
+  Edit edit = std::move(draft.edits.back());
+  draft.edits.pop_back();
+  std::vector<bool> ticks = draft.ticks;
+  auto map = std::make_shared<ChapterMap>(*draft.map);
+  const auto row = static_cast<std::ptrdiff_t>(edit.row);
+  switch (edit.kind) {
+    case Edit::Kind::kTick:
+      ticks[edit.row] = !ticks[edit.row];
+      break;
+    case Edit::Kind::kRename:
+      SetTitle(*map, edit.row, std::move(edit.title));
+      break;
+    case Edit::Kind::kAdd:
+      RemoveHeading(*map, edit.row);
+      ticks.erase(ticks.begin() + row);
+      break;
+  }
+  draft.map = std::move(map);
+  ShowMap(ui, draft, ticks, static_cast<int>(edit.kind == Edit::Kind::kAdd ? row - 1 : row));
+}
+
+// The map as the cut would take it: the rows cut at, with the titles the user gave.
+void OnSaveMap(Toolkit& ui, const AppState& state, const Draft& draft) {
+  if (ui.DialogFileName(kMapSaveDialog).empty() && !state.cut.normalPath.empty()) {
+    const Path& text = state.cut.normalPath;
+    ui.SetPath(kMapSaveDialog, JoinPath(FolderPart(text), WithSuffix(StemOf(text), "-目录.tsv")));
+  }
+  if (!ui.ShowFileDialog(kMapSaveDialog)) return;
+  const Path path = ui.DialogFileName(kMapSaveDialog);
+  const std::string lines = MapLines(KeptChapters(*draft.map, ui.Ticks(kMapList)));
+  const std::string_view parts[] = {lines};
+  const WriteResult written = WriteFileParts(path, parts);
+  ui.ShowMessageBox(written.ok ? messages::MapSaved(path) : messages::CannotSaveMap(path, written));
+}
+
+// A map file refused leaves the map as it was.
+void OnOpenMap(Toolkit& ui, const AppState& state, Draft& draft) {
+  if (!ui.ShowFileDialog(kMapOpenDialog)) return;
+  const Path path = ui.DialogFileName(kMapOpenDialog);
+  const TextRead read = ReadTextFile(path, ReadMode::kCopy, Encoding::kUtf8);
+  if (read.status != TextRead::Status::kOk) {
+    ui.ShowMessageBox(messages::CannotReadFile(path, read));
+    return;
+  }
+  auto map = ReadMapFile(read.text.view(), state.cut.normalText, state.cut.normalEncoding.encoding);
+  if (const auto* error = std::get_if<MapFileError>(&map)) {
+    ui.ShowMessageBox(messages::MapFileRefused(*error));
+    return;
+  }
+  ShowNewMap(ui, draft, std::make_shared<const ChapterMap>(std::get<ChapterMap>(std::move(map))));
+  ui.Focus(kMapList);
 }
 
 }  // namespace
@@ -160,8 +394,16 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
   ui.Bind(kMapPatternBox, kEntered, [t, s, draft] {
     if (t->Enabled(kMapApplyButton)) ApplyRule(*t, *s, *draft);
   });
+  ui.Bind(kMapAutoButton, kClicked, [t, draft] { OnAutomaticChosen(*t, *draft); });
+  ui.Bind(kMapList, kTicked, [t, draft] { OnTicked(*t, *draft); });
+  ui.Bind(kMapList, kRowChosen, [t, draft] { ShowChapter(*t, *draft); });
+  ui.Bind(kMapRenameButton, kClicked, [t, draft] { OnRename(*t, *draft); });
+  ui.Bind(kMapTitleBox, kEntered, [t, draft] { OnRename(*t, *draft); });
+  ui.Bind(kMapAddButton, kClicked, [t, draft] { OnAddHeading(*t, *draft); });
+  ui.Bind(kMapUndoButton, kClicked, [t, draft] { OnUndo(*t, *draft); });
+  ui.Bind(kMapSaveButton, kClicked, [t, s, draft] { OnSaveMap(*t, *s, *draft); });
+  ui.Bind(kMapOpenButton, kClicked, [t, s, draft] { OnOpenMap(*t, *s, *draft); });
   const auto summary = [t, draft] { ShowSummary(*t, *draft); };
-  ui.Bind(kMapList, kTicked, summary);
   ui.Bind(kMapPerFileBox, kContentChanged, summary);
   ui.Bind(kMapByNumberRadio, kClicked, [t, draft] {
     t->SetChecked(kMapByTitleRadio, false);

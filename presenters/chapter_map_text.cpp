@@ -29,10 +29,78 @@ std::string FlagWords(unsigned flags) {
 }
 
 std::string SizeWords(std::int64_t bytes) {
-  // One unit down the whole column, so that sizes compare at a glance.
+  // One unit down the column, so that sizes compare at a glance; but "0.0 K" would say
+  // the chapter is empty, and a chapter of a few bytes is worth seeing as one.
+  if (bytes * 20 < 1024) return std::to_string(bytes) + " 字节";
   char text[48];
   std::snprintf(text, sizeof text, "%.1f K", static_cast<double>(bytes) / 1024.0);
   return text;
+}
+
+namespace {
+
+std::size_t Flagged(const ChapterMap& map) {
+  return static_cast<std::size_t>(
+      std::count_if(map.entries.begin(), map.entries.end(),
+                    [](const ChapterEntry& entry) { return entry.flags() != 0; }));
+}
+
+// A preview shows what a screenful would: a few hundred lines, from no more than this
+// much text (a chapter of a gigabyte in one line is not read whole for it).
+constexpr std::size_t kPreviewLines = 300;
+constexpr std::int64_t kPreviewBytes = 256 * 1024;
+constexpr std::size_t kLineCharacters = 300;
+
+}  // namespace
+
+bool MapLooksWrong(const ChapterMap& map) {
+  return map.size() < 3 || Flagged(map) * 20 > map.size();
+}
+
+std::string AutoOffer(const ChapterMap& map, std::size_t automaticChapters) {
+  return "这份目录可能有误（" + std::to_string(map.size()) + " 个标题，" +
+         std::to_string(Flagged(map)) + " 个有提示）；智能规则找到 " +
+         std::to_string(automaticChapters) + " 章";
+}
+
+std::vector<std::int64_t> ChapterLines(const ChapterMap& map, std::size_t i) {
+  const std::string_view text = map.text.view();
+  const std::int64_t begin = map.entries[i].offset();
+  const std::int64_t end = std::min(begin + kPreviewBytes, begin + map.Length(i));
+  const int unit = static_cast<int>(UnitBytes(map.encoding));
+  std::vector<std::int64_t> lines;
+  for (std::int64_t line = begin; line < end && lines.size() < kPreviewLines;) {
+    lines.push_back(line);
+    const auto from = static_cast<std::size_t>(line);
+    line = static_cast<std::int64_t>(
+               LineEndOf(text, from, unit, static_cast<std::size_t>(end - line))) +
+           unit;
+  }
+  return lines;
+}
+
+std::string LineWords(const ChapterMap& map, std::int64_t begin, std::int64_t end) {
+  const std::string_view text = map.text.view();
+  const int unit = static_cast<int>(UnitBytes(map.encoding));
+  // Enough bytes for the characters shown in any encoding.
+  const std::size_t most =
+      std::min<std::size_t>(static_cast<std::size_t>(end - begin), kLineCharacters * 4);
+  const auto from = static_cast<std::size_t>(begin);
+  const std::size_t limit = LineEndOf(text, from, unit, most);
+  // Whole characters only.
+  std::size_t stop = from;
+  while (stop < limit) {
+    const std::size_t length = CharLength(map.encoding, text, stop);
+    if (stop + length > limit) break;
+    stop += length;
+  }
+  std::u16string line = Decode(map.encoding, text.substr(from, stop - from)).text;
+  for (char16_t& c : line) {
+    if (c < 0x20 || c == 0x7F) c = u' ';
+  }
+  while (!line.empty() && line.back() == u' ') line.pop_back();  // the CR of a CR LF
+  if (line.size() > kLineCharacters) line.resize(kLineCharacters);
+  return Encode(Encoding::kUtf8, line).bytes;
 }
 
 namespace {

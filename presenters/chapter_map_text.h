@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/toolkit.h"
 #include "engine/chapter_map.h"
@@ -15,8 +16,21 @@ namespace morvane {
 
 // The flags in words, as the map shows them: "跳号、过长"; empty for none (UTF-8).
 std::string FlagWords(unsigned flags);
-// A chapter's size in K with one decimal, whatever its size: "0.5 K", "1.5 K" (UTF-8).
+// A chapter's size in K with one decimal: "0.5 K", "1.5 K"; one too small for that in
+// bytes, "37 字节", which a reader takes for what it is (UTF-8).
 std::string SizeWords(std::int64_t bytes);
+// Whether a map looks wrong enough to offer the automatic rule: fewer than three headings,
+// or more than one in twenty flagged.
+bool MapLooksWrong(const ChapterMap& map);
+// The one line that offers it: "这份目录可能有误（N 个标题，F 个有提示）；智能规则找到 M 章"
+// (UTF-8).
+std::string AutoOffer(const ChapterMap& map, std::size_t automaticChapters);
+// Where the lines of chapter i begin, for its preview: its first lines, as many as fit
+// into what a look at a screenful of text takes (the last may be cut short).
+std::vector<std::int64_t> ChapterLines(const ChapterMap& map, std::size_t i);
+// The line of text that begins at begin (the next line, or end, ends it), control
+// characters as spaces, at most a few hundred characters (UTF-8).
+std::string LineWords(const ChapterMap& map, std::int64_t begin, std::int64_t end);
 // "共 N 个标题，F 个有提示，切分 K 处，将写出 W 个文件" (UTF-8).
 std::string MapSummary(const ChapterMap& map, const ChapterChoice& choice);
 // "文件名：" and the names of the first three files the cut would write now, with the

@@ -79,6 +79,21 @@ inline constexpr std::string_view kMapRuleList = "组合框_章节规则";
 inline constexpr std::string_view kMapPatternBox = "编辑框_正则表达式";
 inline constexpr std::string_view kMapApplyButton = "按钮_应用";
 inline constexpr std::string_view kMapList = "章节列表";
+// The line that offers the automatic rule when the map looks wrong, and its button.
+inline constexpr std::string_view kMapAutoHint = "标签_智能提示";
+inline constexpr std::string_view kMapAutoButton = "按钮_改用智能";
+// The title of the chosen chapter, to be renamed.
+inline constexpr std::string_view kMapTitleBox = "编辑框_标题";
+inline constexpr std::string_view kMapRenameButton = "按钮_改名";
+// The first lines of the chosen chapter; a heading can be added at one of them.
+inline constexpr std::string_view kMapLines = "章节开头";
+inline constexpr std::string_view kMapAddButton = "按钮_设为标题";
+inline constexpr std::string_view kMapUndoButton = "按钮_撤销";
+// The map as a file of the command line's --list lines.
+inline constexpr std::string_view kMapOpenButton = "按钮_打开目录";
+inline constexpr std::string_view kMapSaveButton = "按钮_保存目录";
+inline constexpr std::string_view kMapOpenDialog = "通用对话框_打开目录";
+inline constexpr std::string_view kMapSaveDialog = "通用对话框_保存目录";
 inline constexpr std::string_view kMapPerFileBox = "调节框_每个文件章数";
 inline constexpr std::string_view kMapByNumberRadio = "单选框_按序号";
 inline constexpr std::string_view kMapByTitleRadio = "单选框_按标题";
@@ -104,6 +119,15 @@ inline constexpr std::string_view kCleanOkButton = "按钮_清理_确定";
 inline constexpr std::string_view kCleanCancelButton = "按钮_清理_取消";
 
 // The columns of kMapList, in order.
-enum MapColumn { kIndexColumn, kNumberColumn, kTitleColumn, kSizeColumn, kFlagsColumn };
+enum MapColumn {
+  kIndexColumn,
+  kNumberColumn,
+  kTitleColumn,
+  kVolumeColumn,
+  kSizeColumn,
+  kFlagsColumn
+};
+// The items of kMapRuleList, in order: the automatic rule first, where a user looks for it.
+enum MapRuleItem { kAutoItem, kNearItem, kLinesItem, kRegexItem };
 
 }  // namespace morvane::names

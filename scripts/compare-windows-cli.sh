@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # morvane-cli.exe under Wine against the Linux morvane-cli on the same inputs: cut (by
 # bytes and by kilobytes), chapters, merge, clean and the banner must give the same bytes,
-# file for file. Inputs: the novella of tests/data, a generated novel
-# with stray bytes, and a copy under a Chinese name whose default prefix names the files.
+# file for file, and so must the chapter map of a regular expression. Inputs: the novella
+# of tests/data, a generated novel with stray bytes, a copy under a Chinese name whose
+# default prefix names the files, and a GB18030 novel with four-byte characters.
 #
 #   scripts/compare-windows-cli.sh   (after ./test.sh or a build in build/, and
 #                                     scripts/build-windows.sh)
@@ -35,8 +36,17 @@ for chapter in range(1, 300):
         text += b"\xa1\xa1\xa1\xa1" + line + b"\r\n"
 open(sys.argv[1] + "/generated-novel.txt", "wb").write(text)
 open(sys.argv[1] + "/第一卷·测试.txt", "wb").write(text[:200000])
+# GB18030 with four-byte characters (CJK extensions A and B, emoji) among the two-byte ones.
+pool = [b.decode("gbk") for b in chars[:500] if b < b"\xd7\xfa"] + [chr(0x3400 + i) for i in range(50)] + \
+    [chr(0x20000 + i) for i in range(50)] + ["😀", "€", "\u3000"]
+text = ""
+for chapter in range(1, 120):
+    text += "第{}章 {}起\r\n".format(chapter, random.choice(pool))
+    for _ in range(random.randrange(5, 30)):
+        text += "　　" + "".join(random.choice(pool) for _ in range(random.randrange(20, 120))) + "\r\n"
+open(sys.argv[1] + "/gb18030-novel.txt", "wb").write(text.encode("gb18030"))
 PY
-inputs+=("$work/in/generated-novel.txt" "$work/in/第一卷·测试.txt")
+inputs+=("$work/in/generated-novel.txt" "$work/in/第一卷·测试.txt" "$work/in/gb18030-novel.txt")
 
 for side in linux windows; do
   out=$work/$side
@@ -52,6 +62,11 @@ for side in linux windows; do
     "${run[@]}" merge --out "$out" --prefix "合$i" "$input" "$input" "$input"
     "${run[@]}" clean --spaces --line-breaks --tabs "$input" >"$out/clean-$i.out"
     "${run[@]}" clean --tabs "$input" >"$out/clean-tabs-$i.out"
+    "${run[@]}" chapters --list --rule 'regex:^\s*第\d+章\s*.' "$input" >"$out/regex-$i.out"
+    # Refused where the input holds bytes that are no character; the same either way.
+    status=0
+    "${run[@]}" merge --to utf-8 --out "$out" --prefix "转$i" "$input" "$input" || status=$?
+    echo "$status" >"$out/merge-to-utf-8-$i.status"
   done
   "${run[@]}" banner >"$out/banner.out"
 done 2>"$work/stderr"

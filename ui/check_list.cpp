@@ -14,8 +14,12 @@ QColor ColourOf(std::uint32_t rgb) {
 }  // namespace
 
 CheckListModel::CheckListModel(std::span<const Column> columns, QColor marked, QColor unticked,
-                               QObject* parent)
-    : QAbstractTableModel(parent), columns_(columns), marked_(marked), unticked_(unticked) {}
+                               bool boxes, QObject* parent)
+    : QAbstractTableModel(parent),
+      columns_(columns),
+      marked_(marked),
+      unticked_(unticked),
+      boxes_(boxes) {}
 
 void CheckListModel::SetRows(std::shared_ptr<const TableRows> rows,
                              const std::vector<bool>& ticks) {
@@ -50,7 +54,7 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
       return QString::fromStdString(rows_->Tip(row, index.column()));
     case Qt::CheckStateRole:
-      if (index.column() == 0)
+      if (boxes_ && index.column() == 0)
         return ticks_[static_cast<std::size_t>(row)] ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::BackgroundRole:
@@ -70,14 +74,16 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
 }
 
 bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::CheckStateRole || index.column() != 0 || !index.isValid()) return false;
+  if (!boxes_ || role != Qt::CheckStateRole || index.column() != 0 || !index.isValid()) {
+    return false;
+  }
   SetTick(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
   return true;
 }
 
 Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-  if (index.column() == 0) flags |= Qt::ItemIsUserCheckable;
+  if (boxes_ && index.column() == 0) flags |= Qt::ItemIsUserCheckable;
   return flags;
 }
 
@@ -92,10 +98,12 @@ QVariant CheckListModel::headerData(int section, Qt::Orientation orientation, in
 
 QTableView* MakeCheckList(const ControlRow& row, QWidget* parent) {
   auto* view = new QTableView(parent);
+  const bool boxes = !(row.look.flags & kNoBoxes);
   auto* model = new CheckListModel(row.columns, ColourOf(row.look.background),
-                                   ColourOf(row.look.textColour), view);
+                                   ColourOf(row.look.textColour), boxes, view);
   view->setModel(model);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  if (!boxes) view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setWordWrap(false);
   view->verticalHeader()->hide();
   view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

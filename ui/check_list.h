@@ -21,8 +21,8 @@ class CheckListModel final : public QAbstractTableModel {
 
  public:
   // Marked rows are shaded in marked, unticked rows' text is drawn in unticked (either
-  // invalid: the style's own).
-  CheckListModel(std::span<const Column> columns, QColor marked, QColor unticked,
+  // invalid: the style's own); without boxes, rows have no check box.
+  CheckListModel(std::span<const Column> columns, QColor marked, QColor unticked, bool boxes,
                  QObject* parent = nullptr);
 
   // Replaces every row; each is ticked unless ticks says otherwise (ticks may be shorter).
@@ -45,6 +45,7 @@ class CheckListModel final : public QAbstractTableModel {
   std::span<const Column> columns_;
   QColor marked_;
   QColor unticked_;
+  bool boxes_;
   std::shared_ptr<const TableRows> rows_;
   std::vector<bool> ticks_;
 };

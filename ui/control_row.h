@@ -48,6 +48,8 @@ enum Flag : std::uint32_t {
   kPlain = 1u << 7,      // button: the system's own push button, not the owner-drawn one
   kDefault = 1u << 8,    // button: the one Enter presses
   kDisabled = 1u << 9,   // any control: takes no input at start
+  kNoBoxes = 1u << 10,   // check list: no check boxes, a list to choose a row from
+  kSaveAs = 1u << 11,    // file dialog: asks for a name to save to, new or to be replaced
 };
 
 inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;

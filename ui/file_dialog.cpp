@@ -131,7 +131,8 @@ OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
       folderBox_(new QLineEdit(this)),
       list_(new QListView(this)),
       nameBox_(new QLineEdit(this)),
-      types_(new QComboBox(this)) {
+      types_(new QComboBox(this)),
+      open_(new QPushButton(QStringLiteral("打开"), this)) {
   setWindowTitle(QStringLiteral("打开"));
   resize(560, 360);
   auto* up = new QToolButton(this);
@@ -144,7 +145,7 @@ OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
   for (const QString& entry : filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
     types_->addItem(entry);
   }
-  auto* open = new QPushButton(QStringLiteral("打开"), this);
+  QPushButton* open = open_;
   auto* cancel = new QPushButton(QStringLiteral("取消"), this);
   open->setDefault(true);
 
@@ -183,6 +184,12 @@ OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
   nameBox_->setFocus();
 }
 
+void OpenFileDialog::SetSaving() {
+  saving_ = true;
+  setWindowTitle(QStringLiteral("保存"));
+  open_->setText(QStringLiteral("保存"));
+}
+
 void OpenFileDialog::SetFolder(const Path& folder) {
   folder_ = folder;
   folderBox_->setText(Utf8(DisplayName(folder_)));
@@ -196,9 +203,8 @@ void OpenFileDialog::Refresh() {
 
 void OpenFileDialog::SelectName(const Path& name) {
   const int row = entries_->RowNamed(ShownFileName(name));
-  if (row < 0) return;
-  list_->setCurrentIndex(entries_->index(row));
-  nameBox_->setText(ShownFileName(name));
+  if (row >= 0) list_->setCurrentIndex(entries_->index(row));
+  if (row >= 0 || saving_) nameBox_->setText(ShownFileName(name));
 }
 
 Path OpenFileDialog::TypedPath(const QString& typed) const {
@@ -213,6 +219,18 @@ void OpenFileDialog::Activate(int row) {
   if (entry.folder) {
     SetFolder(path);
     return;
+  }
+  Choose(path);
+}
+
+void OpenFileDialog::Choose(const Path& path) {
+  if (saving_ && KindOf(path) != EntryKind::kMissing) {
+    const QString name =
+        ShownFileName(Path(path.native().substr(path.native().rfind(kPathSeparator) + 1)));
+    const auto answer = QMessageBox::question(
+        this, windowTitle(), QStringLiteral("“%1”已存在。\n要替换它吗？").arg(name),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) return;
   }
   chosen_ = path;
   QDialog::accept();
@@ -241,10 +259,13 @@ void OpenFileDialog::accept() {
       SetFolder(path);
       return;
     case EntryKind::kFile:
-      chosen_ = path;
-      QDialog::accept();
+      Choose(path);
       return;
     default:
+      if (saving_ && KindOf(FolderPart(path)) == EntryKind::kFolder) {
+        Choose(path);
+        return;
+      }
       QMessageBox::warning(this, windowTitle(),
                            QStringLiteral("找不到文件“%1”。\n请检查文件名是否正确。").arg(typed));
   }

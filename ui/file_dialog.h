@@ -19,6 +19,7 @@
 class QComboBox;
 class QLineEdit;
 class QListView;
+class QPushButton;
 
 namespace morvane::ui {
 
@@ -52,8 +53,12 @@ class OpenFileDialog : public QDialog {
   // filter in Qt's form: "txt文本 (*.txt)", entries separated by ";;".
   OpenFileDialog(const QString& filter, QWidget* parent = nullptr);
 
+  // Asks for a name to save to instead: 保存 takes a new name in an existing folder, and
+  // one that exists once the user agrees to replace it.
+  void SetSaving();
   void SetFolder(const Path& folder);
-  // Selects the entry of the current folder that has this name, and shows it in the box.
+  // Selects the entry of the current folder that has this name, and shows it in the box
+  // (a name to save to also when no entry has it).
   void SelectName(const Path& name);
   const Path& folder() const { return folder_; }
   // The file chosen, once accepted.
@@ -65,6 +70,8 @@ class OpenFileDialog : public QDialog {
   void Refresh();
   void Activate(int row);
   Path TypedPath(const QString& typed) const;
+  // Takes path as the file chosen; a file to save to that exists only if it may be replaced.
+  void Choose(const Path& path);
 
   Path folder_;
   Path chosen_;
@@ -74,6 +81,8 @@ class OpenFileDialog : public QDialog {
   QListView* list_;
   QLineEdit* nameBox_;
   QComboBox* types_;
+  QPushButton* open_;
+  bool saving_ = false;
 };
 
 }  // namespace morvane::ui

@@ -423,6 +423,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       FileDialogSettings& settings = dialogs_[name];
       settings.filter = QtFilter(row.text);
       settings.initialFolder = Utf8(row.detail);
+      settings.save = (look.flags & kSaveAs) != 0;
       return nullptr;
     }
     case Kind::kDriveList: {
@@ -447,6 +448,10 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       list->setFont(FontFor(look.font));
       QObject::connect(CheckListModelOf(list), &CheckListModel::ticked, list,
                        [this, name] { Fire(name, Event::kTicked); });
+      QObject::connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, list,
+                       [this, name] {
+                         if (choosingRow_ == 0) Fire(name, Event::kRowChosen);
+                       });
       return list;
     }
     case Kind::kSpin: {
@@ -611,8 +616,26 @@ void QtToolkit::Focus(std::string_view name) {
 void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                         const std::vector<bool>& ticks) {
   if (CheckListModel* model = CheckListModelOf(Find(list).widget)) {
+    ++choosingRow_;
     model->SetRows(std::move(rows), ticks);
+    --choosingRow_;
   }
+}
+
+int QtToolkit::CurrentRow(std::string_view list) const {
+  auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
+  return view == nullptr ? -1 : view->currentIndex().row();
+}
+
+void QtToolkit::SetCurrentRow(std::string_view list, int row) {
+  auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
+  if (view == nullptr || row < 0 || row >= view->model()->rowCount()) return;
+  const QModelIndex index = view->model()->index(row, 0);
+  ++choosingRow_;
+  view->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  --choosingRow_;
+  view->scrollTo(index);
 }
 
 std::vector<bool> QtToolkit::Ticks(std::string_view list) const {
@@ -660,8 +683,13 @@ void QtToolkit::SetComboItemText(std::string_view name, int index, const ByteTex
 }
 
 void QtToolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
-    // Emptied first, so that no text is ever read in an encoding that is not its own.
+  QWidget* widget = Find(name).widget.data();
+  // Emptied first, so that no text is ever read in an encoding that is not its own.
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(widget)) {
+    edit->SetBytes(ByteText());
+    edit->SetEncoding(encoding);
+  }
+  if (auto* edit = dynamic_cast<ByteLineEdit*>(widget)) {
     edit->SetBytes(ByteText());
     edit->SetEncoding(encoding);
   }
@@ -755,6 +783,7 @@ bool QtToolkit::ShowFileDialog(std::string_view component) {
   // Our own dialog: Qt's leaves out names that are not valid UTF-8.
   OpenFileDialog dialog(settings.filter);
   dialog.setWindowModality(Qt::ApplicationModal);
+  if (settings.save) dialog.SetSaving();
   if (!settings.fileName.empty()) {
     dialog.SetFolder(FolderPart(settings.fileName));
     const PathChars& last = settings.fileName.native();

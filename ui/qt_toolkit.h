@@ -78,6 +78,8 @@ class QtToolkit final : public Toolkit {
   void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
   std::vector<bool> Ticks(std::string_view list) const override;
+  int CurrentRow(std::string_view list) const override;
+  void SetCurrentRow(std::string_view list, int row) override;
   std::vector<Path> DroppedPaths(std::string_view control) const override;
   bool SetControlStyle(int style) override;
   // On a worker thread, with the progress window of long_task.h.
@@ -91,6 +93,7 @@ class QtToolkit final : public Toolkit {
     QString filter;         // Qt's form: "txt文本 (*.txt)"
     QString initialFolder;  // used only where it exists
     Path preset;            // chosen without the dialog, for its next run
+    bool save = false;      // asks for a name to save to
   };
 
   Control& Find(std::string_view name);
@@ -112,6 +115,7 @@ class QtToolkit final : public Toolkit {
   FolderTreeModel::Lister lister_;
   std::vector<Volume> volumes_;
   int style_ = 0;
+  int choosingRow_ = 0;  // a list's row changes made by a handler are not the user's
 };
 
 // The GUI font of every window: 12 pixels, a CJK face.

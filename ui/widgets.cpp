@@ -20,7 +20,14 @@ ByteLineEdit::ByteLineEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void ByteLineEdit::SetBytes(const ByteText& bytes) {
-  setText(PlainFromBytes(bytes));  // setText does not emit textEdited
+  // setText does not emit textEdited.
+  if (encoding_ == Encoding::kGbk) {
+    setText(PlainFromBytes(bytes));
+  } else {
+    const std::u16string text = Decode(encoding_, bytes.view()).text;
+    setText(
+        QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
+  }
   setCursorPosition(0);
   bytes_ = bytes;
   stale_ = false;
@@ -28,7 +35,13 @@ void ByteLineEdit::SetBytes(const ByteText& bytes) {
 
 ByteText ByteLineEdit::Bytes() const {
   if (stale_) {
-    bytes_ = BytesFromPlain(text());
+    const QString typed = text();
+    bytes_ = encoding_ == Encoding::kGbk
+                 ? BytesFromPlain(typed)
+                 : ByteText(Encode(encoding_, std::u16string_view(
+                                                  reinterpret_cast<const char16_t*>(typed.utf16()),
+                                                  static_cast<std::size_t>(typed.size())))
+                                .bytes);
     stale_ = false;
   }
   return bytes_;

@@ -9,19 +9,24 @@
 #include <QRadioButton>
 
 #include "core/byte_text.h"
+#include "core/encoding.h"
 
 class QTabBar;
 
 namespace morvane::ui {
 
-// A single-line edit box that holds GBK bytes: what a handler put in is kept as it is,
-// so reading it back gives the same bytes; only a user edit is encoded again.
+// A single-line edit box that holds bytes (GBK unless set otherwise): what a handler put
+// in is kept as it is, so reading it back gives the same bytes; only a user edit is
+// encoded again.
 class ByteLineEdit : public QLineEdit {
  public:
   explicit ByteLineEdit(QWidget* parent);
 
   void SetBytes(const ByteText& bytes);
   ByteText Bytes() const;
+  // The encoding of the bytes from now on (GBK at start), in which a typed character that
+  // GBK lacks is kept, where the encoding has it.
+  void SetEncoding(Encoding encoding) { encoding_ = encoding; }
   void SetOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
   // Enter in the box: true when the routine took the key, which then goes no further (to
   // a window's default button, say).
@@ -33,6 +38,7 @@ class ByteLineEdit : public QLineEdit {
  private:
   mutable ByteText bytes_;
   mutable bool stale_ = false;
+  Encoding encoding_ = Encoding::kGbk;
   std::function<void()> onEdited_;
   std::function<bool()> onEntered_;
 };

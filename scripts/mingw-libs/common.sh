@@ -11,7 +11,8 @@
 #                                patched sources in SRC into PREFIX (include/ and lib/,
 #                                static libraries only); the current folder is a scratch
 #                                folder beside SRC, removed afterwards
-# It may call `mingw_lib_prefix NAME` for the prefix of another library it builds on.
+# It may call `mingw_lib_prefix NAME` for the prefix of another library it builds on, and
+# use MINGW_HOST, MINGW_JOBS, MINGW_CMAKE_TOOLCHAIN and the cross tools in CC, CXX, AR...
 #
 # Every finished build lives in its own prefix, $MINGW_LIBS_CACHE/<name>-<Debian version>,
 # outside the checkout so that every worktree and CI run on the machine shares it. A stamp
@@ -24,6 +25,9 @@ MINGW_HOST=x86_64-w64-mingw32
 # The toolchain of cmake/mingw-w64-x86_64.cmake: the posix thread model, as the programs use.
 export CC=$MINGW_HOST-gcc-posix CXX=$MINGW_HOST-g++-posix AR=$MINGW_HOST-ar
 export RANLIB=$MINGW_HOST-ranlib STRIP=$MINGW_HOST-strip WINDRES=$MINGW_HOST-windres
+# For a library that builds with CMake: -DCMAKE_TOOLCHAIN_FILE="$MINGW_CMAKE_TOOLCHAIN".
+# shellcheck disable=SC2034
+MINGW_CMAKE_TOOLCHAIN=$(cd "$MINGW_LIBS_DIR/../../cmake" && pwd)/mingw-w64-x86_64.cmake
 export MINGW_JOBS
 MINGW_JOBS=$(nproc)
 
@@ -37,22 +41,30 @@ mingw_apt() {
   local apt=$MINGW_LIBS_CACHE/apt
   "$tool" -q -o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=- \
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" \
-    -o APT::Get::List-Cleanup=0 "$@"
+    -o APT::Get::List-Cleanup=0 -o APT::Sandbox::User="$(id -un)" "$@"
 }
 
-# Fetches the index of source packages once; delete $MINGW_LIBS_CACHE/apt to fetch it anew
-# (and so take newer Debian versions).
+# Fetches the index of bookworm's source packages into the cache when there is none, or
+# when asked ("again") and it is older than an hour: before each build, so that a build
+# takes the newest version while a library that is built needs no network.
 mingw_apt_lists() {
   local apt=$MINGW_LIBS_CACHE/apt
-  compgen -G "$apt/lists/*_Sources*" >/dev/null && return
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial"
-  cat >"$apt/sources.list" <<LIST
+  (
+    flock 8
+    index=$(find "$apt/lists" -name '*_Sources*' -print -quit)
+    if [ -n "$index" ]; then
+      [ "${1:-}" = again ] || exit 0
+      [ -n "$(find "$index" -mmin +60)" ] || exit 0
+    fi
+    cat >"$apt/sources.list" <<LIST
 deb-src http://deb.debian.org/debian bookworm main
 deb-src http://deb.debian.org/debian bookworm-updates main
 deb-src http://deb.debian.org/debian-security bookworm-security main
 LIST
-  mingw_log "fetching the index of bookworm's source packages"
-  mingw_apt apt-get update >&2
+    mingw_log "fetching the index of bookworm's source packages"
+    mingw_apt apt-get -qq update >&2
+  ) 8>"$apt/.lock"
 }
 
 # The newest version of source package $1 in the private index.
@@ -82,16 +94,17 @@ mingw_lib_prefix() {
       mingw_log "$file sets no MINGW_LIB_SOURCE or defines no mingw_lib_build"
       exit 1
     fi
+    digest=$(sha256sum "$file" | cut -c1-16)
     version=$(mingw_source_version "$MINGW_LIB_SOURCE")
     prefix=$MINGW_LIBS_CACHE/$name-$version
-    digest=$(sha256sum "$file" | cut -c1-16)
-    stamp=$prefix/.morvane-built
-    if [ "$(cat "$stamp" 2>/dev/null)" != "$digest" ]; then
+    if [ "$(cat "$prefix/.morvane-built" 2>/dev/null)" != "$digest" ]; then
       # One build of a library at a time on the machine; whoever waited finds it built.
-      mkdir -p "$MINGW_LIBS_CACHE"
       exec 9>"$MINGW_LIBS_CACHE/.$name.lock"
       flock 9
-      if [ "$(cat "$stamp" 2>/dev/null)" != "$digest" ]; then
+      mingw_apt_lists again
+      version=$(mingw_source_version "$MINGW_LIB_SOURCE")
+      prefix=$MINGW_LIBS_CACHE/$name-$version
+      if [ "$(cat "$prefix/.morvane-built" 2>/dev/null)" != "$digest" ]; then
         # shellcheck disable=SC2086
         "$MINGW_LIBS_DIR/../install-deps.sh" $MINGW_LIB_PACKAGES >&2
         mingw_build_one "$name" "$version" "$prefix" "$digest"

@@ -52,6 +52,9 @@ TEST(ChapterMapText, FlagsAndSizesInWords) {
   EXPECT_EQ(SizeWords(1021), "1.0 K");
   EXPECT_EQ(SizeWords(100), "0.1 K");
   EXPECT_EQ(SizeWords(1536), "1.5 K");
+  // Too small for a tenth of a K: the bytes, never "0.0 K".
+  EXPECT_EQ(SizeWords(52), "0.1 K");
+  EXPECT_EQ(SizeWords(51), "51 字节");
 }
 
 }  // namespace

@@ -11,10 +11,12 @@
 #include "app/wiring.h"
 #include "core/gbk.h"
 #include "engine/chapter_map.h"
+#include "engine/messages.h"
 #include "engine/script_conversion.h"
 #include "memory_toolkit.h"
 #include "presenters/control_names.h"
 #include "presenters/line_cleaning.h"
+#include "test_files.h"
 #include "window_check.h"
 
 namespace morvane::testing {
@@ -70,6 +72,20 @@ class ChapterMapWindow : public ::testing::Test {
     return ui.Rows(names::kMapList)->Cell(row, column);
   }
   std::string Summary() const { return Utf8FromGbk(ui.Text(names::kMapSummary).view()); }
+  std::vector<std::string> Titles() const {
+    std::vector<std::string> titles;
+    for (int row = 0; row < ui.Rows(names::kMapList)->Count(); ++row) {
+      titles.push_back(Cell(row, names::kTitleColumn));
+    }
+    return titles;
+  }
+  // The names of the files the confirmed map cuts into.
+  std::vector<std::string> FileNames() const {
+    const ChapterFiles files(*state.chapterPlan, Path("P"), 255);
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < files.size(); ++k) names.push_back(files.Name(k).native());
+    return names;
+  }
 
   MemoryToolkit ui;
   AppState state;
@@ -79,7 +95,7 @@ TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   Open([&] {
     EXPECT_EQ(ui.focus(), names::kMapList);
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);  // the letters too
-    ui.Select(names::kMapRuleList, 1);                 // whole lines
+    ui.Select(names::kMapRuleList, names::kLinesItem);
     ASSERT_EQ(ui.Rows(names::kMapList)->Count(), 5);
     EXPECT_EQ(Cell(2, names::kTitleColumn), "第四章 夜雨");
     EXPECT_EQ(Cell(2, names::kFlagsColumn), "跳号");
@@ -106,7 +122,7 @@ TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   // Opened again, the window shows that choice; 取消 keeps it as it was.
   const auto kept = state.chapterPlan;
   Open([&] {
-    EXPECT_EQ(ui.SelectedIndex(names::kMapRuleList), 1);
+    EXPECT_EQ(ui.SelectedIndex(names::kMapRuleList), names::kLinesItem);
     EXPECT_EQ(ui.Ticks(names::kMapList), kept->choice.cut);
     EXPECT_EQ(ui.Text(names::kMapPerFileBox), ByteText("2"));
     EXPECT_TRUE(ui.Checked(names::kMapByTitleRadio));
@@ -122,22 +138,162 @@ TEST_F(ChapterMapWindow, ARegularExpressionIsAppliedByEnterOrTheButton) {
     EXPECT_FALSE(ui.Enabled(names::kMapPatternBox));
     ui.Enter(names::kMapPatternBox);  // refused while the box takes no input
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);
-    ui.Select(names::kMapRuleList, 2);
+    ui.Select(names::kMapRuleList, names::kRegexItem);
     EXPECT_TRUE(ui.Enabled(names::kMapPatternBox));
     EXPECT_TRUE(ui.Enabled(names::kMapApplyButton));
     EXPECT_EQ(ui.focus(), names::kMapPatternBox);
-    ui.Type(names::kMapPatternBox, GbkFromUtf8("^第.章 [风云]"));
+    ui.Type(names::kMapPatternBox, ByteText("^第.章 [风云]"));  // the box holds UTF-8
     ui.Enter(names::kMapPatternBox);
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 2);
-    ui.Type(names::kMapPatternBox, GbkFromUtf8("(第"));
+    ui.Type(names::kMapPatternBox, ByteText("(第"));
     ui.Click(names::kMapApplyButton);
     EXPECT_EQ(ui.TakeMessages().size(), 1u);  // the rule is refused, the map stays
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 2);
-    ui.Select(names::kMapRuleList, 0);
+    ui.Select(names::kMapRuleList, names::kNearItem);
     EXPECT_FALSE(ui.Enabled(names::kMapApplyButton));
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);
   });
   EXPECT_EQ(state.chapterPlan, nullptr);
+}
+
+TEST_F(ChapterMapWindow, TheAutomaticRuleIsOfferedWhenTheMapLooksWrong) {
+  std::string clean;
+  for (const char* heading : {"第一章 风起", "第二章 云涌", "第三章 夜雨"}) {
+    clean += std::string(heading) + "\r\n他翻开那本旧书，读了很久。\r\n";
+  }
+  struct Case {
+    ByteText text;
+    std::string offer;  // empty: none
+  };
+  const Case cases[] = {
+      // The letters in the body are headings to the written rule.
+      {Novel(), "这份目录可能有误（10 个标题，2 个有提示）；智能规则找到 5 章"},
+      {GbkFromUtf8(clean), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offer);
+    state.cut.normalText = c.text;
+    Open([&] {
+      EXPECT_EQ(Utf8FromGbk(ui.ComboItemText(names::kMapRuleList, names::kAutoItem).view()),
+                "智能");
+      EXPECT_EQ(ui.SelectedIndex(names::kMapRuleList), names::kNearItem);
+      EXPECT_EQ(ui.Visible(names::kMapAutoHint), !c.offer.empty());
+      EXPECT_EQ(ui.Visible(names::kMapAutoButton), !c.offer.empty());
+      if (c.offer.empty()) return;
+      EXPECT_EQ(Utf8FromGbk(ui.Text(names::kMapAutoHint).view()), c.offer);
+      ui.Click(names::kMapAutoButton);
+      EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 5);
+      EXPECT_EQ(ui.SelectedIndex(names::kMapRuleList), names::kAutoItem);
+      EXPECT_FALSE(ui.Visible(names::kMapAutoHint));
+      ui.Click(names::kMapOkButton);
+    });
+    if (!c.offer.empty()) {
+      EXPECT_EQ(state.chapterPlan->rule.kind, RuleKind::kAuto);
+    }
+    state.chapterPlan = nullptr;
+  }
+}
+
+// Each correction of the map reaches the names of the files cut, and undo takes it back.
+TEST_F(ChapterMapWindow, EachCorrectionReachesTheCutAndUndoTakesItBack) {
+  struct Case {
+    const char* edit;
+    std::function<void(MemoryToolkit&)> make;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"untick",
+       [](MemoryToolkit& ui) { ui.Tick(names::kMapList, 3); },
+       {"P-0000.txt", "P-0001 第一章 风起.txt", "P-0002 第二章 云涌.txt", "P-0003 第四章 夜雨.txt",
+        "P-0004 第五章 天明.txt"}},
+      {"rename",
+       [](MemoryToolkit& ui) {
+         ui.ChooseRow(names::kMapList, 1);
+         ui.Type(names::kMapTitleBox, ByteText("第二章 云起"));
+         ui.Click(names::kMapRenameButton);
+       },
+       {"P-0000.txt", "P-0001 第一章 风起.txt", "P-0002 第二章 云起.txt", "P-0003 第四章 夜雨.txt",
+        "P-0004 第四章 续.txt", "P-0005 第五章 天明.txt"}},
+      {"add a heading",
+       [](MemoryToolkit& ui) {
+         ui.ChooseRow(names::kMapList, 0);
+         ui.ChooseRow(names::kMapLines, 1);
+         ui.Click(names::kMapAddButton);
+       },
+       {"P-0000.txt", "P-0001 第一章 风起.txt", "P-0002 他翻开那本旧书。.txt",
+        "P-0003 第二章 云涌.txt", "P-0004 第四章 夜雨.txt", "P-0005 第四章 续.txt",
+        "P-0006 第五章 天明.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edit);
+    Open([&] {
+      ui.Select(names::kMapRuleList, names::kLinesItem);
+      ui.Click(names::kMapByTitleRadio);
+      const std::vector<std::string> titles = Titles();
+      const std::vector<bool> ticks = ui.Ticks(names::kMapList);
+      EXPECT_FALSE(ui.Enabled(names::kMapUndoButton));
+      c.make(ui);
+      EXPECT_TRUE(ui.Enabled(names::kMapUndoButton));
+      ui.Click(names::kMapUndoButton);
+      EXPECT_EQ(Titles(), titles);
+      EXPECT_EQ(ui.Ticks(names::kMapList), ticks);
+      EXPECT_FALSE(ui.Enabled(names::kMapUndoButton));
+      c.make(ui);
+      ui.Click(names::kMapOkButton);
+    });
+    EXPECT_EQ(FileNames(), c.names);
+    state.chapterPlan = nullptr;
+  }
+  // A line where a chapter begins already is refused.
+  Open([&] {
+    ui.ChooseRow(names::kMapList, 0);
+    ui.ChooseRow(names::kMapLines, 0);
+    ui.Click(names::kMapAddButton);
+    EXPECT_EQ(ui.TakeMessages().at(0).content, messages::HeadingAlreadyThere());
+    EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);
+  });
+}
+
+TEST_F(ChapterMapWindow, AMapIsSavedAndOpenedOrRefusedWithItsLine) {
+  ScratchFolder folder;
+  const Path saved = folder.at("目录.tsv");
+  struct Case {
+    std::string file;     // empty: the map saved
+    std::string message;  // empty: the map is the corrected one
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"1\t12\tx\n",
+       "章节目录文件第1行有误：应是以TAB分隔的2到7列：序号 位置 长度 编号 标题 标记 "
+       "卷，位置必填，序号、长度、编号为数字；目录没有改动"},
+      {"\t12\n\n\t10\n", "章节目录文件第3行有误：位置应大于上一行的位置；目录没有改动"},
+  };
+  Open([&] {
+    ui.Select(names::kMapRuleList, names::kLinesItem);
+    ui.ChooseRow(names::kMapList, 0);
+    ui.Type(names::kMapTitleBox, ByteText("开篇"));
+    ui.Enter(names::kMapTitleBox);
+    ui.Tick(names::kMapList, 3);
+    ui.ChooseFile(names::kMapSaveDialog, saved);
+    ui.Click(names::kMapSaveButton);
+    EXPECT_EQ(ui.TakeMessages().at(0).content, messages::MapSaved(saved));
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.message);
+      ui.Select(names::kMapRuleList, names::kNearItem);  // another map, to be replaced
+      const Path opened = c.file.empty() ? saved : folder.at("改过.tsv");
+      if (!c.file.empty()) WriteBytes(opened.native(), c.file);
+      ui.ChooseFile(names::kMapOpenDialog, opened);
+      ui.Click(names::kMapOpenButton);
+      const auto messages = ui.TakeMessages();
+      EXPECT_EQ(messages.empty() ? "" : messages[0].content, c.message);
+      if (c.message.empty()) {
+        EXPECT_EQ(Titles(),
+                  (std::vector<std::string>{"开篇", "第二章 云涌", "第四章 夜雨", "第五章 天明"}));
+      } else {
+        EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);  // the map before, as it was
+      }
+    }
+  });
 }
 
 // The cleaning window on the simple-cut page: the kinds counted, a kind and a line

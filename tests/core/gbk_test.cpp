@@ -53,9 +53,9 @@ TEST(Gbk, EveryPairRoundTrips) {
   EXPECT_EQ(RoundTrip(all), all);
 }
 
-// The character table is the same wherever the program runs (ICU's on Linux, the
-// system's code page 936 on Windows): a digest of every one- and two-byte decoding and
-// every BMP unit's encoding holds both to the same bytes. MORVANE_GBK_TABLE_DUMP names a
+// The character table is the same wherever the program runs (the ICU data each build
+// links): a digest of every one- and two-byte decoding and every BMP unit's encoding holds
+// every build to the same bytes. MORVANE_GBK_TABLE_DUMP names a
 // file that receives the whole table, to find where two systems differ.
 std::uint64_t Fnv1a(std::string_view bytes) {
   std::uint64_t h = 0xCBF29CE484222325ull;

@@ -145,6 +145,37 @@ TEST(AutoRule, TheMapShowsVolumesAndReadsTitlesPastThem) {
   EXPECT_EQ(MapLines(std::get<ChapterMap>(read)), lines);
 }
 
+// The window's corrections of a map with volumes: a heading never goes where a chapter or
+// the heading its volume line opens begins, given titles follow their chapters, and what
+// is kept of the map reads back from its lines.
+TEST(MapEdits, KeepTitlesWithTheirChaptersAndVolumesReadable) {
+  const Lines book = Encoded({"第一卷 风起", "第1章 开端", Body(1), "第2章 再会", Body(2),
+                              "第二卷 云涌", "第3章 离别", Body(3)},
+                             Encoding::kGbk);
+  ChapterMap map = std::get<ChapterMap>(MapOf(book.text, {RuleKind::kAuto, {}}, Encoding::kGbk));
+  ASSERT_EQ(map.size(), 3u);
+  for (const int line : {0, 1, 3, 5, 6})
+    EXPECT_EQ(AddHeading(map, book.starts[line]), std::nullopt);
+  SetTitle(map, 2, u"离别之章");
+  EXPECT_EQ(AddHeading(map, book.starts[2]), 1u);
+  EXPECT_EQ(map.Title(1), u"他走了很远的路，天色渐渐暗了，过了1天才到城里。");
+  EXPECT_EQ(map.Title(3), u"离别之章");
+  RemoveHeading(map, 1);
+  EXPECT_EQ(map.Title(2), u"离别之章");
+  SetTitle(map, 2, u"第3章 离别");  // the text's own again
+  EXPECT_TRUE(map.titles.empty());
+
+  // The second volume's chapter left out: its volume goes with it.
+  SetTitle(map, 0, u"开篇");
+  const ChapterMap kept = KeptChapters(map, {true, true, false});
+  EXPECT_EQ(kept.volumes.size(), 1u);
+  const std::string lines = MapLines(kept);
+  const auto read = ReadMapFile(lines, book.text, Encoding::kGbk);
+  ASSERT_TRUE(std::holds_alternative<ChapterMap>(read));
+  EXPECT_EQ(MapLines(std::get<ChapterMap>(read)), lines);
+  EXPECT_EQ(std::get<ChapterMap>(read).Title(0), u"开篇");
+}
+
 // A map file edited as a user would: the files follow the edited rows.
 TEST(MapFile, CutsWhatTheEditedMapShows) {
   const Lines book = Encoded(

@@ -6,6 +6,7 @@
 
 #include "core/files.h"
 #include "core/gbk.h"
+#include "engine/chapter_rules.h"
 #include "engine/messages.h"
 #include "fuzz/reference.h"
 #include "handler_fixture.h"
@@ -233,6 +234,71 @@ TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
   }
   EXPECT_EQ(joined, *bytes);
   EXPECT_TRUE(Output("a-q-zhengzhuan.gbk-2.txt").starts_with(GbkBytes("第一是文章的名目")));
+}
+
+// Every rule finds the same headings wherever the program runs, since both builds search
+// with the same ICU (its converters, its regular expressions and their data). A heading
+// is told by its text, from where its chapter begins to the end of its line.
+TEST(ChapterRules, FindTheSameHeadingsOnEverySystem) {
+  const std::string book =
+      "书名\n第一章 开端\n正文第一是文章的名目。\nChapter 12 The End\n　　第二章\n"
+      "第六回合结束。\n番外 小事\n";
+  std::string body;
+  for (int i = 0; i < 40; ++i) body += "正文，一句话。";
+  std::string novel = "序章\n" + body + "\n";
+  for (const char* n : {"1", "2", "3", "4"})
+    novel += std::string("第") + n + "章 标题\n" + body + "\n";
+  std::string longLine;
+  for (int i = 0; i < 10000; ++i) longLine += "字";
+  longLine += "第九章";
+  struct Case {
+    const char* rule;
+    std::string text;  // UTF-8
+    Encoding encoding;
+    std::vector<std::string> headings;
+  };
+  const Encoding utf8 = Encoding::kUtf8;
+  const Case cases[] = {
+      {"near", book, utf8, {"第一章 开端", "第一是文章的名目。", "第二章"}},
+      {"lines", book, utf8, {"第一章 开端", "Chapter 12 The End", "　　第二章", "番外 小事"}},
+      {"auto", novel, utf8, {"序章", "第1章 标题", "第2章 标题", "第3章 标题", "第4章 标题"}},
+      {"regex:(?i)chapter \\d+", "CHAPTER 7\nchapters\n", utf8, {"CHAPTER 7"}},
+      {"regex:^\\p{Han}{1,3}章", "第一章\n序章\n第一二三章\n", utf8, {"第一章", "序章"}},
+      {"regex:第\\x{4E00}章", "第一章\n第二章\n", utf8, {"第一章"}},
+      // A character outside the basic plane is one character, in UTF-8 and in GB18030.
+      {"regex:^.章", "𠀀章 上\n", utf8, {"𠀀章 上"}},
+      {"regex:^.章", "𠀀章 上\n", Encoding::kGb18030, {"𠀀章 上"}},
+      // \d, \s, \w and \b know full-width digits, U+3000 and Han characters.
+      {"regex:^第\\d+章", "第１２章\n第一章\n", utf8, {"第１２章"}},
+      {"regex:^\\s+第", "　　第二章\n", utf8, {"　　第二章"}},
+      {"regex:^\\w{3}$", "第一章\n第一章。\n", utf8, {"第一章"}},
+      {"regex:\\b第", "　第三章\n正文第四章\n", utf8, {"第三章"}},
+      // The data the program links: character names, emoji, graphemes, word breaks.
+      {"regex:\\N{CJK UNIFIED IDEOGRAPH-7B2C}.章", "第五章\n", utf8, {"第五章"}},
+      {"regex:^\\p{Emoji_Presentation}", "😀第六章\n第七章\n", utf8, {"😀第六章"}},
+      {"regex:^\\X章", "e\xCC\x81章\n", utf8, {"e\xCC\x81章"}},
+      {"regex:(?w)\\bChapter\\b", "Chapters\nThe Chapter\n", utf8, {"Chapter"}},
+      // A line of ten thousand characters, as 去换行符 makes, neither crashes nor gives up.
+      {"regex:.*第.章", longLine + "\n", utf8, {longLine}},
+      {"regex:第[一二三]章|尾声", "第二章\n第四章\n尾声\n", Encoding::kGbk, {"第二章", "尾声"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.rule) + " on " + c.text.substr(0, 40));
+    TextDecoder utf8Decoder(utf8);
+    TextDecoder decoder(c.encoding);
+    const std::string bytes = decoder.Encode(utf8Decoder.Decode(c.text));
+    const auto rule = ParseRule(c.rule);
+    ASSERT_TRUE(rule);
+    const auto found = FindHeadings(ByteText(bytes), *rule, c.encoding);
+    ASSERT_TRUE(std::holds_alternative<std::vector<Heading>>(found));
+    std::vector<std::string> headings;
+    for (const Heading& heading : std::get<std::vector<Heading>>(found)) {
+      const auto from = static_cast<std::size_t>(heading.offset());
+      const std::size_t end = bytes.find('\n', from);
+      headings.push_back(utf8Decoder.Encode(decoder.Decode(bytes.substr(from, end - from))));
+    }
+    EXPECT_EQ(headings, c.headings);
+  }
 }
 
 }  // namespace

@@ -200,8 +200,6 @@ TEST(LineCleaning, RulesThatCannotBeReadOrThatGiveUp) {
   ASSERT_TRUE(std::holds_alternative<JunkRules::Problem>(bad));
   EXPECT_EQ(std::get<JunkRules::Problem>(bad).line, 3);
   EXPECT_FALSE(JunkRules::BuiltIn().empty());
-#ifndef _WIN32
-  // The Windows build's stand-in for ICU names no problem and bounds no match.
   EXPECT_EQ(std::get<JunkRules::Problem>(bad).error.problem, RegexProblem::kMismatchedParen);
 
   LineCleaning cleaning;
@@ -211,7 +209,6 @@ TEST(LineCleaning, RulesThatCannotBeReadOrThatGiveUp) {
   ASSERT_TRUE(std::holds_alternative<RuleError>(found));
   EXPECT_EQ(std::get<RuleError>(found).kind, RuleError::Kind::kGaveUp);
   EXPECT_EQ(std::get<RuleError>(found).line, 2);
-#endif
 }
 
 // The built-in rules on the lines downloads carry, and on body text that looks like them.

@@ -202,6 +202,16 @@ void MemoryToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRo
     target.ticks[i] = ticks[i];
   }
   target.rows = std::move(rows);
+  target.currentRow = -1;
+}
+
+int MemoryToolkit::CurrentRow(std::string_view list) const {
+  return At(list).currentRow;
+}
+
+void MemoryToolkit::SetCurrentRow(std::string_view list, int row) {
+  Control& target = At(list);
+  if (row >= 0 && static_cast<std::size_t>(row) < target.ticks.size()) target.currentRow = row;
 }
 
 std::vector<bool> MemoryToolkit::Ticks(std::string_view list) const {
@@ -244,6 +254,11 @@ void MemoryToolkit::Tick(std::string_view list, int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= ticks.size()) return;
   ticks[static_cast<std::size_t>(row)] = !ticks[static_cast<std::size_t>(row)];
   Fire(list, Event::kTicked);
+}
+
+void MemoryToolkit::ChooseRow(std::string_view list, int row) {
+  SetCurrentRow(list, row);
+  Fire(list, Event::kRowChosen);
 }
 
 void MemoryToolkit::Drop(std::string_view control, std::vector<Path> paths) {

@@ -63,6 +63,8 @@ class MemoryToolkit : public Toolkit {
   void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
   std::vector<bool> Ticks(std::string_view list) const override;
+  int CurrentRow(std::string_view list) const override;
+  void SetCurrentRow(std::string_view list, int row) override;
   std::vector<Path> DroppedPaths(std::string_view control) const override;
   void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool SetControlStyle(int style) override;
@@ -85,6 +87,8 @@ class MemoryToolkit : public Toolkit {
   void CancelFileDialog(std::string_view component);
   // Ticks or unticks a row of a check list.
   void Tick(std::string_view list, int row);
+  // Moves to a row of a check list.
+  void ChooseRow(std::string_view list, int row);
   // Drops paths on a control, which takes as many as its row says.
   void Drop(std::string_view control, std::vector<Path> paths);
   // Presses Enter in a one-line edit box.
@@ -130,6 +134,7 @@ class MemoryToolkit : public Toolkit {
     Encoding encoding = Encoding::kGbk;
     std::shared_ptr<const TableRows> rows;
     std::vector<bool> ticks;
+    int currentRow = -1;
     ui::Drop drop;
     std::vector<Path> dropped;
   };

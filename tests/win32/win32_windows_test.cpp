@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/windows.h"
+#include "core/gbk.h"
+#include "presenters/chapter_map.h"
 #include "presenters/control_names.h"
 #include "ui/win32/win32_toolkit.h"
 #include "window_check.h"
@@ -55,6 +57,42 @@ TEST(Win32Windows, EachIsBuiltAsDescribed) {
       }
     }
   }
+}
+
+// The chapter map's handlers on the Win32 controls: the row the user moves to shows its
+// lines and title, a click on 改名 renames it in the list, and one on 撤销 takes that back.
+TEST(Win32Windows, TheChapterMapRenamesAndUndoes) {
+  ui::Win32Toolkit toolkit;
+  for (const ui::WindowDescription& window : app::WindowDescriptions()) toolkit.Describe(window);
+  AppState state;
+  state.cut.normalText =
+      GbkFromUtf8("第一章 风起\r\n他翻开那本旧书。\r\n第二章 云涌\r\n他读了很久。\r\n");
+  state.chapterSearchDone = 1;
+  BindChapterMap(toolkit, state);
+  HWND top = toolkit.CreateTopWindow(names::kChapterMapWindow,
+                                     toolkit.CreateTopWindow(names::kMainWindow));
+  ASSERT_NE(top, nullptr);
+  HWND list = toolkit.Handle(names::kMapList);
+  const auto title = [list] {
+    wchar_t cell[64] = L"";
+    ListView_GetItemText(list, 1, names::kTitleColumn, cell, 64);
+    return std::wstring(cell);
+  };
+  const auto click = [top, &toolkit](std::string_view button) {
+    HWND hwnd = toolkit.Handle(button);
+    SendMessageW(top, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+  };
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(ListView_GetItemCount(toolkit.Handle(names::kMapLines)), 2);
+  EXPECT_EQ(toolkit.Text(names::kMapTitleBox), ByteText("第二章 云涌"));  // UTF-8
+  SetWindowTextW(toolkit.Handle(names::kMapTitleBox), L"第二章 云起\uD55C");
+  click(names::kMapRenameButton);
+  EXPECT_EQ(title(), L"第二章 云起\uD55C");
+  click(names::kMapUndoButton);
+  EXPECT_EQ(title(), L"第二章 云涌");
+  EXPECT_FALSE(toolkit.Enabled(names::kMapUndoButton));
 }
 
 }  // namespace

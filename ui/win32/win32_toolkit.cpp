@@ -558,18 +558,23 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
     case Kind::kCheckList: {
       // The rows are the program's (owner data): the list asks for the texts and the tick
       // of each row in sight.
-      control.hwnd =
-          make(0, WC_LISTVIEWW, L"",
-               WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER, height);
+      const bool boxes = !(flags & kNoBoxes);
+      control.hwnd = make(0, WC_LISTVIEWW, L"",
+                          WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER |
+                              (boxes ? 0 : LVS_SINGLESEL),
+                          height);
       ListView_SetExtendedListViewStyle(
-          control.hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-      ListView_SetCallbackMask(control.hwnd, LVIS_STATEIMAGEMASK);
+          control.hwnd, (boxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+      if (boxes) ListView_SetCallbackMask(control.hwnd, LVIS_STATEIMAGEMASK);
+      // A stretching column takes what the others and the scroll bar leave.
+      int others = GetSystemMetrics(SM_CXVSCROLL) + 4;
+      for (const Column& column : row.columns) others += column.stretch ? 0 : column.width;
       for (std::size_t i = 0; i < row.columns.size(); ++i) {
         const Column& described = row.columns[i];
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = described.right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = described.width;
+        column.cx = described.stretch ? std::max(described.width, width - others) : described.width;
         std::wstring title = WideFromUtf8(described.title);
         column.pszText = title.data();
         ListView_InsertColumn(control.hwnd, static_cast<int>(i), &column);
@@ -635,6 +640,7 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       std::replace(filter.begin(), filter.end(), L'|', L'\0');
       settings.filter = filter;
       settings.initialFolder = WideFromUtf8Literal(row.detail);
+      settings.save = (flags & kSaveAs) != 0;
       return;  // no window of its own
     }
     case Kind::kDriveList: {
@@ -891,8 +897,25 @@ void Win32Toolkit::SetRows(std::string_view name, std::shared_ptr<const TableRow
   list.ticks.assign(rows ? static_cast<std::size_t>(rows->Count()) : 0, true);
   for (std::size_t i = 0; i < ticks.size() && i < list.ticks.size(); ++i) list.ticks[i] = ticks[i];
   list.rows = std::move(rows);
+  ++choosingRow_;
+  ListView_SetItemState(list.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemCountEx(list.hwnd, static_cast<int>(list.ticks.size()), 0);
+  --choosingRow_;
   InvalidateRect(list.hwnd, nullptr, TRUE);
+}
+
+int Win32Toolkit::CurrentRow(std::string_view name) const {
+  return ListView_GetNextItem(Find(name).hwnd, -1, LVNI_FOCUSED);
+}
+
+void Win32Toolkit::SetCurrentRow(std::string_view name, int row) {
+  Control& list = Find(name);
+  if (row < 0 || static_cast<std::size_t>(row) >= list.ticks.size()) return;
+  ++choosingRow_;
+  ListView_SetItemState(list.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list.hwnd, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  --choosingRow_;
+  ListView_EnsureVisible(list.hwnd, row, FALSE);
 }
 
 std::vector<bool> Win32Toolkit::Ticks(std::string_view name) const {
@@ -915,7 +938,7 @@ LRESULT Win32Toolkit::ListNotice(Control& list, const NMHDR& header, LPARAM l) {
         list.cell = WideFromUtf8(list.rows->Cell(item.iItem, item.iSubItem));
         lstrcpynW(item.pszText, list.cell.c_str(), item.cchTextMax);
       }
-      if (item.mask & LVIF_STATE) {
+      if ((item.mask & LVIF_STATE) && !(list.look.flags & kNoBoxes)) {
         item.state =
             INDEXTOSTATEIMAGEMASK(list.ticks[static_cast<std::size_t>(item.iItem)] ? 2 : 1);
         item.stateMask = LVIS_STATEIMAGEMASK;
@@ -930,7 +953,19 @@ LRESULT Win32Toolkit::ListNotice(Control& list, const NMHDR& header, LPARAM l) {
       const int row = ListView_HitTest(list.hwnd, &hit);
       // A whole-row list reports every part of a row as all of them: only the box alone
       // is the box.
-      if (row >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON) Toggle(list, row);
+      if (row >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON &&
+          !(list.look.flags & kNoBoxes)) {
+        Toggle(list, row);
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      // The row the user moves to takes the focus.
+      const auto& change = *reinterpret_cast<const NMLISTVIEW*>(l);
+      if (choosingRow_ == 0 && change.iItem >= 0 && (change.uNewState & LVIS_FOCUSED) &&
+          !(change.uOldState & LVIS_FOCUSED)) {
+        Fire(list.name, Event::kRowChosen);
+      }
       return 0;
     }
     case NM_CUSTOMDRAW: {
@@ -1107,9 +1142,9 @@ bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = folderExists ? settings.initialFolder.c_str() : nullptr;
-  dialog.Flags =
-      OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&dialog)) return false;
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR |
+                 (settings.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  if (!(settings.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return false;
   settings.fileName = file.c_str();
   return true;
 }
@@ -1240,7 +1275,8 @@ bool Win32Toolkit::PreTranslate(MSG& message) {
         Fire(entered, Event::kEntered);
         return true;
       }
-      if (message.wParam == VK_SPACE && control->kind == Kind::kCheckList) {
+      if (message.wParam == VK_SPACE && control->kind == Kind::kCheckList &&
+          !(control->look.flags & kNoBoxes)) {
         // The list would tick its own box, which it does not hold: the toolkit ticks.
         const int row = ListView_GetNextItem(control->hwnd, -1, LVNI_FOCUSED);
         if (row >= 0) Toggle(*control, row);

@@ -103,6 +103,8 @@ class Win32Toolkit final : public Toolkit {
   void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
   std::vector<bool> Ticks(std::string_view list) const override;
+  int CurrentRow(std::string_view list) const override;
+  void SetCurrentRow(std::string_view list, int row) override;
   std::vector<Path> DroppedPaths(std::string_view control) const override;
   void ChooseWithoutDialog(std::string_view component, const Path& path) override;
   bool SetControlStyle(int style) override;
@@ -123,6 +125,7 @@ class Win32Toolkit final : public Toolkit {
     std::wstring filter;    // "txt文本\0*.txt\0\0"
     std::wstring initialFolder;
     std::wstring preset;  // chosen without the dialog, for its next run
+    bool save = false;    // asks for a name to save to
   };
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -165,6 +168,7 @@ class Win32Toolkit final : public Toolkit {
   HIMAGELIST folderImages_ = nullptr;
   int style_ = 0;
   int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing
+  int choosingRow_ = 0;  // a list's row changes made by a handler are not the user's
 };
 
 // Registers a class of the program's windows: the arrow cursor, the dialog face behind

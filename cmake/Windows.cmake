@@ -38,18 +38,19 @@ add_library(CLI11::CLI11 INTERFACE IMPORTED)
 set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${cli11_include})
 
 # ICU, static, from scripts/build-mingw-libs.sh: the same converters and regular
-# expressions as on Linux, its data linked into each program.
-find_path(MORVANE_ICU_INCLUDE unicode/uregex.h REQUIRED)
+# expressions as on Linux, its data linked into each program. Found anew at each
+# configuration (not cached), since a newer version lands in a prefix of its own.
+find_path(icu_include unicode/uregex.h NO_CACHE REQUIRED)
 foreach(library uc in dt)
-  find_library(MORVANE_ICU_${library} sicu${library} REQUIRED)
+  find_library(icu_${library} sicu${library} NO_CACHE REQUIRED)
 endforeach()
 add_library(ICU::data STATIC IMPORTED)
-set_target_properties(ICU::data PROPERTIES IMPORTED_LOCATION ${MORVANE_ICU_dt})
+set_target_properties(ICU::data PROPERTIES IMPORTED_LOCATION ${icu_dt})
 add_library(ICU::uc STATIC IMPORTED)
-set_target_properties(ICU::uc PROPERTIES IMPORTED_LOCATION ${MORVANE_ICU_uc}
-  INTERFACE_INCLUDE_DIRECTORIES ${MORVANE_ICU_INCLUDE}
+set_target_properties(ICU::uc PROPERTIES IMPORTED_LOCATION ${icu_uc}
+  INTERFACE_INCLUDE_DIRECTORIES ${icu_include}
   INTERFACE_COMPILE_DEFINITIONS U_STATIC_IMPLEMENTATION
   INTERFACE_LINK_LIBRARIES ICU::data)
 add_library(ICU::i18n STATIC IMPORTED)
-set_target_properties(ICU::i18n PROPERTIES IMPORTED_LOCATION ${MORVANE_ICU_in}
+set_target_properties(ICU::i18n PROPERTIES IMPORTED_LOCATION ${icu_in}
   INTERFACE_LINK_LIBRARIES ICU::uc)

@@ -99,7 +99,11 @@ std::string LineWords(const ChapterMap& map, std::int64_t begin, std::int64_t en
     if (c < 0x20 || c == 0x7F) c = u' ';
   }
   while (!line.empty() && line.back() == u' ') line.pop_back();  // the CR of a CR LF
-  if (line.size() > kLineCharacters) line.resize(kLineCharacters);
+  if (line.size() > kLineCharacters) {
+    // Never half a surrogate pair.
+    const bool lead = (line[kLineCharacters - 1] & 0xFC00) == 0xD800;
+    line.resize(kLineCharacters - (lead ? 1 : 0));
+  }
   return Encode(Encoding::kUtf8, line).bytes;
 }
 

@@ -247,7 +247,9 @@ TEST_F(Cli, ConvertsAsOpenccDoes) {
 #ifdef _WIN32
   GTEST_SKIP() << "the opencc command is a Linux program";
 #endif
-  if (!std::filesystem::exists("/usr/bin/opencc")) GTEST_SKIP() << "no opencc command";
+  if (!ScriptConversionAvailable() || !std::filesystem::exists("/usr/bin/opencc")) {
+    GTEST_SKIP() << "no OpenCC in this build, or no opencc command";
+  }
   const std::string text =
       "鼠标和软件在后台，頭髮乾燥了。\r\n滑鼠、軟體與計算機的資訊\n著名的著作，干净的乾隆皇帝\n";
   WriteBytes(dir / "u.txt", text);

@@ -60,6 +60,7 @@ const ControlRow kControls[] = {
   {"标签_文件名",      kLabel,    kWindow, {146, 502, 90,  22},  "章；文件名：",     kShown},
   {kMapByNumberRadio, kRadio,    kWindow, {238, 502, 70,  22},  "按序号",           kShown, {kChecked}},
   {kMapByTitleRadio,  kRadio,    kWindow, {312, 502, 70,  22},  "按标题",           kShown},
+  {kMapByVolumeRadio, kRadio,    kWindow, {386, 502, 100, 22},  "按卷和标题",       kShown},
   {kMapOpenButton,    kButton,   kWindow, {550, 501, 78,  24},  "打开目录",         kShown, {kPlain}},
   {kMapSaveButton,    kButton,   kWindow, {632, 501, 78,  24},  "保存目录",         kShown, {kPlain}},
   {kMapPreview,       kPreview,  kWindow, {10,  532, 700, 20},  "",                kShown},

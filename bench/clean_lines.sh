@@ -37,7 +37,8 @@ trad=$data/clean-trad-$size.txt
 [ -f "$plain" ] || { log "generating $plain"; python3 "$here/gen_novel.py" --kind utf8 --size "$size" "$plain" >&2; }
 [ -f "$dirty" ] || { log "adding junk: $dirty"; python3 "$here/dirty_novel.py" "$plain" "$dirty"; }
 [ -f "$trad" ] || { log "traditional: $trad"; opencc -c s2t.json -i "$plain" -o "$trad"; }
-work=$(mktemp -d "$here/out.clean.XXXXXX")
+mkdir -p "$here/out"
+work=$(mktemp -d "$here/out/clean.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 python3 "$here/junk_sed.py" "$top/data/junk-lines.txt" "$work/junk.sed"
 

@@ -555,20 +555,22 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
   LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
   std::vector<LineChange> changes;
   std::string out;
-  // The report is written when the search is over, so that a rule that gives up leaves
-  // no half of it.
+  // Written a part at a time, so that the report on a large text is never held whole; a
+  // rule that gives up ends it with the exit status 1.
   while (finder.Next(changes)) {
     for (const LineChange& change : changes) {
       out += std::to_string(change.line);
       out += '\t';
       out += LineChangeKindName(change.kind);
       out += '\t';
-      const std::string_view line = LineAt(input.text.view(), static_cast<std::size_t>(change.offset),
-                                           input.detected.encoding);
+      const std::string_view line = LineAt(
+          input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
       out += Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes;
       out += '\n';
     }
     changes.clear();
+    if (!WriteStdout(out)) return kRefused;
+    out.clear();
   }
   if (finder.error()) {
     PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
@@ -736,7 +738,8 @@ int RunClean(const CleanArgs& args, const std::string& file) {
   // Into a file: whole or not at all, and never over the input.
   const Path path = PathFromUtf8(args.out);
   const std::size_t slash = args.out.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  const Path name = PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
+  const Path name =
+      PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
   OutputPlan plan{{FolderPart(path), Path()}, false, 1, 1, [&](int) { return name; }};
   const Path inputs[] = {input->path};
   if (auto refusal = RefuseOutputs(plan, inputs)) {

@@ -65,13 +65,13 @@ struct CleanArgs {
   bool junk = false;                 // --junk: the built-in junk rules
   std::string rules;                 // --rules FILE: junk rules of the user's
   bool repeatedTitles = false;       // --repeated-titles
-  BlankLines blankLines = BlankLines::kKeep;       // --blank-lines one|none
-  bool trailingSpace = false;                      // --trailing-space
-  Indentation indentation = Indentation::kKeep;    // --indent fullwidth|none|keep
-  std::string convert;          // --convert CONFIG: an OpenCC configuration (t2s, s2t, …)
-  std::optional<Encoding> to;   // --to: the result's encoding; the text's own when absent
-  bool report = false;  // --report: the changes as TSV, nothing else written
-  std::string out;      // --out FILE; standard output when empty
+  BlankLines blankLines = BlankLines::kKeep;     // --blank-lines one|none
+  bool trailingSpace = false;                    // --trailing-space
+  Indentation indentation = Indentation::kKeep;  // --indent fullwidth|none|keep
+  std::string convert;         // --convert CONFIG: an OpenCC configuration (t2s, s2t, …)
+  std::optional<Encoding> to;  // --to: the result's encoding; the text's own when absent
+  bool report = false;         // --report: the changes as TSV, nothing else written
+  std::string out;             // --out FILE; standard output when empty
 };
 // clean: the text with the chosen lines cleaned (line_cleaning.h), then without the chosen
 // white space, in the order of the desktop's buttons: spaces, line breaks, tabs; on

@@ -315,8 +315,7 @@ int RunCommandLine(int argc, char** argv) {
       ->check(checks.Of("--indent", "fullwidth|none|keep", [](const std::string& value) {
         return value == "fullwidth" || value == "none" || value == "keep"
                    ? std::nullopt
-                   : std::optional<std::string>("的值“" + value +
-                                                "”应是 fullwidth、none 或 keep");
+                   : std::optional<std::string>("的值“" + value + "”应是 fullwidth、none 或 keep");
       }));
   std::string convert;
   cleanCommand

@@ -590,12 +590,18 @@ std::int64_t ChapterFiles::End(std::size_t k) const {
 Path ChapterFiles::Name(std::size_t k) const {
   const int number = static_cast<int>(k);
   if (plan_.choice.names == NameStyle::kNumber) return PieceFileName(prefix_, number);
-  std::u16string title = k == 0 ? std::u16string() : plan_.map.NameTitle(firsts_[k - 1]);
-  if (k > 0 && plan_.choice.names == NameStyle::kVolume) {
-    const std::u16string volume = plan_.map.VolumeTitle(firsts_[k - 1]);
+  const std::u16string title =
+      k == 0 ? std::u16string() : FileTitle(plan_.map, firsts_[k - 1], plan_.choice.names);
+  return TitleFileName(prefix_, number, width_, title, nameLimit_);
+}
+
+std::u16string FileTitle(const ChapterMap& map, std::size_t i, NameStyle style) {
+  std::u16string title = map.NameTitle(i);
+  if (style == NameStyle::kVolume) {
+    const std::u16string volume = map.VolumeTitle(i);
     if (!volume.empty()) title = volume + u" " + title;
   }
-  return TitleFileName(prefix_, number, width_, title, nameLimit_);
+  return title;
 }
 
 }  // namespace morvane

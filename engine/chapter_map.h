@@ -190,6 +190,10 @@ class ChapterFiles {
   std::vector<std::uint32_t> firsts_;  // the entry that begins each file after file 0
 };
 
+// The title of the file entry i begins, as names of style take it: its chapter's title, the
+// volume's before it for kVolume (where there is one).
+std::u16string FileTitle(const ChapterMap& map, std::size_t i, NameStyle style);
+
 // prefix-NNNN TITLE.txt as above, for file number of a cut whose numbers have width
 // digits: / \ : * ? " < > |, control characters and the bidirectional controls
 // (U+202A-U+202E, U+2066-U+2069) become "_".

@@ -52,8 +52,7 @@ class LineReader {
   LineShape Shape(std::string_view bytes, std::size_t start) const {
     LineShape s;
     s.start = start;
-    const std::size_t end =
-        LineEndOf(bytes, start, static_cast<int>(unit_), bytes.size() - start);
+    const std::size_t end = LineEndOf(bytes, start, static_cast<int>(unit_), bytes.size() - start);
     s.next = end < bytes.size() ? std::min(bytes.size(), end + unit_) : end;
     s.contentEnd = end;
     if (end >= start + unit_ && EndsWith(bytes, start, end, cr_)) s.contentEnd = end - unit_;
@@ -177,12 +176,11 @@ class JunkMatcher {
     if (literals_.contains(std::u16string(line))) return true;
     for (const Regex& regex : regexes_) {
       UErrorCode status = U_ZERO_ERROR;
-      uregex_setTimeLimit(
-          regex.get(),
-          static_cast<int32_t>(std::min<std::int64_t>(
-              INT32_MAX,
-              kRegexLineUnits + static_cast<std::int64_t>(line.size()) / kRegexCharactersPerLineUnit)),
-          &status);
+      uregex_setTimeLimit(regex.get(),
+                          static_cast<int32_t>(std::min<std::int64_t>(
+                              INT32_MAX, kRegexLineUnits + static_cast<std::int64_t>(line.size()) /
+                                                               kRegexCharactersPerLineUnit)),
+                          &status);
       uregex_setText(regex.get(), line.data(), static_cast<int32_t>(line.size()), &status);
       const bool matched = uregex_find(regex.get(), 0, &status);
       if (U_FAILURE(status)) {
@@ -201,8 +199,8 @@ class JunkMatcher {
   void Open(const std::u16string& pattern) {
     UParseError parsed{};
     UErrorCode status = U_ZERO_ERROR;
-    Regex regex(uregex_open(pattern.data(), static_cast<int32_t>(pattern.size()), 0, &parsed,
-                            &status));
+    Regex regex(
+        uregex_open(pattern.data(), static_cast<int32_t>(pattern.size()), 0, &parsed, &status));
     // Each rule was read before (JunkRules::Parse): a joined one compiles as its parts do.
     if (U_FAILURE(status)) return;
     uregex_setStackLimit(regex.get(), kRegexBacktrackBytes, &status);
@@ -268,7 +266,19 @@ std::string_view JunkRules::BuiltInText() {
 }
 
 const JunkRules& JunkRules::BuiltIn() {
-  static const JunkRules rules = std::get<JunkRules>(Parse(BuiltInText()));
+  // A rule a build's regular expressions cannot read (the Windows stand-in for ICU reads
+  // ECMAScript) is left out rather than taking the others with it.
+  static const JunkRules rules = [] {
+    JunkRules all;
+    std::string_view text = BuiltInText();
+    while (!text.empty()) {
+      const std::size_t end = std::min(text.find('\n'), text.size());
+      auto one = Parse(text.substr(0, end));
+      if (const auto* parsed = std::get_if<JunkRules>(&one)) all.Add(*parsed);
+      text.remove_prefix(std::min(text.size(), end + 1));
+    }
+    return all;
+  }();
   return rules;
 }
 
@@ -326,7 +336,8 @@ struct LineChangeFinder::State {
     if (cleaning.repeatedTitles) {
       HeadingLine heading;
       if (s.last - s.first <= kHeadingLineLimit && openers.At(bytes, s.first, s.last) != 0) {
-        if (decoded.empty()) decoded = reader.decoder().Decode(bytes.substr(s.first, s.last - s.first));
+        if (decoded.empty())
+          decoded = reader.decoder().Decode(bytes.substr(s.first, s.last - s.first));
         heading = ReadHeadingLine(decoded);
       }
       if (RepeatsHeading(previousHeading, heading)) {

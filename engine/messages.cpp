@@ -469,9 +469,9 @@ std::string CoverNotImage(const Path& path) {
 }
 
 std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
-  const std::string where =
-      source.empty() ? Join({"清理规则第", Decimal(line), "条"})
-                     : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
+  const std::string where = source.empty()
+                                ? Join({"清理规则第", Decimal(line), "条"})
+                                : Join({"清理规则文件“", source, "”第", Decimal(line), "行"});
   if (error.problem == RegexProblem::kEmpty) {
     return Join({where, "的正则表达式有误：", RegexProblemWords(error.problem)});
   }

@@ -125,7 +125,8 @@ EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Enco
     std::size_t end = std::min(bytes.size(), at + kPart);
     if (end < bytes.size()) {
       end -= (end - at) % unit;
-      end = std::min(bytes.size(), LineEndOf(bytes, end, static_cast<int>(unit), bytes.size()) + unit);
+      end = std::min(bytes.size(),
+                     LineEndOf(bytes, end, static_cast<int>(unit), bytes.size()) + unit);
     }
     const std::string_view part = bytes.substr(at, end - at);
     EncodedText converted =

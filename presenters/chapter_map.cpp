@@ -146,10 +146,24 @@ void SetBoxText(Toolkit& ui, std::string_view box, std::u16string_view text) {
   ui.SetText(box, ByteText(Encode(Encoding::kUtf8, text).bytes));
 }
 
+// The radio buttons of the names, one per style.
+constexpr std::pair<std::string_view, NameStyle> kNameRadios[] = {
+    {kMapByNumberRadio, NameStyle::kNumber},
+    {kMapByTitleRadio, NameStyle::kTitle},
+    {kMapByVolumeRadio, NameStyle::kVolume},
+};
+
 ChapterChoice Choice(const Toolkit& ui) {
   const int perFile = ToInteger(ui.Text(kMapPerFileBox));
-  return {ui.Ticks(kMapList), std::clamp(perFile, 1, 100000),
-          ui.Checked(kMapByTitleRadio) ? NameStyle::kTitle : NameStyle::kNumber};
+  NameStyle chosen = NameStyle::kNumber;
+  for (const auto& [radio, style] : kNameRadios) {
+    if (ui.Checked(radio)) chosen = style;
+  }
+  return {ui.Ticks(kMapList), std::clamp(perFile, 1, 100000), chosen};
+}
+
+void CheckNames(Toolkit& ui, NameStyle chosen) {
+  for (const auto& [radio, style] : kNameRadios) ui.SetChecked(radio, style == chosen);
 }
 
 void ShowSummary(Toolkit& ui, const Draft& draft) {
@@ -251,9 +265,7 @@ void OnCreated(Toolkit& ui, const AppState& state, Draft& draft) {
     ShowRuleChoice(ui, plan.rule.kind == RuleKind::kRegex);
     SetBoxText(ui, kMapPatternBox, plan.rule.pattern);
     ui.SetText(kMapPerFileBox, ByteText(std::to_string(plan.choice.perFile)));
-    const bool byTitle = plan.choice.names == NameStyle::kTitle;
-    ui.SetChecked(kMapByTitleRadio, byTitle);
-    ui.SetChecked(kMapByNumberRadio, !byTitle);
+    CheckNames(ui, plan.choice.names);
     draft.map = std::make_shared<const ChapterMap>(plan.map);
     ShowMap(ui, draft, plan.choice.cut, 0);
   }
@@ -405,14 +417,12 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
   ui.Bind(kMapOpenButton, kClicked, [t, s, draft] { OnOpenMap(*t, *s, *draft); });
   const auto summary = [t, draft] { ShowSummary(*t, *draft); };
   ui.Bind(kMapPerFileBox, kContentChanged, summary);
-  ui.Bind(kMapByNumberRadio, kClicked, [t, draft] {
-    t->SetChecked(kMapByTitleRadio, false);
-    ShowSummary(*t, *draft);
-  });
-  ui.Bind(kMapByTitleRadio, kClicked, [t, draft] {
-    t->SetChecked(kMapByNumberRadio, false);
-    ShowSummary(*t, *draft);
-  });
+  for (const auto& [radio, style] : kNameRadios) {
+    ui.Bind(radio, kClicked, [t, draft, style] {
+      CheckNames(*t, style);
+      ShowSummary(*t, *draft);
+    });
+  }
   ui.Bind(kMapOkButton, kClicked, [t, s, draft] {
     s->chapterPlan =
         std::make_shared<const ChapterPlan>(ChapterPlan{*draft->map, Choice(*t), draft->rule});

@@ -99,7 +99,11 @@ std::string LineWords(const ChapterMap& map, std::int64_t begin, std::int64_t en
     if (c < 0x20 || c == 0x7F) c = u' ';
   }
   while (!line.empty() && line.back() == u' ') line.pop_back();  // the CR of a CR LF
-  if (line.size() > kLineCharacters) line.resize(kLineCharacters);
+  if (line.size() > kLineCharacters) {
+    // Never half a surrogate pair.
+    const bool lead = (line[kLineCharacters - 1] & 0xFC00) == 0xD800;
+    line.resize(kLineCharacters - (lead ? 1 : 0));
+  }
   return Encode(Encoding::kUtf8, line).bytes;
 }
 
@@ -137,16 +141,16 @@ std::string NamePreview(const Toolkit& ui, const ChapterMap& map, const ChapterC
   const std::size_t limit = FileNameLimit(PathOfBox(ui, names::kSaveLocationBox).path);
   std::vector<std::string> names;
   const auto nameOf = [&](int number, const std::u16string& title) {
-    return DisplayName(choice.names == NameStyle::kTitle
-                           ? TitleFileName(prefix, number, width, title, limit)
-                           : PieceFileName(prefix, number));
+    return DisplayName(choice.names == NameStyle::kNumber
+                           ? PieceFileName(prefix, number)
+                           : TitleFileName(prefix, number, width, title, limit));
   };
   names.push_back(nameOf(0, {}));
   std::int64_t keptSoFar = 0;
   for (std::size_t i = 0; i < entries.size() && names.size() < 3; ++i) {
     const bool cut = i >= choice.cut.size() || choice.cut[i];
     if (!cut || keptSoFar++ % choice.perFile != 0) continue;
-    names.push_back(nameOf(static_cast<int>(names.size()), map.NameTitle(i)));
+    names.push_back(nameOf(static_cast<int>(names.size()), FileTitle(map, i, choice.names)));
   }
   if (files > static_cast<std::int64_t>(names.size())) names.push_back("…");
   std::string preview = "文件名：";

@@ -98,6 +98,7 @@ inline constexpr std::string_view kMapSaveDialog = "通用对话框_保存目录
 inline constexpr std::string_view kMapPerFileBox = "调节框_每个文件章数";
 inline constexpr std::string_view kMapByNumberRadio = "单选框_按序号";
 inline constexpr std::string_view kMapByTitleRadio = "单选框_按标题";
+inline constexpr std::string_view kMapByVolumeRadio = "单选框_按卷和标题";
 inline constexpr std::string_view kMapPreview = "预览_文件名";
 inline constexpr std::string_view kMapSummary = "标签_统计";
 inline constexpr std::string_view kMapOkButton = "按钮_确定";

@@ -56,8 +56,7 @@ class KindRows final : public TableRows {
 // The lines are read from the text only for the rows in sight.
 class LineRows final : public TableRows {
  public:
-  LineRows(std::shared_ptr<const std::vector<LineChange>> changes, ByteText text,
-           Encoding encoding)
+  LineRows(std::shared_ptr<const std::vector<LineChange>> changes, ByteText text, Encoding encoding)
       : changes_(std::move(changes)), text_(std::move(text)), encoding_(encoding) {}
   int Count() const override { return static_cast<int>(changes_->size()); }
   std::string Cell(int row, int column) const override {
@@ -69,7 +68,8 @@ class LineRows final : public TableRows {
         return std::string(kKindWords[static_cast<std::size_t>(change.kind)]);
       default: {
         std::u16string line =
-            Decode(encoding_, LineAt(text_.view(), static_cast<std::size_t>(change.offset), encoding_))
+            Decode(encoding_,
+                   LineAt(text_.view(), static_cast<std::size_t>(change.offset), encoding_))
                 .text;
         if (line.size() > kShownCharacters) line = line.substr(0, kShownCharacters) + u"…";
         return Encode(Encoding::kUtf8, line).bytes;

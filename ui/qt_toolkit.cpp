@@ -23,9 +23,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSpacerItem>
-#include <QSettings>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QUrl>

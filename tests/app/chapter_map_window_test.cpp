@@ -273,8 +273,8 @@ void ChapterMapWindowTest::aRuleThatNeverEndsIsStoppedOrGivesUp() {
 }
 
 // The automatic rule taken where it is offered, then a title changed (to one GBK lacks), a
-// heading added in the preview and a row unticked (undone once and unticked again): the
-// map saved is what morvane-cli cuts into the same files.
+// heading added in the preview and a row unticked (undone once and unticked again), names
+// with the volume: the map saved is what morvane-cli cuts into the same files.
 void ChapterMapWindowTest::correctionsAreCutAsTheSavedMapIs() {
   input_ = temp_->filePath(QStringLiteral("有卷.txt"));
   morvane::testing::WriteFile(input_, Novel(true));
@@ -329,8 +329,9 @@ void ChapterMapWindowTest::correctionsAreCutAsTheSavedMapIs() {
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(tick(4), int(Qt::Unchecked));
 
-    auto* byTitle = Map<QRadioButton>(n::kMapByTitleRadio);
-    QTest::mouseClick(byTitle, Qt::LeftButton, {}, QPoint(6, byTitle->height() / 2));
+    auto* byVolume = Map<QRadioButton>(n::kMapByVolumeRadio);
+    QTest::mouseClick(byVolume, Qt::LeftButton, {}, QPoint(6, byVolume->height() / 2));
+    QVERIFY(!Map<QRadioButton>(n::kMapByNumberRadio)->isChecked());
     ClickCell(table, 2, n::kTitleColumn);
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/chapter_map.png")));
@@ -345,13 +346,13 @@ void ChapterMapWindowTest::correctionsAreCutAsTheSavedMapIs() {
   QCOMPARE(messages.back(), QStringLiteral("切割完毕"));
   const auto written = ReadFolder(output_);
   QCOMPARE(written.size(), std::size_t{6});
-  QVERIFY(written.count(("有卷-0003 " + renamed + ".txt").toStdString()) == 1);
+  QVERIFY(written.count(("有卷-0003 第一卷 风云 " + renamed + ".txt").toStdString()) == 1);
 
   const QString cliOut = temp_->filePath(QStringLiteral("cli"));
   QDir().mkpath(cliOut);
   QProcess cli;
   cli.start(QStringLiteral(MORVANE_CLI_PATH),
-            {"chapters", "--map", mapFile, "--names", "title", "--out", cliOut, input_});
+            {"chapters", "--map", mapFile, "--names", "volume", "--out", cliOut, input_});
   QVERIFY(cli.waitForFinished(60000));
   QCOMPARE(cli.exitCode(), 0);
   QCOMPARE(written, ReadFolder(cliOut));

@@ -63,8 +63,7 @@ void CleanWindowTest::cleanedTextGoesIntoTheBoxAndUndoTakesItBack() {
   });
   QTest::mouseClick(W(n::kSimpleCleanButton), Qt::LeftButton);
   QVERIFY(answered);
-  QCOMPARE(toolkit_->Text(n::kSimpleText),
-           morvane::GbkFromUtf8("第一章 风起\r\n\r\n他走了。\r\n"));
+  QCOMPARE(toolkit_->Text(n::kSimpleText), morvane::GbkFromUtf8("第一章 风起\r\n\r\n他走了。\r\n"));
   auto* box = dynamic_cast<morvane::ui::ByteTextEdit*>(W(n::kSimpleText));
   QVERIFY(box != nullptr);
   box->Undo();

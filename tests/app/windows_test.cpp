@@ -392,6 +392,27 @@ TEST_F(CleanWindow, UntickedKindsAndLinesStayAndTheRestGoes) {
   EXPECT_EQ(ui.Text(names::kSimpleText).view(), "第一章 风起\r\n\r\n\r\n他走了。\r\n");
 }
 
+// A large text is searched as long work: 取消 leaves the window without a list and the page's
+// text as it was; left alone, the search shows what it found.
+TEST_F(CleanWindow, ALargeTextIsSearchedAsLongWorkThatMayBeStopped) {
+  const std::string line = "他走了。 \r\n";
+  std::string text;
+  while (static_cast<std::int64_t>(text.size()) <= kLongWorkBytes) text += line;
+  state.cut.normalText = ByteText(text);
+  state.cut.normalEncoding = {Encoding::kUtf8, false};
+  ui.stopAfterFiles = 0;
+  Open(names::kNormalCleanButton, [&] {
+    EXPECT_EQ(ui.longWork.size(), 1u);
+    EXPECT_EQ(ui.Rows(names::kCleanLineList), nullptr);
+    ui.stopAfterFiles = -1;
+    ui.Click(names::kCleanFindButton);
+    EXPECT_EQ(Cell(names::kCleanKindList, 3, 1), std::to_string(text.size() / line.size()));
+    ui.Click(names::kCleanCancelButton);
+  });
+  EXPECT_EQ(ui.longWork.size(), 2u);
+  EXPECT_EQ(state.cut.normalText.view(), text);
+}
+
 // On the cut page, converted into simplified characters: Big5 cannot hold them, so the
 // window suggests UTF-8 and the text of the page becomes UTF-8; its headings are searched
 // anew.
@@ -401,7 +422,7 @@ TEST_F(CleanWindow, AConversionThatDoesNotFitAsksForAnotherEncoding) {
   state.cut.normalEncoding = {Encoding::kBig5, false};
   state.chapterSearchDone = 1;
   Open(names::kNormalCleanButton, [&] {
-    ui.Select(names::kCleanIndentList, 2);  // 保留
+    ui.Select(names::kCleanIndentList, 2);   // 保留
     ui.Select(names::kCleanConvertList, 1);  // t2s
     ui.TakeMessages();
     ui.Click(names::kCleanOkButton);

@@ -63,11 +63,11 @@ TEST(LineCleaning, JunkLinesGoWithTheirBreaksAndNothingElse) {
   cleaning.junk = Rules("# a comment\n\n本站網址\nre:.*請記住.*網址.*\nre:\\s*www\\.[a-z.]+\n");
   const Case cases[] = {
       {"甲\r\n本站網址\r\n乙\r\n", "甲\r\n乙\r\n", {{2, K::kJunk}}},
-      {"　本站網址  \n乙", "乙", {{1, K::kJunk}}},                       // blanks aside
-      {"他說本站網址不對。\n", "他說本站網址不對。\n", {}},               // a literal is a line
+      {"　本站網址  \n乙", "乙", {{1, K::kJunk}}},           // blanks aside
+      {"他說本站網址不對。\n", "他說本站網址不對。\n", {}},  // a literal is a line
       {"請記住本站網址：www.abc.com\n甲\n", "甲\n", {{1, K::kJunk}}},
-      {"甲\nwww.abc.com", "甲\n", {{2, K::kJunk}}},                      // the last line
-      {"他說www.abc.com很好。\n", "他說www.abc.com很好。\n", {}},         // inside a sentence
+      {"甲\nwww.abc.com", "甲\n", {{2, K::kJunk}}},                // the last line
+      {"他說www.abc.com很好。\n", "他說www.abc.com很好。\n", {}},  // inside a sentence
       {"（本章完）\n", "（本章完）\n", {}},
   };
   Check(cleaning, cases);
@@ -77,11 +77,13 @@ TEST(LineCleaning, RepeatedTitlesAreTheAutomaticRulesRepeats) {
   LineCleaning cleaning;
   cleaning.repeatedTitles = true;
   const Case cases[] = {
-      {"第一章 開始\r\n第一章 開始\r\n正文\r\n", "第一章 開始\r\n正文\r\n", {{2, K::kRepeatedTitle}}},
+      {"第一章 開始\r\n第一章 開始\r\n正文\r\n",
+       "第一章 開始\r\n正文\r\n",
+       {{2, K::kRepeatedTitle}}},
       {"第一章 開始\n\n　第一章　開始\n", "第一章 開始\n\n", {{3, K::kRepeatedTitle}}},
       {"第一章 開始\n第一章\n", "第一章 開始\n", {{2, K::kRepeatedTitle}}},  // the same number
       {"第一章 開始\n第二章 結束\n", "第一章 開始\n第二章 結束\n", {}},
-      {"正文\n正文\n", "正文\n正文\n", {}},  // no heading
+      {"正文\n正文\n", "正文\n正文\n", {}},                  // no heading
       {"第一章\n甲\n第一章\n", "第一章\n甲\n第一章\n", {}},  // not the next line
   };
   Check(cleaning, cases);
@@ -129,7 +131,8 @@ TEST(LineCleaning, IndentationTwoFullWidthSpacesOrNone) {
   LineCleaning wide;
   wide.indentation = Indentation::kFullWidth;
   const Case wides[] = {
-      {"甲\r\n  乙\r\n\t丙\r\n　　丁\r\n\r\n", "　　甲\r\n　　乙\r\n　　丙\r\n　　丁\r\n\r\n",
+      {"甲\r\n  乙\r\n\t丙\r\n　　丁\r\n\r\n",
+       "　　甲\r\n　　乙\r\n　　丙\r\n　　丁\r\n\r\n",
        {{1, K::kIndent}, {2, K::kIndent}, {3, K::kIndent}}},
   };
   Check(wide, wides);
@@ -144,7 +147,8 @@ TEST(LineCleaning, IndentationTwoFullWidthSpacesOrNone) {
 // The preview and the cleaning are one list: a random text with every kind, the lines the
 // cleaning leaves out are those the list removes, and a line unticked comes back.
 TEST(LineCleaning, TheCleaningRemovesWhatTheListSays) {
-  const char* lines[] = {"第一章 開始", "第二章", "", " ", "廣告", "　正文。 ", "\t甲", "（本章完）"};
+  const char* lines[] = {"第一章 開始", "第二章",    "",     " ",
+                         "廣告",        "　正文。 ", "\t甲", "（本章完）"};
   std::mt19937 random(7);
   LineCleaning cleaning;
   cleaning.junk = Rules("廣告");
@@ -211,12 +215,14 @@ TEST(LineCleaning, RulesThatCannotBeReadOrThatGiveUp) {
 TEST(LineCleaning, BuiltInRules) {
   LineCleaning cleaning;
   cleaning.junk = std::make_shared<JunkRules>(JunkRules::BuiltIn());
-  const char* junk[] = {"请记住本站域名：www.example.com", "天才一秒记住本站地址：abc.com",
+  const char* junk[] = {"请记住本站域名：www.example.com",
+                        "天才一秒记住本站地址：abc.com",
                         "手机用户请浏览m.example.com阅读，更优质的阅读体验。",
-                        "https://www.example.com/book/1.html", "【www.example.com】",
+                        "https://www.example.com/book/1.html",
+                        "【www.example.com】",
                         "求推荐票！求月票！"};
-  const char* body[] = {"（本章完）", "他打开www.example.com看了一眼，又关上了。",
-                        "第一章 请记住", "手机响了，他请她去阅读室。", "求你了。"};
+  const char* body[] = {"（本章完）", "他打开www.example.com看了一眼，又关上了。", "第一章 请记住",
+                        "手机响了，他请她去阅读室。", "求你了。"};
   for (Encoding encoding : {Encoding::kGbk, Encoding::kUtf8, Encoding::kUtf16Be}) {
     for (const char* line : junk) {
       const auto changes = std::get<std::vector<LineChange>>(

@@ -1039,6 +1039,36 @@ void Win32Toolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
   control.encoding = encoding;
 }
 
+constexpr wchar_t kSettingsKey[] = L"Software\\Morvane";
+
+std::string Win32Toolkit::Setting(std::string_view key) const {
+  const std::wstring name = WideFromUtf8(key);
+  DWORD bytes = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                   &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   value.data(), &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  value.resize(wcsnlen(value.c_str(), value.size()));
+  const int length = WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), utf8.data(), length,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+void Win32Toolkit::SetSetting(std::string_view key, const std::string& value) {
+  const std::wstring wide = WideFromUtf8(value);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, WideFromUtf8(key).c_str(), REG_SZ, wide.c_str(),
+                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+}
+
 // ---- boxes, dialogs and windows ----------------------------------------------------
 
 int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,

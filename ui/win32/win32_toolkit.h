@@ -82,6 +82,9 @@ class Win32Toolkit final : public Toolkit {
   ByteText ComboItemText(std::string_view control, int index) const override;
   void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
   void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  // In the registry, under HKEY_CURRENT_USER\Software\Morvane.
+  std::string Setting(std::string_view key) const override;
+  void SetSetting(std::string_view key, const std::string& value) override;
   int ShowMessageBox(const std::string& content, int flags, const std::string& caption) override;
   using Toolkit::ShowMessageBox;
   // The message with 确定 and 打开文件夹, which shows the folder in Explorer.

@@ -77,6 +77,8 @@ class LineReader {
     const bool doubleByte = encoding_ == Encoding::kGbk || encoding_ == Encoding::kGb18030 ||
                             encoding_ == Encoding::kBig5;
     for (;;) {
+      // A lone last byte of UTF-16 text is a character of its own, and no blank.
+      if ((end - first) % unit_ != 0) return end;
       // A byte below 0x40 is never the second byte of a double-byte character, and UTF-8
       // and UTF-16 can be read backwards: an ASCII blank at the end is a character.
       if (EndsWith(bytes, first, end, space_) || EndsWith(bytes, first, end, tab_)) {

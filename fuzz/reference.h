@@ -227,6 +227,84 @@ inline std::vector<std::string_view> ChapterTexts(std::string_view text,
   return files;
 }
 
+// The line cleaning's byte rules (blank lines, trailing blanks, indentation; the junk and
+// repeated-title kinds need ICU and the chapter rules), line by line with characters stepped
+// from each line's start. A line ends at a line-feed unit (in UTF-16 either byte order, as
+// the chapter rules read lines), whose CR unit before it belongs to the break; a blank is a space, a tab or a full-width space in the encoding's bytes.
+// blankLines: 0 keep, 1 one of a run, 2 none; indent: 0 keep, 1 two full-width spaces,
+// 2 none.
+inline std::string CleanedLines(std::string_view text, int encoding, int blankLines,
+                                bool trailing, int indent) {
+  const bool utf16 = encoding == 3 || encoding == 4;
+  const std::size_t unit = utf16 ? 2 : 1;
+  auto ascii = [&](char c) {
+    if (!utf16) return std::string(1, c);
+    return encoding == 3 ? std::string{c, '\0'} : std::string{'\0', c};
+  };
+  std::string wide;
+  switch (encoding) {
+    case 0: case 1: wide = "\xA1\xA1"; break;
+    case 5: wide = "\xA1\x40"; break;
+    case 2: wide = "\xE3\x80\x80"; break;
+    case 3: wide = std::string("\x00\x30", 2); break;
+    default: wide = std::string("\x30\x00", 2); break;
+  }
+  const std::string blanks[] = {ascii(' '), ascii('\t'), wide};
+  const std::string lf = ascii('\n');
+  const std::string cr = ascii('\r');
+  std::string out;
+  bool previousBlank = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    // In UTF-16 a unit 0A 00 or 00 0A, in either byte order, as the chapter rules read lines.
+    auto breaks = [&](std::size_t at) {
+      if (at + unit > text.size()) return false;
+      const std::string_view u = text.substr(at, unit);
+      return u == lf || (utf16 && (u == std::string("\n\0", 2) || u == std::string("\0\n", 2)));
+    };
+    while (end < text.size() && !breaks(end)) {
+      end += unit;
+    }
+    end = std::min(end, text.size());
+    const std::size_t next = end < text.size() ? end + unit : end;
+    std::size_t contentEnd = end;
+    if (end >= start + unit && text.substr(end - unit, unit) == cr) contentEnd -= unit;
+    const std::string_view content = text.substr(start, contentEnd - start);
+    std::size_t first = 0;
+    std::size_t last = 0;
+    bool leading = true;
+    for (std::size_t i = 0; i < content.size();) {
+      const std::size_t n = CharLength(encoding, content, i);
+      const std::string_view ch = content.substr(i, n);
+      const bool blank = ch == blanks[0] || ch == blanks[1] || ch == blanks[2];
+      if (leading && blank) first = i + n;
+      if (!blank) {
+        leading = false;
+        last = i + n;
+      }
+      i += n;
+    }
+    const bool isBlank = leading;
+    const std::string_view lineBreak = text.substr(contentEnd, next - contentEnd);
+    if (isBlank) {
+      if (!(blankLines == 2 || (blankLines == 1 && previousBlank))) {
+        if (!trailing) out += content;
+        out += lineBreak;
+      }
+      previousBlank = true;
+    } else {
+      previousBlank = false;
+      if (indent == 1) out += wide + wide;
+      const std::size_t from = indent == 0 ? 0 : first;
+      out += content.substr(from, (trailing ? last : content.size()) - from);
+      out += lineBreak;
+    }
+    start = next;
+  }
+  return out;
+}
+
 // The harnesses stop the run with the inputs shown, so that a finding reads on its own.
 inline std::string Hex(std::string_view s) {
   std::string out;

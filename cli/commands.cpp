@@ -337,6 +337,10 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
   }
   ChapterPlan plan;
   if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (TooManyHeadingsForBook(plan)) {
+    PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
+    return kRefused;
+  }
   if (!epub.map.empty()) inputs.push_back(PathFromUtf8(epub.map));
   info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
   info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);

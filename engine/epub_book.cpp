@@ -343,6 +343,14 @@ ImageKind ImageKindOf(std::string_view bytes) {
   return ImageKind::kNone;
 }
 
+bool TooManyHeadingsForBook(const ChapterPlan& plan) {
+  std::int64_t cut = 0;
+  for (std::size_t i = 0; i < plan.map.size(); ++i) {
+    cut += i >= plan.choice.cut.size() || plan.choice.cut[i] ? 1 : 0;
+  }
+  return cut > 1000 && cut > plan.map.textBytes() / 256;
+}
+
 std::vector<BookSection> SectionsOf(const ChapterPlan& plan) {
   const ChapterMap& map = plan.map;
   std::vector<std::size_t> cut;

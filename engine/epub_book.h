@@ -44,6 +44,11 @@ struct BookSection {
   int volume = -1;  // the volume it lies in (an index of map.volumes), or none
 };
 
+// Whether the plan has more headings cut at than a book has: on average one in every 256
+// bytes of text or fewer (a file of "第1章" lines), beyond the first thousand. Its table of
+// contents would cost more memory than the text, and no reader could open it.
+bool TooManyHeadingsForBook(const ChapterPlan& plan);
+
 // The sections of a plan: the text before the first heading cut at when it is not blank,
 // then every heading cut at (plan.choice.cut), in order.
 std::vector<BookSection> SectionsOf(const ChapterPlan& plan);

@@ -460,6 +460,11 @@ const std::string& BookWritten() {
   return text;
 }
 
+std::string TooManyHeadingsForBook(std::int64_t headings) {
+  return Join({"章节目录有", Decimal(headings),
+               "个标题，平均不到256字节就有一个，不像一本书，没有生成EPUB。请换一个章节规则"});
+}
+
 std::string CannotReadCover(const Path& path) {
   return Join({"无法读取封面图片（或图片大于64MB）：", kLineBreak, DisplayName(path)});
 }

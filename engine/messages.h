@@ -111,6 +111,7 @@ std::string BadMapFile(const MapFileError& error);
 std::string EmptyTextForBook(const Path& path);
 const std::string& BookWritten();  // EPUB已生成
 std::string CannotReadCover(const Path& path);
+std::string TooManyHeadingsForBook(std::int64_t headings);
 std::string CoverNotImage(const Path& path);
 // The same where the map window opens such a file: the map shown stays as it was.
 std::string MapFileRefused(const MapFileError& error);

@@ -70,6 +70,11 @@ std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
 }
 
 void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
+  if (TooManyHeadingsForBook(*draft.plan)) {
+    ui.ShowMessageBox(
+        messages::TooManyHeadingsForBook(static_cast<std::int64_t>(draft.plan->map.size())));
+    return;
+  }
   std::optional<BookInfo> info = InfoOf(ui, state);
   if (!info) return;
   const auto target = OutputTargetOf(ui);

@@ -309,8 +309,12 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
       {"epub", "--out", out, "empty.txt"},
       {"epub", "--cover", "book.txt", "--out", out, "book.txt"},
       {"epub", "--cover", "missing.png", "--out", out, "book.txt"},
+      {"epub", "--rule", "lines", "--out", out, "headings.txt"},  // a heading every 6 bytes
   };
   WriteBytes(dir / "empty.txt", "");
+  std::string headings;
+  for (int i = 0; i < 2000; ++i) headings += GbkBytes("第1章\n");
+  WriteBytes(dir / "headings.txt", headings);
   for (const auto& args : refused) {
     SCOPED_TRACE(::testing::PrintToString(args));
     CliRun run = RunCli(args, dir.path());

@@ -44,7 +44,8 @@ void OnCreated(Toolkit& ui, const AppState& state, const Draft& draft) {
 }
 
 void ChooseCover(Toolkit& ui) {
-  if (ui.ShowFileDialog(kEpubCoverDialog)) ui.SetPath(kEpubCoverBox, ui.DialogFileName(kEpubCoverDialog));
+  if (ui.ShowFileDialog(kEpubCoverDialog))
+    ui.SetPath(kEpubCoverBox, ui.DialogFileName(kEpubCoverDialog));
 }
 
 // What the window says of the book, or nothing after the message that refuses the cover.

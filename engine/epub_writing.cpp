@@ -159,7 +159,10 @@ class Renderers {
     }
     if (threads_.empty()) {
       lock.unlock();
-      if (!rendered_) Render(s);  // everything goes into the slot at once
+      if (!rendered_) {
+        if (!deflater_) deflater_.emplace();
+        Render(s, *deflater_);  // everything goes into the slot at once
+      }
       lock.lock();
     }
     for (;;) {
@@ -189,10 +192,13 @@ class Renderers {
 
   void Serve() {
     try {
+      // One stream per thread, kept for all its sections (not thread_local: MinGW's
+      // emulated thread-local storage frees such objects wrongly at the thread's end).
+      Deflater deflater;
       for (;;) {
         const std::size_t s = next_.fetch_add(1);
         if (s >= sections_.size()) return;
-        Render(s);
+        Render(s, deflater);
       }
     } catch (const Stopped&) {
     } catch (...) {
@@ -202,16 +208,14 @@ class Renderers {
     }
   }
 
-  void Render(std::size_t s) {
+  void Render(std::size_t s, Deflater& deflater) {
     if (threads_.empty()) {
       rendered_ = true;
       next_ = s + 1;
     }
-    thread_local std::optional<Deflater> deflater;
-    if (!deflater) deflater.emplace();
     const BookSection& section = sections_[s];
-    const std::function<void(std::string &&)> emit = [&](std::string&& page) {
-      Entry entry = deflater->Deflate(page);
+    const std::function<void(std::string&&)> emit = [&](std::string&& page) {
+      Entry entry = deflater.Deflate(page);
       std::unique_lock lock(mutex_);
       // The thread with the section the container waits for never waits itself.
       changed_.wait(lock, [&] { return stop_ || s == current_ || ahead_ < kAheadBytes; });
@@ -238,6 +242,7 @@ class Renderers {
   bool stop_ = false;
   bool failed_ = false;
   bool rendered_ = false;  // without threads: the current section is in its slot
+  std::optional<Deflater> deflater_;  // without threads: the container's thread's
 };
 
 // The container, made as the file asks for its parts.

@@ -418,7 +418,7 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
   const auto summary = [t, draft] { ShowSummary(*t, *draft); };
   ui.Bind(kMapPerFileBox, kContentChanged, summary);
   for (const auto& [radio, style] : kNameRadios) {
-    ui.Bind(radio, kClicked, [t, draft, style] {
+    ui.Bind(radio, kClicked, [t, draft, style = style] {
       CheckNames(*t, style);
       ShowSummary(*t, *draft);
     });

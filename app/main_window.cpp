@@ -117,7 +117,7 @@ const ControlRow kControls[] = {
   {n::kChapterSearchButton,      kButton,           kNormalCutFrame, {336, 96,  56,  16},  "搜寻",     kHidden},
   {n::kChapterCutButton,         kButton,           kNormalCutFrame, {424, 96,  56,  16},  "切割",     kHidden},
   {n::kChapterMapButton,         kButton,           kNormalCutFrame, {512, 96,  56,  16},  "章节目录", kHidden},
-  {n::kEpubButton,               kButton,           kNormalCutFrame, {512, 120, 56,  16},  "生成EPUB", kHidden},
+  {n::kEpubButton,               kButton,           kNormalCutFrame, {512, 120, 64,  16},  "生成EPUB", kHidden},
   {n::kNormalCleanButton,        kButton,           kNormalCutFrame, {15,  140, 56,  16},  "清理…",    kShown},
   {n::kNormalDialog,             kFileDialog,       kNormalCutFrame, {},                   kTxtFilter, kHidden, {}, kInitialFolder},
   {kNormalEncodingCaption,       kLabel,            kNormalCutFrame, {410, 51,  60,  16},  "文件编码：", kShown},

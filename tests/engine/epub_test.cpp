@@ -283,6 +283,28 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
   }
 }
 
+// Stopped part-way (the desktop's 取消), or never stopped, the book is all or nothing.
+TEST(EpubBook, AStoppedBookLeavesNothing) {
+  class StopAfter final : public Progress {
+   public:
+    explicit StopAfter(int calls) : calls_(calls) {}
+    bool Advance(std::int64_t, std::int64_t) override { return --calls_ > 0; }
+    bool StopRequested() const override { return calls_ <= 0; }
+
+   private:
+    int calls_;
+  };
+  ScratchFolder dir;
+  const std::string bytes = Bytes(Encoding::kGbk, Novel(3000, 100));
+  const ChapterPlan plan = AutoPlan(Encoding::kGbk, bytes);
+  for (const int calls : {1, 50, 2900}) {
+    StopAfter progress(calls);
+    const BookInfo info{"书", "", "", ImageKind::kNone, 0};
+    EXPECT_FALSE(WriteEpub(dir.at("book.epub"), plan, info, &progress).ok) << calls;
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{}) << calls;
+  }
+}
+
 #ifndef _WIN32
 // One book per test, so that ctest runs the slow checks side by side.
 struct Checked {

@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <minizip/unzip.h>
-
 #include "core/encoding.h"
 #include "core/files.h"
 #include "core/folder_listing.h"
@@ -26,6 +24,7 @@
 #include "engine/size_cutting.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "zip_entries.h"
 
 namespace morvane::testing {
 namespace {
@@ -138,8 +137,8 @@ TEST_F(Cli, CutsChaptersAndPrintsTheirNumber) {
             list.out);
   out = dir / "again";
   std::filesystem::create_directory(FileSystemPath(out));
-  ASSERT_EQ(RunCli({"chapters", "--map", "map.tsv", "--out", out, "novel.txt"}, dir.path()).exitCode,
-            0);
+  ASSERT_EQ(
+      RunCli({"chapters", "--map", "map.tsv", "--out", out, "novel.txt"}, dir.path()).exitCode, 0);
   for (std::size_t k = 0; k < pieces.size(); ++k) {
     EXPECT_EQ(Piece("novel-" + std::to_string(k) + ".txt"), pieces[k].view()) << k;
   }
@@ -377,25 +376,14 @@ TEST_F(Cli, SaysWhatIsWrongInOneLine) {
 // The entries of a ZIP file by name.
 std::map<std::string, std::string> Unzipped(const std::string& path) {
   std::map<std::string, std::string> entries;
-  unzFile zip = unzOpen64(path.c_str());
-  for (int at = zip ? unzGoToFirstFile(zip) : UNZ_END_OF_LIST_OF_FILE; at == UNZ_OK;
-       at = unzGoToNextFile(zip)) {
-    char name[256];
-    unz_file_info64 info;
-    unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0);
-    std::string bytes(info.uncompressed_size, '\0');
-    unzOpenCurrentFile(zip);
-    unzReadCurrentFile(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
-    unzCloseCurrentFile(zip);
-    entries[name] = bytes;
-  }
-  if (zip) unzClose(zip);
+  for (ZipEntry& entry : ZipEntries(path)) entries[entry.name] = std::move(entry.bytes);
   return entries;
 }
 
 TEST_F(Cli, MakesABookOfTheChapterMap) {
-  WriteBytes(dir / "书.txt",
-             GbkBytes("作者：王五\r\n\r\n第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n"));
+  WriteBytes(
+      dir / "书.txt",
+      GbkBytes("作者：王五\r\n\r\n第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n"));
   const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
   WriteBytes(dir / "cover.png", png);
   ASSERT_EQ(RunCli({"epub", "--skip", "2", "--out", out, "书.txt"}, dir.path()).exitCode, 0);

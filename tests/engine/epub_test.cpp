@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <minizip/unzip.h>
-
 #include "core/digest.h"
 #include "core/encoding.h"
 #include "engine/chapter_map.h"
@@ -16,6 +14,7 @@
 #include "engine/epub_writing.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "zip_entries.h"
 
 namespace morvane::testing {
 namespace {
@@ -175,36 +174,6 @@ std::string Novel(int chapters, int volumeEvery, std::size_t largeChapter = 0) {
   return text;
 }
 
-struct Entry {
-  std::string name;
-  std::string bytes;
-};
-
-std::vector<Entry> Unzipped(const std::string& path) {
-  std::vector<Entry> entries;
-  unzFile zip = unzOpen64(path.c_str());
-  if (zip == nullptr) return entries;
-  for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
-    char name[256];
-    unz_file_info64 info;
-    unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0);
-    std::string bytes(info.uncompressed_size, '\0');
-    unzOpenCurrentFile(zip);
-    unzReadCurrentFile(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
-    EXPECT_EQ(unzCloseCurrentFile(zip), UNZ_OK) << name;  // the CRC matches
-    entries.push_back({name, bytes});
-  }
-  unzClose(zip);
-  return entries;
-}
-
-const std::string* Find(const std::vector<Entry>& entries, const std::string& name) {
-  for (const Entry& entry : entries) {
-    if (entry.name == name) return &entry.bytes;
-  }
-  return nullptr;
-}
-
 ChapterPlan AutoPlan(Encoding encoding, const std::string& bytes) {
   ChapterPlan plan;
   plan.rule = *ParseRule("auto");
@@ -230,8 +199,9 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
     EXPECT_EQ(file.substr(8, 2), std::string("\0\0", 2));
     EXPECT_EQ(file.substr(30, 28), "mimetypeapplication/epub+zip");
 
-    const std::vector<Entry> entries = Unzipped(path);
-    const std::string nav = *Find(entries, "OEBPS/nav.xhtml");
+    const std::vector<ZipEntry> entries = ZipEntries(path);
+    for (const ZipEntry& entry : entries) EXPECT_TRUE(entry.crcMatches) << entry.name;
+    const std::string nav = *FindEntry(entries, "OEBPS/nav.xhtml");
     std::vector<std::string> labels;
     std::vector<std::string> files;
     for (std::size_t at = 0; (at = nav.find("<a href=\"", at)) != std::string::npos;) {
@@ -239,7 +209,7 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
       const std::size_t quote = nav.find('"', at);
       std::string href = nav.substr(at, quote - at);
       files.push_back(href.substr(0, href.find('#')));
-      EXPECT_NE(Find(entries, "OEBPS/" + files.back()), nullptr) << href;
+      EXPECT_NE(FindEntry(entries, "OEBPS/" + files.back()), nullptr) << href;
       const std::size_t end = nav.find("</a>", quote);
       labels.push_back(nav.substr(quote + 2, end - quote - 2));
     }
@@ -255,13 +225,13 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
 
     // Every paragraph, in the order of the spine, is the text's line without its
     // indentation.
-    const std::string opf = *Find(entries, "OEBPS/content.opf");
+    const std::string opf = *FindEntry(entries, "OEBPS/content.opf");
     std::string joined;
     std::size_t pages = 0;
     for (std::size_t at = 0; (at = opf.find("<itemref idref=\"c", at)) != std::string::npos;) {
       at += 16;
       const std::string name = opf.substr(at, opf.find('"', at) - at) + ".xhtml";
-      for (const std::string& block : Blocks(*Find(entries, "OEBPS/" + name)))
+      for (const std::string& block : Blocks(*FindEntry(entries, "OEBPS/" + name)))
         joined += block + "\n";
       ++pages;
     }

@@ -79,16 +79,7 @@ std::span<const ControlRow> ChapterMapWindowControls() {
 }
 
 WindowDescription ChapterMapWindowDescription() {
-  return {
-      .name = kChapterMapWindow,
-      .caption = "章节目录",
-      // A client area of 720 x 594.
-      .outerWidth = 720 + kDesignFrameWidth,
-      .outerHeight = 594 + DesignTitleHeight(Frame::kDialog),
-      .frame = Frame::kDialog,
-      .icon = WindowIcon::kProgram,
-      .controls = kControls,
-  };
+  return ProgramDialog(kChapterMapWindow, "章节目录", 720, 594, kControls);
 }
 
 }  // namespace morvane::app

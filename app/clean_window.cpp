@@ -66,16 +66,8 @@ std::span<const ControlRow> CleanWindowControls() {
 }
 
 WindowDescription CleanWindowDescription() {
-  return {
-      .name = kCleanWindow,
-      .caption = "清理",
-      // A client area of 720 x 524, as the chapter map's.
-      .outerWidth = 720 + kDesignFrameWidth,
-      .outerHeight = 524 + DesignTitleHeight(Frame::kDialog),
-      .frame = Frame::kDialog,
-      .icon = WindowIcon::kProgram,
-      .controls = kControls,
-  };
+  // The same width as the chapter map.
+  return ProgramDialog(kCleanWindow, "清理", 720, 524, kControls);
 }
 
 }  // namespace morvane::app

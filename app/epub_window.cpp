@@ -37,16 +37,7 @@ std::span<const ControlRow> EpubWindowControls() {
 }
 
 WindowDescription EpubWindowDescription() {
-  return {
-      .name = kEpubWindow,
-      .caption = "生成EPUB",
-      // A client area of 390 x 142.
-      .outerWidth = 390 + kDesignFrameWidth,
-      .outerHeight = 142 + DesignTitleHeight(Frame::kDialog),
-      .frame = Frame::kDialog,
-      .icon = WindowIcon::kProgram,
-      .controls = kControls,
-  };
+  return ProgramDialog(kEpubWindow, "生成EPUB", 390, 142, kControls);
 }
 
 }  // namespace morvane::app

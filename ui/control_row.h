@@ -152,4 +152,20 @@ inline constexpr int ClientHeight(const WindowDescription& window) {
   return window.outerHeight - DesignTitleHeight(window.frame);
 }
 
+// A dialog of the program's own (its icon, a dialog frame) sized by its client area, which
+// is what its rows are laid out in.
+inline constexpr WindowDescription ProgramDialog(std::string_view name, std::string_view caption,
+                                                 int clientWidth, int clientHeight,
+                                                 std::span<const ControlRow> controls) {
+  return {
+      .name = name,
+      .caption = caption,
+      .outerWidth = clientWidth + kDesignFrameWidth,
+      .outerHeight = clientHeight + DesignTitleHeight(Frame::kDialog),
+      .frame = Frame::kDialog,
+      .icon = WindowIcon::kProgram,
+      .controls = controls,
+  };
+}
+
 }  // namespace morvane::ui

@@ -192,9 +192,7 @@ bool MapInto(ChapterPlan& plan, const Input& input, const ChapterRule& rule,
              const std::string& mapFile) {
   plan.rule = rule;
   if (!mapFile.empty()) {
-    const auto lines = ReadInput(mapFile, Encoding::kUtf8);
-    if (!lines) return false;
-    auto read = ReadMapFile(lines->text.view(), input.text, input.detected.encoding);
+    auto read = ReadMapFileAt(PathFromUtf8(mapFile), input.text, input.detected.encoding);
     if (const auto* error = std::get_if<MapFileError>(&read)) {
       PrintMessage(messages::BadMapFile(*error));
       return false;
@@ -703,7 +701,7 @@ int RunClean(const CleanArgs& args, const std::string& file) {
   if (args.report) return PrintReport(*input, cleaning);
   std::unique_ptr<ScriptConverter> converter;
   if (!args.convert.empty()) {
-    std::string whyNot;
+    ScriptConversionProblem whyNot;
     converter = ScriptConverter::Open(args.convert, &whyNot);
     if (!converter) {
       PrintMessage(messages::CannotConvertScript(args.convert, whyNot));

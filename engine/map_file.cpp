@@ -136,6 +136,7 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
     headings.emplace_back(*offset, StartsLine(bytes, at, encoding));
     rows.push_back({*offset, title});
   }
+  if (rows.empty()) return MapFileError{0, Problem::kEmpty};
   ChapterMap map = BuildChapterMap(text, std::move(headings), encoding, std::move(volumes));
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!rows[i].title.empty() && rows[i].title != map.Title(i)) {
@@ -143,6 +144,30 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
     }
   }
   return map;
+}
+
+std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const ByteText& text,
+                                                     Encoding encoding) {
+  TextRead read = ReadTextFile(path, ReadMode::kCopy);
+  if (!read.ok()) {
+    read.text = ByteText();
+    return MapFileError{0, Problem::kCannotRead, path, std::move(read)};
+  }
+  const Encoding fileEncoding = read.detected.encoding;
+  const std::string_view bytes = read.text.view();
+  // A text ends at its first zero byte: one that stopped early holds more than text.
+  if (read.EndedEarly() || FindUndecodable(fileEncoding, bytes).count > 0) {
+    return MapFileError{0, Problem::kBinary};
+  }
+  std::string utf8 = fileEncoding == Encoding::kUtf8
+                         ? std::string(bytes)
+                         : Transcode(fileEncoding, Encoding::kUtf8, bytes).bytes;
+  const bool controls = std::any_of(utf8.begin(), utf8.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+  });
+  if (controls) return MapFileError{0, Problem::kBinary};
+  return ReadMapFile(utf8, text, encoding);
 }
 
 }  // namespace morvane

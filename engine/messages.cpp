@@ -193,9 +193,10 @@ std::string NameTooLong(const Path& name) {
 }
 
 std::string DeviceName(const Path& name) {
-  return Join({"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
-               "无法保存，请换一个文件名前缀：",
-               kLineBreak, DisplayName(name)});
+  return Join(
+      {"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+       "无法保存，请换一个文件名前缀：",
+       kLineBreak, DisplayName(name)});
 }
 
 std::string PathTooLong(const Path& path) {
@@ -336,15 +337,14 @@ std::string BadChapterRule(RegexProblem problem, int position, int patternCharac
     return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem)});
   }
   const std::string where = position >= patternCharacters
-                             ? "在表达式末尾"
-                             : Join({"在第", Decimal(position + 1), "个字符处"});
-  return Join(
-      {"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
+                                ? "在表达式末尾"
+                                : Join({"在第", Decimal(position + 1), "个字符处"});
+  return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
 }
 
 std::string ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why) {
-  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line),
-                 "行", RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
+  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line), "行",
+               RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
 }
 
 std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
@@ -382,6 +382,12 @@ std::string MapFileProblem(const MapFileError& error) {
     case Problem::kVolume:
       reason = "卷名与该位置的正文不符";
       break;
+    case Problem::kCannotRead:
+      return CannotReadFile(error.path, error.read);
+    case Problem::kEmpty:
+      return "章节目录文件是空的，没有一行目录";
+    case Problem::kBinary:
+      return "章节目录文件不是文本（含有零字节、控制字符或无法解码的字节），不是章节目录";
   }
   return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason});
 }
@@ -489,8 +495,25 @@ std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
                "，清理已停止，没有写出任何内容。"});
 }
 
-std::string CannotConvertScript(std::string_view config, std::string_view whyNot) {
-  return Join({"无法进行繁简转换“", config, "”：", whyNot});
+std::string CannotConvertScript(std::string_view config, const ScriptConversionProblem& why) {
+  using Kind = ScriptConversionProblem::Kind;
+  std::string reason;
+  switch (why.kind) {
+    case Kind::kNoOpenCC:
+      reason = "这个版本的程序不带OpenCC";
+      break;
+    case Kind::kUnknownConfig:
+      reason = "没有这种转换，可选的是t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp";
+      break;
+    case Kind::kMissing:
+      reason = Join({"缺少转换数据文件“", why.file, "”，或者无法读取它"});
+      break;
+    case Kind::kNone:
+    case Kind::kDamaged:
+      reason = Join({"转换数据文件“", why.file, "”已损坏，不是OpenCC能读的配置或词典"});
+      break;
+  }
+  return Join({"无法进行繁简转换“", config, "”：", reason});
 }
 
 std::string ConvertedDoesNotFit(Encoding target, char32_t character) {

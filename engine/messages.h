@@ -13,6 +13,7 @@
 #include "core/files.h"
 #include "core/path.h"
 #include "engine/chapter_rules.h"
+#include "engine/script_conversion.h"
 
 namespace morvane {
 struct MapFileError;
@@ -138,8 +139,8 @@ std::string BadJunkRule(std::string_view source, int line, const RuleError& erro
 // A junk rule's match gave up on a line of the text; nothing was written.
 std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why);
 
-// The traditional/simplified conversion config cannot be opened (whyNot in OpenCC's words).
-std::string CannotConvertScript(std::string_view config, std::string_view whyNot);
+// The traditional/simplified conversion config cannot be opened, and why.
+std::string CannotConvertScript(std::string_view config, const ScriptConversionProblem& why);
 // A converted character that target cannot hold; nothing was written. The caller says how
 // to choose another encoding.
 std::string ConvertedDoesNotFit(Encoding target, char32_t character);

@@ -14,6 +14,7 @@
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
+#include "engine/cover_image.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
 #include "engine/map_file.h"
@@ -325,9 +326,10 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       PrintMessage(messages::CannotReadCover(cover));
       return kRefused;
     }
-    info.cover = ImageKindOf(*bytes);
-    if (info.cover == ImageKind::kNone) {
-      PrintMessage(messages::CoverNotImage(cover));
+    const CoverCheck check = CheckCover(*bytes);
+    info.cover = check.kind;
+    if (!check.ok()) {
+      PrintMessage(messages::CoverRefused(cover, check.problem));
       return kRefused;
     }
     info.coverBytes = std::move(*bytes);

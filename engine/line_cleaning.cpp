@@ -178,11 +178,7 @@ class JunkMatcher {
     if (literals_.contains(std::u16string(line))) return true;
     for (const Regex& regex : regexes_) {
       UErrorCode status = U_ZERO_ERROR;
-      uregex_setTimeLimit(regex.get(),
-                          static_cast<int32_t>(std::min<std::int64_t>(
-                              INT32_MAX, kRegexLineUnits + static_cast<std::int64_t>(line.size()) /
-                                                               kRegexCharactersPerLineUnit)),
-                          &status);
+      ticks_->NewMatch();
       uregex_setText(regex.get(), line.data(), static_cast<int32_t>(line.size()), &status);
       const bool matched = uregex_find(regex.get(), 0, &status);
       if (U_FAILURE(status)) {
@@ -206,11 +202,20 @@ class JunkMatcher {
     // Each rule was read before (JunkRules::Parse): a joined one compiles as its parts do.
     if (U_FAILURE(status)) return;
     uregex_setStackLimit(regex.get(), kRegexBacktrackBytes, &status);
+    uregex_setMatchCallback(regex.get(), KeepMatching, ticks_.get(), &status);
     regexes_.push_back(std::move(regex));
+  }
+
+  static UBool U_CALLCONV KeepMatching(const void* context, int32_t) {
+    return static_cast<RegexTicks*>(const_cast<void*>(context))->Tick();
   }
 
   std::unordered_set<std::u16string> literals_;
   std::vector<Regex> regexes_;
+  // The time of this matcher's long matches (its own thread's), held where it stays when
+  // the matcher moves.
+  std::unique_ptr<RegexClock> clock_ = std::make_unique<RegexClock>();
+  std::unique_ptr<RegexTicks> ticks_ = std::make_unique<RegexTicks>(clock_.get());
 };
 
 }  // namespace

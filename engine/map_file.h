@@ -25,6 +25,9 @@ struct MapFileError {
     kEmpty,         // no row at all
     kBinary,        // zero bytes, control characters or bytes no character of its encoding
   };
+  MapFileError() = default;
+  MapFileError(int at, Problem why) : line(at), problem(why) {}
+
   int line = 0;  // from 1; 0 for the whole file
   Problem problem = Problem::kColumns;
   // For kCannotRead: the file and the failed read (its text left out).

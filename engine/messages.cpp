@@ -479,6 +479,29 @@ std::string CoverNotImage(const Path& path) {
   return Join({"封面必须是JPEG或PNG图片：", kLineBreak, DisplayName(path)});
 }
 
+std::string CoverRefused(const Path& path, CoverProblem problem) {
+  const char* reason = "";
+  switch (problem) {
+    case CoverProblem::kNone:
+    case CoverProblem::kNotImage:
+      return CoverNotImage(path);
+    case CoverProblem::kCutShort:
+      reason = "图片不完整，文件在图片结束之前就结束了";
+      break;
+    case CoverProblem::kBadHeader:
+      reason = "图片的文件头（尺寸、颜色或编码表）已损坏";
+      break;
+    case CoverProblem::kBadData:
+      reason = "图片数据已损坏，无法解码";
+      break;
+    case CoverProblem::kTooLarge:
+      reason = "图片的像素太多（最多1亿像素）";
+      break;
+  }
+  return Join({"封面图片无法使用，没有写出任何文件：", kLineBreak, DisplayName(path), kLineBreak,
+               "原因：", reason});
+}
+
 std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
   const std::string where = source.empty()
                                 ? Join({"清理规则第", Decimal(line), "条"})

@@ -13,6 +13,7 @@
 #include "core/files.h"
 #include "core/path.h"
 #include "engine/chapter_rules.h"
+#include "engine/cover_image.h"
 #include "engine/script_conversion.h"
 
 namespace morvane {
@@ -114,6 +115,8 @@ const std::string& BookWritten();  // EPUB已生成
 std::string CannotReadCover(const Path& path);
 std::string TooManyHeadingsForBook(std::int64_t headings);
 std::string CoverNotImage(const Path& path);
+// A cover that does not decode, and why.
+std::string CoverRefused(const Path& path, CoverProblem problem);
 // The same where the map window opens such a file: the map shown stays as it was.
 std::string MapFileRefused(const MapFileError& error);
 // The map window wrote its map to path, or could not.

@@ -601,8 +601,10 @@ class CleanedParts {
   // the target (failed() says whether).
   std::optional<std::string_view> Next() {
     const Encoding encoding = input_.detected.encoding;
-    if (unfit_ || !NextCleaned(part_)) return std::nullopt;
-    if (converter_ == nullptr && target_ == encoding) return part_;
+    const bool asItIs = converter_ == nullptr && target_ == encoding;
+    std::optional<std::string_view> unchanged;
+    if (unfit_ || !NextCleaned(part_, asItIs ? &unchanged : nullptr)) return std::nullopt;
+    if (asItIs) return unchanged ? *unchanged : std::string_view(part_);
     if (converter_ == nullptr) return Keep(Transcode(encoding, target_, part_), part_);
     // The conversion takes most of the time: two parts are converted side by side, each
     // by a converter of its own.
@@ -630,10 +632,18 @@ class CleanedParts {
   // The conversion's configuration, for the converter of the second thread.
   void ConvertsBy(std::string_view config) { config_ = config; }
   // The lines and white space of the next part, into part.
-  bool NextCleaned(std::string& part) {
+  // A part that nothing changes goes to unchanged, when given, as the text's own bytes: a
+  // text of one long line is never copied whole.
+  bool NextCleaned(std::string& part, std::optional<std::string_view>* unchanged = nullptr) {
     const Encoding encoding = input_.detected.encoding;
     if (!finder_.Next(changes_)) return false;
     part.clear();
+    if (unchanged != nullptr && changes_.empty() &&
+        !(choice_.spaces || choice_.lineBreaks || choice_.tabs)) {
+      *unchanged = input_.text.view().substr(from_, finder_.end() - from_);
+      from_ = finder_.end();
+      return true;
+    }
     AppendWithChanges(part, input_.text.view(), from_, finder_.end(), encoding,
                       cleaning_.indentation, changes_);
     changes_.clear();

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/terminal.h"
 #include "core/encoding.h"
+#include "core/fatal.h"
 #include "core/files.h"
 #include "engine/script_conversion.h"
 
@@ -28,7 +29,8 @@ const char* const kEncodingHelp =
 // The short usage of each command, shown with every usage error of that command.
 const std::map<std::string, std::string>& Usages() {
   static const std::map<std::string, std::string> usages = {
-      {"", "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
+      {"",
+       "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
       {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
       {"chapters",
        "morvane-cli chapters [--rule R|--map MAP] [--skip LIST] [--per-file N] "
@@ -169,6 +171,7 @@ namespace morvane::cli {
 
 // The program behind main; argv in UTF-8 (on Windows wmain converts it).
 int RunCommandLine(int argc, char** argv) {
+  EndUncaughtOutOfMemoryWithMessage();
   CLI::App app{
       "Cuts large text files (GBK, GB18030, UTF-8, UTF-16 or Big5, detected) into pieces and "
       "merges files; every output keeps the input's own bytes.",

@@ -14,6 +14,10 @@ namespace {
 
 constexpr std::size_t kPartBytes = std::size_t{1} << 20;
 constexpr std::size_t kHeadingLineLimit = 4096;  // a heading line is far shorter
+// A junk line (an advert, a site's address) is far shorter too: a longer line is never
+// junk, so the rules never hold a copy of a line that grows with the text (a text of one
+// line of a gigabyte) nor spend time on it.
+constexpr std::size_t kJunkLineLimit = 64 << 10;
 constexpr int kLinesBetweenLooks = 4096;
 
 std::u16string_view TrimmedBlanks(std::u16string_view line) {
@@ -153,6 +157,12 @@ std::u16string Anchored(std::u16string_view rule) {
          (anyEnd ? u"" : u"$");
 }
 
+// The bound on one junk rule's match against a line, in ICU's time units (about ten
+// thousand steps of its matcher each): a line's share, and one more for every two of its
+// characters, since a rule matches a line whole and its plain work grows with the line.
+constexpr std::int64_t kJunkLineUnits = 5000;
+constexpr std::int64_t kJunkCharactersPerLineUnit = 2;
+
 // The junk rules of one search, compiled for one thread. The expressions are joined into
 // one alternation (a line is matched once, not once per rule), but for those whose
 // back references count groups, which keep expressions of their own.
@@ -178,7 +188,11 @@ class JunkMatcher {
     if (literals_.contains(std::u16string(line))) return true;
     for (const Regex& regex : regexes_) {
       UErrorCode status = U_ZERO_ERROR;
-      ticks_->NewMatch();
+      uregex_setTimeLimit(regex.get(),
+                          static_cast<int32_t>(std::min<std::int64_t>(
+                              INT32_MAX, kJunkLineUnits + static_cast<std::int64_t>(line.size()) /
+                                                              kJunkCharactersPerLineUnit)),
+                          &status);
       uregex_setText(regex.get(), line.data(), static_cast<int32_t>(line.size()), &status);
       const bool matched = uregex_find(regex.get(), 0, &status);
       if (U_FAILURE(status)) {
@@ -202,20 +216,11 @@ class JunkMatcher {
     // Each rule was read before (JunkRules::Parse): a joined one compiles as its parts do.
     if (U_FAILURE(status)) return;
     uregex_setStackLimit(regex.get(), kRegexBacktrackBytes, &status);
-    uregex_setMatchCallback(regex.get(), KeepMatching, ticks_.get(), &status);
     regexes_.push_back(std::move(regex));
-  }
-
-  static UBool U_CALLCONV KeepMatching(const void* context, int32_t) {
-    return static_cast<RegexTicks*>(const_cast<void*>(context))->Tick();
   }
 
   std::unordered_set<std::u16string> literals_;
   std::vector<Regex> regexes_;
-  // The time of this matcher's long matches (its own thread's), held where it stays when
-  // the matcher moves.
-  std::unique_ptr<RegexClock> clock_ = std::make_unique<RegexClock>();
-  std::unique_ptr<RegexTicks> ticks_ = std::make_unique<RegexTicks>(clock_.get());
 };
 
 }  // namespace
@@ -328,7 +333,7 @@ struct LineChangeFinder::State {
       return true;
     }
     std::u16string decoded;
-    if (junk) {
+    if (junk && s.last - s.first <= kJunkLineLimit) {
       decoded = reader.decoder().Decode(bytes.substr(s.first, s.last - s.first));
       std::optional<RegexProblem> gaveUp;
       if (junk->Matches(decoded, gaveUp)) {

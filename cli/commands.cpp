@@ -550,7 +550,7 @@ std::optional<std::shared_ptr<JunkRules>> JunkRulesOf(const CleanArgs& args) {
     PrintMessage(messages::BadJunkRule(DisplayName(path), problem->line, problem->error));
     return std::nullopt;
   }
-  rules->Add(std::get<JunkRules>(parsed));
+  rules->Add(std::get<JunkRules>(std::move(parsed)));
   return rules;
 }
 

@@ -20,8 +20,8 @@ while [ $# -gt 0 ]; do
 done
 data=$here/data
 mkdir -p "$data"
-echo "| line | seconds | peak MiB | exit | message |"
-echo "|---|---:|---:|---:|---|"
+echo "| line | seconds | user + sys s | peak MiB | exit | message |"
+echo "|---|---:|---:|---:|---:|---|"
 for size in $sizes; do
   line=$data/regex-line-$size.txt
   # UTF-8 "第章" (6 bytes) over and over and a last "第", one line.
@@ -29,11 +29,12 @@ for size in $sizes; do
 sys.stdout.buffer.write("第章".encode() * n + "第".encode())' "$(numfmt --from=iec "$size")" >"$line"
   start=$(date +%s.%N)
   set +e
-  /usr/bin/time -f %M -o "$data/regex-time" "$cli" chapters --list --rule 'regex:^(.*章)+$' \
+  /usr/bin/time -f '%M %U %S' -o "$data/regex-time" "$cli" chapters --list --rule 'regex:^(.*章)+$' \
     "$line" >/dev/null 2>"$data/regex-err"
   code=$?
   set -e
   end=$(date +%s.%N)
-  printf '| %s | %.1f | %d | %d | %s |\n' "$size" "$(echo "$end - $start" | bc -l)" \
-    $(($(tail -1 "$data/regex-time") >> 10)) "$code" "$(head -1 "$data/regex-err" | cut -c1-60)"
+  read -r kb user sys < <(tail -1 "$data/regex-time")
+  printf '| %s | %.1f | %.1f | %d | %d | %s |\n' "$size" "$(echo "$end - $start" | bc -l)" \
+    "$(echo "$user + $sys" | bc -l)" $((kb >> 10)) "$code" "$(head -1 "$data/regex-err")"
 done

@@ -103,11 +103,11 @@ using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
 HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
                              Encoding encoding = Encoding::kGbk, Progress* progress = nullptr);
 
-// The bounds on a search under a regular expression, which every rule of the program that
-// runs an expression keeps. Time: the matches that run long (past one of ICU's time units,
-// about ten thousand steps of its matcher) may take kRegexSlowTime of the clock together,
-// however long the text or its lines are; a plain rule takes a few steps a character and
-// never comes near it. Memory: what its backtracking may take.
+// The bounds on a chapter rule's search under a regular expression. Time: the matches that
+// run long (past one of ICU's time units, about ten thousand steps of its matcher) may take
+// kRegexSlowTime of the clock together, however long the text or its lines are; a plain
+// rule takes a few steps a character and never comes near it. Memory: what its
+// backtracking may take, the same for every expression the program runs (the junk rules').
 inline constexpr std::chrono::nanoseconds kRegexSlowTime = std::chrono::seconds(2);
 inline constexpr std::int32_t kRegexBacktrackBytes = 8 << 20;
 
@@ -178,9 +178,5 @@ std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, st
 
 // Whether a decoded line, without its line break, is a heading under the lines rule.
 bool IsHeadingLine(std::u16string_view line);
-
-// The blanks that may stand before a heading and around a title: space, tab, the
-// full-width space, and the CR of a CR LF line end.
-bool IsBlank(char16_t c);
 
 }  // namespace morvane

@@ -6,6 +6,7 @@
 #include <unicode/uregex.h>
 
 #include "engine/chapter_auto.h"
+#include "engine/chinese_numerals.h"
 #include "engine/junk_lines_data.h"
 
 namespace morvane {
@@ -18,13 +19,6 @@ constexpr std::size_t kHeadingLineLimit = 4096;  // a heading line is far shorte
 // line of a gigabyte) nor spend time on it.
 constexpr std::size_t kJunkLineLimit = 64 << 10;
 constexpr int kLinesBetweenLooks = 4096;
-
-std::u16string_view TrimmedBlanks(std::u16string_view line) {
-  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; };
-  while (!line.empty() && blank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && blank(line.back())) line.remove_suffix(1);
-  return line;
-}
 
 // Where a line's parts lie: [start, first) its indentation, [first, last) its text,
 // [last, contentEnd) its trailing blanks, [contentEnd, next) its line break. A line of

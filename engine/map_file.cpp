@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/chinese_numerals.h"
 
 namespace morvane {
 namespace {
@@ -70,8 +73,13 @@ std::size_t NextLine(std::string_view text, std::size_t offset, Encoding encodin
 
 }  // namespace
 
-std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const ByteText& text,
-                                                   Encoding encoding) {
+namespace {
+
+// ReadMapFile, calling read once every row is read and before the map is made: the file's
+// bytes can go then, so that they and the map are never held together.
+std::variant<ChapterMap, MapFileError> ReadRows(std::string_view utf8, const ByteText& text,
+                                                Encoding encoding,
+                                                const std::function<void()>& read) {
   const std::string_view bytes = text.view();
   // A map file may hold millions of rows: each costs its heading alone (16 bytes), and a
   // title only where one is given.
@@ -136,11 +144,19 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
     headings.emplace_back(*offset, StartsLine(bytes, at, encoding));
   }
   if (headings.empty()) return MapFileError{0, Problem::kEmpty};
+  if (read) read();
   ChapterMap map = BuildChapterMap(text, std::move(headings), encoding, std::move(volumes));
   for (auto& [i, title] : titles) {
     if (title != map.Title(i)) map.titles.emplace_back(i, std::move(title));
   }
   return map;
+}
+
+}  // namespace
+
+std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const ByteText& text,
+                                                   Encoding encoding) {
+  return ReadRows(utf8, text, encoding, nullptr);
 }
 
 std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const ByteText& text,
@@ -175,7 +191,10 @@ std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const Byt
     return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
   });
   if (controls) return MapFileError{0, Problem::kBinary};
-  return ReadMapFile(utf8, text, encoding);
+  return ReadRows(utf8, text, encoding, [&] {
+    read = TextRead();
+    std::string().swap(transcoded);
+  });
 }
 
 }  // namespace morvane

@@ -48,9 +48,52 @@ struct Input {
   std::int64_t fileBytes = 0;  // the file's length when it was read
 };
 
+// Warnings about inputs that are found beside the command's work: the count of bytes that
+// are no character of a text's encoding is a pass over every byte, so it runs on the other
+// core while the text is cut or merged, never ahead of the first write. Each count gives
+// its message, or nothing.
+std::vector<std::future<std::string>>& LateWarnings() {
+  static std::vector<std::future<std::string>> warnings;
+  return warnings;
+}
+
+// Prints the late warnings of the inputs read so far, in the order of the inputs, when the
+// command that read them is over (after what it wrote, and after its own messages).
+struct WarnsWhenDone {
+  WarnsWhenDone() = default;
+  WarnsWhenDone(const WarnsWhenDone&) = delete;
+  WarnsWhenDone& operator=(const WarnsWhenDone&) = delete;
+  ~WarnsWhenDone() {
+    for (auto& warning : LateWarnings()) {
+      const std::string message = warning.get();
+      if (!message.empty()) PrintMessage(message);
+    }
+    LateWarnings().clear();
+  }
+};
+
+// Counts, beside what follows, the bytes of the text of read that are no character of its
+// encoding (they are kept as they are); the warning comes from WarnsWhenDone.
+void CountUndecodableLater(const Path& path, const TextRead& read) {
+  const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
+  // The task keeps the text (and so its mapping) alive until it is done.
+  auto count = [path, text = read.text, encoding = read.detected.encoding, bom] {
+    const Undecodable undecodable = FindUndecodable(encoding, text.view());
+    if (undecodable.count == 0) return std::string();
+    return messages::UndecodableBytes(path, encoding, static_cast<std::int64_t>(undecodable.count),
+                                      static_cast<std::int64_t>(undecodable.first + bom));
+  };
+  // Where the system gives no thread, the count is made when its warning is due.
+  try {
+    LateWarnings().push_back(std::async(std::launch::async, std::move(count)));
+  } catch (const std::system_error&) {
+    LateWarnings().push_back(std::async(std::launch::deferred, std::move(count)));
+  }
+}
+
 // The outcome of reading one input: a message naming the file when it cannot be read,
-// a warning when its text ends early or holds bytes that are no character of its
-// encoding (they are kept as they are).
+// a warning when its text ends early, and later one when it holds bytes that are no
+// character of its encoding (CountUndecodableLater).
 // index is the file's place among the command's inputs, for the guard.
 std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_t index) {
   if (!read.ok()) {
@@ -59,13 +102,7 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   }
   GuardMappedInput(index, read.text.view());
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  const Undecodable undecodable = FindUndecodable(read.detected.encoding, read.text.view());
-  if (undecodable.count > 0) {
-    const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
-    PrintMessage(messages::UndecodableBytes(path, read.detected.encoding,
-                                            static_cast<std::int64_t>(undecodable.count),
-                                            static_cast<std::int64_t>(undecodable.first + bom)));
-  }
+  CountUndecodableLater(path, read);
   return Input{path, read.text, read.detected, read.fileBytes};
 }
 
@@ -231,6 +268,7 @@ bool SkipInto(ChapterPlan& plan, const std::string& skip) {
 }  // namespace
 
 int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file) {
+  const WarnsWhenDone warns;
   const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadPieceBytes());
@@ -242,6 +280,7 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
 }
 
 int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file) {
+  const WarnsWhenDone warns;
   const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadCutSize());
@@ -253,6 +292,7 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
 }
 
 int RunChapters(const OutputArgs& output, const std::string& file) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
   // The headings are counted for the checks before writing, and kept, so that the writing
@@ -278,6 +318,7 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
 }
 
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
+  const WarnsWhenDone warns;
   const auto rule = ParseRule(chapters.rule);
   if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
       !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
@@ -311,6 +352,7 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
 
 // The book is written as one file, whole or not at all, as a merge is.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+  const WarnsWhenDone warns;
   const auto rule = ParseRule(epub.rule);
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
@@ -360,6 +402,7 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
 // complete, so an input that cannot be read, or a character the merged file's encoding
 // cannot hold, still leaves nothing behind; the messages come in the order of the files.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
+  const WarnsWhenDone warns;
   GuardMappedInputs(files);
   std::vector<Path> paths;
   for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
@@ -686,6 +729,7 @@ class CleanedParts {
 }  // namespace
 
 int RunClean(const CleanArgs& args, const std::string& file) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};

@@ -395,8 +395,16 @@ def merged_results(old, new, note):
             fresh.setdefault(header, []).extend(rows)
     out = []
     noted = False
+    measured = set(note[note.index("(") + 1:note.index(")")].split(", "))
     for header, rows in sections(old):
         if header is None:
+            # An earlier note of rows that this run measured again has had its day.
+            if rows and rows[0].startswith("Rows of this run ("):
+                earlier = rows[0][rows[0].index("(") + 1:rows[0].index(")")].split(", ")
+                if set(earlier) <= measured:
+                    if out and out[-1] == "":
+                        out.pop()
+                    continue
             out.extend(rows)
             if not noted and rows and rows[0].startswith("# "):
                 out.extend(["", note])

@@ -101,4 +101,17 @@ std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const
   return refusal;
 }
 
+std::optional<std::string> RefuseOutputs(const OutputPlan& plan, const RunFiles& files) {
+  return RefuseOutputs(plan, std::span<const Path>(files.inputs));
+}
+
+OutputPlan SingleFilePlan(const Path& file) {
+  // The name is what follows the last separator ('/' everywhere, '\\' on Windows too).
+  const auto& native = file.native();
+  std::size_t start = native.size();
+  while (start > 0 && native[start - 1] != '/' && native[start - 1] != kPathSeparator) --start;
+  const Path name(native.substr(start));
+  return {{FolderPart(file), Path()}, false, 1, 1, [name](int) { return name; }};
+}
+
 }  // namespace morvane

@@ -95,14 +95,10 @@ std::optional<std::string> CheckOutputs(const OutputPlan& plan, std::span<const 
 
 }  // namespace
 
-std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
-  auto refusal = CheckOutputs(plan, inputs);
+std::optional<std::string> RefuseOutputs(const OutputPlan& plan, const RunFiles& files) {
+  auto refusal = CheckOutputs(plan, files.inputs);
   if (refusal) EndWrites();
   return refusal;
-}
-
-std::optional<std::string> RefuseOutputs(const OutputPlan& plan, const RunFiles& files) {
-  return RefuseOutputs(plan, std::span<const Path>(files.inputs));
 }
 
 OutputPlan SingleFilePlan(const Path& file) {

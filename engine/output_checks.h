@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -52,9 +51,8 @@ std::size_t FileNameLimit(const Path& folder);
 // The message that refuses the plan, or nothing when every file of it can be written:
 // the folder must be an existing writable directory, the prefix must not lead into
 // another folder, every name must be acceptable to the file system, no name may be taken
-// by a folder or a read-only file, and no output may be one of the inputs.
-std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs);
-// The same with the run's declared inputs: the check every command and window goes through.
+// by a folder or a read-only file, and no output may be one of the run's declared inputs.
+// The one check every command and window goes through.
 std::optional<std::string> RefuseOutputs(const OutputPlan& plan, const RunFiles& files);
 
 }  // namespace morvane

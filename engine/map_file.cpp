@@ -171,6 +171,22 @@ std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const Byt
     error.read.text = ByteText();
     return error;
   }
+  // UTF-16 without its mark that the detection did not tell (a short map): its zero bytes
+  // end the text early; read as UTF-16 either way round, the right one is mostly ASCII.
+  if (read.EndedEarly() && !read.detected.bom) {
+    std::size_t bestAscii = 0;
+    for (const Encoding utf16 : {Encoding::kUtf16Le, Encoding::kUtf16Be}) {
+      TextRead again = ReadTextFile(path, ReadMode::kCopy, utf16);
+      if (!again.ok() || again.EndedEarly()) continue;
+      const std::u16string units = Decode(utf16, again.text.view()).text;
+      const auto ascii = static_cast<std::size_t>(
+          std::count_if(units.begin(), units.end(), [](char16_t c) { return c < 0x80; }));
+      if (ascii > bestAscii && units.find_first_of(u"\t\n") != std::u16string::npos) {
+        bestAscii = ascii;
+        read = std::move(again);
+      }
+    }
+  }
   // The program writes maps in UTF-8, and plain ASCII (which any encoding could be) is
   // UTF-8 too.
   const Encoding fileEncoding = !IsUtf16(read.detected.encoding) && IsUtf8(read.text.view())

@@ -45,14 +45,27 @@ struct ChapterArgs {
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file);
 // The options of epub.
 struct EpubArgs {
-  std::string rule = "near";          // --rule, as for chapters
+  std::string rule;                   // --rule, as for chapters; auto when neither it nor --map
   std::string map;                    // --map FILE
   std::string skip;                   // --skip 3,5-7
-  std::optional<std::string> title;   // --title; the input's name when absent
-  std::optional<std::string> author;  // --author; a 作者： line near the start when absent
-  std::string cover;                  // --cover IMAGE (JPEG or PNG)
+  std::optional<std::string> title;   // --title; from the name and the header when absent
+  std::optional<std::string> author;  // --author; from the header or the name when absent
+  std::optional<std::string> description;  // --description; the header's 内容简介 when absent
+  std::string cover;                       // --cover IMAGE (JPEG or PNG)
+  std::string language;   // --language; zh-Hans or zh-Hant from the text when empty
+  bool vertical = false;  // --vertical
+  std::string css;        // --css FILE: the user's style sheet
+  // The cleaning before the book is made, as clean's options (no white space, no --to);
+  // a heading repeated on the next line goes unless --no-repeated-titles says otherwise.
+  bool junk = false;
+  std::string rules;
+  std::optional<bool> repeatedTitles;
+  BlankLines blankLines = BlankLines::kKeep;
+  Indentation indentation = Indentation::kKeep;
+  std::string convert;
 };
-// epub: the book of FILE with its chapter map as the table of contents, P.epub.
+// epub: the book of FILE with its chapter map as the table of contents, P.epub, opened by
+// a title page; the text cleaned first as asked. A map that looks wrong is warned of.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
@@ -61,10 +74,10 @@ struct CleanArgs {
   bool spaces = false;
   bool lineBreaks = false;
   bool tabs = false;
-  std::optional<Encoding> encoding;  // --encoding; detected when absent
-  bool junk = false;                 // --junk: the built-in junk rules
-  std::string rules;                 // --rules FILE: junk rules of the user's
-  bool repeatedTitles = false;       // --repeated-titles
+  std::optional<Encoding> encoding;              // --encoding; detected when absent
+  bool junk = false;                             // --junk: the built-in junk rules
+  std::string rules;                             // --rules FILE: junk rules of the user's
+  bool repeatedTitles = false;                   // --repeated-titles
   BlankLines blankLines = BlankLines::kKeep;     // --blank-lines one|none
   bool trailingSpace = false;                    // --trailing-space
   Indentation indentation = Indentation::kKeep;  // --indent fullwidth|none|keep

@@ -193,9 +193,10 @@ std::string NameTooLong(const Path& name) {
 }
 
 std::string DeviceName(const Path& name) {
-  return Join({"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
-               "无法保存，请换一个文件名前缀：",
-               kLineBreak, DisplayName(name)});
+  return Join(
+      {"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+       "无法保存，请换一个文件名前缀：",
+       kLineBreak, DisplayName(name)});
 }
 
 std::string PathTooLong(const Path& path) {
@@ -336,15 +337,14 @@ std::string BadChapterRule(RegexProblem problem, int position, int patternCharac
     return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem)});
   }
   const std::string where = position >= patternCharacters
-                             ? "在表达式末尾"
-                             : Join({"在第", Decimal(position + 1), "个字符处"});
-  return Join(
-      {"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
+                                ? "在表达式末尾"
+                                : Join({"在第", Decimal(position + 1), "个字符处"});
+  return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
 }
 
 std::string ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why) {
-  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line),
-                 "行", RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
+  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line), "行",
+               RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
 }
 
 std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
@@ -496,6 +496,33 @@ std::string CannotConvertScript(std::string_view config, std::string_view whyNot
 std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
   return Join({"转换后的文字中有“", Utf8Of(character), "”等字符不能用", EncodingLabel(target),
                "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
+}
+
+std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
+                            std::optional<std::size_t> automaticChapters) {
+  std::string words =
+      headings < 3 ? Join({"警告：目录可能有误，只找到",
+                           Decimal(static_cast<std::int64_t>(headings)), "个标题"})
+                   : Join({"警告：目录可能有误，", Decimal(static_cast<std::int64_t>(headings)),
+                           "个标题中", Decimal(static_cast<std::int64_t>(flagged)),
+                           "个有提示（跳号、重号、过长、过短或不在行首）"});
+  if (automaticChapters) {
+    words += Join({"；智能规则（--rule auto）找到",
+                   Decimal(static_cast<std::int64_t>(*automaticChapters)), "章"});
+  }
+  return words;
+}
+
+std::string CannotReadStyleSheet(const Path& path) {
+  return Join({"无法读取样式表（或样式表大于1MB）：", kLineBreak, DisplayName(path)});
+}
+
+const std::string& CleaningWithMap() {
+  static const std::string text =
+      "--map "
+      "的位置指向原文，不能与清理选项（--junk、--rules、--repeated-titles、--blank-lines、--"
+      "indent、--convert）同用";
+  return text;
 }
 
 }  // namespace morvane::messages

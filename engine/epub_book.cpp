@@ -274,6 +274,17 @@ struct TocRow {
   std::vector<TocRow> children;
 };
 
+// What follows the story (尾声, 后记, 番外, 完本感言) is the book's, not the last volume's:
+// the table of contents lists it at its top level.
+bool IsBackMatter(std::u16string_view title) {
+  while (!title.empty() && IsIndentation(title.front())) title.remove_prefix(1);
+  for (const std::u16string_view word :
+       {u"尾声", u"後記", u"后记", u"番外", u"完本感言", u"尾聲"}) {
+    if (title.starts_with(word)) return true;
+  }
+  return false;
+}
+
 std::vector<TocRow> TocRows(const BookOutline& book) {
   std::vector<TocRow> rows;
   int volume = -1;
@@ -282,7 +293,7 @@ std::vector<TocRow> TocRows(const BookOutline& book) {
     TocRow row{XmlText(ShownTitle(SectionTitle(book.map, section), s)),
                Href(s) + (section.heading > section.begin ? "#h" : ""),
                {}};
-    if (section.volume < 0 || section.entry < 0) {
+    if (section.volume < 0 || section.entry < 0 || IsBackMatter(SectionTitle(book.map, section))) {
       volume = -1;
       rows.push_back(std::move(row));
       continue;

@@ -281,6 +281,7 @@ struct Checked {
   const char* name;
   Encoding encoding;
   std::string (*bytes)();
+  void (*styled)(BookInfo&) = nullptr;  // the book's style, description and language
 };
 
 void PrintTo(const Checked& checked, std::ostream* out) {
@@ -298,6 +299,7 @@ TEST_P(Epubcheck, FindsNothingToReport) {
   const Checked& book = GetParam();
   ChapterPlan plan = AutoPlan(book.encoding, book.bytes());
   BookInfo info{book.name, "作者", "", ImageKind::kNone, 1700000000};
+  if (book.styled) book.styled(info);
   const std::string path = dir / (std::string(book.name) + ".epub");
   ASSERT_TRUE(WriteEpub(PathFromUtf8(path), plan, info).ok);
   // epubcheck follows the reading order by recursion, a level per link of the table of
@@ -316,7 +318,18 @@ INSTANTIATE_TEST_SUITE_P(
         Checked{"volumes", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(20000, 100)); }},
         Checked{"utf16", Encoding::kUtf16Le,
                 [] { return Bytes(Encoding::kUtf16Le, Novel(300, 50, 3)); }},
-        Checked{"big5", Encoding::kBig5, [] { return Bytes(Encoding::kBig5, Novel(300, 50)); }}),
+        Checked{"big5", Encoding::kBig5, [] { return Bytes(Encoding::kBig5, Novel(300, 50)); }},
+        Checked{"vertical", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(300, 50)); },
+                [](BookInfo& info) {
+                  info.vertical = true;
+                  info.language = "zh-Hant";
+                  info.description = "一行简介。\n第二行 & <简介>。";
+                }},
+        Checked{"css", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(300, 50)); },
+                [](BookInfo& info) {
+                  info.userStyle = "p { text-indent: 1em; color: #222; }\n";
+                  info.language = "zh-Hans";
+                }}),
     [](const ::testing::TestParamInfo<Checked>& info) { return std::string(info.param.name); });
 #endif
 

@@ -328,18 +328,20 @@ bool CleansForBook(const EpubArgs& epub) {
 }  // namespace
 
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+  BookOutcome outcome;
   // The automatic rule reads most books right; a written rule or a map is the user's word.
   const auto rule = ParseRule(epub.rule.empty() ? std::string("auto") : epub.rule);
   if (!epub.map.empty() && CleansForBook(epub)) {
     PrintMessage(messages::CleaningWithMap());
-    return kRefused;
+    return outcome;
   }
   const auto original = ReadInput(file, output.encoding);
-  if (!original || !rule) return kRefused;
+  if (!original || !rule) return outcome;
+  outcome.encoding = original->detected.encoding;
   if (original->text.empty()) {
     PrintMessage(messages::EmptyTextForBook(original->path));
-    return kRefused;
+    return outcome;
   }
   BookInfo info;
   std::vector<Path> inputs = {original->path};
@@ -348,12 +350,12 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     auto bytes = ReadFileBytes(cover, kMostCoverBytes);
     if (!bytes) {
       PrintMessage(messages::CannotReadCover(cover));
-      return kRefused;
+      return outcome;
     }
     info.cover = ImageKindOf(*bytes);
     if (info.cover == ImageKind::kNone) {
       PrintMessage(messages::CoverNotImage(cover));
-      return kRefused;
+      return outcome;
     }
     info.coverBytes = std::move(*bytes);
     inputs.push_back(cover);
@@ -363,20 +365,22 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     auto bytes = ReadFileBytes(css, kMostStyleBytes);
     if (!bytes) {
       PrintMessage(messages::CannotReadStyleSheet(css));
-      return kRefused;
+      return outcome;
     }
     info.userStyle = std::move(*bytes);
     inputs.push_back(css);
   }
   const auto input = CleansForBook(epub) ? CleanedForBook(*original, epub) : original;
-  if (!input) return kRefused;
+  if (!input) return outcome;
   ChapterPlan plan;
-  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return outcome;
   if (TooManyHeadingsForBook(plan)) {
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
-    return kRefused;
+    return outcome;
   }
+  outcome.flagged = FlaggedHeadings(plan.map);
   if (const std::optional<MapDoubt> doubt = DoubtOf(plan.map)) {
+    outcome.doubtful = true;
     // What the automatic rule finds, when it did not make the map and finds otherwise.
     std::optional<std::size_t> automatic;
     if (!epub.map.empty() || rule->kind != RuleKind::kAuto) {
@@ -400,11 +404,19 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
 
   const OutputTarget target = TargetOf(output, original->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, inputs)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, inputs)) return outcome;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, inputs);
+  const std::vector<BookSection> sections = SectionsOf(plan);
+  outcome.chapters = static_cast<std::size_t>(std::count_if(
+      sections.begin(), sections.end(), [](const BookSection& s) { return s.entry >= 0; }));
+  outcome.exitCode = Outcome(report, inputs);
+  return outcome;
+}
+
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+  return MakeBook(output, epub, file).exitCode;
 }
 
 // The merge writes each input's text as soon as it is read: the first is written while the

@@ -67,6 +67,20 @@ struct EpubArgs {
 // epub: the book of FILE with its chapter map as the table of contents, P.epub, opened by
 // a title page; the text cleaned first as asked. A map that looks wrong is warned of.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
+// What making one book came to, for the line a batch prints of it.
+struct BookOutcome {
+  int exitCode = 1;
+  std::optional<Encoding> encoding;  // once the file was read
+  std::size_t chapters = 0;          // the sections of the table of contents cut at
+  std::size_t flagged = 0;           // headings of the map with a flag
+  bool doubtful = false;             // the map looks wrong
+};
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
+// epub FILE... : one book per file into the output folder, jobs at a time; one line per
+// file on standard output, in their order: the file, its encoding, the chapters, the
+// doubts and the result. A file that fails is told and the others go on; 1 when any failed.
+int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
+                 const std::vector<std::string>& files, int jobs);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
@@ -255,7 +256,18 @@ int RunCommandLine(int argc, char** argv) {
       "per line in UTF-8, the banner as a closing page.");
   OutputOptions epubOutput;
   epubOutput.AddTo(*epub, checks);
-  CLI::Option* epubFile = epub->add_option("FILE", file, "the text file to make into a book");
+  std::vector<std::string> epubFiles;
+  CLI::Option* epubFile =
+      epub->add_option("FILE", epubFiles, "the text files to make into books, one book each");
+  std::string epubJobs;
+  epub->add_option("--jobs", epubJobs, "books made side by side (default: one per core)")
+      ->check(checks.Of("--jobs", "N", [](const std::string& value) {
+        return !value.empty() && value.size() <= 4 &&
+                       value.find_first_not_of("0123456789") == std::string::npos &&
+                       std::stoi(value) >= 1
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”应是 1 到 9999 的整数");
+      }));
   morvane::cli::EpubArgs epubArgs;
   epub->add_option("--rule", epubArgs.rule,
                    "where chapters begin, as for chapters (default auto, or the map's)")
@@ -471,13 +483,28 @@ int RunCommandLine(int argc, char** argv) {
     if (authorOption->count() > 0) epubArgs.author = bookAuthor;
     if (descriptionOption->count() > 0) epubArgs.description = bookDescription;
     if (repeatedOption->count() > 0) epubArgs.repeatedTitles = repeatedTitles;
+    if (epubFiles.size() > 1) {
+      // What names one book cannot name them all.
+      for (const char* single :
+           {"--prefix", "--title", "--author", "--description", "--map", "--skip"}) {
+        if (epub->count(single) > 0) {
+          return UsageError(command, std::string(single) + " 只能用于一个文件");
+        }
+      }
+    }
     epubArgs.blankLines = epubBlankLines == "one"    ? morvane::BlankLines::kOne
                           : epubBlankLines == "none" ? morvane::BlankLines::kNone
                                                      : morvane::BlankLines::kKeep;
     epubArgs.indentation = epubIndent == "fullwidth" ? morvane::Indentation::kFullWidth
                            : epubIndent == "none"    ? morvane::Indentation::kNone
                                                      : morvane::Indentation::kKeep;
-    return RunEpub(epubOutput.Args(), epubArgs, file);
+    if (epubFiles.size() > 1) {
+      const int jobs = epubJobs.empty()
+                           ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
+                           : std::stoi(epubJobs);
+      return RunEpubBatch(epubOutput.Args(), epubArgs, epubFiles, jobs);
+    }
+    return RunEpub(epubOutput.Args(), epubArgs, epubFiles.front());
   }
   if (merge->parsed()) {
     if (files.size() < 2 || files.size() > 5) {

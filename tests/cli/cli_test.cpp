@@ -464,6 +464,23 @@ TEST_F(Cli, MakesADownloadIntoABookInOneStep) {
   EXPECT_NE(doubtful.err.find("目录可能有误"), std::string::npos) << doubtful.err;
 }
 
+// Many books at once: one line per file in their order, past a file that fails, 1 at the
+// end with every good book written.
+TEST_F(Cli, MakesManyBooksAndGoesOnPastAFailure) {
+  const std::string text = GbkBytes("第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n");
+  WriteBytes(dir / "a.txt", text);
+  WriteBytes(dir / "b.txt", "");
+  WriteBytes(dir / "c.txt", text);
+  const CliRun run =
+      RunCli({"epub", "--jobs", "2", "--out", out, "a.txt", "b.txt", "c.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "a.txt\tgbk\t3 章\t无\t成功\nb.txt\tgbk\t0 章\t无\t失败\nc.txt\tgbk\t3 章\t无\t成功\n");
+  EXPECT_EQ(FolderNames(out), (std::vector<std::string>{"a.epub", "c.epub"}));
+  EXPECT_EQ(RunCli({"epub", "--title", "T", "--out", out, "a.txt", "c.txt"}, dir.path()).exitCode,
+            2);
+}
+
 TEST_F(Cli, NeverWritesOverItsInput) {
   WriteBytes(out + "/p-2.txt", std::string(3000, 'x'));
   CliRun run =

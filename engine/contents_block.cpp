@@ -1,0 +1,65 @@
+#include "engine/contents_block.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "engine/chapter_auto.h"
+
+namespace morvane {
+namespace {
+
+constexpr std::size_t kLeastEntries = 3;
+// A heading line is short; the bytes read of one are bounded.
+constexpr std::size_t kMostLineBytes = 1024;
+
+bool IsBlankUnit(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\r' || c == u'\n' || c == u'\uFEFF';
+}
+
+bool Blank(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), IsBlankUnit);
+}
+
+}  // namespace
+
+ContentsBlock FindContentsBlock(const ByteText& text, const std::vector<Heading>& headings,
+                                Encoding encoding) {
+  const std::string_view bytes = text.view();
+  const int unit = static_cast<int>(UnitBytes(encoding));
+  // The heading's line and whether only blank lines lie between it and the next heading.
+  const auto lineOf = [&](std::size_t i) {
+    const auto from = static_cast<std::size_t>(headings[i].offset());
+    const std::size_t end = LineEndOf(bytes, from, unit, kMostLineBytes);
+    return Decode(encoding, bytes.substr(from, end - from)).text;
+  };
+  const auto adjacent = [&](std::size_t i) {
+    if (!headings[i].startsLine() || !headings[i + 1].startsLine()) return false;
+    const auto from = static_cast<std::size_t>(headings[i].offset());
+    const auto to = static_cast<std::size_t>(headings[i + 1].offset());
+    const std::size_t end = LineEndOf(bytes, from, unit, kMostLineBytes);
+    // Between them: the rest of the line break and blank lines, a few hundred bytes at most.
+    return end < to && to - end <= kMostLineBytes &&
+           Blank(Decode(encoding, bytes.substr(end, to - end)).text);
+  };
+  std::size_t texted = 0;
+  for (std::size_t i = 0; i < headings.size() && texted < 2;) {
+    std::size_t end = i;
+    while (end + 1 < headings.size() && adjacent(end)) ++end;
+    std::size_t entries = end - i;
+    if (entries >= kLeastEntries) {
+      const HeadingLine first = ReadHeadingLine(lineOf(i));
+      for (std::size_t k = i + 2; k <= end; ++k) {
+        if (RepeatsHeading(first, ReadHeadingLine(lineOf(k)))) {
+          entries = k - i;
+          break;
+        }
+      }
+      if (entries >= kLeastEntries) return {i, entries};
+    }
+    ++texted;
+    i = end + 1;
+  }
+  return {};
+}
+
+}  // namespace morvane

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "engine/chinese_numerals.h"
+
 namespace morvane {
 namespace {
 
@@ -16,17 +18,6 @@ constexpr std::size_t kHeadLines = 60;
 constexpr std::size_t kMostTitle = 60;
 constexpr std::size_t kMostAuthor = 30;
 constexpr std::size_t kMostDescription = 2000;
-
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\u00A0' || c == u'\r' ||
-         c == u'\uFEFF';
-}
-
-std::u16string_view Trimmed(std::u16string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool IsColon(char16_t c) {
   return c == u'：' || c == u':';
@@ -60,7 +51,7 @@ char16_t Closing(char16_t c) {
 // brackets (【作者】): the value, or nothing when the line is no such line.
 std::optional<std::u16string_view> Labelled(std::u16string_view line,
                                             std::initializer_list<std::u16string_view> labels) {
-  line = Trimmed(line);
+  line = TrimmedBlanks(line);
   for (const std::u16string_view label : labels) {
     std::u16string_view rest;
     if ((line.starts_with(u"【") || line.starts_with(u"[")) && line.substr(1).starts_with(label) &&
@@ -77,7 +68,7 @@ std::optional<std::u16string_view> Labelled(std::u16string_view line,
     } else {
       continue;
     }
-    return Trimmed(rest);
+    return TrimmedBlanks(rest);
   }
   return std::nullopt;
 }
@@ -93,7 +84,7 @@ bool IsNoteWord(std::u16string_view inside) {
 // A title without the notes sites add: bracketed notes at either end (（校对版全本）,
 // 【精校】), and blanks.
 std::u16string CleanTitle(std::u16string_view title) {
-  title = Trimmed(title);
+  title = TrimmedBlanks(title);
   for (bool changed = true; changed && !title.empty();) {
     changed = false;
     // A note at the end.
@@ -101,7 +92,7 @@ std::u16string CleanTitle(std::u16string_view title) {
     for (std::size_t open = title.size() - 1; open-- > 0;) {
       if (Closing(title[open]) == last && title[open] != u'《') {
         if (open > 0 && IsNoteWord(title.substr(open + 1, title.size() - open - 2))) {
-          title = Trimmed(title.substr(0, open));
+          title = TrimmedBlanks(title.substr(0, open));
           changed = true;
         }
         break;
@@ -113,13 +104,13 @@ std::u16string CleanTitle(std::u16string_view title) {
       const std::size_t end = close ? title.find(close) : title.npos;
       if (title.front() != u'《' && end != title.npos && end + 1 < title.size() &&
           IsNoteWord(title.substr(1, end - 1))) {
-        title = Trimmed(title.substr(end + 1));
+        title = TrimmedBlanks(title.substr(end + 1));
         changed = true;
       }
     }
   }
   if (title.size() >= 2 && title.front() == u'《' && title.back() == u'》') {
-    title = Trimmed(title.substr(1, title.size() - 2));
+    title = TrimmedBlanks(title.substr(1, title.size() - 2));
   }
   return std::u16string(title);
 }
@@ -127,13 +118,13 @@ std::u16string CleanTitle(std::u16string_view title) {
 // An author without a trailing 著 (or 著作, 编著 aside), brackets of a dynasty or a note,
 // and blanks.
 std::u16string CleanAuthor(std::u16string_view author) {
-  author = Trimmed(author);
+  author = TrimmedBlanks(author);
   if (author.ends_with(u"著") && !author.ends_with(u"编著") && !author.ends_with(u"編著")) {
-    author = Trimmed(author.substr(0, author.size() - 1));
+    author = TrimmedBlanks(author.substr(0, author.size() - 1));
   }
   // "曹雪芹（清）", "某某（校对版）": the name is before the bracket.
   const std::size_t bracket = author.find_first_of(u"（(【[");
-  if (bracket != author.npos && bracket > 0) author = Trimmed(author.substr(0, bracket));
+  if (bracket != author.npos && bracket > 0) author = TrimmedBlanks(author.substr(0, bracket));
   return std::u16string(author);
 }
 
@@ -154,14 +145,14 @@ std::u16string_view AuthorAfter(std::u16string_view s, std::size_t at) {
   if (rest.starts_with(u"【")) rest.remove_prefix(1);
   rest.remove_prefix(2);
   if (rest.starts_with(u"】")) rest.remove_prefix(1);
-  rest = Trimmed(rest);
+  rest = TrimmedBlanks(rest);
   if (!rest.empty() && IsColon(rest.front())) rest.remove_prefix(1);
-  return Trimmed(rest);
+  return TrimmedBlanks(rest);
 }
 
 // A line that starts the story or a section of the header, which ends a description.
 bool EndsDescription(std::u16string_view line) {
-  line = Trimmed(line);
+  line = TrimmedBlanks(line);
   if (line.starts_with(u"第")) {
     const std::size_t end = std::min<std::size_t>(line.size(), 12);
     if (line.substr(0, end).find_first_of(u"章回卷节節部集篇") != line.npos) return true;
@@ -200,7 +191,7 @@ BookMetadata MetadataOf(std::u16string_view name, std::u16string_view head) {
     at = end + 1;
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::u16string_view line = Trimmed(lines[i]);
+    const std::u16string_view line = TrimmedBlanks(lines[i]);
     if (line.empty()) continue;
     if (const auto value = Labelled(line, {u"书名", u"書名", u"小说名", u"小說名"})) {
       const std::u16string cleaned = CleanTitle(*value);
@@ -217,7 +208,7 @@ BookMetadata MetadataOf(std::u16string_view name, std::u16string_view head) {
       if (!description.empty()) continue;
       std::u16string text(*value);
       for (std::size_t j = i + 1; j < lines.size(); ++j) {
-        const std::u16string_view next = Trimmed(lines[j]);
+        const std::u16string_view next = TrimmedBlanks(lines[j]);
         if (next.empty()) {
           if (text.empty()) continue;
           break;
@@ -235,11 +226,12 @@ BookMetadata MetadataOf(std::u16string_view name, std::u16string_view head) {
     if (title.empty() && line.starts_with(u"《")) {
       const std::size_t close = line.find(u'》');
       if (close != line.npos && close > 1 && close - 1 <= kMostTitle) {
-        const std::u16string_view rest = Trimmed(line.substr(close + 1));
+        const std::u16string_view rest = TrimmedBlanks(line.substr(close + 1));
         const std::size_t label = AuthorLabelAt(rest);
         // A line that goes on as a sentence is the story's, not a header: after the title
         // comes nothing, a note in brackets, or the author.
-        const std::u16string_view before = Trimmed(rest.substr(0, std::min(label, rest.size())));
+        const std::u16string_view before =
+            TrimmedBlanks(rest.substr(0, std::min(label, rest.size())));
         const bool note = before.empty() || (Closing(before.front()) != 0 &&
                                              before.back() == Closing(before.front()));
         if (note) {
@@ -254,14 +246,14 @@ BookMetadata MetadataOf(std::u16string_view name, std::u16string_view head) {
   }
 
   // The name: 《书名》 or the whole name, with its notes and an author's label taken out.
-  std::u16string_view bare = Trimmed(name);
+  std::u16string_view bare = TrimmedBlanks(name);
   const std::size_t label = AuthorLabelAt(bare);
   if (label != bare.npos) {
     if (author.empty()) {
       const std::u16string cleaned = CleanAuthor(AuthorAfter(bare, label));
       if (Fits(cleaned, kMostAuthor)) author = cleaned;
     }
-    bare = Trimmed(bare.substr(0, label));
+    bare = TrimmedBlanks(bare.substr(0, label));
   }
   if (title.empty()) {
     const std::size_t open = bare.find(u'《');
@@ -269,7 +261,7 @@ BookMetadata MetadataOf(std::u16string_view name, std::u16string_view head) {
     title = close != bare.npos && close > open + 1
                 ? CleanTitle(bare.substr(open + 1, close - open - 1))
                 : CleanTitle(bare);
-    if (title.empty()) title = std::u16string(Trimmed(name));
+    if (title.empty()) title = std::u16string(TrimmedBlanks(name));
   }
   return {Utf8Of(title), Utf8Of(author), Utf8Of(description)};
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/chapter_auto.h"
+#include "engine/chinese_numerals.h"
 
 namespace morvane {
 namespace {
@@ -12,8 +13,9 @@ constexpr std::size_t kLeastEntries = 3;
 // A heading line is short; the bytes read of one are bounded.
 constexpr std::size_t kMostLineBytes = 1024;
 
+// Blank lines hold blanks and line breaks alone.
 bool IsBlankUnit(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\r' || c == u'\n' || c == u'\uFEFF';
+  return IsBlank(c) || c == u'\n';
 }
 
 bool Blank(std::u16string_view text) {

@@ -189,7 +189,9 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
     ASSERT_EQ(plan.map.size(), 40u);
     plan.choice.cut.assign(plan.map.size(), true);
     plan.choice.cut[5] = false;  // 第5章 joins 第4章
-    BookInfo info{"书", "", "", ImageKind::kNone, 1700000000};
+    BookInfo info;
+    info.title = "书";
+    info.modified = 1700000000;
     const std::string path = dir / "book.epub";
     ASSERT_TRUE(WriteEpub(PathFromUtf8(path), plan, info).ok);
 
@@ -269,7 +271,8 @@ TEST(EpubBook, AStoppedBookLeavesNothing) {
   const ChapterPlan plan = AutoPlan(Encoding::kGbk, bytes);
   for (const int calls : {1, 50, 2900}) {
     StopAfter progress(calls);
-    const BookInfo info{"书", "", "", ImageKind::kNone, 0};
+    BookInfo info;
+    info.title = "书";
     EXPECT_FALSE(WriteEpub(dir.at("book.epub"), plan, info, &progress).ok) << calls;
     EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{}) << calls;
   }
@@ -298,7 +301,10 @@ TEST_P(Epubcheck, FindsNothingToReport) {
   ScratchFolder dir;
   const Checked& book = GetParam();
   ChapterPlan plan = AutoPlan(book.encoding, book.bytes());
-  BookInfo info{book.name, "作者", "", ImageKind::kNone, 1700000000};
+  BookInfo info;
+  info.title = book.name;
+  info.author = "作者";
+  info.modified = 1700000000;
   if (book.styled) book.styled(info);
   const std::string path = dir / (std::string(book.name) + ".epub");
   ASSERT_TRUE(WriteEpub(PathFromUtf8(path), plan, info).ok);

@@ -769,6 +769,19 @@ std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
       return std::nullopt;
     }
   }
+  if (!converter) {
+    // A text with nothing to clean (most, for the repeated headings a book takes away by
+    // default) is used as it is, mapped: no copy of a gigabyte for nothing.
+    LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
+    std::vector<LineChange> changes;
+    while (changes.empty() && finder.Next(changes)) {
+    }
+    if (finder.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+      return std::nullopt;
+    }
+    if (changes.empty()) return input;
+  }
   // A book is UTF-8: a converted text goes there, where every character fits.
   const Encoding target = converter ? Encoding::kUtf8 : input.detected.encoding;
   CleanedParts parts(input, cleaning, CleanChoice{}, converter.get(), target);

@@ -40,7 +40,8 @@ const std::map<std::string, std::string>& Usages() {
        "morvane-cli epub [--rule R|--map MAP] [--skip LIST] [--title T] [--author A] "
        "[--description D] [--cover IMAGE] [--css FILE] [--language L] [--vertical] [--junk] "
        "[--rules FILE] [--no-repeated-titles] [--blank-lines one|none] [--indent "
-       "fullwidth|none|keep] [--convert CONFIG] [--prefix P] [--encoding E] --out DIR FILE"},
+       "fullwidth|none|keep] [--convert CONFIG] [--prefix P] [--encoding E] [--jobs N] --out DIR "
+       "FILE..."},
       {"merge",
        "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
        "[FILE4 [FILE5]]]"},

@@ -231,12 +231,12 @@ std::vector<Candidate> WithoutRepeats(std::vector<Candidate> list) {
 // blank lines between them, which lists the chapters the text then opens. It is cut at
 // nowhere and stays in the front matter. The block ends before the heading that repeats its
 // first line (the book's first chapter, after the list), or else before its last line, which
-// heads text. Only a block before the second heading that heads text counts: a preface or a
-// 楔子 may come first, but a run of empty chapters deep in a book is the book's own.
+// heads text. Only a block before the first numbered heading that heads text counts: a
+// preface or a 楔子 may come first, but empty chapters after the first are the book's own.
 std::vector<Candidate> WithoutContents(std::vector<Candidate> all) {
   constexpr std::size_t kLeastEntries = 3;
-  std::size_t texted = 0;
-  for (std::size_t i = 0; i < all.size() && texted < 2;) {
+  bool texted = false;  // a numbered heading has headed text
+  for (std::size_t i = 0; i < all.size() && !texted;) {
     std::size_t end = i;
     while (end + 1 < all.size() && all[end + 1].previous == all[end].offset) ++end;
     std::size_t entries = end - i;  // all but the last, which heads text
@@ -252,7 +252,7 @@ std::vector<Candidate> WithoutContents(std::vector<Candidate> all) {
                 all.begin() + static_cast<std::ptrdiff_t>(i + entries));
       return all;
     }
-    ++texted;
+    texted = all[end].kind != kNamed;
     i = end + 1;
   }
   return all;

@@ -1,6 +1,5 @@
 #include "engine/contents_block.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "engine/chapter_auto.h"
@@ -12,14 +11,29 @@ namespace {
 constexpr std::size_t kLeastEntries = 3;
 // A heading line is short; the bytes read of one are bounded.
 constexpr std::size_t kMostLineBytes = 1024;
+constexpr std::size_t kMostGapCharacters = 30;
 
 // Blank lines hold blanks and line breaks alone.
 bool IsBlankUnit(char16_t c) {
   return IsBlank(c) || c == u'\n';
 }
 
-bool Blank(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), IsBlankUnit);
+// What may stand between two lines of a table of contents: blank lines, and at most one
+// short line (a volume's line the written rule does not take, a page number).
+bool ListGap(std::u16string_view text) {
+  std::size_t lines = 0;
+  std::size_t characters = 0;
+  bool inLine = false;
+  for (const char16_t c : text) {
+    if (c == u'\n') {
+      inLine = false;
+    } else if (!IsBlankUnit(c)) {
+      if (!inLine) ++lines;
+      inLine = true;
+      ++characters;
+    }
+  }
+  return lines == 0 || (lines == 1 && characters <= kMostGapCharacters);
 }
 
 }  // namespace
@@ -39,28 +53,23 @@ ContentsBlock FindContentsBlock(const ByteText& text, const std::vector<Heading>
     const auto from = static_cast<std::size_t>(headings[i].offset());
     const auto to = static_cast<std::size_t>(headings[i + 1].offset());
     const std::size_t end = LineEndOf(bytes, from, unit, kMostLineBytes);
-    // Between them: the rest of the line break and blank lines, a few hundred bytes at most.
+    // Between them: the rest of the line break, blank lines and a short line at most.
     return end < to && to - end <= kMostLineBytes &&
-           Blank(Decode(encoding, bytes.substr(end, to - end)).text);
+           ListGap(Decode(encoding, bytes.substr(end, to - end)).text);
   };
-  std::size_t texted = 0;
-  for (std::size_t i = 0; i < headings.size() && texted < 2;) {
-    std::size_t end = i;
-    while (end + 1 < headings.size() && adjacent(end)) ++end;
-    std::size_t entries = end - i;
-    if (entries >= kLeastEntries) {
-      const HeadingLine first = ReadHeadingLine(lineOf(i));
-      for (std::size_t k = i + 2; k <= end; ++k) {
-        if (RepeatsHeading(first, ReadHeadingLine(lineOf(k)))) {
-          entries = k - i;
-          break;
-        }
-      }
-      if (entries >= kLeastEntries) return {i, entries};
+  // The block opens the headings: the written rule finds no preface before it.
+  std::size_t end = 0;
+  while (end + 1 < headings.size() && adjacent(end)) ++end;
+  std::size_t entries = end;  // all but the last, which heads text
+  if (entries < kLeastEntries) return {};
+  const HeadingLine first = ReadHeadingLine(lineOf(0));
+  for (std::size_t k = 2; k <= end; ++k) {
+    if (RepeatsHeading(first, ReadHeadingLine(lineOf(k)))) {
+      entries = k;
+      break;
     }
-    ++texted;
-    i = end + 1;
   }
+  if (entries >= kLeastEntries) return {0, entries};
   return {};
 }
 

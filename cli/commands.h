@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/encoding.h"
 #include "engine/line_cleaning.h"
+#include "engine/output_checks.h"
 
 namespace morvane::cli {
 
@@ -24,11 +26,13 @@ struct OutputArgs {
 };
 
 // cut --bytes N: the simple cut, N bytes per piece (0 means 1, below 0 is refused).
-int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file);
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files);
 // cut --kb N: the normal cut, N * 1024 bytes per piece (1 to 2097151 K).
-int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file);
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files);
 // chapters: the chapter search and cut; prints the number of headings found.
-int RunChapters(const OutputArgs& output, const std::string& file);
+int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files);
 
 // The chapter map's options of chapters.
 struct ChapterArgs {
@@ -42,7 +46,8 @@ struct ChapterArgs {
 };
 // chapters with the map's options: the map (--list) or the cut it describes. Without
 // any of them it is RunChapters.
-int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file);
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
+                const RunFiles& files);
 // The options of epub.
 struct EpubArgs {
   std::string rule;                   // --rule, as for chapters; auto when neither it nor --map
@@ -66,7 +71,8 @@ struct EpubArgs {
 };
 // epub: the book of FILE with its chapter map as the table of contents, P.epub, opened by
 // a title page; the text cleaned first as asked. A map that looks wrong is warned of.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files);
 // What making one book came to, for the line a batch prints of it.
 struct BookOutcome {
   int exitCode = 1;
@@ -75,14 +81,17 @@ struct BookOutcome {
   std::size_t flagged = 0;           // headings of the map with a flag
   bool doubtful = false;             // the map looks wrong
 };
-BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+                     const RunFiles& files);
 // epub FILE... : one book per file into the output folder, jobs at a time; one line per
 // file on standard output, in their order: the file, its encoding, the chapters, the
 // doubts and the result. A file that fails is told and the others go on; 1 when any failed.
+// files declares every file of the batch: no book may replace any of them.
 int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
-                 const std::vector<std::string>& files, int jobs);
+                 const std::vector<std::string>& paths, int jobs, const RunFiles& files);
 // merge: two to five files joined in order.
-int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& paths,
+             const RunFiles& files);
 
 struct CleanArgs {
   bool spaces = false;
@@ -103,11 +112,63 @@ struct CleanArgs {
 // clean: the text with the chosen lines cleaned (line_cleaning.h), then without the chosen
 // white space, in the order of the desktop's buttons: spaces, line breaks, tabs; on
 // standard output or into --out, no banner.
-int RunClean(const CleanArgs& args, const std::string& file);
+int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files);
 // detect: one line per file, its encoding's name and " bom" when it starts with a
 // byte-order mark ("utf-8 bom", "gbk").
 int RunDetect(const std::vector<std::string>& files);
 // banner: the banner's bytes on standard output.
 int RunBanner();
+
+// The commands as the parser hands them over, one type each. Every one declares the files
+// it reads and where it writes (FilesOf) before it runs, and the one check of
+// engine/output_checks.h guards its outputs by that declaration: a command added to Command
+// without its FilesOf does not build.
+struct CutCommand {
+  std::int64_t size = 0;
+  bool kilobytes = false;  // --kb N, else --bytes N
+  OutputArgs output;
+  std::string file;
+};
+struct ChaptersCommand {
+  OutputArgs output;
+  ChapterArgs chapters;
+  std::string file;
+};
+struct EpubCommand {
+  OutputArgs output;
+  EpubArgs epub;
+  std::string file;
+  std::vector<std::string> more;  // the files after the first: one book each
+  int jobs = 1;                   // --jobs: books made side by side
+};
+struct MergeCommand {
+  OutputArgs output;
+  std::vector<std::string> files;
+};
+struct CleanCommand {
+  CleanArgs clean;
+  std::string file;
+};
+struct DetectCommand {
+  std::vector<std::string> files;
+};
+struct BannerCommand {};
+using Command = std::variant<CutCommand, ChaptersCommand, EpubCommand, MergeCommand, CleanCommand,
+                             DetectCommand, BannerCommand>;
+
+RunFiles FilesOf(const CutCommand& command);
+RunFiles FilesOf(const ChaptersCommand& command);
+RunFiles FilesOf(const EpubCommand& command);
+RunFiles FilesOf(const MergeCommand& command);
+RunFiles FilesOf(const CleanCommand& command);
+RunFiles FilesOf(const DetectCommand& command);
+RunFiles FilesOf(const BannerCommand& command);
+
+// The save folder of --out as the desktop's save-location box holds it: no separator at the
+// end, except for the root.
+Path FolderOf(const std::string& nativeFolder);
+
+// Runs the command with its declared files; the exit code.
+int Run(const Command& command);
 
 }  // namespace morvane::cli

@@ -39,7 +39,7 @@ std::string LineOf(const std::string& file, const BookOutcome& outcome) {
 }  // namespace
 
 int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
-                 const std::vector<std::string>& files, int jobs) {
+                 const std::vector<std::string>& files, int jobs, const RunFiles& declared) {
   GuardBatchInputs(files);
   std::vector<std::optional<BookOutcome>> outcomes(files.size());
   std::mutex mutex;
@@ -47,7 +47,7 @@ int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
-      BookOutcome outcome = MakeBook(output, epub, files[i]);
+      BookOutcome outcome = MakeBook(output, epub, files[i], declared);
       const std::lock_guard lock(mutex);
       outcomes[i] = outcome;
       done.notify_all();

@@ -11,29 +11,19 @@ namespace {
 constexpr std::size_t kLeastEntries = 3;
 // A heading line is short; the bytes read of one are bounded.
 constexpr std::size_t kMostLineBytes = 1024;
-constexpr std::size_t kMostGapCharacters = 30;
 
 // Blank lines hold blanks and line breaks alone.
 bool IsBlankUnit(char16_t c) {
   return IsBlank(c) || c == u'\n';
 }
 
-// What may stand between two lines of a table of contents: blank lines, and at most one
-// short line (a volume's line the written rule does not take, a page number).
-bool ListGap(std::u16string_view text) {
-  std::size_t lines = 0;
-  std::size_t characters = 0;
-  bool inLine = false;
+// Only blank lines stand between two lines of a table of contents: a short line of text
+// between headings is a chapter's (and the written rule takes body lines for headings).
+bool Blank(std::u16string_view text) {
   for (const char16_t c : text) {
-    if (c == u'\n') {
-      inLine = false;
-    } else if (!IsBlankUnit(c)) {
-      if (!inLine) ++lines;
-      inLine = true;
-      ++characters;
-    }
+    if (!IsBlankUnit(c)) return false;
   }
-  return lines == 0 || (lines == 1 && characters <= kMostGapCharacters);
+  return true;
 }
 
 }  // namespace
@@ -53,9 +43,9 @@ ContentsBlock FindContentsBlock(const ByteText& text, const std::vector<Heading>
     const auto from = static_cast<std::size_t>(headings[i].offset());
     const auto to = static_cast<std::size_t>(headings[i + 1].offset());
     const std::size_t end = LineEndOf(bytes, from, unit, kMostLineBytes);
-    // Between them: the rest of the line break, blank lines and a short line at most.
+    // Between them: the rest of the line break and blank lines, a few hundred bytes at most.
     return end < to && to - end <= kMostLineBytes &&
-           ListGap(Decode(encoding, bytes.substr(end, to - end)).text);
+           Blank(Decode(encoding, bytes.substr(end, to - end)).text);
   };
   // The block opens the headings: the written rule finds no preface before it.
   std::size_t end = 0;

@@ -1,7 +1,6 @@
 #pragma once
 // A table of contents at the front of a book, among the headings a written rule found:
-// heading lines with nothing but blank lines between them (or one short line, such as a
-// volume's, which the written rule does not take), listing the chapters the text
+// heading lines with nothing but blank lines between them, listing the chapters the text
 // then opens. It is no chapter of the book and is cut at nowhere: it stays in the text
 // before the first chapter. (The automatic rule sets such a block aside itself.)
 

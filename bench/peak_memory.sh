@@ -96,8 +96,8 @@ measure "chapters --list --rule lines (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule lines "$lines"
 measure "chapters --list --rule auto (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule auto "$lines"
-measure "epub --rule lines (novel)" "$bytes" 0 "$cli" epub --rule lines --out "$out/o" "$novel"
-measure "epub (第章 only: no book, refused)" "$bytes" $((bytes / 4)) "$cli" epub --out "$out/o" "$dizhang"
+measure "epub --rule lines (novel)" "$bytes" 0 "$cli" epub --rule lines --no-repeated-titles --out "$out/o" "$novel"
+measure "epub (第章 only: no book, refused)" "$bytes" $((bytes / 4)) "$cli" epub --rule near --no-repeated-titles --out "$out/o" "$dizhang"
 measure "chapters --list --map (10 M map rows, 20 MB text)" 20000000 10000000 \
   "$cli" chapters --list --map "$mapfile" "$maptext"
 measure "clean --junk --out (novel as one line)" "$(stat -c %s "$oneline")" 0 \

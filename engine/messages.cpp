@@ -193,9 +193,10 @@ std::string NameTooLong(const Path& name) {
 }
 
 std::string DeviceName(const Path& name) {
-  return Join({"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
-               "无法保存，请换一个文件名前缀：",
-               kLineBreak, DisplayName(name)});
+  return Join(
+      {"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+       "无法保存，请换一个文件名前缀：",
+       kLineBreak, DisplayName(name)});
 }
 
 std::string PathTooLong(const Path& path) {
@@ -336,15 +337,14 @@ std::string BadChapterRule(RegexProblem problem, int position, int patternCharac
     return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem)});
   }
   const std::string where = position >= patternCharacters
-                             ? "在表达式末尾"
-                             : Join({"在第", Decimal(position + 1), "个字符处"});
-  return Join(
-      {"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
+                                ? "在表达式末尾"
+                                : Join({"在第", Decimal(position + 1), "个字符处"});
+  return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
 }
 
 std::string ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why) {
-  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line),
-                 "行", RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
+  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line), "行",
+               RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
 }
 
 std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
@@ -442,13 +442,31 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
                DisplayName(path)});
 }
 
+namespace {
+
+// "文件中字节N处的字节不是GBK字符，不能转换为UTF-8，没有写入任何文件。请确认该文件的编码";
+// what is "文件" or "文本" (the text of a box).
+std::string BytesNotCharacters(std::string_view what, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  return Join({what, "中字节", Decimal(byteOffset + 1), "处的字节不是", EncodingLabel(from),
+               "字符，不能转换为", EncodingLabel(target), "，没有写入任何文件。请确认该", what,
+               "的编码"});
+}
+
+}  // namespace
+
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target) {
-  const std::string_view source = EncodingLabel(from);
-  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字节不是", source,
-               "字符，不能转换为", EncodingLabel(target),
-               "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source, "：",
-               kLineBreak, DisplayName(path)});
+  return Join({"无法合并：", BytesNotCharacters("文件", from, byteOffset, target),
+               "，或把合并后的编码选为", EncodingLabel(from), "：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotConvertBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  const std::string text = Join(
+      {"无法转换：", BytesNotCharacters(path.empty() ? "文本" : "文件", from, byteOffset, target)});
+  if (path.empty()) return text + "。";
+  return Join({text, "：", kLineBreak, DisplayName(path)});
 }
 
 std::string EmptyTextForBook(const Path& path) {

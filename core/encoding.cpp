@@ -1004,6 +1004,21 @@ void DecodeDoubleByte(Encoding encoding, std::string_view bytes, Decoder& d) {
       } else {
         d.Raw(bytes, i, 2);
       }
+    } else if (b >= 0x90 && b <= 0xE3) {
+      // A four-byte GB18030 character beyond the BMP: its code point counts up from
+      // U+10000 at 90 30 81 30, one for each step of the last byte (the standard's own
+      // rule, which ICU follows); past U+10FFFF the code is none.
+      const char32_t c =
+          0x10000 +
+          ((((b - 0x90u) * 10 + (At(bytes, i + 1) - 0x30u)) * 126 + (At(bytes, i + 2) - 0x81u)) *
+               10 +
+           (At(bytes, i + 3) - 0x30u));
+      if (c > 0x10FFFF) {
+        d.Raw(bytes, i, len);
+      } else {
+        d.Put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)), i);
+        d.Put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)), i);
+      }
     } else {
       const std::u16string u = DecodeOne(encoding, bytes.substr(i, len));
       if (u.empty()) {

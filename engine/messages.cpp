@@ -232,6 +232,21 @@ std::string InputChanged(const Path& path) {
   return Join({"文件在读取时被截短或改动，操作已中止：", kLineBreak, DisplayName(path)});
 }
 
+std::string CannotWriteStandardOutput(const FileError& why) {
+  // The two a pipe or a shell gives most often, in words of their own.
+  if (why.category == ErrorCategory::kPosix && why.code == EBADF) {
+    return "无法写入标准输出：标准输出没有打开";
+  }
+  if (why.category == ErrorCategory::kPosix && why.code == EPIPE) {
+    return "无法写入标准输出：接收输出的程序已关闭";
+  }
+  return Join({"无法写入标准输出：", Reason(why)});
+}
+
+std::string HeadingCountNotPrinted(std::int64_t count) {
+  return Join({"文件已全部写好；找到的章节标题数：", Decimal(count)});
+}
+
 std::string Reason(const FileError& error) {
   switch (error.kind()) {
     case ErrorKind::kNone:
@@ -485,6 +500,11 @@ std::string TooManyHeadingsForBook(std::int64_t headings) {
 
 std::string CannotReadCover(const Path& path) {
   return Join({"无法读取封面图片（或图片大于64MB）：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotReadCover(const Path& path, const FileError& why) {
+  if (!why) return Join({"封面图片大于64MB：", kLineBreak, DisplayName(path)});
+  return Join({"无法读取封面图片：", kLineBreak, DisplayName(path), ReasonLine(why)});
 }
 
 std::string CoverNotImage(const Path& path) {

@@ -359,6 +359,9 @@ std::string EncodeOne(Encoding encoding, std::u16string_view text) {
 struct PairTable {
   std::vector<char16_t> units = std::vector<char16_t>(126 * 192, 0);
   std::vector<std::uint16_t> back = std::vector<std::uint16_t>(65536, 0);
+  // The characters Windows writes as one byte of 0x80 and above (in 936 U+20AC as 0x80),
+  // with that byte: text typed in a window writes them so (EncodeShown), as it always did.
+  std::vector<std::pair<char16_t, unsigned char>> singles;
   char16_t At(unsigned char lead, unsigned char trail) const {
     return units[(lead - 0x81) * 192 + (trail - 0x40)];
   }
@@ -366,6 +369,12 @@ struct PairTable {
 
 PairTable LearnPairs(Encoding encoding) {
   PairTable table;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const char one = static_cast<char>(b);
+    const std::u16string u = DecodeOne(encoding, std::string_view(&one, 1));
+    if (u.size() == 1 && u[0] >= 0x80 && EncodeOne(encoding, u) == std::string_view(&one, 1))
+      table.singles.emplace_back(u[0], static_cast<unsigned char>(b));
+  }
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFF; ++trail) {
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
@@ -1582,6 +1591,17 @@ std::string EncodeShown(Encoding encoding, std::u16string_view text) {
       bytes[2 * i + 1] = static_cast<char>(le ? text[i] >> 8 : text[i] & 0xFF);
     }
     return bytes;
+  }
+  // A character that Windows writes as one byte (the euro sign in GBK as 0x80) goes out as
+  // that byte, as the windows always wrote it; the byte reads back as no character.
+  std::u16string singles;
+  if (encoding == Encoding::kGbk || encoding == Encoding::kBig5) {
+    for (const auto& [unit, byte] : PairsOf(encoding).singles) {
+      if (text.find(unit) == std::u16string_view::npos) continue;
+      if (singles.empty()) singles = text;
+      std::replace(singles.begin(), singles.end(), unit, static_cast<char16_t>(kRawBase + byte));
+    }
+    if (!singles.empty()) text = singles;
   }
   std::vector<std::uint32_t> standIns;
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -150,8 +150,9 @@ bool IsAsciiAt(Encoding encoding, std::string_view text, std::size_t offset, cha
 // U+F700..U+F7FF as characters (Big5 C7D3..C8B5 decode to U+F780..U+F7FF).
 //
 // The two policies:
-//   within one encoding (cuts, the window's boxes, names)  EncodeBack: the listed
-//       stand-ins become their bytes again, so EncodeBack(e, Decode(e, b)) == b;
+//   within one encoding (cuts, names, a text shown)  EncodeBack: the listed stand-ins
+//       become their bytes again, so EncodeBack(e, Decode(e, b)) == b; text typed back
+//       in a window, whose list is lost, goes through EncodeShown;
 //   between encodings (--to, --convert, EPUB text, merge --to)  Transcode: undecodable
 //       bytes are refused with the offset of the first; every unit is a character.
 inline constexpr char16_t kRawBase = 0xF700;
@@ -194,7 +195,8 @@ struct EncodedText {
 EncodedText Encode(Encoding encoding, std::u16string_view text);
 
 // Decode undone: the units at the offsets of standIns become the bytes they stand for,
-// the rest is encoded as characters.
+// the rest is encoded as characters. For the encoding the text was decoded from, or for
+// UTF-8 to show it in a terminal as it stands (a stand-in goes out as its raw byte).
 std::string EncodeBack(Encoding encoding, std::u16string_view text,
                        const std::vector<std::uint32_t>& standIns);
 inline std::string EncodeBack(Encoding encoding, const DecodedText& decoded) {
@@ -203,9 +205,10 @@ inline std::string EncodeBack(Encoding encoding, const DecodedText& decoded) {
 
 // Text that was shown in a window (or a terminal) and comes back typed, where the list of
 // stand-ins is lost: units U+F780..U+F7FF become the bytes they stand for, the rest is
-// encoded as characters; in UTF-16 every unit is written as it is. This is the one place
-// where the range of the stand-ins is taken for them: a private-use character of that
-// range in the window's text comes back as a byte.
+// encoded as characters (but those that Windows writes as one byte, U+20AC as 0x80 in
+// GBK, are that byte, as the windows always wrote them); in UTF-16 every unit is written
+// as it is. This is the one place where the range of the stand-ins is taken for them: a
+// private-use character of that range in the window's text comes back as a byte.
 std::string EncodeShown(Encoding encoding, std::u16string_view text);
 
 // Bytes of one encoding in another: Encode(to, Decode(from, bytes)), refused (see

@@ -8,8 +8,9 @@
 // DecodeGbk-then-EncodeGbk unchanged: bytes that are no GBK character (invalid or
 // incomplete sequences, a lone 0x80 or 0xFF) decode to their stand-ins U+F780..U+F7FF,
 // which no GBK character decodes to, and which encode back to the same byte. Characters
-// that GBK cannot hold encode as "?" (U+20AC, the euro sign, too: the byte 0x80 that
-// Windows writes for it is no character here).
+// that GBK cannot hold encode as "?". U+20AC (the euro sign) encodes as 0x80, as Windows
+// writes it, while the byte 0x80 decodes to U+F780 like the other bytes that GBK leaves
+// out (a conversion into GBK, Encode, writes "?" for it: its output always reads back).
 
 #include <cstddef>
 #include <string>

@@ -81,7 +81,7 @@ TEST(Gbk, TheTableIsTheSameOnEverySystem) {
     std::ofstream(dump, std::ios::binary) << decoded << encoded;
   }
   EXPECT_EQ(Fnv1a(decoded), 12656778141670949312u);
-  EXPECT_EQ(Fnv1a(encoded), 15866114664314918820u);
+  EXPECT_EQ(Fnv1a(encoded), 9139051573505203009u);
 }
 
 std::string RandomBytes(std::mt19937& rng, std::size_t n) {

@@ -408,7 +408,7 @@ BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
     return outcome;
   }
   // The book's text is UTF-8.
-  if (RefusedUndecodable(*input, Encoding::kUtf8)) return kRefused;
+  if (RefusedUndecodable(*original, Encoding::kUtf8)) return outcome;
   BookInfo info;
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);

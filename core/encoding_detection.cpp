@@ -289,16 +289,32 @@ std::size_t FirstFourByteGb18030(std::string_view bytes) {
 bool ClearlyBig5(std::string_view bytes) {
   const CommonSets& common = Common();
   bytes = bytes.substr(0, std::min<std::size_t>(bytes.size(), 4u << 20));
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
   std::size_t gbkHits = 0;
   std::size_t big5Hits = 0;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t len = CharLength(Encoding::kBig5, bytes, i);
-    if (len == 2) {
-      const unsigned pair = At(bytes, i) << 8 | At(bytes, i + 1);
+  // Stepped as CharLength steps Big5. Once GBK leads by more than the pairs left could
+  // make up, the answer is known: a GBK text is told within its first half.
+  for (std::size_t i = 0, next = std::size_t{1} << 16; i < n;) {
+#if defined(__SSE2__)
+    if (i + 16 <= n &&
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0) {
+      i += 16;
+      continue;
+    }
+#endif
+    if (IsLead(data[i]) && i + 1 < n && data[i + 1] >= 0x40) {
+      const unsigned pair = data[i] << 8 | data[i + 1];
       gbkHits += common.gbk.test(pair) ? 1 : 0;
       big5Hits += common.big5.test(pair) ? 1 : 0;
+      i += 2;
+    } else {
+      ++i;
     }
-    i += len;
+    if (i >= next) {
+      if (4 * gbkHits > big5Hits + (n - i) / 2) return false;
+      next = i + (std::size_t{1} << 16);
+    }
   }
   return big5Hits >= 8 && big5Hits >= 4 * gbkHits;
 }
@@ -337,12 +353,40 @@ bool FewBadSequences(const Utf8Tally& tally) {
 // UTF-8 but for a few ill-formed sequences, checked at every MiB from the start, so that
 // a text in another encoding is told within its first MiB.
 bool MostlyUtf8(std::string_view bytes) {
-  bool few = true;
-  TallyUtf8(bytes, [&](const Utf8Tally& tally) {
-    few = FewBadSequences(tally);
-    return !few;
-  });
-  return few;
+  constexpr std::size_t kStretch = 1u << 20;
+  Utf8Tally tally;
+  const std::size_t n = bytes.size();
+  for (std::size_t from = 0; from < n;) {
+    std::size_t to = std::min(n, from + kStretch);
+    for (int k = 0; k < 3 && to < n && IsContinuation(At(bytes, to)); ++k) ++to;
+    const std::string_view stretch = bytes.substr(from, to - from);
+    if (IsUtf8(stretch)) {
+      tally.characters += CountLongLeads(stretch);
+    } else {
+      // TallyUtf8Slowly, told early: the rest of the stretch can add at most one
+      // character of three bytes or more per three bytes, so once the ill-formed sequences
+      // are too many for that, the check at the stretch's end fails whatever follows.
+      for (std::size_t i = from, next = from + 4096; i < to;) {
+        const std::size_t length = WellFormedAt(bytes, i);
+        if (length > 2) ++tally.characters;
+        if (length != 0) {
+          i += length;
+        } else {
+          ++tally.sequences;
+          i += CharLength(Encoding::kUtf8, bytes, i);
+        }
+        if (i >= next) {
+          if (tally.sequences * kCharactersPerBadSequence >
+              tally.characters + (to - std::min(i, to)) / 3)
+            return false;
+          next = i + 4096;
+        }
+      }
+    }
+    from = to;
+    if (!FewBadSequences(tally)) return false;
+  }
+  return true;
 }
 
 }  // namespace

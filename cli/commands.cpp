@@ -31,7 +31,6 @@ Path FolderOf(const std::string& nativeFolder) {
   return PathFromUtf8(folder);
 }
 
-
 // The book is written as one file, whole or not at all, as a merge is.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
             const RunFiles& files) {

@@ -77,9 +77,9 @@ int RunChapters(const OutputArgs& output, const std::string& file, const RunFile
   const WarnsWhenDone warns;
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
-  return CutChapters(ChapterCutJob(TargetOf(output, input->path), input->text,
-                                   OutputFormOf(input->detected)),
-                     *input, files);
+  return CutChapters(
+      ChapterCutJob(TargetOf(output, input->path), input->text, OutputFormOf(input->detected)),
+      *input, files);
 }
 
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,

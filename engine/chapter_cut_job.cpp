@@ -25,8 +25,7 @@ ChapterCutJob::ChapterCutJob(OutputTarget target, ByteText text, OutputForm form
   if (static_cast<std::size_t>(headings_) > kKeptHeadings) starts_.reset();
 }
 
-ChapterCutJob::ChapterCutJob(OutputTarget target, ByteText text, OutputForm form,
-                             ChapterPlan plan)
+ChapterCutJob::ChapterCutJob(OutputTarget target, ByteText text, OutputForm form, ChapterPlan plan)
     : target_(std::move(target)),
       text_(std::move(text)),
       form_(std::move(form)),

@@ -72,7 +72,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       const std::string_view line = LineAt(
           input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
-      AppendShown(out, Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes);
+      // Shown as it stands: a byte that is no character goes out as that byte.
+      AppendShown(out, EncodeBack(Encoding::kUtf8, Decode(input.detected.encoding, line)));
       out += '\n';
     }
     changes.clear();
@@ -188,6 +189,54 @@ class CleanedParts {
 
 }  // namespace
 
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
+  LineCleaning cleaning;
+  cleaning.repeatedTitles = epub.repeatedTitles.value_or(true);
+  cleaning.blankLines = epub.blankLines;
+  cleaning.indentation = epub.indentation;
+  if (epub.junk || !epub.rules.empty()) {
+    CleanArgs args;
+    args.junk = epub.junk;
+    args.rules = epub.rules;
+    auto rules = JunkRulesOf(args);
+    if (!rules) return std::nullopt;
+    cleaning.junk = std::move(*rules);
+  }
+  std::unique_ptr<ScriptConverter> converter;
+  if (!epub.convert.empty()) {
+    std::string whyNot;
+    converter = ScriptConverter::Open(epub.convert, &whyNot);
+    if (!converter) {
+      PrintMessage(messages::CannotConvertScript(epub.convert, whyNot));
+      return std::nullopt;
+    }
+  }
+  if (!converter) {
+    // A text with nothing to clean (most, for the repeated headings a book takes away by
+    // default) is used as it is, mapped: no copy of a gigabyte for nothing.
+    LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
+    std::vector<LineChange> changes;
+    while (changes.empty() && finder.Next(changes)) {
+    }
+    if (finder.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+      return std::nullopt;
+    }
+    if (changes.empty()) return input;
+  }
+  // A book is UTF-8: a converted text goes there, where every character fits.
+  const Encoding target = converter ? Encoding::kUtf8 : input.detected.encoding;
+  CleanedParts parts(input, cleaning, CleanChoice{}, converter.get(), target);
+  parts.ConvertsBy(epub.convert);
+  std::string text;
+  while (const auto piece = parts.Next()) text += *piece;
+  if (parts.failed()) return std::nullopt;
+  Input cleaned = input;
+  cleaned.text = ByteText(std::move(text));
+  cleaned.detected = {target, false};
+  return cleaned;
+}
+
 int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
   const WarnsWhenDone warns;
   const auto input = ReadInput(file, args.encoding);
@@ -216,6 +265,7 @@ int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& fil
   }
   const Encoding target = args.to.value_or(encoding);
   const bool reencodes = converter || target != encoding;
+  if (reencodes && RefusedUndecodable(*input, target)) return kRefused;
   if (!cleaning.any() && !reencodes && args.out.empty()) {
     // The cleaned text goes out a part at a time: a large file's result is never held whole.
     return CleanInParts(input->text, encoding, choice,

@@ -18,7 +18,8 @@ namespace {
 // core while the text is cut or merged, never ahead of the first write. Each count gives
 // its message, or nothing.
 std::vector<std::future<std::string>>& LateWarnings() {
-  static std::vector<std::future<std::string>> warnings;
+  // A thread's own: the books of a batch are made side by side, each telling its own.
+  thread_local std::vector<std::future<std::string>> warnings;
   return warnings;
 }
 
@@ -124,6 +125,19 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   CountUndecodableLater(path, read);
   return Input{path, read.text, read.detected, read.fileBytes};
 }
+
+bool RefusedUndecodable(const Input& input, Encoding target) {
+  const Undecodable undecodable = FindUndecodable(input.detected.encoding, input.text.view());
+  if (undecodable.count == 0) return false;
+  const std::size_t bom = input.detected.bom ? BomOf(input.detected.encoding).size() : 0;
+  PrintMessage(messages::CannotConvertBytes(input.path, input.detected.encoding,
+                                            static_cast<std::int64_t>(undecodable.first + bom),
+                                            target));
+  return true;
+}
+
+// Reads files whole, mapped: their texts are used at once and never kept. Several files
+// are read side by side: finding where each text ends is a pass over every byte, and the
 
 std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Encoding> encoding) {
   auto inputs = ReadInputs({nativePath}, encoding);

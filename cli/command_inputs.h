@@ -47,6 +47,12 @@ struct WarnsWhenDone {
 // are no character of its encoding. index is the file's place among the command's inputs,
 // for the guard.
 std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_t index);
+// Whether the text of input, to be converted into target, holds bytes that are no character
+// of its encoding: they cannot be carried into another encoding, and are refused (said).
+bool RefusedUndecodable(const Input& input, Encoding target);
+// The text of input cleaned as the book's options ask (in UTF-8 when converted), or nothing
+// after the message that says why not; with the cleaning, in cleaning_commands.cpp.
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub);
 // Reads one file whole, mapped, as Reported says.
 std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Encoding> encoding);
 

@@ -5,12 +5,17 @@
 
 #include "cli/commands.h"
 
+#include <algorithm>
+
 #include "cli/command_inputs.h"
 #include "cli/terminal.h"
 #include "core/files.h"
 #include "engine/banner.h"
+#include "engine/book_language.h"
+#include "engine/book_metadata.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
+#include "engine/map_doubts.h"
 #include "engine/messages.h"
 #include "engine/output_checks.h"
 #include "engine/output_naming.h"
@@ -20,6 +25,8 @@ namespace {
 
 // A cover larger than this is no cover.
 constexpr std::size_t kMostCoverBytes = 64u << 20;
+// Nor a style sheet larger than this.
+constexpr std::size_t kMostStyleBytes = 1u << 20;
 
 }  // namespace
 
@@ -31,17 +38,36 @@ Path FolderOf(const std::string& nativeFolder) {
   return PathFromUtf8(folder);
 }
 
+namespace {
+
+bool CleansForBook(const EpubArgs& epub) {
+  return epub.junk || !epub.rules.empty() || epub.repeatedTitles.value_or(epub.map.empty()) ||
+         epub.blankLines != BlankLines::kKeep || epub.indentation != Indentation::kKeep ||
+         !epub.convert.empty();
+}
+
+}  // namespace
+
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
-            const RunFiles& files) {
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+                     const RunFiles& files) {
   const WarnsWhenDone warns;
-  const auto rule = ParseRule(epub.rule);
-  const auto input = ReadInput(file, output.encoding);
-  if (!input || !rule) return kRefused;
-  if (input->text.empty()) {
-    PrintMessage(messages::EmptyTextForBook(input->path));
-    return kRefused;
+  BookOutcome outcome;
+  // The automatic rule reads most books right; a written rule or a map is the user's word.
+  const auto rule = ParseRule(epub.rule.empty() ? std::string("auto") : epub.rule);
+  if (!epub.map.empty() && CleansForBook(epub)) {
+    PrintMessage(messages::CleaningWithMap());
+    return outcome;
   }
+  const auto original = ReadInput(file, output.encoding);
+  if (!original || !rule) return outcome;
+  outcome.encoding = original->detected.encoding;
+  if (original->text.empty()) {
+    PrintMessage(messages::EmptyTextForBook(original->path));
+    return outcome;
+  }
+  // The book's text is UTF-8.
+  if (RefusedUndecodable(*original, Encoding::kUtf8)) return outcome;
   BookInfo info;
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
@@ -52,40 +78,72 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       FileError why = tooLarge ? FileError{} : LastOpenError();
       if (!tooLarge && !why) why = PosixError(EIO, FileOperation::kRead, cover);
       PrintMessage(messages::CannotReadCover(cover, why));
-      return kRefused;
+      return outcome;
     }
     info.cover = ImageKindOf(*bytes);
     if (info.cover == ImageKind::kNone) {
       PrintMessage(messages::CoverNotImage(cover));
-      return kRefused;
+      return outcome;
     }
     info.coverBytes = std::move(*bytes);
   }
+  if (!epub.css.empty()) {
+    const Path css = PathFromUtf8(epub.css);
+    auto bytes = ReadFileBytes(css, kMostStyleBytes);
+    if (!bytes) {
+      PrintMessage(messages::CannotReadStyleSheet(css));
+      return outcome;
+    }
+    info.userStyle = std::move(*bytes);
+  }
+  const auto input = CleansForBook(epub) ? CleanedForBook(*original, epub) : original;
+  if (!input) return outcome;
   ChapterPlan plan;
-  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return outcome;
   if (TooManyHeadingsForBook(plan)) {
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
-    return kRefused;
+    return outcome;
   }
-  info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
-  info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
-  info.modified = ModifiedTimeOf(input->path).value_or(0);
+  outcome.flagged = FlaggedHeadings(plan.map);
+  if (const std::optional<MapDoubt> doubt = DoubtOf(plan.map)) {
+    outcome.doubtful = true;
+    // What the automatic rule finds, when it did not make the map and finds otherwise.
+    std::optional<std::size_t> automatic;
+    if (!epub.map.empty() || rule->kind != RuleKind::kAuto) {
+      auto found = MapOf(input->text, {RuleKind::kAuto, {}}, input->detected.encoding);
+      if (const auto* map = std::get_if<ChapterMap>(&found)) automatic = map->size();
+    }
+    PrintMessage(messages::DoubtfulBookMap(doubt->headings, doubt->flagged, automatic));
+  }
+  const BookMetadata metadata = MetadataOf(DisplayName(BaseNameOf(original->path)), original->text,
+                                           original->detected.encoding);
+  info.title = epub.title.value_or(metadata.title);
+  info.author = epub.author.value_or(metadata.author);
+  info.description = epub.description.value_or(metadata.description);
+  info.language = !epub.language.empty() ? epub.language
+                  : !epub.convert.empty()
+                      ? LanguageOfConversion(epub.convert)
+                      : BookLanguageOf(original->text, original->detected.encoding);
+  info.vertical = epub.vertical;
+  info.modified = ModifiedTimeOf(original->path).value_or(0);
 
-  const OutputTarget target = TargetOf(output, input->path);
+  const OutputTarget target = TargetOf(output, original->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return outcome;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, files.inputs);
+  const std::vector<BookSection> sections = SectionsOf(plan);
+  outcome.chapters = static_cast<std::size_t>(std::count_if(
+      sections.begin(), sections.end(), [](const BookSection& s) { return s.entry >= 0; }));
+  outcome.exitCode = Outcome(report, files.inputs);
+  return outcome;
 }
 
-// The merge writes each input's text as soon as it is read. Where the texts go out as they
-// stand (encodings detected, none other asked for), one thread reads the inputs one after
-// another, a few MiB at a time, and the writing follows each read a piece behind: the
-// reading stays ahead on the other core, and no input waits for the one before it to be
-// written. The merged file is named only once complete, so an input that cannot be read, or
-// a character the merged file's encoding cannot hold, still leaves nothing behind; the
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files) {
+  return MakeBook(output, epub, file, files).exitCode;
+}
 
 int RunDetect(const std::vector<std::string>& files) {
   int result = 0;

@@ -8,6 +8,7 @@
 
 #include "core/numbers.h"
 #include "engine/banner.h"
+#include "engine/chapter_cut_job.h"
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/messages.h"
@@ -23,25 +24,18 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   const auto found = OutputTargetOf(ui);
   if (!found) return;
   const OutputTarget& target = *found;
-  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
+  const ChapterCutJob job(target, state.cut.normalText,
+                          OutputFormOf(state.cut.normalEncoding, state.bannerText), plan);
   RunFiles declared{{state.cut.normalPath}, target.folder, {}};
   if (!state.chapterMapFile.empty()) declared.inputs.push_back(state.chapterMapFile);
-  if (auto refusal = RefuseOutputs(ui, OutputPlanOf(target, files, plan.choice), declared)) {
+  if (auto refusal = RefuseOutputs(ui, job.Outputs(), declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
   if (!ConfirmOutputFolder(ui, state, target.folder)) return;
-  const auto count = static_cast<std::int64_t>(files.size());
-  ui.ShowMessageBox(std::to_string(static_cast<int>(count)));
+  ui.ShowMessageBox(std::to_string(static_cast<int>(job.files())));
   WriteReport report;
-  const ByteText text = state.cut.normalText;
-  const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
-  // The text alone, with the byte-order mark that starts each file.
-  ui.RunLongWork({count, static_cast<std::int64_t>(text.size()) +
-                             count * static_cast<std::int64_t>(form.bom.size())},
-                 [&](Progress& progress) {
-                   report = WriteChapterFiles(target.folder, text, files, form, &progress);
-                 });
+  ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the map still stands for the next try.
   if (report.cancelled()) return;
@@ -87,29 +81,23 @@ void ChapterCut(Toolkit& ui, AppState& state) {
     return;
   }
   const ByteText text = state.cut.normalText;
-  const int files = static_cast<int>(state.chapterStarts.size()) + 1;
   const auto target = OutputTargetOf(ui);
   if (!target) return;
+  const ChapterCutJob job(*target, text, OutputFormOf(state.cut.normalEncoding, state.bannerText),
+                          state.chapterStarts);
   const RunFiles declared{{state.cut.normalPath}, target->folder, {}};
-  if (auto refusal = RefuseOutputs(ui, {*target, false, 0, files - 1}, declared)) {
+  if (auto refusal = RefuseOutputs(ui, job.Outputs(), declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
   if (!ConfirmOutputFolder(ui, state, target->folder)) return;
   // The final boundary, just past the end of the text. The cut itself computes it in 64
   // bits; only a text of the very largest size would not fit it into the list.
-  const std::vector<int> starts = state.chapterStarts;
   state.chapterStarts.push_back(static_cast<int>(
       std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
-  ui.ShowMessageBox(std::to_string(files));
+  ui.ShowMessageBox(std::to_string(job.files()));
   WriteReport report;
-  const OutputForm form = OutputFormOf(state.cut.normalEncoding, state.bannerText);
-  // The text alone, with the byte-order mark that starts each file; the banner is the
-  // program's.
-  ui.RunLongWork(
-      {files,
-       static_cast<std::int64_t>(text.size()) + files * static_cast<std::int64_t>(form.bom.size())},
-      [&](Progress& progress) { report = WriteChapters(*target, text, starts, form, &progress); });
+  ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
   ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
   // A cancelled cut wrote nothing: the search still stands for the next try.
   if (!report.cancelled()) state.chapterSearchDone = 0;

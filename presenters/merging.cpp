@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/numbers.h"
-#include "engine/merging.h"
+#include "engine/merge_job.h"
 #include "engine/messages.h"
 #include "engine/output_checks.h"
 #include "presenters/control_names.h"
@@ -100,19 +100,15 @@ void MergeFiles(Toolkit& ui, AppState& state) {
     inputs.push_back({merge.mergePath[row], merge.mergeText[row], merge.mergeEncoding[row]});
   }
   if (inputs.empty()) return;
-  const OutputForm form = MergedFormOf(inputs.front(), merge.mergeTo, state.bannerText);
-  if (auto refusal = RefuseMergeInputs(inputs, form.encoding)) {
+  MergeInputsAtHand rows(std::move(inputs));
+  MergeJob job(rows, {*target, merge.mergeTo, state.bannerText});
+  if (auto refusal = job.CheckNow()) {
     ui.ShowMessageBox(refusal->message);
     return;
   }
-  // The texts alone, as the sizes shown elsewhere count them, before any conversion.
-  std::int64_t bytes = static_cast<std::int64_t>(form.bom.size());
-  for (const MergeInput& input : inputs) bytes += static_cast<std::int64_t>(input.text.size());
-  WriteReport report;
-  ui.RunLongWork({1, bytes}, [&](Progress& progress) {
-    report = WriteMerged(*target, inputs, form, &progress);
-  });
-  ShowOutcome(ui, report, messages::MergeFinished(), messages::HintCaption());
+  MergeOutcome outcome;
+  ui.RunLongWork(job.Size(), [&](Progress& progress) { outcome = job.Run(&progress); });
+  ShowOutcome(ui, outcome.report, messages::MergeFinished(), messages::HintCaption());
 }
 
 }  // namespace morvane

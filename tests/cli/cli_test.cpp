@@ -330,6 +330,10 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
     EXPECT_FALSE(run.err.empty());
     EXPECT_TRUE(run.out.empty());
   }
+  // A first input that cannot be read is a refusal like any other, not an abort.
+  const CliRun first = RunCli({"merge", "--out", out, "missing.txt", "book.txt"}, dir.path());
+  EXPECT_EQ(first.exitCode, 1);
+  EXPECT_EQ(first.err.find("missing.txt"), first.err.rfind("missing.txt")) << first.err;
   EXPECT_TRUE(FolderNames(out).empty());
 }
 

@@ -111,16 +111,6 @@ std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Enco
   return inputs->front();
 }
 
-// The save folder as the desktop's save-location box holds it: no separator at the end,
-// except for the root.
-Path FolderOf(const std::string& nativeFolder) {
-  std::string folder = nativeFolder;
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
-    folder.pop_back();
-  }
-  return PathFromUtf8(folder);
-}
-
 // The prefix the desktop would set for this file: it always hands over a full path, so
 // a bare file name is taken as one in the current folder.
 Path DefaultPrefixOf(const Path& path) {
@@ -133,8 +123,8 @@ OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
           output.prefix ? PathFromUtf8(*output.prefix) : DefaultPrefixOf(input)};
 }
 
-bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
+bool Refused(const OutputPlan& plan, const RunFiles& files) {
+  if (auto refusal = RefuseOutputs(plan, files)) {
     PrintMessage(*refusal);
     return true;
   }
@@ -178,11 +168,20 @@ int Outcome(const WriteReport& report, std::span<const Path> inputs,
   return kRefused;
 }
 
-int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
+// The number of headings after a cut whose files were all written: the run succeeded
+// whether or not standard output takes the number, which goes to standard error then.
+int PrintCount(int count) {
+  if (!WriteStdout(std::to_string(count) + "\n")) {
+    PrintMessage(messages::HeadingCountNotPrinted(count));
+  }
+  return 0;
+}
+
+int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output, const RunFiles& files) {
   const OutputTarget target = TargetOf(output, input.path);
   const int size = TextLength(input.text);
   const Path inputs[] = {input.path};
-  if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
+  if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, files)) return kRefused;
   return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)),
                  inputs);
 }
@@ -230,7 +229,16 @@ bool SkipInto(ChapterPlan& plan, const std::string& skip) {
 
 }  // namespace
 
-int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file) {
+Path FolderOf(const std::string& nativeFolder) {
+  std::string folder = nativeFolder;
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
+    folder.pop_back();
+  }
+  return PathFromUtf8(folder);
+}
+
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
   const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadPieceBytes());
@@ -238,10 +246,11 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output);
+  return CutBySize(*input, pieceBytes, output, files);
 }
 
-int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file) {
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
   const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadCutSize());
@@ -249,10 +258,10 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output);
+  return CutBySize(*input, pieceBytes, output, files);
 }
 
-int RunChapters(const OutputArgs& output, const std::string& file) {
+int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files) {
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
   // The headings are counted for the checks before writing, and kept, so that the writing
@@ -267,21 +276,21 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   });
   const OutputTarget target = TargetOf(output, input->path);
   const Path inputs[] = {input->path};
-  if (Refused({target, false, 0, count}, inputs)) return kRefused;
+  if (Refused({target, false, 0, count}, files)) return kRefused;
   const OutputForm form = OutputFormOf(input->detected);
   const int result = Outcome(static_cast<std::size_t>(count) <= kKeptHeadings
                                  ? WriteChapters(target, input->text, starts, form)
                                  : WriteChaptersAsFound(target, input->text, form),
                              inputs);
-  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
-  return result;
+  return result == 0 ? PrintCount(count) : result;
 }
 
-int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
+                const RunFiles& files) {
   const auto rule = ParseRule(chapters.rule);
   if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
       !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
-    return RunChapters(output, file);
+    return RunChapters(output, file, files);
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
@@ -300,17 +309,17 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
                                             : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
-  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
+  const ChapterFiles named(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {input->path};
-  if (Refused(OutputPlanOf(target, files, plan.choice), inputs)) return kRefused;
+  if (Refused(OutputPlanOf(target, named, plan.choice), files)) return kRefused;
   const int result = Outcome(
-      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
-  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
-  return result;
+      WriteChapterFiles(target.folder, input->text, named, OutputFormOf(input->detected)), inputs);
+  return result == 0 ? PrintCount(count) : result;
 }
 
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files) {
   const auto rule = ParseRule(epub.rule);
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
@@ -319,12 +328,15 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     return kRefused;
   }
   BookInfo info;
-  std::vector<Path> inputs = {input->path};
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
     auto bytes = ReadFileBytes(cover, kMostCoverBytes);
     if (!bytes) {
-      PrintMessage(messages::CannotReadCover(cover));
+      // A file too large gives no reason of the system's; any other failure does.
+      const bool tooLarge = FileSizeOf(cover) > static_cast<std::int64_t>(kMostCoverBytes);
+      FileError why = tooLarge ? FileError{} : LastOpenError();
+      if (!tooLarge && !why) why = PosixError(EIO, FileOperation::kRead, cover);
+      PrintMessage(messages::CannotReadCover(cover, why));
       return kRefused;
     }
     info.cover = ImageKindOf(*bytes);
@@ -333,7 +345,6 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       return kRefused;
     }
     info.coverBytes = std::move(*bytes);
-    inputs.push_back(cover);
   }
   ChapterPlan plan;
   if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
@@ -341,28 +352,28 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
     return kRefused;
   }
-  if (!epub.map.empty()) inputs.push_back(PathFromUtf8(epub.map));
   info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
   info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
   info.modified = ModifiedTimeOf(input->path).value_or(0);
 
   const OutputTarget target = TargetOf(output, input->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, inputs)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return kRefused;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, inputs);
+  return Outcome(report, files.inputs);
 }
 
 // The merge writes each input's text as soon as it is read: the first is written while the
 // others are still read and scanned on the other core. The merged file is named only once
 // complete, so an input that cannot be read, or a character the merged file's encoding
 // cannot hold, still leaves nothing behind; the messages come in the order of the files.
-int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
-  GuardMappedInputs(files);
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& given,
+             const RunFiles& files) {
+  GuardMappedInputs(given);
   std::vector<Path> paths;
-  for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
+  for (const std::string& file : given) paths.push_back(PathFromUtf8(file));
   std::vector<std::future<TextRead>> later;
   const auto readOthers = [&] {
     for (std::size_t i = 1; i < paths.size(); ++i) {
@@ -399,7 +410,7 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
     }
   }
   if (firstRead.valid()) {
-    if (auto refusal = RefuseOutputs({target, true, 0, 0}, paths)) {
+    if (auto refusal = RefuseOutputs({target, true, 0, 0}, files)) {
       if (Reported(paths.front(), firstRead.get(), 0)) PrintMessage(*refusal);
       return kRefused;
     }
@@ -408,7 +419,7 @@ int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
         Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding), 0);
     if (!first) return kRefused;
     readOthers();
-    if (Refused({target, true, 0, 0}, paths)) return kRefused;
+    if (Refused({target, true, 0, 0}, files)) return kRefused;
     form = MergedFormOf({first->path, first->text, first->detected}, output.to);
   }
 
@@ -554,6 +565,24 @@ std::optional<std::shared_ptr<JunkRules>> JunkRulesOf(const CleanArgs& args) {
   return rules;
 }
 
+// The line of a report row as its last column shows it: a control character (a tab, a line
+// break, an escape that would drive the terminal, C0 and C1 alike) becomes a space, as in
+// the titles of chapters --list, so that a row is one line of three columns.
+void AppendShown(std::string& out, std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
+                    static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      out += ' ';
+      i += c1 ? 1 : 0;
+    } else {
+      out += utf8[i];
+    }
+  }
+}
+
 // The changes as TSV: line number, kind, the line in UTF-8.
 int PrintReport(const Input& input, const LineCleaning& cleaning) {
   LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
@@ -569,7 +598,7 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       const std::string_view line = LineAt(
           input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
-      out += Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes;
+      AppendShown(out, Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes);
       out += '\n';
     }
     changes.clear();
@@ -685,7 +714,7 @@ class CleanedParts {
 
 }  // namespace
 
-int RunClean(const CleanArgs& args, const std::string& file) {
+int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
   const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
@@ -720,9 +749,12 @@ int RunClean(const CleanArgs& args, const std::string& file) {
                : kRefused;
   }
 
-  if (args.out.empty()) {
-    // Standard output cannot be taken back: where the target may lack a character, a
-    // first pass makes sure every one fits before the second writes anything.
+  // --out naming a device or a FIFO (links followed) is written as a stream, as standard
+  // output is, with the byte-order mark a file would get: it is never replaced.
+  const bool stream = !args.out.empty() && IsStream(files.file);
+  if (args.out.empty() || stream) {
+    // A stream cannot be taken back: where the target may lack a character, a first pass
+    // makes sure every one fits before the second writes anything.
     if (reencodes && target != Encoding::kUtf8 && !IsUtf16(target) &&
         target != Encoding::kGb18030) {
       CleanedParts check(*input, cleaning, choice, converter.get(), target);
@@ -731,25 +763,33 @@ int RunClean(const CleanArgs& args, const std::string& file) {
       }
       if (check.failed()) return kRefused;
     }
+    const int out = stream ? OpenStream(files.file) : -1;
+    const auto failed = [&] {
+      WriteResult failure;
+      failure.error = PosixError(errno, FileOperation::kWrite, files.file);
+      PrintMessage(messages::WritesFailed(1, files.file, failure));
+      if (out >= 0) CloseStream(out);
+      return kRefused;
+    };
+    if (stream && out < 0) return failed();
+    const auto write = [&](std::string_view bytes) {
+      return stream ? WriteStream(out, bytes) : WriteStdout(bytes);
+    };
+    if (stream && input->detected.bom && !write(BomOf(target))) return failed();
     CleanedParts parts(*input, cleaning, choice, converter.get(), target);
     parts.ConvertsBy(args.convert);
     while (const auto piece = parts.Next()) {
-      if (!WriteStdout(*piece)) return kRefused;
+      if (write(*piece)) continue;
+      return stream ? failed() : kRefused;
     }
+    if (stream) CloseStream(out);
     return parts.failed() ? kRefused : 0;
   }
 
   // Into a file: whole or not at all, and never over the input.
-  const Path path = PathFromUtf8(args.out);
-  const std::size_t slash = args.out.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  const Path name =
-      PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
-  OutputPlan plan{{FolderPart(path), Path()}, false, 1, 1, [&](int) { return name; }};
+  const OutputPlan plan = SingleFilePlan(files.file);
   const Path inputs[] = {input->path};
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
-    PrintMessage(*refusal);
-    return kRefused;
-  }
+  if (Refused(plan, files)) return kRefused;
   CleanedParts parts(*input, cleaning, choice, converter.get(), target);
   parts.ConvertsBy(args.convert);
   bool ended = false;
@@ -772,7 +812,7 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     if (next.done && ended && (parts.failed())) return NextPart{{}, false, true};
     return next;
   };
-  const Path outPath = JoinPath(plan.target.folder, name);
+  const Path outPath = JoinPath(plan.target.folder, plan.name(1));
   WriteReport report;
   const WriteResult result = WriteFilePartsAsReady(outPath, whole);
   if (result.error.kind() == ErrorKind::kCancelled) return kRefused;

@@ -1,7 +1,7 @@
 #pragma once
 // The multi-line edit box: the view that paints a ByteDocument (byte_document.h, the bytes
 // of a text in one encoding, GBK unless told otherwise, with the selection and undo) and
-// takes the keys, the mouse, the input method and the clipboard.
+// takes the keys, the mouse, the input method and the clipboard (byte_text_edit_input.cpp).
 //
 // The box holds the bytes themselves, not a decoded document: what a handler put in is
 // what it reads back, the byte count is the length of the bytes, and writing or reading

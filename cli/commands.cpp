@@ -11,11 +11,14 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
+#include "engine/book_language.h"
+#include "engine/book_metadata.h"
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
+#include "engine/map_doubts.h"
 #include "engine/map_file.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
@@ -32,6 +35,8 @@ namespace {
 constexpr int kRefused = 1;
 // A cover larger than this is no cover.
 constexpr std::size_t kMostCoverBytes = 64u << 20;
+// Nor a style sheet larger than this.
+constexpr std::size_t kMostStyleBytes = 1u << 20;
 
 // A number from the command line as the desktop's number boxes read it: beyond the int
 // range it saturates.
@@ -48,9 +53,53 @@ struct Input {
   std::int64_t fileBytes = 0;  // the file's length when it was read
 };
 
+// Warnings about inputs that are found beside the command's work: the count of bytes that
+// are no character of a text's encoding is a pass over every byte, so it runs on the other
+// core while the text is cut or merged, never ahead of the first write. Each count gives
+// its message, or nothing.
+std::vector<std::future<std::string>>& LateWarnings() {
+  // A thread's own: the books of a batch are made side by side, each telling its own.
+  thread_local std::vector<std::future<std::string>> warnings;
+  return warnings;
+}
+
+// Prints the late warnings of the inputs read so far, in the order of the inputs, when the
+// command that read them is over (after what it wrote, and after its own messages).
+struct WarnsWhenDone {
+  WarnsWhenDone() = default;
+  WarnsWhenDone(const WarnsWhenDone&) = delete;
+  WarnsWhenDone& operator=(const WarnsWhenDone&) = delete;
+  ~WarnsWhenDone() {
+    for (auto& warning : LateWarnings()) {
+      const std::string message = warning.get();
+      if (!message.empty()) PrintMessage(message);
+    }
+    LateWarnings().clear();
+  }
+};
+
+// Counts, beside what follows, the bytes of the text of read that are no character of its
+// encoding (they are kept as they are); the warning comes from WarnsWhenDone.
+void CountUndecodableLater(const Path& path, const TextRead& read) {
+  const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
+  // The task keeps the text (and so its mapping) alive until it is done.
+  auto count = [path, text = read.text, encoding = read.detected.encoding, bom] {
+    const Undecodable undecodable = FindUndecodable(encoding, text.view());
+    if (undecodable.count == 0) return std::string();
+    return messages::UndecodableBytes(path, encoding, static_cast<std::int64_t>(undecodable.count),
+                                      static_cast<std::int64_t>(undecodable.first + bom));
+  };
+  // Where the system gives no thread, the count is made when its warning is due.
+  try {
+    LateWarnings().push_back(std::async(std::launch::async, std::move(count)));
+  } catch (const std::system_error&) {
+    LateWarnings().push_back(std::async(std::launch::deferred, std::move(count)));
+  }
+}
+
 // The outcome of reading one input: a message naming the file when it cannot be read,
-// a warning when its text ends early or holds bytes that are no character of its
-// encoding (they are kept as they are).
+// a warning when its text ends early, and later one when it holds bytes that are no
+// character of its encoding (CountUndecodableLater).
 // index is the file's place among the command's inputs, for the guard.
 std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_t index) {
   if (!read.ok()) {
@@ -59,14 +108,20 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   }
   GuardMappedInput(index, read.text.view());
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  const Undecodable undecodable = FindUndecodable(read.detected.encoding, read.text.view());
-  if (undecodable.count > 0) {
-    const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
-    PrintMessage(messages::UndecodableBytes(path, read.detected.encoding,
-                                            static_cast<std::int64_t>(undecodable.count),
-                                            static_cast<std::int64_t>(undecodable.first + bom)));
-  }
+  CountUndecodableLater(path, read);
   return Input{path, read.text, read.detected, read.fileBytes};
+}
+
+// Whether the text of input, to be converted into target, holds bytes that are no character
+// of its encoding: they cannot be carried into another encoding, and are refused (said).
+bool RefusedUndecodable(const Input& input, Encoding target) {
+  const Undecodable undecodable = FindUndecodable(input.detected.encoding, input.text.view());
+  if (undecodable.count == 0) return false;
+  const std::size_t bom = input.detected.bom ? BomOf(input.detected.encoding).size() : 0;
+  PrintMessage(messages::CannotConvertBytes(input.path, input.detected.encoding,
+                                            static_cast<std::int64_t>(undecodable.first + bom),
+                                            target));
+  return true;
 }
 
 // Reads files whole, mapped: their texts are used at once and never kept. Several files
@@ -239,6 +294,7 @@ Path FolderOf(const std::string& nativeFolder) {
 
 int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
                  const RunFiles& files) {
+  const WarnsWhenDone warns;
   const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadPieceBytes());
@@ -251,6 +307,7 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
 
 int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
                  const RunFiles& files) {
+  const WarnsWhenDone warns;
   const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadCutSize());
@@ -262,6 +319,7 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
 }
 
 int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
   // The headings are counted for the checks before writing, and kept, so that the writing
@@ -287,6 +345,7 @@ int RunChapters(const OutputArgs& output, const std::string& file, const RunFile
 
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
                 const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto rule = ParseRule(chapters.rule);
   if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
       !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
@@ -317,16 +376,39 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   return result == 0 ? PrintCount(count) : result;
 }
 
+namespace {
+
+// The text of input cleaned as the book's options ask (in UTF-8 when converted), or
+// nothing after the message that says why not; defined with the cleaning below.
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub);
+bool CleansForBook(const EpubArgs& epub) {
+  return epub.junk || !epub.rules.empty() || epub.repeatedTitles.value_or(epub.map.empty()) ||
+         epub.blankLines != BlankLines::kKeep || epub.indentation != Indentation::kKeep ||
+         !epub.convert.empty();
+}
+
+}  // namespace
+
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
-            const RunFiles& files) {
-  const auto rule = ParseRule(epub.rule);
-  const auto input = ReadInput(file, output.encoding);
-  if (!input || !rule) return kRefused;
-  if (input->text.empty()) {
-    PrintMessage(messages::EmptyTextForBook(input->path));
-    return kRefused;
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+                     const RunFiles& files) {
+  const WarnsWhenDone warns;
+  BookOutcome outcome;
+  // The automatic rule reads most books right; a written rule or a map is the user's word.
+  const auto rule = ParseRule(epub.rule.empty() ? std::string("auto") : epub.rule);
+  if (!epub.map.empty() && CleansForBook(epub)) {
+    PrintMessage(messages::CleaningWithMap());
+    return outcome;
   }
+  const auto original = ReadInput(file, output.encoding);
+  if (!original || !rule) return outcome;
+  outcome.encoding = original->detected.encoding;
+  if (original->text.empty()) {
+    PrintMessage(messages::EmptyTextForBook(original->path));
+    return outcome;
+  }
+  // The book's text is UTF-8.
+  if (RefusedUndecodable(*original, Encoding::kUtf8)) return outcome;
   BookInfo info;
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
@@ -337,190 +419,272 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       FileError why = tooLarge ? FileError{} : LastOpenError();
       if (!tooLarge && !why) why = PosixError(EIO, FileOperation::kRead, cover);
       PrintMessage(messages::CannotReadCover(cover, why));
-      return kRefused;
+      return outcome;
     }
     info.cover = ImageKindOf(*bytes);
     if (info.cover == ImageKind::kNone) {
       PrintMessage(messages::CoverNotImage(cover));
-      return kRefused;
+      return outcome;
     }
     info.coverBytes = std::move(*bytes);
   }
+  if (!epub.css.empty()) {
+    const Path css = PathFromUtf8(epub.css);
+    auto bytes = ReadFileBytes(css, kMostStyleBytes);
+    if (!bytes) {
+      PrintMessage(messages::CannotReadStyleSheet(css));
+      return outcome;
+    }
+    info.userStyle = std::move(*bytes);
+  }
+  const auto input = CleansForBook(epub) ? CleanedForBook(*original, epub) : original;
+  if (!input) return outcome;
   ChapterPlan plan;
-  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return outcome;
   if (TooManyHeadingsForBook(plan)) {
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
-    return kRefused;
+    return outcome;
   }
-  info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
-  info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
-  info.modified = ModifiedTimeOf(input->path).value_or(0);
+  outcome.flagged = FlaggedHeadings(plan.map);
+  if (const std::optional<MapDoubt> doubt = DoubtOf(plan.map)) {
+    outcome.doubtful = true;
+    // What the automatic rule finds, when it did not make the map and finds otherwise.
+    std::optional<std::size_t> automatic;
+    if (!epub.map.empty() || rule->kind != RuleKind::kAuto) {
+      auto found = MapOf(input->text, {RuleKind::kAuto, {}}, input->detected.encoding);
+      if (const auto* map = std::get_if<ChapterMap>(&found)) automatic = map->size();
+    }
+    PrintMessage(messages::DoubtfulBookMap(doubt->headings, doubt->flagged, automatic));
+  }
+  const BookMetadata metadata = MetadataOf(DisplayName(BaseNameOf(original->path)), original->text,
+                                           original->detected.encoding);
+  info.title = epub.title.value_or(metadata.title);
+  info.author = epub.author.value_or(metadata.author);
+  info.description = epub.description.value_or(metadata.description);
+  info.language = !epub.language.empty() ? epub.language
+                  : !epub.convert.empty()
+                      ? LanguageOfConversion(epub.convert)
+                      : BookLanguageOf(original->text, original->detected.encoding);
+  info.vertical = epub.vertical;
+  info.modified = ModifiedTimeOf(original->path).value_or(0);
 
-  const OutputTarget target = TargetOf(output, input->path);
+  const OutputTarget target = TargetOf(output, original->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return outcome;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, files.inputs);
+  const std::vector<BookSection> sections = SectionsOf(plan);
+  outcome.chapters = static_cast<std::size_t>(std::count_if(
+      sections.begin(), sections.end(), [](const BookSection& s) { return s.entry >= 0; }));
+  outcome.exitCode = Outcome(report, files.inputs);
+  return outcome;
 }
 
-// The merge writes each input's text as soon as it is read: the first is written while the
-// others are still read and scanned on the other core. The merged file is named only once
-// complete, so an input that cannot be read, or a character the merged file's encoding
-// cannot hold, still leaves nothing behind; the messages come in the order of the files.
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files) {
+  return MakeBook(output, epub, file, files).exitCode;
+}
+
+// The merge writes each input's text as soon as it is read. Where the texts go out as they
+// stand (encodings detected, none other asked for), one thread reads the inputs one after
+// another, a few MiB at a time, and the writing follows each read a piece behind: the
+// reading stays ahead on the other core, and no input waits for the one before it to be
+// written. The merged file is named only once complete, so an input that cannot be read, or
+// a character the merged file's encoding cannot hold, still leaves nothing behind; the
+// messages come in the order of the files.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& given,
              const RunFiles& files) {
+  const WarnsWhenDone warns;
   GuardMappedInputs(given);
   std::vector<Path> paths;
   for (const std::string& file : given) paths.push_back(PathFromUtf8(file));
-  std::vector<std::future<TextRead>> later;
-  const auto readOthers = [&] {
-    for (std::size_t i = 1; i < paths.size(); ++i) {
-      const auto read = [path = paths[i], encoding = output.encoding] {
+  const std::size_t count = paths.size();
+  const OutputTarget target = TargetOf(output, paths.front());
+  std::vector<std::future<TextRead>> reads(count);
+  // The followed reads: what is certain of each text so far, and the file lengths that the
+  // mappings have (for the guard, before a read is over).
+  std::vector<ReadWatch> watches(count);
+  std::vector<std::promise<TextRead>> outcomes(count);
+  std::vector<std::size_t> lengths(count);
+  for (std::size_t k = 0; k < count; ++k)
+    lengths[k] = static_cast<std::size_t>(std::max<std::int64_t>(FileSizeOf(paths[k]), 0));
+  std::future<void> reader;
+  bool follows = !output.encoding && !output.to;
+  if (follows) {
+    for (std::size_t k = 0; k < count; ++k) reads[k] = outcomes[k].get_future();
+    try {
+      reader = std::async(std::launch::async, [&] {
+        // After a file that cannot be read the others are not: the merge stops there.
+        bool readable = true;
+        for (std::size_t k = 0; k < count; ++k) {
+          TextRead read;
+          if (readable) read = ReadTextFile(paths[k], watches[k]);
+          readable = readable && read.ok();
+          watches[k].Finish();
+          outcomes[k].set_value(std::move(read));
+        }
+      });
+    } catch (const std::system_error&) {
+      follows = false;
+    }
+  }
+  std::vector<std::optional<Input>> inputs(count);
+  std::size_t reported = 0;  // inputs taken from their reads, in order
+  // Where the system gives no thread (a process limit, say), or another encoding is asked
+  // for, the first file is read (on both cores) before the others start, side by side, and
+  // written while they are read.
+  if (!follows) {
+    reads[0] = std::async(std::launch::deferred, [&] {
+      return ReadTextFile(paths.front(), ReadMode::kMap, output.encoding);
+    });
+    inputs[0] = Reported(paths.front(), reads[0].get(), 0);
+    if (!inputs[0]) return kRefused;
+    reported = 1;
+    for (std::size_t k = 1; k < count; ++k) {
+      const auto read = [path = paths[k], encoding = output.encoding] {
         return ReadTextFile(path, ReadMode::kMap, encoding);
       };
       try {
-        later.push_back(std::async(std::launch::async, read));
+        reads[k] = std::async(std::launch::async, read);
       } catch (const std::system_error&) {
-        later.push_back(std::async(std::launch::deferred, read));
+        reads[k] = std::async(std::launch::deferred, read);
       }
     }
+  }
+  // Input k from its read, every one before it first.
+  const auto inputAt = [&](std::size_t k) -> const Input* {
+    for (; reported <= k; ++reported) {
+      inputs[reported] = Reported(paths[reported], reads[reported].get(), reported);
+      if (!inputs[reported]) return nullptr;
+    }
+    return &*inputs[k];
   };
-  const OutputTarget target = TargetOf(output, paths.front());
-  std::optional<Input> first;
+  if (auto refusal = RefuseOutputs({target, true, 0, 0}, files)) {
+    if (inputAt(0) != nullptr) PrintMessage(*refusal);
+    return kRefused;
+  }
   std::optional<OutputForm> form;
-  // Where the first file's text goes out as it stands (its encoding detected, no other
-  // asked for), its writing starts while it is still scanned, a piece at a time; the
-  // others are read once its scan is over. Otherwise it is read (on both cores) before the
-  // others start, and written while they are read.
-  ReadWatch watch;
-  const auto firstLength =
-      static_cast<std::size_t>(std::max<std::int64_t>(FileSizeOf(paths.front()), 0));
-  std::future<TextRead> firstRead;
-  if (!output.encoding && !output.to) {
-    try {
-      firstRead = std::async(std::launch::async, [&] {
-        TextRead read = ReadTextFile(paths.front(), watch);
-        if (read.ok()) readOthers();
-        watch.Finish();
-        return read;
-      });
-    } catch (const std::system_error&) {
-    }
-  }
-  if (firstRead.valid()) {
-    if (auto refusal = RefuseOutputs({target, true, 0, 0}, files)) {
-      if (Reported(paths.front(), firstRead.get(), 0)) PrintMessage(*refusal);
-      return kRefused;
-    }
-  } else {
-    first =
-        Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding), 0);
-    if (!first) return kRefused;
-    readOthers();
-    if (Refused({target, true, 0, 0}, files)) return kRefused;
-    form = MergedFormOf({first->path, first->text, first->detected}, output.to);
-  }
+  if (inputs[0])
+    form = MergedFormOf({inputs[0]->path, inputs[0]->text, inputs[0]->detected}, output.to);
 
   // The parts in order: the mark, each input's text (converted a piece at a time where its
   // encoding is not the merged file's), the banner. Before the first piece is converted,
   // every input still to come is read and checked, so that a merge that will be refused
   // converts nothing.
-  std::vector<std::optional<Input>> inputs(paths.size());
-  std::size_t reported = 1;  // inputs taken from their reads, in order, the first aside
-  const auto inputAt = [&](std::size_t k) -> const Input* {
-    if (k == 0) return first ? &*first : nullptr;
-    for (; reported <= k; ++reported) {
-      inputs[reported] = Reported(paths[reported], later[reported - 1].get(), reported);
-      if (!inputs[reported]) return nullptr;
-    }
-    return inputs[k] ? &*inputs[k] : nullptr;
-  };
   std::optional<MergedPieces> pieces;
   bool checked = false;
-  std::size_t next = form && form->bom.empty() ? 1 : 0;
-  std::size_t early = 0;  // bytes of the first text written while it was scanned
+  std::size_t next = 0;                      // 0 the mark, 1.. the inputs, then the banner
+  std::vector<std::size_t> early(count, 0);  // bytes of each text written while it was read
   bool refused = false;
+  // A followed text turned out to need converting after some of its bytes went out as they
+  // are (texts of two encodings, rare): the file is written again from the start.
+  bool again = false;
   const NextPart refuse{{}, false, true};
+  // The next piece of text k that its read made certain, while the read goes on.
+  const auto earlyPiece = [&](std::size_t k) -> std::optional<NextPart> {
+    if (!follows || reported > k) return std::nullopt;
+    const ReadWatch::Seen seen = watches[k].WaitBeyond(early[k]);
+    if (seen.over) return std::nullopt;
+    // The file is mapped from here to its length when the read began.
+    if (early[k] == 0)
+      GuardMappedInput(k, {seen.certain.data(), std::max(seen.certain.size(), lengths[k])});
+    const std::string_view piece = seen.certain.substr(early[k]);
+    early[k] = seen.certain.size();
+    return NextPart{piece};
+  };
   const std::function<NextPart()> source = [&]() -> NextPart {
     if (!form) {
-      const ReadWatch::Seen seen = watch.WaitBeyond(early);
-      if (!seen.over) {
-        // The file is mapped from here to its length when the read began.
-        if (early == 0)
-          GuardMappedInput(
-              0, {seen.certain.data(), std::max<std::size_t>(seen.certain.size(), firstLength)});
-        // Text whatever the file turns out to be, so it has no byte-order mark either.
-        const std::string_view piece = seen.certain.substr(early);
-        early = seen.certain.size();
-        next = 1;
-        return {piece};
+      // A followed text is text whatever the file turns out to be, so it has no byte-order
+      // mark either: the merged file has none.
+      if (auto piece = earlyPiece(0)) {
+        next = std::max<std::size_t>(next, 1);
+        return *piece;
       }
-      first = Reported(paths.front(), firstRead.get(), 0);
-      if (!first) {
+      const Input* first = inputAt(0);
+      if (first == nullptr) {
         refused = true;
         return refuse;
       }
       form = MergedFormOf({first->path, first->text, first->detected}, output.to);
-      if (next == 0 && form->bom.empty()) next = 1;
     }
     for (;;) {
       if (pieces) {
         if (const auto piece = pieces->Next()) return {*piece, false, false, pieces->Converts()};
         pieces.reset();
       }
-      const std::size_t part = next++;
-      if (part == 0) return {form->bom.view()};
-      if (part > paths.size() + 1) return {{}, true};
-      if (part == paths.size() + 1) return {form->banner.view()};
+      if (next == 0 && form->bom.empty()) next = 1;
+      const std::size_t part = next;
+      if (part == 0) {
+        next = 1;
+        return {form->bom.view()};
+      }
+      if (part > count + 1) return {{}, true};
+      if (part == count + 1) {
+        ++next;
+        return {form->banner.view()};
+      }
+      if (auto piece = earlyPiece(part - 1)) return *piece;
+      ++next;
       const Input* input = inputAt(part - 1);
       if (input == nullptr) {
         refused = true;
         return refuse;
       }
-      if (input->detected.encoding != form->encoding && !checked) {
-        checked = true;
-        for (std::size_t k = part - 1; k < paths.size(); ++k) {
-          const Input* each = inputAt(k);
-          if (each == nullptr) {
-            refused = true;
-            return refuse;
-          }
-          if (auto refusal =
-                  RefuseMergeInput({each->path, each->text, each->detected}, form->encoding)) {
-            PrintMessage(refusal->message);
-            refused = true;
-            return refuse;
+      if (input->detected.encoding != form->encoding) {
+        if (early[part - 1] > 0) {
+          again = true;
+          return refuse;
+        }
+        if (!checked) {
+          checked = true;
+          for (std::size_t k = part - 1; k < count; ++k) {
+            const Input* each = inputAt(k);
+            if (each == nullptr) {
+              refused = true;
+              return refuse;
+            }
+            if (auto refusal =
+                    RefuseMergeInput({each->path, each->text, each->detected}, form->encoding)) {
+              PrintMessage(refusal->message);
+              refused = true;
+              return refuse;
+            }
           }
         }
       }
       std::string_view text = input->text.view();
-      // The first text is its file's bytes from the start, of which some went out already.
-      if (part == 1) {
-        if (early > text.size()) return refuse;
-        text.remove_prefix(early);
-      }
+      // A followed text is its file's bytes from the start, of which some went out already.
+      if (early[part - 1] > text.size()) return refuse;
+      text.remove_prefix(early[part - 1]);
       pieces.emplace(text, input->detected.encoding, form->encoding);
     }
   };
   const Path path = MergedPath(target);
-  const WriteResult result = WriteFilePartsAsReady(path, source);
+  WriteResult result = WriteFilePartsAsReady(path, source);
+  if (again) {
+    // Every input is read by now; the texts are written as a whole this time.
+    follows = false;
+    std::fill(early.begin(), early.end(), 0);
+    pieces.reset();
+    next = 0;
+    result = WriteFilePartsAsReady(path, source);
+  }
   // The first file's messages even when the write failed before its end; inputs the write
   // did not get to are still read before their mappings go.
-  if (firstRead.valid()) Reported(paths.front(), firstRead.get(), 0);
-  for (auto& read : later) {
+  if (reported == 0) inputAt(0);
+  if (reader.valid()) reader.wait();
+  for (auto& read : reads) {
     if (read.valid()) read.wait();
   }
   if (refused) return kRefused;
   WriteReport report;
   report.Record(path, result);
-  std::vector<std::int64_t> lengths(paths.size(), -1);
-  if (first) lengths[0] = first->fileBytes;
-  for (std::size_t k = 1; k < paths.size(); ++k) {
-    if (inputs[k]) lengths[k] = inputs[k]->fileBytes;
+  std::vector<std::int64_t> fileBytes(count, -1);
+  for (std::size_t k = 0; k < count; ++k) {
+    if (inputs[k]) fileBytes[k] = inputs[k]->fileBytes;
   }
-  return Outcome(report, paths, lengths);
+  return Outcome(report, paths, fileBytes);
 }
 
 int RunDetect(const std::vector<std::string>& files) {
@@ -598,7 +762,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       const std::string_view line = LineAt(
           input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
-      AppendShown(out, Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes);
+      // Shown as it stands: a byte that is no character goes out as that byte.
+      AppendShown(out, EncodeBack(Encoding::kUtf8, Decode(input.detected.encoding, line)));
       out += '\n';
     }
     changes.clear();
@@ -712,9 +877,58 @@ class CleanedParts {
   std::optional<char32_t> unfit_;
 };
 
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
+  LineCleaning cleaning;
+  cleaning.repeatedTitles = epub.repeatedTitles.value_or(true);
+  cleaning.blankLines = epub.blankLines;
+  cleaning.indentation = epub.indentation;
+  if (epub.junk || !epub.rules.empty()) {
+    CleanArgs args;
+    args.junk = epub.junk;
+    args.rules = epub.rules;
+    auto rules = JunkRulesOf(args);
+    if (!rules) return std::nullopt;
+    cleaning.junk = std::move(*rules);
+  }
+  std::unique_ptr<ScriptConverter> converter;
+  if (!epub.convert.empty()) {
+    std::string whyNot;
+    converter = ScriptConverter::Open(epub.convert, &whyNot);
+    if (!converter) {
+      PrintMessage(messages::CannotConvertScript(epub.convert, whyNot));
+      return std::nullopt;
+    }
+  }
+  if (!converter) {
+    // A text with nothing to clean (most, for the repeated headings a book takes away by
+    // default) is used as it is, mapped: no copy of a gigabyte for nothing.
+    LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
+    std::vector<LineChange> changes;
+    while (changes.empty() && finder.Next(changes)) {
+    }
+    if (finder.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+      return std::nullopt;
+    }
+    if (changes.empty()) return input;
+  }
+  // A book is UTF-8: a converted text goes there, where every character fits.
+  const Encoding target = converter ? Encoding::kUtf8 : input.detected.encoding;
+  CleanedParts parts(input, cleaning, CleanChoice{}, converter.get(), target);
+  parts.ConvertsBy(epub.convert);
+  std::string text;
+  while (const auto piece = parts.Next()) text += *piece;
+  if (parts.failed()) return std::nullopt;
+  Input cleaned = input;
+  cleaned.text = ByteText(std::move(text));
+  cleaned.detected = {target, false};
+  return cleaned;
+}
+
 }  // namespace
 
 int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
@@ -741,6 +955,7 @@ int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& fil
   }
   const Encoding target = args.to.value_or(encoding);
   const bool reencodes = converter || target != encoding;
+  if (reencodes && RefusedUndecodable(*input, target)) return kRefused;
   if (!cleaning.any() && !reencodes && args.out.empty()) {
     // The cleaned text goes out a part at a time: a large file's result is never held whole.
     return CleanInParts(input->text, encoding, choice,

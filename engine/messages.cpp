@@ -457,13 +457,31 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
                DisplayName(path)});
 }
 
+namespace {
+
+// "文件中字节N处的字节不是GBK字符，不能转换为UTF-8，没有写入任何文件。请确认该文件的编码";
+// what is "文件" or "文本" (the text of a box).
+std::string BytesNotCharacters(std::string_view what, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  return Join({what, "中字节", Decimal(byteOffset + 1), "处的字节不是", EncodingLabel(from),
+               "字符，不能转换为", EncodingLabel(target), "，没有写入任何文件。请确认该", what,
+               "的编码"});
+}
+
+}  // namespace
+
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target) {
-  const std::string_view source = EncodingLabel(from);
-  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字节不是", source,
-               "字符，不能转换为", EncodingLabel(target),
-               "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source, "：",
-               kLineBreak, DisplayName(path)});
+  return Join({"无法合并：", BytesNotCharacters("文件", from, byteOffset, target),
+               "，或把合并后的编码选为", EncodingLabel(from), "：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotConvertBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  const std::string text = Join(
+      {"无法转换：", BytesNotCharacters(path.empty() ? "文本" : "文件", from, byteOffset, target)});
+  if (path.empty()) return text + "。";
+  return Join({text, "：", kLineBreak, DisplayName(path)});
 }
 
 std::string EmptyTextForBook(const Path& path) {
@@ -516,6 +534,33 @@ std::string CannotConvertScript(std::string_view config, std::string_view whyNot
 std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
   return Join({"转换后的文字中有“", Utf8Of(character), "”等字符不能用", EncodingLabel(target),
                "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
+}
+
+std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
+                            std::optional<std::size_t> automaticChapters) {
+  std::string words =
+      headings < 3 ? Join({"警告：目录可能有误，只找到",
+                           Decimal(static_cast<std::int64_t>(headings)), "个标题"})
+                   : Join({"警告：目录可能有误，", Decimal(static_cast<std::int64_t>(headings)),
+                           "个标题中", Decimal(static_cast<std::int64_t>(flagged)),
+                           "个有提示（跳号、重号、过长、过短或不在行首）"});
+  if (automaticChapters) {
+    words += Join({"；智能规则（--rule auto）找到",
+                   Decimal(static_cast<std::int64_t>(*automaticChapters)), "章"});
+  }
+  return words;
+}
+
+std::string CannotReadStyleSheet(const Path& path) {
+  return Join({"无法读取样式表（或样式表大于1MB）：", kLineBreak, DisplayName(path)});
+}
+
+const std::string& CleaningWithMap() {
+  static const std::string text =
+      "--map "
+      "的位置指向原文，不能与清理选项（--junk、--rules、--repeated-titles、--blank-lines、--"
+      "indent、--convert）同用";
+  return text;
 }
 
 }  // namespace morvane::messages

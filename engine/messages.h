@@ -3,7 +3,9 @@
 // else, so the desktop program and morvane-cli say the same thing. A message names
 // files by their display names, so it holds every character a name may have.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -139,6 +141,10 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
 // cannot be carried into another encoding; nothing is written.
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target);
+// The same for a text converted into another encoding (clean --to, --convert, the cleaning
+// window's 保存编码, the EPUB's text); path is empty for the text of the simple-cut box.
+std::string CannotConvertBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                               Encoding target);
 
 // A junk rule that cannot be read: the rules' source (a file, or empty for the desktop's
 // own list), the rule's line and what is wrong with its expression.
@@ -151,5 +157,14 @@ std::string CannotConvertScript(std::string_view config, std::string_view whyNot
 // A converted character that target cannot hold; nothing was written. The caller says how
 // to choose another encoding.
 std::string ConvertedDoesNotFit(Encoding target, char32_t character);
+
+// The book's chapter map looks wrong (map_doubts.h): the reason, and what the automatic rule
+// finds when another rule made the map (a warning: the book is written all the same).
+std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
+                            std::optional<std::size_t> automaticChapters);
+// The user's style sheet for a book cannot be read (or is larger than 1 MB).
+std::string CannotReadStyleSheet(const Path& path);
+// A map's offsets are those of the text as it is: a cleaning would move them.
+const std::string& CleaningWithMap();
 
 }  // namespace morvane::messages

@@ -4,7 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "core/encoding.h"
 #include "core/gbk.h"
+#include "engine/book_language.h"
+#include "engine/book_metadata.h"
 #include "engine/chapter_map.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
@@ -34,10 +37,16 @@ int CutCount(const ChapterPlan& plan) {
   return count;
 }
 
+// What the opened text says of itself, as morvane-cli epub reads it.
+BookMetadata MetadataOfOpened(const AppState& state) {
+  return MetadataOf(DisplayName(BaseNameOf(state.cut.normalPath)), state.cut.normalText,
+                    state.cut.normalEncoding.encoding);
+}
+
 void OnCreated(Toolkit& ui, const AppState& state, const Draft& draft) {
-  ui.SetText(kEpubTitleBox, GbkFromUtf8(DisplayName(BaseNameOf(state.cut.normalPath))));
-  ui.SetText(kEpubAuthorBox,
-             GbkFromUtf8(AuthorOf(state.cut.normalText, state.cut.normalEncoding.encoding)));
+  const BookMetadata metadata = MetadataOfOpened(state);
+  ui.SetText(kEpubTitleBox, GbkFromUtf8(metadata.title));
+  ui.SetText(kEpubAuthorBox, GbkFromUtf8(metadata.author));
   ui.SetText(kEpubCoverBox, ByteText());
   ui.SetText(kEpubSummary, GbkFromUtf8("目录：" + std::to_string(CutCount(*draft.plan)) + " 章"));
   ui.Focus(kEpubTitleBox);
@@ -54,6 +63,8 @@ std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
   info.title = Utf8FromGbk(ui.Text(kEpubTitleBox).view());
   info.author = Utf8FromGbk(ui.Text(kEpubAuthorBox).view());
   info.modified = ModifiedTimeOf(state.cut.normalPath).value_or(0);
+  info.description = MetadataOfOpened(state).description;
+  info.language = BookLanguageOf(state.cut.normalText, state.cut.normalEncoding.encoding);
   if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) {
     std::optional<std::string> bytes = ReadFileBytes(*cover, kMostCoverBytes);
     if (!bytes) {
@@ -113,6 +124,16 @@ void OpenEpubWindow(Toolkit& ui, AppState& state) {
   }
   if (state.cut.normalText.empty()) {
     ui.ShowMessageBox(messages::EmptyTextForBook(state.cut.normalPath));
+    return;
+  }
+  // The book's text is UTF-8: bytes that are no character cannot go into it.
+  const Detected& detected = state.cut.normalEncoding;
+  const Undecodable undecodable = FindUndecodable(detected.encoding, state.cut.normalText.view());
+  if (undecodable.count > 0) {
+    const std::size_t bom = detected.bom ? BomOf(detected.encoding).size() : 0;
+    ui.ShowMessageBox(messages::CannotConvertBytes(
+        state.cut.normalPath, detected.encoding, static_cast<std::int64_t>(undecodable.first + bom),
+        Encoding::kUtf8));
     return;
   }
   ui.LoadWindow(kEpubWindow, kMainWindow, true);

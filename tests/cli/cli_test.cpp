@@ -155,9 +155,10 @@ TEST_F(Cli, MergesInOrderUnderTheFirstFilesName) {
   EXPECT_EQ(Piece("a.b已合并.txt"), "one" + GbkBytes("二\r\n") + "one");
 }
 
-// A large first file is written a piece at a time while it is still scanned: the merged
-// file and the messages are those of a merge that read it whole first (--encoding).
-TEST_F(Cli, MergesALargeFirstFileAsOneReadWholeFirst) {
+// Large files are written a piece at a time while they are still scanned, one after
+// another: the merged file and the messages are those of a merge that read them whole
+// first (--encoding, or --to where the texts are of two encodings).
+TEST_F(Cli, MergesLargeFilesAsWhenReadWholeFirst) {
   const std::size_t size = (40u << 20) + 3;
   std::string gbk(size, 'a');
   for (std::size_t i = 0; i + 1 < size; i += 2) gbk.replace(i, 2, "\xB5\xDA");
@@ -165,29 +166,34 @@ TEST_F(Cli, MergesALargeFirstFileAsOneReadWholeFirst) {
   zero.replace((20u << 20) + 1, 2, std::string("\xB5\0", 2));
   std::string utf8(size, 'a');
   utf8.replace(size - 3, 3, "\xE7\xAC\xAC");
+  const std::string two = "two\r\n";  // the same in either encoding
   struct Case {
     const char* what;
     const std::string* first;
+    const char* option;  // what makes the merge read every file whole first
     const char* encoding;
-    const char* second;
+    const std::string* second;  // nothing: a file that cannot be read
     bool merged;
   };
   const Case cases[] = {
-      {"GBK", &gbk, "gbk", "2.txt", true},
-      {"a zero after the first piece", &zero, "gbk", "2.txt", true},
-      {"UTF-8 seen only at the end", &utf8, "utf-8", "2.txt", true},
-      {"a second file that cannot be read", &gbk, "gbk", "missing.txt", false},
+      {"GBK", &gbk, "--encoding", "gbk", &two, true},
+      {"a zero after the first piece", &zero, "--encoding", "gbk", &two, true},
+      {"UTF-8 seen only at the end", &utf8, "--encoding", "utf-8", &two, true},
+      {"a second file that cannot be read", &gbk, "--encoding", "gbk", nullptr, false},
+      {"a large second file with a zero", &gbk, "--encoding", "gbk", &zero, true},
+      {"a large second file in another encoding", &gbk, "--to", "gbk", &utf8, true},
   };
-  WriteBytes(dir / "2.txt", "two\r\n");  // the same in either encoding
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir / "big.txt", *c.first);
+    std::filesystem::remove(FileSystemPath(dir / "2.txt"));
+    if (c.second) WriteBytes(dir / "2.txt", *c.second);
     std::string runs[2][2];  // the merged file and the messages, followed and read whole
     for (int whole = 0; whole < 2; ++whole) {
       const std::string folder = out + (whole ? "/whole" : "/followed");
       std::filesystem::create_directory(folder);
-      std::vector<std::string> args = {"merge", "--out", folder, "big.txt", c.second};
-      if (whole) args.insert(args.begin() + 1, {"--encoding", c.encoding});
+      std::vector<std::string> args = {"merge", "--out", folder, "big.txt", "2.txt"};
+      if (whole) args.insert(args.begin() + 1, {c.option, c.encoding});
       CliRun run = RunCli(args, dir.path());
       EXPECT_EQ(run.exitCode == 0, c.merged) << run.err;
       const auto names = FolderNames(folder);
@@ -308,11 +314,14 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
       {"epub", "--out", out, "empty.txt"},
       {"epub", "--cover", "book.txt", "--out", out, "book.txt"},
       {"epub", "--cover", "missing.png", "--out", out, "book.txt"},
-      {"epub", "--rule", "lines", "--out", out, "headings.txt"},  // a heading every 6 bytes
+      {"epub", "--rule", "lines", "--out", out, "headings.txt"},         // a heading every 9 bytes
+      {"epub", "--map", "map.tsv", "--junk", "--out", out, "book.txt"},  // offsets of the text
+      {"epub", "--css", "missing.css", "--out", out, "book.txt"},
   };
   WriteBytes(dir / "empty.txt", "");
   std::string headings;
-  for (int i = 0; i < 2000; ++i) headings += GbkBytes("第1章\n");
+  // Numbered on: a book's cleaning takes a heading repeated on the next line away.
+  for (int i = 1; i <= 2000; ++i) headings += GbkBytes("第" + std::to_string(i) + "章\n");
   WriteBytes(dir / "headings.txt", headings);
   for (const auto& args : refused) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -407,6 +416,75 @@ TEST_F(Cli, MakesABookOfTheChapterMap) {
   EXPECT_NE(book["OEBPS/content.opf"].find("<dc:title>T&amp;T</dc:title>"), std::string::npos);
   EXPECT_NE(book["OEBPS/content.opf"].find("<dc:creator>A</dc:creator>"), std::string::npos);
   EXPECT_EQ(book["OEBPS/cover.png"], png);
+}
+
+// A download made into a book in one step: the automatic rule, the metadata of the name
+// and header, the table of contents at the front left uncut, a repeated heading taken away;
+// then the language, the vertical writing and the user's style sheet.
+TEST_F(Cli, MakesADownloadIntoABookInOneStep) {
+  WriteBytes(
+      dir / "《某书》（校对版全本）.txt",
+      GbkBytes("作者：某人 著\r\n内容简介：\r\n　　一句简介。\r\n\r\n目录\r\n第一章 甲\r\n"
+               "第二章 乙\r\n第三章 丙\r\n\r\n第一章 甲\r\n第一章 甲\r\n一一\r\n第二章 乙\r\n"
+               "二二\r\n第三章 丙\r\n三三\r\n番外 梦\r\n四四\r\n"));
+  WriteBytes(dir / "my.css", "p { color: #222; }\n");
+  const CliRun plain =
+      RunCli({"epub", "--prefix", "a", "--out", out, "《某书》（校对版全本）.txt"}, dir.path());
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_EQ(plain.err, "");  // the map looks right: no warning
+  ASSERT_EQ(RunCli({"epub", "--convert", "s2t", "--vertical", "--css", "my.css", "--title",
+                    "另一书", "--prefix", "b", "--out", out, "《某书》（校对版全本）.txt"},
+                   dir.path())
+                .exitCode,
+            0);
+  std::filesystem::copy_file(FileSystemPath(out + "/a.epub"), FileSystemPath(dir / "a.zip"));
+  auto book = Unzipped(dir / "a.zip");
+  const std::string& opf = book["OEBPS/content.opf"];
+  EXPECT_NE(opf.find("<dc:title>某书</dc:title>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:creator>某人</dc:creator>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:description>一句简介。</dc:description>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:language>zh-Hans</dc:language>"), std::string::npos) << opf;
+  EXPECT_NE(book["OEBPS/title.xhtml"].find("<h1>某书</h1>"), std::string::npos);
+  const std::string& nav = book["OEBPS/nav.xhtml"];
+  EXPECT_EQ(nav.find(">第一章 甲<"), nav.rfind(">第一章 甲<")) << nav;  // the list is not cut
+  EXPECT_NE(nav.find(">番外 梦<"), std::string::npos) << nav;
+  EXPECT_NE(book["OEBPS/c0.xhtml"].find("目录"), std::string::npos);  // in the front matter
+  const std::string& first = book["OEBPS/c1.xhtml"];
+  EXPECT_EQ(first.find("第一章 甲</p>"), std::string::npos) << first;  // the repeat is gone
+
+  std::filesystem::copy_file(FileSystemPath(out + "/b.epub"), FileSystemPath(dir / "b.zip"));
+  book = Unzipped(dir / "b.zip");
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:language>zh-Hant</dc:language>"),
+            std::string::npos);
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:title>另一书</dc:title>"), std::string::npos);
+  EXPECT_NE(book["OEBPS/content.opf"].find("page-progression-direction=\"rtl\""),
+            std::string::npos);
+  EXPECT_NE(book["OEBPS/style.css"].find("writing-mode: vertical-rl"), std::string::npos);
+  EXPECT_EQ(book["OEBPS/user.css"], "p { color: #222; }\n");
+  EXPECT_NE(book["OEBPS/c1.xhtml"].find("href=\"user.css\""), std::string::npos);
+
+  // A map with too few headings is warned of, with what the automatic rule finds.
+  WriteBytes(dir / "one.txt", GbkBytes("第一章 甲\r\n一\r\n"));
+  const CliRun doubtful = RunCli({"epub", "--rule", "near", "--out", out, "one.txt"}, dir.path());
+  EXPECT_EQ(doubtful.exitCode, 0);
+  EXPECT_NE(doubtful.err.find("目录可能有误"), std::string::npos) << doubtful.err;
+}
+
+// Many books at once: one line per file in their order, past a file that fails, 1 at the
+// end with every good book written.
+TEST_F(Cli, MakesManyBooksAndGoesOnPastAFailure) {
+  const std::string text = GbkBytes("第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n");
+  WriteBytes(dir / "a.txt", text);
+  WriteBytes(dir / "b.txt", "");
+  WriteBytes(dir / "c.txt", text);
+  const CliRun run =
+      RunCli({"epub", "--jobs", "2", "--out", out, "a.txt", "b.txt", "c.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "a.txt\tgbk\t3 章\t无\t成功\nb.txt\tgbk\t0 章\t无\t失败\nc.txt\tgbk\t3 章\t无\t成功\n");
+  EXPECT_EQ(FolderNames(out), (std::vector<std::string>{"a.epub", "c.epub"}));
+  EXPECT_EQ(RunCli({"epub", "--title", "T", "--out", out, "a.txt", "c.txt"}, dir.path()).exitCode,
+            2);
 }
 
 TEST_F(Cli, NeverWritesOverItsInput) {
@@ -519,6 +597,12 @@ TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
        "",
        "字节7处的字节不是GBK字符"},
       {{"merge", "--out", out, "g.txt", "bad.txt"}, 1, "", place + "的字节不是UTF-8字符"},
+      {{"clean", "--to", "utf-8", "ff.txt"}, 1, "", "字节7处的字节不是GBK字符，不能转换为UTF-8"},
+      {{"clean", "--to", "gb18030", "--out", out + "/c.txt", "bad.txt"},
+       1,
+       "",
+       place + "的字节不是UTF-8字符"},
+      {{"epub", "--out", out, "ff.txt"}, 1, "", "字节7处的字节不是GBK字符"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -540,6 +624,55 @@ TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
     const std::string piece = ReadBytes(out + "/short-" + std::to_string(k) + ".txt").value_or("");
     EXPECT_EQ(FindUndecodable(Encoding::kUtf8, piece).count, 0u) << k;
     EXPECT_TRUE(std::string_view(piece).ends_with(BannerIn(Encoding::kUtf8).view())) << k;
+  }
+}
+
+// Conversions carry every character, private-use ones included, into the target, and the
+// same way in clean --to and merge --to: the output is what Transcode makes of the file.
+// A text in UTF-16 without a mark or line feeds is detected by the script it reads as.
+TEST_F(Cli, ConvertsEveryCharacterTheSameWayInEveryCommand) {
+  struct File {
+    const char* name;
+    Encoding encoding;
+    std::string bytes;
+  };
+  std::u16string heading;
+  while (heading.size() * 2 < 1740) heading += u"第一章 开始";
+  const File files[] = {
+      {"pu.txt", Encoding::kUtf8,
+       "A\xEF\x9C\xA0\xEF\x9E\x80\xEF\x9F\xBF\xEE\x80\x80"
+       "B\xF0\x9F\x98\x80\r\n"},
+      {"b5.txt", Encoding::kBig5,
+       "\xA2\xA4\xA2\xA4\xA2\xA4\r\n\xC7\xD3\xC8\xB5\xA2\xCC\xF9\xFA\xA4\x40\xFA\x40\r\n"},
+      {"g.txt", Encoding::kGbk, GbkBytes("第一章 序\r\n") + "\xAA\xA1\xFE\xFE"},
+      {"le.txt", Encoding::kUtf16Le, Encode(Encoding::kUtf16Le, heading).bytes.substr(0, 1740)},
+  };
+  for (const File& f : files) WriteBytes(dir / f.name, f.bytes);
+  EXPECT_EQ(RunCli({"detect", "le.txt"}, dir.path()).out, "utf-16le\n");
+  // The character U+F720 is a character in UTF-16 too, not a byte.
+  EXPECT_EQ(RunCli({"clean", "--to", "utf-16le", "pu.txt"}, dir.path()).out.substr(0, 6),
+            std::string("A\0\x20\xF7\x80\xF7", 6));
+  for (const File& f : files) {
+    for (Encoding to : {Encoding::kUtf8, Encoding::kUtf16Be, Encoding::kGb18030, Encoding::kBig5}) {
+      SCOPED_TRACE(std::string(f.name) + " to " + std::string(EncodingName(to)));
+      const EncodedText expected = Transcode(f.encoding, to, f.bytes);
+      const std::string target(EncodingName(to));
+      const std::string from(EncodingName(f.encoding));
+      const CliRun clean =
+          RunCli({"clean", "--encoding", from, "--to", target, f.name}, dir.path());
+      EXPECT_EQ(clean.exitCode, expected.unencodable > 0 ? 1 : 0) << clean.err;
+      if (expected.unencodable > 0) continue;
+      EXPECT_EQ(clean.out, expected.bytes);
+      EXPECT_EQ(Decode(to, clean.out).undecodable, 0u);
+      std::filesystem::remove_all(FileSystemPath(out));
+      std::filesystem::create_directory(FileSystemPath(out));
+      const CliRun merge = RunCli(
+          {"merge", "--encoding", from, "--to", target, "--out", out, f.name, f.name}, dir.path());
+      ASSERT_EQ(merge.exitCode, 0) << merge.err;
+      const std::string stem = std::string(f.name).substr(0, std::string(f.name).find('.'));
+      EXPECT_EQ(ReadBytes(out + "/" + stem + "已合并.txt"),
+                expected.bytes + expected.bytes + std::string(BannerIn(to).view()));
+    }
   }
 }
 

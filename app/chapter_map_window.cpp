@@ -18,8 +18,8 @@ constexpr std::uint32_t kFlaggedBackground = 0xFFE4C4;
 constexpr std::uint32_t kUncutText = 0x808080;
 
 // The rules in the order of names::MapRuleItem.
-constexpr std::string_view kRules = "智能|第…章（默认）|整行标题|正则表达式";
-constexpr std::string_view kMapFiles = "章节目录|*.tsv;*.txt|所有文件|*.*";
+constexpr std::string_view kRules[] = {"智能", "第…章（默认）", "整行标题", "正则表达式"};
+constexpr FileFilter kMapFiles[] = {{"章节目录", "*.tsv;*.txt"}, {"所有文件", "*.*"}};
 
 // clang-format off
 const Column kColumns[] = {
@@ -39,7 +39,7 @@ const Column kLineColumns[] = {
 const ControlRow kControls[] = {
   // name             kind       parent   x    y    w    h     initial text       at start  look
   {"标签_章节规则",    kLabel,    kWindow, {10,  10,  72,  22},  "章节规则：",       kShown},
-  {kMapRuleList,      kDropDown, kWindow, {84,  10,  150, 120}, kRules,            kShown},
+  DropDownRow(kMapRuleList, kWindow, {84,  10,  150, 120}, kRules),
   {kMapPatternBox,    kEdit,     kWindow, {242, 10,  380, 22},  "",                kShown, {kSunken | kDisabled},
       "如 ^\\s*第.{1,9}[章节回]"},
   {kMapApplyButton,   kButton,   kWindow, {630, 9,   80,  24},  "应用",            kShown, {kPlain | kDisabled}},
@@ -67,8 +67,8 @@ const ControlRow kControls[] = {
   {kMapSummary,       kLabel,    kWindow, {10,  560, 500, 24},  "",                kShown},
   {kMapOkButton,      kButton,   kWindow, {540, 560, 80,  26},  "确定",            kShown, {kPlain | kDefault}},
   {kMapCancelButton,  kButton,   kWindow, {630, 560, 80,  26},  "取消",            kShown, {kPlain}},
-  {kMapOpenDialog,    kFileDialog, kWindow, {},                 kMapFiles,         kHidden},
-  {kMapSaveDialog,    kFileDialog, kWindow, {},                 kMapFiles,         kHidden, {kSaveAs}},
+  FileDialogRow(kMapOpenDialog, kWindow, kMapFiles),
+  FileDialogRow(kMapSaveDialog, kWindow, kMapFiles, kSaveAs),
 };
 // clang-format on
 

@@ -11,19 +11,14 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include "app/main_window.h"
 #include "app/windows.h"
 #include "app/wiring.h"
 #include "core/fatal.h"
-#include "core/gbk.h"
-#include "engine/size_cutting.h"
 #include "presenters/control_names.h"
 #include "presenters/desktop_events.h"
-#include "presenters/size_cutting.h"
 #include "presenters/state.h"
 #include "ui/file_drops.h"
 #include "ui/qt_toolkit.h"
-#include "ui/widgets.h"
 
 namespace morvane::app {
 
@@ -47,26 +42,9 @@ bool UseChineseEverywhere() {
   return true;
 }
 
-namespace {
-
-void ShowPage(ui::QtToolkit& t, std::string_view page) {
-  auto* tabs = static_cast<ui::TabControl*>(t.Widget(kPageTabs));
-  for (int i = 0; i < tabs->pageCount(); ++i) {
-    if (tabs->page(i) == t.Widget(page)) tabs->SetCurrentPage(i);
-  }
-}
-
-}  // namespace
-
 void OpenGivenFiles(ui::QtToolkit& toolkit, AppState& state, std::vector<Path> files) {
   ui::SortNaturally(files);
-  if (files.size() == 1) {
-    ShowPage(toolkit, kCutPage);
-    OpenOnPage(toolkit, state, names::kNormalDialog, OpenForNormalCut, files);
-  } else if (files.size() > 1) {
-    ShowPage(toolkit, kMergePage);
-    FillMergeRows(toolkit, state, files);
-  }
+  morvane::OpenGivenFiles(toolkit, state, files);
 }
 
 int RunDesktop(std::vector<Path> files) {

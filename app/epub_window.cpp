@@ -11,6 +11,7 @@ using enum ui::Kind;
 namespace {
 
 constexpr std::string_view kWindow{};
+constexpr FileFilter kImageFilter[] = {{"JPEG或PNG图片", "*.jpg;*.jpeg;*.png"}};
 
 // clang-format off
 const ControlRow kControls[] = {
@@ -23,7 +24,7 @@ const ControlRow kControls[] = {
   {kEpubCoverBox,      kEdit,       kWindow, {60,  72,  236, 22},  "",             kShown, {kSunken | kReadOnly},
       "JPEG或PNG图片，可不选"},
   {kEpubCoverButton,   kButton,     kWindow, {304, 71,  76,  24},  "选择…",        kShown, {kPlain}},
-  {kEpubCoverDialog,   kFileDialog, kWindow, {},                   "JPEG或PNG图片|*.jpg;*.jpeg;*.png", kHidden},
+  FileDialogRow(kEpubCoverDialog, kWindow, kImageFilter),
   {kEpubSummary,       kLabel,      kWindow, {10,  108, 200, 24},  "",             kShown},
   {kEpubOkButton,      kButton,     kWindow, {214, 106, 80,  26},  "生成",         kShown, {kPlain | kDefault}},
   {kEpubCancelButton,  kButton,     kWindow, {300, 106, 80,  26},  "取消",         kShown, {kPlain}},

@@ -60,11 +60,13 @@ constexpr std::string_view kSuggestionPage =
     "博客：blog.mozhou.example/kws</p>"
     "<p style='color:#777'>本页为程序自带的说明页；请用浏览器访问论坛。</p>";
 
-constexpr std::string_view kTxtFilter = "txt文本|*.txt";
+constexpr FileFilter kTxtFilter[] = {{"txt文本", "*.txt"}};
 // The encoding lists: 自动 (detection) first, then every encoding by its label.
-constexpr std::string_view kEncodingItems = "自动|GBK|GB18030|UTF-8|UTF-16LE|UTF-16BE|Big5";
-constexpr std::string_view kMergedEncodingItems =
-    "与第一个文件相同|GBK|GB18030|UTF-8|UTF-16LE|UTF-16BE|Big5";
+constexpr std::string_view kEncodingItems[] = {"自动",     "GBK",      "GB18030", "UTF-8",
+                                               "UTF-16LE", "UTF-16BE", "Big5"};
+constexpr std::string_view kMergedEncodingItems[] = {
+    "与第一个文件相同", "GBK", "GB18030", "UTF-8", "UTF-16LE", "UTF-16BE", "Big5"};
+constexpr std::string_view kMergeCounts[] = {"2", "3", "4", "5"};
 constexpr std::string_view kInitialFolder = "E:\\0txt\\71622_f\\";
 
 constexpr Font kSimSun12{"SimSun", 12};
@@ -97,14 +99,14 @@ const ControlRow kControls[] = {
       "by 柯望舒               墨舟书苑技术论坛支持                2010.09.28",               kShown},
 
   // The five pages, in tab order; the second is shown at start.
-  {kCutPage,                     kTabPage,          kPageTabs, {},               "切割",             kShown,  {}, {}, kOneFile},
-  {kSimpleCutPage,               kTabPage,          kPageTabs, {},               "简单切割",         kShown,  {kSelected}, {}, kOneFile},
-  {kMergePage,                   kTabPage,          kPageTabs, {},               "文本合并",         kShown,  {}, {}, kFiveFiles},
+  {n::kCutPage,                     kTabPage,          kPageTabs, {},               "切割",             kShown,  {}, {}, kOneFile},
+  {n::kSimpleCutPage,               kTabPage,          kPageTabs, {},               "简单切割",         kShown,  {kSelected}, {}, kOneFile},
+  {n::kMergePage,                   kTabPage,          kPageTabs, {},               "文本合并",         kShown,  {}, {}, kFiveFiles},
   {kDownloadsPage,               kTabPage,          kPageTabs, {},               "文本小说下载",     kShown},
   {kSuggestionsPage,             kTabPage,          kPageTabs, {},               "建议征集",         kShown},
 
   // Page 1, "切割": normal cut and chapter cut.
-  {kNormalCutFrame,              kGroupBox,         kCutPage,        {29,  38,  592, 184}, "普通切割", kShown, {kNoFlags, kSimSun16, kBlue}},
+  {kNormalCutFrame,              kGroupBox,         n::kCutPage,        {29,  38,  592, 184}, "普通切割", kShown, {kNoFlags, kSimSun16, kBlue}},
   {n::kNormalOpenButton,         kButton,           kNormalCutFrame, {15,  26,  56,  16},  "打开文件", kShown},
   {n::kNormalPathBox,            kEdit,             kNormalCutFrame, {88,  26,  432, 16},  "",         kShown},
   {"标签6",                      kLabel,            kNormalCutFrame, {20,  51,  56,  16},  "文件大小：", kShown},
@@ -119,14 +121,14 @@ const ControlRow kControls[] = {
   {n::kChapterMapButton,         kButton,           kNormalCutFrame, {512, 96,  56,  16},  "章节目录", kHidden},
   {n::kEpubButton,               kButton,           kNormalCutFrame, {512, 120, 64,  16},  "生成EPUB", kHidden},
   {n::kNormalCleanButton,        kButton,           kNormalCutFrame, {15,  140, 56,  16},  "清理…",    kShown},
-  {n::kNormalDialog,             kFileDialog,       kNormalCutFrame, {},                   kTxtFilter, kHidden, {}, kInitialFolder},
+  FileDialogRow(n::kNormalDialog, kNormalCutFrame, kTxtFilter, kNoFlags, kInitialFolder),
   {kNormalEncodingCaption,       kLabel,            kNormalCutFrame, {410, 51,  60,  16},  "文件编码：", kShown},
-  {n::kNormalEncodingList,       kDropDown,         kNormalCutFrame, {470, 49,  112, 160}, kEncodingItems, kShown},
-  {kCounterView,                 kWebView,          kCutPage,        {27,  232, 592, 144}, "",         kHidden},
+  DropDownRow(n::kNormalEncodingList, kNormalCutFrame, {470, 49,  112, 160}, kEncodingItems),
+  {kCounterView,                 kWebView,          n::kCutPage,        {27,  232, 592, 144}, "",         kHidden},
 
   // Page 2, "简单切割": simple cut.
-  {n::kSimpleText,               kEdit,             kSimpleCutPage,  {9,   30,  520, 312}, kHelpText,  kShown, {kMultiLine | kSunken}},
-  {kFunctionFrame,               kGroupBox,         kSimpleCutPage,  {549, 33,  104, 304}, "功能区域", kShown},
+  {n::kSimpleText,               kEdit,             n::kSimpleCutPage,  {9,   30,  520, 312}, kHelpText,  kShown, {kMultiLine | kSunken}},
+  {kFunctionFrame,               kGroupBox,         n::kSimpleCutPage,  {549, 33,  104, 304}, "功能区域", kShown},
   {n::kSimpleOpenButton,         kButton,           kFunctionFrame,  {18,  21,  56,  16},  "打开文件", kShown},
   {n::kRemoveSpacesButton,       kButton,           kFunctionFrame,  {18,  47,  56,  16},  "去 空 格", kShown},
   {n::kRemoveLineBreaksButton,   kButton,           kFunctionFrame,  {18,  72,  56,  16},  "去换行符", kShown},
@@ -134,23 +136,23 @@ const ControlRow kControls[] = {
   {n::kSimpleCutButton,          kButton,           kFunctionFrame,  {18,  120, 56,  16},  "切    割", kShown},
   {n::kSimpleClearButton,        kButton,           kFunctionFrame,  {18,  142, 56,  16},  "清    空", kShown},
   {n::kSimpleCleanButton,        kButton,           kFunctionFrame,  {18,  166, 56,  16},  "清理…",    kShown},
-  {kCountFrame,                  kGroupBox,         kSimpleCutPage,  {13,  350, 184, 40},  "字数统计", kShown},
+  {kCountFrame,                  kGroupBox,         n::kSimpleCutPage,  {13,  350, 184, 40},  "字数统计", kShown},
   {n::kSimpleSizeLabel,          kLabel,            kCountFrame,     {16,  16,  152, 16},  "0字节",    kShown, {kNoFlags, {}, kRed}},
-  {kCutModeFrame,                kGroupBox,         kSimpleCutPage,  {213, 350, 334, 40},  "切割方式", kShown},
+  {kCutModeFrame,                kGroupBox,         n::kSimpleCutPage,  {213, 350, 334, 40},  "切割方式", kShown},
   {"标签2",                      kLabel,            kCutModeFrame,   {7,   16,  96,  16},  "每个文本字节数：", kShown},
   {n::kSimplePieceBytesBox,      kEdit,             kCutModeFrame,   {103, 15,  64,  16},  "500",      kShown, {kSunken}},
   {"标签3",                      kLabel,            kCutModeFrame,   {172, 16,  50,  16},  "可切割为", kShown},
   {n::kSimpleCountLabel,         kLabel,            kCutModeFrame,   {221, 16,  72,  16},  "0",        kShown, {kCentred, {}, kNoColour, kGreen}},
   {"标签5",                      kLabel,            kCutModeFrame,   {296, 16,  36,  16},  "个文件",   kShown},
-  {kSimpleEncodingCaption,       kLabel,            kSimpleCutPage,  {553, 342, 100, 16},  "文件编码：", kShown},
-  {n::kSimpleEncodingList,       kDropDown,         kSimpleCutPage,  {549, 360, 110, 160}, kEncodingItems, kShown},
-  {n::kSimpleDialog,             kFileDialog,       kSimpleCutPage,  {},                   kTxtFilter, kHidden, {}, kInitialFolder},
+  {kSimpleEncodingCaption,       kLabel,            n::kSimpleCutPage,  {553, 342, 100, 16},  "文件编码：", kShown},
+  DropDownRow(n::kSimpleEncodingList, n::kSimpleCutPage, {549, 360, 110, 160}, kEncodingItems),
+  FileDialogRow(n::kSimpleDialog, n::kSimpleCutPage, kTxtFilter, kNoFlags, kInitialFolder),
 
   // Page 3, "文本合并": merge. Rows 1 to 5 at y 72, 92, 112, 132, 152. The rows' encoding
   // lists are given a height of 18, below that of a list, so that rows 20 apart keep a gap.
-  {kMergeFrame,                  kGroupBox,         kMergePage,      {29,  38,  600, 320}, "",         kShown, {kNoCaption}},
+  {kMergeFrame,                  kGroupBox,         n::kMergePage,      {29,  38,  600, 320}, "",         kShown, {kNoCaption}},
   {kMergePrompt,                 kLabel,            kMergeFrame,     {24,  24,  192, 24},  "请选择您要合并文本文件的个数:", kShown, {kNoFlags, kSimSun12Bold}},
-  {n::kMergeCountList,           kDropDown,         kMergeFrame,     {222, 24,  72,  88},  "2|3|4|5",  kShown},
+  DropDownRow(n::kMergeCountList, kMergeFrame, {222, 24,  72,  88}, kMergeCounts),
   {n::kMergeRowLabel[1],         kLabel,            kMergeFrame,     {24,  72,  72,  16},  "第一个文件:", kShown},
   {n::kMergePathBox[1],          kEdit,             kMergeFrame,     {96,  72,  260, 16},  "",         kShown, {kReadOnly}},
   {n::kMergeOpenButton[1],       kButton,           kMergeFrame,     {376, 72,  96,  16},  "打开文件", kShown},
@@ -167,15 +169,15 @@ const ControlRow kControls[] = {
   {n::kMergePathBox[5],          kEdit,             kMergeFrame,     {96,  152, 260, 16},  "",         kHidden, {kReadOnly}},
   {n::kMergeOpenButton[5],       kButton,           kMergeFrame,     {376, 152, 96,  16},  "打开文件", kHidden},
   {kMergeEncodingCaption,        kLabel,            kMergeFrame,     {480, 52,  112, 16},  "文件编码", kShown},
-  {n::kMergeEncodingList[1],     kDropDown,         kMergeFrame,     {480, 71,  112, 18},  kEncodingItems, kShown},
-  {n::kMergeEncodingList[2],     kDropDown,         kMergeFrame,     {480, 91,  112, 18},  kEncodingItems, kShown},
-  {n::kMergeEncodingList[3],     kDropDown,         kMergeFrame,     {480, 111, 112, 18},  kEncodingItems, kHidden},
-  {n::kMergeEncodingList[4],     kDropDown,         kMergeFrame,     {480, 131, 112, 18},  kEncodingItems, kHidden},
-  {n::kMergeEncodingList[5],     kDropDown,         kMergeFrame,     {480, 151, 112, 18},  kEncodingItems, kHidden},
+  DropDownRow(n::kMergeEncodingList[1], kMergeFrame, {480, 71,  112, 18}, kEncodingItems),
+  DropDownRow(n::kMergeEncodingList[2], kMergeFrame, {480, 91,  112, 18}, kEncodingItems),
+  DropDownRow(n::kMergeEncodingList[3], kMergeFrame, {480, 111, 112, 18}, kEncodingItems, kHidden),
+  DropDownRow(n::kMergeEncodingList[4], kMergeFrame, {480, 131, 112, 18}, kEncodingItems, kHidden),
+  DropDownRow(n::kMergeEncodingList[5], kMergeFrame, {480, 151, 112, 18}, kEncodingItems, kHidden),
   {n::kMergeButton,              kButton,           kMergeFrame,     {128, 208, 144, 24},  "合并文件", kShown, {kNoFlags, kSimSun16Bold}},
   {kMergedEncodingCaption,       kLabel,            kMergeFrame,     {296, 212, 84,  16},  "合并后编码：", kShown},
-  {n::kMergedEncodingList,       kDropDown,         kMergeFrame,     {380, 210, 140, 160}, kMergedEncodingItems, kShown},
-  {n::kMergeDialog,              kFileDialog,       kMergeFrame,     {},                   kTxtFilter, kHidden, {}, kInitialFolder},
+  DropDownRow(n::kMergedEncodingList, kMergeFrame, {380, 210, 140, 160}, kMergedEncodingItems),
+  FileDialogRow(n::kMergeDialog, kMergeFrame, kTxtFilter, kNoFlags, kInitialFolder),
 
   // Page 4, "文本小说下载", and page 5, "建议征集".
   {kSiteView,                    kWebView,          kDownloadsPage,   {8, 30, 648, 360},   kSitePage,       kShown},

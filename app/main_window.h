@@ -13,10 +13,7 @@ inline constexpr std::string_view kPrefixCaption = "透明标签_分割后文件
 inline constexpr std::string_view kAnnouncementView = "超文本浏览框3";
 inline constexpr std::string_view kPageTabs = "高级选择夹1";
 inline constexpr std::string_view kCreditLine = "标签15";
-// The pages of 高级选择夹1, in tab order.
-inline constexpr std::string_view kCutPage = "高级选择夹1_切割";
-inline constexpr std::string_view kSimpleCutPage = "高级选择夹1_简单切割";
-inline constexpr std::string_view kMergePage = "高级选择夹1_文本合并";
+// The pages of 高级选择夹1 beyond those the handlers show (names::kCutPage, ...).
 inline constexpr std::string_view kDownloadsPage = "高级选择夹1_文本小说下载";
 inline constexpr std::string_view kSuggestionsPage = "高级选择夹1_建议征集";
 // Cut page.

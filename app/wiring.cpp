@@ -67,9 +67,9 @@ void BindEvents(Toolkit& ui, AppState& state) {
       OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page));
     });
   };
-  openOnDrop(kCutPage, n::kNormalDialog, OpenForNormalCut);
-  openOnDrop(kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
-  ui.Bind(kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(kMergePage)); });
+  openOnDrop(n::kCutPage, n::kNormalDialog, OpenForNormalCut);
+  openOnDrop(n::kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
+  ui.Bind(n::kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(n::kMergePage)); });
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
   BindEpubWindow(ui, state);

@@ -54,10 +54,11 @@ class TableRows {
 
 using Routine = std::function<void()>;
 
-// ShowMessageBox flags and answers (the values of the Windows message box).
-inline constexpr int kYesNo = 0x4;
-inline constexpr int kAnswerYes = 6;
-inline constexpr int kAnswerNo = 7;
+// ShowMessageBox's flag and answers, in the interface's own terms: each toolkit turns them
+// into its system's buttons and back.
+inline constexpr int kYesNo = 1;  // 是 and 否 in place of 确定, 否 the default
+inline constexpr int kAnswerYes = 1;
+inline constexpr int kAnswerNo = 2;
 
 // The caption of a message box given none: "信息：" (UTF-8, as every message text is).
 const std::string& DefaultCaption();
@@ -145,6 +146,8 @@ class Toolkit {
   virtual void SetEnabled(std::string_view control, bool enabled) = 0;
   // Gives a control the keyboard focus.
   virtual void Focus(std::string_view control) = 0;
+  // Brings a tab page to the front, as a click on its tab does.
+  virtual void ShowPage(std::string_view page) = 0;
 
   // A check list: its rows, each ticked unless ticks says otherwise (ticks may be
   // shorter), and the ticks as the user left them.

@@ -11,6 +11,11 @@ namespace morvane::names {
 inline constexpr std::string_view kMainWindow = "mainWindow";
 inline constexpr std::string_view kSaveLocationWindow = "saveLocationWindow";
 
+// The pages of the main window that the handlers show or take drops on.
+inline constexpr std::string_view kCutPage = "高级选择夹1_切割";
+inline constexpr std::string_view kSimpleCutPage = "高级选择夹1_简单切割";
+inline constexpr std::string_view kMergePage = "高级选择夹1_文本合并";
+
 // Top strip.
 inline constexpr std::string_view kSaveLocationButton = "超级按钮_保存位置";
 inline constexpr std::string_view kSaveLocationBox = "编辑框_保存位置";

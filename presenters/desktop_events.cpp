@@ -72,6 +72,16 @@ void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths)
   }
 }
 
+void OpenGivenFiles(Toolkit& ui, AppState& state, const std::vector<Path>& files) {
+  if (files.size() == 1) {
+    ui.ShowPage(names::kCutPage);
+    OpenOnPage(ui, state, names::kNormalDialog, OpenForNormalCut, files);
+  } else if (files.size() > 1) {
+    ui.ShowPage(names::kMergePage);
+    FillMergeRows(ui, state, files);
+  }
+}
+
 void SaveIntoDroppedFolder(Toolkit& ui, AppState& state) {
   const std::vector<Path> paths = ui.DroppedPaths(names::kSaveLocationBox);
   if (paths.empty()) return;

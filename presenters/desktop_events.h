@@ -28,6 +28,9 @@ void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
                 void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths);
 void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths);
 void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
+// The files named on the command line, in natural order: one opens on the cut page, two
+// to five fill the merge rows, each page shown first.
+void OpenGivenFiles(Toolkit& ui, AppState& state, const std::vector<Path>& files);
 
 // Save-location window: the folders of the drive the drive list shows, when the window opens and
 // when the drive changes.

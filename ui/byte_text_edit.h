@@ -1,11 +1,11 @@
 #pragma once
-// The multi-line edit box: an editing view over the bytes of a text in one encoding (GBK
-// unless told otherwise).
+// The multi-line edit box: the view that paints a ByteDocument (byte_document.h, the bytes
+// of a text in one encoding, GBK unless told otherwise, with the selection and undo) and
+// takes the keys, the mouse, the input method and the clipboard (byte_text_edit_input.cpp).
 //
 // The box holds the bytes themselves, not a decoded document: what a handler put in is
 // what it reads back, the byte count is the length of the bytes, and writing or reading
-// a text of any size costs no decoding (a text just written is shared with the writer
-// until the first edit). Only the lines in sight are decoded and laid out.
+// a text of any size costs no decoding. Only the lines in sight are decoded and laid out.
 //
 // Lines wrap at the box's width, at spaces and on either side of a double-byte
 // character, or anywhere in a word longer than the line. The lines of a paragraph are
@@ -13,8 +13,8 @@
 // starts found are kept, so that scrolling and typing in one huge paragraph (what
 // removing the line breaks leaves) costs the lines in sight, not the paragraph. So that
 // a jump deep into a paragraph of hundreds of MiB costs a few MiB and not the paragraph,
-// a line also starts after the first byte below 0x40 (a space, a digit, a lone CR) from
-// each kSeamBlock bytes of the text on: lines are then found from there.
+// a line also starts at the document's seams (one in each kSeamBlock bytes): lines are
+// then found from there.
 //
 // The cursor and the selection are byte offsets at unit starts (text_boundary.h): a
 // character of the encoding and a CR LF are one step. The vertical scroll bar counts bytes.
@@ -24,7 +24,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <QAbstractScrollArea>
@@ -34,6 +33,7 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "ui/byte_document.h"
 
 class QMenu;
 
@@ -60,13 +60,13 @@ class ByteTextEdit : public QAbstractScrollArea {
   // The encoding of the bytes, those held and those set from now on; the cursor goes to
   // the start and the undo history is dropped.
   void SetEncoding(Encoding encoding);
-  Encoding TextEncoding() const { return encoding_; }
+  Encoding TextEncoding() const { return doc_.TextEncoding(); }
   bool ReadOnly() const { return readOnly_; }
 
   // Every byte held, zero bytes included.
-  std::string_view View() const;
-  std::size_t Cursor() const { return cursor_; }
-  std::size_t Anchor() const { return anchor_; }
+  std::string_view View() const { return doc_.View(); }
+  std::size_t Cursor() const { return doc_.Cursor(); }
+  std::size_t Anchor() const { return doc_.Anchor(); }
   // Moves the cursor, keeping the anchor at anchor; both go back to unit starts.
   void Select(std::size_t anchor, std::size_t cursor);
   // The first byte in sight, and the line the cursor is drawn on (viewport coordinates).
@@ -88,16 +88,15 @@ class ByteTextEdit : public QAbstractScrollArea {
   // The menu of a right click: 撤销, 重做, 剪切, 复制, 粘贴, 删除, 全选 (in the words of Qt's
   // translations, in English without them). The caller owns it.
   QMenu* CreateContextMenu();
-  bool CanUndo() const { return !undo_.empty(); }
-  bool CanRedo() const { return !redo_.empty(); }
+  bool CanUndo() const { return doc_.CanUndo(); }
+  bool CanRedo() const { return doc_.CanRedo(); }
   // How long the cursor blinks after the last key or click; then it stays on, so that
   // an idle window wakes for nothing.
   void SetBlinkTimeout(int milliseconds) { blinkForMs_ = milliseconds; }
 
   // A paragraph this long keeps the starts of its lines once they are found.
   static constexpr std::size_t kLongParagraph = 64 * 1024;
-  // From each this many bytes of the text on, the next byte below 0x40 ends a line.
-  static constexpr std::size_t kSeamBlock = 4 << 20;
+  static constexpr std::size_t kSeamBlock = ByteDocument::kSeamBlock;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -124,15 +123,6 @@ class ByteTextEdit : public QAbstractScrollArea {
     std::size_t end = 0;
     std::size_t next = 0;
   };
-  // One change of the bytes, as undo and redo replay it.
-  struct Edit {
-    std::size_t at = 0;
-    std::string removed;
-    std::string inserted;
-    std::size_t anchorBefore = 0;
-    std::size_t cursorBefore = 0;
-    bool typing = false;
-  };
   // The line starts of one long paragraph from origin (its start, or a seam in it) on,
   // as far as they are known; complete once they reach its end or the next seam.
   struct LineStarts {
@@ -142,31 +132,16 @@ class ByteTextEdit : public QAbstractScrollArea {
     std::vector<std::size_t> starts;
   };
 
-  void Own();
-  // Replaces [from, to) by bytes as the user's edit: recorded for undo, then reported.
-  void Apply(std::size_t from, std::size_t to, std::string bytes, bool typing);
-  void Replace(std::size_t from, std::size_t to, std::string_view bytes);
+  // Runs an edit of the document as the user's: reported when it changed anything.
+  void Apply(bool changed);
   void AfterChange(std::size_t from, std::size_t removed, std::size_t added);
   void Edited();
 
   // Lines.
   Line LineAt(std::size_t start) const;
   bool IsLast(const Line& line) const;
-  // The seam of a block: the position after its first byte below 0x40 (npos if none).
-  std::size_t SeamOf(std::size_t block) const;
-  std::size_t NextSeamAfter(std::size_t start) const;
-  // Where the lines holding position are found from: the later of its paragraph's start
-  // and the last seam at or before it.
-  std::size_t OriginOf(std::size_t position) const;
   std::size_t LineStartOf(std::size_t position) const;
   std::size_t PreviousLineStart(std::size_t start) const;
-  std::size_t UnitStartAtOrBefore(std::size_t position) const;
-  std::size_t NextUnit(std::size_t position) const;
-  // The unit at position is a letter, a digit or '_' (one that starts no other character).
-  bool WordAt(std::size_t position) const;
-  // Characters below U+0080 in the encoding, as typed by a key.
-  std::string Ascii(std::string_view text) const;
-  std::size_t PreviousUnit(std::size_t position) const;
   double Advance(char16_t c) const;
   double WrapWidth() const;
   // x of a position in its line, and the position nearest to x.
@@ -189,26 +164,12 @@ class ByteTextEdit : public QAbstractScrollArea {
   void RestartBlink();
   void DrawLine(QPainter& painter, const Line& line, int y) const;
 
-  mutable ByteText shared_;  // the bytes while nobody has edited them
-  mutable std::string own_;  // the bytes once edited
-  mutable bool owned_ = false;
-  std::size_t zeros_ = 0;  // zero bytes in own_
-  std::size_t cursor_ = 0;
-  std::size_t anchor_ = 0;
+  ByteDocument doc_;
   std::size_t top_ = 0;
   double wantedX_ = -1;  // the x that Up and Down keep to
-  // Where the text typed last ends, and the length of its last character: Backspace
-  // right after typing takes back that character as typed, also when its bytes now
-  // pair with a stray lead byte before them.
-  std::size_t typedEnd_ = std::string::npos;
-  std::size_t typedLast_ = 0;
   std::vector<Line> shown_;
   mutable LineStarts long_;
-  mutable std::unordered_map<std::size_t, std::size_t> seams_;  // by block
-  std::vector<Edit> undo_;
-  std::vector<Edit> redo_;
   bool readOnly_ = false;
-  Encoding encoding_ = Encoding::kGbk;
   QString preedit_;
   std::function<void()> onEdited_;
 

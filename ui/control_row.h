@@ -7,9 +7,11 @@
 // the tests' in-memory one) builds a window from these rows alone, nothing of a window
 // is written by hand.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace morvane::ui {
 
@@ -20,11 +22,11 @@ enum class Kind {
   kButton,            // owner-drawn push button in the beige tones
   kGroupBox,          // captioned frame, parent of its rows
   kRadio,             // radio button; checks itself when clicked
-  kDropDown,          // drop-down list that cannot be typed into; items in the text, '|'-separated
+  kDropDown,          // drop-down list that cannot be typed into; its items are the row's
   kTabControl,        // page tabs; its pages are kTabPage rows in order
   kTabPage,           // one page of a tab control; text is the page caption
   kWebView,           // a local panel of our own; text is its (HTML) content
-  kFileDialog,        // invisible open-file dialog component
+  kFileDialog,        // invisible open-file dialog component; its filters are the row's
   kDriveList,         // the mounted volumes a user would save to
   kFolderTree,        // the folder tree of the save-location window
   kCheckList,         // a table of rows with a check box each, the rows held by the program
@@ -101,22 +103,70 @@ struct Drop {
   int most = 0;  // files beyond this many (in natural order) are left out
 };
 
+// An entry of a file dialog's list of types: "txt文本" with "*.txt", or several patterns
+// joined by ';' ("*.jpg;*.jpeg;*.png").
+struct FileFilter {
+  std::string_view name;      // UTF-8
+  std::string_view patterns;  // ASCII
+};
+
+// The patterns of a filter one by one: "*.jpg;*.jpeg" gives *.jpg and *.jpeg.
+inline std::vector<std::string_view> PatternsOf(const FileFilter& filter) {
+  std::vector<std::string_view> patterns;
+  std::string_view rest = filter.patterns;
+  for (std::size_t semicolon; (semicolon = rest.find(';')) != std::string_view::npos;) {
+    if (semicolon > 0) patterns.push_back(rest.substr(0, semicolon));
+    rest.remove_prefix(semicolon + 1);
+  }
+  if (!rest.empty()) patterns.push_back(rest);
+  return patterns;
+}
+
 inline constexpr bool kShown = true;
 inline constexpr bool kHidden = false;
 
 struct ControlRow {
   std::string_view name;
   Kind kind;
-  std::string_view parent;  // empty: the window's client area
-  Geometry place;           // relative to the parent (a tab page counts from its tab control)
-  std::string_view text;    // initial text, UTF-8
+  std::string_view parent{};  // empty: the window's client area
+  Geometry place{};           // relative to the parent (a tab page counts from its tab control)
+  std::string_view text{};    // initial text, UTF-8
   bool visible = kShown;
   Look look{};
   std::string_view detail{};  // a file dialog's initial folder; an edit box's hint when empty
   Drop drop{};
-  std::span<const Column> columns{};  // a check list's
-  Range range{};                      // a spin box's
+  std::span<const Column> columns{};          // a check list's
+  Range range{};                              // a spin box's
+  std::span<const std::string_view> items{};  // a drop-down list's, UTF-8, the first selected
+  std::span<const FileFilter> filters{};      // a file dialog's, the first chosen at start
 };
+
+// The row of a drop-down list: its items in order.
+inline constexpr ControlRow DropDownRow(std::string_view name, std::string_view parent,
+                                        Geometry place, std::span<const std::string_view> items,
+                                        bool visible = kShown) {
+  return {.name = name,
+          .kind = Kind::kDropDown,
+          .parent = parent,
+          .place = place,
+          .visible = visible,
+          .items = items};
+}
+
+// The row of a file dialog component: its filters, its flags (kSaveAs) and the folder it
+// opens in first (empty: the system's choice).
+inline constexpr ControlRow FileDialogRow(std::string_view name, std::string_view parent,
+                                          std::span<const FileFilter> filters,
+                                          std::uint32_t flags = kNoFlags,
+                                          std::string_view initialFolder = {}) {
+  return {.name = name,
+          .kind = Kind::kFileDialog,
+          .parent = parent,
+          .visible = kHidden,
+          .look = {.flags = flags},
+          .detail = initialFolder,
+          .filters = filters};
+}
 
 enum class Frame {
   kMain,        // fixed size, minimise box, taskbar button

@@ -11,7 +11,6 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStyle>
 #include <QToolButton>
 
@@ -21,7 +20,7 @@
 namespace morvane::ui {
 namespace {
 
-QString Utf8(const std::string& text) {
+QString Utf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -30,14 +29,13 @@ unsigned char Folded(char c) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + 32) : byte;
 }
 
-// The patterns of one filter entry: "txt文本 (*.txt *.text)" gives *.txt and *.text.
-std::vector<std::string> PatternsOf(const QString& entry) {
-  static const QRegularExpression inBrackets(QStringLiteral("\\(([^()]*)\\)\\s*$"));
-  const QRegularExpressionMatch match = inBrackets.match(entry);
-  const QString patterns = match.hasMatch() ? match.captured(1) : entry;
+// The patterns of a file type, "*" for one that names none.
+std::vector<std::string> TypePatterns(std::span<const FileFilter> filters, int index) {
   std::vector<std::string> result;
-  for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-    result.push_back(pattern.toStdString());
+  if (index >= 0 && static_cast<std::size_t>(index) < filters.size()) {
+    for (const std::string_view pattern : PatternsOf(filters[static_cast<std::size_t>(index)])) {
+      result.emplace_back(pattern);
+    }
   }
   if (result.empty()) result.emplace_back("*");
   return result;
@@ -125,8 +123,9 @@ QVariant FolderEntryModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
+OpenFileDialog::OpenFileDialog(std::span<const FileFilter> filters, QWidget* parent)
     : QDialog(parent),
+      filters_(filters.begin(), filters.end()),
       entries_(new FolderEntryModel(this)),
       folderBox_(new QLineEdit(this)),
       list_(new QListView(this)),
@@ -142,8 +141,12 @@ OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
   list_->setModel(entries_);
   list_->setUniformItemSizes(true);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  for (const QString& entry : filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
-    types_->addItem(entry);
+  // Each type as Qt's own dialogs show it: "txt文本 (*.txt)".
+  for (const FileFilter& type : filters_) {
+    QStringList patterns;
+    for (const std::string_view pattern : PatternsOf(type)) patterns << Utf8(pattern);
+    types_->addItem(
+        QStringLiteral("%1 (%2)").arg(Utf8(type.name), patterns.join(QLatin1Char(' '))));
   }
   QPushButton* open = open_;
   auto* cancel = new QPushButton(QStringLiteral("取消"), this);
@@ -177,10 +180,10 @@ OpenFileDialog::OpenFileDialog(const QString& filter, QWidget* parent)
               nameBox_->setText(ShownFileName(entries_->entry(index.row()).name));
           });
   connect(types_, &QComboBox::currentIndexChanged, this, [this] {
-    patterns_ = PatternsOf(types_->currentText());
+    patterns_ = TypePatterns(filters_, types_->currentIndex());
     Refresh();
   });
-  patterns_ = PatternsOf(types_->currentText());
+  patterns_ = TypePatterns(filters_, types_->currentIndex());
   nameBox_->setFocus();
 }
 

@@ -15,6 +15,7 @@
 
 #include "core/folder_listing.h"
 #include "core/path.h"
+#include "ui/control_row.h"
 
 class QComboBox;
 class QLineEdit;
@@ -50,8 +51,8 @@ class FolderEntryModel : public QAbstractListModel {
 // existing file is refused with a message inside the dialog.
 class OpenFileDialog : public QDialog {
  public:
-  // filter in Qt's form: "txt文本 (*.txt)", entries separated by ";;".
-  OpenFileDialog(const QString& filter, QWidget* parent = nullptr);
+  // The file types the dialog offers, the first chosen at start.
+  explicit OpenFileDialog(std::span<const FileFilter> filters, QWidget* parent = nullptr);
 
   // Asks for a name to save to instead: 保存 takes a new name in an existing folder, and
   // one that exists once the user agrees to replace it.
@@ -76,6 +77,7 @@ class OpenFileDialog : public QDialog {
   Path folder_;
   Path chosen_;
   std::vector<std::string> patterns_;
+  std::vector<FileFilter> filters_;
   FolderEntryModel* entries_;
   QLineEdit* folderBox_;
   QListView* list_;

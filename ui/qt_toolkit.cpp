@@ -98,19 +98,6 @@ QFont FontFor(const Font& font) {
   return qfont;
 }
 
-// "txt文本|*.txt" (description|pattern pairs, patterns separated by ';') in Qt's form.
-QString QtFilter(std::string_view filter) {
-  const QStringList parts = Utf8(filter).trimmed().split(QLatin1Char('|'));
-  QStringList entries;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
-    QString patterns = parts[i + 1];
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
-  }
-  return entries.join(QStringLiteral(";;"));
-}
-
 // Notes, as each Esc arrives, whether a popup was open for it. The popup closes itself on
 // that key before the window's Esc shortcut runs, so the shortcut cannot see it any more.
 class EscapeWatch final : public QObject {
@@ -389,9 +376,9 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
       list->setFont(FontFor(look.font));
       // Items drawn as items, not as menu entries, so the style's highlight shows.
       list->setItemDelegate(new QStyledItemDelegate(list));
-      for (const QString& item : Utf8(row.text).split(QLatin1Char('|'))) {
-        list->addItem(item);
-        control.items.push_back(BytesFromPlain(item));
+      for (const std::string_view item : row.items) {
+        list->addItem(Utf8(item));
+        control.items.push_back(BytesFromUtf8(item));
       }
       // The design height includes the dropped-down list.
       list->setMaxVisibleItems(static_cast<int>(control.items.size()));
@@ -429,7 +416,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
     }
     case Kind::kFileDialog: {
       FileDialogSettings& settings = dialogs_[name];
-      settings.filter = QtFilter(row.text);
+      settings.filters = row.filters;
       settings.initialFolder = Utf8(row.detail);
       settings.save = (look.flags & kSaveAs) != 0;
       return nullptr;
@@ -621,6 +608,20 @@ void QtToolkit::Focus(std::string_view name) {
   if (control.widget != nullptr) control.widget->setFocus();
 }
 
+void QtToolkit::ShowPage(std::string_view name) {
+  QWidget* page = Find(name).widget;
+  // The page's tab control is the nearest one up its chain of parents.
+  for (QWidget* up = page != nullptr ? page->parentWidget() : nullptr; up != nullptr;
+       up = up->parentWidget()) {
+    if (auto* tabs = dynamic_cast<TabControl*>(up)) {
+      for (int i = 0; i < tabs->pageCount(); ++i) {
+        if (tabs->page(i) == page) tabs->SetCurrentPage(i);
+      }
+      return;
+    }
+  }
+}
+
 void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                         const std::vector<bool>& ticks) {
   if (CheckListModel* model = CheckListModelOf(Find(list).widget)) {
@@ -787,7 +788,7 @@ bool QtToolkit::ShowFileDialog(std::string_view component) {
   }
 
   // Our own dialog: Qt's leaves out names that are not valid UTF-8.
-  OpenFileDialog dialog(settings.filter);
+  OpenFileDialog dialog(settings.filters);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (settings.save) dialog.SetSaving();
   if (!settings.fileName.empty()) {

@@ -75,6 +75,7 @@ class QtToolkit final : public Toolkit {
   bool Enabled(std::string_view control) const override;
   void SetEnabled(std::string_view control, bool enabled) override;
   void Focus(std::string_view control) override;
+  void ShowPage(std::string_view page) override;
   void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
   std::vector<bool> Ticks(std::string_view list) const override;
@@ -89,11 +90,11 @@ class QtToolkit final : public Toolkit {
  private:
   struct Control;
   struct FileDialogSettings {
-    Path fileName;          // the path last chosen through this component
-    QString filter;         // Qt's form: "txt文本 (*.txt)"
-    QString initialFolder;  // used only where it exists
-    Path preset;            // chosen without the dialog, for its next run
-    bool save = false;      // asks for a name to save to
+    Path fileName;                        // the path last chosen through this component
+    std::span<const FileFilter> filters;  // the row's
+    QString initialFolder;                // used only where it exists
+    Path preset;                          // chosen without the dialog, for its next run
+    bool save = false;                    // asks for a name to save to
   };
 
   Control& Find(std::string_view name);

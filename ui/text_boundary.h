@@ -25,31 +25,9 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "ui/text_units.h"
 
 namespace morvane::ui {
-
-inline constexpr char16_t kLoneCrMark = u'\u240D';
-
-// The bytes of one step of the cursor at a character start: CR LF together, a GBK lead
-// byte with its trail byte, any other byte alone (the steps of the lossless decoding).
-// The position after a byte below 0x40 (a line feed, say) is always a character start.
-std::size_t UnitLength(std::string_view bytes, std::size_t at);
-
-// What one unit shows: no character for a line break, one for most units, two for a
-// lead and trail byte that GBK leaves unassigned (each byte as its private-use escape).
-struct ShownUnit {
-  char16_t first = 0;
-  char16_t second = 0;
-  int count = 0;
-  bool lineBreak = false;
-};
-ShownUnit ShowUnit(std::string_view bytes, std::size_t at, std::size_t length);
-
-// The same in any encoding: CR LF together, else one character as CharLength steps it.
-std::size_t UnitLength(Encoding encoding, std::string_view bytes, std::size_t at);
-// A character beyond the basic plane shows as its two surrogates; a byte that is no
-// character as its private-use escape.
-ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, std::size_t length);
 
 // The bytes of text typed or pasted into a multi-line box: "\r\n", "\n", "\r" and
 // U+2029 are paragraph breaks. Characters that GBK lacks are "?", and a U+0000

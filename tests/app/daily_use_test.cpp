@@ -375,7 +375,7 @@ void DailyUseTest::droppedFilesOpenOnEachPage() {
 
   // The cut page opens it for the cut.
   ShowPage(0);
-  Drop(W(app::kCutPage), {single});
+  Drop(W(morvane::names::kCutPage), {single});
   QTRY_COMPARE(Text(n::kNormalPathBox), Native(single));
   QCOMPARE(state_->cut.normalText, GbkFromUtf8("单个文件的内容"));
 
@@ -421,10 +421,10 @@ void DailyUseTest::namesThatAreNotUtf8OpenByTheirBytes() {
   QVERIFY(std::filesystem::create_directory(folder));
 
   ShowPage(1);
-  DropUrls(W(app::kSimpleCutPage), QList<QUrl>{UrlOf(first)});
+  DropUrls(W(morvane::names::kSimpleCutPage), QList<QUrl>{UrlOf(first)});
   QTRY_COMPARE(Text(n::kSimpleText), ByteText("one"));
   ShowPage(0);
-  DropUrls(W(app::kCutPage), QList<QUrl>{UrlOf(second)});
+  DropUrls(W(morvane::names::kCutPage), QList<QUrl>{UrlOf(second)});
   QTRY_COMPARE(state_->cut.normalPath, morvane::Path(second));
   // On the merge page the other files of the drop come along, in natural order.
   ShowPage(2);
@@ -440,11 +440,11 @@ void DailyUseTest::namesThatAreNotUtf8OpenByTheirBytes() {
   // rows.
   app::OpenGivenFiles(*toolkit_, *state_, {morvane::Path(utf8)});
   QCOMPARE(state_->cut.normalPath, morvane::Path(utf8));
-  QVERIFY(W(app::kCutPage)->isVisible());
+  QVERIFY(W(morvane::names::kCutPage)->isVisible());
   app::OpenGivenFiles(*toolkit_, *state_, {morvane::Path(second), morvane::Path(first)});
   QCOMPARE(state_->merge.mergeCount, 2);
   QCOMPARE(state_->merge.mergePath[1], morvane::Path(first));
-  QVERIFY(W(app::kMergePage)->isVisible());
+  QVERIFY(W(morvane::names::kMergePage)->isVisible());
 }
 
 void DailyUseTest::aTypedPrefixNamesFilesAsTheCommandLineDoes() {

@@ -37,13 +37,8 @@ void MemoryToolkit::Build(const ui::WindowDescription& window) {
     control.drop = row.drop;
     switch (row.kind) {
       case kDropDown: {
-        // Items separated by '|', the first selected.
-        std::string_view items = row.text;
-        for (std::size_t bar; (bar = items.find('|')) != std::string_view::npos;) {
-          control.items.push_back(Gbk(items.substr(0, bar)));
-          items.remove_prefix(bar + 1);
-        }
-        control.items.push_back(Gbk(items));
+        // The first item selected.
+        for (const std::string_view item : row.items) control.items.push_back(Gbk(item));
         control.selected = 0;
         break;
       }
@@ -192,6 +187,11 @@ void MemoryToolkit::SetEnabled(std::string_view control, bool enabled) {
 void MemoryToolkit::Focus(std::string_view control) {
   At(control);
   focus_ = std::string(control);
+}
+
+void MemoryToolkit::ShowPage(std::string_view page) {
+  At(page);
+  shownPage_ = std::string(page);
 }
 
 void MemoryToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,

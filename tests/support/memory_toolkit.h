@@ -60,6 +60,9 @@ class MemoryToolkit : public Toolkit {
   bool Enabled(std::string_view control) const override;
   void SetEnabled(std::string_view control, bool enabled) override;
   void Focus(std::string_view control) override;
+  // Notes the page as the one shown (ShownPage()).
+  void ShowPage(std::string_view page) override;
+  const std::string& ShownPage() const { return shownPage_; }
   void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
   std::vector<bool> Ticks(std::string_view list) const override;
@@ -153,6 +156,7 @@ class MemoryToolkit : public Toolkit {
   std::set<std::string, std::less<>> open_;
   std::map<std::string, Control, std::less<>> controls_;
   std::string focus_;
+  std::string shownPage_;
   std::map<std::string, Dialog, std::less<>> dialogs_;
   std::map<std::pair<std::string, Event>, Routine> routines_;
   std::vector<Message> messages_;

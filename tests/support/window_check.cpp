@@ -23,16 +23,6 @@ bool TextIsDescribed(ui::Kind kind) {
   }
 }
 
-std::vector<std::string_view> Items(std::string_view text) {
-  std::vector<std::string_view> items;
-  for (std::size_t bar; (bar = text.find('|')) != std::string_view::npos;) {
-    items.push_back(text.substr(0, bar));
-    text.remove_prefix(bar + 1);
-  }
-  items.push_back(text);
-  return items;
-}
-
 }  // namespace
 
 std::vector<std::string> DifferencesFromDescription(const Toolkit& ui,
@@ -50,7 +40,7 @@ std::vector<std::string> DifferencesFromDescription(const Toolkit& ui,
       if (text != GbkFromUtf8(row.text)) differ("text", Utf8FromGbk(text.view()), row.text);
     }
     if (row.kind == kDropDown) {
-      const std::vector<std::string_view> items = Items(row.text);
+      const std::span<const std::string_view> items = row.items;
       for (std::size_t i = 0; i <= items.size(); ++i) {
         const ByteText item = ui.ComboItemText(row.name, static_cast<int>(i));
         const ByteText described = i < items.size() ? GbkFromUtf8(items[i]) : ByteText();

@@ -15,6 +15,8 @@
 using morvane::Path;
 using morvane::ui::OpenFileDialog;
 
+constexpr morvane::ui::FileFilter kTxt[] = {{"txt文本", "*.txt"}};
+
 namespace {
 
 const std::string kGbkName = "\xD6\xD0\xCE\xC4.txt";  // 中文.txt in GBK bytes
@@ -54,7 +56,7 @@ void FileDialogTest::init() {
 }
 
 void FileDialogTest::listsEveryNameShownDecodedAndMarked() {
-  OpenFileDialog dialog(QStringLiteral("txt文本 (*.txt)"));
+  OpenFileDialog dialog(kTxt);
   dialog.SetFolder(Path(folder_.path().toStdString()));
   // Folders first; files that match the pattern, letters without case.
   QCOMPARE(Shown(dialog), (QStringList{"sub", "BIG.TXT", "中文.txt （非UTF-8）", "第一卷.txt",
@@ -82,7 +84,7 @@ void FileDialogTest::theChosenFileKeepsItsBytes() {
   QFETCH(QByteArray, name);
   QFETCH(QString, how);
   const Path path = In(name.toStdString());
-  OpenFileDialog dialog(QStringLiteral("txt文本 (*.txt)"));
+  OpenFileDialog dialog(kTxt);
   dialog.SetFolder(Path(folder_.path().toStdString()));
   auto* list = dialog.findChild<QListView*>();
   auto* box = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));

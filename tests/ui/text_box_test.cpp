@@ -37,14 +37,17 @@ Q_DECLARE_METATYPE(morvane::Encoding)
 
 namespace {
 
+constexpr std::string_view kCounts[] = {"2", "3", "4", "5"};
+constexpr morvane::ui::FileFilter kTxt[] = {{"txt文本", "*.txt"}};
+
 // clang-format off
 const ControlRow kRows[] = {
   {"box",    kEdit,       {}, {0,   0,   300, 200}, "", kShown, {kMultiLine}},
   {"line",   kEdit,       {}, {0,   210, 300, 16},  "", kShown},
   {"button", kButton,     {}, {0,   240, 60,  16},  "按钮", kShown},
   {"radio",  kRadio,      {}, {80,  240, 60,  16},  "选择", kShown},
-  {"list",   kDropDown,   {}, {160, 240, 60,  80},  "2|3|4|5", kShown},
-  {"dialog", kFileDialog, {}, {},                   "txt文本|*.txt", kHidden, {}, "/no/such/folder"},
+  morvane::ui::DropDownRow("list", {}, {160, 240, 60, 80}, kCounts),
+  morvane::ui::FileDialogRow("dialog", {}, kTxt, morvane::ui::kNoFlags, "/no/such/folder"),
 };
 const ControlRow kSecondRows[] = {
   {"label",  kLabel,      {}, {0, 0, 100, 16}, "第二个窗口", kShown},

@@ -1,6 +1,10 @@
 #pragma once
-// The Toolkit on the Win32 API: builds windows from their descriptions with the standard
-// controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view, a
+// The Toolkit on the Win32 API (ui/win32/, one file per job: win32_toolkit.cpp the windows
+// and the controls by name, win32_controls.cpp a factory per kind of control,
+// win32_message_loop.cpp the window procedure and the loop, win32_dialogs.cpp boxes and
+// dialogs, win32_check_list.cpp, win32_folder_tree.cpp, win32_drives.cpp, win32_text.cpp
+// the texts between GBK, UTF-8 and UTF-16): builds windows from their descriptions with the
+// standard controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view, a
 // list view that holds no rows of its own, an up-down box), runs the common open-file
 // dialog, message boxes and modal windows, takes files dropped from Explorer on the
 // controls whose rows say so, and delivers events.
@@ -113,8 +117,7 @@ class Win32Toolkit final : public Toolkit {
   void RunLongWork(const WorkSize& size, const Job& job) override;
   void Bind(std::string_view control, Event event, Routine routine) override;
 
-  // Shows a tab page, as a click on its tab does.
-  void ShowPage(std::string_view page);
+  void ShowPage(std::string_view page) override;
 
   struct Control;
 
@@ -128,6 +131,8 @@ class Win32Toolkit final : public Toolkit {
     bool save = false;    // asks for a name to save to
   };
 
+  // The classes of the program's windows and tab pages, registered once.
+  static void RegisterClasses();
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l);
   // Keys the windows share: Esc closes, Enter opens a tree's folder, Tab moves on.

@@ -782,7 +782,7 @@ int RunClean(const CleanArgs& args, const std::string& file) {
 }
 
 int RunBanner() {
-  return WriteStdout(BannerConstant().view()) ? 0 : kRefused;
+  return WriteStdoutText(BannerConstant().view(), Encoding::kGbk) ? 0 : kRefused;
 }
 
 }  // namespace morvane::cli

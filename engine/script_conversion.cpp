@@ -9,6 +9,7 @@
 #include <unicode/ustring.h>
 
 #include "core/fatal.h"
+#include "core/system_folders.h"
 #include "engine/chapter_rules.h"
 
 namespace morvane {
@@ -60,8 +61,13 @@ std::unique_ptr<ScriptConverter> ScriptConverter::Open(std::string_view config,
     if (whyNot != nullptr) *whyNot = std::string(config);
     return nullptr;
   }
-  // OpenCC finds a configuration by its file name in the folder of its own data.
+  // OpenCC finds a configuration by its file name in the folder of its own data; on
+  // Windows that folder travels with the program.
+#ifdef _WIN32
+  const std::string file = ConversionDataFolder() + "/" + std::string(config) + ".json";
+#else
   const std::string file = std::string(config) + ".json";
+#endif
   opencc_t handle = nullptr;
   try {
     handle = opencc_open(file.c_str());

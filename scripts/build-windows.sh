@@ -63,11 +63,12 @@ if $run_tests; then
   ./scripts/install-deps.sh icoutils >/dev/null
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
   for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
-    properties=$(wrestool -x --type=16 "$exe" | python3 -c '
+    properties=$(wrestool -x --raw --type=16 "$exe" | python3 -c '
 import sys
 words = [w for w in sys.stdin.buffer.read().decode("utf-16-le", "ignore").split("\0") if w.strip()]
 for key in ("ProductName", "FileDescription", "ProductVersion", "LegalCopyright"):
-    value = words[words.index(key) + 1] if key in words else ""
+    # Each key follows the binary header of its entry.
+    value = next((words[i + 1] for i, w in enumerate(words[:-1]) if w.endswith(key)), "")
     print("%s=%s" % (key, value))')
     echo "$exe: $(echo "$properties" | paste -sd' ')"
     grep -qx "ProductVersion=$version" <<<"$properties" || { echo "$exe: not version $version" >&2; exit 1; }
@@ -75,9 +76,11 @@ for key in ("ProductName", "FileDescription", "ProductVersion", "LegalCopyright"
     for type in 14 24; do  # the icon group, the manifest
       [ -n "$(wrestool -l --type=$type "$exe")" ] || { echo "$exe: no resource of type $type" >&2; exit 1; }
     done
-    sections=$(x86_64-w64-mingw32-objdump -h "$exe")
-    grep -q gnu_debuglink <<<"$sections" && ! grep -q '\.debug_\|\.symtab' <<<"$sections" &&
-      [ -s "$exe.debug" ] || { echo "$exe: not stripped, or no $exe.debug" >&2; exit 1; }
+    if ! x86_64-w64-mingw32-objdump -t "$exe" | grep -q 'no symbols' ||
+      ! x86_64-w64-mingw32-objdump -h "$exe" | grep -q gnu_debuglink || [ ! -s "$exe.debug" ]; then
+      echo "$exe: not stripped, or no $exe.debug named by it" >&2
+      exit 1
+    fi
   done
   echo "== both executables carry their properties (version $version), icon and manifest, stripped =="
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.

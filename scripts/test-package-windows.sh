@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The packages of scripts/package-windows.sh under Wine, in a Wine prefix of their own
-# (build-windows/wineprefix-package, made anew each run):
+# (build-windows/wineprefix-package, made anew each run), in a Chinese locale:
 #   the setup: a silent install (/S, for the current user), its files, Start-menu entry
 #   and registry keys (程序和功能, 打开方式 of .txt, the default of .txt untouched), the
 #   installed morvane-cli.exe started from another folder (--version, a traditional/
@@ -14,6 +14,13 @@ cd "$(dirname "$0")/.."
 setup=$(realpath "$1")
 zip=$(realpath "$2")
 
+# A Chinese Windows (code page 936), as the users' is; the locale is generated into the
+# build folder when the system has none.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  export LOCPATH=$PWD/build-windows/locale
+  [ -d "$LOCPATH/zh_CN.UTF-8" ] || { mkdir -p "$LOCPATH" && localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"; }
+fi
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEPREFIX=$PWD/build-windows/wineprefix-package WINEDEBUG=-all
 # No .desktop files from the Start-menu entry into the Linux home; no Mono or Gecko.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
@@ -27,7 +34,12 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "package test FAILED: $*" >&2; exit 1; }
 key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 value_of() {  # KEY NAME: the data of a registry value
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {sub(/^[^ ]+ +[^ ]+ +/, ""); print}'
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n {sub(/.*REG_[A-Z_]+ */, ""); print}' || true
+}
+default_of() {  # KEY: the data of its default value
+  wine reg query "$1" /ve 2>/dev/null | tr -d '\r' |
+    awk '/REG_/ {sub(/.*REG_[A-Z_]+ */, ""); if ($0 ~ /^\(.*\)$/) $0 = ""; print}' || true
 }
 # The text the conversion is checked with (traditional characters, UTF-8) and what t2s
 # makes of it.
@@ -39,7 +51,11 @@ converts() {  # EXE: morvane-cli.exe converts t.txt, started from the work folde
   [ "$got" = "$expected" ] || fail "$1 clean --convert t2s gave: $got"
 }
 
-txt_default=$(value_of 'HKCR\.txt' '(Default)' || true)
+# .txt opened by Notepad, as on Windows (a fresh Wine prefix has no .txt key): the setup
+# must leave that default alone.
+wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1
+txt_default=$(default_of 'HKCR\.txt')
+[ "$txt_default" = txtfile ] || fail "could not give .txt a default program"
 for mode in CurrentUser AllUsers; do
   if [ $mode = CurrentUser ]; then
     root=HKCU
@@ -68,7 +84,7 @@ for mode in CurrentUser AllUsers; do
     fail "/$mode: morvane.exe is not an application of 打开方式"
   wine reg query "$root\\Software\\Classes\\.txt\\OpenWithProgids" /v Morvane.txt >/dev/null 2>&1 ||
     fail "/$mode: Morvane.txt is not among the programs of .txt"
-  [ "$(value_of 'HKCR\.txt' '(Default)' || true)" = "$txt_default" ] ||
+  [ "$(default_of 'HKCR\.txt')" = "$txt_default" ] ||
     fail "/$mode: the setup took the default program of .txt"
   got=$(cd "$work" && wine "$dir/morvane-cli.exe" --version 2>&1 | tr -d '\r')
   [[ "$got" == *"$version"* ]] || fail "/$mode: morvane-cli.exe --version gave: $got"

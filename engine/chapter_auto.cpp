@@ -10,6 +10,7 @@
 
 #include "core/side_by_side.h"
 #include "engine/chapter_map.h"
+#include "engine/chinese_numerals.h"
 
 namespace morvane {
 namespace {
@@ -42,22 +43,6 @@ struct Candidate {
   int kind;
 };
 
-bool IsDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９');
-}
-
-bool IsNumeral(char16_t c) {
-  return IsDigit(c) ||
-         std::u16string_view(u"零〇一二两三四五六七八九十百千万亿壹贰叁肆伍陆柒捌玖拾佰仟")
-                 .find(c) != std::u16string_view::npos;
-}
-
-std::u16string_view Trimmed(std::u16string_view line) {
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  return line;
-}
-
 std::uint32_t HashOf(std::u16string_view line) {
   std::uint32_t hash = 2166136261u;
   for (char16_t c : line) hash = (hash ^ c) * 16777619u;
@@ -71,7 +56,7 @@ std::u16string_view Unbracketed(std::u16string_view line) {
   if (line.size() < 3) return line;
   const std::size_t open = kOpen.find(line.front());
   if (open == std::u16string_view::npos || line.back() != kClose[open]) return line;
-  return Trimmed(line.substr(1, line.size() - 2));
+  return TrimmedBlanks(line.substr(1, line.size() - 2));
 }
 
 // Words that 话 opens in body text (第一话题 is no heading).
@@ -101,7 +86,7 @@ Kind NumberedKind(std::u16string_view line) {
   if ((line[at] == u'.' || line[at] == u'．') && at + 1 < line.size() && IsDigit(line[at + 1])) {
     return {};
   }
-  const std::u16string_view title = Trimmed(line.substr(at + 1));
+  const std::u16string_view title = TrimmedBlanks(line.substr(at + 1));
   if (title.empty() ||
       std::u16string_view(u"。，！？；").find(title.back()) != std::u16string_view::npos) {
     return {};
@@ -170,7 +155,7 @@ Part CandidatesIn(std::string_view bytes, std::size_t from, std::size_t to, Enco
     if (first < end) {
       if (end - line <= kLineLimit && openers.At(bytes, first, end) != 0) {
         const std::u16string decoded = decoder.Decode(bytes.substr(line, end - line));
-        const std::u16string_view trimmed = Trimmed(decoded);
+        const std::u16string_view trimmed = TrimmedBlanks(decoded);
         const Kind kind = KindOf(trimmed);
         if (kind.kind >= 0 && part.candidates.size() == most) {
           part.tooMany = true;
@@ -294,7 +279,7 @@ std::size_t Restarts(const std::vector<Candidate>& list) {
 }  // namespace
 
 HeadingLine ReadHeadingLine(std::u16string_view line) {
-  const std::u16string_view trimmed = Trimmed(line);
+  const std::u16string_view trimmed = TrimmedBlanks(line);
   const Kind kind = KindOf(trimmed);
   if (kind.kind < 0) return {};
   return {kind.kind, kind.number, HashOf(trimmed)};

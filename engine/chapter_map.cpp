@@ -8,6 +8,7 @@
 
 #include "core/gbk.h"
 #include "core/numbers.h"
+#include "engine/chinese_numerals.h"
 #include "engine/output_naming.h"
 
 namespace morvane {
@@ -16,99 +17,6 @@ namespace {
 constexpr std::size_t kTitleCharacters = 60;
 // A title is read from at most this many bytes of its line.
 constexpr std::size_t kTitleBytes = 1024;
-constexpr std::int64_t kLargestNumber = std::int64_t{1} << 53;
-
-int DigitOf(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'０' && c <= u'９') return c - u'０';
-  return -1;
-}
-
-int ChineseDigitOf(char16_t c) {
-  static constexpr std::u16string_view kDigits[] = {u"零〇", u"一壹", u"二两贰", u"三叁", u"四肆",
-                                                    u"五伍", u"六陆", u"七柒",   u"八捌", u"九玖"};
-  for (int value = 0; value < 10; ++value) {
-    if (kDigits[value].find(c) != std::u16string_view::npos) return value;
-  }
-  return -1;
-}
-
-std::int64_t MultiplierOf(char16_t c) {
-  switch (c) {
-    case u'十':
-    case u'拾':
-      return 10;
-    case u'百':
-    case u'佰':
-      return 100;
-    case u'千':
-    case u'仟':
-      return 1000;
-    case u'万':
-      return 10000;
-    case u'亿':
-      return 100000000;
-    default:
-      return 0;
-  }
-}
-
-// A run of Arabic or full-width digits at the start of text; the characters it took.
-std::optional<std::int64_t> ArabicNumber(std::u16string_view text, std::size_t& taken) {
-  std::int64_t value = 0;
-  taken = 0;
-  while (taken < text.size() && DigitOf(text[taken]) >= 0) {
-    value = value * 10 + DigitOf(text[taken]);
-    if (value > kLargestNumber) return std::nullopt;
-    ++taken;
-  }
-  if (taken == 0) return std::nullopt;
-  return value;
-}
-
-// A run of Chinese numerals: with multipliers (一千零二十四) or digit by digit (一〇二四).
-std::optional<std::int64_t> ChineseNumber(std::u16string_view text, std::size_t& taken) {
-  taken = 0;
-  bool multipliers = false;
-  while (taken < text.size() &&
-         (ChineseDigitOf(text[taken]) >= 0 || MultiplierOf(text[taken]) > 0)) {
-    multipliers = multipliers || MultiplierOf(text[taken]) > 0;
-    ++taken;
-  }
-  if (taken == 0) return std::nullopt;
-  const std::u16string_view run = text.substr(0, taken);
-  if (!multipliers) {
-    std::int64_t value = 0;
-    for (char16_t c : run) {
-      value = value * 10 + ChineseDigitOf(c);
-      if (value > kLargestNumber) return std::nullopt;
-    }
-    return value;
-  }
-  std::int64_t total = 0;    // whole 万 and 亿 groups
-  std::int64_t section = 0;  // below 万
-  std::int64_t digit = -1;   // the digit not yet multiplied
-  for (char16_t c : run) {
-    const int value = ChineseDigitOf(c);
-    if (value >= 0) {
-      digit = value;
-      continue;
-    }
-    const std::int64_t multiplier = MultiplierOf(c);
-    if (multiplier < 10000) {
-      section += (digit < 0 ? 1 : digit) * multiplier;  // 十二: a bare 十 is ten
-    } else {
-      section += std::max<std::int64_t>(digit, 0);
-      if (section == 0) section = 1;
-      if (total + section > kLargestNumber / multiplier) return std::nullopt;
-      total = multiplier == 10000 ? total + section * multiplier : (total + section) * multiplier;
-      section = 0;
-    }
-    digit = -1;
-    if (total > kLargestNumber) return std::nullopt;
-  }
-  return total + section + std::max<std::int64_t>(digit, 0);
-}
 
 bool IsHeadingUnit(char16_t c) {
   return std::u16string_view(u"章节回卷集部篇话").find(c) != std::u16string_view::npos;

@@ -14,6 +14,7 @@
 #include "core/side_by_side.h"
 #include "engine/chapter_auto.h"
 #include "engine/chapter_cutting.h"
+#include "engine/chinese_numerals.h"
 
 namespace morvane {
 namespace {
@@ -56,22 +57,6 @@ constexpr std::u16string_view kSeparators = u" \t\u3000:：、.．,，-－—–
 
 bool IsSeparator(char16_t c) {
   return kSeparators.find(c) != std::u16string_view::npos;
-}
-
-bool IsNumeral(char16_t c) {
-  static constexpr std::u16string_view kNumerals =
-      u"0123456789０１２３４５６７８９零〇一二两三四五六七八九十百千万亿壹贰叁肆伍陆柒捌玖拾佰仟";
-  return kNumerals.find(c) != std::u16string_view::npos;
-}
-
-bool IsDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９');
-}
-
-std::u16string_view TrimmedBlanks(std::u16string_view line) {
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  return line;
 }
 
 std::size_t CodePoints(std::u16string_view text) {
@@ -496,10 +481,6 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Enc
 }
 
 }  // namespace
-
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\r';
-}
 
 std::optional<ChapterRule> ParseRule(std::string_view utf8) {
   if (utf8 == "near") return ChapterRule{};

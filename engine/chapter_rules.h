@@ -156,8 +156,5 @@ std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, st
 // Whether a decoded line, without its line break, is a heading under the lines rule.
 bool IsHeadingLine(std::u16string_view line);
 
-// The blanks that may stand before a heading and around a title: space, tab, the
-// full-width space, and the CR of a CR LF line end.
-bool IsBlank(char16_t c);
 
 }  // namespace morvane

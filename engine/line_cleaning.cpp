@@ -7,6 +7,7 @@
 #include <unicode/uregex.h>
 
 #include "engine/chapter_auto.h"
+#include "engine/chinese_numerals.h"
 #include "engine/junk_lines_data.h"
 
 namespace morvane {
@@ -15,13 +16,6 @@ namespace {
 constexpr std::size_t kPartBytes = std::size_t{1} << 20;
 constexpr std::size_t kHeadingLineLimit = 4096;  // a heading line is far shorter
 constexpr int kLinesBetweenLooks = 4096;
-
-std::u16string_view TrimmedBlanks(std::u16string_view line) {
-  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; };
-  while (!line.empty() && blank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && blank(line.back())) line.remove_suffix(1);
-  return line;
-}
 
 // Where a line's parts lie: [start, first) its indentation, [first, last) its text,
 // [last, contentEnd) its trailing blanks, [contentEnd, next) its line break. A line of

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/chinese_numerals.h"
+
 namespace morvane {
 namespace {
 

@@ -10,6 +10,7 @@
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "engine/chapter_map.h"
+#include "engine/chinese_numerals.h"
 #include "engine/map_file.h"
 #include "engine/messages.h"
 #include "presenters/chapter_map_text.h"

@@ -75,7 +75,7 @@ done
 
 fail() {
   echo "smoke test FAILED: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null || true
+  timeout 20 import -window root "$shots/failure.png" 2>/dev/null || true
   exit 1
 }
 within() {  # SECONDS COMMAND...: polls the command until it succeeds; false after SECONDS
@@ -92,7 +92,8 @@ window_named() {  # NAME TIMEOUT_SECONDS: the window id, once it is shown
   within "$2" shown "$1" || return 1
   shown "$1" | head -1
 }
-pixels() { import -window "$1" rgb:- 2>/dev/null | md5sum; }
+# A capture of a window that goes away meanwhile would wait for ever: each has a limit.
+pixels() { timeout 20 import -window "$1" rgb:- 2>/dev/null | md5sum; }
 differs() { [ "$(pixels "$1")" != "$2" ]; }
 steady() {  # WINDOW: its pixels the same twice, 0.3 s apart (the painting is done)
   local before
@@ -116,7 +117,7 @@ answer() {  # NAME TIMEOUT_SECONDS WHAT: Enter on a message box once it is shown
   xdotool key Return
   within 30 gone "$1" || fail "Enter left the message box $3 open"
 }
-shot() { settle "$1"; import -frame -window "$1" "$shots/$2.png"; }
+shot() { settle "$1"; timeout 20 import -frame -window "$1" "$shots/$2.png"; }
 open_file() {  # WINDOW X Y NAME: the open-file dialog by its button, NAME typed there
   click "$1" "$2" "$3"
   local dialog
@@ -178,7 +179,7 @@ within 30 gone '保存位置' || fail "Esc left the save-location window open"
 click "$main" 611 223
 box=$(window_named '信息' 60) || fail "no message box after the cut"
 settle "$box"
-import -window root "$shots/screen-after-cut.png"
+timeout 20 import -window root "$shots/screen-after-cut.png"
 answer '信息' 30 "after the cut"
 # Opening book.txt made "book" the prefix.
 within 30 at_least 'book-*.txt' 2 || fail "the cut wrote $(count_files 'book-*.txt') files into M:\\out"
@@ -205,7 +206,8 @@ xdotool key End shift+Home
 xdotool type '8'
 click "$main" 313 204   # 切割
 progress=$(window_named '请稍候' 60) || fail "no progress window during the long cut"
-shot "$progress" progress-window
+# It changes while the work runs: taken as it is.
+timeout 20 import -frame -window "$progress" "$shots/progress-window.png" || true
 # Esc on the progress window cancels: the cut stops and removes the files it wrote.
 xdotool windowactivate --sync "$progress" 2>/dev/null || true
 xdotool key Escape

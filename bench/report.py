@@ -2,7 +2,10 @@
 """Writes bench/RESULTS.md from the tables that bench/run.sh collected.
 
 Everything above the line "<!-- notes -->" is rewritten on each run; the notes written by
-hand below it (what bounds each figure, profiles, open points) are kept.
+hand below it (what bounds each figure, profiles, open points) are kept. With --update, a run
+of some operations, sizes or file systems (run.sh --only/--sizes/--fs) rewrites only the rows
+it measured: every other row of the earlier results stays as it was, and a line under the
+title says which rows are newer and from which build.
 """
 import argparse
 import json
@@ -127,6 +130,8 @@ def main():
     ap.add_argument("--cli", default="")
     ap.add_argument("--rounds", default="")
     ap.add_argument("--out", required=True)
+    ap.add_argument("--update", action="store_true",
+                    help="replace only the rows this run measured in the earlier results")
     args = ap.parse_args()
 
     times = defaultdict(lambda: defaultdict(list))       # (bench,size) -> side -> [s]
@@ -329,8 +334,100 @@ def main():
             notes = old[old.index(MARK):]
     if not notes:
         notes = MARK + "\n\n## Notes\n\n(what bounds each figure, profiles and open points go here)\n"
+    text = "\n".join(out) + "\n"
+    if args.update and os.path.exists(args.out):
+        old = open(args.out, encoding="utf-8").read()
+        old = old[:old.index(MARK)] if MARK in old else old
+        updated = sorted(set("%s %s" % (size, bench) for bench, size in keys))
+        text = merged_results(old, text, "Rows of this run (%s) rewritten on %s with %s." % (
+            ", ".join(updated), sh("date -u '+%Y-%m-%d %H:%M UTC'"),
+            dict(machine_facts(args.cli)).get("morvane-cli", "morvane-cli")))
     with open(args.out, "w", encoding="utf-8") as f:
-        f.write("\n".join(out) + "\n" + notes)
+        f.write(text + notes)
+
+
+# The rows of a table or list are known by their first cells (size, operation and peer) or
+# by the words before the colon of a list item.
+KEY_CELLS = {"| size | operation | peer |": 3, "| label | what |": 1}
+
+
+def row_key(header, line):
+    if line.startswith("| ") and not header.startswith(LISTS):
+        cells = [c.strip() for c in line.strip("|").split(" | ")]
+        n = next((v for k, v in KEY_CELLS.items() if header.startswith(k)), 2)
+        return tuple(cells[:n])
+    if line.startswith("- "):
+        return line.split(":", 1)[0]
+    return None
+
+
+LISTS = ("## Output checks", "## Targets")
+
+
+def sections(text):
+    """The blocks of a results file: (header, rows). A table's header is its line of column
+    names and its rows the lines after it; a list's header is its heading and its rows every
+    line up to the next heading; any other line is a block of its own, header None."""
+    blocks = []
+    previous = ""
+    for line in text.split("\n"):
+        if line.startswith("## "):
+            blocks.append([line, []] if line.startswith(LISTS) else [None, [line]])
+        elif blocks and blocks[-1][0] and blocks[-1][0].startswith(LISTS):
+            blocks[-1][1].append(line)
+        elif line.startswith("|") and previous.startswith("|") and blocks[-1][0]:
+            blocks[-1][1].append(line)
+        elif line.startswith("| ") and not previous.startswith("|"):
+            blocks.append([line, []])
+        else:
+            blocks.append([None, [line]])
+        previous = line
+    return blocks
+
+
+def merged_results(old, new, note):
+    """The earlier results with the rows of the new ones in place of theirs, and new rows
+    after the last earlier row of the same size (or at the end of their table or list).
+    Tables other than those of sizes and file systems (the machine's) stay as they were."""
+    fresh = {}
+    for header, rows in sections(new):
+        if header:
+            fresh.setdefault(header, []).extend(rows)
+    out = []
+    noted = False
+    measured = set(note[note.index("(") + 1:note.index(")")].split(", "))
+    for header, rows in sections(old):
+        if header is None:
+            # An earlier note of rows that this run measured again has had its day.
+            if rows and rows[0].startswith("Rows of this run ("):
+                earlier = rows[0][rows[0].index("(") + 1:rows[0].index(")")].split(", ")
+                if set(earlier) <= measured:
+                    if out and out[-1] == "":
+                        out.pop()
+                    continue
+            out.extend(rows)
+            if not noted and rows and rows[0].startswith("# "):
+                out.extend(["", note])
+                noted = True
+            continue
+        out.append(header)
+        mergeable = header.startswith(("| size |", "| label |") + LISTS)
+        replacing = {} if not mergeable else {
+            row_key(header, r): r for r in fresh.get(header, [])
+            if row_key(header, r) is not None and not r.startswith("|--")}
+        kept = []
+        for r in rows:
+            k = row_key(header, r)
+            kept.append(replacing.pop(k) if k in replacing else r)
+        for k, r in replacing.items():
+            size = k[0] if isinstance(k, tuple) else None
+            same = [i for i, x in enumerate(kept)
+                    if size and row_key(header, x) and row_key(header, x)[:1] == (size,)]
+            items = [i for i, x in enumerate(kept) if x.startswith(("|", "- "))]
+            at = max(same) if same else (max(items) if items else len(kept) - 1)
+            kept.insert(at + 1, r)
+        out.extend(kept)
+    return "\n".join(out)
 
 
 if __name__ == "__main__":

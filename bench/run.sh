@@ -6,7 +6,7 @@
 #                [--only cut-ascii,cut-gbk,cut-utf8,chapters,chapters-utf8,detect,merge,clean,clean-vs-perl,
 #                        epub,limits,desktop,responsiveness]
 #                [--cli PATH] [--no-build] [--keep] [--no-wait]
-#                [--results FILE]   (default bench/RESULTS.md)
+#                [--results FILE]   (default bench/RESULTS.md) [--update]
 #
 # Each comparison runs on every file system named by --fs, inputs and outputs both on it:
 # "disk" is the file system of bench/ itself, "tmpfs" a fresh tmpfs, "xfs" a fresh XFS image
@@ -21,6 +21,9 @@
 # inodes; the folders are deleted once, at the end. Ours and the peer alternate within each
 # round, so drift of the machine hits both alike, and every ratio is "ours / peer" of figures
 # from this one run.
+#
+# --update rewrites only the rows of what this run measured in the results file (the
+# operations of --only, on the sizes and file systems given) and keeps every other row.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,6 +54,7 @@ build=1
 keep=0
 wait_after_delete=300
 results_md=$here/RESULTS.md
+update=""
 
 while [ $# -gt 0 ]; do
   case $1 in
@@ -63,7 +67,8 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --no-wait) wait_after_delete=0; shift ;;
     --results) results_md=$2; shift 2 ;;
-    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
+    --update) update=--update; shift ;;
+    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -414,7 +419,7 @@ if [ -x "$responsiveness" ] && wanted responsiveness; then
 fi
 
 # --- the write-up ------------------------------------------------------------------------
-python3 "$here/report.py" --work "$work" --cli "$cli" --rounds "$rounds" --out "$results_md"
+python3 "$here/report.py" --work "$work" --cli "$cli" --rounds "$rounds" --out "$results_md" $update
 log "wrote $results_md"
 
 if [ "$keep" = 0 ]; then

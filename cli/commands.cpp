@@ -48,9 +48,52 @@ struct Input {
   std::int64_t fileBytes = 0;  // the file's length when it was read
 };
 
+// Warnings about inputs that are found beside the command's work: the count of bytes that
+// are no character of a text's encoding is a pass over every byte, so it runs on the other
+// core while the text is cut or merged, never ahead of the first write. Each count gives
+// its message, or nothing.
+std::vector<std::future<std::string>>& LateWarnings() {
+  static std::vector<std::future<std::string>> warnings;
+  return warnings;
+}
+
+// Prints the late warnings of the inputs read so far, in the order of the inputs, when the
+// command that read them is over (after what it wrote, and after its own messages).
+struct WarnsWhenDone {
+  WarnsWhenDone() = default;
+  WarnsWhenDone(const WarnsWhenDone&) = delete;
+  WarnsWhenDone& operator=(const WarnsWhenDone&) = delete;
+  ~WarnsWhenDone() {
+    for (auto& warning : LateWarnings()) {
+      const std::string message = warning.get();
+      if (!message.empty()) PrintMessage(message);
+    }
+    LateWarnings().clear();
+  }
+};
+
+// Counts, beside what follows, the bytes of the text of read that are no character of its
+// encoding (they are kept as they are); the warning comes from WarnsWhenDone.
+void CountUndecodableLater(const Path& path, const TextRead& read) {
+  const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
+  // The task keeps the text (and so its mapping) alive until it is done.
+  auto count = [path, text = read.text, encoding = read.detected.encoding, bom] {
+    const Undecodable undecodable = FindUndecodable(encoding, text.view());
+    if (undecodable.count == 0) return std::string();
+    return messages::UndecodableBytes(path, encoding, static_cast<std::int64_t>(undecodable.count),
+                                      static_cast<std::int64_t>(undecodable.first + bom));
+  };
+  // Where the system gives no thread, the count is made when its warning is due.
+  try {
+    LateWarnings().push_back(std::async(std::launch::async, std::move(count)));
+  } catch (const std::system_error&) {
+    LateWarnings().push_back(std::async(std::launch::deferred, std::move(count)));
+  }
+}
+
 // The outcome of reading one input: a message naming the file when it cannot be read,
-// a warning when its text ends early or holds bytes that are no character of its
-// encoding (they are kept as they are).
+// a warning when its text ends early, and later one when it holds bytes that are no
+// character of its encoding (CountUndecodableLater).
 // index is the file's place among the command's inputs, for the guard.
 std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_t index) {
   if (!read.ok()) {
@@ -59,13 +102,7 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   }
   GuardMappedInput(index, read.text.view());
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  const Undecodable undecodable = FindUndecodable(read.detected.encoding, read.text.view());
-  if (undecodable.count > 0) {
-    const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
-    PrintMessage(messages::UndecodableBytes(path, read.detected.encoding,
-                                            static_cast<std::int64_t>(undecodable.count),
-                                            static_cast<std::int64_t>(undecodable.first + bom)));
-  }
+  CountUndecodableLater(path, read);
   return Input{path, read.text, read.detected, read.fileBytes};
 }
 
@@ -111,16 +148,6 @@ std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Enco
   return inputs->front();
 }
 
-// The save folder as the desktop's save-location box holds it: no separator at the end,
-// except for the root.
-Path FolderOf(const std::string& nativeFolder) {
-  std::string folder = nativeFolder;
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
-    folder.pop_back();
-  }
-  return PathFromUtf8(folder);
-}
-
 // The prefix the desktop would set for this file: it always hands over a full path, so
 // a bare file name is taken as one in the current folder.
 Path DefaultPrefixOf(const Path& path) {
@@ -133,8 +160,8 @@ OutputTarget TargetOf(const OutputArgs& output, const Path& input) {
           output.prefix ? PathFromUtf8(*output.prefix) : DefaultPrefixOf(input)};
 }
 
-bool Refused(const OutputPlan& plan, std::span<const Path> inputs) {
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
+bool Refused(const OutputPlan& plan, const RunFiles& files) {
+  if (auto refusal = RefuseOutputs(plan, files)) {
     PrintMessage(*refusal);
     return true;
   }
@@ -178,11 +205,20 @@ int Outcome(const WriteReport& report, std::span<const Path> inputs,
   return kRefused;
 }
 
-int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output) {
+// The number of headings after a cut whose files were all written: the run succeeded
+// whether or not standard output takes the number, which goes to standard error then.
+int PrintCount(int count) {
+  if (!WriteStdout(std::to_string(count) + "\n")) {
+    PrintMessage(messages::HeadingCountNotPrinted(count));
+  }
+  return 0;
+}
+
+int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output, const RunFiles& files) {
   const OutputTarget target = TargetOf(output, input.path);
   const int size = TextLength(input.text);
   const Path inputs[] = {input.path};
-  if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, inputs)) return kRefused;
+  if (Refused({target, false, 1, PieceCount(size, pieceBytes)}, files)) return kRefused;
   return Outcome(WritePieces(target, input.text, size, pieceBytes, OutputFormOf(input.detected)),
                  inputs);
 }
@@ -230,7 +266,17 @@ bool SkipInto(ChapterPlan& plan, const std::string& skip) {
 
 }  // namespace
 
-int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file) {
+Path FolderOf(const std::string& nativeFolder) {
+  std::string folder = nativeFolder;
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
+    folder.pop_back();
+  }
+  return PathFromUtf8(folder);
+}
+
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
+  const WarnsWhenDone warns;
   const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadPieceBytes());
@@ -238,10 +284,12 @@ int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output);
+  return CutBySize(*input, pieceBytes, output, files);
 }
 
-int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file) {
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
+  const WarnsWhenDone warns;
   const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
   if (pieceBytes < 1) {
     PrintMessage(messages::BadCutSize());
@@ -249,10 +297,11 @@ int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::st
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output);
+  return CutBySize(*input, pieceBytes, output, files);
 }
 
-int RunChapters(const OutputArgs& output, const std::string& file) {
+int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, output.encoding);
   if (!input) return kRefused;
   // The headings are counted for the checks before writing, and kept, so that the writing
@@ -267,21 +316,22 @@ int RunChapters(const OutputArgs& output, const std::string& file) {
   });
   const OutputTarget target = TargetOf(output, input->path);
   const Path inputs[] = {input->path};
-  if (Refused({target, false, 0, count}, inputs)) return kRefused;
+  if (Refused({target, false, 0, count}, files)) return kRefused;
   const OutputForm form = OutputFormOf(input->detected);
   const int result = Outcome(static_cast<std::size_t>(count) <= kKeptHeadings
                                  ? WriteChapters(target, input->text, starts, form)
                                  : WriteChaptersAsFound(target, input->text, form),
                              inputs);
-  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
-  return result;
+  return result == 0 ? PrintCount(count) : result;
 }
 
-int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file) {
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
+                const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto rule = ParseRule(chapters.rule);
   if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
       !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
-    return RunChapters(output, file);
+    return RunChapters(output, file, files);
   }
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
@@ -300,17 +350,18 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
                                             : NameStyle::kNumber;
 
   const OutputTarget target = TargetOf(output, input->path);
-  const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
+  const ChapterFiles named(plan, target.prefix, FileNameLimit(target.folder));
   const Path inputs[] = {input->path};
-  if (Refused(OutputPlanOf(target, files, plan.choice), inputs)) return kRefused;
+  if (Refused(OutputPlanOf(target, named, plan.choice), files)) return kRefused;
   const int result = Outcome(
-      WriteChapterFiles(target.folder, input->text, files, OutputFormOf(input->detected)), inputs);
-  if (result == 0 && !WriteStdout(std::to_string(count) + "\n")) return kRefused;
-  return result;
+      WriteChapterFiles(target.folder, input->text, named, OutputFormOf(input->detected)), inputs);
+  return result == 0 ? PrintCount(count) : result;
 }
 
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file) {
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto rule = ParseRule(epub.rule);
   const auto input = ReadInput(file, output.encoding);
   if (!input || !rule) return kRefused;
@@ -319,12 +370,15 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     return kRefused;
   }
   BookInfo info;
-  std::vector<Path> inputs = {input->path};
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
     auto bytes = ReadFileBytes(cover, kMostCoverBytes);
     if (!bytes) {
-      PrintMessage(messages::CannotReadCover(cover));
+      // A file too large gives no reason of the system's; any other failure does.
+      const bool tooLarge = FileSizeOf(cover) > static_cast<std::int64_t>(kMostCoverBytes);
+      FileError why = tooLarge ? FileError{} : LastOpenError();
+      if (!tooLarge && !why) why = PosixError(EIO, FileOperation::kRead, cover);
+      PrintMessage(messages::CannotReadCover(cover, why));
       return kRefused;
     }
     info.cover = ImageKindOf(*bytes);
@@ -333,7 +387,6 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       return kRefused;
     }
     info.coverBytes = std::move(*bytes);
-    inputs.push_back(cover);
   }
   ChapterPlan plan;
   if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
@@ -341,175 +394,218 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
     return kRefused;
   }
-  if (!epub.map.empty()) inputs.push_back(PathFromUtf8(epub.map));
   info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
   info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
   info.modified = ModifiedTimeOf(input->path).value_or(0);
 
   const OutputTarget target = TargetOf(output, input->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, inputs)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return kRefused;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, inputs);
+  return Outcome(report, files.inputs);
 }
 
-// The merge writes each input's text as soon as it is read: the first is written while the
-// others are still read and scanned on the other core. The merged file is named only once
-// complete, so an input that cannot be read, or a character the merged file's encoding
-// cannot hold, still leaves nothing behind; the messages come in the order of the files.
-int RunMerge(const OutputArgs& output, const std::vector<std::string>& files) {
-  GuardMappedInputs(files);
+// The merge writes each input's text as soon as it is read. Where the texts go out as they
+// stand (encodings detected, none other asked for), one thread reads the inputs one after
+// another, a few MiB at a time, and the writing follows each read a piece behind: the
+// reading stays ahead on the other core, and no input waits for the one before it to be
+// written. The merged file is named only once complete, so an input that cannot be read, or
+// a character the merged file's encoding cannot hold, still leaves nothing behind; the
+// messages come in the order of the files.
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& given,
+             const RunFiles& files) {
+  const WarnsWhenDone warns;
+  GuardMappedInputs(given);
   std::vector<Path> paths;
-  for (const std::string& file : files) paths.push_back(PathFromUtf8(file));
-  std::vector<std::future<TextRead>> later;
-  const auto readOthers = [&] {
-    for (std::size_t i = 1; i < paths.size(); ++i) {
-      const auto read = [path = paths[i], encoding = output.encoding] {
+  for (const std::string& file : given) paths.push_back(PathFromUtf8(file));
+  const std::size_t count = paths.size();
+  const OutputTarget target = TargetOf(output, paths.front());
+  std::vector<std::future<TextRead>> reads(count);
+  // The followed reads: what is certain of each text so far, and the file lengths that the
+  // mappings have (for the guard, before a read is over).
+  std::vector<ReadWatch> watches(count);
+  std::vector<std::promise<TextRead>> outcomes(count);
+  std::vector<std::size_t> lengths(count);
+  for (std::size_t k = 0; k < count; ++k)
+    lengths[k] = static_cast<std::size_t>(std::max<std::int64_t>(FileSizeOf(paths[k]), 0));
+  std::future<void> reader;
+  bool follows = !output.encoding && !output.to;
+  if (follows) {
+    for (std::size_t k = 0; k < count; ++k) reads[k] = outcomes[k].get_future();
+    try {
+      reader = std::async(std::launch::async, [&] {
+        // After a file that cannot be read the others are not: the merge stops there.
+        bool readable = true;
+        for (std::size_t k = 0; k < count; ++k) {
+          TextRead read;
+          if (readable) read = ReadTextFile(paths[k], watches[k]);
+          readable = readable && read.ok();
+          watches[k].Finish();
+          outcomes[k].set_value(std::move(read));
+        }
+      });
+    } catch (const std::system_error&) {
+      follows = false;
+    }
+  }
+  std::vector<std::optional<Input>> inputs(count);
+  std::size_t reported = 0;  // inputs taken from their reads, in order
+  // Where the system gives no thread (a process limit, say), or another encoding is asked
+  // for, the first file is read (on both cores) before the others start, side by side, and
+  // written while they are read.
+  if (!follows) {
+    reads[0] = std::async(std::launch::deferred, [&] {
+      return ReadTextFile(paths.front(), ReadMode::kMap, output.encoding);
+    });
+    inputs[0] = Reported(paths.front(), reads[0].get(), 0);
+    if (!inputs[0]) return kRefused;
+    reported = 1;
+    for (std::size_t k = 1; k < count; ++k) {
+      const auto read = [path = paths[k], encoding = output.encoding] {
         return ReadTextFile(path, ReadMode::kMap, encoding);
       };
       try {
-        later.push_back(std::async(std::launch::async, read));
+        reads[k] = std::async(std::launch::async, read);
       } catch (const std::system_error&) {
-        later.push_back(std::async(std::launch::deferred, read));
+        reads[k] = std::async(std::launch::deferred, read);
       }
     }
+  }
+  // Input k from its read, every one before it first.
+  const auto inputAt = [&](std::size_t k) -> const Input* {
+    for (; reported <= k; ++reported) {
+      inputs[reported] = Reported(paths[reported], reads[reported].get(), reported);
+      if (!inputs[reported]) return nullptr;
+    }
+    return &*inputs[k];
   };
-  const OutputTarget target = TargetOf(output, paths.front());
-  std::optional<Input> first;
+  if (auto refusal = RefuseOutputs({target, true, 0, 0}, files)) {
+    if (inputAt(0) != nullptr) PrintMessage(*refusal);
+    return kRefused;
+  }
   std::optional<OutputForm> form;
-  // Where the first file's text goes out as it stands (its encoding detected, no other
-  // asked for), its writing starts while it is still scanned, a piece at a time; the
-  // others are read once its scan is over. Otherwise it is read (on both cores) before the
-  // others start, and written while they are read.
-  ReadWatch watch;
-  const auto firstLength =
-      static_cast<std::size_t>(std::max<std::int64_t>(FileSizeOf(paths.front()), 0));
-  std::future<TextRead> firstRead;
-  if (!output.encoding && !output.to) {
-    try {
-      firstRead = std::async(std::launch::async, [&] {
-        TextRead read = ReadTextFile(paths.front(), watch);
-        if (read.ok()) readOthers();
-        watch.Finish();
-        return read;
-      });
-    } catch (const std::system_error&) {
-    }
-  }
-  if (firstRead.valid()) {
-    if (auto refusal = RefuseOutputs({target, true, 0, 0}, paths)) {
-      if (Reported(paths.front(), firstRead.get(), 0)) PrintMessage(*refusal);
-      return kRefused;
-    }
-  } else {
-    first =
-        Reported(paths.front(), ReadTextFile(paths.front(), ReadMode::kMap, output.encoding), 0);
-    if (!first) return kRefused;
-    readOthers();
-    if (Refused({target, true, 0, 0}, paths)) return kRefused;
-    form = MergedFormOf({first->path, first->text, first->detected}, output.to);
-  }
+  if (inputs[0])
+    form = MergedFormOf({inputs[0]->path, inputs[0]->text, inputs[0]->detected}, output.to);
 
   // The parts in order: the mark, each input's text (converted a piece at a time where its
   // encoding is not the merged file's), the banner. Before the first piece is converted,
   // every input still to come is read and checked, so that a merge that will be refused
   // converts nothing.
-  std::vector<std::optional<Input>> inputs(paths.size());
-  std::size_t reported = 1;  // inputs taken from their reads, in order, the first aside
-  const auto inputAt = [&](std::size_t k) -> const Input* {
-    if (k == 0) return first ? &*first : nullptr;
-    for (; reported <= k; ++reported) {
-      inputs[reported] = Reported(paths[reported], later[reported - 1].get(), reported);
-      if (!inputs[reported]) return nullptr;
-    }
-    return inputs[k] ? &*inputs[k] : nullptr;
-  };
   std::optional<MergedPieces> pieces;
   bool checked = false;
-  std::size_t next = form && form->bom.empty() ? 1 : 0;
-  std::size_t early = 0;  // bytes of the first text written while it was scanned
+  std::size_t next = 0;                      // 0 the mark, 1.. the inputs, then the banner
+  std::vector<std::size_t> early(count, 0);  // bytes of each text written while it was read
   bool refused = false;
+  // A followed text turned out to need converting after some of its bytes went out as they
+  // are (texts of two encodings, rare): the file is written again from the start.
+  bool again = false;
   const NextPart refuse{{}, false, true};
+  // The next piece of text k that its read made certain, while the read goes on.
+  const auto earlyPiece = [&](std::size_t k) -> std::optional<NextPart> {
+    if (!follows || reported > k) return std::nullopt;
+    const ReadWatch::Seen seen = watches[k].WaitBeyond(early[k]);
+    if (seen.over) return std::nullopt;
+    // The file is mapped from here to its length when the read began.
+    if (early[k] == 0)
+      GuardMappedInput(k, {seen.certain.data(), std::max(seen.certain.size(), lengths[k])});
+    const std::string_view piece = seen.certain.substr(early[k]);
+    early[k] = seen.certain.size();
+    return NextPart{piece};
+  };
   const std::function<NextPart()> source = [&]() -> NextPart {
     if (!form) {
-      const ReadWatch::Seen seen = watch.WaitBeyond(early);
-      if (!seen.over) {
-        // The file is mapped from here to its length when the read began.
-        if (early == 0)
-          GuardMappedInput(
-              0, {seen.certain.data(), std::max<std::size_t>(seen.certain.size(), firstLength)});
-        // Text whatever the file turns out to be, so it has no byte-order mark either.
-        const std::string_view piece = seen.certain.substr(early);
-        early = seen.certain.size();
-        next = 1;
-        return {piece};
+      // A followed text is text whatever the file turns out to be, so it has no byte-order
+      // mark either: the merged file has none.
+      if (auto piece = earlyPiece(0)) {
+        next = std::max<std::size_t>(next, 1);
+        return *piece;
       }
-      first = Reported(paths.front(), firstRead.get(), 0);
-      if (!first) {
+      const Input* first = inputAt(0);
+      if (first == nullptr) {
         refused = true;
         return refuse;
       }
       form = MergedFormOf({first->path, first->text, first->detected}, output.to);
-      if (next == 0 && form->bom.empty()) next = 1;
     }
     for (;;) {
       if (pieces) {
         if (const auto piece = pieces->Next()) return {*piece, false, false, pieces->Converts()};
         pieces.reset();
       }
-      const std::size_t part = next++;
-      if (part == 0) return {form->bom.view()};
-      if (part > paths.size() + 1) return {{}, true};
-      if (part == paths.size() + 1) return {form->banner.view()};
+      if (next == 0 && form->bom.empty()) next = 1;
+      const std::size_t part = next;
+      if (part == 0) {
+        next = 1;
+        return {form->bom.view()};
+      }
+      if (part > count + 1) return {{}, true};
+      if (part == count + 1) {
+        ++next;
+        return {form->banner.view()};
+      }
+      if (auto piece = earlyPiece(part - 1)) return *piece;
+      ++next;
       const Input* input = inputAt(part - 1);
       if (input == nullptr) {
         refused = true;
         return refuse;
       }
-      if (input->detected.encoding != form->encoding && !checked) {
-        checked = true;
-        for (std::size_t k = part - 1; k < paths.size(); ++k) {
-          const Input* each = inputAt(k);
-          if (each == nullptr) {
-            refused = true;
-            return refuse;
-          }
-          if (auto refusal =
-                  RefuseMergeInput({each->path, each->text, each->detected}, form->encoding)) {
-            PrintMessage(refusal->message);
-            refused = true;
-            return refuse;
+      if (input->detected.encoding != form->encoding) {
+        if (early[part - 1] > 0) {
+          again = true;
+          return refuse;
+        }
+        if (!checked) {
+          checked = true;
+          for (std::size_t k = part - 1; k < count; ++k) {
+            const Input* each = inputAt(k);
+            if (each == nullptr) {
+              refused = true;
+              return refuse;
+            }
+            if (auto refusal =
+                    RefuseMergeInput({each->path, each->text, each->detected}, form->encoding)) {
+              PrintMessage(refusal->message);
+              refused = true;
+              return refuse;
+            }
           }
         }
       }
       std::string_view text = input->text.view();
-      // The first text is its file's bytes from the start, of which some went out already.
-      if (part == 1) {
-        if (early > text.size()) return refuse;
-        text.remove_prefix(early);
-      }
+      // A followed text is its file's bytes from the start, of which some went out already.
+      if (early[part - 1] > text.size()) return refuse;
+      text.remove_prefix(early[part - 1]);
       pieces.emplace(text, input->detected.encoding, form->encoding);
     }
   };
   const Path path = MergedPath(target);
-  const WriteResult result = WriteFilePartsAsReady(path, source);
+  WriteResult result = WriteFilePartsAsReady(path, source);
+  if (again) {
+    // Every input is read by now; the texts are written as a whole this time.
+    follows = false;
+    std::fill(early.begin(), early.end(), 0);
+    pieces.reset();
+    next = 0;
+    result = WriteFilePartsAsReady(path, source);
+  }
   // The first file's messages even when the write failed before its end; inputs the write
   // did not get to are still read before their mappings go.
-  if (firstRead.valid()) Reported(paths.front(), firstRead.get(), 0);
-  for (auto& read : later) {
+  if (reported == 0) inputAt(0);
+  if (reader.valid()) reader.wait();
+  for (auto& read : reads) {
     if (read.valid()) read.wait();
   }
   if (refused) return kRefused;
   WriteReport report;
   report.Record(path, result);
-  std::vector<std::int64_t> lengths(paths.size(), -1);
-  if (first) lengths[0] = first->fileBytes;
-  for (std::size_t k = 1; k < paths.size(); ++k) {
-    if (inputs[k]) lengths[k] = inputs[k]->fileBytes;
+  std::vector<std::int64_t> fileBytes(count, -1);
+  for (std::size_t k = 0; k < count; ++k) {
+    if (inputs[k]) fileBytes[k] = inputs[k]->fileBytes;
   }
-  return Outcome(report, paths, lengths);
+  return Outcome(report, paths, fileBytes);
 }
 
 int RunDetect(const std::vector<std::string>& files) {
@@ -554,6 +650,24 @@ std::optional<std::shared_ptr<JunkRules>> JunkRulesOf(const CleanArgs& args) {
   return rules;
 }
 
+// The line of a report row as its last column shows it: a control character (a tab, a line
+// break, an escape that would drive the terminal, C0 and C1 alike) becomes a space, as in
+// the titles of chapters --list, so that a row is one line of three columns.
+void AppendShown(std::string& out, std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
+                    static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      out += ' ';
+      i += c1 ? 1 : 0;
+    } else {
+      out += utf8[i];
+    }
+  }
+}
+
 // The changes as TSV: line number, kind, the line in UTF-8.
 int PrintReport(const Input& input, const LineCleaning& cleaning) {
   LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
@@ -569,7 +683,7 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       const std::string_view line = LineAt(
           input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
-      out += Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes;
+      AppendShown(out, Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes);
       out += '\n';
     }
     changes.clear();
@@ -685,7 +799,8 @@ class CleanedParts {
 
 }  // namespace
 
-int RunClean(const CleanArgs& args, const std::string& file) {
+int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
   const auto input = ReadInput(file, args.encoding);
   if (!input) return kRefused;
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
@@ -720,9 +835,12 @@ int RunClean(const CleanArgs& args, const std::string& file) {
                : kRefused;
   }
 
-  if (args.out.empty()) {
-    // Standard output cannot be taken back: where the target may lack a character, a
-    // first pass makes sure every one fits before the second writes anything.
+  // --out naming a device or a FIFO (links followed) is written as a stream, as standard
+  // output is, with the byte-order mark a file would get: it is never replaced.
+  const bool stream = !args.out.empty() && IsStream(files.file);
+  if (args.out.empty() || stream) {
+    // A stream cannot be taken back: where the target may lack a character, a first pass
+    // makes sure every one fits before the second writes anything.
     if (reencodes && target != Encoding::kUtf8 && !IsUtf16(target) &&
         target != Encoding::kGb18030) {
       CleanedParts check(*input, cleaning, choice, converter.get(), target);
@@ -731,25 +849,33 @@ int RunClean(const CleanArgs& args, const std::string& file) {
       }
       if (check.failed()) return kRefused;
     }
+    const int out = stream ? OpenStream(files.file) : -1;
+    const auto failed = [&] {
+      WriteResult failure;
+      failure.error = PosixError(errno, FileOperation::kWrite, files.file);
+      PrintMessage(messages::WritesFailed(1, files.file, failure));
+      if (out >= 0) CloseStream(out);
+      return kRefused;
+    };
+    if (stream && out < 0) return failed();
+    const auto write = [&](std::string_view bytes) {
+      return stream ? WriteStream(out, bytes) : WriteStdout(bytes);
+    };
+    if (stream && input->detected.bom && !write(BomOf(target))) return failed();
     CleanedParts parts(*input, cleaning, choice, converter.get(), target);
     parts.ConvertsBy(args.convert);
     while (const auto piece = parts.Next()) {
-      if (!WriteStdout(*piece)) return kRefused;
+      if (write(*piece)) continue;
+      return stream ? failed() : kRefused;
     }
+    if (stream) CloseStream(out);
     return parts.failed() ? kRefused : 0;
   }
 
   // Into a file: whole or not at all, and never over the input.
-  const Path path = PathFromUtf8(args.out);
-  const std::size_t slash = args.out.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  const Path name =
-      PathFromUtf8(slash == std::string::npos ? args.out : args.out.substr(slash + 1));
-  OutputPlan plan{{FolderPart(path), Path()}, false, 1, 1, [&](int) { return name; }};
+  const OutputPlan plan = SingleFilePlan(files.file);
   const Path inputs[] = {input->path};
-  if (auto refusal = RefuseOutputs(plan, inputs)) {
-    PrintMessage(*refusal);
-    return kRefused;
-  }
+  if (Refused(plan, files)) return kRefused;
   CleanedParts parts(*input, cleaning, choice, converter.get(), target);
   parts.ConvertsBy(args.convert);
   bool ended = false;
@@ -772,7 +898,7 @@ int RunClean(const CleanArgs& args, const std::string& file) {
     if (next.done && ended && (parts.failed())) return NextPart{{}, false, true};
     return next;
   };
-  const Path outPath = JoinPath(plan.target.folder, name);
+  const Path outPath = JoinPath(plan.target.folder, plan.name(1));
   WriteReport report;
   const WriteResult result = WriteFilePartsAsReady(outPath, whole);
   if (result.error.kind() == ErrorKind::kCancelled) return kRefused;

@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/encoding.h"
 #include "engine/line_cleaning.h"
+#include "engine/output_checks.h"
 
 namespace morvane::cli {
 
@@ -24,11 +26,13 @@ struct OutputArgs {
 };
 
 // cut --bytes N: the simple cut, N bytes per piece (0 means 1, below 0 is refused).
-int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file);
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files);
 // cut --kb N: the normal cut, N * 1024 bytes per piece (1 to 2097151 K).
-int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file);
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files);
 // chapters: the chapter search and cut; prints the number of headings found.
-int RunChapters(const OutputArgs& output, const std::string& file);
+int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files);
 
 // The chapter map's options of chapters.
 struct ChapterArgs {
@@ -42,7 +46,8 @@ struct ChapterArgs {
 };
 // chapters with the map's options: the map (--list) or the cut it describes. Without
 // any of them it is RunChapters.
-int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file);
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
+                const RunFiles& files);
 // The options of epub.
 struct EpubArgs {
   std::string rule = "near";          // --rule, as for chapters
@@ -53,18 +58,20 @@ struct EpubArgs {
   std::string cover;                  // --cover IMAGE (JPEG or PNG)
 };
 // epub: the book of FILE with its chapter map as the table of contents, P.epub.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file);
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files);
 // merge: two to five files joined in order.
-int RunMerge(const OutputArgs& output, const std::vector<std::string>& files);
+int RunMerge(const OutputArgs& output, const std::vector<std::string>& paths,
+             const RunFiles& files);
 
 struct CleanArgs {
   bool spaces = false;
   bool lineBreaks = false;
   bool tabs = false;
-  std::optional<Encoding> encoding;  // --encoding; detected when absent
-  bool junk = false;                 // --junk: the built-in junk rules
-  std::string rules;                 // --rules FILE: junk rules of the user's
-  bool repeatedTitles = false;       // --repeated-titles
+  std::optional<Encoding> encoding;              // --encoding; detected when absent
+  bool junk = false;                             // --junk: the built-in junk rules
+  std::string rules;                             // --rules FILE: junk rules of the user's
+  bool repeatedTitles = false;                   // --repeated-titles
   BlankLines blankLines = BlankLines::kKeep;     // --blank-lines one|none
   bool trailingSpace = false;                    // --trailing-space
   Indentation indentation = Indentation::kKeep;  // --indent fullwidth|none|keep
@@ -76,11 +83,61 @@ struct CleanArgs {
 // clean: the text with the chosen lines cleaned (line_cleaning.h), then without the chosen
 // white space, in the order of the desktop's buttons: spaces, line breaks, tabs; on
 // standard output or into --out, no banner.
-int RunClean(const CleanArgs& args, const std::string& file);
+int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files);
 // detect: one line per file, its encoding's name and " bom" when it starts with a
 // byte-order mark ("utf-8 bom", "gbk").
 int RunDetect(const std::vector<std::string>& files);
 // banner: the banner's bytes on standard output.
 int RunBanner();
+
+// The commands as the parser hands them over, one type each. Every one declares the files
+// it reads and where it writes (FilesOf) before it runs, and the one check of
+// engine/output_checks.h guards its outputs by that declaration: a command added to Command
+// without its FilesOf does not build.
+struct CutCommand {
+  std::int64_t size = 0;
+  bool kilobytes = false;  // --kb N, else --bytes N
+  OutputArgs output;
+  std::string file;
+};
+struct ChaptersCommand {
+  OutputArgs output;
+  ChapterArgs chapters;
+  std::string file;
+};
+struct EpubCommand {
+  OutputArgs output;
+  EpubArgs epub;
+  std::string file;
+};
+struct MergeCommand {
+  OutputArgs output;
+  std::vector<std::string> files;
+};
+struct CleanCommand {
+  CleanArgs clean;
+  std::string file;
+};
+struct DetectCommand {
+  std::vector<std::string> files;
+};
+struct BannerCommand {};
+using Command = std::variant<CutCommand, ChaptersCommand, EpubCommand, MergeCommand, CleanCommand,
+                             DetectCommand, BannerCommand>;
+
+RunFiles FilesOf(const CutCommand& command);
+RunFiles FilesOf(const ChaptersCommand& command);
+RunFiles FilesOf(const EpubCommand& command);
+RunFiles FilesOf(const MergeCommand& command);
+RunFiles FilesOf(const CleanCommand& command);
+RunFiles FilesOf(const DetectCommand& command);
+RunFiles FilesOf(const BannerCommand& command);
+
+// The save folder of --out as the desktop's save-location box holds it: no separator at the
+// end, except for the root.
+Path FolderOf(const std::string& nativeFolder);
+
+// Runs the command with its declared files; the exit code.
+int Run(const Command& command);
 
 }  // namespace morvane::cli

@@ -8,7 +8,9 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -28,7 +30,8 @@ const char* const kEncodingHelp =
 // The short usage of each command, shown with every usage error of that command.
 const std::map<std::string, std::string>& Usages() {
   static const std::map<std::string, std::string> usages = {
-      {"", "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
+      {"",
+       "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
       {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
       {"chapters",
        "morvane-cli chapters [--rule R|--map MAP] [--skip LIST] [--per-file N] "
@@ -106,6 +109,47 @@ std::int64_t DecimalValue(const std::string& text) {
 
 constexpr std::int64_t kMostPerFile = std::int64_t{1} << 30;
 
+// A decimal within lowest..highest, as a check of an option's value.
+std::function<std::optional<std::string>(const std::string&)> DecimalWithin(std::int64_t lowest,
+                                                                            std::int64_t highest) {
+  return [lowest, highest](const std::string& value) -> std::optional<std::string> {
+    if (!IsDecimal(value)) return NoDecimal(value);
+    const std::int64_t number = DecimalValue(value);
+    if (number >= lowest && number <= highest) return std::nullopt;
+    return "应是" + std::to_string(lowest) + "到" + std::to_string(highest) + "之间的整数，不是“" +
+           value + "”";
+  };
+}
+
+// --skip: indices and ranges of indices from 1, "3,5-7". Whether they are in the map is
+// known only once the map is, and is a refusal then; a list that is no such list at all is
+// a usage error now.
+std::optional<std::string> NoIndexList(const std::string& value) {
+  const auto isIndex = [](std::string_view digits) {
+    return !digits.empty() && digits.size() <= 9 &&
+           digits.find_first_not_of("0123456789") == std::string_view::npos &&
+           digits.find_first_not_of('0') != std::string_view::npos;
+  };
+  std::string_view rest = value;
+  for (;;) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view item = rest.substr(0, comma);
+    const std::size_t dash = item.find('-');
+    if (!isIndex(item.substr(0, dash)) ||
+        (dash != std::string_view::npos && !isIndex(item.substr(dash + 1)))) {
+      return "的值“" + value + "”不是标题编号的列表（如 3,5-7）";
+    }
+    if (comma == std::string_view::npos) return std::nullopt;
+    rest.remove_prefix(comma + 1);
+  }
+}
+
+// An encoding for a file to be written: one by name, never auto.
+std::optional<std::string> NoTargetEncoding(const std::string& value) {
+  if (morvane::EncodingFromName(value)) return std::nullopt;
+  return "的值“" + value + "”不是可用的编码（gbk、gb18030、utf-8、utf-16le、utf-16be、big5）";
+}
+
 std::optional<std::string> NoChaptersPerFile(const std::string& value) {
   if (IsDecimal(value) && DecimalValue(value) >= 1 && DecimalValue(value) <= kMostPerFile) {
     return std::nullopt;
@@ -154,6 +198,40 @@ std::string CommandOf(const CLI::App& app) {
   return given.empty() ? std::string() : given.front()->get_name();
 }
 
+// The command named on the command line, before it is parsed: the first word that is one.
+std::string GivenCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (Usages().contains(argv[i]) && *argv[i] != '\0') return argv[i];
+  }
+  return {};
+}
+
+// An option given as "--name=" with nothing after the "=": the parser would take the word
+// that follows for its value (a file to read as the file to write).
+std::optional<std::string> EmptyInlineValue(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--") break;
+    if (word.starts_with("--") && word.find('=') == word.size() - 1) {
+      return std::string(word.substr(0, word.size() - 1));
+    }
+  }
+  return std::nullopt;
+}
+
+// What is wrong when an option or a file of the command was given as "": no option takes
+// an empty value.
+std::optional<std::string> EmptyValue(const CLI::App& command) {
+  for (const CLI::Option* option : command.get_options()) {
+    for (const std::string& value : option->results()) {
+      if (!value.empty()) continue;
+      if (!option->nonpositional()) return std::string("文件名不能是空的");
+      return "选项 " + option->get_name() + " 的值不能是空的";
+    }
+  }
+  return std::nullopt;
+}
+
 // What was left over: the words nothing took, an option no command has.
 std::optional<std::string> Extras(const CLI::App& app) {
   std::vector<std::string> extras = app.remaining(/*recurse=*/true);
@@ -194,10 +272,10 @@ int RunCommandLine(int argc, char** argv) {
       "piece is at most one byte longer, in UTF-8, UTF-16 and GB18030 at most three.");
   CLI::Option* bytesOption =
       cut->add_option("--bytes", bytes, "simple cut: N bytes per piece (0 means 1)")
-          ->check(checks.Of("--bytes", "DECIMAL", NoDecimal));
+          ->check(checks.Of("--bytes", "DECIMAL", DecimalWithin(0, INT32_MAX)));
   CLI::Option* kbOption =
       cut->add_option("--kb", kilobytes, "normal cut: N * 1024 bytes per piece (1 to 2097151)")
-          ->check(checks.Of("--kb", "DECIMAL", NoDecimal));
+          ->check(checks.Of("--kb", "DECIMAL", DecimalWithin(1, 2097151)));
   OutputOptions cutOutput;
   cutOutput.AddTo(*cut, checks);
   CLI::Option* cutFile = cut->add_option("FILE", file, "the text file to cut");
@@ -217,22 +295,26 @@ int RunCommandLine(int argc, char** argv) {
                      "heading, \"index offset length number title flags volume\" (offset "
                      "0-based, in bytes; flags among gap, repeat, restart, long, short, inline; "
                      "volume the title of the chapter's volume, under the auto rule)");
+  CLI::Option* chaptersRule =
+      chapters
+          ->add_option("--rule", chapterArgs.rule,
+                       "where chapters begin: near (a \"第\" with a \"章\" within 16 bytes, the "
+                       "default), lines (a short line \"第N章 title\", with 节回卷集部篇 too, or "
+                       "序章, 楔子, 番外..., or \"Chapter N\"), auto (chosen for the book among "
+                       "these and numbered lines, a repeated title and a volume line before a "
+                       "chapter taken as one heading), or regex:PATTERN (an ICU regular "
+                       "expression matched against each line)")
+          ->check(checks.Of("--rule", "RULE", NoRule));
+  CLI::Option* chaptersMap =
+      chapters->add_option("--map", chapterArgs.map,
+                           "cut by a chapter map as --list writes it, edited (rows deleted, titles "
+                           "changed, rows added with an offset); a malformed map is refused with "
+                           "its line number");
   chapters
-      ->add_option("--rule", chapterArgs.rule,
-                   "where chapters begin: near (a \"第\" with a \"章\" within 16 bytes, the "
-                   "default), lines (a short line \"第N章 title\", with 节回卷集部篇 too, or "
-                   "序章, 楔子, 番外..., or \"Chapter N\"), auto (chosen for the book among "
-                   "these and numbered lines, a repeated title and a volume line before a "
-                   "chapter taken as one heading), or regex:PATTERN (an ICU regular "
-                   "expression matched against each line)")
-      ->check(checks.Of("--rule", "RULE", NoRule));
-  chapters->add_option("--map", chapterArgs.map,
-                       "cut by a chapter map as --list writes it, edited (rows deleted, titles "
-                       "changed, rows added with an offset); a malformed map is refused with "
-                       "its line number");
-  chapters->add_option("--skip", chapterArgs.skip,
-                       "headings not cut at, by their index in the map: 3,5-7 (each joins the "
-                       "chapter before it)");
+      ->add_option("--skip", chapterArgs.skip,
+                   "headings not cut at, by their index in the map: 3,5-7 (each joins the "
+                   "chapter before it)")
+      ->check(checks.Of("--skip", "LIST", NoIndexList));
   std::string perFile = "1";
   chapters->add_option("--per-file", perFile, "chapters per file (default 1)")
       ->check(checks.Of("--per-file", "N", NoChaptersPerFile));
@@ -255,11 +337,13 @@ int RunCommandLine(int argc, char** argv) {
   epubOutput.AddTo(*epub, checks);
   CLI::Option* epubFile = epub->add_option("FILE", file, "the text file to make into a book");
   morvane::cli::EpubArgs epubArgs;
-  epub->add_option("--rule", epubArgs.rule, "where chapters begin, as for chapters (default near)")
-      ->check(checks.Of("--rule", "RULE", NoRule));
-  epub->add_option("--map", epubArgs.map, "the chapter map to use, as chapters --list writes it");
-  epub->add_option("--skip", epubArgs.skip,
-                   "headings not cut at, by their index in the map: 3,5-7");
+  CLI::Option* epubRule = epub->add_option("--rule", epubArgs.rule,
+                                           "where chapters begin, as for chapters (default near)")
+                              ->check(checks.Of("--rule", "RULE", NoRule));
+  CLI::Option* epubMap = epub->add_option("--map", epubArgs.map,
+                                          "the chapter map to use, as chapters --list writes it");
+  epub->add_option("--skip", epubArgs.skip, "headings not cut at, by their index in the map: 3,5-7")
+      ->check(checks.Of("--skip", "LIST", NoIndexList));
   std::string bookTitle;
   CLI::Option* titleOption =
       epub->add_option("--title", bookTitle, "the book's title (default: the file's name)");
@@ -279,7 +363,7 @@ int RunCommandLine(int argc, char** argv) {
       ->add_option("--to", mergeTo,
                    "the merged file's encoding (default: the first file's); the other files "
                    "are converted into it, and a character it cannot hold refuses the merge")
-      ->check(checks.Of("--to", "ENCODING", NoEncoding));
+      ->check(checks.Of("--to", "ENCODING", NoTargetEncoding));
 
   morvane::cli::CleanArgs clean;
   CLI::App* cleanCommand = app.add_subcommand(
@@ -360,14 +444,27 @@ int RunCommandLine(int argc, char** argv) {
     command->allow_extras();
   }
 
+  if (const auto empty = EmptyInlineValue(argc, argv)) {
+    return UsageError(GivenCommand(argc, argv), "选项 " + *empty + " 的值不能是空的");
+  }
+  // The help goes out through the same channel as every other output: a failure to write
+  // it is told, and ends with 1.
+  const auto help = [&app](const CLI::Error& call) {
+    std::ostringstream out;
+    std::ostringstream err;
+    app.exit(call, out, err);
+    const bool written = WriteStdout(out.str());
+    if (!err.str().empty()) PrintMessage(err.str());
+    return written ? 0 : 1;
+  };
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::CallForAllHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::CallForVersion& version) {
-    return app.exit(version);
+  } catch (const CLI::CallForHelp& call) {
+    return help(call);
+  } catch (const CLI::CallForAllHelp& call) {
+    return help(call);
+  } catch (const CLI::CallForVersion& call) {
+    return help(call);
   } catch (const CLI::ValidationError&) {
     return UsageError(CommandOf(app), checks.problem.empty() ? "参数的值有误" : checks.problem);
   } catch (const CLI::ArgumentMismatch&) {
@@ -382,6 +479,14 @@ int RunCommandLine(int argc, char** argv) {
   }
   if (const auto extras = Extras(app)) {
     return UsageError(command, "多余的参数或不认识的选项：" + *extras);
+  }
+  if (const auto empty = EmptyValue(*app.get_subcommands().front())) {
+    return UsageError(command, *empty);
+  }
+  for (const auto& [rule, map] : {std::pair{chaptersRule, chaptersMap}, {epubRule, epubMap}}) {
+    if (rule->count() > 0 && map->count() > 0) {
+      return UsageError(command, "--rule 和 --map 只能选一个（目录已定下章节）");
+    }
   }
   struct Needed {
     const CLI::App* command;
@@ -403,9 +508,12 @@ int RunCommandLine(int argc, char** argv) {
       return UsageError(command, "--bytes 和 --kb 只能选一个");
     }
     if (cutOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
-    if (bytesOption->count() > 0) return RunSimpleCut(DecimalValue(bytes), cutOutput.Args(), file);
-    if (kbOption->count() > 0) return RunNormalCut(DecimalValue(kilobytes), cutOutput.Args(), file);
-    return UsageError(command, "缺少 --bytes N 或 --kb N（每个文件的大小）");
+    if (bytesOption->count() == 0 && kbOption->count() == 0) {
+      return UsageError(command, "缺少 --bytes N 或 --kb N（每个文件的大小）");
+    }
+    const bool byKilobytes = kbOption->count() > 0;
+    return Run(CutCommand{DecimalValue(byKilobytes ? kilobytes : bytes), byKilobytes,
+                          cutOutput.Args(), file});
   }
   if (chapters->parsed()) {
     if (!chapterArgs.list && chaptersOutput.outOption->count() == 0) {
@@ -414,13 +522,13 @@ int RunCommandLine(int argc, char** argv) {
     chapterArgs.perFile = static_cast<int>(DecimalValue(perFile));
     chapterArgs.titleNames = chapterNames == "title";
     chapterArgs.volumeNames = chapterNames == "volume";
-    return RunChapters(chaptersOutput.Args(), chapterArgs, file);
+    return Run(ChaptersCommand{chaptersOutput.Args(), chapterArgs, file});
   }
   if (epub->parsed()) {
     if (epubOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
     if (titleOption->count() > 0) epubArgs.title = bookTitle;
     if (authorOption->count() > 0) epubArgs.author = bookAuthor;
-    return RunEpub(epubOutput.Args(), epubArgs, file);
+    return Run(EpubCommand{epubOutput.Args(), epubArgs, file});
   }
   if (merge->parsed()) {
     if (files.size() < 2 || files.size() > 5) {
@@ -428,8 +536,8 @@ int RunCommandLine(int argc, char** argv) {
     }
     if (mergeOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
     OutputArgs args = mergeOutput.Args();
-    if (!mergeTo.empty() && mergeTo != "auto") args.to = morvane::EncodingFromName(mergeTo);
-    return RunMerge(args, files);
+    if (!mergeTo.empty()) args.to = morvane::EncodingFromName(mergeTo);
+    return Run(MergeCommand{args, files});
   }
   if (cleanCommand->parsed()) {
     clean.encoding = morvane::EncodingFromName(cleanEncoding);
@@ -444,13 +552,13 @@ int RunCommandLine(int argc, char** argv) {
     clean.indentation = indent == "fullwidth" ? morvane::Indentation::kFullWidth
                         : indent == "none"    ? morvane::Indentation::kNone
                                               : morvane::Indentation::kKeep;
-    return RunClean(clean, file);
+    return Run(CleanCommand{clean, file});
   }
   if (detect->parsed()) {
     if (detectFiles.empty()) return UsageError(command, "缺少要检测的文件");
-    return RunDetect(detectFiles);
+    return Run(DetectCommand{detectFiles});
   }
-  if (banner->parsed()) return RunBanner();
+  if (banner->parsed()) return Run(BannerCommand{});
   return kUsageError;
 }
 

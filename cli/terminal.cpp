@@ -4,13 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
+
+#include "core/file_error.h"
+#include "engine/messages.h"
 
 namespace morvane::cli {
 namespace {
@@ -95,7 +97,7 @@ void PrintMessage(std::string_view message) {
 
 bool WriteStdout(std::string_view bytes) {
   if (WriteAll(STDOUT_FILENO, bytes)) return true;
-  PrintMessage(std::string("cannot write to standard output: ") + std::strerror(errno));
+  PrintMessage(messages::CannotWriteStandardOutput(PosixError(errno, FileOperation::kWrite)));
   return false;
 }
 
@@ -107,7 +109,7 @@ bool WriteStdoutText(std::string_view bytes, [[maybe_unused]] Encoding encoding)
                   std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()))) {
       return true;
     }
-    PrintMessage(std::string("cannot write to standard output: ") + std::strerror(errno));
+    PrintMessage(messages::CannotWriteStandardOutput(PosixError(errno, FileOperation::kWrite)));
     return false;
   }
 #endif

@@ -124,27 +124,23 @@ bool IsAlphanumeric(std::string_view text) {
 }
 
 // Whether name is a temporary of ours that no running program will name any more:
-// ".NAME.morvane-PID-XXXXXXXX.tmp" of a process that is gone, or ".NAME.txt.XXXXXXXX.tmp"
-// as earlier versions named them (they renamed it away before they ended).
+// ".NAME.morvane-PID-XXXXXXXX.tmp" whose process is gone. Nothing else is ever taken for
+// one, however much it looks like a temporary: a user's ".notes.txt.abcdefgh.tmp" stays.
 bool IsStaleTemporary(std::string_view name) {
   if (name.size() < 15 || name.front() != '.' || !name.ends_with(".tmp")) return false;
   const std::string_view body = name.substr(0, name.size() - 4);
   const std::size_t mark = body.rfind(kTemporaryMark);
-  if (mark != std::string_view::npos && mark > 0) {
-    const std::string_view tail = body.substr(mark + kTemporaryMark.size());
-    const std::size_t dash = tail.find('-');
-    if (dash == std::string_view::npos || dash == 0 || !IsAlphanumeric(tail.substr(dash + 1)) ||
-        tail.size() - dash - 1 != 8)
-      return false;
-    const std::string pidText(tail.substr(0, dash));
-    if (pidText.find_first_not_of("0123456789") != std::string::npos || pidText.size() > 9)
-      return false;
-    const pid_t pid = static_cast<pid_t>(std::stol(pidText));
-    return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
-  }
-  if (body.size() < 10 || body[body.size() - 9] != '.') return false;
-  return IsAlphanumeric(body.substr(body.size() - 8)) &&
-         body.substr(0, body.size() - 9).ends_with(".txt");
+  if (mark == std::string_view::npos || mark == 0) return false;
+  const std::string_view tail = body.substr(mark + kTemporaryMark.size());
+  const std::size_t dash = tail.find('-');
+  if (dash == std::string_view::npos || dash == 0 || !IsAlphanumeric(tail.substr(dash + 1)) ||
+      tail.size() - dash - 1 != 8)
+    return false;
+  const std::string pidText(tail.substr(0, dash));
+  if (pidText.find_first_not_of("0123456789") != std::string::npos || pidText.size() > 9)
+    return false;
+  const pid_t pid = static_cast<pid_t>(std::stol(pidText));
+  return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 // ---- mapped inputs -----------------------------------------------------------------
@@ -576,6 +572,34 @@ int ReplaceRefusal(const Path& path) {
   struct stat existing;
   bool exists = false;
   return CheckExisting(place, existing, exists);
+}
+
+bool IsStream(const Path& path) {
+  struct stat info;
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 &&
+         (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode));
+}
+
+int OpenStream(const Path& path) {
+  // No O_CREAT: a stream that went away meanwhile is not made into a file. O_NONBLOCK is
+  // not set, so a FIFO without a reader waits for one, as a shell's redirection does.
+  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+}
+
+bool WriteStream(int stream, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(stream, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+void CloseStream(int stream) {
+  ::close(stream);
 }
 
 void RemoveStaleTemporaries(const Path& folder) {

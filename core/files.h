@@ -195,6 +195,18 @@ int ReplaceRefusal(const Path& path);
 // be searched): such a name needs no ReplaceRefusal or IdentityOf. One look, for the checks
 // of a hundred thousand new names.
 bool NothingStandsAt(const Path& path);
+// Whether path names, links followed, a character device or a FIFO (/dev/null, a terminal,
+// /dev/stdout, /proc/self/fd/1 on a pipe): an output named so is a stream, written as it
+// comes and never replaced, as the GNU tools write it. Never on Windows, whose device names
+// are refused as outputs.
+bool IsStream(const Path& path);
+// Opens such a stream for writing: its descriptor, or -1 with errno set.
+int OpenStream(const Path& path);
+// Writes all of bytes to the stream; false with errno set when that failed. The caller
+// closes it with CloseStream.
+bool WriteStream(int stream, std::string_view bytes);
+void CloseStream(int stream);
+
 // Removes the file at path (a cancelled operation takes back what it wrote); false when
 // that failed.
 bool RemoveFile(const Path& path);

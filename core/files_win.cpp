@@ -617,6 +617,22 @@ std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
   return IdentityOf(path);
 }
 
+bool IsStream(const Path&) {
+  return false;
+}
+
+int OpenStream(const Path&) {
+  errno = ENOTSUP;
+  return -1;
+}
+
+bool WriteStream(int, std::string_view) {
+  errno = EBADF;
+  return false;
+}
+
+void CloseStream(int) {}
+
 void RemoveStaleTemporaries(const Path& folder) {
   WIN32_FIND_DATAW entry;
   const Path system(SystemPath(folder));

@@ -193,9 +193,10 @@ std::string NameTooLong(const Path& name) {
 }
 
 std::string DeviceName(const Path& name) {
-  return Join({"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
-               "无法保存，请换一个文件名前缀：",
-               kLineBreak, DisplayName(name)});
+  return Join(
+      {"文件名是系统保留的设备名（CON、PRN、AUX、NUL、COM1～9、LPT1～9），"
+       "无法保存，请换一个文件名前缀：",
+       kLineBreak, DisplayName(name)});
 }
 
 std::string PathTooLong(const Path& path) {
@@ -229,6 +230,21 @@ std::string OutputFolderMoved(const Path& folder) {
 
 std::string InputChanged(const Path& path) {
   return Join({"文件在读取时被截短或改动，操作已中止：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotWriteStandardOutput(const FileError& why) {
+  // The two a pipe or a shell gives most often, in words of their own.
+  if (why.category == ErrorCategory::kPosix && why.code == EBADF) {
+    return "无法写入标准输出：标准输出没有打开";
+  }
+  if (why.category == ErrorCategory::kPosix && why.code == EPIPE) {
+    return "无法写入标准输出：接收输出的程序已关闭";
+  }
+  return Join({"无法写入标准输出：", Reason(why)});
+}
+
+std::string HeadingCountNotPrinted(std::int64_t count) {
+  return Join({"文件已全部写好；找到的章节标题数：", Decimal(count)});
 }
 
 namespace {
@@ -369,15 +385,14 @@ std::string BadChapterRule(RegexProblem problem, int position, int patternCharac
     return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem)});
   }
   const std::string where = position >= patternCharacters
-                             ? "在表达式末尾"
-                             : Join({"在第", Decimal(position + 1), "个字符处"});
-  return Join(
-      {"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
+                                ? "在表达式末尾"
+                                : Join({"在第", Decimal(position + 1), "个字符处"});
+  return Join({"章节规则的正则表达式有误：", RegexProblemWords(problem), "，", where});
 }
 
 std::string ChapterRuleGaveUp(std::u16string_view pattern, std::int64_t line, RegexProblem why) {
-  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line),
-                 "行", RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
+  return Join({"章节规则“", Encode(Encoding::kUtf8, pattern).bytes, "”在第", Decimal(line), "行",
+               RegexProblemWords(why), "，搜寻已停止，没有写出文件。"});
 }
 
 std::string ChapterRuleFailed(const RuleError& error, const ChapterRule& rule) {
@@ -500,6 +515,11 @@ std::string TooManyHeadingsForBook(std::int64_t headings) {
 
 std::string CannotReadCover(const Path& path) {
   return Join({"无法读取封面图片（或图片大于64MB）：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotReadCover(const Path& path, const FileError& why) {
+  if (!why) return Join({"封面图片大于64MB：", kLineBreak, DisplayName(path)});
+  return Join({"无法读取封面图片：", kLineBreak, DisplayName(path), ReasonLine(why)});
 }
 
 std::string CoverNotImage(const Path& path) {

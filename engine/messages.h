@@ -88,6 +88,12 @@ std::string OutputFolderMoved(const Path& folder);
 // A file given to read changed or was cut short while it was read.
 std::string InputChanged(const Path& path);
 
+// Standard output could not be written (a full disk, a closed pipe, no standard output).
+std::string CannotWriteStandardOutput(const FileError& why);
+// Every file of the cut was written, but the number of headings found could not be
+// printed on standard output: it is told here instead.
+std::string HeadingCountNotPrinted(std::int64_t count);
+
 // Why a file operation failed, in Chinese: the common reasons by name, any other by its
 // system code. Empty for no failure.
 std::string Reason(const FileError& error);
@@ -111,6 +117,8 @@ std::string BadMapFile(const MapFileError& error);
 std::string EmptyTextForBook(const Path& path);
 const std::string& BookWritten();  // EPUB已生成
 std::string CannotReadCover(const Path& path);
+// The same with why: the system's reason, or (none given) that it is larger than 64 MiB.
+std::string CannotReadCover(const Path& path, const FileError& why);
 std::string TooManyHeadingsForBook(std::int64_t headings);
 std::string CoverNotImage(const Path& path);
 // The same where the map window opens such a file: the map shown stays as it was.

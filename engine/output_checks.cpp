@@ -95,10 +95,19 @@ std::optional<std::string> CheckOutputs(const OutputPlan& plan, std::span<const 
 
 }  // namespace
 
-std::optional<std::string> RefuseOutputs(const OutputPlan& plan, std::span<const Path> inputs) {
-  auto refusal = CheckOutputs(plan, inputs);
+std::optional<std::string> RefuseOutputs(const OutputPlan& plan, const RunFiles& files) {
+  auto refusal = CheckOutputs(plan, files.inputs);
   if (refusal) EndWrites();
   return refusal;
+}
+
+OutputPlan SingleFilePlan(const Path& file) {
+  // The name is what follows the last separator ('/' everywhere, '\\' on Windows too).
+  const auto& native = file.native();
+  std::size_t start = native.size();
+  while (start > 0 && native[start - 1] != '/' && native[start - 1] != kPathSeparator) --start;
+  const Path name(native.substr(start));
+  return {{FolderPart(file), Path()}, false, 1, 1, [name](int) { return name; }};
 }
 
 }  // namespace morvane

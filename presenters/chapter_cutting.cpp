@@ -24,8 +24,9 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   if (!found) return;
   const OutputTarget& target = *found;
   const ChapterFiles files(plan, target.prefix, FileNameLimit(target.folder));
-  const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(ui, OutputPlanOf(target, files, plan.choice), inputs)) {
+  RunFiles declared{{state.cut.normalPath}, target.folder, {}};
+  if (!state.chapterMapFile.empty()) declared.inputs.push_back(state.chapterMapFile);
+  if (auto refusal = RefuseOutputs(ui, OutputPlanOf(target, files, plan.choice), declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }
@@ -89,8 +90,8 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   const int files = static_cast<int>(state.chapterStarts.size()) + 1;
   const auto target = OutputTargetOf(ui);
   if (!target) return;
-  const Path inputs[] = {state.cut.normalPath};
-  if (auto refusal = RefuseOutputs(ui, {*target, false, 0, files - 1}, inputs)) {
+  const RunFiles declared{{state.cut.normalPath}, target->folder, {}};
+  if (auto refusal = RefuseOutputs(ui, {*target, false, 0, files - 1}, declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

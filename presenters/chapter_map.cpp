@@ -13,6 +13,7 @@
 #include "engine/chinese_numerals.h"
 #include "engine/map_file.h"
 #include "engine/messages.h"
+#include "engine/output_checks.h"
 #include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
 
@@ -104,6 +105,7 @@ struct Draft {
   std::vector<Edit> edits;  // the corrections, the last one first to be undone
   std::shared_ptr<const ChapterMap> automatic;  // offered while the map looks wrong
   std::shared_ptr<const LineRows> lines;        // the chosen chapter's lines shown
+  Path file;  // the map file opened in the window, if one was: the user's, never an output
 };
 
 RuleKind RuleOfItem(int item) {
@@ -359,9 +361,16 @@ void OnSaveMap(Toolkit& ui, const AppState& state, const Draft& draft) {
   }
   if (!ui.ShowFileDialog(kMapSaveDialog)) return;
   const Path path = ui.DialogFileName(kMapSaveDialog);
+  // The map never takes the place of the text it maps, whatever name reaches it.
+  const RunFiles declared{{state.cut.normalPath}, {}, path};
+  if (auto refusal = RefuseOutputs(SingleFilePlan(path), declared)) {
+    ui.ShowMessageBox(*refusal);
+    return;
+  }
   const std::string lines = MapLines(KeptChapters(*draft.map, ui.Ticks(kMapList)));
   const std::string_view parts[] = {lines};
   const WriteResult written = WriteFileParts(path, parts);
+  EndWrites();
   ui.ShowMessageBox(written.ok ? messages::MapSaved(path) : messages::CannotSaveMap(path, written));
 }
 
@@ -380,6 +389,7 @@ void OnOpenMap(Toolkit& ui, const AppState& state, Draft& draft) {
     return;
   }
   ShowNewMap(ui, draft, std::make_shared<const ChapterMap>(std::get<ChapterMap>(std::move(map))));
+  draft.file = path;
   ui.Focus(kMapList);
 }
 
@@ -427,6 +437,7 @@ void BindChapterMap(Toolkit& ui, AppState& state) {
   ui.Bind(kMapOkButton, kClicked, [t, s, draft] {
     s->chapterPlan =
         std::make_shared<const ChapterPlan>(ChapterPlan{*draft->map, Choice(*t), draft->rule});
+    s->chapterMapFile = draft->file;
     t->CloseWindow(kChapterMapWindow);
   });
   ui.Bind(kMapCancelButton, kClicked, [t] { t->CloseWindow(kChapterMapWindow); });

@@ -81,10 +81,11 @@ void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
   const auto target = OutputTargetOf(ui);
   if (!target) return;
   const Path name = BookFileName(target->prefix);
-  std::vector<Path> inputs = {state.cut.normalPath};
-  if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) inputs.push_back(*cover);
+  RunFiles declared{{state.cut.normalPath}, target->folder, {}};
+  if (!state.chapterMapFile.empty()) declared.inputs.push_back(state.chapterMapFile);
+  if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) declared.inputs.push_back(*cover);
   if (auto refusal =
-          RefuseOutputs(ui, {*target, false, 1, 1, [&name](int) { return name; }}, inputs)) {
+          RefuseOutputs(ui, {*target, false, 1, 1, [&name](int) { return name; }}, declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

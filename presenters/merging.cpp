@@ -84,8 +84,11 @@ void MergeFiles(Toolkit& ui, AppState& state) {
   }
   const auto target = OutputTargetOf(ui);
   if (!target) return;
-  if (auto refusal =
-          RefuseOutputs(ui, {*target, true, 0, 0}, std::span(merge.mergePath).subspan(1))) {
+  RunFiles declared{{}, target->folder, {}};
+  for (int row = 1; row <= 5; ++row) {
+    if (!merge.mergePath[row].empty()) declared.inputs.push_back(merge.mergePath[row]);
+  }
+  if (auto refusal = RefuseOutputs(ui, {*target, true, 0, 0}, declared)) {
     ui.ShowMessageBox(*refusal);
     return;
   }

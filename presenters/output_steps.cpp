@@ -40,11 +40,11 @@ bool RequireSaveFolder(Toolkit& ui, AppState& /*state*/) {
 }
 
 std::optional<std::string> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
-                                         std::span<const Path> inputs) {
+                                         const RunFiles& files) {
   std::optional<std::string> refusal;
   bool stopped = false;
   ui.RunLongWork({}, [&](Progress& progress) {
-    refusal = RefuseOutputs(plan, inputs);
+    refusal = RefuseOutputs(plan, files);
     stopped = progress.StopRequested();
   });
   if (stopped) return messages::Cancelled();

@@ -34,10 +34,11 @@ bool RequireSaveFolder(Toolkit& ui, AppState& state);
 // is asked before the first file is written, and a yes is remembered for that folder.
 bool ConfirmOutputFolder(Toolkit& ui, AppState& state, const Path& folder);
 
-// RefuseOutputs (engine/output_checks.h) as long work (a hundred thousand names take a while to
-// look up). A stop request ends the operation before anything is written, with the cancel message.
+// RefuseOutputs (engine/output_checks.h) of the operation's declared files, as long work (a
+// hundred thousand names take a while to look up). A stop request ends the operation before
+// anything is written, with the cancel message.
 std::optional<std::string> RefuseOutputs(Toolkit& ui, const OutputPlan& plan,
-                                         std::span<const Path> inputs);
+                                         const RunFiles& files);
 
 // The message that ends a writing operation: done with its caption when every file was
 // written, otherwise how many files failed and the first of them, or that it was

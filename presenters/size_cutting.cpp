@@ -114,8 +114,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
   const auto target = OutputTargetOf(ui);
   if (!target) return;
   const OutputPlan plan{*target, false, 1, PieceCount(size, pieceBytes)};
-  const Path inputs[] = {source};
-  if (auto refusal = RefuseOutputs(ui, plan, inputs)) {
+  if (auto refusal = RefuseOutputs(ui, plan, RunFiles{{source}, target->folder, {}})) {
     ui.ShowMessageBox(*refusal);
     return;
   }

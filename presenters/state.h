@@ -56,6 +56,9 @@ struct AppState {
   // The chapter map as the user confirmed it after the last search; none: the cut
   // writes one file per heading of chapterStarts.
   std::shared_ptr<const ChapterPlan> chapterPlan;
+  // The map file the chapter-map window opened, if it did: an input of every cut and book
+  // made while it is open, so that no output replaces it.
+  Path chapterMapFile;
 };
 
 }  // namespace morvane

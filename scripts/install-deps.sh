@@ -23,6 +23,9 @@ if ((${#missing[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # A fresh machine's unattended upgrades hold the dpkg lock for minutes after boot: wait
+  # for it (up to ten minutes) instead of failing at once.
+  lock=(-o DPkg::Lock::Timeout=600)
+  $sudo apt-get "${lock[@]}" update -qq
+  $sudo apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi

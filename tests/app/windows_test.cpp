@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/chapter_map_window.h"
 #include "app/windows.h"
@@ -14,7 +15,6 @@
 #include "engine/messages.h"
 #include "engine/script_conversion.h"
 #include "memory_toolkit.h"
-#include "test_files.h"
 #include "presenters/control_names.h"
 #include "presenters/line_cleaning.h"
 #include "test_files.h"
@@ -331,6 +331,34 @@ TEST_F(ChapterMapWindow, AMapIsSavedAndOpenedOrRefusedWithItsLine) {
       }
     }
   });
+}
+
+// The text and a map opened in the window are never outputs, whatever name reaches them:
+// the map is not saved over the text, and a cut into the opened map's name is refused.
+TEST_F(ChapterMapWindow, NeitherTheTextNorAnOpenedMapIsEverWrittenOver) {
+  ScratchFolder dir;
+  ui.SetPath(names::kSaveLocationBox, dir.native());
+  state.cut.normalPath = dir.at("书.txt");
+  WriteBytes(dir / "书.txt", "the text as the file holds it");
+  std::filesystem::create_hard_link(FileSystemPath(dir / "书.txt"), FileSystemPath(dir / "同.txt"));
+  Open([&] {
+    ui.ChooseFile(names::kMapSaveDialog, dir.at("同.txt"));
+    ui.Click(names::kMapSaveButton);
+    EXPECT_NE(ui.TakeMessages().at(0).content.find("覆盖正在处理的文件"), std::string::npos);
+    ui.ChooseFile(names::kMapSaveDialog, dir.at("P-1.txt"));
+    ui.Click(names::kMapSaveButton);
+    ui.TakeMessages();
+    ui.ChooseFile(names::kMapOpenDialog, dir.at("P-1.txt"));
+    ui.Click(names::kMapOpenButton);
+    ui.Click(names::kMapOkButton);
+  });
+  const std::optional<std::string> map = ReadBytes(dir / "P-1.txt");
+  ASSERT_TRUE(map);
+  ui.Click(names::kChapterCutButton);
+  EXPECT_NE(ui.TakeMessages().at(0).content.find("覆盖正在处理的文件"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "P-1.txt"), map);
+  EXPECT_EQ(ReadBytes(dir / "书.txt"), "the text as the file holds it");
+  EXPECT_EQ(FolderNames(dir.path()).size(), 3u);
 }
 
 // The cleaning window on the simple-cut page: the kinds counted, a kind and a line

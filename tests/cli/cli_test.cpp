@@ -155,9 +155,10 @@ TEST_F(Cli, MergesInOrderUnderTheFirstFilesName) {
   EXPECT_EQ(Piece("a.b已合并.txt"), "one" + GbkBytes("二\r\n") + "one");
 }
 
-// A large first file is written a piece at a time while it is still scanned: the merged
-// file and the messages are those of a merge that read it whole first (--encoding).
-TEST_F(Cli, MergesALargeFirstFileAsOneReadWholeFirst) {
+// Large files are written a piece at a time while they are still scanned, one after
+// another: the merged file and the messages are those of a merge that read them whole
+// first (--encoding, or --to where the texts are of two encodings).
+TEST_F(Cli, MergesLargeFilesAsWhenReadWholeFirst) {
   const std::size_t size = (40u << 20) + 3;
   std::string gbk(size, 'a');
   for (std::size_t i = 0; i + 1 < size; i += 2) gbk.replace(i, 2, "\xB5\xDA");
@@ -165,29 +166,34 @@ TEST_F(Cli, MergesALargeFirstFileAsOneReadWholeFirst) {
   zero.replace((20u << 20) + 1, 2, std::string("\xB5\0", 2));
   std::string utf8(size, 'a');
   utf8.replace(size - 3, 3, "\xE7\xAC\xAC");
+  const std::string two = "two\r\n";  // the same in either encoding
   struct Case {
     const char* what;
     const std::string* first;
+    const char* option;  // what makes the merge read every file whole first
     const char* encoding;
-    const char* second;
+    const std::string* second;  // nothing: a file that cannot be read
     bool merged;
   };
   const Case cases[] = {
-      {"GBK", &gbk, "gbk", "2.txt", true},
-      {"a zero after the first piece", &zero, "gbk", "2.txt", true},
-      {"UTF-8 seen only at the end", &utf8, "utf-8", "2.txt", true},
-      {"a second file that cannot be read", &gbk, "gbk", "missing.txt", false},
+      {"GBK", &gbk, "--encoding", "gbk", &two, true},
+      {"a zero after the first piece", &zero, "--encoding", "gbk", &two, true},
+      {"UTF-8 seen only at the end", &utf8, "--encoding", "utf-8", &two, true},
+      {"a second file that cannot be read", &gbk, "--encoding", "gbk", nullptr, false},
+      {"a large second file with a zero", &gbk, "--encoding", "gbk", &zero, true},
+      {"a large second file in another encoding", &gbk, "--to", "gbk", &utf8, true},
   };
-  WriteBytes(dir / "2.txt", "two\r\n");  // the same in either encoding
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir / "big.txt", *c.first);
+    std::filesystem::remove(FileSystemPath(dir / "2.txt"));
+    if (c.second) WriteBytes(dir / "2.txt", *c.second);
     std::string runs[2][2];  // the merged file and the messages, followed and read whole
     for (int whole = 0; whole < 2; ++whole) {
       const std::string folder = out + (whole ? "/whole" : "/followed");
       std::filesystem::create_directory(folder);
-      std::vector<std::string> args = {"merge", "--out", folder, "big.txt", c.second};
-      if (whole) args.insert(args.begin() + 1, {"--encoding", c.encoding});
+      std::vector<std::string> args = {"merge", "--out", folder, "big.txt", "2.txt"};
+      if (whole) args.insert(args.begin() + 1, {c.option, c.encoding});
       CliRun run = RunCli(args, dir.path());
       EXPECT_EQ(run.exitCode == 0, c.merged) << run.err;
       const auto names = FolderNames(folder);

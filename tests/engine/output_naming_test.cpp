@@ -65,7 +65,7 @@ class OutputChecks : public ::testing::Test {
  protected:
   std::optional<std::string> Refusal(const Path& folder, std::string_view prefix, int last,
                                      std::vector<Path> inputs = {}) {
-    return RefuseOutputs({{folder, P(prefix)}, false, 1, last}, inputs);
+    return RefuseOutputs({{folder, P(prefix)}, false, 1, last}, {std::move(inputs), folder, {}});
   }
   ScratchFolder dir;
 };

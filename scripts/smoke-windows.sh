@@ -204,7 +204,14 @@ settle "$main"
 click "$main" 407 158   # 切割大小(K)
 xdotool key End shift+Home
 xdotool type '8'
-click "$main" 313 204   # 切割
+# 切割: the cut has begun once the progress window or its first file is there; a click
+# that did not register is given again (one that did lands on a disabled window).
+cut_begun() { shown '请稍候' || at_least 'big-*.txt' 1; }
+for attempt in 1 2 3; do
+  click "$main" 313 204
+  within 30 cut_begun && break
+  ((attempt < 3)) || fail "the long cut did not begin"
+done
 progress=$(window_named '请稍候' 60) || fail "no progress window during the long cut"
 # It changes while the work runs: taken as it is.
 timeout 20 import -frame -window "$progress" "$shots/progress-window.png" || true

@@ -76,11 +76,14 @@ def heading(shape, n, t):
         "english": f"Chapter {n} {t}",
         "named": f"第{chinese(n)}章 {t}",
         "web": f"第{n}章 {t}",
+        "contents": f"第{chinese(n)}章 {t}",
+        "contents-web": f"第{n}章 {t}",
+        "back": f"第{n}章 {t}",
     }[shape]
 
 
 SHAPES = ["zhang", "hui", "talk", "fullwidth", "digits", "comma", "padded", "bracket", "english",
-          "named", "web"]
+          "named", "web", "contents", "contents-web", "back"]
 
 
 def book(shape, seed):
@@ -89,17 +92,29 @@ def book(shape, seed):
     body = paragraphs()
     lines = [f"《阿Q外传·{shape}》", "作者：佚名", "简介：一部为量度而写的书。", ""]
     starts = []
-    web = shape == "web"
-    names_first = ["楔子"] if shape == "named" else []
-    names_last = ["尾声", "后记", "番外 阿Q的梦", "完本感言"] if shape == "named" else []
+    web = shape in ("web", "contents-web", "back")
+    # 楔子 before the first volume, back matter after the last chapter.
+    names_first = ["楔子"] if shape in ("named", "back") else []
+    names_last = ["尾声", "后记", "番外 阿Q的梦", "完本感言"] if shape in ("named", "back") else []
+    titles = [title(rng) for _ in range(CHAPTERS + 1)]
+    if shape.startswith("contents"):
+        # A table of contents at the front: every heading (and volume), nothing between.
+        lines += ["目录", ""]
+        for n in range(1, CHAPTERS + 1):
+            if web and n % 30 == 1:
+                lines.append(f"第{chinese(n // 30 + 1)}卷 卷{chinese(n // 30 + 1)}")
+            lines.append(heading(shape, n, titles[n]))
+            if shape == "contents":
+                lines.append("")
+        lines.append("")
     for name in names_first:
         starts.append(len(lines))
         lines += [name] + [rng.choice(body) for _ in range(rng.randint(3, 8))]
     for n in range(1, CHAPTERS + 1):
-        t = title(rng)
+        t = titles[n]
         starts.append(len(lines))
         if web and n % 30 == 1:
-            lines += [f"第{chinese(n // 30 + 1)}卷 {title(rng)}", ""]
+            lines += [f"第{chinese(n // 30 + 1)}卷 卷{chinese(n // 30 + 1)}", ""]
         h = heading(shape, n, t)
         lines.append(h)
         if web:

@@ -73,5 +73,5 @@ measure "chapters --list --rule lines (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule lines "$lines"
 measure "chapters --list --rule auto (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule auto "$lines"
-measure "epub --rule lines (novel)" "$bytes" 0 "$cli" epub --rule lines --out "$out/o" "$novel"
-measure "epub (第章 only: no book, refused)" "$bytes" $((bytes / 4)) "$cli" epub --out "$out/o" "$dizhang"
+measure "epub --rule lines (novel)" "$bytes" 0 "$cli" epub --rule lines --no-repeated-titles --out "$out/o" "$novel"
+measure "epub (第章 only: no book, refused)" "$bytes" $((bytes / 4)) "$cli" epub --rule near --no-repeated-titles --out "$out/o" "$dizhang"

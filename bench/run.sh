@@ -379,7 +379,7 @@ for fsname in $filesystems; do
     # XHTML (half as many bytes again for GBK) on both cores, zip on one.
     if wanted epub; then
       measure epub "$label" "$(filesize "$gbk")" \
-        "\"\$MORVANE_CLI\" epub --rule lines --prefix p --out @OUT@ '$gbk'" \
+        "\"\$MORVANE_CLI\" epub --rule lines --no-repeated-titles --prefix p --out @OUT@ '$gbk'" \
         "zip -q -6 @OUT@/p.zip '$gbk'"
     fi
     if wanted merge; then

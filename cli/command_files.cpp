@@ -33,8 +33,10 @@ RunFiles FilesOf(const ChaptersCommand& command) {
 
 RunFiles FilesOf(const EpubCommand& command) {
   const EpubArgs& epub = command.epub;
-  return {PathsOf({&command.file, &epub.map, &epub.cover}), FolderOf(command.output.folder),
-          Path()};
+  RunFiles files{PathsOf({&command.file, &epub.map, &epub.cover, &epub.css, &epub.rules}),
+                 FolderOf(command.output.folder), Path()};
+  for (const std::string& file : command.more) files.inputs.push_back(PathFromUtf8(file));
+  return files;
 }
 
 RunFiles FilesOf(const MergeCommand& command) {
@@ -71,6 +73,11 @@ int Run(const Command& command) {
         } else if constexpr (std::is_same_v<Given, ChaptersCommand>) {
           return RunChapters(given.output, given.chapters, given.file, files);
         } else if constexpr (std::is_same_v<Given, EpubCommand>) {
+          if (!given.more.empty()) {
+            std::vector<std::string> paths = {given.file};
+            paths.insert(paths.end(), given.more.begin(), given.more.end());
+            return RunEpubBatch(given.output, given.epub, paths, given.jobs, files);
+          }
           return RunEpub(given.output, given.epub, given.file, files);
         } else if constexpr (std::is_same_v<Given, MergeCommand>) {
           return RunMerge(given.output, given.files, files);

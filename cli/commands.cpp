@@ -11,11 +11,14 @@
 #include "core/files.h"
 #include "core/gbk.h"
 #include "engine/banner.h"
+#include "engine/book_language.h"
+#include "engine/book_metadata.h"
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
+#include "engine/map_doubts.h"
 #include "engine/map_file.h"
 #include "engine/merging.h"
 #include "engine/messages.h"
@@ -32,6 +35,8 @@ namespace {
 constexpr int kRefused = 1;
 // A cover larger than this is no cover.
 constexpr std::size_t kMostCoverBytes = 64u << 20;
+// Nor a style sheet larger than this.
+constexpr std::size_t kMostStyleBytes = 1u << 20;
 
 // A number from the command line as the desktop's number boxes read it: beyond the int
 // range it saturates.
@@ -53,7 +58,8 @@ struct Input {
 // core while the text is cut or merged, never ahead of the first write. Each count gives
 // its message, or nothing.
 std::vector<std::future<std::string>>& LateWarnings() {
-  static std::vector<std::future<std::string>> warnings;
+  // A thread's own: the books of a batch are made side by side, each telling its own.
+  thread_local std::vector<std::future<std::string>> warnings;
   return warnings;
 }
 
@@ -358,16 +364,36 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
   return result == 0 ? PrintCount(count) : result;
 }
 
+namespace {
+
+// The text of input cleaned as the book's options ask (in UTF-8 when converted), or
+// nothing after the message that says why not; defined with the cleaning below.
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub);
+bool CleansForBook(const EpubArgs& epub) {
+  return epub.junk || !epub.rules.empty() || epub.repeatedTitles.value_or(epub.map.empty()) ||
+         epub.blankLines != BlankLines::kKeep || epub.indentation != Indentation::kKeep ||
+         !epub.convert.empty();
+}
+
+}  // namespace
+
 // The book is written as one file, whole or not at all, as a merge is.
-int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
-            const RunFiles& files) {
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+                     const RunFiles& files) {
   const WarnsWhenDone warns;
-  const auto rule = ParseRule(epub.rule);
-  const auto input = ReadInput(file, output.encoding);
-  if (!input || !rule) return kRefused;
-  if (input->text.empty()) {
-    PrintMessage(messages::EmptyTextForBook(input->path));
-    return kRefused;
+  BookOutcome outcome;
+  // The automatic rule reads most books right; a written rule or a map is the user's word.
+  const auto rule = ParseRule(epub.rule.empty() ? std::string("auto") : epub.rule);
+  if (!epub.map.empty() && CleansForBook(epub)) {
+    PrintMessage(messages::CleaningWithMap());
+    return outcome;
+  }
+  const auto original = ReadInput(file, output.encoding);
+  if (!original || !rule) return outcome;
+  outcome.encoding = original->detected.encoding;
+  if (original->text.empty()) {
+    PrintMessage(messages::EmptyTextForBook(original->path));
+    return outcome;
   }
   BookInfo info;
   if (!epub.cover.empty()) {
@@ -379,32 +405,71 @@ int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& f
       FileError why = tooLarge ? FileError{} : LastOpenError();
       if (!tooLarge && !why) why = PosixError(EIO, FileOperation::kRead, cover);
       PrintMessage(messages::CannotReadCover(cover, why));
-      return kRefused;
+      return outcome;
     }
     info.cover = ImageKindOf(*bytes);
     if (info.cover == ImageKind::kNone) {
       PrintMessage(messages::CoverNotImage(cover));
-      return kRefused;
+      return outcome;
     }
     info.coverBytes = std::move(*bytes);
   }
+  if (!epub.css.empty()) {
+    const Path css = PathFromUtf8(epub.css);
+    auto bytes = ReadFileBytes(css, kMostStyleBytes);
+    if (!bytes) {
+      PrintMessage(messages::CannotReadStyleSheet(css));
+      return outcome;
+    }
+    info.userStyle = std::move(*bytes);
+  }
+  const auto input = CleansForBook(epub) ? CleanedForBook(*original, epub) : original;
+  if (!input) return outcome;
   ChapterPlan plan;
-  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return kRefused;
+  if (!MapInto(plan, *input, *rule, epub.map) || !SkipInto(plan, epub.skip)) return outcome;
   if (TooManyHeadingsForBook(plan)) {
     PrintMessage(messages::TooManyHeadingsForBook(static_cast<std::int64_t>(plan.map.size())));
-    return kRefused;
+    return outcome;
   }
-  info.title = epub.title ? *epub.title : DisplayName(BaseNameOf(input->path));
-  info.author = epub.author ? *epub.author : AuthorOf(input->text, input->detected.encoding);
-  info.modified = ModifiedTimeOf(input->path).value_or(0);
+  outcome.flagged = FlaggedHeadings(plan.map);
+  if (const std::optional<MapDoubt> doubt = DoubtOf(plan.map)) {
+    outcome.doubtful = true;
+    // What the automatic rule finds, when it did not make the map and finds otherwise.
+    std::optional<std::size_t> automatic;
+    if (!epub.map.empty() || rule->kind != RuleKind::kAuto) {
+      auto found = MapOf(input->text, {RuleKind::kAuto, {}}, input->detected.encoding);
+      if (const auto* map = std::get_if<ChapterMap>(&found)) automatic = map->size();
+    }
+    PrintMessage(messages::DoubtfulBookMap(doubt->headings, doubt->flagged, automatic));
+  }
+  const BookMetadata metadata = MetadataOf(DisplayName(BaseNameOf(original->path)), original->text,
+                                           original->detected.encoding);
+  info.title = epub.title.value_or(metadata.title);
+  info.author = epub.author.value_or(metadata.author);
+  info.description = epub.description.value_or(metadata.description);
+  info.language = !epub.language.empty() ? epub.language
+                  : !epub.convert.empty()
+                      ? LanguageOfConversion(epub.convert)
+                      : BookLanguageOf(original->text, original->detected.encoding);
+  info.vertical = epub.vertical;
+  info.modified = ModifiedTimeOf(original->path).value_or(0);
 
-  const OutputTarget target = TargetOf(output, input->path);
+  const OutputTarget target = TargetOf(output, original->path);
   const Path name = BookFileName(target.prefix);
-  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return kRefused;
+  if (Refused({target, false, 1, 1, [&name](int) { return name; }}, files)) return outcome;
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  return Outcome(report, files.inputs);
+  const std::vector<BookSection> sections = SectionsOf(plan);
+  outcome.chapters = static_cast<std::size_t>(std::count_if(
+      sections.begin(), sections.end(), [](const BookSection& s) { return s.entry >= 0; }));
+  outcome.exitCode = Outcome(report, files.inputs);
+  return outcome;
+}
+
+int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+            const RunFiles& files) {
+  return MakeBook(output, epub, file, files).exitCode;
 }
 
 // The merge writes each input's text as soon as it is read. Where the texts go out as they
@@ -796,6 +861,54 @@ class CleanedParts {
   std::size_t from_ = 0;
   std::optional<char32_t> unfit_;
 };
+
+std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
+  LineCleaning cleaning;
+  cleaning.repeatedTitles = epub.repeatedTitles.value_or(true);
+  cleaning.blankLines = epub.blankLines;
+  cleaning.indentation = epub.indentation;
+  if (epub.junk || !epub.rules.empty()) {
+    CleanArgs args;
+    args.junk = epub.junk;
+    args.rules = epub.rules;
+    auto rules = JunkRulesOf(args);
+    if (!rules) return std::nullopt;
+    cleaning.junk = std::move(*rules);
+  }
+  std::unique_ptr<ScriptConverter> converter;
+  if (!epub.convert.empty()) {
+    std::string whyNot;
+    converter = ScriptConverter::Open(epub.convert, &whyNot);
+    if (!converter) {
+      PrintMessage(messages::CannotConvertScript(epub.convert, whyNot));
+      return std::nullopt;
+    }
+  }
+  if (!converter) {
+    // A text with nothing to clean (most, for the repeated headings a book takes away by
+    // default) is used as it is, mapped: no copy of a gigabyte for nothing.
+    LineChangeFinder finder(input.text, input.detected.encoding, cleaning);
+    std::vector<LineChange> changes;
+    while (changes.empty() && finder.Next(changes)) {
+    }
+    if (finder.error()) {
+      PrintMessage(messages::JunkRuleGaveUp(finder.error()->line, finder.error()->problem));
+      return std::nullopt;
+    }
+    if (changes.empty()) return input;
+  }
+  // A book is UTF-8: a converted text goes there, where every character fits.
+  const Encoding target = converter ? Encoding::kUtf8 : input.detected.encoding;
+  CleanedParts parts(input, cleaning, CleanChoice{}, converter.get(), target);
+  parts.ConvertsBy(epub.convert);
+  std::string text;
+  while (const auto piece = parts.Next()) text += *piece;
+  if (parts.failed()) return std::nullopt;
+  Input cleaned = input;
+  cleaned.text = ByteText(std::move(text));
+  cleaned.detected = {target, false};
+  return cleaned;
+}
 
 }  // namespace
 

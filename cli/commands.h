@@ -50,16 +50,45 @@ int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std
                 const RunFiles& files);
 // The options of epub.
 struct EpubArgs {
-  std::string rule = "near";          // --rule, as for chapters
+  std::string rule;                   // --rule, as for chapters; auto when neither it nor --map
   std::string map;                    // --map FILE
   std::string skip;                   // --skip 3,5-7
-  std::optional<std::string> title;   // --title; the input's name when absent
-  std::optional<std::string> author;  // --author; a 作者： line near the start when absent
-  std::string cover;                  // --cover IMAGE (JPEG or PNG)
+  std::optional<std::string> title;   // --title; from the name and the header when absent
+  std::optional<std::string> author;  // --author; from the header or the name when absent
+  std::optional<std::string> description;  // --description; the header's 内容简介 when absent
+  std::string cover;                       // --cover IMAGE (JPEG or PNG)
+  std::string language;   // --language; zh-Hans or zh-Hant from the text when empty
+  bool vertical = false;  // --vertical
+  std::string css;        // --css FILE: the user's style sheet
+  // The cleaning before the book is made, as clean's options (no white space, no --to);
+  // a heading repeated on the next line goes unless --no-repeated-titles says otherwise.
+  bool junk = false;
+  std::string rules;
+  std::optional<bool> repeatedTitles;
+  BlankLines blankLines = BlankLines::kKeep;
+  Indentation indentation = Indentation::kKeep;
+  std::string convert;
 };
-// epub: the book of FILE with its chapter map as the table of contents, P.epub.
+// epub: the book of FILE with its chapter map as the table of contents, P.epub, opened by
+// a title page; the text cleaned first as asked. A map that looks wrong is warned of.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
             const RunFiles& files);
+// What making one book came to, for the line a batch prints of it.
+struct BookOutcome {
+  int exitCode = 1;
+  std::optional<Encoding> encoding;  // once the file was read
+  std::size_t chapters = 0;          // the sections of the table of contents cut at
+  std::size_t flagged = 0;           // headings of the map with a flag
+  bool doubtful = false;             // the map looks wrong
+};
+BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+                     const RunFiles& files);
+// epub FILE... : one book per file into the output folder, jobs at a time; one line per
+// file on standard output, in their order: the file, its encoding, the chapters, the
+// doubts and the result. A file that fails is told and the others go on; 1 when any failed.
+// files declares every file of the batch: no book may replace any of them.
+int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
+                 const std::vector<std::string>& paths, int jobs, const RunFiles& files);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& paths,
              const RunFiles& files);
@@ -109,6 +138,8 @@ struct EpubCommand {
   OutputArgs output;
   EpubArgs epub;
   std::string file;
+  std::vector<std::string> more;  // the files after the first: one book each
+  int jobs = 1;                   // --jobs: books made side by side
 };
 struct MergeCommand {
   OutputArgs output;

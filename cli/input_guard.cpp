@@ -1,14 +1,21 @@
 #include "cli/input_guard.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string_view>
 
 #include "cli/input_guard_handler.h"
 
 namespace morvane::cli {
+namespace {
+
+std::atomic<bool> batch{false};
+
+}  // namespace
 
 void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
+  if (batch.load()) return;
   static const std::string_view kLead = "morvane-cli: 文件在读取时被截短或改动，操作已中止：\n";
   std::size_t at = 0;
   auto append = [&](std::string_view part) {
@@ -40,11 +47,16 @@ void GuardMappedInputs(const std::vector<std::string>& nativePaths) {
 }
 
 void GuardMappedInput(std::size_t index, std::string_view bytes) {
-  if (index >= guard::kInputs) return;
+  if (index >= guard::kInputs || batch.load()) return;
   const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
   guard::inputs[index].end.store(0);
   guard::inputs[index].start.store(start);
   guard::inputs[index].end.store(start + bytes.size());
+}
+
+void GuardBatchInputs(const std::vector<std::string>& nativePaths) {
+  GuardMappedInputs(nativePaths);
+  batch.store(true);
 }
 
 }  // namespace morvane::cli

@@ -17,5 +17,8 @@ void GuardMappedInputs(const std::vector<std::string>& nativePaths);
 // Where the text of the file at index of those lies, once read: a bus error there names
 // that file alone (before, or elsewhere, the message names them all).
 void GuardMappedInput(std::size_t index, std::string_view bytes);
+// For a batch that reads its files side by side: names them all, once, before any is read;
+// the calls above change nothing after it (they would race), so a bus error names them all.
+void GuardBatchInputs(const std::vector<std::string>& nativePaths);
 
 }  // namespace morvane::cli

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
@@ -39,7 +40,10 @@ const std::map<std::string, std::string>& Usages() {
        "morvane-cli chapters --list [--rule R|--map MAP] FILE"},
       {"epub",
        "morvane-cli epub [--rule R|--map MAP] [--skip LIST] [--title T] [--author A] "
-       "[--cover IMAGE] [--prefix P] [--encoding E] --out DIR FILE"},
+       "[--description D] [--cover IMAGE] [--css FILE] [--language L] [--vertical] [--junk] "
+       "[--rules FILE] [--no-repeated-titles] [--blank-lines one|none] [--indent "
+       "fullwidth|none|keep] [--convert CONFIG] [--prefix P] [--encoding E] [--jobs N] --out DIR "
+       "FILE..."},
       {"merge",
        "morvane-cli merge [--to E] [--prefix P] [--encoding E] --out DIR FILE1 FILE2 [FILE3 "
        "[FILE4 [FILE5]]]"},
@@ -335,22 +339,80 @@ int RunCommandLine(int argc, char** argv) {
       "per line in UTF-8, the banner as a closing page.");
   OutputOptions epubOutput;
   epubOutput.AddTo(*epub, checks);
-  CLI::Option* epubFile = epub->add_option("FILE", file, "the text file to make into a book");
+  std::vector<std::string> epubFiles;
+  CLI::Option* epubFile =
+      epub->add_option("FILE", epubFiles, "the text files to make into books, one book each");
+  std::string epubJobs;
+  epub->add_option("--jobs", epubJobs, "books made side by side (default: one per core)")
+      ->check(checks.Of("--jobs", "N", [](const std::string& value) {
+        return !value.empty() && value.size() <= 4 &&
+                       value.find_first_not_of("0123456789") == std::string::npos &&
+                       std::stoi(value) >= 1
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”应是 1 到 9999 的整数");
+      }));
   morvane::cli::EpubArgs epubArgs;
-  CLI::Option* epubRule = epub->add_option("--rule", epubArgs.rule,
-                                           "where chapters begin, as for chapters (default near)")
-                              ->check(checks.Of("--rule", "RULE", NoRule));
+  CLI::Option* epubRule =
+      epub->add_option("--rule", epubArgs.rule,
+                       "where chapters begin, as for chapters (default auto, or the map's)")
+          ->check(checks.Of("--rule", "RULE", NoRule));
   CLI::Option* epubMap = epub->add_option("--map", epubArgs.map,
                                           "the chapter map to use, as chapters --list writes it");
   epub->add_option("--skip", epubArgs.skip, "headings not cut at, by their index in the map: 3,5-7")
       ->check(checks.Of("--skip", "LIST", NoIndexList));
   std::string bookTitle;
-  CLI::Option* titleOption =
-      epub->add_option("--title", bookTitle, "the book's title (default: the file's name)");
+  CLI::Option* titleOption = epub->add_option(
+      "--title", bookTitle, "the book's title (default: from the header or the file's name)");
   std::string bookAuthor;
   CLI::Option* authorOption = epub->add_option(
-      "--author", bookAuthor, "the book's author (default: from a 作者： line near the start)");
+      "--author", bookAuthor, "the book's author (default: from a 作者 line or the file's name)");
+  std::string bookDescription;
+  CLI::Option* descriptionOption = epub->add_option(
+      "--description", bookDescription, "the book's description (default: the 内容简介 lines)");
   epub->add_option("--cover", epubArgs.cover, "a JPEG or PNG image for the cover");
+  epub->add_option("--css", epubArgs.css, "a style sheet of yours, after the book's own");
+  epub->add_option("--language", epubArgs.language,
+                   "the book's language (default: zh-Hant for traditional characters, else "
+                   "zh-Hans)")
+      ->check(checks.Of("--language", "LANGUAGE", [](const std::string& value) {
+        const bool tag = !value.empty() && value.size() <= 35 &&
+                         value.find_first_not_of(
+                             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") ==
+                             std::string::npos;
+        return tag ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”不是语言标记（如 zh-Hans）");
+      }));
+  epub->add_flag("--vertical", epubArgs.vertical,
+                 "a vertical book: lines top to bottom, pages right to left");
+  epub->add_flag("--junk", epubArgs.junk, "remove the lines the built-in junk rules name");
+  epub->add_option("--rules", epubArgs.rules, "remove the lines the rules of FILE name");
+  bool repeatedTitles = true;
+  CLI::Option* repeatedOption = epub->add_flag(
+      "--repeated-titles,!--no-repeated-titles", repeatedTitles,
+      "remove a heading line repeated on the next non-blank line (the default, but with --map)");
+  std::string epubBlankLines;
+  epub->add_option("--blank-lines", epubBlankLines, "one or none, as for clean")
+      ->check(checks.Of("--blank-lines", "one|none", [](const std::string& value) {
+        return value == "one" || value == "none"
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”应是 one 或 none");
+      }));
+  std::string epubIndent = "keep";
+  epub->add_option("--indent", epubIndent, "fullwidth, none or keep, as for clean")
+      ->check(checks.Of("--indent", "fullwidth|none|keep", [](const std::string& value) {
+        return value == "fullwidth" || value == "none" || value == "keep"
+                   ? std::nullopt
+                   : std::optional<std::string>("的值“" + value + "”应是 fullwidth、none 或 keep");
+      }));
+  epub->add_option("--convert", epubArgs.convert,
+                   "convert between traditional and simplified characters, as for clean")
+      ->check(checks.Of("--convert", "CONFIG", [](const std::string& value) {
+        return morvane::IsScriptConversion(value)
+                   ? std::nullopt
+                   : std::optional<std::string>(
+                         "的值“" + value +
+                         "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
+      }));
 
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
@@ -528,7 +590,32 @@ int RunCommandLine(int argc, char** argv) {
     if (epubOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
     if (titleOption->count() > 0) epubArgs.title = bookTitle;
     if (authorOption->count() > 0) epubArgs.author = bookAuthor;
-    return Run(EpubCommand{epubOutput.Args(), epubArgs, file});
+    if (descriptionOption->count() > 0) epubArgs.description = bookDescription;
+    if (repeatedOption->count() > 0) epubArgs.repeatedTitles = repeatedTitles;
+    if (epubFiles.size() > 1) {
+      // What names one book cannot name them all.
+      for (const char* single :
+           {"--prefix", "--title", "--author", "--description", "--map", "--skip"}) {
+        if (epub->count(single) > 0) {
+          return UsageError(command, std::string(single) + " 只能用于一个文件");
+        }
+      }
+    }
+    epubArgs.blankLines = epubBlankLines == "one"    ? morvane::BlankLines::kOne
+                          : epubBlankLines == "none" ? morvane::BlankLines::kNone
+                                                     : morvane::BlankLines::kKeep;
+    epubArgs.indentation = epubIndent == "fullwidth" ? morvane::Indentation::kFullWidth
+                           : epubIndent == "none"    ? morvane::Indentation::kNone
+                                                     : morvane::Indentation::kKeep;
+    EpubCommand book{epubOutput.Args(),
+                     epubArgs,
+                     epubFiles.front(),
+                     {epubFiles.begin() + 1, epubFiles.end()},
+                     1};
+    book.jobs = epubJobs.empty()
+                    ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
+                    : std::stoi(epubJobs);
+    return Run(book);
   }
   if (merge->parsed()) {
     if (files.size() < 2 || files.size() > 5) {

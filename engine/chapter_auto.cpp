@@ -227,6 +227,37 @@ std::vector<Candidate> WithoutRepeats(std::vector<Candidate> list) {
   return kept;
 }
 
+// A table of contents at the front of a book: a block of heading lines with nothing but
+// blank lines between them, which lists the chapters the text then opens. It is cut at
+// nowhere and stays in the front matter. The block ends before the heading that repeats its
+// first line (the book's first chapter, after the list), or else before its last line, which
+// heads text. Only a block before the first numbered heading that heads text counts: a
+// preface or a 楔子 may come first, but empty chapters after the first are the book's own.
+std::vector<Candidate> WithoutContents(std::vector<Candidate> all) {
+  constexpr std::size_t kLeastEntries = 3;
+  bool texted = false;  // a numbered heading has headed text
+  for (std::size_t i = 0; i < all.size() && !texted;) {
+    std::size_t end = i;
+    while (end + 1 < all.size() && all[end + 1].previous == all[end].offset) ++end;
+    std::size_t entries = end - i;  // all but the last, which heads text
+    for (std::size_t k = i + 1; k <= end; ++k) {
+      const HeadingLine first{all[i].kind, all[i].number, all[i].hash};
+      if (RepeatsHeading(first, {all[k].kind, all[k].number, all[k].hash}) && k - i > 1) {
+        entries = k - i;
+        break;
+      }
+    }
+    if (entries >= kLeastEntries) {
+      all.erase(all.begin() + static_cast<std::ptrdiff_t>(i),
+                all.begin() + static_cast<std::ptrdiff_t>(i + entries));
+      return all;
+    }
+    texted = all[end].kind != kNamed;
+    i = end + 1;
+  }
+  return all;
+}
+
 bool Follows(std::int64_t previous, std::int64_t number) {
   return number == previous + 1 || (number == 1 && previous > 1);
 }
@@ -299,6 +330,7 @@ FoundChapters FindChaptersAutomatically(const ByteText& text, Encoding encoding)
         std::get<std::vector<Heading>>(FindHeadings(text, {RuleKind::kLines, {}}, encoding));
     return found;
   }
+  *all = WithoutContents(std::move(*all));
   std::array<std::vector<Candidate>, kKinds> byKind;
   for (const Candidate& c : *all) byKind[static_cast<std::size_t>(c.kind)].push_back(c);
   all.reset();

@@ -9,6 +9,7 @@
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "engine/chinese_numerals.h"
+#include "engine/contents_block.h"
 #include "engine/output_naming.h"
 
 namespace morvane {
@@ -349,7 +350,15 @@ std::variant<ChapterMap, RuleError> MapOf(const ByteText& text, const ChapterRul
   }
   HeadingsOrError found = FindHeadings(text, rule, encoding, progress);
   if (auto* error = std::get_if<RuleError>(&found)) return std::move(*error);
-  return BuildChapterMap(text, std::get<std::vector<Heading>>(std::move(found)), encoding);
+  auto& headings = std::get<std::vector<Heading>>(found);
+  if (rule.kind == RuleKind::kNear) {
+    // The written rule takes every heading-like line; a table of contents at the front is
+    // none of the book's chapters.
+    const ContentsBlock contents = FindContentsBlock(text, headings, encoding);
+    const auto first = headings.begin() + static_cast<std::ptrdiff_t>(contents.first);
+    headings.erase(first, first + static_cast<std::ptrdiff_t>(contents.count));
+  }
+  return BuildChapterMap(text, std::move(headings), encoding);
 }
 
 std::optional<std::size_t> AddHeading(ChapterMap& map, std::int64_t offset) {

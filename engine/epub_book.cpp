@@ -107,13 +107,19 @@ bool BlankRange(const ChapterMap& map, std::int64_t from, std::int64_t to) {
   return blank;
 }
 
-std::string PageHead(std::u16string_view title) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
-         "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"zh\" lang=\"zh\">\n<head>\n"
-         "<title>" +
-         XmlText(title) +
-         "</title>\n<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n"
-         "</head>\n<body>\n";
+std::string PageHead(std::u16string_view title, const PageStyle& style) {
+  std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
+      "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"" +
+      style.language + "\" lang=\"" + style.language +
+      "\">\n<head>\n"
+      "<title>" +
+      XmlText(title) +
+      "</title>\n<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n";
+  if (style.userStyle) {
+    head += "<link rel=\"stylesheet\" type=\"text/css\" href=\"user.css\"/>\n";
+  }
+  return head + "</head>\n<body>\n";
 }
 
 constexpr std::string_view kPageTail = "</body>\n</html>\n";
@@ -123,8 +129,9 @@ class SectionPages {
  public:
   enum class Kind { kVolume, kHeading, kBody };
 
-  SectionPages(std::u16string_view title, const std::function<void(std::string&&)>& emit)
-      : head_(PageHead(title)), emit_(emit) {
+  SectionPages(std::u16string_view title, const std::function<void(std::string&&)>& emit,
+               const PageStyle& style)
+      : head_(PageHead(title, style)), emit_(emit) {
     const std::size_t frame = head_.size() + kPageTail.size();
     limit_ = kMostFileBytes > frame + 1024 ? kMostFileBytes - frame : 1024;
   }
@@ -267,6 +274,17 @@ struct TocRow {
   std::vector<TocRow> children;
 };
 
+// What follows the story (尾声, 后记, 番外, 完本感言) is the book's, not the last volume's:
+// the table of contents lists it at its top level.
+bool IsBackMatter(std::u16string_view title) {
+  while (!title.empty() && IsIndentation(title.front())) title.remove_prefix(1);
+  for (const std::u16string_view word :
+       {u"尾声", u"後記", u"后记", u"番外", u"完本感言", u"尾聲"}) {
+    if (title.starts_with(word)) return true;
+  }
+  return false;
+}
+
 std::vector<TocRow> TocRows(const BookOutline& book) {
   std::vector<TocRow> rows;
   int volume = -1;
@@ -275,7 +293,7 @@ std::vector<TocRow> TocRows(const BookOutline& book) {
     TocRow row{XmlText(ShownTitle(SectionTitle(book.map, section), s)),
                Href(s) + (section.heading > section.begin ? "#h" : ""),
                {}};
-    if (section.volume < 0 || section.entry < 0) {
+    if (section.volume < 0 || section.entry < 0 || IsBackMatter(SectionTitle(book.map, section))) {
       volume = -1;
       rows.push_back(std::move(row));
       continue;
@@ -377,8 +395,8 @@ std::vector<BookSection> SectionsOf(const ChapterPlan& plan) {
 }
 
 void RenderSection(const ChapterMap& map, const BookSection& section, std::u16string_view title,
-                   const std::function<void(std::string&&)>& emit) {
-  SectionPages pages(title, emit);
+                   const std::function<void(std::string&&)>& emit, const PageStyle& style) {
+  SectionPages pages(title, emit, style);
   const auto feed = [&](std::u16string_view units, bool escapes) {
     pages.Feed(units, escapes);
     return true;
@@ -489,21 +507,58 @@ std::string_view StyleSheet() {
          "p.n, p.c { text-indent: 0; }\n"
          "h1, h2 { text-align: center; margin: 1em 0; }\n"
          "div.cover { text-align: center; }\n"
-         "div.cover img { max-width: 100%; max-height: 100%; }\n";
+         "div.cover img { max-width: 100%; max-height: 100%; }\n"
+         "div.title { text-align: center; margin: 3em 0 2em; }\n"
+         "p.author { text-indent: 0; text-align: center; }\n";
 }
 
 std::string CoverImageName(const BookInfo& info) {
   return info.cover == ImageKind::kPng ? "cover.png" : "cover.jpg";
 }
 
-std::string CoverPage(const BookInfo& info) {
-  return PageHead(u"封面") + "<div class=\"cover\"><img src=\"" + CoverImageName(info) +
-         "\" alt=\"封面\"/></div>\n" + std::string(kPageTail);
+std::string StyleSheetOf(const BookInfo& info) {
+  std::string sheet(StyleSheet());
+  if (info.vertical) {
+    // Lines top to bottom, right to left; the margins turn with them.
+    sheet +=
+        "html { writing-mode: vertical-rl; -epub-writing-mode: vertical-rl; "
+        "-webkit-writing-mode: vertical-rl; }\n"
+        "body { margin: 0.5em 0; }\n";
+  }
+  return sheet;
 }
 
-std::string BannerPage() {
+PageStyle PageStyleOf(const BookInfo& info) {
+  return {info.language, !info.userStyle.empty()};
+}
+
+std::string TitlePage(const BookInfo& info) {
+  std::string page = PageHead(u"书名页", PageStyleOf(info)) + "<div class=\"title\">\n<h1>" +
+                     XmlOfUtf8(BookTitle(info)) + "</h1>\n";
+  if (!info.author.empty()) page += "<p class=\"author\">" + XmlOfUtf8(info.author) + "</p>\n";
+  page += "</div>\n";
+  if (!info.description.empty()) {
+    page += "<h2>简介</h2>\n";
+    std::size_t at = 0;
+    while (at <= info.description.size()) {
+      std::size_t end = info.description.find('\n', at);
+      if (end == std::string::npos) end = info.description.size();
+      const std::string line = info.description.substr(at, end - at);
+      if (!line.empty()) page += "<p>" + XmlOfUtf8(line) + "</p>\n";
+      at = end + 1;
+    }
+  }
+  return page + std::string(kPageTail);
+}
+
+std::string CoverPage(const BookInfo& info) {
+  return PageHead(u"封面", PageStyleOf(info)) + "<div class=\"cover\"><img src=\"" +
+         CoverImageName(info) + "\" alt=\"封面\"/></div>\n" + std::string(kPageTail);
+}
+
+std::string BannerPage(const BookInfo& info) {
   const std::u16string banner = Decode(Encoding::kGbk, BannerConstant().view()).text;
-  return PageHead(u"关于") + "<p class=\"n\">" + XmlText(banner) + "</p>\n" +
+  return PageHead(u"关于", PageStyleOf(info)) + "<p class=\"n\">" + XmlText(banner) + "</p>\n" +
          std::string(kPageTail);
 }
 
@@ -511,9 +566,14 @@ std::string NavDocument(const BookOutline& book) {
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
       "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\" "
-      "xml:lang=\"zh\" lang=\"zh\">\n<head>\n<title>目录</title>\n"
-      "<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n</head>\n<body>\n"
-      "<nav epub:type=\"toc\" id=\"toc\">\n<h1>目录</h1>\n";
+      "xml:lang=\"" +
+      book.info.language + "\" lang=\"" + book.info.language +
+      "\">\n<head>\n<title>目录</title>\n"
+      "<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n" +
+      (book.info.userStyle.empty()
+           ? std::string()
+           : std::string("<link rel=\"stylesheet\" type=\"text/css\" href=\"user.css\"/>\n")) +
+      "</head>\n<body>\n<nav epub:type=\"toc\" id=\"toc\">\n<h1>目录</h1>\n";
   const std::vector<TocRow> rows = TocRows(book);
   if (rows.empty()) {
     // A nav must list something: a book with nothing but its closing page lists that.
@@ -532,7 +592,9 @@ std::string NcxDocument(const BookOutline& book) {
   for (const TocRow& row : rows) nested = nested || !row.children.empty();
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\" version=\"2005-1\" xml:lang=\"zh\">\n"
+      "<ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\" version=\"2005-1\" xml:lang=\"" +
+      book.info.language +
+      "\">\n"
       "<head>\n<meta name=\"dtb:uid\" content=\"" +
       book.identifier + "\"/>\n<meta name=\"dtb:depth\" content=\"" + (nested ? "2" : "1") +
       "\"/>\n<meta name=\"dtb:totalPageCount\" content=\"0\"/>\n"
@@ -550,7 +612,9 @@ std::string PackageDocument(const BookOutline& book) {
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
-      "unique-identifier=\"id\" xml:lang=\"zh\">\n"
+      "unique-identifier=\"id\" xml:lang=\"" +
+      book.info.language +
+      "\">\n"
       "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
       "<dc:identifier id=\"id\">" +
       book.identifier + "</dc:identifier>\n<dc:title>" + XmlOfUtf8(BookTitle(book.info)) +
@@ -558,23 +622,34 @@ std::string PackageDocument(const BookOutline& book) {
   if (!book.info.author.empty()) {
     out += "<dc:creator>" + XmlOfUtf8(book.info.author) + "</dc:creator>\n";
   }
-  out += "<dc:language>zh</dc:language>\n<meta property=\"dcterms:modified\">" +
-         W3cTime(book.info.modified) + "</meta>\n";
+  if (!book.info.description.empty()) {
+    out += "<dc:description>" + XmlOfUtf8(book.info.description) + "</dc:description>\n";
+  }
+  out += "<dc:language>" + book.info.language +
+         "</dc:language>\n<meta property=\"dcterms:modified\">" + W3cTime(book.info.modified) +
+         "</meta>\n";
   if (cover) out += "<meta name=\"cover\" content=\"cover-image\"/>\n";
   out +=
       "</metadata>\n<manifest>\n"
       "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
       "properties=\"nav\"/>\n"
       "<item id=\"ncx\" href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>\n"
-      "<item id=\"css\" href=\"style.css\" media-type=\"text/css\"/>\n";
+      "<item id=\"css\" href=\"style.css\" media-type=\"text/css\"/>\n"
+      "<item id=\"title\" href=\"title.xhtml\" media-type=\"application/xhtml+xml\"/>\n";
+  if (!book.info.userStyle.empty()) {
+    out += "<item id=\"user-css\" href=\"user.css\" media-type=\"text/css\"/>\n";
+  }
   if (cover) {
     out += "<item id=\"cover-image\" href=\"" + CoverImageName(book.info) + "\" media-type=\"" +
            (book.info.cover == ImageKind::kPng ? "image/png" : "image/jpeg") +
            "\" properties=\"cover-image\"/>\n"
            "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n";
   }
-  std::string spine = "<spine toc=\"ncx\">\n";
+  std::string spine = book.info.vertical
+                          ? "<spine toc=\"ncx\" page-progression-direction=\"rtl\">\n"
+                          : "<spine toc=\"ncx\">\n";
   if (cover) spine += "<itemref idref=\"cover\"/>\n";
+  spine += "<itemref idref=\"title\"/>\n";
   for (std::size_t s = 0; s < book.sections.size(); ++s) {
     for (std::size_t part = 0; part < book.parts[s]; ++part) {
       std::string name = SectionFileName(s, part);

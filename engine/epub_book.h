@@ -31,7 +31,19 @@ struct BookInfo {
   // Seconds since 1970 (UTC) of the text's last change: the book's dcterms:modified and
   // the time of its entries, so that one text always makes the same bytes.
   std::int64_t modified = 0;
+  std::string description;      // on the title page and in the metadata; none when empty
+  std::string language = "zh";  // zh-Hans, zh-Hant (book_language.h)
+  bool vertical = false;        // written top to bottom, pages turned right to left
+  std::string userStyle;        // a style sheet of the user's, after the book's own; or none
 };
+
+// What every page of a book shares: its language and whether the user's style sheet is
+// linked after the book's own.
+struct PageStyle {
+  std::string language = "zh";
+  bool userStyle = false;
+};
+PageStyle PageStyleOf(const BookInfo& info);
 
 // One section of the book: the text before the first heading (entry -1) or a chapter
 // cut at, up to the next one; heading is where its heading begins, after the volume
@@ -64,7 +76,8 @@ inline constexpr std::size_t kMostFileBytes = 256 * 1024;
 // Characters XML cannot hold are left out (control characters) or shown as U+FFFD (bytes
 // that are no character of the encoding).
 void RenderSection(const ChapterMap& map, const BookSection& section, std::u16string_view title,
-                   const std::function<void(std::string&& xhtml)>& emit);
+                   const std::function<void(std::string&& xhtml)>& emit,
+                   const PageStyle& style = {});
 
 // The title in the table of contents: 前言 before the first heading, else the map's
 // title of the heading (the user's, if given).
@@ -95,8 +108,12 @@ std::string W3cTime(std::int64_t seconds);
 std::string_view MimeType();
 std::string_view ContainerXml();
 std::string_view StyleSheet();
+// The book's style sheet: StyleSheet(), and for a vertical book the writing mode.
+std::string StyleSheetOf(const BookInfo& info);
 std::string CoverPage(const BookInfo& info);
-std::string BannerPage();
+std::string BannerPage(const BookInfo& info = {});
+// The page that opens the book: its title, author and description.
+std::string TitlePage(const BookInfo& info);
 std::string CoverImageName(const BookInfo& info);
 
 // The table of contents and the package document: sections with the number of files each

@@ -13,6 +13,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <minizip/zip.h>
 
@@ -127,8 +128,8 @@ struct Stopped {};
 // The sections rendered and deflated on worker threads, taken by the container in order.
 class Renderers {
  public:
-  Renderers(const ChapterMap& map, const std::vector<BookSection>& sections)
-      : map_(map), sections_(sections) {
+  Renderers(const ChapterMap& map, const std::vector<BookSection>& sections, PageStyle style)
+      : map_(map), sections_(sections), style_(std::move(style)) {
     const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     for (unsigned k = 0; k < cores; ++k) {
       try {
@@ -214,7 +215,7 @@ class Renderers {
       next_ = s + 1;
     }
     const BookSection& section = sections_[s];
-    const std::function<void(std::string&&)> emit = [&](std::string&& page) {
+    const std::function<void(std::string &&)> emit = [&](std::string&& page) {
       Entry entry = deflater.Deflate(page);
       std::unique_lock lock(mutex_);
       // The thread with the section the container waits for never waits itself.
@@ -224,7 +225,7 @@ class Renderers {
       slots_[s].entries.push_back(std::move(entry));
       changed_.notify_all();
     };
-    RenderSection(map_, section, ShownTitle(SectionTitle(map_, section), s), emit);
+    RenderSection(map_, section, ShownTitle(SectionTitle(map_, section), s), emit, style_);
     std::lock_guard lock(mutex_);
     slots_[s].done = true;
     changed_.notify_all();
@@ -232,6 +233,7 @@ class Renderers {
 
   const ChapterMap& map_;
   const std::vector<BookSection>& sections_;
+  const PageStyle style_;
   std::vector<std::thread> threads_;
   std::atomic<std::size_t> next_{0};
   std::mutex mutex_;
@@ -241,7 +243,7 @@ class Renderers {
   std::size_t current_ = 0;
   bool stop_ = false;
   bool failed_ = false;
-  bool rendered_ = false;  // without threads: the current section is in its slot
+  bool rendered_ = false;             // without threads: the current section is in its slot
   std::optional<Deflater> deflater_;  // without threads: the container's thread's
 };
 
@@ -332,13 +334,15 @@ class Container {
     // A reader knows the book by its first entry, stored: the media type.
     Add("mimetype", MimeType(), false);
     Add("META-INF/container.xml", ContainerXml());
-    Add("OEBPS/style.css", StyleSheet());
+    Add("OEBPS/style.css", StyleSheetOf(info_));
+    if (!info_.userStyle.empty()) Add("OEBPS/user.css", info_.userStyle);
     if (info_.cover != ImageKind::kNone) {
       // An image is compressed already.
       Add(("OEBPS/" + CoverImageName(info_)).c_str(), info_.coverBytes, false);
       Add("OEBPS/cover.xhtml", CoverPage(info_));
     }
-    renderers_.emplace(map_, sections_);
+    Add("OEBPS/title.xhtml", TitlePage(info_));
+    renderers_.emplace(map_, sections_, PageStyleOf(info_));
   }
 
   // The next file of the section at hand, or the end of that section; false when the
@@ -360,7 +364,7 @@ class Container {
     renderers_.reset();
     sha_.Update(map_.text.view().substr(static_cast<std::size_t>(hashed_)));
     const BookOutline book{map_, sections_, parts_, info_, BookIdentifier(sha_.Finish())};
-    Add("OEBPS/about.xhtml", BannerPage());
+    Add("OEBPS/about.xhtml", BannerPage(info_));
     Add("OEBPS/nav.xhtml", NavDocument(book));
     Add("OEBPS/toc.ncx", NcxDocument(book));
     Add("OEBPS/content.opf", PackageDocument(book));

@@ -551,4 +551,31 @@ std::string ConvertedDoesNotFit(Encoding target, char32_t character) {
                "保存，没有写出任何内容。请选一个能保存它们的编码（建议UTF-8）"});
 }
 
+std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
+                            std::optional<std::size_t> automaticChapters) {
+  std::string words =
+      headings < 3 ? Join({"警告：目录可能有误，只找到",
+                           Decimal(static_cast<std::int64_t>(headings)), "个标题"})
+                   : Join({"警告：目录可能有误，", Decimal(static_cast<std::int64_t>(headings)),
+                           "个标题中", Decimal(static_cast<std::int64_t>(flagged)),
+                           "个有提示（跳号、重号、过长、过短或不在行首）"});
+  if (automaticChapters) {
+    words += Join({"；智能规则（--rule auto）找到",
+                   Decimal(static_cast<std::int64_t>(*automaticChapters)), "章"});
+  }
+  return words;
+}
+
+std::string CannotReadStyleSheet(const Path& path) {
+  return Join({"无法读取样式表（或样式表大于1MB）：", kLineBreak, DisplayName(path)});
+}
+
+const std::string& CleaningWithMap() {
+  static const std::string text =
+      "--map "
+      "的位置指向原文，不能与清理选项（--junk、--rules、--repeated-titles、--blank-lines、--"
+      "indent、--convert）同用";
+  return text;
+}
+
 }  // namespace morvane::messages

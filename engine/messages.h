@@ -3,7 +3,9 @@
 // else, so the desktop program and morvane-cli say the same thing. A message names
 // files by their display names, so it holds every character a name may have.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -151,5 +153,14 @@ std::string CannotConvertScript(std::string_view config, std::string_view whyNot
 // A converted character that target cannot hold; nothing was written. The caller says how
 // to choose another encoding.
 std::string ConvertedDoesNotFit(Encoding target, char32_t character);
+
+// The book's chapter map looks wrong (map_doubts.h): the reason, and what the automatic rule
+// finds when another rule made the map (a warning: the book is written all the same).
+std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
+                            std::optional<std::size_t> automaticChapters);
+// The user's style sheet for a book cannot be read (or is larger than 1 MB).
+std::string CannotReadStyleSheet(const Path& path);
+// A map's offsets are those of the text as it is: a cleaning would move them.
+const std::string& CleaningWithMap();
 
 }  // namespace morvane::messages

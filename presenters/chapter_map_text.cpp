@@ -39,12 +39,6 @@ std::string SizeWords(std::int64_t bytes) {
 
 namespace {
 
-std::size_t Flagged(const ChapterMap& map) {
-  return static_cast<std::size_t>(
-      std::count_if(map.entries.begin(), map.entries.end(),
-                    [](const ChapterEntry& entry) { return entry.flags() != 0; }));
-}
-
 // A preview shows what a screenful would: a few hundred lines, from no more than this
 // much text (a chapter of a gigabyte in one line is not read whole for it).
 constexpr std::size_t kPreviewLines = 300;
@@ -53,13 +47,9 @@ constexpr std::size_t kLineCharacters = 300;
 
 }  // namespace
 
-bool MapLooksWrong(const ChapterMap& map) {
-  return map.size() < 3 || Flagged(map) * 20 > map.size();
-}
-
 std::string AutoOffer(const ChapterMap& map, std::size_t automaticChapters) {
   return "这份目录可能有误（" + std::to_string(map.size()) + " 个标题，" +
-         std::to_string(Flagged(map)) + " 个有提示）；智能规则找到 " +
+         std::to_string(FlaggedHeadings(map)) + " 个有提示）；智能规则找到 " +
          std::to_string(automaticChapters) + " 章";
 }
 

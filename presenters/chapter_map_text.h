@@ -10,6 +10,7 @@
 
 #include "core/toolkit.h"
 #include "engine/chapter_map.h"
+#include "engine/map_doubts.h"
 #include "presenters/state.h"
 
 namespace morvane {
@@ -19,11 +20,8 @@ std::string FlagWords(unsigned flags);
 // A chapter's size in K with one decimal: "0.5 K", "1.5 K"; one too small for that in
 // bytes, "37 字节", which a reader takes for what it is (UTF-8).
 std::string SizeWords(std::int64_t bytes);
-// Whether a map looks wrong enough to offer the automatic rule: fewer than three headings,
-// or more than one in twenty flagged.
-bool MapLooksWrong(const ChapterMap& map);
-// The one line that offers it: "这份目录可能有误（N 个标题，F 个有提示）；智能规则找到 M 章"
-// (UTF-8).
+// The one line that offers the automatic rule when the map looks wrong (MapLooksWrong):
+// "这份目录可能有误（N 个标题，F 个有提示）；智能规则找到 M 章" (UTF-8).
 std::string AutoOffer(const ChapterMap& map, std::size_t automaticChapters);
 // Where the lines of chapter i begin, for its preview: its first lines, as many as fit
 // into what a look at a screenful of text takes (the last may be cut short).

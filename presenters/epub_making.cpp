@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "core/gbk.h"
+#include "engine/book_language.h"
+#include "engine/book_metadata.h"
 #include "engine/chapter_map.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
@@ -34,10 +36,16 @@ int CutCount(const ChapterPlan& plan) {
   return count;
 }
 
+// What the opened text says of itself, as morvane-cli epub reads it.
+BookMetadata MetadataOfOpened(const AppState& state) {
+  return MetadataOf(DisplayName(BaseNameOf(state.cut.normalPath)), state.cut.normalText,
+                    state.cut.normalEncoding.encoding);
+}
+
 void OnCreated(Toolkit& ui, const AppState& state, const Draft& draft) {
-  ui.SetText(kEpubTitleBox, GbkFromUtf8(DisplayName(BaseNameOf(state.cut.normalPath))));
-  ui.SetText(kEpubAuthorBox,
-             GbkFromUtf8(AuthorOf(state.cut.normalText, state.cut.normalEncoding.encoding)));
+  const BookMetadata metadata = MetadataOfOpened(state);
+  ui.SetText(kEpubTitleBox, GbkFromUtf8(metadata.title));
+  ui.SetText(kEpubAuthorBox, GbkFromUtf8(metadata.author));
   ui.SetText(kEpubCoverBox, ByteText());
   ui.SetText(kEpubSummary, GbkFromUtf8("目录：" + std::to_string(CutCount(*draft.plan)) + " 章"));
   ui.Focus(kEpubTitleBox);
@@ -54,6 +62,8 @@ std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
   info.title = Utf8FromGbk(ui.Text(kEpubTitleBox).view());
   info.author = Utf8FromGbk(ui.Text(kEpubAuthorBox).view());
   info.modified = ModifiedTimeOf(state.cut.normalPath).value_or(0);
+  info.description = MetadataOfOpened(state).description;
+  info.language = BookLanguageOf(state.cut.normalText, state.cut.normalEncoding.encoding);
   if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) {
     std::optional<std::string> bytes = ReadFileBytes(*cover, kMostCoverBytes);
     if (!bytes) {

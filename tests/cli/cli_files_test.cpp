@@ -41,7 +41,7 @@ TEST(CommandFiles, EveryCommandDeclaresWhatItReadsAndWrites) {
   cli::ChaptersCommand listed{Out("O"), {}, "in.txt"};
   listed.chapters.list = true;
   listed.chapters.map = "m.tsv";
-  cli::EpubCommand book{Out("O/"), {}, "in.txt"};
+  cli::EpubCommand book{Out("O/"), {}, "in.txt", {}, 1};
   book.epub.map = "m.tsv";
   book.epub.cover = "c.png";
   cli::CleanCommand cleaned{{}, "in.txt"};

@@ -314,11 +314,14 @@ TEST_F(Cli, RefusalsEndNonZeroAndWriteNothing) {
       {"epub", "--out", out, "empty.txt"},
       {"epub", "--cover", "book.txt", "--out", out, "book.txt"},
       {"epub", "--cover", "missing.png", "--out", out, "book.txt"},
-      {"epub", "--rule", "lines", "--out", out, "headings.txt"},  // a heading every 6 bytes
+      {"epub", "--rule", "lines", "--out", out, "headings.txt"},         // a heading every 9 bytes
+      {"epub", "--map", "map.tsv", "--junk", "--out", out, "book.txt"},  // offsets of the text
+      {"epub", "--css", "missing.css", "--out", out, "book.txt"},
   };
   WriteBytes(dir / "empty.txt", "");
   std::string headings;
-  for (int i = 0; i < 2000; ++i) headings += GbkBytes("第1章\n");
+  // Numbered on: a book's cleaning takes a heading repeated on the next line away.
+  for (int i = 1; i <= 2000; ++i) headings += GbkBytes("第" + std::to_string(i) + "章\n");
   WriteBytes(dir / "headings.txt", headings);
   for (const auto& args : refused) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -413,6 +416,75 @@ TEST_F(Cli, MakesABookOfTheChapterMap) {
   EXPECT_NE(book["OEBPS/content.opf"].find("<dc:title>T&amp;T</dc:title>"), std::string::npos);
   EXPECT_NE(book["OEBPS/content.opf"].find("<dc:creator>A</dc:creator>"), std::string::npos);
   EXPECT_EQ(book["OEBPS/cover.png"], png);
+}
+
+// A download made into a book in one step: the automatic rule, the metadata of the name
+// and header, the table of contents at the front left uncut, a repeated heading taken away;
+// then the language, the vertical writing and the user's style sheet.
+TEST_F(Cli, MakesADownloadIntoABookInOneStep) {
+  WriteBytes(
+      dir / "《某书》（校对版全本）.txt",
+      GbkBytes("作者：某人 著\r\n内容简介：\r\n　　一句简介。\r\n\r\n目录\r\n第一章 甲\r\n"
+               "第二章 乙\r\n第三章 丙\r\n\r\n第一章 甲\r\n第一章 甲\r\n一一\r\n第二章 乙\r\n"
+               "二二\r\n第三章 丙\r\n三三\r\n番外 梦\r\n四四\r\n"));
+  WriteBytes(dir / "my.css", "p { color: #222; }\n");
+  const CliRun plain =
+      RunCli({"epub", "--prefix", "a", "--out", out, "《某书》（校对版全本）.txt"}, dir.path());
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_EQ(plain.err, "");  // the map looks right: no warning
+  ASSERT_EQ(RunCli({"epub", "--convert", "s2t", "--vertical", "--css", "my.css", "--title",
+                    "另一书", "--prefix", "b", "--out", out, "《某书》（校对版全本）.txt"},
+                   dir.path())
+                .exitCode,
+            0);
+  std::filesystem::copy_file(FileSystemPath(out + "/a.epub"), FileSystemPath(dir / "a.zip"));
+  auto book = Unzipped(dir / "a.zip");
+  const std::string& opf = book["OEBPS/content.opf"];
+  EXPECT_NE(opf.find("<dc:title>某书</dc:title>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:creator>某人</dc:creator>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:description>一句简介。</dc:description>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:language>zh-Hans</dc:language>"), std::string::npos) << opf;
+  EXPECT_NE(book["OEBPS/title.xhtml"].find("<h1>某书</h1>"), std::string::npos);
+  const std::string& nav = book["OEBPS/nav.xhtml"];
+  EXPECT_EQ(nav.find(">第一章 甲<"), nav.rfind(">第一章 甲<")) << nav;  // the list is not cut
+  EXPECT_NE(nav.find(">番外 梦<"), std::string::npos) << nav;
+  EXPECT_NE(book["OEBPS/c0.xhtml"].find("目录"), std::string::npos);  // in the front matter
+  const std::string& first = book["OEBPS/c1.xhtml"];
+  EXPECT_EQ(first.find("第一章 甲</p>"), std::string::npos) << first;  // the repeat is gone
+
+  std::filesystem::copy_file(FileSystemPath(out + "/b.epub"), FileSystemPath(dir / "b.zip"));
+  book = Unzipped(dir / "b.zip");
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:language>zh-Hant</dc:language>"),
+            std::string::npos);
+  EXPECT_NE(book["OEBPS/content.opf"].find("<dc:title>另一书</dc:title>"), std::string::npos);
+  EXPECT_NE(book["OEBPS/content.opf"].find("page-progression-direction=\"rtl\""),
+            std::string::npos);
+  EXPECT_NE(book["OEBPS/style.css"].find("writing-mode: vertical-rl"), std::string::npos);
+  EXPECT_EQ(book["OEBPS/user.css"], "p { color: #222; }\n");
+  EXPECT_NE(book["OEBPS/c1.xhtml"].find("href=\"user.css\""), std::string::npos);
+
+  // A map with too few headings is warned of, with what the automatic rule finds.
+  WriteBytes(dir / "one.txt", GbkBytes("第一章 甲\r\n一\r\n"));
+  const CliRun doubtful = RunCli({"epub", "--rule", "near", "--out", out, "one.txt"}, dir.path());
+  EXPECT_EQ(doubtful.exitCode, 0);
+  EXPECT_NE(doubtful.err.find("目录可能有误"), std::string::npos) << doubtful.err;
+}
+
+// Many books at once: one line per file in their order, past a file that fails, 1 at the
+// end with every good book written.
+TEST_F(Cli, MakesManyBooksAndGoesOnPastAFailure) {
+  const std::string text = GbkBytes("第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n");
+  WriteBytes(dir / "a.txt", text);
+  WriteBytes(dir / "b.txt", "");
+  WriteBytes(dir / "c.txt", text);
+  const CliRun run =
+      RunCli({"epub", "--jobs", "2", "--out", out, "a.txt", "b.txt", "c.txt"}, dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "a.txt\tgbk\t3 章\t无\t成功\nb.txt\tgbk\t0 章\t无\t失败\nc.txt\tgbk\t3 章\t无\t成功\n");
+  EXPECT_EQ(FolderNames(out), (std::vector<std::string>{"a.epub", "c.epub"}));
+  EXPECT_EQ(RunCli({"epub", "--title", "T", "--out", out, "a.txt", "c.txt"}, dir.path()).exitCode,
+            2);
 }
 
 TEST_F(Cli, NeverWritesOverItsInput) {

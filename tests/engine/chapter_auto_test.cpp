@@ -91,6 +91,21 @@ TEST(AutoRule, FindsChaptersNotHeadings) {
         Body(2), "第三章 丙", "第一节", Body(3), "第二节", Body(3)},
        {0, 5, 10},
        {}},
+      {"a table of contents at the front",
+       {"目录", "第一章 甲", "第二章 乙", "第三章 丙", "", "第一章 甲", Body(1), "第二章 乙",
+        Body(2), "第三章 丙", Body(3)},
+       {5, 7, 9},
+       {}},
+      {"a table of contents with volumes, after a preface",
+       {"前言", Body(0), "目录", "第一卷 风", "第一章 甲", "第二章 乙", "第二卷 云", "第三章 丙",
+        "", "第一卷 风", "第一章 甲", Body(1), "第二章 乙", Body(2), "第二卷 云", "第三章 丙",
+        Body(3)},
+       {0, 9, 12, 14},
+       {9, 14}},
+      {"empty chapters after the first are chapters",
+       {"第一章 甲", Body(1), "第二章 乙", "第三章 丙", "第四章 丁", Body(4)},
+       {0, 2, 3, 4},
+       {}},
       {"headings inside lines: the written rule",
        {"第一章 甲。" + Body(1) + "第二章 乙。" + Body(2) + "第三章 丙。" + Body(3)},
        {0},
@@ -119,6 +134,21 @@ TEST(AutoRule, FindsChaptersNotHeadings) {
       }
       EXPECT_EQ(volumes, expectedVolumes);
     }
+  }
+}
+
+// The written rule takes every heading-like line; its map leaves the table of contents at
+// the front uncut all the same.
+TEST(WrittenRule, TheMapLeavesATableOfContentsUncut) {
+  for (const Encoding encoding : {Encoding::kGbk, Encoding::kUtf16Le}) {
+    const Lines book = Encoded({"目录", "第一章 甲", "第二章 乙", "第三章 丙", "", "第一章 甲",
+                                Body(1), "第二章 乙", Body(2), "第三章 丙", Body(3)},
+                               encoding);
+    const auto map = std::get<ChapterMap>(MapOf(book.text, ChapterRule{}, encoding));
+    std::vector<std::int64_t> offsets;
+    for (const ChapterEntry& entry : map.entries) offsets.push_back(entry.offset());
+    EXPECT_EQ(offsets, (std::vector<std::int64_t>{book.starts[5], book.starts[7], book.starts[9]}))
+        << EncodingName(encoding);
   }
 }
 

@@ -189,7 +189,9 @@ TEST(EpubBook, ReadsBackAsTheMapAndTheText) {
     ASSERT_EQ(plan.map.size(), 40u);
     plan.choice.cut.assign(plan.map.size(), true);
     plan.choice.cut[5] = false;  // 第5章 joins 第4章
-    BookInfo info{"书", "", "", ImageKind::kNone, 1700000000};
+    BookInfo info;
+    info.title = "书";
+    info.modified = 1700000000;
     const std::string path = dir / "book.epub";
     ASSERT_TRUE(WriteEpub(PathFromUtf8(path), plan, info).ok);
 
@@ -269,7 +271,8 @@ TEST(EpubBook, AStoppedBookLeavesNothing) {
   const ChapterPlan plan = AutoPlan(Encoding::kGbk, bytes);
   for (const int calls : {1, 50, 2900}) {
     StopAfter progress(calls);
-    const BookInfo info{"书", "", "", ImageKind::kNone, 0};
+    BookInfo info;
+    info.title = "书";
     EXPECT_FALSE(WriteEpub(dir.at("book.epub"), plan, info, &progress).ok) << calls;
     EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{}) << calls;
   }
@@ -281,6 +284,7 @@ struct Checked {
   const char* name;
   Encoding encoding;
   std::string (*bytes)();
+  void (*styled)(BookInfo&) = nullptr;  // the book's style, description and language
 };
 
 void PrintTo(const Checked& checked, std::ostream* out) {
@@ -297,7 +301,11 @@ TEST_P(Epubcheck, FindsNothingToReport) {
   ScratchFolder dir;
   const Checked& book = GetParam();
   ChapterPlan plan = AutoPlan(book.encoding, book.bytes());
-  BookInfo info{book.name, "作者", "", ImageKind::kNone, 1700000000};
+  BookInfo info;
+  info.title = book.name;
+  info.author = "作者";
+  info.modified = 1700000000;
+  if (book.styled) book.styled(info);
   const std::string path = dir / (std::string(book.name) + ".epub");
   ASSERT_TRUE(WriteEpub(PathFromUtf8(path), plan, info).ok);
   // epubcheck follows the reading order by recursion, a level per link of the table of
@@ -316,7 +324,18 @@ INSTANTIATE_TEST_SUITE_P(
         Checked{"volumes", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(20000, 100)); }},
         Checked{"utf16", Encoding::kUtf16Le,
                 [] { return Bytes(Encoding::kUtf16Le, Novel(300, 50, 3)); }},
-        Checked{"big5", Encoding::kBig5, [] { return Bytes(Encoding::kBig5, Novel(300, 50)); }}),
+        Checked{"big5", Encoding::kBig5, [] { return Bytes(Encoding::kBig5, Novel(300, 50)); }},
+        Checked{"vertical", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(300, 50)); },
+                [](BookInfo& info) {
+                  info.vertical = true;
+                  info.language = "zh-Hant";
+                  info.description = "一行简介。\n第二行 & <简介>。";
+                }},
+        Checked{"css", Encoding::kGbk, [] { return Bytes(Encoding::kGbk, Novel(300, 50)); },
+                [](BookInfo& info) {
+                  info.userStyle = "p { text-indent: 1em; color: #222; }\n";
+                  info.language = "zh-Hans";
+                }}),
     [](const ::testing::TestParamInfo<Checked>& info) { return std::string(info.param.name); });
 #endif
 

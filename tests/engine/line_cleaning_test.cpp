@@ -211,7 +211,8 @@ TEST(LineCleaning, RulesThatCannotBeReadOrThatGiveUp) {
   EXPECT_EQ(std::get<RuleError>(found).line, 2);
 }
 
-// The built-in rules on the lines downloads carry, and on body text that looks like them.
+// The built-in rules on the lines downloads carry, and on body text that looks like them
+// (a sample of bench/junk_rules.sh's corpus, tests/data/junk-*.txt).
 TEST(LineCleaning, BuiltInRules) {
   LineCleaning cleaning;
   cleaning.junk = std::make_shared<JunkRules>(JunkRules::BuiltIn());
@@ -220,9 +221,25 @@ TEST(LineCleaning, BuiltInRules) {
                         "手机用户请浏览m.example.com阅读，更优质的阅读体验。",
                         "https://www.example.com/book/1.html",
                         "【www.example.com】",
-                        "求推荐票！求月票！"};
-  const char* body[] = {"（本章完）", "他打开www.example.com看了一眼，又关上了。", "第一章 请记住",
-                        "手机响了，他请她去阅读室。", "求你了。"};
+                        "求推荐票！求月票！",
+                        "一秒记住【某某阁 www.example.info】，精彩小说无弹窗免费阅读！",
+                        "请收藏本站：https://www.example.com",
+                        "最新章节请访问 www.example.la",
+                        "PS：今天两更，求订阅！",
+                        "第一更，求收藏！",
+                        "上一章 ← 章节目录 → 下一章"};
+  const char* body[] = {"（本章完）",
+                        "他打开www.example.com看了一眼，又关上了。",
+                        "第一章 请记住",
+                        "手机响了，他请她去阅读室。",
+                        "求你了。",
+                        "他掏出手机阅读邮件，随后登录公司系统查看报表。",
+                        "他把电子书下载到了阅读器上，准备路上看。",
+                        "他在名片背面写下自己的网址：www.example.com，又添了电话号码。",
+                        "第三更天的时候，院子里传来一阵脚步声。",
+                        "PS：他后来才知道，那封信根本没有寄出去。",
+                        "收藏本是他的爱好，后来却成了生计。",
+                        "一秒，两秒，他数着，院子里终于安静下来。"};
   for (Encoding encoding : {Encoding::kGbk, Encoding::kUtf8, Encoding::kUtf16Be}) {
     for (const char* line : junk) {
       const auto changes = std::get<std::vector<LineChange>>(

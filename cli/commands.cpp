@@ -112,6 +112,18 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   return Input{path, read.text, read.detected, read.fileBytes};
 }
 
+// Whether the text of input, to be converted into target, holds bytes that are no character
+// of its encoding: they cannot be carried into another encoding, and are refused (said).
+bool RefusedUndecodable(const Input& input, Encoding target) {
+  const Undecodable undecodable = FindUndecodable(input.detected.encoding, input.text.view());
+  if (undecodable.count == 0) return false;
+  const std::size_t bom = input.detected.bom ? BomOf(input.detected.encoding).size() : 0;
+  PrintMessage(messages::CannotConvertBytes(input.path, input.detected.encoding,
+                                            static_cast<std::int64_t>(undecodable.first + bom),
+                                            target));
+  return true;
+}
+
 // Reads files whole, mapped: their texts are used at once and never kept. Several files
 // are read side by side: finding where each text ends is a pass over every byte, and the
 // files do not depend on each other. The outcomes are reported in the order of
@@ -395,6 +407,8 @@ BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
     PrintMessage(messages::EmptyTextForBook(original->path));
     return outcome;
   }
+  // The book's text is UTF-8.
+  if (RefusedUndecodable(*original, Encoding::kUtf8)) return outcome;
   BookInfo info;
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
@@ -748,7 +762,8 @@ int PrintReport(const Input& input, const LineCleaning& cleaning) {
       out += '\t';
       const std::string_view line = LineAt(
           input.text.view(), static_cast<std::size_t>(change.offset), input.detected.encoding);
-      AppendShown(out, Transcode(input.detected.encoding, Encoding::kUtf8, line).bytes);
+      // Shown as it stands: a byte that is no character goes out as that byte.
+      AppendShown(out, EncodeBack(Encoding::kUtf8, Decode(input.detected.encoding, line)));
       out += '\n';
     }
     changes.clear();
@@ -940,6 +955,7 @@ int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& fil
   }
   const Encoding target = args.to.value_or(encoding);
   const bool reencodes = converter || target != encoding;
+  if (reencodes && RefusedUndecodable(*input, target)) return kRefused;
   if (!cleaning.any() && !reencodes && args.out.empty()) {
     // The cleaned text goes out a part at a time: a large file's result is never held whole.
     return CleanInParts(input->text, encoding, choice,

@@ -342,11 +342,26 @@ std::string EncodeOne(Encoding encoding, std::u16string_view text) {
   return std::string(out, static_cast<std::size_t>(target - out));
 }
 
-// The double-byte characters of GBK, GB18030 and Big5, learnt from ICU once: unit for lead
-// 0x81..0xFE and trail 0x40..0xFF; 0 where the pair is no character that comes back as the
-// same two bytes.
+// The double-byte characters of GBK, GB18030 and Big5, learnt from ICU once: the one table
+// the program reads and writes them with. units holds the character of lead 0x81..0xFE and
+// trail 0x40..0xFF (0 where the pair is none); back the pair that each character is
+// written as (0 where the encoding has no pair for it).
+//
+// A pair is read as the character ICU's converter gives it, also where the character is
+// written back as another pair: code page 950 as Windows reads it has such duplicates
+// (A2CC and A451 are both 十, A2A4 and F9F9 both ═, F9FA..F9FD are ╭╮╰╯ as A27E..A2A3
+// are), which ICU's windows-950 decodes as Windows does and writes back as the first
+// pair. Its user-defined areas (8140..A0FE, C6A1..C8FE, FA40..FEFE) decode to the same
+// private-use characters as in Windows (U+EEB8.., U+F6B1..U+F848, U+E000..U+E310).
+// Windows' table holds no pair that ICU's leaves out; it also reads a lone 0x80 and 0xFF
+// (as U+0080/U+F8F8 in 950, U+20AC/U+F8F5 in 936), which no text of these encodings
+// holds and which stay undecodable bytes here, so no character is written as them.
 struct PairTable {
   std::vector<char16_t> units = std::vector<char16_t>(126 * 192, 0);
+  std::vector<std::uint16_t> back = std::vector<std::uint16_t>(65536, 0);
+  // The characters Windows writes as one byte of 0x80 and above (in 936 U+20AC as 0x80),
+  // with that byte: text typed in a window writes them so (EncodeShown), as it always did.
+  std::vector<std::pair<char16_t, unsigned char>> singles;
   char16_t At(unsigned char lead, unsigned char trail) const {
     return units[(lead - 0x81) * 192 + (trail - 0x40)];
   }
@@ -354,13 +369,20 @@ struct PairTable {
 
 PairTable LearnPairs(Encoding encoding) {
   PairTable table;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const char one = static_cast<char>(b);
+    const std::u16string u = DecodeOne(encoding, std::string_view(&one, 1));
+    if (u.size() == 1 && u[0] >= 0x80 && EncodeOne(encoding, u) == std::string_view(&one, 1))
+      table.singles.emplace_back(u[0], static_cast<unsigned char>(b));
+  }
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFF; ++trail) {
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       const std::u16string u = DecodeOne(encoding, std::string_view(pair, 2));
-      if (u.size() == 1 && EncodeOne(encoding, u) == std::string_view(pair, 2)) {
-        table.units[(lead - 0x81) * 192 + (trail - 0x40)] = u[0];
-      }
+      if (u.size() != 1 || u[0] < 0x80) continue;
+      table.units[(lead - 0x81) * 192 + (trail - 0x40)] = u[0];
+      if (EncodeOne(encoding, u) == std::string_view(pair, 2))
+        table.back[u[0]] = static_cast<std::uint16_t>(lead << 8 | trail);
     }
   }
   return table;
@@ -461,6 +483,41 @@ std::optional<Encoding> Utf16ByProse(std::string_view bytes) {
   return std::nullopt;
 }
 
+// Whether a UTF-16 unit is a character of Chinese script: a common Chinese character, any
+// CJK ideograph, or CJK and full-width punctuation.
+bool HanUnit(const CommonSets& common, unsigned unit) {
+  return common.unicode.test(unit) || (unit >= 0x4E00 && unit <= 0x9FFF) ||
+         (unit >= 0x3400 && unit <= 0x4DBF) || (unit >= 0x3000 && unit <= 0x303F) ||
+         (unit >= 0xFF00 && unit <= 0xFFEF);
+}
+
+// A text that holds zero bytes between its characters is UTF-16 whatever its length: the
+// byte order in which more of its units are of one script. Chinese read in the wrong byte
+// order puts the characters whose low byte is zero (一 U+4E00, 开 U+5F00) among ASCII,
+// and the others among unassigned and rare characters, so the Chinese characters of the
+// right order decide first (at least four times as many as in the other order); else the
+// prose units as Utf16ByProse counts them, with little-endian, the order of Windows, where
+// both read alike.
+Encoding Utf16ByScript(std::string_view bytes) {
+  const CommonSets& common = Common();
+  bytes = bytes.substr(0, std::min<std::size_t>(bytes.size(), 4u << 20));
+  std::size_t hanLe = 0;
+  std::size_t hanBe = 0;
+  std::size_t proseLe = 0;
+  std::size_t proseBe = 0;
+  for (std::size_t i = 0; i + 2 <= bytes.size(); i += 2) {
+    const unsigned le = At(bytes, i) | At(bytes, i + 1) << 8;
+    const unsigned be = At(bytes, i) << 8 | At(bytes, i + 1);
+    hanLe += HanUnit(common, le) ? 1 : 0;
+    hanBe += HanUnit(common, be) ? 1 : 0;
+    proseLe += ProseUnit(common, le) ? 1 : 0;
+    proseBe += ProseUnit(common, be) ? 1 : 0;
+  }
+  if (hanLe > 0 && hanLe >= 4 * hanBe) return Encoding::kUtf16Le;
+  if (hanBe > 0 && hanBe >= 4 * hanLe) return Encoding::kUtf16Be;
+  return proseBe > proseLe ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+}
+
 // Whether the zero bytes make two-byte units. A text of one-byte characters holds no zero
 // byte (one would end it), so zero bytes at all point to UTF-16; the byte order is told by
 // the line breaks (0A 00 or 00 0A at a unit start: every novel has them, while the
@@ -488,9 +545,19 @@ std::optional<Encoding> Utf16ByZeros(std::string_view bytes) {
   if (le + be > 0) {
     if (le >= 8 * be) return Encoding::kUtf16Le;
     if (be >= 8 * le) return Encoding::kUtf16Be;
-    return std::nullopt;
   }
   return Utf16ByProse(bytes);
+}
+
+// UTF-16 of a text with zero bytes between its characters (two or more, not counting
+// the padding at the end) that no test above told apart: no text of the other encodings
+// holds them (a one-byte encoding's text would end at the first), so it is UTF-16 in the
+// byte order Utf16ByScript finds.
+std::optional<Encoding> Utf16ByZerosAlone(std::string_view bytes) {
+  while (!bytes.empty() && (bytes.back() == '\0' || bytes.back() == '\x1A')) bytes.remove_suffix(1);
+  const ZeroCounts z = CountZeros(bytes);
+  if (z.even + z.odd < 2) return std::nullopt;
+  return Utf16ByScript(bytes);
 }
 
 // Offset of the first four-byte GB18030 character at a character boundary; npos if none.
@@ -843,12 +910,6 @@ Undecodable FindUndecodableGbk(std::string_view bytes) {
 
 // ---- decoding ------------------------------------------------------------------------------
 
-constexpr char16_t kRawBase = 0xF700;
-
-char16_t Escape(unsigned char b) {
-  return static_cast<char16_t>(kRawBase + b);
-}
-
 struct Decoder {
   DecodedText out;
   bool withOffsets;
@@ -857,12 +918,17 @@ struct Decoder {
     out.text.push_back(unit);
     if (withOffsets) out.offsets.push_back(static_cast<std::uint32_t>(at));
   }
-  void Raw(std::string_view bytes, std::size_t at, std::size_t len) {
+  void Note(std::size_t at, std::size_t len) {
     if (out.undecodable == 0) out.firstUndecodable = at;
     out.undecodable += len;
+  }
+  // Undecodable bytes, each as its stand-in.
+  void Raw(std::string_view bytes, std::size_t at, std::size_t len) {
+    Note(at, len);
     for (std::size_t k = 0; k < len; ++k) {
       const unsigned char b = At(bytes, at + k);
-      Put(b < 0x80 ? b : Escape(b), at);
+      out.standIns.push_back(static_cast<std::uint32_t>(out.text.size()));
+      Put(b < 0x80 ? b : static_cast<char16_t>(kRawBase + b), at);
     }
   }
 };
@@ -912,13 +978,21 @@ void DecodeUtf16(std::string_view bytes, bool littleEndian, Decoder& d) {
                     4
             ? i - 2
             : i;
+    // An unpaired surrogate is no character: it stays the unit it is, listed as a
+    // stand-in for its two bytes.
+    const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
+    const bool paired =
+        surrogate &&
+        (low ? at != i
+             : i + 4 <= n && CharLength(littleEndian ? Encoding::kUtf16Le : Encoding::kUtf16Be,
+                                        bytes, i) == 4);
+    if (surrogate && !paired) {
+      d.Note(i, 2);
+      d.out.standIns.push_back(static_cast<std::uint32_t>(d.out.text.size()));
+    }
     d.Put(unit, at);
   }
-  if (i < n) {
-    if (d.out.undecodable == 0) d.out.firstUndecodable = i;
-    ++d.out.undecodable;
-    d.Put(Escape(At(bytes, i)), i);
-  }
+  if (i < n) d.Raw(bytes, i, 1);
 }
 
 void DecodeDoubleByte(Encoding encoding, std::string_view bytes, Decoder& d) {
@@ -938,6 +1012,21 @@ void DecodeDoubleByte(Encoding encoding, std::string_view bytes, Decoder& d) {
         d.Put(u, i);
       } else {
         d.Raw(bytes, i, 2);
+      }
+    } else if (b >= 0x90 && b <= 0xE3) {
+      // A four-byte GB18030 character beyond the BMP: its code point counts up from
+      // U+10000 at 90 30 81 30, one for each step of the last byte (the standard's own
+      // rule, which ICU follows); past U+10FFFF the code is none.
+      const char32_t c =
+          0x10000 +
+          ((((b - 0x90u) * 10 + (At(bytes, i + 1) - 0x30u)) * 126 + (At(bytes, i + 2) - 0x81u)) *
+               10 +
+           (At(bytes, i + 3) - 0x30u));
+      if (c > 0x10FFFF) {
+        d.Raw(bytes, i, len);
+      } else {
+        d.Put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)), i);
+        d.Put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)), i);
       }
     } else {
       const std::u16string u = DecodeOne(encoding, bytes.substr(i, len));
@@ -1004,10 +1093,13 @@ std::optional<Encoding> EncodingOfBom(std::string_view bytes) {
 
 Detected DetectEncoding(std::string_view bytes) {
   if (auto bom = EncodingOfBom(bytes)) return {*bom, true};
-  if (AllAscii(bytes)) return {Encoding::kGbk, false};
-  if (IsUtf8(bytes)) return {Encoding::kUtf8, false};
+  const bool ascii = AllAscii(bytes);
+  if (ascii && bytes.find('\0') == std::string_view::npos) return {Encoding::kGbk, false};
+  if (!ascii && IsUtf8(bytes)) return {Encoding::kUtf8, false};
   if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
-  if (MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (!ascii && MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (auto utf16 = Utf16ByZerosAlone(bytes)) return {*utf16, false};
+  if (ascii) return {Encoding::kGbk, false};
   if (FirstFourByteGb18030(bytes) != std::string_view::npos) return {Encoding::kGb18030, false};
   if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
   return {Encoding::kGbk, false};
@@ -1140,12 +1232,16 @@ bool IsUtf8InHalves(std::string_view bytes) {
 
 Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts) {
   if (auto bom = EncodingOfBom(bytes)) return {*bom, true};
-  if (!facts.high) return {Encoding::kGbk, false};
-  if (IsUtf8InHalves(bytes)) return {Encoding::kUtf8, false};
+  if (!facts.high && facts.zeros < 2) return {Encoding::kGbk, false};
+  if (facts.high && IsUtf8InHalves(bytes)) return {Encoding::kUtf8, false};
   if (facts.zeros >= 2) {
     if (auto utf16 = Utf16ByZeros(bytes)) return {*utf16, false};
   }
-  if (MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (facts.high && MostlyUtf8(bytes)) return {Encoding::kUtf8, false};
+  if (facts.zeros >= 2) {
+    if (auto utf16 = Utf16ByZerosAlone(bytes)) return {*utf16, false};
+  }
+  if (!facts.high) return {Encoding::kGbk, false};
   if (facts.firstFourByte != ByteFacts::kNone) return {Encoding::kGb18030, false};
   if (ClearlyBig5(bytes)) return {Encoding::kBig5, false};
   return {Encoding::kGbk, false};
@@ -1360,64 +1456,171 @@ Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
   return found;
 }
 
-EncodedText Encode(Encoding encoding, std::u16string_view text) {
-  EncodedText out;
-  try {
-    out.bytes.reserve(text.size() * (encoding == Encoding::kUtf8 ? 3 : 2));
-    if (IsUtf16(encoding)) {
-      const bool le = encoding == Encoding::kUtf16Le;
-      for (char16_t u : text) {
-        if (u >= kRawBase && u <= kRawBase + 0xFF) {
-          out.bytes.push_back(static_cast<char>(u - kRawBase));
-          continue;
-        }
-        const char hi = static_cast<char>(u >> 8);
-        const char lo = static_cast<char>(u & 0xFF);
-        out.bytes.push_back(le ? lo : hi);
-        out.bytes.push_back(le ? hi : lo);
-      }
-      return out;
+namespace {
+
+// Appends the bytes of text in the encoding, every unit a character, to out.bytes; unit
+// offsets in out are counted from base.
+void EncodeCharacters(Encoding encoding, std::u16string_view text, std::size_t base,
+                      EncodedText& out) {
+  auto unfit = [&](std::size_t at, char32_t c) {
+    if (out.unencodable == 0) {
+      out.firstUnencodable = base + at;
+      out.firstUnencodableChar = c;
     }
+    ++out.unencodable;
+  };
+  const bool le = encoding == Encoding::kUtf16Le;
+  const std::size_t n = text.size();
+  if (encoding == Encoding::kGb18030) {
+    // Every character has a GB18030 form: ICU writes it in bulk, "?" for an unpaired
+    // surrogate.
     UConverter* c = ThreadConverter(encoding);
     Unencodable seen;
     seen.base = reinterpret_cast<const UChar*>(text.data());
     UErrorCode err = U_ZERO_ERROR;
     ucnv_setFromUCallBack(c, CountUnencodable, &seen, nullptr, nullptr, &err);
-    // Runs between escapes go through ICU whole; an escape is its byte.
-    std::size_t from = 0;
-    while (from < text.size()) {
-      std::size_t to = from;
-      while (to < text.size() && !(text[to] >= 0xF780 && text[to] <= 0xF7FF)) ++to;
-      if (to > from) {
-        ucnv_resetFromUnicode(c);
-        const std::size_t before = out.bytes.size();
-        out.bytes.resize(before + (to - from) * 4 + 16);
-        char* target = out.bytes.data() + before;
-        const UChar* source = reinterpret_cast<const UChar*>(text.data()) + from;
-        err = U_ZERO_ERROR;
-        ucnv_fromUnicode(c, &target, out.bytes.data() + out.bytes.size(), &source,
-                         reinterpret_cast<const UChar*>(text.data()) + to, nullptr, true, &err);
-        out.bytes.resize(static_cast<std::size_t>(target - out.bytes.data()));
-      }
-      for (; to < text.size() && text[to] >= 0xF780 && text[to] <= 0xF7FF; ++to) {
-        out.bytes.push_back(static_cast<char>(text[to] - kRawBase));
-      }
-      from = to;
-    }
+    ucnv_resetFromUnicode(c);
+    const std::size_t before = out.bytes.size();
+    out.bytes.resize(before + n * 4 + 16);
+    char* target = out.bytes.data() + before;
+    const UChar* source = seen.base;
+    err = U_ZERO_ERROR;
+    ucnv_fromUnicode(c, &target, out.bytes.data() + out.bytes.size(), &source, seen.base + n,
+                     nullptr, true, &err);
+    out.bytes.resize(static_cast<std::size_t>(target - out.bytes.data()));
     err = U_ZERO_ERROR;
     ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-    out.unencodable = seen.count;
-    out.firstUnencodable = seen.firstIndex;
-    out.firstUnencodableChar = seen.firstChar;
+    if (seen.count > 0) {
+      unfit(seen.firstIndex, seen.firstChar);
+      out.unencodable += seen.count - 1;
+    }
+    return;
+  }
+  const PairTable* pairs =
+      encoding == Encoding::kGbk || encoding == Encoding::kBig5 ? &PairsOf(encoding) : nullptr;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t u = text[i];
+    char32_t c = u;
+    const bool high = u >= 0xD800 && u <= 0xDBFF;
+    if (high && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      unfit(i, c);
+      out.bytes += IsUtf16(encoding) ? AsciiIn(encoding, '?') : "?";
+      continue;
+    }
+    const std::size_t length = c >= 0x10000 ? 2 : 1;
+    switch (encoding) {
+      case Encoding::kUtf8:
+        AppendUtf8(out.bytes, c);
+        break;
+      case Encoding::kUtf16Le:
+      case Encoding::kUtf16Be:
+        for (std::size_t k = 0; k < length; ++k) {
+          const char hi = static_cast<char>(text[i + k] >> 8);
+          const char lo = static_cast<char>(text[i + k] & 0xFF);
+          out.bytes.push_back(le ? lo : hi);
+          out.bytes.push_back(le ? hi : lo);
+        }
+        break;
+      default: {
+        const std::uint16_t pair = c < 0x80 ? 0 : c < 0x10000 ? pairs->back[c] : 0;
+        if (c < 0x80) {
+          out.bytes.push_back(static_cast<char>(c));
+        } else if (pair != 0) {
+          out.bytes.push_back(static_cast<char>(pair >> 8));
+          out.bytes.push_back(static_cast<char>(pair & 0xFF));
+        } else {
+          unfit(i, c);
+          out.bytes.push_back('?');
+        }
+        break;
+      }
+    }
+    i += length - 1;
+  }
+}
+
+}  // namespace
+
+EncodedText Encode(Encoding encoding, std::u16string_view text) {
+  EncodedText out;
+  try {
+    out.bytes.reserve(text.size() * (encoding == Encoding::kUtf8 ? 3 : 2));
+    EncodeCharacters(encoding, text, 0, out);
   } catch (const std::bad_alloc&) {
     OutOfMemory(text.size() * 4);
   }
   return out;
 }
 
+std::string EncodeBack(Encoding encoding, std::u16string_view text,
+                       const std::vector<std::uint32_t>& standIns) {
+  EncodedText out;
+  const bool le = encoding == Encoding::kUtf16Le;
+  try {
+    out.bytes.reserve(text.size() * (encoding == Encoding::kUtf8 ? 3 : 2));
+    std::size_t from = 0;
+    for (const std::uint32_t at : standIns) {
+      if (at >= text.size()) break;
+      if (at > from) EncodeCharacters(encoding, text.substr(from, at - from), from, out);
+      const char16_t u = text[at];
+      if (u >= 0xD800 && u <= 0xDFFF) {
+        // An unpaired UTF-16 surrogate, its two bytes as they were.
+        out.bytes.push_back(static_cast<char>(le ? u & 0xFF : u >> 8));
+        out.bytes.push_back(static_cast<char>(le ? u >> 8 : u & 0xFF));
+      } else {
+        out.bytes.push_back(static_cast<char>(u < 0x80 ? u : u - kRawBase));
+      }
+      from = at + 1;
+    }
+    if (from < text.size()) EncodeCharacters(encoding, text.substr(from), from, out);
+  } catch (const std::bad_alloc&) {
+    OutOfMemory(text.size() * 4);
+  }
+  return std::move(out.bytes);
+}
+
+std::string EncodeShown(Encoding encoding, std::u16string_view text) {
+  if (IsUtf16(encoding)) {
+    // Every unit as it is: one byte would shift every unit after it.
+    std::string bytes(text.size() * 2, '\0');
+    const bool le = encoding == Encoding::kUtf16Le;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      bytes[2 * i] = static_cast<char>(le ? text[i] & 0xFF : text[i] >> 8);
+      bytes[2 * i + 1] = static_cast<char>(le ? text[i] >> 8 : text[i] & 0xFF);
+    }
+    return bytes;
+  }
+  // A character that Windows writes as one byte (the euro sign in GBK as 0x80) goes out as
+  // that byte, as the windows always wrote it; the byte reads back as no character.
+  std::u16string singles;
+  if (encoding == Encoding::kGbk || encoding == Encoding::kBig5) {
+    for (const auto& [unit, byte] : PairsOf(encoding).singles) {
+      if (text.find(unit) == std::u16string_view::npos) continue;
+      if (singles.empty()) singles = text;
+      std::replace(singles.begin(), singles.end(), unit, static_cast<char16_t>(kRawBase + byte));
+    }
+    if (!singles.empty()) text = singles;
+  }
+  std::vector<std::uint32_t> standIns;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] >= kRawBase + 0x80 && text[i] <= kRawBase + 0xFF)
+      standIns.push_back(static_cast<std::uint32_t>(i));
+  }
+  return EncodeBack(encoding, text, standIns);
+}
+
 EncodedText Transcode(Encoding from, Encoding to, std::string_view bytes) {
   if (from == to) return {std::string(bytes)};
-  return Encode(to, Decode(from, bytes).text);
+  DecodedText decoded = Decode(from, bytes);
+  if (decoded.undecodable > 0) {
+    EncodedText refused;
+    refused.undecodable = decoded.undecodable;
+    refused.firstUndecodable = decoded.firstUndecodable;
+    return refused;
+  }
+  return Encode(to, decoded.text);
 }
 
 std::string Utf8Of(char32_t c) {

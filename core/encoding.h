@@ -138,10 +138,25 @@ std::string AsciiIn(Encoding encoding, char c);
 // Whether the character at offset is the code point c (below U+0080).
 bool IsAsciiAt(Encoding encoding, std::string_view text, std::size_t offset, char c);
 
-// Unicode text of some bytes, every byte accounted for. A byte that is no character of the
-// encoding (and an odd last byte of UTF-16) becomes the private-use character
-// U+F700 + byte, which encodes back to that byte; bytes below 0x80 stay themselves (in
-// UTF-16 an unpaired surrogate stays as it is). So Encode(e, Decode(e, b).text) == b.
+// ---- conversion ----------------------------------------------------------------------------
+//
+// Decoding gives two kinds of result that never mix: characters, and bytes that are no
+// character of the encoding (undecodable bytes: an invalid or incomplete sequence, a lone
+// 0x80 or 0xFF, an odd last byte or an unpaired surrogate of UTF-16). An undecodable byte
+// of 0x80 or above stands in the text as the private-use unit kRawBase + byte (a stand-in),
+// one below 0x80 as itself (an unpaired UTF-16 surrogate stays the unit it is), and the
+// unit offsets of all of them are listed in standIns. Whether a unit is a stand-in is told
+// by that list, never by its value: a text may hold the private-use characters
+// U+F700..U+F7FF as characters (Big5 C7D3..C8B5 decode to U+F780..U+F7FF).
+//
+// The two policies:
+//   within one encoding (cuts, names, a text shown)  EncodeBack: the listed stand-ins
+//       become their bytes again, so EncodeBack(e, Decode(e, b)) == b; text typed back
+//       in a window, whose list is lost, goes through EncodeShown;
+//   between encodings (--to, --convert, EPUB text, merge --to)  Transcode: undecodable
+//       bytes are refused with the offset of the first; every unit is a character.
+inline constexpr char16_t kRawBase = 0xF700;
+
 struct DecodedText {
   std::u16string text;
   // With offsets asked for: offsets[i] is the byte offset of the character that holds
@@ -149,30 +164,56 @@ struct DecodedText {
   std::vector<std::uint32_t> offsets;
   std::size_t undecodable = 0;       // bytes that are no character of the encoding
   std::size_t firstUndecodable = 0;  // byte offset of the first one
+  // Unit offsets in text of the units that stand for undecodable bytes, ascending.
+  std::vector<std::uint32_t> standIns;
 };
 DecodedText Decode(Encoding encoding, std::string_view bytes, bool withOffsets = false);
 
-// Bytes that are no character of the encoding (what Decode escapes, and unpaired UTF-16
-// surrogates), counted without decoding: how many, and the offset of the first.
+// Bytes that are no character of the encoding (what Decode lists as stand-ins), counted
+// without decoding: how many, and the offset of the first.
 struct Undecodable {
   std::size_t count = 0;
   std::size_t first = 0;
 };
 Undecodable FindUndecodable(Encoding encoding, std::string_view bytes);
 
-// The bytes of a Unicode text in an encoding. Private-use characters U+F780..U+F7FF
-// become the byte they stand for. A character that the encoding cannot hold is counted,
-// the first one kept with its position (the unit offset in text), and written as "?".
+// The bytes of a Unicode text in an encoding, every unit a character (private-use ones
+// included). A character that the encoding cannot hold (and an unpaired surrogate) is
+// counted, the first one kept with its position (the unit offset in text), and written as
+// "?". The output is always whole characters of the encoding: UTF-16 output is of even
+// length.
 struct EncodedText {
   std::string bytes;
   std::size_t unencodable = 0;
   std::size_t firstUnencodable = 0;  // unit offset in the text
   char32_t firstUnencodableChar = 0;
+  // Transcode only: bytes of the input that are no character of its encoding. When there
+  // are any nothing is converted: bytes is empty and nothing is unencodable.
+  std::size_t undecodable = 0;
+  std::size_t firstUndecodable = 0;  // byte offset in the input
 };
 EncodedText Encode(Encoding encoding, std::u16string_view text);
 
-// Bytes of one encoding in another, through Unicode: Encode(to, Decode(from, bytes)). A
-// private-use escape of an undecodable byte goes out as that byte.
+// Decode undone: the units at the offsets of standIns become the bytes they stand for,
+// the rest is encoded as characters. For the encoding the text was decoded from, or for
+// UTF-8 to show it in a terminal as it stands (a stand-in goes out as its raw byte).
+std::string EncodeBack(Encoding encoding, std::u16string_view text,
+                       const std::vector<std::uint32_t>& standIns);
+inline std::string EncodeBack(Encoding encoding, const DecodedText& decoded) {
+  return EncodeBack(encoding, decoded.text, decoded.standIns);
+}
+
+// Text that was shown in a window (or a terminal) and comes back typed, where the list of
+// stand-ins is lost: units U+F780..U+F7FF become the bytes they stand for, the rest is
+// encoded as characters (but those that Windows writes as one byte, U+20AC as 0x80 in
+// GBK, are that byte, as the windows always wrote them); in UTF-16 every unit is written
+// as it is. This is the one place where the range of the stand-ins is taken for them: a
+// private-use character of that range in the window's text comes back as a byte.
+std::string EncodeShown(Encoding encoding, std::u16string_view text);
+
+// Bytes of one encoding in another: Encode(to, Decode(from, bytes)), refused (see
+// EncodedText::undecodable) when the bytes hold any that are no character of from. From
+// an encoding to itself the bytes are copied as they are.
 EncodedText Transcode(Encoding from, Encoding to, std::string_view bytes);
 
 // UTF-8 of a single code point (for messages).

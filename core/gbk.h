@@ -1,16 +1,16 @@
 #pragma once
 // The GBK boundary: where bytes of the program meet Unicode (the window toolkit, the
-// the terminal). File names are no GBK texts: see path.h.
+// terminal). File names are no GBK texts: see path.h.
 //
-// Decoding is lossless: every byte string without a zero byte survives
-// DecodeGbk-then-EncodeGbk unchanged. Bytes that are no GBK character (invalid or
-// incomplete sequences, a lone 0x80 or 0xFF) decode to private-use characters
-// U+F780..U+F7FF that encode back to the same byte. Characters that GBK cannot hold
-// encode as "?". The character table is ICU's windows-936 converter on every system
-// (gbk_backend.h). U+20AC (the euro sign) encodes as 0x80,
-// while the byte 0x80 decodes to U+F780 like the other bytes that GBK leaves out.
-// Conversions run through the converter in bulk; a text holding a lone 0x80 or 0xFF
-// takes a per-character path that is about twice as slow.
+// The program's own text in GBK, through the one codec of encoding.h: DecodeGbk is
+// Decode(Encoding::kGbk, ...) up to the first zero byte, EncodeGbk is EncodeShown, for
+// text that went through a window. Every byte string without a zero byte survives
+// DecodeGbk-then-EncodeGbk unchanged: bytes that are no GBK character (invalid or
+// incomplete sequences, a lone 0x80 or 0xFF) decode to their stand-ins U+F780..U+F7FF,
+// which no GBK character decodes to, and which encode back to the same byte. Characters
+// that GBK cannot hold encode as "?". U+20AC (the euro sign) encodes as 0x80, as Windows
+// writes it, while the byte 0x80 decodes to U+F780 like the other bytes that GBK leaves
+// out (a conversion into GBK, Encode, writes "?" for it: its output always reads back).
 
 #include <cstddef>
 #include <string>

@@ -6,8 +6,7 @@
 
 namespace morvane {
 
-// Each slot holds one converter per thread: encoding.cpp's one per Encoding (its value),
-// gbk_backend's the last.
+// Each slot holds one converter per thread: encoding.cpp's one per Encoding (its value).
 inline constexpr int kThreadConverterSlots = 8;
 
 // This thread's converter of slot, made by open(slot), which never returns nothing, the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <span>
 #include <unordered_map>
 
 #include "engine/banner.h"
@@ -77,7 +78,7 @@ bool IsBlank(char32_t c) {
 }
 
 // Decoded text of bytes [from, to) of text, in pieces that end at character boundaries;
-// each piece with whether it holds escapes of undecodable bytes. Stops when piece
+// each piece with the unit offsets of its stand-ins for undecodable bytes. Stops when piece
 // returns false.
 template <typename Piece>
 void DecodeRange(const ChapterMap& map, std::int64_t from, std::int64_t to, Piece piece) {
@@ -88,14 +89,14 @@ void DecodeRange(const ChapterMap& map, std::int64_t from, std::int64_t to, Piec
     std::size_t stop = std::min(end, at + kDecodeBytes);
     if (stop < end) stop = std::min(end, BoundaryAtOrAfter(map.encoding, text, stop, at));
     const DecodedText decoded = Decode(map.encoding, text.substr(at, stop - at));
-    if (!piece(std::u16string_view(decoded.text), decoded.undecodable > 0)) return;
+    if (!piece(std::u16string_view(decoded.text), std::span(decoded.standIns))) return;
     at = stop;
   }
 }
 
 bool BlankRange(const ChapterMap& map, std::int64_t from, std::int64_t to) {
   bool blank = true;
-  DecodeRange(map, from, to, [&](std::u16string_view units, bool) {
+  DecodeRange(map, from, to, [&](std::u16string_view units, std::span<const std::uint32_t>) {
     for (std::size_t i = 0; i < units.size(); ++i) {
       if (!IsBlank(units[i])) {
         blank = false;
@@ -142,10 +143,14 @@ class SectionPages {
     afterVolume_ = afterVolume_ || kind == Kind::kVolume;
   }
 
-  void Feed(std::u16string_view units, bool escapes) {
+  void Feed(std::u16string_view units, std::span<const std::uint32_t> standIns) {
     for (std::size_t i = 0; i < units.size();) {
       std::size_t taken = 1;
-      char32_t c = CodePointAt(units, i, taken);
+      // A byte that is no character (the callers refuse such texts before) is shown as
+      // the replacement character.
+      while (!standIns.empty() && standIns.front() < i) standIns = standIns.subspan(1);
+      const bool standIn = !standIns.empty() && standIns.front() == i;
+      char32_t c = standIn ? 0xFFFD : CodePointAt(units, i, taken);
       i += taken;
       if (c == '\r' || c == '\n') {
         if (!(c == '\n' && cr_)) EndLine();
@@ -157,9 +162,6 @@ class SectionPages {
         indented_ = true;
         continue;
       }
-      // Decoding shows a byte that is no character as U+F780 + its value, to keep it;
-      // a reader is better served by the replacement character.
-      if (escapes && c >= 0xF780 && c <= 0xF7FF) c = 0xFFFD;
       AppendXml(line_, c);
       ++characters_;
       // Room for the paragraph's tags.
@@ -397,8 +399,8 @@ std::vector<BookSection> SectionsOf(const ChapterPlan& plan) {
 void RenderSection(const ChapterMap& map, const BookSection& section, std::u16string_view title,
                    const std::function<void(std::string&&)>& emit, const PageStyle& style) {
   SectionPages pages(title, emit, style);
-  const auto feed = [&](std::u16string_view units, bool escapes) {
-    pages.Feed(units, escapes);
+  const auto feed = [&](std::u16string_view units, std::span<const std::uint32_t> standIns) {
+    pages.Feed(units, standIns);
     return true;
   };
   if (section.entry >= 0) {

@@ -490,13 +490,31 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
                DisplayName(path)});
 }
 
+namespace {
+
+// "文件中字节N处的字节不是GBK字符，不能转换为UTF-8，没有写入任何文件。请确认该文件的编码";
+// what is "文件" or "文本" (the text of a box).
+std::string BytesNotCharacters(std::string_view what, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  return Join({what, "中字节", Decimal(byteOffset + 1), "处的字节不是", EncodingLabel(from),
+               "字符，不能转换为", EncodingLabel(target), "，没有写入任何文件。请确认该", what,
+               "的编码"});
+}
+
+}  // namespace
+
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target) {
-  const std::string_view source = EncodingLabel(from);
-  return Join({"无法合并：文件中字节", Decimal(byteOffset + 1), "处的字节不是", source,
-               "字符，不能转换为", EncodingLabel(target),
-               "，没有写入任何文件。请确认该文件的编码，或把合并后的编码选为", source, "：",
-               kLineBreak, DisplayName(path)});
+  return Join({"无法合并：", BytesNotCharacters("文件", from, byteOffset, target),
+               "，或把合并后的编码选为", EncodingLabel(from), "：", kLineBreak, DisplayName(path)});
+}
+
+std::string CannotConvertBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                               Encoding target) {
+  const std::string text = Join(
+      {"无法转换：", BytesNotCharacters(path.empty() ? "文本" : "文件", from, byteOffset, target)});
+  if (path.empty()) return text + "。";
+  return Join({text, "：", kLineBreak, DisplayName(path)});
 }
 
 std::string EmptyTextForBook(const Path& path) {

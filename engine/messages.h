@@ -141,6 +141,10 @@ std::string CannotMergeCharacter(const Path& path, char32_t character, std::int6
 // cannot be carried into another encoding; nothing is written.
 std::string CannotMergeBytes(const Path& path, Encoding from, std::int64_t byteOffset,
                              Encoding target);
+// The same for a text converted into another encoding (clean --to, --convert, the cleaning
+// window's 保存编码, the EPUB's text); path is empty for the text of the simple-cut box.
+std::string CannotConvertBytes(const Path& path, Encoding from, std::int64_t byteOffset,
+                               Encoding target);
 
 // A junk rule that cannot be read: the rules' source (a file, or empty for the desktop's
 // own list), the rule's line and what is wrong with its expression.

@@ -15,8 +15,7 @@
 namespace morvane {
 namespace {
 
-// UTF-8 of UTF-16 text, private-use characters included as characters (Encode would make
-// the escapes of undecodable bytes bytes again, which OpenCC must not see).
+// UTF-8 of UTF-16 text that holds characters only.
 std::string Utf8Of(std::u16string_view text) {
   std::string out(text.size() * 3 + 1, '\0');
   int32_t length = 0;
@@ -27,7 +26,7 @@ std::string Utf8Of(std::u16string_view text) {
   return out;
 }
 
-// UTF-16 of UTF-8 text that came out of OpenCC (valid, escapes still characters).
+// UTF-16 of UTF-8 text that came out of OpenCC (valid).
 std::u16string Utf16Of(std::string_view utf8) {
   std::u16string out(utf8.size() + 1, u'\0');
   int32_t length = 0;
@@ -110,14 +109,21 @@ std::string ScriptConverter::ConvertUtf8(std::string_view utf8) {
 #endif
 
 EncodedText ScriptConverter::Convert(std::string_view bytes, Encoding from, Encoding to) {
-  // UTF-8 that is all characters goes to OpenCC as it is; anything else through UTF-16,
-  // where a byte that is no character is a private-use escape that OpenCC leaves alone.
+  // UTF-8 that is all characters goes to OpenCC as it is; anything else through UTF-16.
+  // Bytes that are no character are refused, as by Transcode.
   std::string utf8;
   if (from == Encoding::kUtf8 && IsUtf8(bytes)) {
     utf8 = ConvertUtf8(bytes);
     if (to == Encoding::kUtf8) return {std::move(utf8)};
   } else {
-    utf8 = ConvertUtf8(Utf8Of(Decode(from, bytes).text));
+    const DecodedText decoded = Decode(from, bytes);
+    if (decoded.undecodable > 0) {
+      EncodedText refused;
+      refused.undecodable = decoded.undecodable;
+      refused.firstUndecodable = decoded.firstUndecodable;
+      return refused;
+    }
+    utf8 = ConvertUtf8(Utf8Of(decoded.text));
   }
   return Encode(to, Utf16Of(utf8));
 }
@@ -137,6 +143,12 @@ EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Enco
     const std::string_view part = bytes.substr(at, end - at);
     EncodedText converted =
         converter != nullptr ? converter->Convert(part, from, to) : Transcode(from, to, part);
+    if (converted.undecodable > 0) {
+      all.bytes.clear();
+      all.undecodable = converted.undecodable;
+      all.firstUndecodable = at + converted.firstUndecodable;
+      return all;
+    }
     if (converted.unencodable > 0 && all.unencodable == 0) {
       all.firstUnencodableChar = converted.firstUnencodableChar;
     }

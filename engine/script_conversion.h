@@ -38,7 +38,8 @@ class ScriptConverter {
   std::string ConvertUtf8(std::string_view utf8);
 
   // A part of a text in from, converted, in to. A character that to cannot hold is
-  // counted (and written as "?"): the caller refuses the result then.
+  // counted (and written as "?"): the caller refuses the result then. Bytes that are no
+  // character of from are refused as Transcode refuses them (EncodedText::undecodable).
   EncodedText Convert(std::string_view bytes, Encoding from, Encoding to);
 
  private:
@@ -47,8 +48,9 @@ class ScriptConverter {
 };
 
 // A whole text converted a part at a time (parts end after a line break), into to; with
-// no converter only re-encoded. The count of characters to cannot hold says whether the
-// result may be used.
+// no converter only re-encoded. The count of characters to cannot hold, and of bytes that
+// are no character of from (the first one's offset in bytes), say whether the result may
+// be used.
 EncodedText ConvertText(ScriptConverter* converter, std::string_view bytes, Encoding from,
                         Encoding to);
 

@@ -3,6 +3,8 @@
 // for the harnesses to hold the fast versions against. Nothing here is tuned: a loop per
 // rule, one character step at a time.
 
+#include <unicode/ucnv.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -230,11 +232,11 @@ inline std::vector<std::string_view> ChapterTexts(std::string_view text,
 // The line cleaning's byte rules (blank lines, trailing blanks, indentation; the junk and
 // repeated-title kinds need ICU and the chapter rules), line by line with characters stepped
 // from each line's start. A line ends at a line-feed unit (in UTF-16 either byte order, as
-// the chapter rules read lines), whose CR unit before it belongs to the break; a blank is a space, a tab or a full-width space in the encoding's bytes.
-// blankLines: 0 keep, 1 one of a run, 2 none; indent: 0 keep, 1 two full-width spaces,
-// 2 none.
-inline std::string CleanedLines(std::string_view text, int encoding, int blankLines,
-                                bool trailing, int indent) {
+// the chapter rules read lines), whose CR unit before it belongs to the break; a blank is a space,
+// a tab or a full-width space in the encoding's bytes. blankLines: 0 keep, 1 one of a run, 2 none;
+// indent: 0 keep, 1 two full-width spaces, 2 none.
+inline std::string CleanedLines(std::string_view text, int encoding, int blankLines, bool trailing,
+                                int indent) {
   const bool utf16 = encoding == 3 || encoding == 4;
   const std::size_t unit = utf16 ? 2 : 1;
   auto ascii = [&](char c) {
@@ -243,11 +245,22 @@ inline std::string CleanedLines(std::string_view text, int encoding, int blankLi
   };
   std::string wide;
   switch (encoding) {
-    case 0: case 1: wide = "\xA1\xA1"; break;
-    case 5: wide = "\xA1\x40"; break;
-    case 2: wide = "\xE3\x80\x80"; break;
-    case 3: wide = std::string("\x00\x30", 2); break;
-    default: wide = std::string("\x30\x00", 2); break;
+    case 0:
+    case 1:
+      wide = "\xA1\xA1";
+      break;
+    case 5:
+      wide = "\xA1\x40";
+      break;
+    case 2:
+      wide = "\xE3\x80\x80";
+      break;
+    case 3:
+      wide = std::string("\x00\x30", 2);
+      break;
+    default:
+      wide = std::string("\x30\x00", 2);
+      break;
   }
   const std::string blanks[] = {ascii(' '), ascii('\t'), wide};
   const std::string lf = ascii('\n');
@@ -301,6 +314,143 @@ inline std::string CleanedLines(std::string_view text, int encoding, int blankLi
       out += lineBreak;
     }
     start = next;
+  }
+  return out;
+}
+
+// ---- conversion between encodings -----------------------------------------------------------
+// One character at a time, from the definitions in encoding.h: the double-byte encodings
+// through ICU's converters asked about each character on its own (the program learns a
+// table of them once), UTF-8 and UTF-16 by their rules. Encodings numbered as above.
+
+inline UConverter* IcuConverter(int encoding) {
+  static const char* const kNames[] = {"windows-936", "gb18030",  "UTF-8",
+                                       "UTF-16LE",    "UTF-16BE", "windows-950"};
+  thread_local UConverter* converters[6] = {};
+  UConverter*& c = converters[encoding];
+  if (c == nullptr) {
+    UErrorCode err = U_ZERO_ERROR;
+    c = ucnv_open(kNames[encoding], &err);
+    ucnv_setFallback(c, false);
+    ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+  }
+  return c;
+}
+
+inline void AppendUnits(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out += static_cast<char16_t>(c);
+  } else {
+    out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  }
+}
+
+// A text's characters, or the offset of its first byte that is no character.
+struct SlowlyDecoded {
+  std::u32string characters;
+  bool refused = false;
+  std::size_t first = 0;
+};
+
+inline SlowlyDecoded DecodeSlowly(int encoding, std::string_view s) {
+  SlowlyDecoded out;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = CharLength(encoding, s, i);
+    const unsigned char b = At(s, i);
+    char32_t c = 0;
+    bool ok = true;
+    if (encoding == 2) {
+      // UTF-8: the announced length, the shortest form, no surrogate, up to U+10FFFF.
+      const std::size_t want = b < 0x80                 ? 1
+                               : b >= 0xC2 && b <= 0xDF ? 2
+                               : b >= 0xE0 && b <= 0xEF ? 3
+                               : b >= 0xF0 && b <= 0xF4 ? 4
+                                                        : 0;
+      ok = want == n;
+      c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+      for (std::size_t k = 1; k < n; ++k) c = c << 6 | (At(s, i + k) & 0x3F);
+      const char32_t least = n == 1 ? 0 : n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+      ok = ok && c >= least && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+    } else if (encoding == 3 || encoding == 4) {
+      auto unit = [&](std::size_t k) -> char32_t {
+        return encoding == 3 ? At(s, k) | At(s, k + 1) << 8 : At(s, k) << 8 | At(s, k + 1);
+      };
+      if (n == 1) {
+        ok = false;
+      } else if (n == 4) {
+        c = 0x10000 + ((unit(i) - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      } else {
+        c = unit(i);
+        ok = !(c >= 0xD800 && c <= 0xDFFF);
+      }
+    } else if (n == 1) {
+      // A lone 0x80 or 0xFF (and any lead byte alone) is no character.
+      c = b;
+      ok = b < 0x80;
+    } else {
+      UChar units[4];
+      UErrorCode err = U_ZERO_ERROR;
+      UConverter* conv = IcuConverter(encoding);
+      ucnv_resetToUnicode(conv);
+      const int32_t got =
+          ucnv_toUChars(conv, units, 4, s.data() + i, static_cast<int32_t>(n), &err);
+      ok = U_SUCCESS(err) && got >= 1 && got <= 2;
+      if (ok && got == 2) {
+        ok = units[0] >= 0xD800 && units[0] <= 0xDBFF;
+        c = 0x10000 + ((units[0] - 0xD800u) << 10) + (units[1] - 0xDC00u);
+      } else if (ok) {
+        c = units[0];
+      }
+    }
+    if (!ok) {
+      out.refused = true;
+      out.first = i;
+      return out;
+    }
+    out.characters += c;
+    i += n;
+  }
+  return out;
+}
+
+// The bytes of characters in an encoding; a character it lacks is "?" and counted. GBK and
+// Big5 write a character only as ASCII or as a pair that reads back as it (not as the one
+// byte 0x80 that Windows writes the euro sign as in GBK).
+inline std::string EncodeSlowly(int encoding, const std::u32string& characters,
+                                std::size_t& unencodable) {
+  std::string out;
+  unencodable = 0;
+  for (char32_t c : characters) {
+    std::u16string units;
+    AppendUnits(units, c);
+    if (encoding == 3 || encoding == 4) {
+      for (char16_t u : units) {
+        out += static_cast<char>(encoding == 3 ? u & 0xFF : u >> 8);
+        out += static_cast<char>(encoding == 3 ? u >> 8 : u & 0xFF);
+      }
+      continue;
+    }
+    char bytes[8];
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* conv = IcuConverter(encoding);
+    ucnv_resetFromUnicode(conv);
+    const int32_t got =
+        ucnv_fromUChars(conv, bytes, sizeof bytes, reinterpret_cast<const UChar*>(units.data()),
+                        static_cast<int32_t>(units.size()), &err);
+    const std::string written(bytes, U_SUCCESS(err) && got > 0 ? static_cast<std::size_t>(got) : 0);
+    bool fits = !written.empty();
+    if (encoding == 0 || encoding == 5) {
+      fits = fits && (written.size() == 2 || At(written, 0) < 0x80) &&
+             DecodeSlowly(encoding, written).characters == std::u32string(1, c);
+    }
+    if (fits) {
+      out += written;
+    } else {
+      ++unencodable;
+      out += '?';
+    }
   }
   return out;
 }

@@ -40,10 +40,10 @@ class MapRows final : public TableRows {
         return number ? std::to_string(*number) : std::string();
       }
       case kTitleColumn:
-        return Encode(Encoding::kUtf8, map_->Title(i)).bytes;
+        return EncodeShown(Encoding::kUtf8, map_->Title(i));
       case kVolumeColumn:
         return map_->volumes.empty() ? std::string()
-                                     : Encode(Encoding::kUtf8, map_->VolumeTitle(i)).bytes;
+                                     : EncodeShown(Encoding::kUtf8, map_->VolumeTitle(i));
       case kSizeColumn:
         return SizeWords(map_->Length(i));
       case kFlagsColumn:
@@ -146,7 +146,7 @@ std::u16string BoxText(const Toolkit& ui, std::string_view box) {
 }
 
 void SetBoxText(Toolkit& ui, std::string_view box, std::u16string_view text) {
-  ui.SetText(box, ByteText(Encode(Encoding::kUtf8, text).bytes));
+  ui.SetText(box, ByteText(EncodeShown(Encoding::kUtf8, text)));
 }
 
 // The radio buttons of the names, one per style.

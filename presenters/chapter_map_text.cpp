@@ -94,7 +94,7 @@ std::string LineWords(const ChapterMap& map, std::int64_t begin, std::int64_t en
     const bool lead = (line[kLineCharacters - 1] & 0xFC00) == 0xD800;
     line.resize(kLineCharacters - (lead ? 1 : 0));
   }
-  return Encode(Encoding::kUtf8, line).bytes;
+  return EncodeShown(Encoding::kUtf8, line);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/encoding.h"
 #include "core/gbk.h"
 #include "engine/book_language.h"
 #include "engine/book_metadata.h"
@@ -123,6 +124,16 @@ void OpenEpubWindow(Toolkit& ui, AppState& state) {
   }
   if (state.cut.normalText.empty()) {
     ui.ShowMessageBox(messages::EmptyTextForBook(state.cut.normalPath));
+    return;
+  }
+  // The book's text is UTF-8: bytes that are no character cannot go into it.
+  const Detected& detected = state.cut.normalEncoding;
+  const Undecodable undecodable = FindUndecodable(detected.encoding, state.cut.normalText.view());
+  if (undecodable.count > 0) {
+    const std::size_t bom = detected.bom ? BomOf(detected.encoding).size() : 0;
+    ui.ShowMessageBox(messages::CannotConvertBytes(
+        state.cut.normalPath, detected.encoding, static_cast<std::int64_t>(undecodable.first + bom),
+        Encoding::kUtf8));
     return;
   }
   ui.LoadWindow(kEpubWindow, kMainWindow, true);

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/encoding.h"
 #include "core/gbk.h"
 #include "engine/line_cleaning.h"
 #include "engine/messages.h"
@@ -32,6 +33,7 @@ constexpr std::size_t kShownCharacters = 200;
 // What the open window works on and has found.
 struct Draft {
   bool cutPage = false;
+  Path path;  // the file of the text on the cut page; none for the simple-cut box
   ByteText text;
   Detected detected;
   Indentation indentation = Indentation::kKeep;
@@ -72,7 +74,7 @@ class LineRows final : public TableRows {
                    LineAt(text_.view(), static_cast<std::size_t>(change.offset), encoding_))
                 .text;
         if (line.size() > kShownCharacters) line = line.substr(0, kShownCharacters) + u"…";
-        return Encode(Encoding::kUtf8, line).bytes;
+        return EncodeShown(Encoding::kUtf8, line);
       }
     }
   }
@@ -187,6 +189,16 @@ std::optional<ByteText> Cleaned(Toolkit& ui, const Draft& draft, Encoding target
     }
   }
   const Encoding encoding = draft.detected.encoding;
+  if (converter || target != encoding) {
+    // Bytes that are no character cannot be carried into another encoding.
+    const Undecodable undecodable = FindUndecodable(encoding, draft.text.view());
+    if (undecodable.count > 0) {
+      const std::size_t bom = draft.cutPage && draft.detected.bom ? BomOf(encoding).size() : 0;
+      ui.ShowMessageBox(messages::CannotConvertBytes(
+          draft.path, encoding, static_cast<std::int64_t>(undecodable.first + bom), target));
+      return std::nullopt;
+    }
+  }
   std::optional<ByteText> result;
   std::optional<char32_t> unfit;
   if (!Run(ui, draft.text, [&](Progress&) {
@@ -243,6 +255,7 @@ void OnOk(Toolkit& ui, AppState& state, const Draft& draft) {
 void Open(Toolkit& ui, const AppState& state, Draft& draft, bool cutPage) {
   draft = Draft{};
   draft.cutPage = cutPage;
+  if (cutPage) draft.path = state.cut.normalPath;
   draft.text = cutPage ? state.cut.normalText : ui.Text(kSimpleText);
   draft.detected = cutPage ? state.cut.normalEncoding : state.cut.simpleEncoding;
   if (draft.text.empty()) {

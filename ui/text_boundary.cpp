@@ -236,20 +236,9 @@ ShownUnit ShowUnit(Encoding encoding, std::string_view bytes, std::size_t at, st
 
 std::string BytesOfTyped(Encoding encoding, QStringView typed) {
   if (encoding == Encoding::kGbk) return BytesOfTyped(typed);
-  const std::u16string units = TypedUnits(typed, false);
-  if (!IsUtf16(encoding)) return Encode(encoding, units).bytes;
-  // Every unit as it is: a private-use escape typed into UTF-16 text stays a character
-  // (as one byte it would shift every unit after it).
-  std::string bytes;
-  bytes.reserve(units.size() * 2);
-  const bool little = encoding == Encoding::kUtf16Le;
-  for (const char16_t unit : units) {
-    const auto low = static_cast<char>(unit & 0xFF);
-    const auto high = static_cast<char>(unit >> 8);
-    bytes += little ? low : high;
-    bytes += little ? high : low;
-  }
-  return bytes;
+  // In UTF-16 every unit as it is: a private-use escape typed into UTF-16 text stays a
+  // character (as one byte it would shift every unit after it).
+  return EncodeShown(encoding, TypedUnits(typed, false));
 }
 
 QString PlainTextOf(Encoding encoding, std::string_view bytes) {

@@ -36,12 +36,12 @@ void ByteLineEdit::SetBytes(const ByteText& bytes) {
 ByteText ByteLineEdit::Bytes() const {
   if (stale_) {
     const QString typed = text();
-    bytes_ = encoding_ == Encoding::kGbk
-                 ? BytesFromPlain(typed)
-                 : ByteText(Encode(encoding_, std::u16string_view(
-                                                  reinterpret_cast<const char16_t*>(typed.utf16()),
-                                                  static_cast<std::size_t>(typed.size())))
-                                .bytes);
+    bytes_ =
+        encoding_ == Encoding::kGbk
+            ? BytesFromPlain(typed)
+            : ByteText(EncodeShown(
+                  encoding_, std::u16string_view(reinterpret_cast<const char16_t*>(typed.utf16()),
+                                                 static_cast<std::size_t>(typed.size()))));
     stale_ = false;
   }
   return bytes_;

@@ -464,5 +464,27 @@ TEST_F(CleanWindow, AConversionThatDoesNotFitAsksForAnotherEncoding) {
   EXPECT_EQ(state.chapterSearchDone, 0);
 }
 
+// 保存编码 into another encoding carries characters only: a byte that is no character of
+// the text's encoding stops 确定 with the file and the byte's position, as merge --to does.
+TEST_F(CleanWindow, BytesThatAreNoCharacterAreNotConverted) {
+  const std::string text = GbkBytes("第一章") + "\x80\r\n";
+  state.cut.normalText = ByteText::Copy(text);
+  state.cut.normalEncoding = {Encoding::kGbk, false};
+  state.cut.normalPath = Path("g.txt");
+  Open(names::kNormalCleanButton, [&] {
+    ui.Select(names::kCleanEncodingList, 3);  // UTF-8
+    ui.TakeMessages();
+    ui.Click(names::kCleanOkButton);
+    const auto messages = ui.TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].content.find("字节7处的字节不是GBK字符，不能转换为UTF-8"),
+              std::string::npos)
+        << messages[0].content;
+    EXPECT_TRUE(ui.IsOpen(names::kCleanWindow));
+    ui.Click(names::kCleanCancelButton);
+  });
+  EXPECT_EQ(state.cut.normalText.view(), text);
+}
+
 }  // namespace
 }  // namespace morvane::testing

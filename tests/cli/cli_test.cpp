@@ -597,6 +597,12 @@ TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
        "",
        "字节7处的字节不是GBK字符"},
       {{"merge", "--out", out, "g.txt", "bad.txt"}, 1, "", place + "的字节不是UTF-8字符"},
+      {{"clean", "--to", "utf-8", "ff.txt"}, 1, "", "字节7处的字节不是GBK字符，不能转换为UTF-8"},
+      {{"clean", "--to", "gb18030", "--out", out + "/c.txt", "bad.txt"},
+       1,
+       "",
+       place + "的字节不是UTF-8字符"},
+      {{"epub", "--out", out, "ff.txt"}, 1, "", "字节7处的字节不是GBK字符"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -618,6 +624,55 @@ TEST_F(Cli, ReadsDamagedTextsInTheirEncodingAndSaysWhereTheyAreDamaged) {
     const std::string piece = ReadBytes(out + "/short-" + std::to_string(k) + ".txt").value_or("");
     EXPECT_EQ(FindUndecodable(Encoding::kUtf8, piece).count, 0u) << k;
     EXPECT_TRUE(std::string_view(piece).ends_with(BannerIn(Encoding::kUtf8).view())) << k;
+  }
+}
+
+// Conversions carry every character, private-use ones included, into the target, and the
+// same way in clean --to and merge --to: the output is what Transcode makes of the file.
+// A text in UTF-16 without a mark or line feeds is detected by the script it reads as.
+TEST_F(Cli, ConvertsEveryCharacterTheSameWayInEveryCommand) {
+  struct File {
+    const char* name;
+    Encoding encoding;
+    std::string bytes;
+  };
+  std::u16string heading;
+  while (heading.size() * 2 < 1740) heading += u"第一章 开始";
+  const File files[] = {
+      {"pu.txt", Encoding::kUtf8,
+       "A\xEF\x9C\xA0\xEF\x9E\x80\xEF\x9F\xBF\xEE\x80\x80"
+       "B\xF0\x9F\x98\x80\r\n"},
+      {"b5.txt", Encoding::kBig5,
+       "\xA2\xA4\xA2\xA4\xA2\xA4\r\n\xC7\xD3\xC8\xB5\xA2\xCC\xF9\xFA\xA4\x40\xFA\x40\r\n"},
+      {"g.txt", Encoding::kGbk, GbkBytes("第一章 序\r\n") + "\xAA\xA1\xFE\xFE"},
+      {"le.txt", Encoding::kUtf16Le, Encode(Encoding::kUtf16Le, heading).bytes.substr(0, 1740)},
+  };
+  for (const File& f : files) WriteBytes(dir / f.name, f.bytes);
+  EXPECT_EQ(RunCli({"detect", "le.txt"}, dir.path()).out, "utf-16le\n");
+  // The character U+F720 is a character in UTF-16 too, not a byte.
+  EXPECT_EQ(RunCli({"clean", "--to", "utf-16le", "pu.txt"}, dir.path()).out.substr(0, 6),
+            std::string("A\0\x20\xF7\x80\xF7", 6));
+  for (const File& f : files) {
+    for (Encoding to : {Encoding::kUtf8, Encoding::kUtf16Be, Encoding::kGb18030, Encoding::kBig5}) {
+      SCOPED_TRACE(std::string(f.name) + " to " + std::string(EncodingName(to)));
+      const EncodedText expected = Transcode(f.encoding, to, f.bytes);
+      const std::string target(EncodingName(to));
+      const std::string from(EncodingName(f.encoding));
+      const CliRun clean =
+          RunCli({"clean", "--encoding", from, "--to", target, f.name}, dir.path());
+      EXPECT_EQ(clean.exitCode, expected.unencodable > 0 ? 1 : 0) << clean.err;
+      if (expected.unencodable > 0) continue;
+      EXPECT_EQ(clean.out, expected.bytes);
+      EXPECT_EQ(Decode(to, clean.out).undecodable, 0u);
+      std::filesystem::remove_all(FileSystemPath(out));
+      std::filesystem::create_directory(FileSystemPath(out));
+      const CliRun merge = RunCli(
+          {"merge", "--encoding", from, "--to", target, "--out", out, f.name, f.name}, dir.path());
+      ASSERT_EQ(merge.exitCode, 0) << merge.err;
+      const std::string stem = std::string(f.name).substr(0, std::string(f.name).find('.'));
+      EXPECT_EQ(ReadBytes(out + "/" + stem + "已合并.txt"),
+                expected.bytes + expected.bytes + std::string(BannerIn(to).view()));
+    }
   }
 }
 

@@ -1,7 +1,10 @@
 #include "core/encoding.h"
 
+#include <bitset>
+#include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +38,8 @@ TEST(Encoding, DetectionTable) {
   std::string novel;
   for (int k = 0; k < 20; ++k) novel += In(Encoding::kUtf8, kPassage);
   const std::u16string noLineFeeds = u"第一章　一二三，我要给阿Ｑ做正传，已经不止一两年了。";
+  std::u16string heading;
+  while (heading.size() * 2 < 1740) heading += u"第一章 开始";
   struct Case {
     const char* name;
     std::string bytes;
@@ -72,9 +77,23 @@ TEST(Encoding, DetectionTable) {
       {"utf-16be, no line feeds, zeros from 一 and 　",
        In(Encoding::kUtf16Be, noLineFeeds),
        {Encoding::kUtf16Be, false}},
+      {"utf-16le, a heading repeated to 1 740 bytes, no line feeds",
+       In(Encoding::kUtf16Le, heading).substr(0, 1740),
+       {Encoding::kUtf16Le, false}},
+      {"utf-16be, a heading repeated to 1 740 bytes, no line feeds",
+       In(Encoding::kUtf16Be, heading).substr(0, 1740),
+       {Encoding::kUtf16Be, false}},
+      {"utf-16le, short", In(Encoding::kUtf16Le, u"第一章 开始"), {Encoding::kUtf16Le, false}},
+      {"utf-16le of ascii, no line feeds",
+       In(Encoding::kUtf16Le, u"Chapter One. Chapter Two."),
+       {Encoding::kUtf16Le, false}},
+      {"gbk padded with zero bytes",
+       In(Encoding::kGbk, kPassage) + std::string(8, '\0'),
+       {Encoding::kGbk, false}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DetectEncoding(c.bytes), c.expected) << c.name;
+    EXPECT_EQ(DetectEncoding(c.bytes, ScanBytes(c.bytes)), c.expected) << c.name;
   }
   EXPECT_EQ(ResolveEncoding("\xFF\xFE"
                             "a",
@@ -274,7 +293,7 @@ TEST(Encoding, DecodeEncodeRoundTripsEveryByteWithOffsets) {
   for (Encoding e : kEncodings) {
     for (const std::string& bytes : broken) {
       const DecodedText d = Decode(e, bytes, true);
-      EXPECT_EQ(Encode(e, d.text).bytes, bytes) << EncodingName(e);
+      EXPECT_EQ(EncodeBack(e, d), bytes) << EncodingName(e);
       ASSERT_EQ(d.offsets.size(), d.text.size() + 1);
       EXPECT_EQ(d.offsets.back(), bytes.size());
       EXPECT_TRUE(std::is_sorted(d.offsets.begin(), d.offsets.end()));
@@ -293,6 +312,163 @@ TEST(Encoding, DecodeEncodeRoundTripsEveryByteWithOffsets) {
   EXPECT_EQ(gbk.unencodable, 1u);
   EXPECT_EQ(gbk.firstUnencodable, 1u);
   EXPECT_EQ(gbk.firstUnencodableChar, U'😀');
+}
+
+// ---- conversion between encodings ---------------------------------------------------------
+
+// Every character an encoding holds, as bytes of it: every code of the double-byte tables
+// (and ASCII), every code point but surrogates and U+0000 for the others (GB18030 in its
+// own form of each).
+const std::string& EveryCharacter(Encoding e) {
+  static std::map<Encoding, std::string> made;
+  std::string& bytes = made[e];
+  if (!bytes.empty()) return bytes;
+  if (e == Encoding::kGbk || e == Encoding::kBig5) {
+    for (int b = 1; b < 0x80; ++b) bytes += static_cast<char>(b);
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+        if (Decode(e, pair).undecodable == 0) bytes += pair;
+      }
+    }
+    return bytes;
+  }
+  std::u16string all;
+  for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x10000) {
+      all += static_cast<char16_t>(c);
+    } else {
+      all += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      all += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  bytes = Encode(e, all).bytes;
+  return bytes;
+}
+
+std::vector<char32_t> CodePoints(std::u16string_view text) {
+  std::vector<char32_t> out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+      ++i;
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+class EveryPair : public ::testing::TestWithParam<std::tuple<Encoding, Encoding>> {};
+
+// Every character of the source goes through Transcode into the target: the output is
+// valid in the target and decodes to the same characters, but for those the target does
+// not hold (only GBK and Big5 lack some: those outside their tables), each one "?".
+TEST_P(EveryPair, TranscodeKeepsEveryCharacter) {
+  const auto [from, to] = GetParam();
+  const std::string& source = EveryCharacter(from);
+  const DecodedText characters = Decode(from, source);
+  ASSERT_EQ(characters.undecodable, 0u);
+  std::bitset<0x110000> held;
+  if (to == Encoding::kGbk || to == Encoding::kBig5) {
+    for (char32_t c : CodePoints(Decode(to, EveryCharacter(to)).text)) held.set(c);
+  } else {
+    held.set();
+  }
+  std::u16string expected;
+  std::size_t unheld = 0;
+  for (char32_t c : CodePoints(characters.text)) {
+    if (!held.test(c)) {
+      ++unheld;
+      expected += u'?';
+    } else if (c >= 0x10000) {
+      expected += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      expected += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      expected += static_cast<char16_t>(c);
+    }
+  }
+  const EncodedText out = Transcode(from, to, source);
+  EXPECT_EQ(out.undecodable, 0u);
+  EXPECT_EQ(out.unencodable, from == to ? 0 : unheld);
+  const DecodedText back = Decode(to, out.bytes);
+  EXPECT_EQ(back.undecodable, 0u) << "at byte " << back.firstUndecodable;
+  EXPECT_TRUE(back.text == (from == to ? characters.text : expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoding, EveryPair,
+                         ::testing::Combine(::testing::ValuesIn(kEncodings),
+                                            ::testing::ValuesIn(kEncodings)),
+                         [](const auto& info) {
+                           std::string name = std::string(EncodingName(std::get<0>(info.param))) +
+                                              "_to_" +
+                                              std::string(EncodingName(std::get<1>(info.param)));
+                           std::erase(name, '-');
+                           return name;
+                         });
+
+// Bytes that are no character are refused with the offset of the first, in every
+// encoding; private-use characters of the stand-ins' range are characters like any other.
+TEST(Encoding, TranscodeRefusesUndecodableBytesAndKeepsPrivateUse) {
+  struct Case {
+    Encoding from;
+    std::string bytes;
+    std::size_t first;
+  };
+  const Case refused[] = {
+      {Encoding::kGbk, "ab\x80\xB5\xDA", 2},
+      {Encoding::kBig5, "\xA4\x40\xA1\x85", 2},
+      {Encoding::kUtf8, "a\xE7\xAC\xAC\xFF", 4},
+      {Encoding::kUtf16Le, std::string("a\0\0\xD8", 4), 2},
+      {Encoding::kUtf16Be, std::string("\0a\0", 3), 2},
+      {Encoding::kGb18030, "\x81\x30\x81", 0},
+  };
+  for (const Case& c : refused) {
+    for (Encoding to : kEncodings) {
+      if (to == c.from) continue;
+      const EncodedText out = Transcode(c.from, to, c.bytes);
+      EXPECT_GT(out.undecodable, 0u) << EncodingName(c.from) << " to " << EncodingName(to);
+      EXPECT_EQ(out.firstUndecodable, c.first) << EncodingName(c.from);
+      EXPECT_TRUE(out.bytes.empty());
+    }
+  }
+  // U+F720 and U+F780 in UTF-8, to UTF-16LE: two characters, not two bytes.
+  const EncodedText utf16 =
+      Transcode(Encoding::kUtf8, Encoding::kUtf16Le, "A\xEF\x9C\xA0\xEF\x9E\x80");
+  EXPECT_EQ(utf16.bytes, std::string("A\0\x20\xF7\x80\xF7", 6));
+  // Within one encoding the list of stand-ins, not their range, tells them.
+  const std::string big5 = "\xC7\xD3\x80\xC8\xB5";
+  const DecodedText decoded = Decode(Encoding::kBig5, big5);
+  EXPECT_EQ(decoded.text, u"\uF780\uF780\uF7FF");
+  EXPECT_EQ(decoded.standIns, (std::vector<std::uint32_t>{1}));
+  EXPECT_EQ(EncodeBack(Encoding::kBig5, decoded), big5);
+}
+
+// Big5 as Windows reads it (code page 950): the box-drawing duplicates, the numerals 十
+// and 卅 of A2CC and A2CE, and the user-defined area as private-use characters.
+TEST(Encoding, Big5DecodesAsWindowsDoes) {
+  const std::pair<const char*, char16_t> codes[] = {
+      {"\xA2\xA4", u'═'},      {"\xA2\xA5", u'╞'},      {"\xA2\xA6", u'╪'},
+      {"\xA2\xA7", u'╡'},      {"\xF9\xFA", u'╭'},      {"\xF9\xFB", u'╮'},
+      {"\xF9\xFC", u'╰'},      {"\xF9\xFD", u'╯'},      {"\xA2\xCC", u'十'},
+      {"\xA2\xCE", u'卅'},     {"\x81\x40", u'\uEEB8'}, {"\xA0\xFE", u'\uEEB7'},
+      {"\xFA\x40", u'\uE000'}, {"\xFE\xFE", u'\uE310'}, {"\xC8\xFE", u'\uF848'},
+  };
+  for (const auto& [bytes, unit] : codes) {
+    const DecodedText d = Decode(Encoding::kBig5, bytes);
+    EXPECT_EQ(d.undecodable, 0u) << bytes;
+    EXPECT_EQ(d.text, std::u16string(1, unit)) << bytes;
+  }
+  // C7D3..C8B5, in the order of the codes, are U+F780..U+F7FF.
+  char16_t next = 0xF780;
+  for (int code = 0xC7D3; code <= 0xC8B5; ++code) {
+    const int trail = code & 0xFF;
+    if (trail < 0x40 || (trail > 0x7E && trail < 0xA1) || trail == 0xFF) continue;
+    const std::string pair{static_cast<char>(code >> 8), static_cast<char>(trail)};
+    EXPECT_EQ(Decode(Encoding::kBig5, pair).text, std::u16string(1, next++)) << code;
+  }
+  EXPECT_EQ(next, 0xF800);
 }
 
 }  // namespace

@@ -100,6 +100,12 @@ TEST(EpubPages, OneParagraphPerLineWithoutItsIndentation) {
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(Body(pages[0]), each.body);
   }
+  // Big5 as Windows reads it: a separator line of ═ (A2A4), and C7D3, the private-use
+  // character U+F780, which is a character like any other.
+  const std::vector<std::string> big5 = Rendered(OneChapter(
+      Encoding::kBig5, "\xB2\xC4\xA4\x40\xB3\xB9\r\n\xA2\xA4\xA2\xA4\xA2\xA4\xC7\xD3\r\n"));
+  ASSERT_EQ(big5.size(), 1u);
+  EXPECT_EQ(Body(big5[0]), "<h2>第一章</h2>\n<p class=\"n\">═══\uF780</p>\n");
 }
 
 TEST(EpubPages, LargeChaptersSplitBetweenParagraphsElseBetweenCharacters) {

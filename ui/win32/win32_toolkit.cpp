@@ -107,7 +107,7 @@ ByteText Gbk(std::wstring_view wide) {
 
 ByteText BytesIn(Encoding encoding, std::wstring_view wide) {
   if (encoding == Encoding::kGbk) return Gbk(wide);
-  return ByteText(Encode(encoding, std::u16string(wide.begin(), wide.end())).bytes);
+  return ByteText(EncodeShown(encoding, std::u16string(wide.begin(), wide.end())));
 }
 
 std::wstring WindowText(HWND window) {

@@ -5,10 +5,12 @@
 #include <QApplication>
 
 #include "app/desktop.h"
+#include "core/fatal.h"
 #include "core/files.h"
 
 int main(int argc, char** argv) {
   // Takes Qt's own options (-platform, say) out of argv: what stays are the files.
+  morvane::EndUncaughtOutOfMemoryWithMessage();
   QApplication application(argc, argv);
   morvane::HandleWriteSignals();
   // The names as the file system spells them, made absolute so that they show whole.

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "app/desktop.h"
+#include "core/fatal.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  morvane::EndUncaughtOutOfMemoryWithMessage();
   // The files to open, in UTF-16 as the system spelled them (Explorer's "open with" too).
   std::vector<morvane::Path> files;
   int count = 0;

@@ -4,19 +4,25 @@
 # made). Inputs: a generated GBK novel, and four built to be hard on memory: a text made
 # only of "第" (a heading start every two bytes), one made only of "第章" (a heading every
 # four bytes), one made of "第1章" lines (a heading line every six bytes) and one made only
-# of white space (everything is removed by clean).
+# of white space (everything is removed by clean). And the structures that grow with what
+# a text holds rather than its size: a map file of 10 M rows on a 20 MB text, the novel as
+# one line under the junk rules, one line of inline headings (one every 38 bytes), and a
+# million literal junk rules on a 2.6 MB text (32 bytes per row, heading or rule allowed).
 #
-#   bench/peak_memory.sh [--size 256M] [--cli PATH]    (table on standard output)
+#   bench/peak_memory.sh [--size 256M] [--cli PATH] [--match REGEX]    (table on standard output)
+#   (--match: only the operations whose names match, e.g. --match 'one line|map rows|rules')
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
 size=256M
 cli=$top/build/cli/morvane-cli
+match=.
 while [ $# -gt 0 ]; do
   case $1 in
     --size) size=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
-    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    --match) match=$2; shift 2 ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -39,6 +45,22 @@ lines=$data/peak-lines-$size.txt
 [ -s "$dizhang" ] || repeat "$bytes" $'\xb5\xda\xd5\xc2' "$dizhang"
 [ -s "$lines" ] || repeat "$bytes" $'\xb5\xda1\xd5\xc2\n' "$lines"
 [ -s "$blank" ] || repeat "$bytes" $' \t\r\n' "$blank"
+oneline=$data/peak-oneline-$size.txt
+[ -s "$oneline" ] || tr -d '\r\n' <"$novel" >"$oneline"
+inline=$data/peak-inline-$size.txt
+[ -s "$inline" ] || repeat "$bytes" "$(printf '第1章 标题。他走了很远的路，天色渐暗。' | iconv -f UTF-8 -t GBK)" "$inline"
+maptext=$data/peak-maptext.txt
+mapfile=$data/peak-map-10M.tsv
+[ -s "$maptext" ] || repeat 20000000 $'a\n' "$maptext"
+[ -s "$mapfile" ] || python3 -c 'import sys
+out = sys.stdout.buffer
+for start in range(0, 10_000_000, 100_000):
+    out.write("".join(f"{i + 1}\t{2 * i}\n" for i in range(start, start + 100_000)).encode())' >"$mapfile"
+ruletext=$data/peak-ruletext.txt
+rulefile=$data/peak-rules-1M.txt
+[ -s "$ruletext" ] || head -c 2600000 "$novel" >"$ruletext"
+[ -s "$rulefile" ] || python3 -c 'import sys
+sys.stdout.write("".join(f"广告第{i}号请访问网站\n" for i in range(1_000_000)))' >"$rulefile"
 
 out=$(mktemp -d "$data/peak-out.XXXXXX")
 trap 'rm -rf "$out"' EXIT
@@ -47,6 +69,7 @@ trap 'rm -rf "$out"' EXIT
 measure() {
   local name=$1 input=$2 headings=$3
   shift 3
+  [[ $name =~ $match ]] || return 0
   rm -rf "$out/o" && mkdir "$out/o"
   /usr/bin/time -v -o "$out/time" "$@" >/dev/null 2>"$out/err" || true
   local kb limit
@@ -75,3 +98,11 @@ measure "chapters --list --rule auto (第1章 lines)" "$bytes" $((bytes / 6)) \
   "$cli" chapters --list --rule auto "$lines"
 measure "epub --rule lines (novel)" "$bytes" 0 "$cli" epub --rule lines --no-repeated-titles --out "$out/o" "$novel"
 measure "epub (第章 only: no book, refused)" "$bytes" $((bytes / 4)) "$cli" epub --rule near --no-repeated-titles --out "$out/o" "$dizhang"
+measure "chapters --list --map (10 M map rows, 20 MB text)" 20000000 10000000 \
+  "$cli" chapters --list --map "$mapfile" "$maptext"
+measure "clean --junk --out (novel as one line)" "$(stat -c %s "$oneline")" 0 \
+  "$cli" clean --junk --out "$out/o/c.txt" "$oneline"
+measure "chapters --list (one line of inline headings)" "$bytes" $((bytes / 38)) \
+  "$cli" chapters --list "$inline"
+measure "clean --rules (1 M literal rules, 2.6 MB text)" 2600000 1000000 \
+  "$cli" clean --rules "$rulefile" --out "$out/o/r.txt" "$ruletext"

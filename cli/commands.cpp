@@ -16,6 +16,7 @@
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
 #include "engine/chapter_rules.h"
+#include "engine/cover_image.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
 #include "engine/map_doubts.h"
@@ -246,9 +247,7 @@ bool MapInto(ChapterPlan& plan, const Input& input, const ChapterRule& rule,
              const std::string& mapFile) {
   plan.rule = rule;
   if (!mapFile.empty()) {
-    const auto lines = ReadInput(mapFile, Encoding::kUtf8);
-    if (!lines) return false;
-    auto read = ReadMapFile(lines->text.view(), input.text, input.detected.encoding);
+    auto read = ReadMapFileAt(PathFromUtf8(mapFile), input.text, input.detected.encoding);
     if (const auto* error = std::get_if<MapFileError>(&read)) {
       PrintMessage(messages::BadMapFile(*error));
       return false;
@@ -421,9 +420,10 @@ BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
       PrintMessage(messages::CannotReadCover(cover, why));
       return outcome;
     }
-    info.cover = ImageKindOf(*bytes);
-    if (info.cover == ImageKind::kNone) {
-      PrintMessage(messages::CoverNotImage(cover));
+    const CoverCheck check = CheckCover(*bytes);
+    info.cover = check.kind;
+    if (!check.ok()) {
+      PrintMessage(messages::CoverRefused(cover, check.problem));
       return outcome;
     }
     info.coverBytes = std::move(*bytes);
@@ -725,7 +725,7 @@ std::optional<std::shared_ptr<JunkRules>> JunkRulesOf(const CleanArgs& args) {
     PrintMessage(messages::BadJunkRule(DisplayName(path), problem->line, problem->error));
     return std::nullopt;
   }
-  rules->Add(std::get<JunkRules>(parsed));
+  rules->Add(std::get<JunkRules>(std::move(parsed)));
   return rules;
 }
 
@@ -795,8 +795,10 @@ class CleanedParts {
   // the target (failed() says whether).
   std::optional<std::string_view> Next() {
     const Encoding encoding = input_.detected.encoding;
-    if (unfit_ || !NextCleaned(part_)) return std::nullopt;
-    if (converter_ == nullptr && target_ == encoding) return part_;
+    const bool asItIs = converter_ == nullptr && target_ == encoding;
+    std::optional<std::string_view> unchanged;
+    if (unfit_ || !NextCleaned(part_, asItIs ? &unchanged : nullptr)) return std::nullopt;
+    if (asItIs) return unchanged ? *unchanged : std::string_view(part_);
     if (converter_ == nullptr) return Keep(Transcode(encoding, target_, part_), part_);
     // The conversion takes most of the time: two parts are converted side by side, each
     // by a converter of its own.
@@ -824,10 +826,18 @@ class CleanedParts {
   // The conversion's configuration, for the converter of the second thread.
   void ConvertsBy(std::string_view config) { config_ = config; }
   // The lines and white space of the next part, into part.
-  bool NextCleaned(std::string& part) {
+  // A part that nothing changes goes to unchanged, when given, as the text's own bytes: a
+  // text of one long line is never copied whole.
+  bool NextCleaned(std::string& part, std::optional<std::string_view>* unchanged = nullptr) {
     const Encoding encoding = input_.detected.encoding;
     if (!finder_.Next(changes_)) return false;
     part.clear();
+    if (unchanged != nullptr && changes_.empty() &&
+        !(choice_.spaces || choice_.lineBreaks || choice_.tabs)) {
+      *unchanged = input_.text.view().substr(from_, finder_.end() - from_);
+      from_ = finder_.end();
+      return true;
+    }
     AppendWithChanges(part, input_.text.view(), from_, finder_.end(), encoding,
                       cleaning_.indentation, changes_);
     changes_.clear();
@@ -892,7 +902,7 @@ std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
   }
   std::unique_ptr<ScriptConverter> converter;
   if (!epub.convert.empty()) {
-    std::string whyNot;
+    ScriptConversionProblem whyNot;
     converter = ScriptConverter::Open(epub.convert, &whyNot);
     if (!converter) {
       PrintMessage(messages::CannotConvertScript(epub.convert, whyNot));
@@ -946,7 +956,7 @@ int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& fil
   if (args.report) return PrintReport(*input, cleaning);
   std::unique_ptr<ScriptConverter> converter;
   if (!args.convert.empty()) {
-    std::string whyNot;
+    ScriptConversionProblem whyNot;
     converter = ScriptConverter::Open(args.convert, &whyNot);
     if (!converter) {
       PrintMessage(messages::CannotConvertScript(args.convert, whyNot));

@@ -17,6 +17,7 @@
 #include "cli/commands.h"
 #include "cli/terminal.h"
 #include "core/encoding.h"
+#include "core/fatal.h"
 #include "core/files.h"
 #include "engine/script_conversion.h"
 
@@ -251,6 +252,7 @@ namespace morvane::cli {
 
 // The program behind main; argv in UTF-8 (on Windows wmain converts it).
 int RunCommandLine(int argc, char** argv) {
+  EndUncaughtOutOfMemoryWithMessage();
   CLI::App app{
       "Cuts large text files (GBK, GB18030, UTF-8, UTF-16 or Big5, detected) into pieces and "
       "merges files; every output keeps the input's own bytes.",

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -17,6 +19,26 @@ constexpr std::string_view kBoxHead =
 // "分配 " and " 字节内存失败!"
 constexpr std::string_view kAllocHead = "\xB7\xD6\xC5\xE4 ";
 constexpr std::string_view kAllocTail = " \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!";
+// "内存不足!"
+constexpr std::string_view kNoMemory = "\xC4\xDA\xB4\xE6\xB2\xBB\xD7\xE3!";
+
+std::terminate_handler& EarlierTerminate() {
+  static std::terminate_handler earlier = nullptr;
+  return earlier;
+}
+
+[[noreturn]] void OnTerminate() {
+  if (const std::exception_ptr uncaught = std::current_exception()) {
+    try {
+      std::rethrow_exception(uncaught);
+    } catch (const std::bad_alloc&) {
+      OutOfMemoryAtTop();
+    } catch (...) {
+    }
+  }
+  if (EarlierTerminate() != nullptr) EarlierTerminate()();
+  std::abort();
+}
 
 void PresentOnStandardError(const ByteText& boxText) {
   std::string utf8 = Utf8FromGbk(boxText.view());
@@ -58,6 +80,15 @@ void OutOfMemory(std::size_t bytes) {
   message.append(std::to_string(bytes));
   message.append(kAllocTail);
   RuntimeError(ByteText(std::move(message)));
+}
+
+void OutOfMemoryAtTop() {
+  RuntimeError(ByteText(std::string(kNoMemory)));
+}
+
+void EndUncaughtOutOfMemoryWithMessage() {
+  std::terminate_handler earlier = std::set_terminate(OnTerminate);
+  if (earlier != OnTerminate) EarlierTerminate() = earlier;
 }
 
 }  // namespace morvane

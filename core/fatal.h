@@ -17,6 +17,15 @@ namespace morvane {
 // RuntimeError with "分配 %d 字节内存失败!" for a request of the given size.
 [[noreturn]] void OutOfMemory(std::size_t bytes);
 
+// RuntimeError with "内存不足!": a std::bad_alloc that reached the top of the program, where
+// the size asked for is no longer known.
+[[noreturn]] void OutOfMemoryAtTop();
+
+// Makes a std::bad_alloc that nothing caught (on any thread, or out of a function that
+// may not throw) end the program through OutOfMemoryAtTop, not the system's abort. Other
+// uncaught exceptions end it as before. Called once at the start of each program.
+void EndUncaughtOutOfMemoryWithMessage();
+
 // Receives the whole GBK text of the fatal box; it must return once the user has
 // closed the box. Replaces the previous presenter.
 using FatalPresenter = std::function<void(const ByteText& boxText)>;

@@ -230,17 +230,10 @@ struct RegexCloser {
 };
 using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
 
-// The bounds on a search under a regular expression, in ICU's time units (about ten
-// thousand steps of its matcher each, a few hundredths of a millisecond). A match on a line
-// may take kLineUnits and one more for every two characters of the line; all the matches
-// of a part of the text together kLineUnits and one for every twenty characters. So an
-// expression that backtracks without end, such as (a+)+$ on a line of forty "a" and a
-// "!", gives up within about a second, while a plain rule takes a few steps a character,
-// and one that retries from every character of a line of ten thousand (.*第.*章 where
-// there is none) stays inside. The memory its backtracking may take is bounded as well.
-constexpr std::int64_t kLineUnits = kRegexLineUnits;
-constexpr std::int64_t kCharactersPerLineUnit = kRegexCharactersPerLineUnit;
-constexpr std::int64_t kCharactersPerUnit = kRegexCharactersPerUnit;
+// The bounds on a search under a regular expression (chapter_rules.h): an expression
+// that backtracks without end, such as (a+)+$ on a line of forty "a" and a "!", or
+// ^(.*章)+$ on a line of a hundred megabytes, gives up after about two seconds, while a
+// plain rule takes a few steps a character and never comes near them.
 constexpr int32_t kBacktrackBytes = kRegexBacktrackBytes;
 
 // What the parts of one search share: whether one of them gave up or was stopped (the
@@ -253,6 +246,7 @@ struct RegexSearch {
   std::mutex mutex;
   std::optional<std::size_t> gaveUpAt;  // the offset of the line
   RegexProblem problem = RegexProblem::kTooSlow;
+  RegexClock clock;
 
   void GiveUp(std::size_t lineOffset, RegexProblem why) {
     const std::lock_guard lock(mutex);
@@ -264,11 +258,11 @@ struct RegexSearch {
   }
 };
 
-// One part's share of the steps, counted by ICU's callback, which runs once per time unit
-// of a match that takes long.
+// One part's clock, ticked by ICU's callback, which runs once per time unit of a match
+// that takes long.
 struct PartSteps {
   RegexSearch* search = nullptr;
-  std::int64_t left = 0;
+  RegexTicks ticks;
   bool interrupted = false;  // ended because another part gave up
 };
 
@@ -283,7 +277,7 @@ UBool U_CALLCONV KeepMatching(const void* context, int32_t) {
     steps->search->over = true;
     return false;
   }
-  return --steps->left > 0;
+  return steps->ticks.Tick();
 }
 
 // The headings of bytes [from, to) under a compiled expression of its own; the search
@@ -293,8 +287,7 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
                                      RegexSearch& search) {
   TextDecoder decoder(encoding);
   const std::size_t unit = static_cast<std::size_t>(Units(encoding));
-  PartSteps steps{&search,
-                  kLineUnits + static_cast<std::int64_t>((to - from) / unit) / kCharactersPerUnit};
+  PartSteps steps{&search, RegexTicks(&search.clock)};
   UErrorCode status = U_ZERO_ERROR;
   uregex_setMatchCallback(regex, KeepMatching, &steps, &status);
   uregex_setStackLimit(regex, kBacktrackBytes, &status);
@@ -329,11 +322,7 @@ std::vector<Heading> RegexHeadingsIn(std::string_view bytes, std::size_t from, s
       std::size_t length = end - line;
       if (length > 0 && decoded[line + length - 1] == u'\r') --length;
       status = U_ZERO_ERROR;
-      uregex_setTimeLimit(
-          regex,
-          static_cast<int32_t>(std::min<std::int64_t>(
-              INT32_MAX, kLineUnits + static_cast<std::int64_t>(length) / kCharactersPerLineUnit)),
-          &status);
+      steps.ticks.NewMatch();
       uregex_setText(regex, decoded.data() + line, static_cast<int32_t>(length), &status);
       const bool found = uregex_find(regex, 0, &status);
       if (U_FAILURE(status)) {
@@ -481,6 +470,16 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Enc
 }
 
 }  // namespace
+
+bool RegexTicks::Tick() {
+  const auto now = std::chrono::steady_clock::now();
+  if (ticked_ == match_) {
+    clock_->spent += std::chrono::duration_cast<std::chrono::nanoseconds>(now - last_).count();
+  }
+  ticked_ = match_;
+  last_ = now;
+  return clock_->spent < kRegexSlowTime.count();
+}
 
 std::optional<ChapterRule> ParseRule(std::string_view utf8) {
   if (utf8 == "near") return ChapterRule{};

@@ -16,6 +16,8 @@
 // The lines and regex rules look at decoded lines, so they work in any encoding that
 // ICU converts; positions are mapped back to the text's own bytes.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -101,14 +103,35 @@ using HeadingsOrError = std::variant<std::vector<Heading>, RuleError>;
 HeadingsOrError FindHeadings(const ByteText& text, const ChapterRule& rule,
                              Encoding encoding = Encoding::kGbk, Progress* progress = nullptr);
 
-// The bounds on one match of a regular expression against a line of text, which every
-// rule of the program that runs an expression keeps (see chapter_rules.cpp): ICU's time
-// units for a line (about ten thousand steps of its matcher each), one more for every so
-// many characters of the line, and the memory its backtracking may take.
-inline constexpr std::int64_t kRegexLineUnits = 5000;
-inline constexpr std::int64_t kRegexCharactersPerLineUnit = 2;
-inline constexpr std::int64_t kRegexCharactersPerUnit = 20;
+// The bounds on a chapter rule's search under a regular expression. Time: the matches that
+// run long (past one of ICU's time units, about ten thousand steps of its matcher) may take
+// kRegexSlowTime of the clock together, however long the text or its lines are; a plain
+// rule takes a few steps a character and never comes near it. Memory: what its
+// backtracking may take, the same for every expression the program runs (the junk rules').
+inline constexpr std::chrono::nanoseconds kRegexSlowTime = std::chrono::seconds(2);
 inline constexpr std::int32_t kRegexBacktrackBytes = 8 << 20;
+
+// The clock of one search's long matches, shared by the threads of the search.
+struct RegexClock {
+  std::atomic<std::int64_t> spent{0};  // nanoseconds in long matches
+};
+
+// One thread's view of a RegexClock, ticked from ICU's match callback.
+class RegexTicks {
+ public:
+  explicit RegexTicks(RegexClock* clock) : clock_(clock) {}
+  // Before each match (a call of uregex_find or uregex_matches).
+  void NewMatch() { ++match_; }
+  // At each time unit of a long match: whether the search may go on. The time from the
+  // match's first unit on is counted.
+  bool Tick();
+
+ private:
+  RegexClock* clock_;
+  std::uint64_t match_ = 0;
+  std::uint64_t ticked_ = ~std::uint64_t{0};
+  std::chrono::steady_clock::time_point last_;
+};
 
 // Decodes and encodes parts of one text in its encoding.
 class TextDecoder {
@@ -155,6 +178,5 @@ std::size_t LineEndOf(std::string_view text, std::size_t from, int unitBytes, st
 
 // Whether a decoded line, without its line break, is a heading under the lines rule.
 bool IsHeadingLine(std::u16string_view line);
-
 
 }  // namespace morvane

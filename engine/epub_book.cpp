@@ -439,7 +439,16 @@ std::string AuthorOf(const ByteText& text, Encoding encoding) {
     std::size_t stop = start.find_first_of(u"\r\n", i);
     if (stop == std::u16string::npos) stop = start.size();
     while (stop > i && IsIndentation(start[stop - 1])) --stop;
-    if (stop > i && stop - i <= 40) return Utf8(std::u16string_view(start).substr(i, stop - i));
+    if (stop > i && stop - i <= 40) {
+      // Plain UTF-8, as if the user had typed it: the book escapes it where it is written.
+      std::string author;
+      for (std::size_t k = i; k < stop;) {
+        std::size_t taken = 1;
+        author += Utf8Of(CodePointAt(start, k, taken));
+        k += taken;
+      }
+      return author;
+    }
   }
   return {};
 }

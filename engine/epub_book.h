@@ -86,8 +86,8 @@ std::u16string SectionTitle(const ChapterMap& map, const BookSection& section);
 // empty title as nothing to click.
 std::u16string ShownTitle(std::u16string title, std::size_t index);
 
-// The author from a "作者：" line (or "作者:") near the start of the text; empty when
-// there is none.
+// The author from a "作者：" line (or "作者:") near the start of the text, as plain UTF-8
+// (not escaped: it is escaped once where the book writes it); empty when there is none.
 std::string AuthorOf(const ByteText& text, Encoding encoding);
 
 // Text as escaped XML character data in UTF-8.

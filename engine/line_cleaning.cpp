@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 #include <unicode/uregex.h>
 
@@ -15,6 +14,10 @@ namespace {
 
 constexpr std::size_t kPartBytes = std::size_t{1} << 20;
 constexpr std::size_t kHeadingLineLimit = 4096;  // a heading line is far shorter
+// A junk line (an advert, a site's address) is far shorter too: a longer line is never
+// junk, so the rules never hold a copy of a line that grows with the text (a text of one
+// line of a gigabyte) nor spend time on it.
+constexpr std::size_t kJunkLineLimit = 64 << 10;
 constexpr int kLinesBetweenLooks = 4096;
 
 // Where a line's parts lie: [start, first) its indentation, [first, last) its text,
@@ -147,13 +150,19 @@ std::u16string Anchored(std::u16string_view rule) {
          (anyEnd ? u"" : u"$");
 }
 
+// The bound on one junk rule's match against a line, in ICU's time units (about ten
+// thousand steps of its matcher each): a line's share, and one more for every two of its
+// characters, since a rule matches a line whole and its plain work grows with the line.
+constexpr std::int64_t kJunkLineUnits = 5000;
+constexpr std::int64_t kJunkCharactersPerLineUnit = 2;
+
 // The junk rules of one search, compiled for one thread. The expressions are joined into
 // one alternation (a line is matched once, not once per rule), but for those whose
 // back references count groups, which keep expressions of their own.
 class JunkMatcher {
  public:
-  explicit JunkMatcher(const JunkRules& rules) {
-    for (const std::u16string& literal : rules.literals()) literals_.insert(literal);
+  // rules must outlive the matcher (the cleaning holds them).
+  explicit JunkMatcher(const JunkRules& rules) : rules_(&rules) {
     std::u16string joined;
     for (const std::u16string& pattern : rules.patterns()) {
       if (HasBackReference(pattern)) {
@@ -169,13 +178,13 @@ class JunkMatcher {
   // Whether the line, blanks trimmed, is junk; a match that went beyond its bounds sets
   // gaveUp.
   bool Matches(std::u16string_view line, std::optional<RegexProblem>& gaveUp) {
-    if (literals_.contains(std::u16string(line))) return true;
+    if (rules_->IsLiteral(line)) return true;
     for (const Regex& regex : regexes_) {
       UErrorCode status = U_ZERO_ERROR;
       uregex_setTimeLimit(regex.get(),
                           static_cast<int32_t>(std::min<std::int64_t>(
-                              INT32_MAX, kRegexLineUnits + static_cast<std::int64_t>(line.size()) /
-                                                               kRegexCharactersPerLineUnit)),
+                              INT32_MAX, kJunkLineUnits + static_cast<std::int64_t>(line.size()) /
+                                                              kJunkCharactersPerLineUnit)),
                           &status);
       uregex_setText(regex.get(), line.data(), static_cast<int32_t>(line.size()), &status);
       const bool matched = uregex_find(regex.get(), 0, &status);
@@ -203,7 +212,7 @@ class JunkMatcher {
     regexes_.push_back(std::move(regex));
   }
 
-  std::unordered_set<std::u16string> literals_;
+  const JunkRules* rules_;
   std::vector<Regex> regexes_;
 };
 
@@ -233,6 +242,18 @@ bool RemovesLine(LineChangeKind kind) {
 std::variant<JunkRules, JunkRules::Problem> JunkRules::Parse(std::string_view utf8) {
   if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
   JunkRules rules;
+  // Room for every rule at once, so that a million rules are not copied as they grow: a
+  // line per rule, and at most a UTF-16 unit per byte that starts a character (two for
+  // one of four bytes).
+  rules.literalEnds_.reserve(static_cast<std::size_t>(std::count(utf8.begin(), utf8.end(), '\n')) +
+                             1);
+  rules.literalChars_.reserve(
+      static_cast<std::size_t>(
+          std::count_if(utf8.begin(), utf8.end(),
+                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; })) +
+      static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xF8) == 0xF0;
+      })));
   int number = 0;
   while (!utf8.empty()) {
     ++number;
@@ -244,7 +265,7 @@ std::variant<JunkRules, JunkRules::Problem> JunkRules::Parse(std::string_view ut
     const std::u16string_view trimmed = TrimmedBlanks(decoded);
     if (trimmed.empty() || trimmed.front() == u'#') continue;
     if (!trimmed.starts_with(u"re:")) {
-      rules.literals_.emplace_back(trimmed);
+      rules.AddLiteral(trimmed);
       continue;
     }
     std::u16string pattern(trimmed.substr(3));
@@ -254,7 +275,33 @@ std::variant<JunkRules, JunkRules::Problem> JunkRules::Parse(std::string_view ut
     if (const auto* error = std::get_if<RuleError>(&checked)) return Problem{number, *error};
     rules.patterns_.push_back(std::move(pattern));
   }
+  rules.SortLiterals();
   return rules;
+}
+
+std::u16string_view JunkRules::Literal(std::uint32_t i) const {
+  const std::uint32_t begin = i == 0 ? 0 : literalEnds_[i - 1];
+  return std::u16string_view(literalChars_).substr(begin, literalEnds_[i] - begin);
+}
+
+void JunkRules::AddLiteral(std::u16string_view literal) {
+  // Rules come from a text (at most 2 GiB): their characters stay below 2^32.
+  literalChars_.append(literal);
+  literalEnds_.push_back(static_cast<std::uint32_t>(literalChars_.size()));
+}
+
+void JunkRules::SortLiterals() {
+  literalOrder_.resize(literalEnds_.size());
+  for (std::uint32_t i = 0; i < literalOrder_.size(); ++i) literalOrder_[i] = i;
+  std::sort(literalOrder_.begin(), literalOrder_.end(),
+            [this](std::uint32_t a, std::uint32_t b) { return Literal(a) < Literal(b); });
+}
+
+bool JunkRules::IsLiteral(std::u16string_view line) const {
+  const auto at = std::lower_bound(
+      literalOrder_.begin(), literalOrder_.end(), line,
+      [this](std::uint32_t i, std::u16string_view text) { return Literal(i) < text; });
+  return at != literalOrder_.end() && Literal(*at) == line;
 }
 
 std::string_view JunkRules::BuiltInText() {
@@ -278,9 +325,15 @@ const JunkRules& JunkRules::BuiltIn() {
   return rules;
 }
 
-void JunkRules::Add(const JunkRules& more) {
-  literals_.insert(literals_.end(), more.literals_.begin(), more.literals_.end());
+void JunkRules::Add(JunkRules more) {
+  // The larger set takes the smaller: a million rules read from a file are not copied.
+  if (more.literalChars_.size() > literalChars_.size()) {
+    std::swap(literalChars_, more.literalChars_);
+    std::swap(literalEnds_, more.literalEnds_);
+  }
+  for (std::uint32_t i = 0; i < more.literalEnds_.size(); ++i) AddLiteral(more.Literal(i));
   patterns_.insert(patterns_.end(), more.patterns_.begin(), more.patterns_.end());
+  SortLiterals();
 }
 
 struct LineChangeFinder::State {
@@ -317,7 +370,7 @@ struct LineChangeFinder::State {
       return true;
     }
     std::u16string decoded;
-    if (junk) {
+    if (junk && s.last - s.first <= kJunkLineLimit) {
       decoded = reader.decoder().Decode(bytes.substr(s.first, s.last - s.first));
       std::optional<RegexProblem> gaveUp;
       if (junk->Matches(decoded, gaveUp)) {

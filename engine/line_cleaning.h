@@ -67,13 +67,24 @@ class JunkRules {
   static const JunkRules& BuiltIn();
   static std::string_view BuiltInText();
 
-  void Add(const JunkRules& more);
-  bool empty() const { return literals_.empty() && patterns_.empty(); }
-  const std::vector<std::u16string>& literals() const { return literals_; }
+  void Add(JunkRules more);
+  bool empty() const { return literalEnds_.empty() && patterns_.empty(); }
+  // Whether line (blanks trimmed) is one of the literal rules.
+  bool IsLiteral(std::u16string_view line) const;
+  std::size_t literalCount() const { return literalEnds_.size(); }
   const std::vector<std::u16string>& patterns() const { return patterns_; }
 
  private:
-  std::vector<std::u16string> literals_;
+  std::u16string_view Literal(std::uint32_t i) const;
+  void AddLiteral(std::u16string_view literal);
+  void SortLiterals();
+
+  // The literal rules held compactly, as rules may come by the million: their characters
+  // one after another, where each ends, and their numbers in the order of their text (for
+  // a binary search). A rule costs its characters and 8 bytes.
+  std::u16string literalChars_;
+  std::vector<std::uint32_t> literalEnds_;
+  std::vector<std::uint32_t> literalOrder_;
   std::vector<std::u16string> patterns_;
 };
 

@@ -1,7 +1,9 @@
 #include "engine/map_file.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,19 +71,22 @@ std::size_t NextLine(std::string_view text, std::size_t offset, Encoding encodin
   return offset;
 }
 
-struct Row {
-  std::int64_t offset;
-  std::u16string title;
-};
-
 }  // namespace
 
-std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const ByteText& text,
-                                                   Encoding encoding) {
+namespace {
+
+// ReadMapFile, calling read once every row is read and before the map is made: the file's
+// bytes can go then, so that they and the map are never held together.
+std::variant<ChapterMap, MapFileError> ReadRows(std::string_view utf8, const ByteText& text,
+                                                Encoding encoding,
+                                                const std::function<void()>& read) {
   const std::string_view bytes = text.view();
+  // A map file may hold millions of rows: each costs its heading alone (16 bytes), and a
+  // title only where one is given.
   std::vector<Heading> headings;
+  headings.reserve(static_cast<std::size_t>(std::count(utf8.begin(), utf8.end(), '\n')) + 1);
   std::vector<Volume> volumes;
-  std::vector<Row> rows;
+  std::vector<std::pair<std::uint32_t, std::u16string>> titles;
   std::u16string volume;
   std::size_t boundary = 0;
   int number = 0;
@@ -94,15 +99,15 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
     if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
     const auto refuse = [&](Problem problem) { return MapFileError{number, problem}; };
 
-    std::vector<std::string_view> columns;
+    std::array<std::string_view, 7> columns;
+    std::size_t count = 0;
     for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos;) {
-      columns.push_back(line.substr(0, tab));
+      if (count == columns.size()) return refuse(Problem::kColumns);
+      columns[count++] = line.substr(0, tab);
       line.remove_prefix(tab + 1);
     }
-    columns.push_back(line);
-    columns.resize(std::max<std::size_t>(columns.size(), 2));
-    if (columns.size() > 7) return refuse(Problem::kColumns);
-    columns.resize(7);
+    if (count == columns.size()) return refuse(Problem::kColumns);
+    columns[count] = line;
     const auto offset = NumberIn(columns[1]);
     for (const std::size_t optional : {0, 2, 3}) {
       if (!columns[optional].empty() && !NumberIn(columns[optional])) {
@@ -135,16 +140,77 @@ std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const 
       volumes.push_back({*offset, standsAlone ? *offset : static_cast<std::int64_t>(next)});
       volume = rowVolume;
     }
+    if (!title.empty()) titles.emplace_back(static_cast<std::uint32_t>(headings.size()), title);
     headings.emplace_back(*offset, StartsLine(bytes, at, encoding));
-    rows.push_back({*offset, title});
   }
+  if (headings.empty()) return MapFileError{0, Problem::kEmpty};
+  if (read) read();
   ChapterMap map = BuildChapterMap(text, std::move(headings), encoding, std::move(volumes));
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!rows[i].title.empty() && rows[i].title != map.Title(i)) {
-      map.titles.emplace_back(static_cast<std::uint32_t>(i), std::move(rows[i].title));
-    }
+  for (auto& [i, title] : titles) {
+    if (title != map.Title(i)) map.titles.emplace_back(i, std::move(title));
   }
   return map;
+}
+
+}  // namespace
+
+std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const ByteText& text,
+                                                   Encoding encoding) {
+  return ReadRows(utf8, text, encoding, nullptr);
+}
+
+std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const ByteText& text,
+                                                     Encoding encoding) {
+  // A copy, not a mapping: a file cut short while it is read must not end the program.
+  // UTF-8 (what the program writes) is read in place, without a second copy.
+  TextRead read = ReadTextFile(path, ReadMode::kCopy);
+  if (!read.ok()) {
+    MapFileError error(0, Problem::kCannotRead);
+    error.path = path;
+    error.read = std::move(read);
+    error.read.text = ByteText();
+    return error;
+  }
+  // UTF-16 without its mark that the detection did not tell (a short map): its zero bytes
+  // end the text early; read as UTF-16 either way round, the right one is mostly ASCII.
+  if (read.EndedEarly() && !read.detected.bom) {
+    std::size_t bestAscii = 0;
+    for (const Encoding utf16 : {Encoding::kUtf16Le, Encoding::kUtf16Be}) {
+      TextRead again = ReadTextFile(path, ReadMode::kCopy, utf16);
+      if (!again.ok() || again.EndedEarly()) continue;
+      const std::u16string units = Decode(utf16, again.text.view()).text;
+      const auto ascii = static_cast<std::size_t>(
+          std::count_if(units.begin(), units.end(), [](char16_t c) { return c < 0x80; }));
+      if (ascii > bestAscii && units.find_first_of(u"\t\n") != std::u16string::npos) {
+        bestAscii = ascii;
+        read = std::move(again);
+      }
+    }
+  }
+  // The program writes maps in UTF-8, and plain ASCII (which any encoding could be) is
+  // UTF-8 too.
+  const Encoding fileEncoding = !IsUtf16(read.detected.encoding) && IsUtf8(read.text.view())
+                                    ? Encoding::kUtf8
+                                    : read.detected.encoding;
+  const std::string_view bytes = read.text.view();
+  // A text ends at its first zero byte: one that stopped early holds more than text.
+  if (read.EndedEarly() || FindUndecodable(fileEncoding, bytes).count > 0) {
+    return MapFileError{0, Problem::kBinary};
+  }
+  std::string transcoded;
+  if (fileEncoding != Encoding::kUtf8) {
+    transcoded = Transcode(fileEncoding, Encoding::kUtf8, bytes).bytes;
+  }
+  const std::string_view utf8 = fileEncoding == Encoding::kUtf8 ? bytes : transcoded;
+  const bool controls = std::any_of(utf8.begin(), utf8.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+  });
+  if (controls) return MapFileError{0, Problem::kBinary};
+  return ReadRows(utf8, text, encoding, [&] {
+    read = TextRead();
+    std::string().swap(transcoded);
+  });
 }
 
 }  // namespace morvane

@@ -7,6 +7,8 @@
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
+#include "core/files.h"
+#include "core/path.h"
 #include "engine/chapter_map.h"
 
 namespace morvane {
@@ -19,9 +21,18 @@ struct MapFileError {
     kNotAscending,  // an offset not above the one before
     kNotBoundary,   // an offset inside a character of the text's encoding
     kVolume,        // a new volume whose line is not where its row begins
+    kCannotRead,    // the file itself cannot be read (read says why)
+    kEmpty,         // no row at all
+    kBinary,        // zero bytes, control characters or bytes no character of its encoding
   };
-  int line = 0;  // from 1
+  MapFileError() = default;
+  MapFileError(int at, Problem why) : line(at), problem(why) {}
+
+  int line = 0;  // from 1; 0 for the whole file
   Problem problem = Problem::kColumns;
+  // For kCannotRead: the file and the failed read (its text left out).
+  Path path;
+  TextRead read;
 };
 
 // The map the lines describe, for text. Every row begins a chapter at its offset; a title
@@ -31,5 +42,13 @@ struct MapFileError {
 // before a line break is no part of the line.
 std::variant<ChapterMap, MapFileError> ReadMapFile(std::string_view utf8, const ByteText& text,
                                                    Encoding encoding);
+
+// The map in the file at path, the one reader of map files for the desktop and the command
+// line. The file's encoding is detected as a text's is: a map saved as UTF-16 (Notepad's
+// "Unicode", with or without its byte-order mark) or in GBK is read as one in UTF-8. A
+// file with no row, or one that is no text (zero bytes, control characters, bytes that
+// are no character), is refused, never taken for an empty map.
+std::variant<ChapterMap, MapFileError> ReadMapFileAt(const Path& path, const ByteText& text,
+                                                     Encoding encoding);
 
 }  // namespace morvane

@@ -430,6 +430,12 @@ std::string MapFileProblem(const MapFileError& error) {
     case Problem::kVolume:
       reason = "卷名与该位置的正文不符";
       break;
+    case Problem::kCannotRead:
+      return CannotReadFile(error.path, error.read);
+    case Problem::kEmpty:
+      return "章节目录文件是空的，没有一行目录";
+    case Problem::kBinary:
+      return "章节目录文件不是文本（含有零字节、控制字符或无法解码的字节），不是章节目录";
   }
   return Join({"章节目录文件第", Decimal(error.line), "行有误：", reason});
 }
@@ -544,6 +550,29 @@ std::string CoverNotImage(const Path& path) {
   return Join({"封面必须是JPEG或PNG图片：", kLineBreak, DisplayName(path)});
 }
 
+std::string CoverRefused(const Path& path, CoverProblem problem) {
+  const char* reason = "";
+  switch (problem) {
+    case CoverProblem::kNone:
+    case CoverProblem::kNotImage:
+      return CoverNotImage(path);
+    case CoverProblem::kCutShort:
+      reason = "图片不完整，文件在图片结束之前就结束了";
+      break;
+    case CoverProblem::kBadHeader:
+      reason = "图片的文件头（尺寸、颜色或编码表）已损坏";
+      break;
+    case CoverProblem::kBadData:
+      reason = "图片数据已损坏，无法解码";
+      break;
+    case CoverProblem::kTooLarge:
+      reason = "图片的像素太多（最多1亿像素）";
+      break;
+  }
+  return Join({"封面图片无法使用，没有写出任何文件：", kLineBreak, DisplayName(path), kLineBreak,
+               "原因：", reason});
+}
+
 std::string BadJunkRule(std::string_view source, int line, const RuleError& error) {
   const std::string where = source.empty()
                                 ? Join({"清理规则第", Decimal(line), "条"})
@@ -560,8 +589,25 @@ std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why) {
                "，清理已停止，没有写出任何内容。"});
 }
 
-std::string CannotConvertScript(std::string_view config, std::string_view whyNot) {
-  return Join({"无法进行繁简转换“", config, "”：", whyNot});
+std::string CannotConvertScript(std::string_view config, const ScriptConversionProblem& why) {
+  using Kind = ScriptConversionProblem::Kind;
+  std::string reason;
+  switch (why.kind) {
+    case Kind::kNoOpenCC:
+      reason = "这个版本的程序不带OpenCC";
+      break;
+    case Kind::kUnknownConfig:
+      reason = "没有这种转换，可选的是t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp";
+      break;
+    case Kind::kMissing:
+      reason = Join({"缺少转换数据文件“", why.file, "”，或者无法读取它"});
+      break;
+    case Kind::kNone:
+    case Kind::kDamaged:
+      reason = Join({"转换数据文件“", why.file, "”已损坏，不是OpenCC能读的配置或词典"});
+      break;
+  }
+  return Join({"无法进行繁简转换“", config, "”：", reason});
 }
 
 std::string ConvertedDoesNotFit(Encoding target, char32_t character) {

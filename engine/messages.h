@@ -15,6 +15,8 @@
 #include "core/files.h"
 #include "core/path.h"
 #include "engine/chapter_rules.h"
+#include "engine/cover_image.h"
+#include "engine/script_conversion.h"
 
 namespace morvane {
 struct MapFileError;
@@ -123,6 +125,8 @@ std::string CannotReadCover(const Path& path);
 std::string CannotReadCover(const Path& path, const FileError& why);
 std::string TooManyHeadingsForBook(std::int64_t headings);
 std::string CoverNotImage(const Path& path);
+// A cover that does not decode, and why.
+std::string CoverRefused(const Path& path, CoverProblem problem);
 // The same where the map window opens such a file: the map shown stays as it was.
 std::string MapFileRefused(const MapFileError& error);
 // The map window wrote its map to path, or could not.
@@ -152,8 +156,8 @@ std::string BadJunkRule(std::string_view source, int line, const RuleError& erro
 // A junk rule's match gave up on a line of the text; nothing was written.
 std::string JunkRuleGaveUp(std::int64_t line, RegexProblem why);
 
-// The traditional/simplified conversion config cannot be opened (whyNot in OpenCC's words).
-std::string CannotConvertScript(std::string_view config, std::string_view whyNot);
+// The traditional/simplified conversion config cannot be opened, and why.
+std::string CannotConvertScript(std::string_view config, const ScriptConversionProblem& why);
 // A converted character that target cannot hold; nothing was written. The caller says how
 // to choose another encoding.
 std::string ConvertedDoesNotFit(Encoding target, char32_t character);

@@ -1,14 +1,20 @@
 #include "engine/script_conversion.h"
 
 #include <algorithm>
+#include <new>
+#include <vector>
 
 #ifdef MORVANE_HAVE_OPENCC
-#include <opencc.h>
+#include <opencc/Config.hpp>
+#include <opencc/Converter.hpp>
+#include <opencc/Exception.hpp>
 #endif
 
 #include <unicode/ustring.h>
 
 #include "core/fatal.h"
+#include "core/files.h"
+#include "core/path.h"
 #include "core/system_folders.h"
 #include "engine/chapter_rules.h"
 
@@ -52,61 +58,154 @@ bool ScriptConversionAvailable() {
 #endif
 }
 
-#ifdef MORVANE_HAVE_OPENCC
-
-std::unique_ptr<ScriptConverter> ScriptConverter::Open(std::string_view config,
-                                                       std::string* whyNot) {
-  if (!IsScriptConversion(config)) {
-    if (whyNot != nullptr) *whyNot = std::string(config);
-    return nullptr;
-  }
-  // OpenCC finds a configuration by its file name in the folder of its own data; on
-  // Windows that folder travels with the program.
-#ifdef _WIN32
-  const std::string file = ConversionDataFolder() + "/" + std::string(config) + ".json";
-#else
-  const std::string file = std::string(config) + ".json";
+#ifndef MORVANE_OPENCC_DATA
+#define MORVANE_OPENCC_DATA ""
 #endif
-  opencc_t handle = nullptr;
-  try {
-    handle = opencc_open(file.c_str());
-  } catch (...) {
-    handle = reinterpret_cast<opencc_t>(-1);
-  }
-  if (handle == reinterpret_cast<opencc_t>(-1)) {
-    if (whyNot != nullptr) *whyNot = opencc_error();
-    return nullptr;
-  }
-  return std::unique_ptr<ScriptConverter>(new ScriptConverter(handle));
+
+std::string ScriptConversionDataFolder() {
+  // On Windows the data travels with the program, in the folder beside the executable.
+#ifdef _WIN32
+  return ConversionDataFolder();
+#else
+  return MORVANE_OPENCC_DATA;
+#endif
 }
 
-ScriptConverter::~ScriptConverter() {
-  opencc_close(handle_);
+#ifdef MORVANE_HAVE_OPENCC
+
+namespace {
+
+constexpr std::size_t kConfigLimit = std::size_t{1} << 20;
+
+// The configuration with every file it names made a path in folder. OpenCC looks for a
+// dictionary named by a bare file name in the current folder first; a full path is read
+// from there alone. The names are plain file names (no escapes in OpenCC's own data).
+std::string WithDataPaths(std::string_view json, const std::string& folder,
+                          std::vector<std::string>* files) {
+  std::string out;
+  std::size_t at = 0;
+  for (std::size_t key; (key = json.find("\"file\"", at)) != std::string_view::npos;) {
+    std::size_t value = key + 6;
+    while (value < json.size() &&
+           (json[value] == ' ' || json[value] == '\t' || json[value] == '\n' ||
+            json[value] == '\r' || json[value] == ':')) {
+      ++value;
+    }
+    if (value >= json.size() || json[value] != '"') break;
+    const std::size_t end = json.find('"', value + 1);
+    if (end == std::string_view::npos) break;
+    std::string name(json.substr(value + 1, end - value - 1));
+    if (name.empty() || name.front() != '/') name = folder + "/" + name;
+    files->push_back(name);
+    out.append(json.substr(at, value + 1 - at));
+    out += name;
+    at = end;
+  }
+  out.append(json.substr(at));
+  return out;
+}
+
+// OpenCC's failure, as a kind and the file concerned.
+ScriptConversionProblem ProblemOf(const opencc::Exception& failure, const std::string& config) {
+  std::string what = failure.what();
+  if (dynamic_cast<const opencc::FileNotFound*>(&failure) != nullptr) {
+    const std::string tail = " not found or not accessible.";
+    if (what.size() > tail.size() && what.ends_with(tail)) what.resize(what.size() - tail.size());
+    return {ScriptConversionProblem::Kind::kMissing, what};
+  }
+  return {ScriptConversionProblem::Kind::kDamaged, config};
+}
+
+// The dictionary among files that OpenCC cannot read, or nothing: loaded one at a time
+// (only after the whole configuration failed) to say which file is damaged.
+std::optional<std::string> DamagedDictionary(const std::vector<std::string>& files,
+                                             const std::string& folder) {
+  for (const std::string& file : files) {
+    const std::string type = file.ends_with(".ocd2")  ? "ocd2"
+                             : file.ends_with(".ocd") ? "ocd"
+                                                      : "text";
+    const std::string dict = "{\"type\":\"" + type + "\",\"file\":\"" + file + "\"}";
+    const std::string alone =
+        "{\"name\":\"x\",\"segmentation\":{\"type\":\"mmseg\",\"dict\":" + dict +
+        "},\"conversion_chain\":[{\"dict\":" + dict + "}]}";
+    try {
+      opencc::Config().NewFromString(alone, folder);
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (...) {
+      return file;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+struct ScriptConverter::Impl {
+  opencc::ConverterPtr converter;
+};
+
+std::unique_ptr<ScriptConverter> ScriptConverter::Open(std::string_view config,
+                                                       ScriptConversionProblem* problem,
+                                                       const std::string& dataFolder) {
+  ScriptConversionProblem ignored;
+  if (problem == nullptr) problem = &ignored;
+  if (!IsScriptConversion(config)) {
+    *problem = {ScriptConversionProblem::Kind::kUnknownConfig, std::string(config)};
+    return nullptr;
+  }
+  const std::string folder = dataFolder.empty() ? ScriptConversionDataFolder() : dataFolder;
+  const std::string file = folder + "/" + std::string(config) + ".json";
+  const std::optional<std::string> json = ReadFileBytes(PathFromUtf8(file), kConfigLimit);
+  if (!json) {
+    *problem = {ScriptConversionProblem::Kind::kMissing, file};
+    return nullptr;
+  }
+  std::vector<std::string> files;
+  const std::string resolved = WithDataPaths(*json, folder, &files);
+  auto impl = std::make_unique<Impl>();
+  try {
+    impl->converter = opencc::Config().NewFromString(resolved, folder);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const opencc::Exception& failure) {
+    *problem = ProblemOf(failure, file);
+  } catch (...) {
+    *problem = {ScriptConversionProblem::Kind::kDamaged, file};
+  }
+  if (impl->converter == nullptr) {
+    if (problem->kind == ScriptConversionProblem::Kind::kDamaged) {
+      if (auto damaged = DamagedDictionary(files, folder)) problem->file = *damaged;
+    }
+    return nullptr;
+  }
+  return std::unique_ptr<ScriptConverter>(new ScriptConverter(std::move(impl)));
 }
 
 std::string ScriptConverter::ConvertUtf8(std::string_view utf8) {
   if (utf8.empty()) return {};
-  char* converted = opencc_convert_utf8(handle_, utf8.data(), utf8.size());
-  if (converted == nullptr) OutOfMemory(utf8.size() * 2);
-  std::string out(converted);
-  opencc_convert_utf8_free(converted);
-  return out;
+  return impl_->converter->Convert(std::string(utf8));
 }
 
 #else
 
-std::unique_ptr<ScriptConverter> ScriptConverter::Open(std::string_view, std::string* whyNot) {
-  if (whyNot != nullptr) *whyNot = "这个版本的程序不带OpenCC";
+struct ScriptConverter::Impl {};
+
+std::unique_ptr<ScriptConverter> ScriptConverter::Open(std::string_view,
+                                                       ScriptConversionProblem* problem,
+                                                       const std::string&) {
+  if (problem != nullptr) *problem = {ScriptConversionProblem::Kind::kNoOpenCC, {}};
   return nullptr;
 }
-
-ScriptConverter::~ScriptConverter() = default;
 
 std::string ScriptConverter::ConvertUtf8(std::string_view utf8) {
   return std::string(utf8);
 }
 
 #endif
+
+ScriptConverter::ScriptConverter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+ScriptConverter::~ScriptConverter() = default;
 
 EncodedText ScriptConverter::Convert(std::string_view bytes, Encoding from, Encoding to) {
   // UTF-8 that is all characters goes to OpenCC as it is; anything else through UTF-16.

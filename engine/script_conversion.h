@@ -24,12 +24,33 @@ bool IsScriptConversion(std::string_view name);
 // Whether this build converts at all (it is built with OpenCC).
 bool ScriptConversionAvailable();
 
+// Why a configuration cannot be opened, for engine/messages to word.
+struct ScriptConversionProblem {
+  enum class Kind {
+    kNone,
+    kNoOpenCC,       // the build has no OpenCC
+    kUnknownConfig,  // not one of kScriptConversions
+    kMissing,        // file (the configuration or a dictionary) cannot be read
+    kDamaged,        // file is there but is no configuration or dictionary of OpenCC
+  };
+  Kind kind = Kind::kNone;
+  std::string file;  // the file concerned, when known
+};
+
+// The folder of the conversion's data (configurations and dictionaries): the system's
+// OpenCC data folder, never the current folder, so that a file planted beside a novel
+// cannot change what the conversion writes.
+std::string ScriptConversionDataFolder();
+
 // One configuration of OpenCC, opened once, for one thread at a time.
 class ScriptConverter {
  public:
-  // Nothing when the configuration cannot be opened (its dictionaries are missing, or the
-  // build has no OpenCC); the reason, in OpenCC's words, goes to whyNot.
-  static std::unique_ptr<ScriptConverter> Open(std::string_view config, std::string* whyNot);
+  // Nothing when the configuration cannot be opened (a file missing or damaged, or the
+  // build has no OpenCC); why goes to problem. The configuration and every dictionary it
+  // names are read from dataFolder only (empty: ScriptConversionDataFolder()).
+  static std::unique_ptr<ScriptConverter> Open(std::string_view config,
+                                               ScriptConversionProblem* problem,
+                                               const std::string& dataFolder = {});
   ~ScriptConverter();
   ScriptConverter(const ScriptConverter&) = delete;
   ScriptConverter& operator=(const ScriptConverter&) = delete;
@@ -43,8 +64,9 @@ class ScriptConverter {
   EncodedText Convert(std::string_view bytes, Encoding from, Encoding to);
 
  private:
-  explicit ScriptConverter(void* handle) : handle_(handle) {}
-  void* handle_;
+  struct Impl;
+  explicit ScriptConverter(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
 };
 
 // A whole text converted a part at a time (parts end after a line break), into to; with

@@ -378,12 +378,7 @@ void OnSaveMap(Toolkit& ui, const AppState& state, const Draft& draft) {
 void OnOpenMap(Toolkit& ui, const AppState& state, Draft& draft) {
   if (!ui.ShowFileDialog(kMapOpenDialog)) return;
   const Path path = ui.DialogFileName(kMapOpenDialog);
-  const TextRead read = ReadTextFile(path, ReadMode::kCopy, Encoding::kUtf8);
-  if (read.status != TextRead::Status::kOk) {
-    ui.ShowMessageBox(messages::CannotReadFile(path, read));
-    return;
-  }
-  auto map = ReadMapFile(read.text.view(), state.cut.normalText, state.cut.normalEncoding.encoding);
+  auto map = ReadMapFileAt(path, state.cut.normalText, state.cut.normalEncoding.encoding);
   if (const auto* error = std::get_if<MapFileError>(&map)) {
     ui.ShowMessageBox(messages::MapFileRefused(*error));
     return;

@@ -9,6 +9,7 @@
 #include "engine/book_language.h"
 #include "engine/book_metadata.h"
 #include "engine/chapter_map.h"
+#include "engine/cover_image.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
 #include "engine/messages.h"
@@ -71,9 +72,10 @@ std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
       ui.ShowMessageBox(messages::CannotReadCover(*cover));
       return std::nullopt;
     }
-    info.cover = ImageKindOf(*bytes);
-    if (info.cover == ImageKind::kNone) {
-      ui.ShowMessageBox(messages::CoverNotImage(*cover));
+    const CoverCheck check = CheckCover(*bytes);
+    info.cover = check.kind;
+    if (!check.ok()) {
+      ui.ShowMessageBox(messages::CoverRefused(*cover, check.problem));
       return std::nullopt;
     }
     info.coverBytes = std::move(*bytes);

@@ -181,7 +181,7 @@ std::optional<ByteText> Cleaned(Toolkit& ui, const Draft& draft, Encoding target
   std::unique_ptr<ScriptConverter> converter;
   if (convert > 0) {
     const std::string_view config = kScriptConversions[static_cast<std::size_t>(convert - 1)];
-    std::string whyNot;
+    ScriptConversionProblem whyNot;
     converter = ScriptConverter::Open(config, &whyNot);
     if (!converter) {
       ui.ShowMessageBox(messages::CannotConvertScript(config, whyNot));

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libopencc-dev opencc
-  libminizip-dev zlib1g-dev nettle-dev
+  libminizip-dev zlib1g-dev nettle-dev libpng-dev libjpeg62-turbo-dev
   clang libclang-rt-14-dev
   fonts-wqy-microhei
   python3

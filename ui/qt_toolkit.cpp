@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <utility>
 
 #include <QAbstractButton>
@@ -30,6 +31,7 @@
 #include <QStyledItemDelegate>
 #include <QUrl>
 
+#include "core/fatal.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "ui/app_icon.h"
@@ -204,7 +206,13 @@ bool QtToolkit::Fire(std::string_view control, Event event) {
   auto it = routines_.find({std::string(control), event});
   if (it == routines_.end()) return false;
   const Routine routine = it->second;  // a routine may rebind while it runs
-  routine();
+  // An exception must not cross the toolkit's event loop: memory running out ends the
+  // program with its message.
+  try {
+    routine();
+  } catch (const std::bad_alloc&) {
+    OutOfMemoryAtTop();
+  }
   return true;
 }
 
@@ -722,8 +730,7 @@ void Prepare(QMessageBox& box) {
 int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
   // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
   const bool question = (flags & kYesNo) != 0;
-  QMessageBox box(QMessageBox::NoIcon,
-                  MessageText(caption.empty() ? DefaultCaption() : caption),
+  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
                   MessageText(content),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
@@ -740,8 +747,7 @@ int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::
 
 void QtToolkit::ShowCompletion(const std::string& content, const std::string& caption,
                                const Path& folder) {
-  QMessageBox box(QMessageBox::NoIcon,
-                  MessageText(caption.empty() ? DefaultCaption() : caption),
+  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
                   MessageText(content), QMessageBox::Ok);
   QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
   Prepare(box);

@@ -139,7 +139,8 @@ TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
   ScratchFolder dir;
   ui.SetPath(names::kSaveLocationBox, dir.native());
   state.cut.normalPath = dir.at("书.txt");
-  WriteBytes(dir / "cover.png", std::string("\x89PNG\r\n\x1A\n", 8));
+  WriteBytes(dir / "cover.png", ReadBytes(MORVANE_TEST_DATA_DIR "/cover.png").value());
+  WriteBytes(dir / "signature.png", std::string("\x89PNG\r\n\x1A\n", 8));
   WriteBytes(dir / "cover.txt", "text");
   Open([&] {
     ui.Select(names::kMapRuleList, names::kLinesItem);
@@ -151,7 +152,7 @@ TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
     EXPECT_EQ(Utf8FromGbk(ui.Text(names::kEpubSummary).view()), "目录：4 章");
     ui.Type(names::kEpubTitleBox, GbkFromUtf8("新书"));
     ui.Type(names::kEpubAuthorBox, GbkFromUtf8("某人"));
-    for (const char* cover : {"cover.txt", "cover.png"}) {
+    for (const char* cover : {"cover.txt", "signature.png", "cover.png"}) {
       ui.ChooseWithoutDialog(names::kEpubCoverDialog, dir.at(cover));
       ui.Click(names::kEpubCoverButton);
       ui.Click(names::kEpubOkButton);
@@ -160,9 +161,10 @@ TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
   };
   ui.Click(names::kEpubButton);
   const std::vector<MemoryToolkit::Message> said = ui.TakeMessages();
-  ASSERT_EQ(said.size(), 2u);
+  ASSERT_EQ(said.size(), 3u);
   EXPECT_NE(said[0].content.find("JPEG或PNG"), std::string::npos) << said[0].content;
-  EXPECT_EQ(said[1].content, "EPUB已生成！");
+  EXPECT_NE(said[1].content.find("原因："), std::string::npos) << said[1].content;
+  EXPECT_EQ(said[2].content, "EPUB已生成！");
   const std::string book = ReadBytes(dir / "P.epub").value_or("");
   EXPECT_NE(book.find("OEBPS/cover.png"), std::string::npos);
   // The text before the first heading and four chapters: the unticked one is in the third.

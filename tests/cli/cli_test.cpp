@@ -393,7 +393,7 @@ TEST_F(Cli, MakesABookOfTheChapterMap) {
   WriteBytes(
       dir / "书.txt",
       GbkBytes("作者：王五\r\n\r\n第一章 甲\r\n一\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n"));
-  const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+  const std::string png = ReadBytes(MORVANE_TEST_DATA_DIR "/cover.png").value();
   WriteBytes(dir / "cover.png", png);
   ASSERT_EQ(RunCli({"epub", "--skip", "2", "--out", out, "书.txt"}, dir.path()).exitCode, 0);
   ASSERT_EQ(RunCli({"epub", "--title", "T&T", "--author", "A", "--cover", "cover.png", "--prefix",

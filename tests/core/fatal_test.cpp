@@ -1,7 +1,9 @@
 #include "core/fatal.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
+#include <thread>
 
 #include <sys/resource.h>
 
@@ -51,6 +53,17 @@ TEST(FatalDeathTest, ExhaustedMemoryForATextIsFatal) {
               "分配 1073741824 字节内存失败!");
 }
 #endif
+
+// Memory that runs out where nothing catches it (here a thread of its own) ends the program
+// with the message, not the system's abort.
+TEST(FatalDeathTest, UncaughtOutOfMemoryShowsTheMessage) {
+  EXPECT_EXIT(
+      {
+        EndUncaughtOutOfMemoryWithMessage();
+        std::thread([] { throw std::bad_alloc(); }).join();
+      },
+      testing::ExitedWithCode(255), "内存不足!");
+}
 
 TEST(Toolkit, DefaultCaption) {
   EXPECT_EQ(DefaultCaption(), "信息：");

@@ -8,6 +8,7 @@
 
 #include "engine/chapter_map.h"
 #include "engine/map_file.h"
+#include "test_files.h"
 
 namespace morvane::testing {
 namespace {
@@ -278,6 +279,56 @@ TEST(MapFile, RefusesAMalformedMapWithItsLine) {
     ASSERT_TRUE(std::holds_alternative<MapFileError>(read));
     EXPECT_EQ(std::get<MapFileError>(read).line, error.line);
     EXPECT_EQ(std::get<MapFileError>(read).problem, error.problem);
+  }
+}
+
+// The file as saved by an editor: UTF-16 either way round, with or without its mark, is
+// read; an empty file and one that is no text are refused, never taken for an empty map.
+TEST(MapFile, TellsEncodingsFromFilesThatAreNoMap) {
+  const Lines book = Encoded({"第一章 甲", "正文", "第二章 乙", "正文"}, Encoding::kUtf8);
+  const std::string rows = "1\t0\t\t\t开篇\n2\t" + std::to_string(book.starts[2]) + "\n";
+  const auto utf16 = [&](bool littleEnd, bool mark, const std::string& lines = {}) {
+    std::string bytes = mark ? (littleEnd ? "\xFF\xFE" : "\xFE\xFF") : "";
+    const std::u16string units = TextDecoder(Encoding::kUtf8).Decode(lines.empty() ? rows : lines);
+    for (const char16_t unit : units) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += littleEnd ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+  };
+  using Problem = MapFileError::Problem;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<Problem> refused;
+    std::size_t size = 2;
+  };
+  const Case cases[] = {
+      {"UTF-16LE with its mark", utf16(true, true), {}},
+      {"UTF-16LE without a mark", utf16(true, false), {}},
+      {"UTF-16BE with its mark", utf16(false, true), {}},
+      {"UTF-16LE without a mark, one row", utf16(true, false, "1\t0\t\t\t开篇\n"), {}, 1},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + rows, {}},
+      {"empty", "", Problem::kEmpty},
+      {"blank lines only", "\r\n  \n\t\n", Problem::kEmpty},
+      {"an image", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 20), Problem::kBinary},
+      {"control characters", "1\t0\x1B[2J\n", Problem::kBinary},
+      {"no such file", "", Problem::kCannotRead},
+  };
+  ScratchFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder / c.name;
+    if (c.refused != Problem::kCannotRead) WriteBytes(path, c.bytes);
+    const auto read = ReadMapFileAt(PathFromUtf8(path), book.text, Encoding::kUtf8);
+    if (c.refused) {
+      ASSERT_TRUE(std::holds_alternative<MapFileError>(read));
+      EXPECT_EQ(std::get<MapFileError>(read).problem, *c.refused);
+      continue;
+    }
+    ASSERT_TRUE(std::holds_alternative<ChapterMap>(read));
+    EXPECT_EQ(std::get<ChapterMap>(read).size(), c.size);
+    EXPECT_EQ(std::get<ChapterMap>(read).Title(0), u"开篇");
   }
 }
 

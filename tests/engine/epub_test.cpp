@@ -2,6 +2,7 @@
 // where it is installed, epubcheck's verdict on the books of several encodings.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -10,8 +11,10 @@
 #include "core/digest.h"
 #include "core/encoding.h"
 #include "engine/chapter_map.h"
+#include "engine/cover_image.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
+#include "engine/messages.h"
 #include "run_program.h"
 #include "test_files.h"
 #include "zip_entries.h"
@@ -136,12 +139,56 @@ TEST(EpubPages, LargeChaptersSplitBetweenParagraphsElseBetweenCharacters) {
   }
 }
 
+// A cover is decoded whole before it is taken: what only starts like an image is refused,
+// with why.
+TEST(Covers, DecodedNotSniffed) {
+  const std::string png = ReadBytes(MORVANE_TEST_DATA_DIR "/cover.png").value();
+  const std::string jpeg = ReadBytes(MORVANE_TEST_DATA_DIR "/cover.jpg").value();
+  std::string flipped = png;
+  flipped[png.find("IDAT") + 6] ^= 0x55;  // data under the chunk's checksum
+  // The description of 10000 by 10001 pixels, with its checksum made again.
+  std::string huge = png;
+  huge.replace(16, 8, std::string("\0\0\x27\x10\0\0\x27\x11", 8));
+  const uLong sum = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
+  for (int k = 0; k < 4; ++k) huge[29 + k] = static_cast<char>(sum >> (24 - 8 * k));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    CoverProblem problem;
+  };
+  const Case cases[] = {
+      {"a PNG", png, CoverProblem::kNone},
+      {"a JPEG", jpeg, CoverProblem::kNone},
+      {"a PNG signature alone", std::string("\x89PNG\r\n\x1A\n", 8), CoverProblem::kCutShort},
+      {"a JPEG start and junk", "\xFF\xD8\xFF" + std::string(200, 'x'), CoverProblem::kBadHeader},
+      {"a PNG cut short", png.substr(0, png.size() / 2), CoverProblem::kCutShort},
+      {"a JPEG cut short", jpeg.substr(0, jpeg.size() - 40), CoverProblem::kCutShort},
+      {"a PNG with damaged data", flipped, CoverProblem::kBadData},
+      {"a PNG of 10000 by 10001 pixels", huge, CoverProblem::kTooLarge},
+      {"text", "cover", CoverProblem::kNotImage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CoverCheck check = CheckCover(c.bytes);
+#ifdef _WIN32
+    // The Windows Imaging Component tells some failures apart differently: refused counts.
+    EXPECT_EQ(check.ok(), c.problem == CoverProblem::kNone);
+#else
+    EXPECT_EQ(check.problem, c.problem);
+#endif
+    if (c.problem == CoverProblem::kNone) continue;
+    const std::string said = messages::CoverRefused(PathFromUtf8("封面"), check.problem);
+    EXPECT_EQ(said.find_first_of("abdefghijklmnopqrstuvwxyz"), std::string::npos) << said;
+  }
+}
+
 TEST(EpubBook, DetailsFromTheText) {
   const std::pair<const char*, const char*> authors[] = {
       {"书名：某书\r\n作者：王小明\r\n", "王小明"},
       {"作者: Li Lei  \n正文", "Li Lei"},
       {"《某书》 作者 ： 张三\n", "张三"},
       {"第一章 作者不明\n", ""},
+      {"作者：张<三&四\n", "张<三&四"},
   };
   for (const auto& [text, author] : authors) {
     EXPECT_EQ(AuthorOf(Gbk(text), Encoding::kGbk), author) << text;

@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
 #include "core/encoding.h"
+#include "core/fatal.h"
 #include "core/folder_listing.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
@@ -356,7 +358,13 @@ void Win32Toolkit::Fire(std::string_view control, Event event) {
   auto found = routines_.find({std::string(control), event});
   if (found == routines_.end()) return;
   Routine routine = found->second;  // the routine may bind again
-  routine();
+  // An exception must not cross the toolkit's event loop: memory running out ends the
+  // program with its message.
+  try {
+    routine();
+  } catch (const std::bad_alloc&) {
+    OutOfMemoryAtTop();
+  }
 }
 
 void Win32Toolkit::Bind(std::string_view control, Event event, Routine routine) {

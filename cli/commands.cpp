@@ -167,7 +167,7 @@ int RunDetect(const std::vector<std::string>& files) {
 }
 
 int RunBanner() {
-  return WriteStdout(BannerConstant().view()) ? 0 : kRefused;
+  return WriteStdoutText(BannerConstant().view(), Encoding::kGbk) ? 0 : kRefused;
 }
 
 }  // namespace morvane::cli

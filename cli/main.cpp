@@ -258,6 +258,7 @@ int RunCommandLine(int argc, char** argv) {
       "merges files; every output keeps the input's own bytes.",
       "morvane-cli"};
   app.require_subcommand(0, 1);
+  app.set_version_flag("--version", "morvane-cli " MORVANE_VERSION);
   // Words and options that nothing takes are left over and reported in Chinese, as are
   // missing ones: the parser's own reports of them are English.
   app.allow_extras();

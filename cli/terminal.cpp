@@ -22,10 +22,29 @@ namespace {
 // given the characters themselves. A file or pipe gets the UTF-8 bytes. A character whose
 // bytes are split between two writes waits in carry for the rest. Nothing when fd is no
 // console; else whether all went.
-std::optional<bool> WriteToConsole(int fd, std::string_view bytes) {
+HANDLE ConsoleOf(int fd) {
   HANDLE console = GetStdHandle(fd == STDOUT_FILENO ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   DWORD mode = 0;
-  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return std::nullopt;
+  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return nullptr;
+  return console;
+}
+
+bool WriteWide(HANDLE console, std::wstring_view rest) {
+  while (!rest.empty()) {
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 16384));
+    if (!WriteConsoleW(console, rest.data(), size, &written, nullptr) || written == 0) {
+      errno = EIO;
+      return false;
+    }
+    rest.remove_prefix(written);
+  }
+  return true;
+}
+
+std::optional<bool> WriteToConsole(int fd, std::string_view bytes) {
+  HANDLE console = ConsoleOf(fd);
+  if (console == nullptr) return std::nullopt;
   static std::string carry[3];
   std::string& held = carry[fd == STDOUT_FILENO ? 1 : 2];
   std::string text = held + std::string(bytes);
@@ -45,17 +64,7 @@ std::optional<bool> WriteToConsole(int fd, std::string_view bytes) {
       MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  std::wstring_view rest = wide;
-  while (!rest.empty()) {
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 16384));
-    if (!WriteConsoleW(console, rest.data(), size, &written, nullptr) || written == 0) {
-      errno = EIO;
-      return false;
-    }
-    rest.remove_prefix(written);
-  }
-  return true;
+  return WriteWide(console, wide);
 }
 #endif
 
@@ -90,6 +99,21 @@ bool WriteStdout(std::string_view bytes) {
   if (WriteAll(STDOUT_FILENO, bytes)) return true;
   PrintMessage(messages::CannotWriteStandardOutput(PosixError(errno, FileOperation::kWrite)));
   return false;
+}
+
+bool WriteStdoutText(std::string_view bytes, [[maybe_unused]] Encoding encoding) {
+#ifdef _WIN32
+  if (HANDLE console = ConsoleOf(STDOUT_FILENO); console != nullptr) {
+    const std::u16string text = Decode(encoding, bytes).text;
+    if (WriteWide(console,
+                  std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()))) {
+      return true;
+    }
+    PrintMessage(messages::CannotWriteStandardOutput(PosixError(errno, FileOperation::kWrite)));
+    return false;
+  }
+#endif
+  return WriteStdout(bytes);
 }
 
 }  // namespace morvane::cli

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "core/encoding.h"
+
 namespace morvane::cli {
 
 // "morvane-cli: " and the message on standard error.
@@ -12,5 +14,10 @@ void PrintMessage(std::string_view message);
 
 // Writes all bytes to standard output; false (and a message) when that failed.
 bool WriteStdout(std::string_view bytes);
+
+// Writes a text in its own encoding: its bytes unchanged to a file or pipe, its characters
+// to a console (which would read the bytes as UTF-8 and garble GBK); false (and a message)
+// when that failed.
+bool WriteStdoutText(std::string_view bytes, Encoding encoding);
 
 }  // namespace morvane::cli

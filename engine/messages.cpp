@@ -247,6 +247,34 @@ std::string HeadingCountNotPrinted(std::int64_t count) {
   return Join({"文件已全部写好；找到的章节标题数：", Decimal(count)});
 }
 
+namespace {
+
+// Windows codes about paths and drives that have no kind of their own, in words; the code
+// stays beside them for whoever helps the user.
+std::string_view Win32PathWords(int code) {
+  switch (code) {
+    case 123:  // ERROR_INVALID_NAME
+    case 161:  // ERROR_BAD_PATHNAME
+      return "文件名或路径的写法不对（也许含有Windows不允许的字符：\\ / : * ? \" < > |）";
+    case 21:  // ERROR_NOT_READY
+      return "设备未就绪（比如光驱里没有光盘）";
+    case 55:  // ERROR_DEV_NOT_EXIST
+    case 64:  // ERROR_NETNAME_DELETED
+      return "设备或网络位置已断开";
+    case 80:   // ERROR_FILE_EXISTS
+    case 183:  // ERROR_ALREADY_EXISTS
+      return "同名的文件已存在";
+    case 145:  // ERROR_DIR_NOT_EMPTY
+      return "文件夹不是空的";
+    case 1920:  // ERROR_CANT_ACCESS_FILE
+      return "系统无法访问这个文件";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
 std::string Reason(const FileError& error) {
   switch (error.kind()) {
     case ErrorKind::kNone:
@@ -289,6 +317,11 @@ std::string Reason(const FileError& error) {
       return "已取消";
     case ErrorKind::kOther:
       break;
+  }
+  if (error.category == ErrorCategory::kWin32) {
+    if (const std::string_view words = Win32PathWords(error.code); !words.empty()) {
+      return Join({words, "（Windows错误代码", Decimal(error.code), "）"});
+    }
   }
   return Join(
       {std::string(error.category == ErrorCategory::kWin32 ? "Windows错误代码" : "系统错误代码"),

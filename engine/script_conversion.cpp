@@ -15,6 +15,7 @@
 #include "core/fatal.h"
 #include "core/files.h"
 #include "core/path.h"
+#include "core/system_folders.h"
 #include "engine/chapter_rules.h"
 
 namespace morvane {
@@ -62,7 +63,12 @@ bool ScriptConversionAvailable() {
 #endif
 
 std::string ScriptConversionDataFolder() {
+  // On Windows the data travels with the program, in the folder beside the executable.
+#ifdef _WIN32
+  return ConversionDataFolder();
+#else
   return MORVANE_OPENCC_DATA;
+#endif
 }
 
 #ifdef MORVANE_HAVE_OPENCC

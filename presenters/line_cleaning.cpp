@@ -277,6 +277,11 @@ void BindCleanWindow(Toolkit& ui, AppState& state) {
   ui.Bind(kCleanWindow, kCreated, [t, draft] {
     t->SetTextEncoding(kCleanRulesBox, Encoding::kUtf8);
     t->SetText(kCleanRulesBox, ByteText(t->Setting(kJunkRulesSetting)));
+    if (!ScriptConversionAvailable()) {
+      // Said before the user chooses, not only at 确定.
+      t->SetComboItemText(kCleanConvertList, 0, GbkFromUtf8("本版本不能转换"));
+      t->SetEnabled(kCleanConvertList, false);
+    }
     Find(*t, *draft);
     t->Focus(kCleanLineList);
   });

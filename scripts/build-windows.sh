@@ -5,10 +5,12 @@
 # first when they are missing.
 #
 #   scripts/build-windows.sh            build
-#   scripts/build-windows.sh --test     build, then run the desktop smoke test
-#                                       (scripts/smoke-windows.sh), the byte-for-byte check
-#                                       against the Linux CLI (compare-windows-cli.sh) and
-#                                       the tests under Wine
+#   scripts/build-windows.sh --test     build, then check the executables' properties, run
+#                                       the desktop smoke test (scripts/smoke-windows.sh),
+#                                       the byte-for-byte check against the Linux CLI
+#                                       (compare-windows-cli.sh) and the tests under Wine,
+#                                       and make the setup and the zip and test them under
+#                                       Wine (package-windows.sh --test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +22,8 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine imagemagick
+./scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine imagemagick \
+  libopencc-data
 
 # The icon is the one the Linux build draws (its morvane-icon-export), in one .ico file.
 icon=()
@@ -54,6 +57,32 @@ if $run_tests; then
     [ -z "$others" ] || { echo "$exe needs DLLs beside it:" $others >&2; exit 1; }
   done
   echo "== morvane-cli.exe and morvane.exe import only the system's DLLs =="
+  # What Explorer shows in the properties, read back from the files by icoutils' wrestool:
+  # the version resource (the project's version), the icon and the manifest; and no
+  # symbols left in them (they are in the .debug file the executable names).
+  ./scripts/install-deps.sh icoutils >/dev/null
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
+  for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
+    properties=$(wrestool -x --raw --type=16 "$exe" | python3 -c '
+import sys
+words = [w for w in sys.stdin.buffer.read().decode("utf-16-le", "ignore").split("\0") if w.strip()]
+for key in ("ProductName", "FileDescription", "ProductVersion", "LegalCopyright"):
+    # Each key follows the binary header of its entry.
+    value = next((words[i + 1] for i, w in enumerate(words[:-1]) if w.endswith(key)), "")
+    print("%s=%s" % (key, value))')
+    echo "$exe: $(echo "$properties" | paste -sd' ')"
+    grep -qx "ProductVersion=$version" <<<"$properties" || { echo "$exe: not version $version" >&2; exit 1; }
+    grep -q '^FileDescription=.' <<<"$properties" || { echo "$exe: no description" >&2; exit 1; }
+    for type in 14 24; do  # the icon group, the manifest
+      [ -n "$(wrestool -l --type=$type "$exe")" ] || { echo "$exe: no resource of type $type" >&2; exit 1; }
+    done
+    if ! x86_64-w64-mingw32-objdump -t "$exe" | grep -q 'no symbols' ||
+      ! x86_64-w64-mingw32-objdump -h "$exe" | grep -q gnu_debuglink || [ ! -s "$exe.debug" ]; then
+      echo "$exe: not stripped, or no $exe.debug named by it" >&2
+      exit 1
+    fi
+  done
+  echo "== both executables carry their properties (version $version), icon and manifest, stripped =="
   # A Wine prefix of the build's own, made once; wineboot's first run takes a few seconds.
   export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1
@@ -71,4 +100,6 @@ if $run_tests; then
   fi
   echo "== tests of the Windows build, under $(wine --version) =="
   ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
+  echo "== the setup and the portable zip, installed, run and uninstalled under Wine =="
+  ./scripts/package-windows.sh --test
 fi

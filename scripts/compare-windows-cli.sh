@@ -3,7 +3,10 @@
 # bytes and by kilobytes), chapters, epub, merge, clean and the banner must give the same bytes,
 # file for file, and so must the chapter map of a regular expression. Inputs: the novella
 # of tests/data, a generated novel with stray bytes, a copy under a Chinese name whose
-# default prefix names the files, and a GB18030 novel with four-byte characters.
+# default prefix names the files, and a GB18030 novel with four-byte characters. The eight
+# traditional/simplified conversions of clean --convert (OpenCC, with the data beside
+# morvane-cli.exe) must give the same bytes too, on the novella in GBK and in traditional
+# characters (UTF-8, made by the Linux opencc command).
 #
 #   scripts/compare-windows-cli.sh   (after ./test.sh or a build in build/, and
 #                                     scripts/build-windows.sh)
@@ -47,6 +50,9 @@ for chapter in range(1, 120):
 open(sys.argv[1] + "/gb18030-novel.txt", "wb").write(text.encode("gb18030"))
 PY
 inputs+=("$work/in/generated-novel.txt" "$work/in/第一卷·测试.txt" "$work/in/gb18030-novel.txt")
+# The novella in traditional characters, Taiwan's phrases included.
+iconv -f gbk -t utf-8 "${inputs[0]}" | opencc -c s2twp.json >"$work/in/traditional.txt"
+conversions=(t2s s2t tw2s s2tw hk2s s2hk tw2sp s2twp)
 
 for side in linux windows; do
   out=$work/$side
@@ -70,10 +76,20 @@ for side in linux windows; do
     echo "$status" >"$out/merge-to-utf-8-$i.status"
   done
   "${run[@]}" banner >"$out/banner.out"
+  for c in "${conversions[@]}"; do
+    "${run[@]}" clean --convert "$c" --to utf-8 "${inputs[0]}" >"$out/convert-$c-gbk.out"
+    "${run[@]}" clean --convert "$c" "$work/in/traditional.txt" >"$out/convert-$c-traditional.out"
+  done
 done 2>"$work/stderr"
 count=$(find "$work/linux" -type f | wc -l)
+converted=$(find "$work/linux" -name 'convert-*' -size +1k | wc -l)
+[ "$converted" -eq $((2 * ${#conversions[@]})) ] || {
+  echo "only $converted of the $((2 * ${#conversions[@]})) conversions wrote a text" >&2
+  exit 1
+}
 if diff -rq "$work/linux" "$work/windows"; then
   echo "morvane-cli.exe under Wine wrote the same bytes as morvane-cli: $count files from ${#inputs[@]} inputs"
+  echo "the ${#conversions[@]} conversions (${conversions[*]}) identical, each on a GBK and a traditional text"
 else
   cat "$work/stderr" >&2
   echo "morvane-cli.exe and morvane-cli differ" >&2

@@ -3,8 +3,13 @@
 # display with a window manager, driven through real keys and clicks. It checks that the
 # main window comes up at its size, shows each of its five pages, that the save-location
 # window lists the drive and its folders, that a simple cut writes its files into the
-# folder chosen there, and that Esc ends the program. Screenshots go to
+# folder chosen there, that the cleaning window, the chapter map and the EPUB window open
+# (the book is written), and that Esc ends the program. Screenshots go to
 # build-windows/screenshots/.
+#
+# It waits for states, never for a fixed time: each step polls for the window, the file or
+# the repainted screen it expects, with a generous limit (a loaded machine only makes it
+# slower), and a double-click that did not register is given again.
 #
 #   scripts/smoke-windows.sh        (after scripts/build-windows.sh)
 set -euo pipefail
@@ -70,46 +75,67 @@ done
 
 fail() {
   echo "smoke test FAILED: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null || true
+  timeout 20 import -window root "$shots/failure.png" 2>/dev/null || true
   exit 1
 }
-window_named() {  # NAME TIMEOUT_SECONDS: the window id, once it is shown
-  local id=""
-  for _ in $(seq $(($2 * 5))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+within() {  # SECONDS COMMAND...: polls the command until it succeeds; false after SECONDS
+  local end=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < end)) || return 1
     sleep 0.2
   done
-  return 1
 }
+shown() { xdotool search --onlyvisible --name "$1"; }
+gone() { ! shown "$1"; }
+window_named() {  # NAME TIMEOUT_SECONDS: the window id, once it is shown
+  within "$2" shown "$1" || return 1
+  shown "$1" | head -1
+}
+# A capture of a window that goes away meanwhile would wait for ever: each has a limit.
+pixels() { timeout 20 import -window "$1" rgb:- 2>/dev/null | md5sum; }
+differs() { [ "$(pixels "$1")" != "$2" ]; }
+steady() {  # WINDOW: its pixels the same twice, 0.3 s apart (the painting is done)
+  local before
+  before=$(pixels "$1")
+  sleep 0.3
+  [ "$(pixels "$1")" = "$before" ]
+}
+settle() { within 30 steady "$1" || fail "window $1 kept changing"; }
+count_files() { find "$work/out" -name "$1" | wc -l; }
+at_least() { (($(count_files "$1") >= $2)); }
+exactly() { (($(count_files "$1") == $2)); }
 click() {  # WINDOW X Y [double]: a click at client coordinates of a window
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.2
+  xdotool mousemove --sync --window "$1" "$2" "$3"
   if [ "${4:-}" = double ]; then xdotool click --repeat 2 --delay 80 1; else xdotool click 1; fi
-  sleep 0.5
 }
 answer() {  # NAME TIMEOUT_SECONDS WHAT: Enter on a message box once it is shown; it must go
   local box
   box=$(window_named "$1" "$2") || fail "no message box $3"
-  sleep 0.5
+  settle "$box"
   xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key Return
-  for _ in $(seq 25); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.2
-  done
-  fail "Enter left the message box $3 open"
+  within 30 gone "$1" || fail "Enter left the message box $3 open"
 }
-shot() { sleep 0.5; import -frame -window "$1" "$shots/$2.png"; }
+shot() { settle "$1"; timeout 20 import -frame -window "$1" "$shots/$2.png"; }
+open_file() {  # WINDOW X Y NAME: the open-file dialog by its button, NAME typed there
+  click "$1" "$2" "$3"
+  local dialog
+  dialog=$(window_named '^(Open|打开)$' 60) || fail "the open-file dialog did not appear"
+  settle "$dialog"
+  xdotool type --delay 40 "$4"
+  xdotool key Return
+  within 60 gone '^(Open|打开)$' || fail "the open-file dialog stayed open"
+}
 
 started=$(date +%s%N)
 (cd "$work" && exec wine start /d 'M:\' /wait /unix "$exe") >/dev/null 2>&1 &
 app=$!
 pids+=($app)
-main=$(window_named 'Morvane' 60) || fail "the main window did not appear"
+main=$(window_named 'Morvane' 120) || fail "the main window did not appear"
 echo "main window after $((($(date +%s%N) - started) / 1000000)) ms"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
-sleep 1
+settle "$main"
 read -r width height < <(xdotool getwindowgeometry --shell "$main" |
   awk -F= '/WIDTH/{w=$2} /HEIGHT/{h=$2} END{print w, h}')
 echo "main window client area: ${width}x${height}"
@@ -120,103 +146,128 @@ echo "main window client area: ${width}x${height}"
 xdotool key ctrl+Prior
 for page in 1 2 3 4 5; do
   shot "$main" "main-window-page-$page"
+  before=$(pixels "$main")
   xdotool key ctrl+Next
-  sleep 0.3
+  ((page == 5)) || within 30 differs "$main" "$before" || fail "Ctrl+PageDown left page $page"
 done
 xdotool key ctrl+Prior ctrl+Prior ctrl+Prior ctrl+Prior  # back to 简单切割, the second
+settle "$main"
 
 # Open the input through the file dialog: the simple cut's 打开文件.
-click "$main" 611 124
-dialog=$(window_named '^(Open|打开)$' 20) || fail "the open-file dialog did not appear"
-sleep 1
-xdotool type --delay 40 'M:\book.txt'
-xdotool key Return
-sleep 2
+open_file "$main" 611 124 'M:\book.txt'
+settle "$main"
 
 # The save location: the drive list at M:, the folder tree with "out" below it.
 click "$main" 68 17
-saving=$(window_named '保存位置' 20) || fail "the save-location window did not appear"
-sleep 2
+saving=$(window_named '保存位置' 60) || fail "the save-location window did not appear"
 shot "$saving" save-location-window
 # The tree: the drive node "M:", below it the folder "out" (the second row). Wine draws
-# this tool window's caption itself, so its coordinates count from the frame.
-click "$saving" 62 65 double
-sleep 1
+# this tool window's caption itself, so its coordinates count from the frame. The
+# double-click shows as the folder chosen; one that did not register is given again.
+for attempt in 1 2 3; do
+  before=$(pixels "$saving")
+  click "$saving" 62 65 double
+  within 10 differs "$saving" "$before" && break
+  ((attempt < 3)) || fail "double-clicks on the folder out changed nothing"
+done
 shot "$saving" save-location-window-opened
 click "$saving" 100 200  # the tree's empty part: the keys go there
 xdotool key Escape
-sleep 1
-xdotool search --onlyvisible --name '保存位置' >/dev/null 2>&1 && fail "Esc left the save-location window open"
+within 30 gone '保存位置' || fail "Esc left the save-location window open"
 
 # The cut: 切    割, then the message box's OK.
 click "$main" 611 223
-sleep 2
-window_named '信息' 10 >/dev/null || fail "no message box after the cut"
-sleep 0.5
-import -window root "$shots/screen-after-cut.png"
-answer '信息' 10 "after the cut"
-sleep 1
+box=$(window_named '信息' 60) || fail "no message box after the cut"
+settle "$box"
+timeout 20 import -window root "$shots/screen-after-cut.png"
+answer '信息' 30 "after the cut"
 # Opening book.txt made "book" the prefix.
-pieces=$(find "$work/out" -name 'book-*.txt' | wc -l)
-[ "$pieces" -ge 2 ] || fail "the cut wrote $pieces files into M:\\out"
-echo "the cut wrote $pieces files into M:\\out"
+within 30 at_least 'book-*.txt' 2 || fail "the cut wrote $(count_files 'book-*.txt') files into M:\\out"
+echo "the cut wrote $(count_files 'book-*.txt') files into M:\\out"
+
+# The cleaning window of the simple cut's text: 清理…, shown, then 取消 by Esc.
+click "$main" 611 269
+cleaning=$(window_named '^清理$' 60) || fail "the cleaning window did not appear"
+shot "$cleaning" cleaning-window
+xdotool windowactivate --sync "$cleaning" 2>/dev/null || true
+xdotool key Escape
+within 30 gone '^清理$' || fail "Esc left the cleaning window open"
+echo "the cleaning window opened and closed"
 
 # The normal cut of the big novel: 打开文件 on the 切割 page, 8 K pieces, 切割. Writing
 # thousands of files takes seconds, so the progress window must appear.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 click "$main" 45 73     # the 切割 tab
-click "$main" 88 133    # 打开文件
-window_named '^(Open|打开)$' 20 >/dev/null || fail "the open-file dialog did not appear"
-sleep 1
-xdotool type --delay 40 'M:\big.txt'
-xdotool key Return
-sleep 3
+settle "$main"
+open_file "$main" 88 133 'M:\big.txt'   # 打开文件
+settle "$main"
 click "$main" 407 158   # 切割大小(K)
 xdotool key End shift+Home
 xdotool type '8'
-click "$main" 313 204   # 切割
-progress=$(window_named '请稍候' 10) || fail "no progress window during the long cut"
-shot "$progress" progress-window
+# 切割: the cut has begun once the progress window or its first file is there; a click
+# that did not register is given again (one that did lands on a disabled window).
+cut_begun() { shown '请稍候' || at_least 'big-*.txt' 1; }
+for attempt in 1 2 3; do
+  click "$main" 313 204
+  within 30 cut_begun && break
+  ((attempt < 3)) || fail "the long cut did not begin"
+done
+progress=$(window_named '请稍候' 60) || fail "no progress window during the long cut"
+# It changes while the work runs: taken as it is.
+timeout 20 import -frame -window "$progress" "$shots/progress-window.png" || true
 # Esc on the progress window cancels: the cut stops and removes the files it wrote.
 xdotool windowactivate --sync "$progress" 2>/dev/null || true
 xdotool key Escape
-answer '提示' 60 "after cancelling the long cut"
-sleep 1
-left=$(find "$work/out" -name 'big-*.txt' | wc -l)
-[ "$left" -eq 0 ] || fail "cancelling the long cut left $left files"
+answer '提示' 120 "after cancelling the long cut"
+within 30 exactly 'big-*.txt' 0 || fail "cancelling the long cut left $(count_files 'big-*.txt') files"
 echo "cancelling the long cut removed the files it had written"
 click "$main" 313 204   # 切割 again, to its end
-answer '信息' 120 "after the long cut"
-sleep 1
+answer '信息' 300 "after the long cut"
 expected=$((($(stat -c %s "$work/big.txt") + 8191) / 8192))
-pieces=$(find "$work/out" -name 'big-*.txt' | wc -l)
-[ "$pieces" -eq "$expected" ] || fail "the long cut wrote $pieces files, not $expected"
-echo "the long cut wrote $pieces files, with the progress window"
+within 30 exactly 'big-*.txt' "$expected" ||
+  fail "the long cut wrote $(count_files 'big-*.txt') files, not $expected"
+echo "the long cut wrote $expected files, with the progress window"
 
 # The chapter map: 章节切割, 搜寻 (a message with the count), 章节目录.
+settle "$main"
 click "$main" 165 203   # 章节切割
+settle "$main"
 click "$main" 409 204   # 搜寻
-answer '章节搜寻提示' 30 "after the chapter search"
-sleep 1
+answer '章节搜寻提示' 120 "after the chapter search"
+settle "$main"
 click "$main" 585 204   # 章节目录
-map=$(window_named '章节目录' 20) || fail "the chapter-map window did not appear"
-sleep 1
+map=$(window_named '章节目录' 60) || fail "the chapter-map window did not appear"
+settle "$map"
 # Rows unticked: the fourth by a click on its box, the seventh by Space once a click on
 # the sixth's title (which ticks nothing) and Down have moved there. The gap and the
 # repeat at chapter 21 are shaded.
 click "$map" 18 137
+settle "$map"
 click "$map" 300 167
+settle "$map"
 xdotool key Down
-sleep 0.5
+settle "$map"
 xdotool key space
 shot "$map" chapter-map
 xdotool key Escape
-sleep 1
-xdotool search --onlyvisible --name '章节目录' >/dev/null 2>&1 && fail "Esc left the chapter map open"
+within 30 gone '章节目录' || fail "Esc left the chapter map open"
+
+# The EPUB window of the chapters found: 生成EPUB, then 生成 (its default button) by Enter;
+# the book lands in the save location.
+settle "$main"
+click "$main" 589 228   # 生成EPUB
+epub=$(window_named '^生成EPUB$' 60) || fail "the EPUB window did not appear"
+shot "$epub" epub-window
+xdotool windowactivate --sync "$epub" 2>/dev/null || true
+xdotool key Return
+answer '信息' 300 "after the book was written"
+within 30 at_least '*.epub' 1 || fail "the EPUB window wrote no book into M:\\out"
+echo "the EPUB window wrote $(find "$work/out" -name '*.epub' -printf '%f')"
 
 # Esc ends the program.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
+settle "$main"
 xdotool key Escape
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$app" 2>/dev/null && fail "Esc did not end the program"
+ended() { ! kill -0 "$app"; }
+within 60 ended || fail "Esc did not end the program"
 echo "smoke test passed; screenshots in build-windows/screenshots/"

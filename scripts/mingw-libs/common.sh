@@ -2,8 +2,15 @@
 # The shared part of the MinGW-w64 library builds, sourced by scripts/build-mingw-libs.sh
 # before each library's own file (scripts/mingw-libs/<name>.sh).
 #
-# A library's file sets
+# A library's file sets either
 #   MINGW_LIB_SOURCE   the Debian source package it is built from (bookworm's newest version)
+# or, for a library whose sources the package registry does not serve,
+#   MINGW_LIB_TARBALL  the file name of the upstream release in the folder of third-party
+#                      sources ($MORVANE_THIRD_PARTY, by default shared/third_party/ beside
+#                      the main checkout), checked against
+#   MINGW_LIB_SHA256   its sha256 before anything is unpacked, and
+#   MINGW_LIB_VERSION  its version, which names the prefix
+# and
 #   MINGW_LIB_PACKAGES (optional) the Debian packages its build needs, installed when it is
 #                      built (the cross compiler and dpkg-dev are there already)
 # and defines
@@ -14,7 +21,7 @@
 # It may call `mingw_lib_prefix NAME` for the prefix of another library it builds on, and
 # use MINGW_HOST, MINGW_JOBS, MINGW_CMAKE_TOOLCHAIN and the cross tools in CC, CXX, AR...
 #
-# Every finished build lives in its own prefix, $MINGW_LIBS_CACHE/<name>-<Debian version>,
+# Every finished build lives in its own prefix, $MINGW_LIBS_CACHE/<name>-<version>,
 # outside the checkout so that every worktree and CI run on the machine shares it. A stamp
 # in the prefix holds a digest of the library's file: a later run with the same file and
 # version does nothing, a changed file builds the library again.
@@ -32,6 +39,34 @@ export MINGW_JOBS
 MINGW_JOBS=$(nproc)
 
 mingw_log() { echo "mingw-libs: $*" >&2; }
+
+# The folder of the upstream releases that a library's file may name (MINGW_LIB_TARBALL).
+mingw_third_party() {
+  if [ -n "${MORVANE_THIRD_PARTY:-}" ]; then
+    echo "$MORVANE_THIRD_PARTY"
+    return
+  fi
+  # Beside the main checkout, also when this is one of its worktrees.
+  local common
+  common=$(cd "$(git -C "$MINGW_LIBS_DIR" rev-parse --git-common-dir)" && pwd)
+  echo "$(dirname "$(dirname "$common")")/shared/third_party"
+}
+
+# Unpacks the checked tarball $1 (a file name in the third-party folder) into the current
+# folder; fails, unpacking nothing, when the file is missing or its sha256 is not $2.
+mingw_unpack_checked() {
+  local tarball
+  tarball="$(mingw_third_party)/$1"
+  [ -f "$tarball" ] || {
+    mingw_log "no $tarball (set MORVANE_THIRD_PARTY to the folder that holds it)"
+    return 1
+  }
+  echo "$2  $tarball" | sha256sum --check --quiet - || {
+    mingw_log "$tarball: not the sha256 $2"
+    return 1
+  }
+  tar -xf "$tarball"
+}
 
 # apt-get / apt-cache over a private list of bookworm's source packages, so that the
 # system's own apt configuration and lists are neither used nor touched.
@@ -87,22 +122,29 @@ mingw_lib_prefix() {
     set -euo pipefail
     unset -f mingw_lib_build
     MINGW_LIB_SOURCE=""
+    MINGW_LIB_TARBALL=""
     MINGW_LIB_PACKAGES=""
     # shellcheck source=/dev/null
     . "$file"
-    if [ -z "$MINGW_LIB_SOURCE" ] || ! declare -F mingw_lib_build >/dev/null; then
-      mingw_log "$file sets no MINGW_LIB_SOURCE or defines no mingw_lib_build"
+    if [ -z "$MINGW_LIB_SOURCE$MINGW_LIB_TARBALL" ] || ! declare -F mingw_lib_build >/dev/null; then
+      mingw_log "$file sets neither MINGW_LIB_SOURCE nor MINGW_LIB_TARBALL or defines no mingw_lib_build"
       exit 1
     fi
-    digest=$(sha256sum "$file" | cut -c1-16)
-    version=$(mingw_source_version "$MINGW_LIB_SOURCE")
+    # The digest covers the recipe and the files beside it that its name begins (a header
+    # it forces into the build, say).
+    digest=$(cat "$MINGW_LIBS_DIR/$name".* | sha256sum | cut -c1-16)
+    lib_version() {
+      if [ -n "$MINGW_LIB_TARBALL" ]; then echo "$MINGW_LIB_VERSION"; else
+        mingw_source_version "$MINGW_LIB_SOURCE"; fi
+    }
+    version=$(lib_version)
     prefix=$MINGW_LIBS_CACHE/$name-$version
     if [ "$(cat "$prefix/.morvane-built" 2>/dev/null)" != "$digest" ]; then
       # One build of a library at a time on the machine; whoever waited finds it built.
       exec 9>"$MINGW_LIBS_CACHE/.$name.lock"
       flock 9
-      mingw_apt_lists again
-      version=$(mingw_source_version "$MINGW_LIB_SOURCE")
+      [ -n "$MINGW_LIB_TARBALL" ] || mingw_apt_lists again
+      version=$(lib_version)
       prefix=$MINGW_LIBS_CACHE/$name-$version
       if [ "$(cat "$prefix/.morvane-built" 2>/dev/null)" != "$digest" ]; then
         # shellcheck disable=SC2086
@@ -129,7 +171,11 @@ mingw_build_one() {
   (
     set -euo pipefail
     cd "$work/src"
-    mingw_apt apt-get source "$MINGW_LIB_SOURCE=$version"
+    if [ -n "$MINGW_LIB_TARBALL" ]; then
+      mingw_unpack_checked "$MINGW_LIB_TARBALL" "$MINGW_LIB_SHA256"
+    else
+      mingw_apt apt-get source "$MINGW_LIB_SOURCE=$version"
+    fi
     src=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n1)
     cd "$work/build"
     mingw_lib_build "$src" "$prefix"

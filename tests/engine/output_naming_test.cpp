@@ -172,6 +172,9 @@ TEST(FailureReasons, AreWordedFromTheCodeAndItsCategory) {
       {win32(5), "没有权限"},               // ERROR_ACCESS_DENIED
       {win32(112), "磁盘空间不足"},         // ERROR_DISK_FULL
       {win32(1392), "Windows错误代码1392"},
+      {win32(123), "文件名或路径的写法不对"},  // ERROR_INVALID_NAME
+      {win32(123), "（Windows错误代码123）"},
+      {win32(21), "设备未就绪"},  // ERROR_NOT_READY
       {posix(ENOSPC), "磁盘空间不足"},
       {posix(EACCES), "没有权限"},
       {posix(EXDEV), "系统错误代码18"},

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds in Release and starts the desktop program.
 set -euo pipefail
 cd "$(dirname "$0")"

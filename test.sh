@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything and runs every test through ctest:
 # first the normal build (desktop program included), then the core, engine and
 # command-line tests again under AddressSanitizer and UBSan (with short fuzzing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/chapter_map_window.h"
 
 #include "presenters/control_names.h"

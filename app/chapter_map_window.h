@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chapter-map window: after a chapter search, the user sees every heading (its
 // chapter number, title, size and what looks wrong), switches the rule and sees the map

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The cleaning window: what downloads leave in a text (junk lines, repeated titles, blank
 // lines, trailing blanks, indentation), found and shown before anything changes, with the

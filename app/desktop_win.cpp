@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and shutdown of the desktop program on Windows: the same window descriptions
 // and event wiring as on Linux, built by the Win32 toolkit.
 

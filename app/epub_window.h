@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The EPUB window: before a book is made of the chapter map, the user sees and may
 // change its title and author and choose a cover; 生成 writes it into the save folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's icon for an icon theme: FOLDER/N/morvane.png for each size N and
 // FOLDER/scalable/morvane.svg. Run by the build; needs no display.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: its description, one row per control, and the names of the
 // controls that only the description itself needs (labels, frames, pages, web views).

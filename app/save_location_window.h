@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The save-location window: a drive list and a folder tree, nothing else.
 

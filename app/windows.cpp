@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/windows.h"
 
 #include "app/chapter_map_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every window of the desktop program, as the toolkits build them: the Qt one, the Win32
 // one and the tests' in-memory one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/wiring.h"
 
 #include "app/main_window.h"

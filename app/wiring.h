@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The event bindings of the desktop's windows: which presenter handles which event.
 

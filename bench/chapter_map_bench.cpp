@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chapter-map window with 100 000 headings: how long the window's thread is busy
 // to open it (search, map and first paint), to scroll to its end, to untick a row and to
 // switch the rule. Run offscreen: QT_QPA_PLATFORM=offscreen morvane_chapter_map_bench.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """How well each chapter rule finds the chapters of books whose chapters are known.
 
 The generator puts 120 chapters of known text (paragraphs of the shared novella, the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks the outputs of one benchmark pair before its timings are trusted.
 
 Each check prints one line for RESULTS.md and exits non-zero when our output is wrong.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The line cleaning and the traditional/simplified conversion of morvane-cli clean, side by
 # side with the standard tools that do the same, on a generated UTF-8 novel with what
 # downloads leave in it (bench/dirty_novel.py):

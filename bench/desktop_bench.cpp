@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Desktop figures: how long the window stays busy when a large text goes into the
 // simple-cut box, when the user types one character with that text in it, and when a
 // cleaning button rewrites it.

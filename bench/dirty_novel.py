@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Adds what downloads leave in a novel to a generated UTF-8 one, for the cleaning benchmark.
 
 Each heading is repeated on the next line; after every 25th paragraph comes a site line (one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder-tree figures: how long the save-location window is busy when the user opens a
 // folder holding 1 000, 20 000 or 100 000 subfolders, and when the user goes back up to
 // it from one of its children. Each figure runs from the open to the painted tree.

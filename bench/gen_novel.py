@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a synthetic novel of an exact size for the benchmarks, deterministic from a seed.
 
 GBK kind: chapter headings "第N章 title" (N in Chinese numerals or in digits), CR LF line

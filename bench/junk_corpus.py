@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the corpus that the junk rules are measured on (bench/junk_rules.sh) and that the
 line-cleaning tests sample:
 

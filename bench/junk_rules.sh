@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The precision and reach of the built-in junk rules (data/junk-lines.txt), as
 # `morvane-cli clean --junk` applies them:
 #   - story lines that must stay: the novella (tests/data/a-q-zhengzhuan.gbk.txt, read as GBK)

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a sed -E script with the same expressions as `morvane-cli clean --junk
 --trailing-space --indent fullwidth` (data/junk-lines.txt, blanks at either end of a line
 aside, a CR before the LF kept), for the side-by-side benchmark in bench/clean_lines.sh."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Peak memory (max RSS from /usr/bin/time -v) of every morvane-cli operation, against the
 # ceiling of 1.3 x the input plus 64 MiB (plus 32 bytes per heading where a chapter map is
 # made). Inputs: a generated GBK novel, and four built to be hard on memory: a text made

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # How long a chapter rule's regular expression that backtracks without end takes to give up
 # on one line of 2, 10 and 100 MiB (and more with --sizes): ^(.*章)+$ on a line of "第章"
 # over and over that ends in "第", which the expression retries from every 章. Its bound does not grow with the line, so every size gives up after

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes bench/RESULTS.md from the tables that bench/run.sh collected.
 
 Everything above the line "<!-- notes -->" is rewritten on each run; the notes written by

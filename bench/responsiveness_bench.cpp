@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the window answers while long work runs: a normal cut, a chapter search and cut and
 // a merge of a 1 GiB GBK text, started as the buttons start them, on the real main window
 // (offscreen). A 5 ms timer on the window's thread measures the longest time its event

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Side-by-side timings of morvane-cli against the standard tools that do the same job,
 # on generated GBK and ASCII novels, written up in bench/RESULTS.md.
 #

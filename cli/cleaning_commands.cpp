@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli clean: the chosen lines cleaned (engine/line_cleaning.h), then the chosen
 // white space, then a conversion of script or encoding, a part at a time, onto standard
 // output, a stream, or a file written whole; or the report of the changes as TSV.

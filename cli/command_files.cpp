@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What each command reads and where it writes, from its arguments alone, and the run of a
 // command by that declaration. The declaration is the whole list of the files a command
 // reads: the output checks take their inputs from it and from nowhere else.

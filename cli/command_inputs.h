@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the commands of morvane-cli share: reading their inputs (mapped, side by side, with
 // the messages of each in the order of the files and the late count of undecodable bytes),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli's small commands and the book: epub (the book of a text with its chapter map
 // as the table of contents), detect, banner, and the save folder of --out. The others have a
 // file each: cutting_commands.cpp (cut, chapters), merging_commands.cpp (merge),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The commands of morvane-cli. Each takes its parsed arguments (paths as the system gave
 // them) and returns the exit code: 0 when everything was written, 1 when the operation

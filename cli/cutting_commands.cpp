@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli cut and chapters: the cuts by size and the chapter cut (engine/chapter_cut_job.h),
 // with the chapter map's options (--rule, --map, --skip, --per-file, --names, --list).
 

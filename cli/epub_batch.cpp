@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // epub FILE...: many books at once. Each file is a book of its own, made exactly as one
 // file alone is (MakeBook); the files are taken by a few workers side by side, since one
 // book leaves cores idle while it reads and maps its text. Every file is tried: one that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Inputs are mapped, not copied, so that a gigabyte costs no second gigabyte of memory.
 // A mapped file that another program cuts short while it is read raises SIGBUS where the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Between the guard and the platform's handler: the message is put together beforehand,
 // because the handler may make only async-signal-safe calls (a write and an exit).

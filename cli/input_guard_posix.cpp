@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The guard on POSIX: a mapped input cut short raises SIGBUS where its missing pages are
 // touched.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The guard on Windows: a mapped input whose pages cannot be read any more (a network
 // drive gone, a removable disk pulled; Windows refuses to cut short a file that is
 // mapped) raises EXCEPTION_IN_PAGE_ERROR where the pages are touched. A vectored handler

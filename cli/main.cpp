@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli: cuts and merges GBK text files as the desktop program does, without a
 // window. See commands.h for what each command does.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry point on Windows: the arguments come as UTF-16 (the W form of the command
 // line), so that a file name holding any character reaches the program whole, whatever
 // the console's code page. The program takes them in UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli merge: two to five files joined in order by the merge job
 // (engine/merge_job.h), its inputs read from their files as the job writes.
 

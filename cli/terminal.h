@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line's two channels: bytes to standard output, messages to standard
 // error. Messages are UTF-8, as the engine makes them; the terminal gets them with plain

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What the Windows build takes instead of Debian's Linux libraries: GoogleTest built from
 # its sources, CLI11's headers (header-only, so any compiler's), ICU cross-built from
 # Debian's sources (scripts/mingw-libs/icu.sh) and no Qt (the desktop program is native

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-building the Windows programs with MinGW-w64 (Debian's g++-mingw-w64-x86-64-posix,
 # whose posix thread model gives std::thread). Executables are 64-bit and static, and
 # run here under Wine: ctest starts each test program through it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Byte text: the one text value of the program, and every operation on it that the
 // cutting, cleaning, chapter and merge code uses.

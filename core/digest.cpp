@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/digest.h"
 
 #include <nettle/sha1.h>

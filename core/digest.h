@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SHA-1 of bytes handed over in pieces: the libraries' own (nettle on Linux, the system's
 // CNG on Windows), so both platforms give the same digest of the same text.

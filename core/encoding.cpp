@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names and byte-order marks of the encodings, UTF-8 validity (vectorised) and the tally
 // of ill-formed UTF-8, and character stepping: CharLength, BoundaryAtOrAfter, AsciiIn.
 // Detection is in encoding_detection.cpp, conversion in encoding_codec.cpp.

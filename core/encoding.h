@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text encodings: which one a file is in, where its characters start, and the way to and
 // from Unicode.

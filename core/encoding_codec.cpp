@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one codec of every conversion: ICU's converters (windows-936, gb18030, windows-950)
 // and the double-byte table learnt from them once, Decode with its stand-ins for
 // undecodable bytes, FindUndecodable (GBK 64 bytes at a time), and Encode, EncodeBack,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which encoding a file's bytes are in: the one pass of ScanBytes (the facts it tells:
 // high bytes, zero bytes, the first mark, the first four-byte GB18030 character), UTF-8
 // and UTF-8 with a few bad sequences, UTF-16 without a byte-order mark (by its zero bytes,

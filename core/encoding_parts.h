@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the encoding files share and no caller sees: the small byte tests, UTF-8's
 // well-formed sequences and the tally of ill-formed ones (detection weighs it, the codec

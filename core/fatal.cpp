@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fatal.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one fatal error path: a box with the stop icon, then exit with code -1.
 // The desktop program installs a presenter that shows the box; without one the text

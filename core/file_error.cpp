@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/file_error.h"
 
 #include <cerrno>

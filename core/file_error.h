@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A failed file operation as a value: the system's code in its category, what was being
 // done, and the path. It holds no words: the program's messages (engine/messages.h) say

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What reading a text file does the same way on every platform: the table that hands out
 // FileNumbers for open files, where the text lies in the file's bytes, the text kept in
 // memory, and the account of the bytes left out after the text end. The platform files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing whole files so that a failed or interrupted write loses nothing: the bytes go
 // to an unnamed file in the target's folder, which gets a name only when complete.
 

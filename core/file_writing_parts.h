@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What writing does the same way on every platform: the list of files the running
 // operation reads, which no write may replace, and the seam through which tests inject
 // failures. The platform files (file_writing.cpp, files_win.cpp) do the system calls

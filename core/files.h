@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Files: reading a whole file as text and writing a whole file in one call.
 //

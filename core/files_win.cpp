@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files on Windows: the W functions of the Win32 API on UTF-16 paths.
 //
 // Reading maps the file (or copies it) as on POSIX. Writing goes to a hidden temporary

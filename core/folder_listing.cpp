@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/folder_listing.h"
 
 #include <dirent.h>

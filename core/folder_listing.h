@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a folder holds, by the file system's own names: the one place that reads folders,
 // for the folder tree and the file dialogs.

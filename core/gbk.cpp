@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/gbk.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The GBK boundary: where bytes of the program meet Unicode (the window toolkit, the
 // terminal). File names are no GBK texts: see path.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Long work: how an operation that may take seconds (writing thousands of files, a
 // gigabyte of text) tells the window how far it has got, and learns that the user asked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The files behind mapped inputs (POSIX only): a write can have the kernel copy a mapped
 // text's bytes from its file, where the file system shares or copies blocks itself, instead

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Numbers: conversions between texts and numbers, and the real arithmetic whose exact
 // rounding the size displays and piece counts depend on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // File names as the platform's file system spells them: the one seam where paths are
 // made, joined, shown and typed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names on POSIX: exact bytes, UTF-8 suffixes, display decoding.
 
 #include <cstdio>

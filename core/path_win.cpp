@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names on Windows: UTF-16 as the W functions take them, "\" between folder and
 // name, drive roots such as "C:\".
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/side_by_side.h"
 
 #include <exception>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Work cut into parts that run side by side on the machine's cores: the scans of a large
 // text, its chapter search.

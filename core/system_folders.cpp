@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/system_folders.h"
 
 #include <cstdlib>

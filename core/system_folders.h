@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The folders of the operating system itself, where a user's output files do not belong.
 // A save location inside one is confirmed by the user before the first file goes there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own folder on Windows, from the module file name of the executable.
 #include <windows.h>
 

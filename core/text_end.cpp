@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text-ending rule of file reading (TextEnd in files.h), kept apart because it is
 // the one loop that runs over every byte of every file read and is tuned for that.
 

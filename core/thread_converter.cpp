@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/thread_converter.h"
 
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ICU converters carry state, so each thread has its own: opened on first use, closed when
 // the thread ends.

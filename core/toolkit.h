@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The toolkit interface: how handlers reach windows, controls and dialogs.
 //

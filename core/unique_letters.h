@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Eight letters and digits that no other call in any process is likely to give: the part
 // of a temporary file's name that keeps two runs (or two writers of one run) apart.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/banner.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/book_language.h"
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The language of a book: zh-Hans for a text in simplified characters, zh-Hant for one in
 // traditional characters. Readers place punctuation and choose fonts by it.

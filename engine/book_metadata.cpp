@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/book_metadata.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a downloaded novel says about itself: its title, author and description, read from
 // the file's name and the lines at the start of the text, in the forms download sites and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The automatic rule: what marks the chapters of this book, chosen from the book itself.
 //

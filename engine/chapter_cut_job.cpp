@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/chapter_cut_job.h"
 
 #include "engine/chapter_cutting.h"

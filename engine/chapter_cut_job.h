@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chapter cut as one job: whoever starts it (the cut page, the chapter map's cut,
 // morvane-cli chapters) hands over the text, its form and what to cut at, and gets back

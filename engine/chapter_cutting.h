@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Chapter search ("第" followed within 16 bytes by "章") and the chapter cut.
 //

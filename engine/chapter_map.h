@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chapter map: every heading a rule found, with what a reader needs to judge it
 // (its chapter number, its title, its size, and flags that point at likely mistakes),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The marker scan of the chapter search, 64 bytes at a time.
 //
 // Character stepping takes a byte of 0x80 or above together with the byte after it. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/chapter_rules.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chapter rules: where the chapters of a text begin.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/chinese_numerals.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Numbers as chapter headings write them, and the blanks around them: the one reading of
 // Arabic and full-width digits, of Chinese numerals (一千零二十四, 一〇二四, 壹佰), and of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/contents_block.h"
 
 #include <string_view>

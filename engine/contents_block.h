@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A table of contents at the front of a book, among the headings a written rule found:
 // heading lines with nothing but blank lines between them, listing the chapters the text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Covers decoded by libpng and libjpeg-turbo. Both libraries report errors by a jump out
 // of their own code: each decoder runs in a function of its own whose locals are plain
 // data, so that nothing needing a destructor is jumped over.

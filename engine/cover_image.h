@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A cover image decoded before it is accepted: a file that only starts like a JPEG or a
 // PNG is no cover. The whole image is decoded a row at a time (no copy of its pixels is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Covers decoded by the Windows Imaging Component, which every Windows since XP SP3 has:
 // the Windows build needs no image library of its own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/epub_book.h"
 
 #include <algorithm>

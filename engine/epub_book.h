@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parts of an EPUB 3 book made from a chapter map: the text before the first heading
 // and each chapter cut at as XHTML (one paragraph a line, in UTF-8), the table of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing an EPUB: the book's parts (epub_book.h) in a ZIP container made by minizip on
 // zlib. The chapters are rendered and deflated on every core, a chapter at a time, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/line_cleaning.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Line cleaning: what downloads leave in a novel, found line by line in the text's own bytes.
 //

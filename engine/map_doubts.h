@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a chapter map looks wrong: the test behind the chapter-map window's offer of the
 // automatic rule and behind the warning of morvane-cli epub.

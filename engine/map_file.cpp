@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/map_file.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A chapter map read back from the lines `chapters --list` writes, as the user edited them:
 // rows deleted, titles changed, rows added with no more than an offset.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/merge_job.h"
 
 #include <algorithm>

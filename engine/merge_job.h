@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The merge as one job: whoever starts it (the merge page, morvane-cli merge) hands over
 // where its inputs come from and the merged file's options, and gets back what happened.

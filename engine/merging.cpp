@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/merging.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Merging two to five files, in row order, into prefix已合并.txt.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every text the engine shows the user, in UTF-8. The wording lives here and nowhere
 // else, so the desktop program and morvane-cli say the same thing. A message names

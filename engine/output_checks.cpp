@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checks that run before an operation writes its first file. Without them a missing
 // folder or an impossible name would fail file after file, and a prefix naming the
 // input would replace the very file being cut.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The checks before the first file of an operation is written: RefuseOutputs makes sure
 // that all of them can be written and that none of them would replace one of the

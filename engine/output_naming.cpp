@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/output_naming.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Output naming: where every writing operation puts its files. Numbered files are
 // folder/prefix-N.txt, the merged file folder/prefix已合并.txt.

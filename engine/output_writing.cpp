@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/output_writing.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing output files: what they hold (the output text followed by the banner), and the
 // account of an operation's writes. Every file is written whole in one call through a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/script_conversion.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Traditional and simplified characters: a text converted by OpenCC, with its phrase-level
 // configurations (s2t, t2s, s2tw, tw2s, s2hk, hk2s, tw2sp, s2twp).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Size cutting: the pieces of the simple cut (bytes per piece) and of the normal cut
 // (K per piece), and their writing.

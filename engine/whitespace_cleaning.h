@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whitespace cleaning: half-width spaces, CR LF pairs, tabs.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Slow, obvious versions of the byte-text rules, written straight from their definitions,
 // for the harnesses to hold the fast versions against. Nothing here is tuned: a loop per

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The man pages against the program: every option morvane-cli's help lists (for the
 # program and each command) is described in its page, and every page formats without a
 # warning. cmake -DCLI=path/to/morvane-cli -DCLI_PAGE=morvane-cli.1 "-DPAGES=a.1;b.1" -P

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/chapter_cutting.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chapter-cut handlers; the search and the writing are engine/chapter_cutting.h.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/chapter_map.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The handlers of the chapter-map window (app/chapter_map_window.h), through the toolkit
 // as every other window's: the same on Qt, on Windows and in tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/chapter_map_text.h"
 
 #include <algorithm>

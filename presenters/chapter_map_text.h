@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the chapter-map window says and does apart from its controls: the words for the
 // flags and sizes, the summary line, the preview of the file names, and the search under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Names of the controls, windows and dialog components that handlers address. They are
 // the identifiers of the window descriptions (app/main_window, app/save_location_window,

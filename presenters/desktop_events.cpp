@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/desktop_events.h"
 
 #include <algorithm>

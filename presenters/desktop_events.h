@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The handlers of the windows' own events: the main window's start, the buttons that only
 // change the view, files and folders dropped, the save-location window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/encoding_choice.h"
 
 #include <functional>

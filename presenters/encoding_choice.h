@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The encoding lists of the desktop pages: the cut page, the simple-cut page and each merge
 // row show the encoding of their file and let the user choose another.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/epub_making.h"
 
 #include <memory>

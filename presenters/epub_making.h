@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // 生成EPUB on the cut page: the book of the chapter map as the user confirmed it (or, when
 // the map window was never confirmed, of the headings the last search found), with the

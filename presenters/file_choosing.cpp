@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/file_choosing.h"
 
 #include "engine/messages.h"

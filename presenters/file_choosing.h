@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Choosing an input file through a dialog component and reading it whole, as the three
 // open handlers (simple cut, normal cut, merge rows) do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The handlers of the cleaning window (app/clean_window.h), opened by 清理… on the simple-cut
 // page (the text of the box) and on the cut page (the text of the file opened there).

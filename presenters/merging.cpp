@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/merging.h"
 
 #include <span>

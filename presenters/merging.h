@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The merge handlers; the joining and the writing are engine/merging.h.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/output_steps.h"
 
 #include "core/system_folders.h"

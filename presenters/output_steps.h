@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The steps every writing handler shares: where the files go (the save-location and prefix
 // boxes), the checks before the first file is written, and the message after the last.

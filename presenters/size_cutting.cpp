@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/size_cutting.h"
 
 #include <functional>

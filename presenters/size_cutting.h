@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The size-cut handlers: the simple cut (bytes per piece, text shown in the box) and the
 // normal cut (K per piece, text held in memory), their open handlers and live displays. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The state the handlers share: one instance for the whole run, created before the main
 // window and released after it (the desktop's start-up owns it: app/desktop.cpp,

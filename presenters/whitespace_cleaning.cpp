@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presenters/whitespace_cleaning.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The whitespace-cleaning handlers of the simple-cut text.
 

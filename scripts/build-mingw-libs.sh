@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the libraries the Windows programs link (Debian has no MinGW-w64 builds of
 # them) from Debian's source packages, once: each into its own prefix in the cache
 # (${MORVANE_MINGW_LIBS:-~/.cache/morvane-mingw}), and prints one prefix a line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Windows programs on this Linux machine with MinGW-w64 into build-windows/:
 # morvane-cli.exe, morvane.exe and the core, engine and command-line tests, all static
 # 64-bit executables with no DLL beside them. Installs the cross compiler and Wine

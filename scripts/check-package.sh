@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from the normal build (build/), installs it with apt-get (which
 # brings its dependencies), starts the installed morvane-cli and checks that the desktop
 # entry, icon and man pages are in place, then removes the package again. Needs root or

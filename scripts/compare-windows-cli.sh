@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # morvane-cli.exe under Wine against the Linux morvane-cli on the same inputs: cut (by
 # bytes and by kilobytes), chapters, epub, merge, clean and the banner must give the same bytes,
 # file for file, and so must the chapter map of a regular expression. Inputs: the novella

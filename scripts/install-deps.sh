@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the desktop program need, plus
 # any named on the command line, and only those that are missing, so a second run costs
 # nothing.

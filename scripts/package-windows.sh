@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Packs the cross-built Windows programs (scripts/build-windows.sh) for users, into
 # build-windows/package/:
 #   morvane-<version>-setup.exe         the setup program (NSIS, packaging/windows/morvane.nsi)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The desktop smoke test of the Windows build: morvane.exe under Wine on a virtual X
 # display with a window manager, driven through real keys and clicks. It checks that the
 # main window comes up at its size, shows each of its five pages, that the save-location

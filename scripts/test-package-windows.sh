@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The packages of scripts/package-windows.sh under Wine, in a Wine prefix of their own
 # (build-windows/wineprefix-package, made anew each run), in a Chinese locale:
 #   the setup: a silent install (/S, for the current user), its files, Start-menu entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's icon, drawn in code: a page of text cut across by a dashed line. The
 // window uses a 16 and a 24 pixel image; the installed icon theme gets PNGs from 16 to

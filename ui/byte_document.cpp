@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/byte_document.h"
 
 #include <cctype>

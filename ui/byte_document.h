@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text of the multi-line edit box apart from the view that paints it: the bytes in one
 // encoding, the cursor and the selection, the edits with their undo and redo, and stepping

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/byte_text_edit.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The multi-line edit box: the view that paints a ByteDocument (byte_document.h, the bytes
 // of a text in one encoding, GBK unless told otherwise, with the selection and undo) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input of the multi-line edit box (byte_text_edit.h): keys, the input method, the
 // mouse, the wheel, the context menu and the focus. The painting and the layout of lines
 // are in byte_text_edit.cpp; the edits themselves are the document's (byte_document.h).

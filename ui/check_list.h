@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The check list on Qt: a table whose rows the program holds (TableRows), with a check box
 // in the first column. A model for a view, so that a list of a hundred thousand rows costs

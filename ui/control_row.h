@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Window descriptions: one row per control, the way a reader lays them next to the
 // design tables. The window layer builds a window from its rows and nothing else.

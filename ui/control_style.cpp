@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/control_style.h"
 
 namespace morvane::ui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How the controls are drawn: the program-wide control look (frame colours 1 to 3), the
 // flat beige owner-drawn buttons, and the per-control colours of a description row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drive list of the save-location window on POSIX: the mounted file systems a user
 // would save to (the root, home, removable and network volumes), each with a note for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/file_dialog.h"
 
 #include <algorithm>

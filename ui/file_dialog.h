@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The open-file dialog of the file dialog components, and how file names are shown.
 //

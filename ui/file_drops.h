@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Files dropped from a file manager onto an area of a window.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/folder_tree_model.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The logic of the save-location folder tree, without widgets.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/folder_tree_view.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The folder tree of the save-location window: a Qt item model over FolderTreeModel and
 // the view that shows it.

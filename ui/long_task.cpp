@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/long_task.h"
 
 #include <atomic>

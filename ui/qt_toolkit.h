@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Toolkit on Qt Widgets: builds windows from their descriptions, finds controls by
 // name, runs message boxes, file dialogs and modal windows, and delivers events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/text_boundary.h"
 
 #include <array>

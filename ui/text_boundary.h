@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where byte texts cross into Qt and back, without changing a byte.
 //

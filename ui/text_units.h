@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The characters of a byte text as the edit box steps and shows them, without a toolkit:
 // how many bytes one step of the cursor takes, and what that step shows.

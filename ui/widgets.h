@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The widgets behind the control kinds that Qt has no exact match for.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # The shared part of the MinGW-w64 library builds, sourced by scripts/build-mingw-libs.sh
 # before each library's own file (scripts/mingw-libs/<name>.sh).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034  # the MINGW_LIB_ settings are read by common.sh
 # ICU for the Windows programs: the common and i18n libraries (converters, regular
 # expressions, character properties) and a data library cut down to what the programs use,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034  # the MINGW_LIB_ settings are read by common.sh
 # minizip for the Windows programs' EPUB container: the ZIP writer (and reader) on zlib,
 # static (libminizip.a, headers in include/minizip/), the very version of Debian's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Forced into every file of OpenCC's MinGW-w64 build (scripts/mingw-libs/opencc.sh).
  * OpenCC takes file names as UTF-8; built with MSVC it opens them as UTF-16 (_wfopen, and
  * its configurations through a wide-named ifstream), while with MinGW-w64 its fopen and

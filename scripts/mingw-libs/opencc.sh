@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034  # the MINGW_LIB_ settings are read by common.sh
 # OpenCC for the Windows programs' traditional/simplified conversion: libopencc.a with its
 # bundled marisa-trie (libmarisa.a), static, headers in include/opencc/. Built from the

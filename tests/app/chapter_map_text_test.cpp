@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the chapter-map window says about a map and the user's choice.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chapter-map window driven as a user drives it: search, open the map, switch the
 // rule, untick a heading, choose names with the title, confirm and cut; the files are
 // those of morvane-cli with the same choices. Saves a PNG of the window for the README.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cleaning window driven as a user drives it on the simple-cut page: 清理…, a kind
 // unticked, 确定; the box holds the cleaned text, and undo brings the text back. Saves a PNG
 // of the window.

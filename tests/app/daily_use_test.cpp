@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop program in daily use, window by window: drop-down lists that Esc closes
 // without closing their window and whose highlighted item can be read, labels that hold
 // their largest value, message boxes that show their whole caption and say 确定, Qt's own

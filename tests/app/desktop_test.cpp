@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop program as a user meets it: every window against its description, the start
 // state, every binding driven by clicks and typing, the modal paths, and the files each
 // operation writes compared with morvane-cli's for the same input. Saves a PNG of each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The encoding lists of the desktop pages, driven through the real widgets: what a list
 // shows for the file opened, reading the file again in another encoding, the simple-cut
 // box in the file's encoding, and the merged file's encoding chosen on the merge page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The files of a folder with their bytes, so that what the desktop wrote can be compared
 // with what morvane-cli writes for the same operation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every window as the in-memory toolkit builds it from its description, and the
 // chapter-map window's handlers driven through it: the same handlers run on Qt and on
 // Windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli and the files it may touch: what each command declares it reads and writes,
 // an output that reaches an input by any name, the temporaries it may remove, outputs that
 // are streams, option values, and the messages of a failing standard output. One table per

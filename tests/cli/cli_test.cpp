@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morvane-cli end to end: generated GBK files in a scratch folder, the program run as a
 // child process, its files compared with what the engine's algorithms give.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/encoding.h"
 
 #include <bitset>

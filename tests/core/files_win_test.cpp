@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file seam on Windows: names reach the W functions whole, writes are whole or
 // nothing, what cannot be replaced is refused. Run under Wine on Linux.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/path.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths on Windows: UTF-16, "\" between folder and name, drive roots such as "C:\".
 
 #include <gtest/gtest.h>

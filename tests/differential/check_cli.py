@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Random differential check of morvane-cli against reference.py.
 
 Each case builds one to five small input files from a seeded random mix of
@@ -304,6 +305,9 @@ def run_cli(cli, case, keep=False):
 def expected_outcome(case, paths, banner):
     command = dict(case)
     command["paths"] = [p.encode("gbk") for p in paths]
+    if case["prefix"] == "":
+        # The desktop cuts with an empty prefix box; the command line takes no empty value.
+        return reference.Outcome(False, b"", {})
     if case["prefix"] is not None:
         command["prefix"] = case["prefix"].encode("ascii")
     return reference.run(command, banner)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Slow, literal model of what morvane-cli writes.
 
 Every routine here is the step-by-step rule of the program, written out with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bounds that do not grow with the input: a regular expression's time, and the lines a
 // junk rule is run on. How long and how much memory is measured by the benchmarks
 // (bench/regex_long_line.sh, bench/peak_memory.sh); these check what the bounds decide.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The automatic rule and chapter maps read back from a file.
 
 #include "engine/chapter_auto.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/chapter_cutting.h"
 
 #include <gtest/gtest.h>

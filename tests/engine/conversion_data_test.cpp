@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion's data comes from the program's data folder alone: files planted in the
 // current folder change nothing, and a damaged or missing file is refused with a reason in
 // the program's words.

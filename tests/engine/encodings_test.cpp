@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every operation on a novel and on its copies in the other encodings: read back through
 // detection, each copy must give what the GBK text gives, decoded, and cut pieces must
 // stay whole characters of their own encoding.

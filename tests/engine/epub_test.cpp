@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The book: chapters rendered as XHTML, the container read back as a reader would, and,
 // where it is installed, epubcheck's verdict on the books of several encodings.
 

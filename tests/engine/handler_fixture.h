@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A main window in memory with the engine's live displays bound as the desktop binds
 // them, a fresh shared state, and a scratch folder chosen as the save location.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing operations as long work: each announces its size, reports after every file,
 // and a stop request takes back the files the run created (files it replaced keep their
 // new content) and ends with the cancel message instead of the completion message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/size_cutting.h"
 
 #include <gtest/gtest.h>

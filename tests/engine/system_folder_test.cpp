@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing into a folder of the operating system: which folders count, and the question
 // every writing operation asks before its first file goes there.
 

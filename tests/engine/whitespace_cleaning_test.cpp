@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/whitespace_cleaning.h"
 
 #include <gtest/gtest.h>

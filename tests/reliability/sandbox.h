@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the reliability tests need to put a program into a bad situation, beyond the
 // scratch folders of test_files.h: sparse files, child processes with resource limits,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop program on Qt as at start-up, for the window tests that drive its real
 // widgets: the state, the toolkit with every window described and every event bound, and

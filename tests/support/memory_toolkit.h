@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An in-memory toolkit for tests: the controls of the program's windows built from their
 // descriptions, as the Qt and Win32 toolkits build them (the main and the save-location

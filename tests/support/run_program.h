@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs a program as a child process, as a user would from a shell: in a given folder,
 // with empty standard input, its standard output and error captured.

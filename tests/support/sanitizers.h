@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether this test binary runs under AddressSanitizer. Tests that limit the address
 // space (RLIMIT_AS) skip themselves there: the sanitizer reserves more address space

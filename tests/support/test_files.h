@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small helpers for tests that read and write real files: a scratch folder removed at
 // the end, whole-file reads and writes, and GBK texts written as UTF-8 literals.

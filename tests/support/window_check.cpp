@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window_check.h"
 
 #include "core/gbk.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a toolkit built a window as its description says, read through the toolkit
 // interface alone, so that the same check holds the Qt, the Win32 and the in-memory

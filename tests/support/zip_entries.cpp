@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "zip_entries.h"
 
 #include <minizip/unzip.h>

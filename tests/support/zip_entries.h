@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads a ZIP file back the way a reader of books would, for tests of the EPUB writer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit box's document without Qt: edits, undo and redo, stepping by the characters
 // of each encoding, and the bound on what undo keeps.
 #include "ui/byte_document.h"

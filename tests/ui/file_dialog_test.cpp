@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The open-file dialog on names of any bytes: what it lists and shows, and that the file
 // chosen reaches the program as the file system's exact bytes, however it was chosen.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save-location window's folder tree (the three ways of opening a node, on a real
 // temporary folder tree) and its drive list.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save-location window's folder tree as the user drives it: keys, Enter and what
 // stays in view, on made-up folder trees of any depth.
 

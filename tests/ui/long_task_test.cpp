@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long work off the window's thread: quick jobs show nothing, long ones show their
 // progress, every way of cancelling stops the job at its next step, and the program's
 // windows take no input while a job runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Answers the next modal window (message box, file dialog, save-location window) from
 // the event loop that runs it, the way a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window layer on real widgets: lossless edit boxes, the dispatch rule, the message
 // box, the file dialog component, modal windows and the control style.
 

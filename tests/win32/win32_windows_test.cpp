@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every window as the Win32 toolkit builds it, held to its description: each control's
 // text, list items, visibility, tick and whether it takes input, and its place (the sum of
 // its own and its parents' places, a page counting from its tab control). Runs under Wine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The check lists on Win32: a list view that holds no rows of its own (the program's
 // TableRows give the texts of the rows in sight), the ticks the toolkit keeps, clicks on the
 // boxes, the row the user is on, and the shading of marked rows.

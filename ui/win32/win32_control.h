@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the Win32 toolkit keeps of each control and each top-level window it built: the
 // fields every control has, and the part of its own kind (the encoding of an edit box,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds the controls of a window from its rows: one factory per kind of control, each
 // making the standard control that shows the row, and Build, which places a row in its
 // container and applies what every kind shares (font, look, state at start).

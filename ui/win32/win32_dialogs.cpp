@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The boxes and dialogs of the Win32 toolkit: message boxes, the completion message that
 // offers to open the output folder, the open and save dialogs of the file dialog
 // components, and the stop box of the fatal error path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drives of the save-location window on Win32: the logical drives, each with the note
 // for its kind.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder tree of the save-location window on Win32: the chain of folders from the
 // drive down to the one shown, with the subfolders of the last one listed, opened by a
 // double-click or Enter; and its folder images, drawn here.

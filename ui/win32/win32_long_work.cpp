@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long work on Windows: the job on a worker thread, the window's thread pumping messages
 // meanwhile so that the windows repaint, and a progress window once the job has taken
 // longer than a moment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message loop of the Win32 toolkit: the window procedure of the program's windows,
 // which turns the controls' notices into events (clicks, typing, selections, folders
 // opened, files dropped), the keys the windows share, and the loop itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of the Win32 layer: GBK and UTF-8 to the UTF-16 of the Win32 API and back, a
 // window's text, a row's colour as a COLORREF, and the plain text a read-only box shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Toolkit on the Win32 API: the windows built from their descriptions and the
 // controls reached by name (texts, paths, visibility, pages, lists, settings). The other
 // files of ui/win32/ hold the factories of the controls, the message loop, the dialogs,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Toolkit on the Win32 API (ui/win32/, one file per job: win32_toolkit.cpp the windows
 // and the controls by name, win32_controls.cpp a factory per kind of control,

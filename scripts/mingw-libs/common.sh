@@ -47,10 +47,21 @@ mingw_third_party() {
     echo "$MORVANE_THIRD_PARTY"
     return
   fi
-  # Beside the main checkout, also when this is one of its worktrees.
-  local common
-  common=$(cd "$(git -C "$MINGW_LIBS_DIR" rev-parse --git-common-dir)" && pwd)
-  echo "$(dirname "$(dirname "$common")")/shared/third_party"
+  # shared/third_party beside the checkout or one of the folders above it, also when this
+  # is a worktree of another checkout (whose folders are looked at too).
+  local top common dir
+  top=$(git -C "$MINGW_LIBS_DIR" rev-parse --show-toplevel)
+  common=$(git -C "$MINGW_LIBS_DIR" rev-parse --path-format=absolute --git-common-dir)
+  for dir in "$top" "$(dirname "$common")"; do
+    while [ "$dir" != / ]; do
+      dir=$(dirname "$dir")
+      if [ -d "$dir/shared/third_party" ]; then
+        echo "$dir/shared/third_party"
+        return
+      fi
+    done
+  done
+  echo "$(dirname "$top")/shared/third_party"
 }
 
 # Unpacks the checked tarball $1 (a file name in the third-party folder) into the current

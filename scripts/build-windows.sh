@@ -51,7 +51,7 @@ cmake --build build-windows -j "$(nproc)"
 
 if $run_tests; then
   # Each program stands alone: it imports only DLLs that every Windows has.
-  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32|bcrypt)\.dll$'
+  system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|uxtheme|msvcrt|advapi32|bcrypt|ole32|windowscodecs|oleaut32)\.dll$'
   for exe in build-windows/cli/morvane-cli.exe build-windows/app/morvane.exe; do
     others=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' |
       grep -Ev "$system_dlls" || true)

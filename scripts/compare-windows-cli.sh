@@ -70,8 +70,11 @@ for side in linux windows; do
     "${run[@]}" clean --spaces --line-breaks --tabs "$input" >"$out/clean-$i.out"
     "${run[@]}" clean --tabs "$input" >"$out/clean-tabs-$i.out"
     "${run[@]}" chapters --list --rule 'regex:^\s*第\d+章\s*.' "$input" >"$out/regex-$i.out"
-    "${run[@]}" epub --rule auto --author 某人 --out "$out" --prefix "书$i" "$input"
-    # Refused where the input holds bytes that are no character; the same either way.
+    # The book and the conversion are refused where the input holds bytes that are no
+    # character; the same either way.
+    status=0
+    "${run[@]}" epub --rule auto --author 某人 --out "$out" --prefix "书$i" "$input" || status=$?
+    echo "$status" >"$out/epub-$i.status"
     status=0
     "${run[@]}" merge --to utf-8 --out "$out" --prefix "转$i" "$input" "$input" || status=$?
     echo "$status" >"$out/merge-to-utf-8-$i.status"

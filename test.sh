@@ -35,6 +35,7 @@ echo "== tests under AddressSanitizer and UBSan =="
 # epubcheck judges the books, not the program's memory, and takes minutes on the largest:
 # the normal build's run of it is enough.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$PWD/tests/lsan-suppressions.txt" \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -E Epubcheck
 if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
   echo "== the Windows build: its tests under Wine, the desktop smoke test =="

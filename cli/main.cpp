@@ -150,6 +150,28 @@ std::optional<std::string> NoIndexList(const std::string& value) {
   }
 }
 
+// The values of the cleaning's choices, which clean and epub take alike: the reason a
+// value is none of them, or nothing.
+std::optional<std::string> NoBlankLinesChoice(const std::string& value) {
+  return value == "one" || value == "none"
+             ? std::nullopt
+             : std::optional<std::string>("的值“" + value + "”应是 one 或 none");
+}
+
+std::optional<std::string> NoIndentChoice(const std::string& value) {
+  return value == "fullwidth" || value == "none" || value == "keep"
+             ? std::nullopt
+             : std::optional<std::string>("的值“" + value + "”应是 fullwidth、none 或 keep");
+}
+
+std::optional<std::string> NoScriptConversion(const std::string& value) {
+  return morvane::IsScriptConversion(value)
+             ? std::nullopt
+             : std::optional<std::string>(
+                   "的值“" + value +
+                   "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
+}
+
 // An encoding for a file to be written: one by name, never auto.
 std::optional<std::string> NoTargetEncoding(const std::string& value) {
   if (morvane::EncodingFromName(value)) return std::nullopt;
@@ -395,27 +417,13 @@ int RunCommandLine(int argc, char** argv) {
       "remove a heading line repeated on the next non-blank line (the default, but with --map)");
   std::string epubBlankLines;
   epub->add_option("--blank-lines", epubBlankLines, "one or none, as for clean")
-      ->check(checks.Of("--blank-lines", "one|none", [](const std::string& value) {
-        return value == "one" || value == "none"
-                   ? std::nullopt
-                   : std::optional<std::string>("的值“" + value + "”应是 one 或 none");
-      }));
+      ->check(checks.Of("--blank-lines", "one|none", NoBlankLinesChoice));
   std::string epubIndent = "keep";
   epub->add_option("--indent", epubIndent, "fullwidth, none or keep, as for clean")
-      ->check(checks.Of("--indent", "fullwidth|none|keep", [](const std::string& value) {
-        return value == "fullwidth" || value == "none" || value == "keep"
-                   ? std::nullopt
-                   : std::optional<std::string>("的值“" + value + "”应是 fullwidth、none 或 keep");
-      }));
+      ->check(checks.Of("--indent", "fullwidth|none|keep", NoIndentChoice));
   epub->add_option("--convert", epubArgs.convert,
                    "convert between traditional and simplified characters, as for clean")
-      ->check(checks.Of("--convert", "CONFIG", [](const std::string& value) {
-        return morvane::IsScriptConversion(value)
-                   ? std::nullopt
-                   : std::optional<std::string>(
-                         "的值“" + value +
-                         "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
-      }));
+      ->check(checks.Of("--convert", "CONFIG", NoScriptConversion));
 
   std::vector<std::string> files;
   CLI::App* merge = app.add_subcommand(
@@ -450,11 +458,7 @@ int RunCommandLine(int argc, char** argv) {
   cleanCommand
       ->add_option("--blank-lines", blankLines,
                    "one: runs of blank lines become one; none: every blank line goes")
-      ->check(checks.Of("--blank-lines", "one|none", [](const std::string& value) {
-        return value == "one" || value == "none"
-                   ? std::nullopt
-                   : std::optional<std::string>("的值“" + value + "”应是 one 或 none");
-      }));
+      ->check(checks.Of("--blank-lines", "one|none", NoBlankLinesChoice));
   cleanCommand->add_flag("--trailing-space", clean.trailingSpace,
                          "remove the blanks at the end of every line");
   std::string indent = "keep";
@@ -462,23 +466,13 @@ int RunCommandLine(int argc, char** argv) {
       ->add_option("--indent", indent,
                    "fullwidth: every paragraph starts with two full-width spaces; none: with "
                    "no blank; keep (default): as it was")
-      ->check(checks.Of("--indent", "fullwidth|none|keep", [](const std::string& value) {
-        return value == "fullwidth" || value == "none" || value == "keep"
-                   ? std::nullopt
-                   : std::optional<std::string>("的值“" + value + "”应是 fullwidth、none 或 keep");
-      }));
+      ->check(checks.Of("--indent", "fullwidth|none|keep", NoIndentChoice));
   std::string convert;
   cleanCommand
       ->add_option("--convert", convert,
                    "convert between traditional and simplified characters with OpenCC: t2s, "
                    "s2t, tw2s, s2tw, hk2s, s2hk, tw2sp or s2twp")
-      ->check(checks.Of("--convert", "CONFIG", [](const std::string& value) {
-        return morvane::IsScriptConversion(value)
-                   ? std::nullopt
-                   : std::optional<std::string>(
-                         "的值“" + value +
-                         "”不是可用的转换（t2s、s2t、tw2s、s2tw、hk2s、s2hk、tw2sp、s2twp）");
-      }));
+      ->check(checks.Of("--convert", "CONFIG", NoScriptConversion));
   std::string cleanTo;
   cleanCommand
       ->add_option("--to", cleanTo,

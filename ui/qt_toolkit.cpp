@@ -186,7 +186,7 @@ QWidget* QtToolkit::Widget(std::string_view control) const {
   return it == controls_.end() ? nullptr : it->second->widget.data();
 }
 
-void QtToolkit::Bind(std::string_view control, Event event, Routine routine) {
+void QtToolkit::Bind(EventSource control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
@@ -464,7 +464,7 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
   return nullptr;
 }
 
-ByteText QtToolkit::Text(std::string_view name) const {
+ByteText QtToolkit::Text(TextControl name) const {
   const Control& control = Find(name);
   if (control.isWindow) return control.caption;
   switch (control.kind) {
@@ -473,9 +473,9 @@ ByteText QtToolkit::Text(std::string_view name) const {
       if (auto* edit = dynamic_cast<ByteLineEdit*>(control.widget.data())) return edit->Bytes();
       return {};
     case Kind::kDropDown:
-      return ComboItemText(name, SelectedIndex(name));
+      return ComboItemText(DropDown(name), SelectedIndex(DropDown(name)));
     case Kind::kDriveList: {
-      const int index = SelectedIndex(name);
+      const int index = SelectedIndex(DriveList(name));
       if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
       return DisplayNameGbk(Path(control.drives[static_cast<std::size_t>(index)].mountPoint));
     }
@@ -485,7 +485,7 @@ ByteText QtToolkit::Text(std::string_view name) const {
       }
       return {};
     case Kind::kFileDialog:
-      return DisplayNameGbk(DialogFileName(name));
+      return DisplayNameGbk(DialogFileName(FileDialog(name)));
     case Kind::kSpin:
       return ByteText(std::to_string(static_cast<QSpinBox*>(control.widget.data())->value()));
     default:
@@ -493,12 +493,12 @@ ByteText QtToolkit::Text(std::string_view name) const {
   }
 }
 
-int QtToolkit::TextLength(std::string_view name) const {
+int QtToolkit::TextLength(TextControl name) const {
   if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) return edit->ByteLength();
   return morvane::TextLength(Text(name));
 }
 
-void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text) {
+void QtToolkit::ReplaceTextAsEdit(EditBox name, const ByteText& text) {
   if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
     edit->ReplaceAll(text);  // reported as the user's edit
     return;
@@ -519,7 +519,7 @@ void QtToolkit::SetSetting(std::string_view key, const std::string& value) {
                     QString::fromStdString(value));
 }
 
-void QtToolkit::SetText(std::string_view name, const ByteText& text) {
+void QtToolkit::SetText(TextControl name, const ByteText& text) {
   Control& control = Find(name);
   QWidget* widget = control.widget;
   if (control.isWindow) {
@@ -584,32 +584,32 @@ void QtToolkit::SetText(std::string_view name, const ByteText& text) {
   }
 }
 
-bool QtToolkit::Visible(std::string_view name) const {
+bool QtToolkit::Visible(AnyControl name) const {
   const Control& control = Find(name);
   return control.widget != nullptr && !control.widget->isHidden();
 }
 
-void QtToolkit::SetVisible(std::string_view name, bool visible) {
+void QtToolkit::SetVisible(AnyControl name, bool visible) {
   Control& control = Find(name);
   if (control.widget != nullptr) control.widget->setVisible(visible);
 }
 
-bool QtToolkit::Enabled(std::string_view name) const {
+bool QtToolkit::Enabled(AnyControl name) const {
   const Control& control = Find(name);
   return control.widget != nullptr && control.widget->isEnabled();
 }
 
-void QtToolkit::SetEnabled(std::string_view name, bool enabled) {
+void QtToolkit::SetEnabled(AnyControl name, bool enabled) {
   Control& control = Find(name);
   if (control.widget != nullptr) control.widget->setEnabled(enabled);
 }
 
-void QtToolkit::Focus(std::string_view name) {
+void QtToolkit::Focus(AnyControl name) {
   Control& control = Find(name);
   if (control.widget != nullptr) control.widget->setFocus();
 }
 
-void QtToolkit::ShowPage(std::string_view name) {
+void QtToolkit::ShowPage(TabPage name) {
   QWidget* page = Find(name).widget;
   // The page's tab control is the nearest one up its chain of parents.
   for (QWidget* up = page != nullptr ? page->parentWidget() : nullptr; up != nullptr;
@@ -623,7 +623,7 @@ void QtToolkit::ShowPage(std::string_view name) {
   }
 }
 
-void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+void QtToolkit::SetRows(CheckList list, std::shared_ptr<const TableRows> rows,
                         const std::vector<bool>& ticks) {
   if (CheckListModel* model = CheckListModelOf(Find(list).widget)) {
     ++choosingRow_;
@@ -632,12 +632,12 @@ void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> 
   }
 }
 
-int QtToolkit::CurrentRow(std::string_view list) const {
+int QtToolkit::CurrentRow(CheckList list) const {
   auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
   return view == nullptr ? -1 : view->currentIndex().row();
 }
 
-void QtToolkit::SetCurrentRow(std::string_view list, int row) {
+void QtToolkit::SetCurrentRow(CheckList list, int row) {
   auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
   if (view == nullptr || row < 0 || row >= view->model()->rowCount()) return;
   const QModelIndex index = view->model()->index(row, 0);
@@ -648,32 +648,32 @@ void QtToolkit::SetCurrentRow(std::string_view list, int row) {
   view->scrollTo(index);
 }
 
-std::vector<bool> QtToolkit::Ticks(std::string_view list) const {
+std::vector<bool> QtToolkit::Ticks(CheckList list) const {
   const CheckListModel* model = CheckListModelOf(Find(list).widget);
   return model == nullptr ? std::vector<bool>() : model->Ticks();
 }
 
-std::vector<Path> QtToolkit::DroppedPaths(std::string_view control) const {
+std::vector<Path> QtToolkit::DroppedPaths(DropTarget control) const {
   return Find(control).dropped;
 }
 
-bool QtToolkit::Checked(std::string_view name) const {
+bool QtToolkit::Checked(RadioButton name) const {
   auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data());
   return button != nullptr && button->isChecked();
 }
 
-void QtToolkit::SetChecked(std::string_view name, bool checked) {
+void QtToolkit::SetChecked(RadioButton name, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data())) {
     button->setChecked(checked);
   }
 }
 
-int QtToolkit::SelectedIndex(std::string_view name) const {
+int QtToolkit::SelectedIndex(ListControl name) const {
   auto* list = qobject_cast<QComboBox*>(Find(name).widget.data());
   return list == nullptr ? -1 : list->currentIndex();
 }
 
-ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
+ByteText QtToolkit::ComboItemText(ListControl name, int index) const {
   const Control& control = Find(name);
   if (control.kind == Kind::kDriveList) {
     if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
@@ -683,7 +683,7 @@ ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
   return control.items[static_cast<std::size_t>(index)];
 }
 
-void QtToolkit::SetComboItemText(std::string_view name, int index, const ByteText& text) {
+void QtToolkit::SetComboItemText(DropDown name, int index, const ByteText& text) {
   Control& control = Find(name);
   if (index < 0 || index >= static_cast<int>(control.items.size())) return;
   control.items[static_cast<std::size_t>(index)] = text;
@@ -692,7 +692,7 @@ void QtToolkit::SetComboItemText(std::string_view name, int index, const ByteTex
   }
 }
 
-void QtToolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
+void QtToolkit::SetTextEncoding(EditBox name, Encoding encoding) {
   QWidget* widget = Find(name).widget.data();
   // Emptied first, so that no text is ever read in an encoding that is not its own.
   if (auto* edit = dynamic_cast<ByteTextEdit*>(widget)) {
@@ -773,14 +773,14 @@ void ShowStopBox(const ByteText& text, const ByteText& caption) {
   box.exec();
 }
 
-void QtToolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
-  auto found = dialogs_.find(component);
+void QtToolkit::ChooseWithoutDialog(FileDialog component, const Path& path) {
+  auto found = dialogs_.find(component.name());
   if (found == dialogs_.end()) UnknownControl(component);
   found->second.preset = path;
 }
 
-bool QtToolkit::ShowFileDialog(std::string_view component) {
-  auto found = dialogs_.find(component);
+bool QtToolkit::ShowFileDialog(FileDialog component) {
+  auto found = dialogs_.find(component.name());
   if (found == dialogs_.end()) UnknownControl(component);
   FileDialogSettings& settings = found->second;
   if (!settings.preset.empty()) {
@@ -806,7 +806,7 @@ bool QtToolkit::ShowFileDialog(std::string_view component) {
   return true;
 }
 
-void QtToolkit::SetPath(std::string_view name, const Path& path) {
+void QtToolkit::SetPath(PathControl name, const Path& path) {
   Control& control = Find(name);
   switch (control.kind) {
     case Kind::kFolderTree:
@@ -827,7 +827,7 @@ void QtToolkit::SetPath(std::string_view name, const Path& path) {
   }
 }
 
-std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
+std::optional<Path> QtToolkit::PathIn(PathControl name) const {
   const Control& control = Find(name);
   switch (control.kind) {
     case Kind::kFolderTree:
@@ -836,18 +836,18 @@ std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
       }
       return std::nullopt;
     case Kind::kDriveList: {
-      const int index = SelectedIndex(name);
+      const int index = SelectedIndex(DriveList(name));
       if (index < 0 || index >= static_cast<int>(control.drives.size())) return std::nullopt;
       return Path(control.drives[static_cast<std::size_t>(index)].mountPoint);
     }
     case Kind::kFileDialog:
-      return DialogFileName(name);
+      return DialogFileName(FileDialog(name));
     default:
       return Toolkit::PathIn(name);
   }
 }
 
-TypedName QtToolkit::TypedPathIn(std::string_view name) const {
+TypedName QtToolkit::TypedPathIn(PathControl name) const {
   if (auto path = PathIn(name)) return {*path, {}};
   const auto* edit = dynamic_cast<const ByteLineEdit*>(Find(name).widget.data());
   if (edit == nullptr) return Toolkit::TypedPathIn(name);
@@ -860,8 +860,8 @@ TypedName QtToolkit::TypedPathIn(std::string_view name) const {
   return {Path(text.toStdString()), {}};
 }
 
-Path QtToolkit::DialogFileName(std::string_view component) const {
-  auto found = dialogs_.find(component);
+Path QtToolkit::DialogFileName(FileDialog component) const {
+  auto found = dialogs_.find(component.name());
   if (found == dialogs_.end()) UnknownControl(component);
   return found->second.fileName;
 }
@@ -881,8 +881,8 @@ void QtToolkit::ShowCentred(QWidget* window) {
   window->show();
 }
 
-bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, bool modal) {
-  auto open = windows_.find(window);
+bool QtToolkit::LoadWindow(Window window, Window parent, bool modal) {
+  auto open = windows_.find(window.name());
   if (open != windows_.end() && open->second) {
     QWidget* existing = open->second;
     existing->setWindowState(existing->windowState() & ~Qt::WindowMinimized);
@@ -890,7 +890,7 @@ bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, boo
     existing->activateWindow();
     return true;
   }
-  QWidget* owner = parent.empty() ? nullptr : Widget(parent);
+  QWidget* owner = parent.name().empty() ? nullptr : Widget(parent);
   QPointer<QWidget> widget = CreateWindow(window, owner);
   if (!widget) return false;
   widget->setAttribute(Qt::WA_DeleteOnClose);
@@ -910,8 +910,8 @@ void QtToolkit::RunLongWork(const WorkSize& size, const Job& job) {
   RunLongTask(size, job);
 }
 
-void QtToolkit::CloseWindow(std::string_view window) {
-  auto open = windows_.find(window);
+void QtToolkit::CloseWindow(Window window) {
+  auto open = windows_.find(window.name());
   if (open != windows_.end() && open->second) open->second->close();
 }
 

@@ -309,7 +309,10 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   if (control.hwnd) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
     ApplyStyle(control.hwnd);
-    if (row.look.flags & kDisabled) SetEnabled(control.name, false);
+    if (row.look.flags & kDisabled) {
+      EnableWindow(control.hwnd, FALSE);
+      if (HWND arrows = control.Arrows()) EnableWindow(arrows, FALSE);
+    }
   }
   if (row.look.background != kNoColour) {
     control.brush = CreateSolidBrush(Colour(row.look.background));

@@ -83,7 +83,7 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
   }
 }
 
-bool Win32Toolkit::ShowFileDialog(std::string_view component) {
+bool Win32Toolkit::ShowFileDialog(FileDialog component) {
   FileDialogSettings& settings = dialogs_.at(std::string(component));
   if (!settings.preset.empty()) {
     settings.fileName = std::exchange(settings.preset, std::wstring());
@@ -110,11 +110,11 @@ bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   return true;
 }
 
-Path Win32Toolkit::DialogFileName(std::string_view component) const {
+Path Win32Toolkit::DialogFileName(FileDialog component) const {
   return Path(dialogs_.at(std::string(component)).fileName);
 }
 
-void Win32Toolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+void Win32Toolkit::ChooseWithoutDialog(FileDialog component, const Path& path) {
   dialogs_.at(std::string(component)).preset = path.native();
 }
 

@@ -3,11 +3,6 @@
 
 namespace morvane {
 
-const std::string& DefaultCaption() {
-  static const std::string caption = "信息：";
-  return caption;
-}
-
 void Toolkit::SetPath(PathControl control, const Path& path) {
   const ByteText shown = DisplayNameGbk(path);
   // Kept before the text is set: setting it fires routines that may read the path.

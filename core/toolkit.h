@@ -62,9 +62,6 @@ inline constexpr int kYesNo = 1;  // 是 and 否 in place of 确定, 否 the def
 inline constexpr int kAnswerYes = 1;
 inline constexpr int kAnswerNo = 2;
 
-// The caption of a message box given none: "信息：" (UTF-8, as every message text is).
-const std::string& DefaultCaption();
-
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
@@ -103,10 +100,9 @@ class Toolkit {
   // A task-modal box with an OK button; flags 0 means no icon. Content and caption are
   // UTF-8, so that a file name shows every character it has. Returns the button
   // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.
+  // An empty caption is the toolkit's own for a box given none.
   virtual int ShowMessageBox(const std::string& content, int flags, const std::string& caption) = 0;
-  int ShowMessageBox(const std::string& content) {
-    return ShowMessageBox(content, 0, DefaultCaption());
-  }
+  int ShowMessageBox(const std::string& content) { return ShowMessageBox(content, 0, {}); }
 
   // The message that ends a writing operation that wrote into folder: a message box
   // that may also offer to show the folder in the desktop's file manager.

@@ -37,7 +37,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   ui.ShowMessageBox(std::to_string(static_cast<int>(job.files())));
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
-  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
   // A cancelled cut wrote nothing: the map still stands for the next try.
   if (report.cancelled()) return;
   state.chapterSearchDone = 0;
@@ -99,7 +99,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   ui.ShowMessageBox(std::to_string(job.files()));
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
-  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
   // A cancelled cut wrote nothing: the search still stands for the next try.
   if (!report.cancelled()) state.chapterSearchDone = 0;
 }

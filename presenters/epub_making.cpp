@@ -114,7 +114,7 @@ void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
     stopped = progress.StopRequested();
   });
   if (stopped) report.Cancel();
-  ShowOutcome(ui, report, messages::BookWritten(), DefaultCaption());
+  ShowOutcome(ui, report, messages::BookWritten(), {});
 }
 
 }  // namespace

@@ -43,6 +43,7 @@
 #include "ui/file_drops.h"
 #include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
+#include "ui/message_boxes.h"
 #include "ui/text_boundary.h"
 #include "ui/widgets.h"
 
@@ -732,8 +733,7 @@ void Prepare(QMessageBox& box) {
 int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
   // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
   const bool question = (flags & kYesNo) != 0;
-  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
-                  MessageText(content),
+  QMessageBox box(QMessageBox::NoIcon, MessageText(CaptionOrDefault(caption)), MessageText(content),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   Prepare(box);
   if (question) {
@@ -749,8 +749,8 @@ int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::
 
 void QtToolkit::ShowCompletion(const std::string& content, const std::string& caption,
                                const Path& folder) {
-  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
-                  MessageText(content), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, MessageText(CaptionOrDefault(caption)), MessageText(content),
+                  QMessageBox::Ok);
   QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
   Prepare(box);
   box.setDefaultButton(QMessageBox::Ok);
@@ -758,7 +758,7 @@ void QtToolkit::ShowCompletion(const std::string& content, const std::string& ca
   if (box.clickedButton() != open) return;
   if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
   // No file manager to hand the folder to: the path, to be copied, is the next best thing.
-  QMessageBox missing(QMessageBox::NoIcon, MessageText(DefaultCaption()),
+  QMessageBox missing(QMessageBox::NoIcon, MessageText(kDefaultCaption),
                       QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
                           .arg(QString::fromStdString(DisplayName(folder))),
                       QMessageBox::Ok);

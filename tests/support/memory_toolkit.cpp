@@ -6,6 +6,7 @@
 
 #include "app/windows.h"
 #include "core/gbk.h"
+#include "ui/message_boxes.h"
 
 namespace morvane::testing {
 namespace {
@@ -148,7 +149,7 @@ void MemoryToolkit::SetTextEncoding(EditBox control, Encoding encoding) {
 
 int MemoryToolkit::ShowMessageBox(const std::string& content, int flags,
                                   const std::string& caption) {
-  messages_.push_back({content, flags, caption});
+  messages_.push_back({content, flags, ui::CaptionOrDefault(caption)});
   if (!(flags & kYesNo)) return 0;
   if (answers.empty()) return kAnswerYes;
   const int answer = answers.front();

@@ -689,7 +689,7 @@ void TextBoxTest::questionBoxAnswersYesOrNo() {
       for (QAbstractButton* button : box->buttons()) buttons << button->text();
       presses[i](box);
     });
-    const int answer = toolkit_->ShowMessageBox("?", morvane::kYesNo, morvane::DefaultCaption());
+    const int answer = toolkit_->ShowMessageBox("?", morvane::kYesNo, {});
     QCOMPARE(answer, answers[i]);
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <utility>
 
+#include "ui/message_boxes.h"
 #include "ui/win32/win32_control.h"
 #include "ui/win32/win32_text.h"
 
@@ -34,9 +35,9 @@ int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,
                                  const std::string& caption) {
   // A question has 是 and 否, 否 the default, as on the other toolkits.
   const bool question = (flags & kYesNo) != 0;
-  const int pressed =
-      MessageBoxW(nullptr, WideFromUtf8(content).c_str(), WideFromUtf8(caption).c_str(),
-                  (question ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | MB_TASKMODAL);
+  const int pressed = MessageBoxW(nullptr, WideFromUtf8(content).c_str(),
+                                  WideFromUtf8(CaptionOrDefault(caption)).c_str(),
+                                  (question ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | MB_TASKMODAL);
   if (!question) return 0;
   return pressed == IDYES ? kAnswerYes : kAnswerNo;
 }
@@ -57,7 +58,7 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
   }
   constexpr int kOpenFolder = 100;
   const std::wstring text = WideFromUtf8(content);
-  const std::wstring title = WideFromUtf8(caption.empty() ? DefaultCaption() : caption);
+  const std::wstring title = WideFromUtf8(CaptionOrDefault(caption));
   const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
@@ -78,8 +79,7 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
       ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // Values up to 32 are errors: no file manager to hand the folder to, so its path.
   if (opened <= 32) {
-    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0,
-                   DefaultCaption());
+    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0, {});
   }
 }
 

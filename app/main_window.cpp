@@ -110,7 +110,7 @@ const ControlRow kControls[] = {
   {kNormalCutFrame,              kGroupBox,         n::kCutPage,        {29,  38,  592, 184}, "普通切割", kShown, {kNoFlags, kSimSun16, kBlue}},
   {n::kNormalOpenButton,         kButton,           kNormalCutFrame, {15,  26,  56,  16},  "打开文件", kShown},
   {n::kNormalPathBox,            kEdit,             kNormalCutFrame, {88,  26,  432, 16},  "",         kShown},
-  {"标签6",                      kLabel,            kNormalCutFrame, {20,  51,  56,  16},  "文件大小：", kShown},
+  {"标签6",                      kLabel,            kNormalCutFrame, {20,  51,  64,  16},  "文件大小：", kShown},
   {n::kNormalSizeLabel,          kLabel,            kNormalCutFrame, {96,  51,  120, 16},  "0 K",      kShown, {kCentred}},
   {"标签8",                      kLabel,            kNormalCutFrame, {256, 51,  72,  16},  "切割大小(K):", kShown},
   {n::kCutSizeBox,               kEdit,             kNormalCutFrame, {331, 51,  64,  16},  "200",      kShown, {kCentred}},

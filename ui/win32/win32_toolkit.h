@@ -58,6 +58,8 @@ std::vector<std::wstring> FolderParts(std::wstring_view path);
 // "2.txt" before "10.txt", 第2章 before 第10章.
 void SortNaturally(std::vector<Path>& paths);
 
+struct ControlPlace;
+
 class Win32Toolkit final : public Toolkit {
  public:
   Win32Toolkit();
@@ -72,10 +74,14 @@ class Win32Toolkit final : public Toolkit {
   static void ShowCentred(HWND window);
   // The message loop of the program; returns when the main window is gone.
   int Run();
-  // The font of the controls that name none.
-  HFONT GuiFont() { return FontFor(Font{}); }
+  // The font of the controls that name none, at the DPI the descriptions are drawn for.
+  HFONT GuiFont() { return FontFor(Font{}, 96); }
   // The window of a control or top-level window that exists now, else nullptr.
   HWND Handle(std::string_view control) const;
+  // The window a message box or dialog speaks for, which owns it: the program's active
+  // window, else the one that takes input and was opened last (a modal window over the
+  // others), else the last one opened; nullptr only when no window is open.
+  HWND OwnerWindow() const;
 
   ByteText Text(std::string_view control) const override;
   void SetText(std::string_view control, const ByteText& text) override;
@@ -143,14 +149,18 @@ class Win32Toolkit final : public Toolkit {
   Control* FindById(const TopWindow& top, int id);
   void Fire(std::string_view control, Event event);
   void Build(const ControlRow& row, TopWindow& top);
+  // Lays out a window's controls again for a DPI (its positions, sizes, fonts, a list's
+  // columns); the window itself is sized by the caller.
+  void LayOut(TopWindow& top, int dpi);
   POINT Origin(const Control& control) const;
+  ControlPlace PlaceOf(const Control& control, const TopWindow& top) const;
   bool ShownOnScreen(const Control& control) const;
   void UpdateVisibility(const std::string& window);
   void SelectPage(Control& tabs, int page);
   void Forget(const std::string& window);
   // The windows open now, the main window first when it is open.
   std::vector<HWND> TopWindows() const;
-  HFONT FontFor(const Font& font);
+  HFONT FontFor(const Font& font, int dpi);
   void ApplyStyle(HWND control) const;
   void DrawButton(const DRAWITEMSTRUCT& item);
   // A check list's notices: the texts of the rows in sight, clicks on the boxes, colours.
@@ -175,6 +185,7 @@ class Win32Toolkit final : public Toolkit {
   int style_ = 0;
   int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing
   int choosingRow_ = 0;  // a list's row changes made by a handler are not the user's
+  int opened_ = 0;       // top-level windows built so far
 };
 
 // Registers a class of the program's windows: the arrow cursor, the dialog face behind

@@ -582,7 +582,7 @@ HWND Win32Toolkit::OwnerWindow() const {
                       top.opened);
   };
   for (const auto& [name, top] : windows_) {
-    if (top->hwnd == active) return active;
+    if (top->hwnd == active && IsWindowEnabled(active)) return active;
     if (!owner || rank(*top) > rank(*owner)) owner = top.get();
   }
   return owner ? owner->hwnd : nullptr;

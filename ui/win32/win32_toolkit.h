@@ -79,8 +79,9 @@ class Win32Toolkit final : public Toolkit {
   // The window of a control or top-level window that exists now, else nullptr.
   HWND Handle(std::string_view control) const;
   // The window a message box or dialog speaks for, which owns it: the program's active
-  // window, else the one that takes input and was opened last (a modal window over the
-  // others), else the last one opened; nullptr only when no window is open.
+  // window when it takes input, else the shown one that takes input and was opened last (a
+  // modal window over the others), else the last one opened; nullptr only when no window is
+  // open.
   HWND OwnerWindow() const;
 
   ByteText Text(std::string_view control) const override;

@@ -5,8 +5,8 @@
 # main window comes up at its size, shows each of its five pages, that the save-location
 # window lists the drive and its folders, that a simple cut writes its files into the
 # folder chosen there, that the cleaning window, the chapter map and the EPUB window open
-# (the book is written), and that Esc ends the program. Screenshots go to
-# build-windows/screenshots/.
+# (the book is written), and that Esc ends the program; then the main window at 150 % and
+# 200 % (144 and 192 DPI). Screenshots go to build-windows/screenshots/.
 #
 # It waits for states, never for a fixed time: each step polls for the window, the file or
 # the repainted screen it expects, with a generous limit (a loaded machine only makes it
@@ -61,13 +61,22 @@ cleanup() {
 trap cleanup EXIT
 
 number=$((100 + $$ % 400))
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# As large as the main window at 200 %: a window is kept within its screen.
+Xvfb ":$number" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$number"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 
+# Wine takes the system's DPI from LogPixels (REG_DWORD) under HKCU\Control Panel\Desktop,
+# read by each program as it starts: the clicks below count in pixels at 96 DPI. (Like every
+# wine command here, it comes once the display and drive M: are there: the Wine server it
+# starts takes both from its start.)
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+set_dpi 96
 # Chinese text needs the Windows UI fonts mapped to an installed CJK font.
 for face in SimSun "MS Shell Dlg" "MS Shell Dlg 2" Tahoma "Microsoft Sans Serif"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f \
@@ -271,4 +280,19 @@ settle "$main"
 xdotool key Escape
 ended() { ! kill -0 "$app"; }
 within 60 ended || fail "Esc did not end the program"
+
+# The main window at 144 and 192 DPI, laid out at that DPI from the start.
+trap 'set_dpi 96; cleanup' EXIT
+for dpi in 144 192; do
+  set_dpi "$dpi"
+  (cd "$work" && exec wine start /d 'M:\' /wait /unix "$exe") >/dev/null 2>&1 &
+  app=$!
+  pids+=($app)
+  main=$(window_named 'Morvane' 120) || fail "the main window did not appear at $dpi DPI"
+  shot "$main" "main-window-dpi-$dpi"
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  xdotool key Escape
+  within 60 ended || fail "Esc did not end the program at $dpi DPI"
+done
+set_dpi 96
 echo "smoke test passed; screenshots in build-windows/screenshots/"

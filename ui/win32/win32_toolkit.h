@@ -3,8 +3,10 @@
 // The Toolkit on the Win32 API (ui/win32/, one file per job: win32_toolkit.cpp the windows
 // and the controls by name, win32_controls.cpp a factory per kind of control,
 // win32_message_loop.cpp the window procedure and the loop, win32_dialogs.cpp boxes and
-// dialogs, win32_check_list.cpp, win32_folder_tree.cpp, win32_drives.cpp, win32_text.cpp
-// the texts between GBK, UTF-8 and UTF-16): builds windows from their descriptions with the
+// dialogs, win32_check_list.cpp, win32_folder_tree.cpp, win32_drives.cpp, win32_dpi.cpp
+// the lengths of the descriptions at a window's DPI, win32_text.cpp the texts between GBK,
+// UTF-8 and UTF-16): builds windows from their descriptions, at the DPI of the monitor each
+// stands on and again when it moves to another, with the
 // standard controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view, a
 // list view that holds no rows of its own, an up-down box), runs the common open-file
 // dialog, message boxes and modal windows, takes files dropped from Explorer on the
@@ -16,7 +18,8 @@
 // causes run nothing.
 //
 // Every control is a child of its top-level window, placed at the sum of its own and its
-// parents' positions (a tab page counts from its tab control), so that every notice
+// parents' positions (a tab page counts from its tab control), scaled to the window's DPI
+// as a whole (so that neighbours keep their gaps), so that every notice
 // reaches the one window procedure. A control is shown when it, every parent and, on a
 // tab page, that page are shown.
 

@@ -96,14 +96,24 @@ within() {  # SECONDS COMMAND...: polls the command until it succeeds; false aft
     sleep 0.2
   done
 }
+# A search can fail in passing (a window of the program made or destroyed while xdotool reads
+# the windows' names): a window is gone when two searches, 0.2 s apart, do not find it, and
+# the id of a window shown is taken from one search that did.
 shown() { xdotool search --onlyvisible --name "$1"; }
-gone() { ! shown "$1"; }
+gone() { ! shown "$1" && sleep 0.2 && ! shown "$1"; }
 window_named() {  # NAME TIMEOUT_SECONDS: the window id, once it is shown
-  within "$2" shown "$1" || return 1
-  shown "$1" | head -1
+  local end=$((SECONDS + $2)) id
+  while :; do
+    id=$(shown "$1" 2>/dev/null | head -1) || true
+    [ -z "$id" ] || { echo "$id"; return 0; }
+    ((SECONDS < end)) || return 1
+    sleep 0.2
+  done
 }
-# A capture of a window that goes away meanwhile would wait for ever: each has a limit.
-pixels() { timeout 20 import -window "$1" rgb:- 2>/dev/null | md5sum; }
+# A capture of a window that goes away meanwhile would wait for ever: each has a limit. One
+# that fails gives the digest of nothing (a change, or no change, for the next look to settle)
+# rather than ending the test without a word.
+pixels() { { timeout 20 import -window "$1" rgb:- 2>/dev/null || true; } | md5sum; }
 differs() { [ "$(pixels "$1")" != "$2" ]; }
 steady() {  # WINDOW: its pixels the same twice, 0.3 s apart (the painting is done)
   local before

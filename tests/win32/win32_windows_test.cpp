@@ -103,7 +103,7 @@ TEST(Win32Windows, MessageBoxesAreOwnedByTheWindowTheySpeakFor) {
   for (const ui::WindowDescription& window : app::WindowDescriptions()) toolkit.Describe(window);
   HWND main = toolkit.CreateTopWindow(names::kMainWindow);
   ui::Win32Toolkit::ShowCentred(main);
-  // The box's owner as it is made; a click on its button is already waiting for it.
+  // The box's owner as it is made; once it is shown, a click on its button.
   static HWND owner = nullptr;
   HHOOK hook = SetWindowsHookExW(
       WH_CBT,
@@ -113,6 +113,8 @@ TEST(Win32Windows, MessageBoxesAreOwnedByTheWindowTheySpeakFor) {
         if (code == HCBT_CREATEWND && GetClassNameW(box, name, 16) &&
             std::wstring(name) == L"#32770") {
           owner = reinterpret_cast<CBT_CREATEWNDW*>(l)->lpcs->hwndParent;
+        } else if (code == HCBT_ACTIVATE && GetClassNameW(box, name, 16) &&
+                   std::wstring(name) == L"#32770") {
           PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
         return CallNextHookEx(nullptr, code, w, l);

@@ -137,14 +137,14 @@ struct CutCommand {
   bool kilobytes = false;  // --kb N, else --bytes N
   OutputArgs output;
   std::string file;
-  std::vector<std::string> more;  // each cut into a folder of its own under --out
-  int jobs = 1;                   // --jobs: files cut side by side
+  std::vector<std::string> more = {};  // each cut into a folder of its own under --out
+  int jobs = 1;                        // --jobs: files cut side by side
 };
 struct ChaptersCommand {
   OutputArgs output;
   ChapterArgs chapters;
   std::string file;
-  std::vector<std::string> more;  // each cut into a folder of its own under --out
+  std::vector<std::string> more = {};  // each cut into a folder of its own under --out
   int jobs = 1;
 };
 struct EpubCommand {
@@ -161,7 +161,7 @@ struct MergeCommand {
 struct CleanCommand {
   CleanArgs clean;
   std::string file;
-  std::vector<std::string> more;  // with --out-dir: each cleaned into it
+  std::vector<std::string> more = {};  // with --out-dir: each cleaned into it
   int jobs = 1;
 };
 struct DetectCommand {

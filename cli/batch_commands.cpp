@@ -33,7 +33,8 @@ FileOutcome InOwnFolder(const std::string& folder,
   const Path path = PathFromUtf8(folder);
   const int made = MakeFolder(path);
   if (made != 0 && made != EEXIST) {
-    PrintMessage(messages::FolderNotWritable(path));
+    // A missing output folder is named as the user gave it, not the one made in it.
+    PrintMessage(messages::FolderNotWritable(made == ENOENT ? FolderOf(output.folder) : path));
     return {};
   }
   OutputArgs own = output;

@@ -56,38 +56,50 @@ mkdir -p "$here/out"
 work=$(mktemp -d "$here/out/batch.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# Each side into a folder of its own that no run used; prints "seconds load-before load-after".
+# timed REPORT OUT COMMAND...: runs it under /usr/bin/time -v, its output into OUT (the
+# figures of a shell include those of the programs it waited for); prints "seconds
+# cpu-seconds max-rss-kib".
+timed() {
+  local report=$1 output=$2
+  shift 2
+  /usr/bin/time -v -o "$report" "$@" >"$output"
+  awk -F': ' '
+    /Elapsed \(wall clock\)/ {n = split($2, p, ":"); s = 0; for (i = 1; i <= n; ++i) s = s * 60 + p[i]}
+    /User time|System time/ {cpu += $2}
+    /Maximum resident set size/ {kb = $2}
+    END {print s, cpu, kb}' "$report"
+}
+# Each side into a folder of its own that no run used; prints "seconds cpu load-before
+# load-after max-rss-kib".
 one_after_another() {
-  local dir=$1 before start end
+  local dir=$1 before
   mkdir "$dir"
   before=$(load)
-  start=$(date +%s.%N)
-  for f in "${files[@]}"; do "$cli" epub --out "$dir" "$f" >/dev/null; done
-  end=$(date +%s.%N)
-  echo "$(echo "$end - $start" | bc -l) $before $(load)"
+  read -r t c kb < <(timed "$work/serial.time" /dev/null sh -c \
+    'cli=$1 dir=$2; shift 2; for f; do "$cli" epub --out "$dir" "$f" >/dev/null || exit 1; done' \
+    sh "$cli" "$dir" "${files[@]}")
+  echo "$t $c $before $(load) $kb"
 }
 batch() {
   local dir=$1 before
   mkdir "$dir"
   before=$(load)
-  /usr/bin/time -v -o "$work/time" "$cli" epub --jobs "$jobs" --out "$dir" "${files[@]}" >"$work/lines"
-  local seconds kb
-  seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, p, ":"); s = 0; for (i = 1; i <= n; ++i) s = s * 60 + p[i]; print s}' "$work/time")
-  kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
-  echo "$seconds $before $(load) $kb"
+  read -r t c kb < <(timed "$work/batch.time" "$work/lines" \
+    "$cli" epub --jobs "$jobs" --out "$dir" "${files[@]}")
+  echo "$t $c $before $(load) $kb"
 }
 
-declare -a serialTimes batchTimes loads peaks
+declare -a serialTimes batchTimes serialCpu batchCpu loads peaks
 for ((r = 1; r <= rounds; ++r)); do
   # The sides alternate which goes first, so drift of the machine hits both alike.
   for side in $([ $((r % 2)) = 1 ] && echo "serial batch" || echo "batch serial"); do
     log "round $r: $side"
     if [ "$side" = serial ]; then
-      read -r t b a < <(one_after_another "$work/serial-$r")
-      serialTimes+=("$t"); loads+=("$b" "$a")
+      read -r t c b a kb < <(one_after_another "$work/serial-$r")
+      serialTimes+=("$t"); serialCpu+=("$c"); loads+=("$b" "$a")
     else
-      read -r t b a kb < <(batch "$work/batch-$r")
-      batchTimes+=("$t"); loads+=("$b" "$a"); peaks+=("$kb")
+      read -r t c b a kb < <(batch "$work/batch-$r")
+      batchTimes+=("$t"); batchCpu+=("$c"); loads+=("$b" "$a"); peaks+=("$kb")
     fi
   done
 done
@@ -105,6 +117,8 @@ done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 serial=$(median "${serialTimes[@]}")
 together=$(median "${batchTimes[@]}")
+serialCpuMedian=$(median "${serialCpu[@]}")
+batchCpuMedian=$(median "${batchCpu[@]}")
 ratio=$(echo "$together / $serial" | bc -l)
 peak=$(printf '%s\n' "${peaks[@]}" | sort -n | tail -1)
 ceiling=$(( (largest * 13 / 10 / 1024 + 64 * 1024) * jobs ))
@@ -115,11 +129,13 @@ memoryMet=$([ "$peak" -le "$ceiling" ] && echo met || echo missed)
 [ "$timeMet" = met ] && [ "$memoryMet" = met ] || failed=1
 
 table=$(
-  printf '| %s novels of %s | seconds | ratio | target | | peak MiB | ceiling MiB | |\n' "$count" "$size"
-  printf '|---|---:|---:|---:|---|---:|---:|---|\n'
-  printf '| `epub FILE` one after another | %.2f | | | | | | |\n' "$serial"
-  printf '| `epub --jobs %s FILE...` | %.2f | %.2f | <= 0.60 | %s | %d | %d | %s |\n' \
-    "$jobs" "$together" "$ratio" "$timeMet" $((peak >> 10)) $((ceiling >> 10)) "$memoryMet"
+  printf '| %s novels of %s | seconds | CPU seconds | cores busy | ratio | target | | peak MiB | ceiling MiB | |\n' "$count" "$size"
+  printf '|---|---:|---:|---:|---:|---:|---|---:|---:|---|\n'
+  printf '| `epub FILE` one after another | %.2f | %.2f | %.2f | | | | | | |\n' \
+    "$serial" "$serialCpuMedian" "$(echo "$serialCpuMedian / $serial" | bc -l)"
+  printf '| `epub --jobs %s FILE...` | %.2f | %.2f | %.2f | %.2f | <= 0.60 | %s | %d | %d | %s |\n' \
+    "$jobs" "$together" "$batchCpuMedian" "$(echo "$batchCpuMedian / $together" | bc -l)" "$ratio" \
+    "$timeMet" $((peak >> 10)) $((ceiling >> 10)) "$memoryMet"
 )
 echo "$table"
 echo "books the same bytes as alone: $same of $count; lines that say 成功: $lines of $count"
@@ -136,7 +152,8 @@ if [ -n "$results" ]; then
     echo "their defaults; the median of $rounds round(s), the sides alternating which goes first. The"
     echo "ceiling is that of one file (1.3 x the largest + 64 MiB, as \`bench/peak_memory.sh\`) times"
     echo "--jobs. The 1-minute load average around the runs was $lows-$highs on $(nproc) cores (above"
-    echo "$(nproc) the machine was shared with other work, which both sides met alike)."
+    echo "$(nproc) the machine was shared with other work, which both sides met alike). CPU seconds"
+    echo "are user + system of the whole run; cores busy is their share of the time."
     echo
     echo "$table"
     echo

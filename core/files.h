@@ -217,6 +217,14 @@ void CloseStream(int stream);
 // that failed.
 bool RemoveFile(const Path& path);
 
+// Makes the folder when nothing stands at its path (its parent must exist): 0 when it was
+// made, EEXIST when a folder stood there already, else the errno (ENOTDIR when something
+// else stands there).
+int MakeFolder(const Path& folder);
+// Removes folder when it is empty (a folder made for outputs that were never written);
+// false when it is not, or cannot be removed.
+bool RemoveEmptyFolder(const Path& folder);
+
 // Why no file could be written into folder, or 0: it is missing (ENOENT), no folder
 // (ENOTDIR), too long a path (ENAMETOOLONG), or we may not write there (EACCES, EROFS).
 int FolderRefusal(const Path& folder);

@@ -631,6 +631,11 @@ std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
   return words;
 }
 
+std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path& output) {
+  return Join({"“", DisplayName(file), "”的输出与前面的“", DisplayName(earlier),
+               "”同名，此文件未处理：", kLineBreak, DisplayName(output)});
+}
+
 std::string CannotReadStyleSheet(const Path& path) {
   return Join({"无法读取样式表（或样式表大于1MB）：", kLineBreak, DisplayName(path)});
 }

@@ -171,5 +171,7 @@ std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
 std::string CannotReadStyleSheet(const Path& path);
 // A map's offsets are those of the text as it is: a cleaning would move them.
 const std::string& CleaningWithMap();
+// Two files of a batch whose outputs would have the same name: the later one is left alone.
+std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path& output);
 
 }  // namespace morvane::messages

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "presenters/size_cutting.h"
 
+#include <cstdio>
 #include <functional>
 #include <string_view>
 
@@ -66,8 +67,10 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
 void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file) {
   state.cut.normalPath = file.path;
   state.cut.normalEncoding = file.read.detected;
-  // Headings found in the previous text mean nothing in this one.
+  // Headings found in the previous text, and a map of them, mean nothing in this one.
   state.chapterSearchDone = 0;
+  state.chapterPlan.reset();
+  state.chapterMapFile = Path();
   ShowNormalCutSize(ui, state, file.read.text);
   ShowReadEncoding(ui, names::kNormalEncodingList, state.cut.normalChosen, file.read.detected);
 }
@@ -75,8 +78,11 @@ void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file) {
 void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text) {
   CutSettings& cut = state.cut;
   cut.normalTextBytes = TextLength(text);
+  // One decimal, as the chapter map shows sizes: "1704.6 K", not every digit of the division.
+  char kilobytes[32];
+  std::snprintf(kilobytes, sizeof kilobytes, "%.1f", cut.normalTextBytes / 1024.0);
   ui.SetText(names::kNormalSizeLabel,
-             Concat({ToText(cut.normalTextBytes / 1024.0), messages::KilobyteUnit()}));
+             Concat({ByteText(std::string_view(kilobytes)), messages::KilobyteUnit()}));
   cut.normalText = text;
   UpdateNormalPieceSize(ui, state);
 }

@@ -173,15 +173,26 @@ TEST_F(ChapterHandlers, SearchThenCutWritesOneFilePerChapter) {
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].content, "3");
   EXPECT_EQ(shown[1].content, messages::ChapterCutFinished());
-  EXPECT_EQ(state.chapterSearchDone, 0);
   EXPECT_EQ(FolderNames(out.path()),
             (std::vector<std::string>{"book-0.txt", "book-1.txt", "book-2.txt"}));
   EXPECT_EQ(Output("book-0.txt"), WithBanner(GbkBytes("前言")));
   EXPECT_EQ(Output("book-1.txt"), WithBanner(GbkBytes("第一章甲")));
   EXPECT_EQ(Output("book-2.txt"), WithBanner(GbkBytes("第二章乙")));
 
+  // The search stays with the opened file: a second cut writes the same files.
+  EXPECT_EQ(state.chapterSearchDone, 1);
   ChapterCut(ui, state);
-  EXPECT_EQ(OnlyMessage().content, messages::SearchFirst());
+  EXPECT_EQ(ui.TakeMessages().back().content, messages::ChapterCutFinished());
+  EXPECT_EQ(Output("book-2.txt"), WithBanner(GbkBytes("第二章乙")));
+}
+
+// Too few headings, or a map that looks wrong: the message adds what the automatic rule
+// finds, as the chapter-map window offers it.
+TEST_F(ChapterHandlers, ADoubtfulSearchSaysWhatTheAutomaticRuleFinds) {
+  Open("前言\n第一回 甲\n乙乙乙\n第二回 丙\n丁丁丁\n第三回 戊\n己己己\n");
+  ChapterSearch(ui, state);
+  EXPECT_EQ(OnlyMessage().content,
+            "已搜寻到0章\r\n智能识别可找到4章，可在章节目录中点击“改用智能”");  // 前言 too
 }
 
 TEST_F(ChapterHandlers, NoHeadingGivesTheWholeTextInFileZero) {
@@ -220,8 +231,10 @@ TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
   ui.ChooseFile(names::kNormalDialog, PathFromUtf8(novel));
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);
-  // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第".
-  EXPECT_EQ(OnlyMessage().content, "已搜寻到10章");
+  // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第": a short
+  // chapter, which the automatic rule does not take.
+  EXPECT_EQ(OnlyMessage().content,
+            "已搜寻到10章\r\n智能识别可找到9章，可在章节目录中点击“改用智能”");
   ChapterCut(ui, state);
   std::string joined;
   for (int k = 0; k <= 10; ++k) {

@@ -20,16 +20,37 @@
 namespace morvane {
 namespace {
 
-// When the written rule's map looks wrong, as the chapter-map window would open it, and the
-// automatic rule finds other headings: how many chapters it finds (the window's offer).
-std::optional<std::size_t> AutomaticChaptersIfDoubtful(const ByteText& text, Encoding encoding) {
+// The search's own map is held for texts of up to this many headings (16 bytes each); a text
+// with more (a "第" and a "章" every few bytes) is no novel to doubt.
+constexpr std::size_t kMostMappedHeadings = 1u << 22;
+
+// What the search finds beyond the written rule's headings.
+struct SearchFindings {
+  std::vector<int> starts;
+  // How many chapters the automatic rule finds, when the written rule's map looks wrong (as
+  // the chapter-map window would open it: its offer) and the automatic rule finds others.
+  std::optional<std::size_t> automatic;
+};
+
+SearchFindings Search(const ByteText& text, Encoding encoding) {
+  SearchFindings found{FindChapterStarts(text, encoding), std::nullopt};
+  if (found.starts.size() > kMostMappedHeadings) return found;
   auto written = MapOf(text, ChapterRule{}, encoding);
   const auto* map = std::get_if<ChapterMap>(&written);
-  if (map == nullptr || !MapLooksWrong(*map)) return std::nullopt;
+  if (map == nullptr) return found;
+  // The map leaves out a table of contents at the front of the text (engine/contents_block.h):
+  // so do the count and the cut.
+  if (!map->entries.empty()) {
+    const std::int64_t first = map->entries.front().offset() + 1;
+    std::erase_if(found.starts, [first](int start) { return start < first; });
+  }
+  if (!MapLooksWrong(*map)) return found;
   auto automatic = MapOf(text, {RuleKind::kAuto, {}}, encoding);
-  const auto* found = std::get_if<ChapterMap>(&automatic);
-  if (found == nullptr || found->size() == 0 || SameHeadings(*found, *map)) return std::nullopt;
-  return found->size();
+  const auto* other = std::get_if<ChapterMap>(&automatic);
+  if (other != nullptr && other->size() > 0 && !SameHeadings(*other, *map)) {
+    found.automatic = other->size();
+  }
+  return found;
 }
 
 // The cut of a confirmed chapter map.
@@ -63,22 +84,20 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
   }
   // A search through a gigabyte takes a moment: off the window's thread. It cannot stop
   // half-way; a stop request discards its result and the last search stands.
-  std::vector<int> starts;
-  std::optional<std::size_t> automatic;
+  SearchFindings findings;
   bool stopped = false;
   const ByteText text = state.cut.normalText;
   const Encoding encoding = state.cut.normalEncoding.encoding;
   ui.RunLongWork({}, [&](Progress& progress) {
-    starts = FindChapterStarts(text, encoding);
-    automatic = AutomaticChaptersIfDoubtful(text, encoding);
+    findings = Search(text, encoding);
     stopped = progress.StopRequested();
   });
   if (stopped) return;
-  state.chapterStarts = std::move(starts);
+  state.chapterStarts = std::move(findings.starts);
   state.chapterPlan.reset();
   state.chapterMapFile = Path();
   std::string found = messages::ChaptersFound(static_cast<int>(state.chapterStarts.size()));
-  if (automatic) found += "\r\n" + messages::AutomaticRuleFinds(*automatic);
+  if (findings.automatic) found += "\r\n" + messages::AutomaticRuleFinds(*findings.automatic);
   ui.ShowMessageBox(found, 0, messages::ChapterSearchCaption());
   state.chapterSearchDone = 1;
 }

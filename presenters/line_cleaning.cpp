@@ -284,10 +284,11 @@ void OnOk(Toolkit& ui, AppState& state, const Draft& draft) {
     ShowNormalCutSize(ui, state, *cleaned);
     if (reencoded) KeepChoice(ui, kNormalEncodingList, state.cut.normalChosen, target);
   } else if (reencoded) {
+    // One edit, which undo takes back with the encoding (the page follows the box:
+    // ShowSimpleCutCount).
     state.cut.simpleEncoding = detected;
-    ui.SetTextEncoding(kSimpleText, target);
-    ui.SetText(kSimpleText, *cleaned);
     KeepChoice(ui, kSimpleEncodingList, state.cut.simpleChosen, target);
+    ui.ReplaceTextAsEdit(kSimpleText, *cleaned, target);
   } else {
     ui.ReplaceTextAsEdit(kSimpleText, *cleaned);
   }

@@ -18,6 +18,13 @@ namespace morvane {
 
 void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
+  // An undo may take back a cleaning that changed the box's encoding: the page follows the
+  // box, so that a cut writes the text in the encoding it is in.
+  if (const std::optional<Encoding> shown = ui.TextEncodingNow(names::kSimpleText);
+      shown && *shown != cut.simpleEncoding.encoding) {
+    cut.simpleEncoding = {*shown, cut.simpleEncoding.bom && !BomOf(*shown).empty()};
+    KeepChoice(ui, names::kSimpleEncodingList, cut.simpleChosen, *shown);
+  }
   cut.simplePieceBytes = SimplePieceBytesOf(ToInteger(ui.Text(names::kSimplePieceBytesBox)));
   cut.simpleTextBytes = ui.TextLength(names::kSimpleText);
   ui.SetText(names::kSimpleSizeLabel, Concat({ToText(cut.simpleTextBytes), messages::BytesUnit()}));

@@ -239,9 +239,8 @@ void ChapterMapWindowTest::theOneStepBookWithAnyTitleIsTheCliBook() {
     for (int line = 0; line < 8; ++line) utf8 += "　　他翻开那本旧书，读了很久很久。\r\n";
   }
   morvane::testing::WriteFile(input_, morvane::GbkFromUtf8(utf8).view());
-  WhenModalOpens([this](QWidget* dialog) {
-    QVERIFY(morvane::testing::AnswerFileDialog(dialog, input_));
-  });
+  WhenModalOpens(
+      [this](QWidget* dialog) { QVERIFY(morvane::testing::AnswerFileDialog(dialog, input_)); });
   QTest::mouseClick(W(n::kNormalOpenButton), Qt::LeftButton);
 
   const QString title = QStringLiteral("红楼😀𠀀");
@@ -278,7 +277,8 @@ void ChapterMapWindowTest::theOneStepBookWithAnyTitleIsTheCliBook() {
             {"epub", "--title", title, "--author", author, "--out", cliOut, input_});
   QVERIFY(cli.waitForFinished(60000));
   QCOMPARE(cli.exitCode(), 0);
-  const auto desktop = morvane::testing::ZipEntries(QDir(output_).filePath("小说.epub").toStdString());
+  const auto desktop =
+      morvane::testing::ZipEntries(QDir(output_).filePath("小说.epub").toStdString());
   const auto made = morvane::testing::ZipEntries(QDir(cliOut).filePath("小说.epub").toStdString());
   QVERIFY(desktop.size() > 4);
   QCOMPARE(desktop.size(), made.size());

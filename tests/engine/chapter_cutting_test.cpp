@@ -186,13 +186,32 @@ TEST_F(ChapterHandlers, SearchThenCutWritesOneFilePerChapter) {
   EXPECT_EQ(Output("book-2.txt"), WithBanner(GbkBytes("第二章乙")));
 }
 
-// Too few headings, or a map that looks wrong: the message adds what the automatic rule
-// finds, as the chapter-map window offers it.
-TEST_F(ChapterHandlers, ADoubtfulSearchSaysWhatTheAutomaticRuleFinds) {
-  Open("前言\n第一回 甲\n乙乙乙\n第二回 丙\n丁丁丁\n第三回 戊\n己己己\n");
-  ChapterSearch(ui, state);
-  EXPECT_EQ(OnlyMessage().content,
-            "已搜寻到0章\r\n智能识别可找到4章，可在章节目录中点击“改用智能”");  // 前言 too
+// What the search says: the headings it counts (a table of contents at the front is none of
+// them), and, when they look wrong, what the automatic rule finds, as the chapter-map window
+// offers it.
+TEST_F(ChapterHandlers, TheSearchCountsChaptersAndDoubtsWhatLooksWrong) {
+  const std::string body = "他翻开那本旧书，读了很久很久。\n";
+  const struct {
+    std::string text;
+    std::string said;
+  } cases[] = {
+      {"前言\n第一回 甲\n乙乙乙\n第二回 丙\n丁丁丁\n第三回 戊\n己己己\n",
+       "已搜寻到0章\r\n智能识别可找到4章，可在章节目录中点击“改用智能”"},  // 前言 too
+      {"目录\n第一章 甲\n第二章 乙\n第三章 丙\n\n第一章 甲\n" + body + "第二章 乙\n" + body +
+           "第三章 丙\n" + body,
+       "已搜寻到3章"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    Open(c.text);
+    ChapterSearch(ui, state);
+    EXPECT_EQ(OnlyMessage().content, c.said);
+  }
+  // The cut leaves the table of contents in the text before the first chapter.
+  ChapterCut(ui, state);
+  ui.TakeMessages();
+  EXPECT_EQ(Output("book-0.txt"),
+            WithBanner(GbkBytes("目录\n第一章 甲\n第二章 乙\n第三章 丙\n\n")));
 }
 
 TEST_F(ChapterHandlers, NoHeadingGivesTheWholeTextInFileZero) {

@@ -154,7 +154,7 @@ class CleanedParts {
     changes_.clear();
     from_ = finder_.end();
     if (choice_.spaces || choice_.lineBreaks || choice_.tabs) {
-      part = ToBytes(Cleaned(ByteText::Copy(part), encoding, choice_));
+      part = ToBytes(Cleaned(ByteText(std::move(part)), encoding, choice_));
     }
     return true;
   }

@@ -122,6 +122,7 @@ const ControlRow kControls[] = {
   {n::kChapterMapButton,         kButton,           kNormalCutFrame, {512, 96,  56,  16},  "章节目录", kHidden},
   {n::kEpubButton,               kButton,           kNormalCutFrame, {512, 120, 64,  16},  "生成EPUB", kHidden},
   {n::kNormalCleanButton,        kButton,           kNormalCutFrame, {15,  140, 56,  16},  "清理…",    kShown},
+  {n::kConvertEpubButton,        kButton,           kNormalCutFrame, {88,  140, 72,  16},  "转换为EPUB", kShown},
   FileDialogRow(n::kNormalDialog, kNormalCutFrame, kTxtFilter, kNoFlags, kInitialFolder),
   {kNormalEncodingCaption,       kLabel,            kNormalCutFrame, {410, 51,  60,  16},  "文件编码：", kShown},
   DropDownRow(n::kNormalEncodingList, kNormalCutFrame, {470, 49,  112, 160}, kEncodingItems),

@@ -48,7 +48,6 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kChapterSearchButton, kClicked, ChapterSearch);
   bind(n::kChapterCutButton, kClicked, ChapterCut);
   bind(n::kChapterMapButton, kClicked, OpenChapterMap);
-  bind(n::kEpubButton, kClicked, OpenEpubWindow);
   bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
   for (int row = 1; row <= 5; ++row) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });
@@ -70,7 +69,8 @@ void BindEvents(Toolkit& ui, AppState& state) {
   };
   openOnDrop(n::kCutPage, n::kNormalDialog, OpenForNormalCut);
   openOnDrop(n::kSimpleCutPage, n::kSimpleDialog, OpenForSimpleCut);
-  ui.Bind(n::kMergePage, kDropped, [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(n::kMergePage)); });
+  ui.Bind(n::kMergePage, kDropped,
+          [t, s] { FillMergeRows(*t, *s, t->DroppedPaths(n::kMergePage)); });
   bind(n::kSaveLocationBox, kDropped, SaveIntoDroppedFolder);
   BindChapterMap(ui, state);
   BindEpubWindow(ui, state);

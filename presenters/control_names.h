@@ -34,6 +34,8 @@ inline constexpr std::string_view kChapterSearchButton = "超级按钮_切割_�
 inline constexpr std::string_view kChapterCutButton = "超级按钮_切割_章节切割";
 inline constexpr std::string_view kChapterMapButton = "超级按钮_切割_章节目录";
 inline constexpr std::string_view kEpubButton = "超级按钮_切割_生成EPUB";
+// The book of the opened file in one step: the EPUB window with the automatic map.
+inline constexpr std::string_view kConvertEpubButton = "超级按钮_切割_转换为EPUB";
 inline constexpr std::string_view kNormalDialog = "通用对话框2";
 // The encoding of the opened file: 自动 (detected) or one of the encodings.
 inline constexpr std::string_view kNormalEncodingList = "组合框_切割_编码";
@@ -116,6 +118,7 @@ inline constexpr std::string_view kEpubTitleBox = "编辑框_书名";
 inline constexpr std::string_view kEpubAuthorBox = "编辑框_作者";
 inline constexpr std::string_view kEpubCoverBox = "编辑框_封面";
 inline constexpr std::string_view kEpubCoverButton = "按钮_选择封面";
+inline constexpr std::string_view kEpubClearCoverButton = "按钮_清除封面";
 inline constexpr std::string_view kEpubCoverDialog = "通用对话框_封面";
 inline constexpr std::string_view kEpubSummary = "标签_EPUB统计";
 inline constexpr std::string_view kEpubOkButton = "按钮_生成";

@@ -23,12 +23,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QSpacerItem>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QUrl>
 
@@ -506,6 +508,22 @@ void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text) {
   SetText(name, text);
 }
 
+void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text, Encoding encoding) {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    edit->ReplaceAll(text, encoding);  // reported as the user's edit
+    return;
+  }
+  SetTextEncoding(name, encoding);
+  SetText(name, text);
+}
+
+std::optional<Encoding> QtToolkit::TextEncodingNow(std::string_view name) const {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    return edit->TextEncoding();
+  }
+  return std::nullopt;
+}
+
 std::string QtToolkit::Setting(std::string_view key) const {
   const QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
   return settings.value(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())))
@@ -727,6 +745,36 @@ void Prepare(QMessageBox& box) {
   }
 }
 
+// xdg-open hands the folder to the desktop's file manager and says by its exit status
+// whether there was one (Qt's own call only says whether xdg-open started). It returns at
+// once where it hands over; where it runs the file manager itself, a file manager that is
+// still running after a moment was found.
+bool OpenWithXdgOpen(const QString& opener, const QString& folder) {
+  auto* process = new QProcess(qApp);
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  process->start(opener, {folder});
+  if (!process->waitForStarted()) {
+    delete process;
+    return false;
+  }
+  if (!process->waitForFinished(3000)) {
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return true;
+  }
+  const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+  delete process;
+  return opened;
+}
+
+bool ShowInFileManager(const QString& folder) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (!opener.isEmpty()) return OpenWithXdgOpen(opener, folder);
+#endif
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
 }  // namespace
 
 int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
@@ -756,7 +804,7 @@ void QtToolkit::ShowCompletion(const std::string& content, const std::string& ca
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
   if (box.clickedButton() != open) return;
-  if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
+  if (ShowInFileManager(NativeQPath(folder))) return;
   // No file manager to hand the folder to: the path, to be copied, is the next best thing.
   QMessageBox missing(QMessageBox::NoIcon, MessageText(DefaultCaption()),
                       QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")

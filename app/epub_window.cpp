@@ -22,13 +22,14 @@ const ControlRow kControls[] = {
   {"标签_作者",         kLabel,      kWindow, {10,  42,  48,  22},  "作者：",       kShown},
   {kEpubAuthorBox,     kEdit,       kWindow, {60,  42,  320, 22},  "",             kShown, {kSunken}},
   {"标签_封面",         kLabel,      kWindow, {10,  72,  48,  22},  "封面：",       kShown},
-  {kEpubCoverBox,      kEdit,       kWindow, {60,  72,  236, 22},  "",             kShown, {kSunken | kReadOnly},
+  {kEpubCoverBox,      kEdit,       kWindow, {60,  72,  176, 22},  "",             kShown, {kSunken | kReadOnly},
       "JPEG或PNG图片，可不选"},
-  {kEpubCoverButton,   kButton,     kWindow, {304, 71,  76,  24},  "选择…",        kShown, {kPlain}},
+  {kEpubCoverButton,   kButton,     kWindow, {244, 71,  66,  24},  "选择…",        kShown, {kPlain}},
+  {kEpubClearCoverButton, kButton,  kWindow, {314, 71,  66,  24},  "清除",         kShown, {kPlain}},
   FileDialogRow(kEpubCoverDialog, kWindow, kImageFilter),
-  {kEpubSummary,       kLabel,      kWindow, {10,  108, 200, 24},  "",             kShown},
-  {kEpubOkButton,      kButton,     kWindow, {214, 106, 80,  26},  "生成",         kShown, {kPlain | kDefault}},
-  {kEpubCancelButton,  kButton,     kWindow, {300, 106, 80,  26},  "取消",         kShown, {kPlain}},
+  {kEpubSummary,       kLabel,      kWindow, {10,  102, 370, 22},  "",             kShown},
+  {kEpubOkButton,      kButton,     kWindow, {214, 132, 80,  26},  "生成",         kShown, {kPlain | kDefault}},
+  {kEpubCancelButton,  kButton,     kWindow, {300, 132, 80,  26},  "取消",         kShown, {kPlain}},
 };
 // clang-format on
 
@@ -39,7 +40,7 @@ std::span<const ControlRow> EpubWindowControls() {
 }
 
 WindowDescription EpubWindowDescription() {
-  return ProgramDialog(kEpubWindow, "生成EPUB", 390, 142, kControls);
+  return ProgramDialog(kEpubWindow, "生成EPUB", 390, 168, kControls);
 }
 
 }  // namespace morvane::app

@@ -47,7 +47,6 @@ void BindEvents(Toolkit& ui, AppState& state) {
   bind(n::kChapterSearchButton, kClicked, ChapterSearch);
   bind(n::kChapterCutButton, kClicked, ChapterCut);
   bind(n::kChapterMapButton, kClicked, OpenChapterMap);
-  bind(n::kEpubButton, kClicked, OpenEpubWindow);
   bind(n::kMergeCountList, kItemSelected, SelectMergeCount);
   for (int row = 1; row <= 5; ++row) {
     ui.Bind(n::kMergeOpenButton[row], kClicked, [t, s, row] { OpenMergeFile(*t, *s, row); });

@@ -154,7 +154,7 @@ class CleanedParts {
     changes_.clear();
     from_ = finder_.end();
     if (choice_.spaces || choice_.lineBreaks || choice_.tabs) {
-      part = ToBytes(Cleaned(ByteText::Copy(part), encoding, choice_));
+      part = ToBytes(Cleaned(ByteText(std::move(part)), encoding, choice_));
     }
     return true;
   }
@@ -248,10 +248,10 @@ std::optional<Input> CleanedForBook(const Input& input, const EpubArgs& epub) {
   return cleaned;
 }
 
-int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
-  const WarnsWhenDone warns;
-  const auto input = ReadInput(file, args.encoding);
-  if (!input) return kRefused;
+namespace {
+
+// clean of a text that was read.
+int CleanInput(const CleanArgs& args, const std::optional<Input>& input, const RunFiles& files) {
   const CleanChoice choice{args.spaces, args.lineBreaks, args.tabs};
   const Encoding encoding = input->detected.encoding;
   LineCleaning cleaning;
@@ -355,6 +355,22 @@ int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& fil
   report.Record(outPath, result);
   const std::int64_t lengths[] = {input->fileBytes};
   return Outcome(report, inputs, lengths);
+}
+
+}  // namespace
+
+FileOutcome CleanFile(const CleanArgs& args, const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
+  FileOutcome outcome;
+  const auto input = ReadInput(file, args.encoding);
+  if (!input) return outcome;
+  outcome.encoding = input->detected.encoding;
+  outcome.exitCode = CleanInput(args, input, files);
+  return outcome;
+}
+
+int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files) {
+  return CleanFile(args, file, files).exitCode;
 }
 
 }  // namespace morvane::cli

@@ -15,25 +15,38 @@ namespace morvane::cli {
 namespace {
 
 // Warnings about inputs that are found beside the command's work: the count of bytes that
-// are no character of a text's encoding is a pass over every byte, so it runs on the other
-// core while the text is cut or merged, never ahead of the first write. Each count gives
-// its message, or nothing.
+// are no character of a text's encoding, where the read did not make it on the way (a GBK
+// text's is made there), is a pass over every byte, so it runs on the other core while the
+// text is cut or merged, never ahead of the first write. Each count gives its message, or
+// nothing.
 std::vector<std::future<std::string>>& LateWarnings() {
   // A thread's own: the books of a batch are made side by side, each telling its own.
   thread_local std::vector<std::future<std::string>> warnings;
   return warnings;
 }
 
-// Counts, beside what follows, the bytes of the text of read that are no character of its
-// encoding (they are kept as they are); the warning comes from WarnsWhenDone.
-void CountUndecodableLater(const Path& path, const TextRead& read) {
-  const std::size_t bom = read.detected.bom ? BomOf(read.detected.encoding).size() : 0;
+std::string UndecodableWarning(const Path& path, const Detected& detected,
+                               const Undecodable& undecodable) {
+  if (undecodable.count == 0) return std::string();
+  const std::size_t bom = detected.bom ? BomOf(detected.encoding).size() : 0;
+  return messages::UndecodableBytes(path, detected.encoding,
+                                    static_cast<std::int64_t>(undecodable.count),
+                                    static_cast<std::int64_t>(undecodable.first + bom));
+}
+
+// The warning about the bytes of the text of read that are no character of its encoding
+// (they are kept as they are), counted beside what follows where the read did not count
+// them; it comes from WarnsWhenDone.
+void WarnUndecodableLater(const Path& path, const TextRead& read) {
+  if (read.undecodable) {
+    std::promise<std::string> known;
+    known.set_value(UndecodableWarning(path, read.detected, *read.undecodable));
+    LateWarnings().push_back(known.get_future());
+    return;
+  }
   // The task keeps the text (and so its mapping) alive until it is done.
-  auto count = [path, text = read.text, encoding = read.detected.encoding, bom] {
-    const Undecodable undecodable = FindUndecodable(encoding, text.view());
-    if (undecodable.count == 0) return std::string();
-    return messages::UndecodableBytes(path, encoding, static_cast<std::int64_t>(undecodable.count),
-                                      static_cast<std::int64_t>(undecodable.first + bom));
+  auto count = [path, text = read.text, detected = read.detected] {
+    return UndecodableWarning(path, detected, FindUndecodable(detected.encoding, text.view()));
   };
   // Where the system gives no thread, the count is made when its warning is due.
   try {
@@ -123,12 +136,14 @@ std::optional<Input> Reported(const Path& path, const TextRead& read, std::size_
   }
   GuardMappedInput(index, read.text.view());
   if (read.EndedEarly()) PrintMessage(messages::TextEndedEarly(path, read));
-  CountUndecodableLater(path, read);
-  return Input{path, read.text, read.detected, read.fileBytes};
+  WarnUndecodableLater(path, read);
+  return Input{path, read.text, read.detected, read.fileBytes, read.undecodable};
 }
 
 bool RefusedUndecodable(const Input& input, Encoding target) {
-  const Undecodable undecodable = FindUndecodable(input.detected.encoding, input.text.view());
+  const Undecodable undecodable = input.undecodable
+                                      ? *input.undecodable
+                                      : FindUndecodable(input.detected.encoding, input.text.view());
   if (undecodable.count == 0) return false;
   const std::size_t bom = input.detected.bom ? BomOf(input.detected.encoding).size() : 0;
   PrintMessage(messages::CannotConvertBytes(input.path, input.detected.encoding,
@@ -136,9 +151,6 @@ bool RefusedUndecodable(const Input& input, Encoding target) {
                                             target));
   return true;
 }
-
-// Reads files whole, mapped: their texts are used at once and never kept. Several files
-// are read side by side: finding where each text ends is a pass over every byte, and the
 
 std::optional<Input> ReadInput(const std::string& nativePath, std::optional<Encoding> encoding) {
   auto inputs = ReadInputs({nativePath}, encoding);

@@ -30,10 +30,13 @@ struct Input {
   ByteText text;
   Detected detected;
   std::int64_t fileBytes = 0;  // the file's length when it was read
+  // The bytes of the text that are no character of its encoding, when the read counted them.
+  std::optional<Undecodable> undecodable;
 };
 
 // Prints the late warnings of the inputs read so far (the count of bytes that are no
-// character of a text's encoding runs on the other core beside the command's work), in the
+// character of a text's encoding, where the read did not make it on the way, runs on the
+// other core beside the command's work), in the
 // order of the inputs, when the command that read them is over: after what it wrote, and
 // after its own messages.
 struct WarnsWhenDone {

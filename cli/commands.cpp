@@ -51,10 +51,10 @@ bool CleansForBook(const EpubArgs& epub) {
 }  // namespace
 
 // The book is written as one file, whole or not at all, as a merge is.
-BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+FileOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
                      const RunFiles& files) {
   const WarnsWhenDone warns;
-  BookOutcome outcome;
+  FileOutcome outcome;
   // The automatic rule reads most books right; a written rule or a map is the user's word.
   const auto rule = ParseRule(epub.rule.empty() ? std::string("auto") : epub.rule);
   if (!epub.map.empty() && CleansForBook(epub)) {

@@ -26,12 +26,24 @@ struct OutputArgs {
   std::optional<Encoding> to;         // merge --to; the first file's encoding when absent
 };
 
+// What one file of a command came to, for the line a batch prints of it.
+struct FileOutcome {
+  int exitCode = 1;
+  std::optional<Encoding> encoding;  // once the file was read
+  std::size_t chapters = 0;          // chapters and epub: the chapters cut at
+  std::size_t flagged = 0;           // chapters and epub: headings of the map with a flag
+  bool doubtful = false;             // chapters and epub: the map looks wrong
+};
+
 // cut --bytes N: the simple cut, N bytes per piece (0 means 1, below 0 is refused).
 int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
                  const RunFiles& files);
 // cut --kb N: the normal cut, N * 1024 bytes per piece (1 to 2097151 K).
 int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
                  const RunFiles& files);
+// cut as either: --kb N when kilobytes, else --bytes N.
+FileOutcome CutFile(std::int64_t size, bool kilobytes, const OutputArgs& output,
+                    const std::string& file, const RunFiles& files);
 // chapters: the chapter search and cut; prints the number of headings found.
 int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files);
 
@@ -49,6 +61,10 @@ struct ChapterArgs {
 // any of them it is RunChapters.
 int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
                 const RunFiles& files);
+// The same for one file of a batch: the number of headings goes into the outcome, not onto
+// standard output, with the doubts of the map as the map window would have them.
+FileOutcome ChaptersOfFile(const OutputArgs& output, const ChapterArgs& chapters,
+                           const std::string& file, const RunFiles& files);
 // The options of epub.
 struct EpubArgs {
   std::string rule;                   // --rule, as for chapters; auto when neither it nor --map
@@ -74,22 +90,9 @@ struct EpubArgs {
 // a title page; the text cleaned first as asked. A map that looks wrong is warned of.
 int RunEpub(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
             const RunFiles& files);
-// What making one book came to, for the line a batch prints of it.
-struct BookOutcome {
-  int exitCode = 1;
-  std::optional<Encoding> encoding;  // once the file was read
-  std::size_t chapters = 0;          // the sections of the table of contents cut at
-  std::size_t flagged = 0;           // headings of the map with a flag
-  bool doubtful = false;             // the map looks wrong
-};
-BookOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
+// The book of one file; its chapters are the sections of the table of contents cut at.
+FileOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::string& file,
                      const RunFiles& files);
-// epub FILE... : one book per file into the output folder, jobs at a time; one line per
-// file on standard output, in their order: the file, its encoding, the chapters, the
-// doubts and the result. A file that fails is told and the others go on; 1 when any failed.
-// files declares every file of the batch: no book may replace any of them.
-int RunEpubBatch(const OutputArgs& output, const EpubArgs& epub,
-                 const std::vector<std::string>& paths, int jobs, const RunFiles& files);
 // merge: two to five files joined in order.
 int RunMerge(const OutputArgs& output, const std::vector<std::string>& paths,
              const RunFiles& files);
@@ -109,19 +112,24 @@ struct CleanArgs {
   std::optional<Encoding> to;  // --to: the result's encoding; the text's own when absent
   bool report = false;         // --report: the changes as TSV, nothing else written
   std::string out;             // --out FILE; standard output when empty
+  std::string outDir;          // --out-dir DIR: each file's result there, under its own name
 };
 // clean: the text with the chosen lines cleaned (line_cleaning.h), then without the chosen
 // white space, in the order of the desktop's buttons: spaces, line breaks, tabs; on
 // standard output or into --out, no banner.
 int RunClean(const CleanArgs& args, const std::string& file, const RunFiles& files);
+// The same, with the file's encoding for the line of a batch.
+FileOutcome CleanFile(const CleanArgs& args, const std::string& file, const RunFiles& files);
 // detect: one line per file, its encoding's name and " bom" when it starts with a
 // byte-order mark ("utf-8 bom", "gbk").
 int RunDetect(const std::vector<std::string>& files);
 // banner: the banner's bytes on standard output.
 int RunBanner();
 
-// The commands as the parser hands them over, one type each. Every one declares the files
-// it reads and where it writes (FilesOf) before it runs, and the one check of
+// The commands as the parser hands them over, one type each. cut, chapters, epub and clean
+// --out-dir take many files (more: those after the first), which run as a batch
+// (batch_runner.h): jobs files at a time, one line each on standard output. Every one declares the
+// files it reads and where it writes (FilesOf) before it runs, and the one check of
 // engine/output_checks.h guards its outputs by that declaration: a command added to Command
 // without its FilesOf does not build.
 struct CutCommand {
@@ -129,11 +137,15 @@ struct CutCommand {
   bool kilobytes = false;  // --kb N, else --bytes N
   OutputArgs output;
   std::string file;
+  std::vector<std::string> more = {};  // each cut into a folder of its own under --out
+  int jobs = 1;                        // --jobs: files cut side by side
 };
 struct ChaptersCommand {
   OutputArgs output;
   ChapterArgs chapters;
   std::string file;
+  std::vector<std::string> more = {};  // each cut into a folder of its own under --out
+  int jobs = 1;
 };
 struct EpubCommand {
   OutputArgs output;
@@ -149,6 +161,8 @@ struct MergeCommand {
 struct CleanCommand {
   CleanArgs clean;
   std::string file;
+  std::vector<std::string> more = {};  // with --out-dir: each cleaned into it
+  int jobs = 1;
 };
 struct DetectCommand {
   std::vector<std::string> files;
@@ -168,6 +182,14 @@ RunFiles FilesOf(const BannerCommand& command);
 // The save folder of --out as the desktop's save-location box holds it: no separator at the
 // end, except for the root.
 Path FolderOf(const std::string& nativeFolder);
+
+// The batches of many files: every file of the command in turn, jobs at a time, as one
+// file alone is run; the outputs of each go under the output folder (batch_commands.cpp).
+// files declares every file of the batch: no output may replace any of them.
+int RunCutBatch(const CutCommand& command, const RunFiles& files);
+int RunChaptersBatch(const ChaptersCommand& command, const RunFiles& files);
+int RunEpubBatch(const EpubCommand& command, const RunFiles& files);
+int RunCleanBatch(const CleanCommand& command, const RunFiles& files);
 
 // Runs the command with its declared files; the exit code.
 int Run(const Command& command);

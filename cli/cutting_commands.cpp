@@ -5,6 +5,7 @@
 #include "cli/command_inputs.h"
 #include "cli/terminal.h"
 #include "engine/chapter_cut_job.h"
+#include "engine/map_doubts.h"
 #include "engine/map_file.h"
 #include "engine/messages.h"
 #include "engine/size_cutting.h"
@@ -38,76 +39,112 @@ int CutBySize(const Input& input, int pieceBytes, const OutputArgs& output, cons
 }
 
 // The chapter cut, once the job knows what it cuts at: the check of the outputs, the
-// files, and the number of headings when they were all written.
-int CutChapters(const ChapterCutJob& job, const Input& input, const RunFiles& files) {
+// files, and the number of headings when they were all written (on standard output when
+// print, else only in the outcome).
+void CutChapters(const ChapterCutJob& job, const Input& input, const RunFiles& files, bool print,
+                 FileOutcome& outcome) {
   const Path inputs[] = {input.path};
-  if (Refused(job.Outputs(), files)) return kRefused;
-  const int result = Outcome(job.Run(), inputs);
-  return result == 0 ? PrintCount(job.headings()) : result;
+  if (Refused(job.Outputs(), files)) return;
+  outcome.exitCode = Outcome(job.Run(), inputs);
+  outcome.chapters = static_cast<std::size_t>(job.headings());
+  if (outcome.exitCode == 0 && print) outcome.exitCode = PrintCount(job.headings());
 }
 
-}  // namespace
-
-int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
-                 const RunFiles& files) {
-  const WarnsWhenDone warns;
-  const int pieceBytes = SimplePieceBytesOf(Saturated(bytes));
-  if (pieceBytes < 1) {
-    PrintMessage(messages::BadPieceBytes());
-    return kRefused;
-  }
-  const auto input = ReadInput(file, output.encoding);
-  if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output, files);
+// The doubts of a map, as the map window has them.
+void DoubtsInto(FileOutcome& outcome, const ChapterMap& map) {
+  outcome.flagged = FlaggedHeadings(map);
+  outcome.doubtful = MapLooksWrong(map);
 }
 
-int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
-                 const RunFiles& files) {
-  const WarnsWhenDone warns;
-  const int pieceBytes = PieceBytesOfKilobytes(Saturated(kilobytes));
-  if (pieceBytes < 1) {
-    PrintMessage(messages::BadCutSize());
-    return kRefused;
-  }
-  const auto input = ReadInput(file, output.encoding);
-  if (!input || RefusedEmpty(*input)) return kRefused;
-  return CutBySize(*input, pieceBytes, output, files);
+bool PlainSearch(const ChapterArgs& chapters) {
+  return chapters.rule == "near" && !chapters.list && chapters.skip.empty() &&
+         chapters.perFile == 1 && !chapters.titleNames && !chapters.volumeNames &&
+         chapters.map.empty();
 }
 
-int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files) {
+// chapters for one file; print says whether the number of headings goes to standard output
+// (one file alone) or the map's doubts are wanted (a file of a batch).
+FileOutcome ChaptersOf(const OutputArgs& output, const ChapterArgs& chapters,
+                       const std::string& file, const RunFiles& files, bool print) {
   const WarnsWhenDone warns;
-  const auto input = ReadInput(file, output.encoding);
-  if (!input) return kRefused;
-  return CutChapters(
-      ChapterCutJob(TargetOf(output, input->path), input->text, OutputFormOf(input->detected)),
-      *input, files);
-}
-
-int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
-                const RunFiles& files) {
-  const WarnsWhenDone warns;
+  FileOutcome outcome;
   const auto rule = ParseRule(chapters.rule);
-  if (chapters.rule == "near" && !chapters.list && chapters.skip.empty() && chapters.perFile == 1 &&
-      !chapters.titleNames && !chapters.volumeNames && chapters.map.empty()) {
-    return RunChapters(output, file, files);
-  }
   const auto input = ReadInput(file, output.encoding);
-  if (!input || !rule) return kRefused;
-  ChapterPlan plan;
-  if (!MapInto(plan, *input, *rule, chapters.map)) return kRefused;
-  if (chapters.list) {
-    return WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); })
-               ? 0
-               : kRefused;
+  if (!input || !rule) return outcome;
+  outcome.encoding = input->detected.encoding;
+  if (PlainSearch(chapters)) {
+    if (!print) {
+      // The plain search keeps no map: the doubts are those of the map of its rule.
+      auto map = MapOf(input->text, *rule, input->detected.encoding);
+      if (const auto* found = std::get_if<ChapterMap>(&map)) DoubtsInto(outcome, *found);
+    }
+    CutChapters(
+        ChapterCutJob(TargetOf(output, input->path), input->text, OutputFormOf(input->detected)),
+        *input, files, print, outcome);
+    return outcome;
   }
-  if (!SkipInto(plan, chapters.skip)) return kRefused;
+  ChapterPlan plan;
+  if (!MapInto(plan, *input, *rule, chapters.map)) return outcome;
+  if (chapters.list) {
+    outcome.exitCode =
+        WriteMapLines(plan.map, [](std::string_view part) { return WriteStdout(part); }) ? 0
+                                                                                         : kRefused;
+    return outcome;
+  }
+  if (!SkipInto(plan, chapters.skip)) return outcome;
+  DoubtsInto(outcome, plan.map);
   plan.choice.perFile = chapters.perFile;
   plan.choice.names = chapters.volumeNames  ? NameStyle::kVolume
                       : chapters.titleNames ? NameStyle::kTitle
                                             : NameStyle::kNumber;
-  return CutChapters(ChapterCutJob(TargetOf(output, input->path), input->text,
-                                   OutputFormOf(input->detected), std::move(plan)),
-                     *input, files);
+  CutChapters(ChapterCutJob(TargetOf(output, input->path), input->text,
+                            OutputFormOf(input->detected), std::move(plan)),
+              *input, files, print, outcome);
+  return outcome;
+}
+
+}  // namespace
+
+FileOutcome CutFile(std::int64_t size, bool kilobytes, const OutputArgs& output,
+                    const std::string& file, const RunFiles& files) {
+  const WarnsWhenDone warns;
+  FileOutcome outcome;
+  const int pieceBytes =
+      kilobytes ? PieceBytesOfKilobytes(Saturated(size)) : SimplePieceBytesOf(Saturated(size));
+  if (pieceBytes < 1) {
+    PrintMessage(kilobytes ? messages::BadCutSize() : messages::BadPieceBytes());
+    return outcome;
+  }
+  const auto input = ReadInput(file, output.encoding);
+  if (!input) return outcome;
+  outcome.encoding = input->detected.encoding;
+  if (RefusedEmpty(*input)) return outcome;
+  outcome.exitCode = CutBySize(*input, pieceBytes, output, files);
+  return outcome;
+}
+
+int RunSimpleCut(std::int64_t bytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
+  return CutFile(bytes, false, output, file, files).exitCode;
+}
+
+int RunNormalCut(std::int64_t kilobytes, const OutputArgs& output, const std::string& file,
+                 const RunFiles& files) {
+  return CutFile(kilobytes, true, output, file, files).exitCode;
+}
+
+int RunChapters(const OutputArgs& output, const std::string& file, const RunFiles& files) {
+  return RunChapters(output, ChapterArgs{}, file, files);
+}
+
+int RunChapters(const OutputArgs& output, const ChapterArgs& chapters, const std::string& file,
+                const RunFiles& files) {
+  return ChaptersOf(output, chapters, file, files, true).exitCode;
+}
+
+FileOutcome ChaptersOfFile(const OutputArgs& output, const ChapterArgs& chapters,
+                           const std::string& file, const RunFiles& files) {
+  return ChaptersOf(output, chapters, file, files, false);
 }
 
 }  // namespace morvane::cli

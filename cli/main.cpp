@@ -35,10 +35,12 @@ const std::map<std::string, std::string>& Usages() {
   static const std::map<std::string, std::string> usages = {
       {"",
        "morvane-cli cut|chapters|epub|merge|clean|detect|banner ...（morvane-cli --help 看说明）"},
-      {"cut", "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] --out DIR FILE"},
+      {"cut",
+       "morvane-cli cut --bytes N|--kb N [--prefix P] [--encoding E] [--jobs N] --out DIR "
+       "FILE..."},
       {"chapters",
        "morvane-cli chapters [--rule R|--map MAP] [--skip LIST] [--per-file N] "
-       "[--names number|title|volume] [--prefix P] [--encoding E] --out DIR FILE，或 "
+       "[--names number|title|volume] [--prefix P] [--encoding E] [--jobs N] --out DIR FILE...，或 "
        "morvane-cli chapters --list [--rule R|--map MAP] FILE"},
       {"epub",
        "morvane-cli epub [--rule R|--map MAP] [--skip LIST] [--title T] [--author A] "
@@ -52,7 +54,8 @@ const std::map<std::string, std::string>& Usages() {
       {"clean",
        "morvane-cli clean [--junk] [--rules FILE] [--repeated-titles] [--blank-lines one|none] "
        "[--trailing-space] [--indent fullwidth|none|keep] [--spaces] [--line-breaks] [--tabs] "
-       "[--convert CONFIG] [--to E] [--encoding E] [--report | --out FILE] FILE"},
+       "[--convert CONFIG] [--to E] [--encoding E] [--report | --out FILE | --out-dir DIR "
+       "[--jobs N]] FILE..."},
       {"detect", "morvane-cli detect FILE..."},
       {"banner", "morvane-cli banner"},
   };
@@ -185,6 +188,27 @@ std::optional<std::string> NoChaptersPerFile(const std::string& value) {
   return "应是1到" + std::to_string(kMostPerFile) + "之间的整数，不是“" + value + "”";
 }
 
+// --jobs: how many files of a batch run side by side.
+std::optional<std::string> NoJobCount(const std::string& value) {
+  if (!value.empty() && value.size() <= 4 &&
+      value.find_first_not_of("0123456789") == std::string::npos && std::stoi(value) >= 1) {
+    return std::nullopt;
+  }
+  return "的值“" + value + "”应是 1 到 9999 的整数";
+}
+
+// The value of --jobs, one per core when it was not given.
+int JobsOf(const std::string& value) {
+  return value.empty() ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
+                       : std::stoi(value);
+}
+
+// Adds --jobs to a command that takes many files.
+void AddJobs(CLI::App& command, std::string& jobs, Checks& checks, const char* what) {
+  command.add_option("--jobs", jobs, std::string(what) + " side by side (default: one per core)")
+      ->check(checks.Of("--jobs", "N", NoJobCount));
+}
+
 std::optional<std::string> NoRule(const std::string& value) {
   if (value == "near" || value == "lines" || value == "auto" || value.starts_with("regex:")) {
     return std::nullopt;
@@ -290,7 +314,6 @@ int RunCommandLine(int argc, char** argv) {
   app.allow_windows_style_options(false);
   Checks checks;
 
-  std::string file;
   std::string bytes;
   std::string kilobytes;
   CLI::App* cut = app.add_subcommand(
@@ -307,7 +330,13 @@ int RunCommandLine(int argc, char** argv) {
           ->check(checks.Of("--kb", "DECIMAL", DecimalWithin(1, 2097151)));
   OutputOptions cutOutput;
   cutOutput.AddTo(*cut, checks);
-  CLI::Option* cutFile = cut->add_option("FILE", file, "the text file to cut");
+  std::vector<std::string> cutFiles;
+  CLI::Option* cutFile = cut->add_option(
+      "FILE", cutFiles,
+      "the text files to cut; of several, each is cut into a folder of its own under --out, "
+      "named after it without its extension");
+  std::string cutJobs;
+  AddJobs(*cut, cutJobs, checks, "files cut");
 
   CLI::App* chapters = app.add_subcommand(
       "chapters",
@@ -317,7 +346,13 @@ int RunCommandLine(int argc, char** argv) {
       "--per-file and --names change the cut.");
   OutputOptions chaptersOutput;
   chaptersOutput.AddTo(*chapters, checks);
-  CLI::Option* chaptersFile = chapters->add_option("FILE", file, "the text file to cut");
+  std::vector<std::string> chaptersFiles;
+  CLI::Option* chaptersFile = chapters->add_option(
+      "FILE", chaptersFiles,
+      "the text files to cut; of several, each is cut into a folder of its own under --out, "
+      "named after it without its extension");
+  std::string chaptersJobs;
+  AddJobs(*chapters, chaptersJobs, checks, "files cut");
   morvane::cli::ChapterArgs chapterArgs;
   chapters->add_flag("--list", chapterArgs.list,
                      "print the chapter map instead of cutting: one tab-separated line per "
@@ -368,14 +403,7 @@ int RunCommandLine(int argc, char** argv) {
   CLI::Option* epubFile =
       epub->add_option("FILE", epubFiles, "the text files to make into books, one book each");
   std::string epubJobs;
-  epub->add_option("--jobs", epubJobs, "books made side by side (default: one per core)")
-      ->check(checks.Of("--jobs", "N", [](const std::string& value) {
-        return !value.empty() && value.size() <= 4 &&
-                       value.find_first_not_of("0123456789") == std::string::npos &&
-                       std::stoi(value) >= 1
-                   ? std::nullopt
-                   : std::optional<std::string>("的值“" + value + "”应是 1 到 9999 的整数");
-      }));
+  AddJobs(*epub, epubJobs, checks, "books made");
   morvane::cli::EpubArgs epubArgs;
   CLI::Option* epubRule =
       epub->add_option("--rule", epubArgs.rule,
@@ -485,7 +513,14 @@ int RunCommandLine(int argc, char** argv) {
       "nothing else");
   CLI::Option* cleanOut = cleanCommand->add_option(
       "--out", clean.out, "write the cleaned text to this file (whole or not at all)");
-  CLI::Option* cleanFile = cleanCommand->add_option("FILE", file, "the text file to clean");
+  CLI::Option* cleanOutDir = cleanCommand->add_option(
+      "--out-dir", clean.outDir,
+      "write each cleaned text into this folder under its own name (many files at once)");
+  std::string cleanJobs;
+  AddJobs(*cleanCommand, cleanJobs, checks, "files cleaned");
+  std::vector<std::string> cleanFiles;
+  CLI::Option* cleanFile = cleanCommand->add_option(
+      "FILE", cleanFiles, "the text file to clean (several with --out-dir)");
   std::string cleanEncoding = "auto";
   cleanCommand->add_option("--encoding", cleanEncoding, kEncodingHelp)
       ->check(checks.Of("--encoding", "ENCODING", NoEncoding));
@@ -571,8 +606,12 @@ int RunCommandLine(int argc, char** argv) {
       return UsageError(command, "缺少 --bytes N 或 --kb N（每个文件的大小）");
     }
     const bool byKilobytes = kbOption->count() > 0;
-    return Run(CutCommand{DecimalValue(byKilobytes ? kilobytes : bytes), byKilobytes,
-                          cutOutput.Args(), file});
+    return Run(CutCommand{DecimalValue(byKilobytes ? kilobytes : bytes),
+                          byKilobytes,
+                          cutOutput.Args(),
+                          cutFiles.front(),
+                          {cutFiles.begin() + 1, cutFiles.end()},
+                          JobsOf(cutJobs)});
   }
   if (chapters->parsed()) {
     if (!chapterArgs.list && chaptersOutput.outOption->count() == 0) {
@@ -581,7 +620,19 @@ int RunCommandLine(int argc, char** argv) {
     chapterArgs.perFile = static_cast<int>(DecimalValue(perFile));
     chapterArgs.titleNames = chapterNames == "title";
     chapterArgs.volumeNames = chapterNames == "volume";
-    return Run(ChaptersCommand{chaptersOutput.Args(), chapterArgs, file});
+    if (chaptersFiles.size() > 1) {
+      // A map and its headings belong to one text; a listing of many would be one list.
+      for (const char* single : {"--list", "--map", "--skip"}) {
+        if (chapters->count(single) > 0) {
+          return UsageError(command, std::string(single) + " 只能用于一个文件");
+        }
+      }
+    }
+    return Run(ChaptersCommand{chaptersOutput.Args(),
+                               chapterArgs,
+                               chaptersFiles.front(),
+                               {chaptersFiles.begin() + 1, chaptersFiles.end()},
+                               JobsOf(chaptersJobs)});
   }
   if (epub->parsed()) {
     if (epubOutput.outOption->count() == 0) return UsageError(command, "缺少 --out（保存位置）");
@@ -604,15 +655,11 @@ int RunCommandLine(int argc, char** argv) {
     epubArgs.indentation = epubIndent == "fullwidth" ? morvane::Indentation::kFullWidth
                            : epubIndent == "none"    ? morvane::Indentation::kNone
                                                      : morvane::Indentation::kKeep;
-    EpubCommand book{epubOutput.Args(),
-                     epubArgs,
-                     epubFiles.front(),
-                     {epubFiles.begin() + 1, epubFiles.end()},
-                     1};
-    book.jobs = epubJobs.empty()
-                    ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
-                    : std::stoi(epubJobs);
-    return Run(book);
+    return Run(EpubCommand{epubOutput.Args(),
+                           epubArgs,
+                           epubFiles.front(),
+                           {epubFiles.begin() + 1, epubFiles.end()},
+                           JobsOf(epubJobs)});
   }
   if (merge->parsed()) {
     if (files.size() < 2 || files.size() > 5) {
@@ -628,6 +675,12 @@ int RunCommandLine(int argc, char** argv) {
     if (reportOption->count() > 0 && cleanOut->count() > 0) {
       return UsageError(command, "--report 和 --out 只能选一个");
     }
+    if (cleanOutDir->count() > 0 && (reportOption->count() > 0 || cleanOut->count() > 0)) {
+      return UsageError(command, "--out-dir 不能与 --report 或 --out 同用");
+    }
+    if (cleanFiles.size() > 1 && cleanOutDir->count() == 0) {
+      return UsageError(command, "多个文件需要 --out-dir（保存位置）");
+    }
     clean.convert = convert;
     if (!cleanTo.empty() && cleanTo != "auto") clean.to = morvane::EncodingFromName(cleanTo);
     clean.blankLines = blankLines == "one"    ? morvane::BlankLines::kOne
@@ -636,7 +689,8 @@ int RunCommandLine(int argc, char** argv) {
     clean.indentation = indent == "fullwidth" ? morvane::Indentation::kFullWidth
                         : indent == "none"    ? morvane::Indentation::kNone
                                               : morvane::Indentation::kKeep;
-    return Run(CleanCommand{clean, file});
+    return Run(CleanCommand{
+        clean, cleanFiles.front(), {cleanFiles.begin() + 1, cleanFiles.end()}, JobsOf(cleanJobs)});
   }
   if (detect->parsed()) {
     if (detectFiles.empty()) return UsageError(command, "缺少要检测的文件");

@@ -88,6 +88,18 @@ struct Detected {
 // more frequent read as Big5 than read as GBK (see encoding.cpp); else GBK.
 // bytes are the whole file (its text end is found afterwards, in its encoding).
 Detected DetectEncoding(std::string_view bytes);
+// Bytes that are no character of the encoding (what Decode lists as stand-ins), counted
+// without decoding: how many, and the offset of the first.
+struct Undecodable {
+  std::size_t count = 0;
+  std::size_t first = 0;
+};
+// later's bytes added to earlier's, for two stretches that follow each other.
+inline void JoinUndecodable(Undecodable& earlier, const Undecodable& later) {
+  if (earlier.count == 0) earlier.first = later.first;
+  earlier.count += later.count;
+}
+
 // What one pass over a file's bytes tells detection and the text end.
 struct ByteFacts {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -95,6 +107,11 @@ struct ByteFacts {
   std::size_t zeros = 0;              // zero bytes
   std::size_t firstMark = kNone;      // offset of the first 0x00 or 0x1A
   std::size_t firstFourByte = kNone;  // the first four-byte GB18030 character at a boundary
+  // The bytes that are no GBK character, counted as FindUndecodable counts them, when the
+  // pass could count them (gbkCounted; the facts of no bytes are counted): what a GBK text
+  // without a mark needs to know, found without a pass of its own.
+  Undecodable gbk;
+  bool gbkCounted = true;
 };
 // Bytes from this many on are looked at in two halves side by side.
 inline constexpr std::size_t kSideBySideBytes = 8u << 20;
@@ -103,9 +120,17 @@ inline constexpr std::size_t kSideBySideBytes = 8u << 20;
 ByteFacts ScanBytes(std::string_view bytes, bool sideBySide = true);
 // The facts of bytes [from, to) of bytes, offsets counted from the start of bytes (a
 // four-byte GB18030 character that starts before to is looked at whole), and the facts of
-// two ranges that follow each other joined into those of both: ScanBytes in pieces.
+// two ranges that follow each other joined into those of both: ScanBytes in pieces. A range
+// starts and ends where a GBK character may start (GbkStartAtOrAfter), so that the GBK count
+// needs nothing from the range before.
 ByteFacts ScanBytesIn(std::string_view bytes, std::size_t from, std::size_t to);
 void JoinFacts(ByteFacts& earlier, const ByteFacts& later);
+// The first offset at or after at that follows a byte that is no GBK lead byte (a character
+// starts there however the bytes before it pair up), or the size of bytes.
+std::size_t GbkStartAtOrAfter(std::string_view bytes, std::size_t at);
+// FindUndecodable(encoding, bytes) when facts = ScanBytes(bytes) already tell it: a GBK text
+// in which no mark ended the text.
+std::optional<Undecodable> UndecodableOf(Encoding encoding, const ByteFacts& facts);
 // DetectEncoding(bytes) for facts = ScanBytes(bytes), without passes of its own over all
 // of a GBK text.
 Detected DetectEncoding(std::string_view bytes, const ByteFacts& facts);
@@ -170,12 +195,7 @@ struct DecodedText {
 };
 DecodedText Decode(Encoding encoding, std::string_view bytes, bool withOffsets = false);
 
-// Bytes that are no character of the encoding (what Decode lists as stand-ins), counted
-// without decoding: how many, and the offset of the first.
-struct Undecodable {
-  std::size_t count = 0;
-  std::size_t first = 0;
-};
+// The bytes of bytes that are no character of encoding.
 Undecodable FindUndecodable(Encoding encoding, std::string_view bytes);
 
 // The bytes of a Unicode text in an encoding, every unit a character (private-use ones

@@ -11,6 +11,7 @@
 
 #include "core/encoding.h"
 #include "core/encoding_parts.h"
+#include "core/gbk_blocks.h"
 #include "core/side_by_side.h"
 
 namespace morvane {
@@ -410,34 +411,37 @@ Detected DetectEncoding(std::string_view bytes) {
 
 namespace {
 
-// The facts of bytes [from, to) of bytes; candidates for a four-byte GB18030 character
-// may read up to three bytes beyond to.
-ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
-  ByteFacts facts;
+// What a byte of 0x00 or 0x1A tells.
+void NoteMark(ByteFacts& facts, const unsigned char* data, std::size_t i) {
+  if (data[i] == 0x00) ++facts.zeros;
+  if ((data[i] == 0x00 || data[i] == 0x1A) && facts.firstMark == ByteFacts::kNone)
+    facts.firstMark = i;
+}
+
+// Whether a four-byte GB18030 character starts at i (a byte of 0x81 or above and a digit,
+// twice, at a character boundary); only the first one counts.
+void NoteFourByte(ByteFacts& facts, std::string_view bytes, std::size_t i) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  auto mark = [&](std::size_t i) {
-    if (data[i] == 0x00) ++facts.zeros;
-    if ((data[i] == 0x00 || data[i] == 0x1A) && facts.firstMark == ByteFacts::kNone)
-      facts.firstMark = i;
-  };
-  auto fourByte = [&](std::size_t i) {
-    if (facts.firstFourByte != ByteFacts::kNone || i + 4 > n) return;
-    if (IsLead(data[i]) && IsDigit(data[i + 1]) && IsLead(data[i + 2]) && IsDigit(data[i + 3]) &&
-        BoundaryAtOrAfter(Encoding::kGb18030, bytes, i, 0) == i)
-      facts.firstFourByte = i;
-  };
-  std::size_t i = from;
+  if (facts.firstFourByte != ByteFacts::kNone || i + 4 > bytes.size()) return;
+  if (IsLead(data[i]) && IsDigit(data[i + 1]) && IsLead(data[i + 2]) && IsDigit(data[i + 3]) &&
+      BoundaryAtOrAfter(Encoding::kGb18030, bytes, i, 0) == i)
+    facts.firstFourByte = i;
+}
+
 #if defined(__SSE2__)
-  // 64 bytes a step. Text holds no marks and few digits, so most steps are loads,
-  // comparisons and one test; where a digit follows a byte, the four-byte pattern (a byte
-  // of 0x81 or above and a digit, twice) is tested on the whole step at once.
+// Blocks of 64 bytes from i on, each a few loads and comparisons: text holds no marks and
+// few digits, so most blocks end after one test of each; where a digit follows a byte, the
+// four-byte pattern is tested on the whole block at once. The GBK count goes along on the
+// bytes already loaded. The last bytes are left to the caller, so that a character starting
+// there is looked at whole even when its digits lie beyond to. Returns where it stopped.
+std::size_t ScanBlocksSse2(std::string_view bytes, std::size_t i, std::size_t to, ByteFacts& facts,
+                           GbkScan& gbk) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   const __m128i zero = _mm_setzero_si128();
   const __m128i eof = _mm_set1_epi8(0x1A);
   const __m128i digitLow = _mm_set1_epi8(0x30);
   const __m128i nine = _mm_set1_epi8(9);
   const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i leadLow = _mm_set1_epi8(static_cast<char>(0x81 - 0x80 - 1));
   auto load = [&](std::size_t at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
   };
@@ -445,10 +449,8 @@ ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
     const __m128i d = _mm_sub_epi8(v, digitLow);
     return _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d);
   };
-  auto leadsOf = [&](__m128i v) { return _mm_cmpgt_epi8(_mm_xor_si128(v, bias), leadLow); };
-  __m128i high = _mm_setzero_si128();
-  // The last bytes go to the loop below, so that a character starting there is looked at
-  // whole even when its digits lie beyond to.
+  auto leadsOf = [&](__m128i v) { return _mm_cmpgt_epi8(_mm_xor_si128(v, bias), zero); };
+  __m128i high = zero;
   for (; i + 64 + 3 <= to; i += 64) {
     __m128i marks = zero;
     __m128i digits = zero;
@@ -458,8 +460,9 @@ ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
       marks = _mm_or_si128(marks, _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, eof)));
       digits = _mm_or_si128(digits, digitsOf(load(i + k + 1)));
     }
+    AccountGbk(GbkBitsSse2(data + i), data + i, i, gbk);
     if (_mm_movemask_epi8(marks) != 0) {
-      for (std::size_t k = i; k < i + 64; ++k) mark(k);
+      for (std::size_t k = i; k < i + 64; ++k) NoteMark(facts, data, k);
     }
     if (_mm_movemask_epi8(digits) == 0 || facts.firstFourByte != ByteFacts::kNone) continue;
     for (std::size_t k = 0; k < 64; k += 16) {
@@ -467,38 +470,112 @@ ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
           _mm_and_si128(_mm_and_si128(leadsOf(load(i + k)), digitsOf(load(i + k + 1))),
                         _mm_and_si128(leadsOf(load(i + k + 2)), digitsOf(load(i + k + 3))));
       for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(pattern)); mask != 0;
-           mask &= mask - 1) {
-        fourByte(i + k + static_cast<std::size_t>(__builtin_ctz(mask)));
-      }
+           mask &= mask - 1)
+        NoteFourByte(facts, bytes, i + k + static_cast<std::size_t>(__builtin_ctz(mask)));
     }
   }
-  facts.high = _mm_movemask_epi8(high) != 0;
+  if (_mm_movemask_epi8(high) != 0) facts.high = true;
+  return i;
+}
+#endif
+
+#if defined(MORVANE_X86)
+#define MORVANE_AVX2 __attribute__((target("avx2"))) inline
+MORVANE_AVX2 __m256i Load32(const unsigned char* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+MORVANE_AVX2 __m256i DigitsOf(__m256i v) {
+  const __m256i d = _mm256_sub_epi8(v, _mm256_set1_epi8(0x30));
+  return _mm256_cmpeq_epi8(_mm256_min_epu8(d, _mm256_set1_epi8(9)), d);
+}
+MORVANE_AVX2 __m256i LeadsOf(__m256i v) {
+  return _mm256_cmpgt_epi8(_mm256_xor_si256(v, _mm256_set1_epi8(static_cast<char>(0x80))),
+                           _mm256_setzero_si256());
+}
+MORVANE_AVX2 __m256i MarksOf(__m256i v) {
+  return _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_setzero_si256()),
+                         _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x1A)));
+}
+#undef MORVANE_AVX2
+
+// ScanBlocksSse2 with vectors of 32 bytes.
+__attribute__((target("avx2"))) std::size_t ScanBlocksAvx2(std::string_view bytes, std::size_t i,
+                                                           std::size_t to, ByteFacts& facts,
+                                                           GbkScan& gbk) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i high = zero;
+  for (; i + 64 + 3 <= to; i += 64) {
+    const __m256i low = Load32(data + i);
+    const __m256i upper = Load32(data + i + 32);
+    high = _mm256_or_si256(high, _mm256_or_si256(low, upper));
+    const __m256i marks = _mm256_or_si256(MarksOf(low), MarksOf(upper));
+    const __m256i digits =
+        _mm256_or_si256(DigitsOf(Load32(data + i + 1)), DigitsOf(Load32(data + i + 33)));
+    AccountGbk(GbkBitsAvx2(low, upper), data + i, i, gbk);
+    if (!_mm256_testz_si256(marks, marks)) {
+      for (std::size_t k = i; k < i + 64; ++k) NoteMark(facts, data, k);
+    }
+    if (_mm256_testz_si256(digits, digits) || facts.firstFourByte != ByteFacts::kNone) continue;
+    for (std::size_t k = 0; k < 64; k += 32) {
+      const __m256i pattern = _mm256_and_si256(
+          _mm256_and_si256(LeadsOf(Load32(data + i + k)), DigitsOf(Load32(data + i + k + 1))),
+          _mm256_and_si256(LeadsOf(Load32(data + i + k + 2)), DigitsOf(Load32(data + i + k + 3))));
+      for (auto mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(pattern)); mask != 0;
+           mask &= mask - 1)
+        NoteFourByte(facts, bytes, i + k + static_cast<std::size_t>(__builtin_ctz(mask)));
+    }
+  }
+  if (_mm256_movemask_epi8(high) != 0) facts.high = true;
+  return i;
+}
+#endif
+
+// The facts of bytes [from, to) of bytes; candidates for a four-byte GB18030 character
+// may read up to three bytes beyond to.
+ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
+  ByteFacts facts;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t i = from;
+#if defined(__SSE2__)
+  GbkScan gbk;
+#if defined(MORVANE_X86)
+  if (HasAvx2()) i = ScanBlocksAvx2(bytes, i, to, facts, gbk);
+#endif
+  i = ScanBlocksSse2(bytes, i, to, facts, gbk);
+  AccountGbkRest(data, i, to, gbk);
+  facts.gbk = gbk.found;
+#else
+  facts.gbkCounted = false;
 #endif
   for (; i < to; ++i) {
-    mark(i);
+    NoteMark(facts, data, i);
     if (data[i] >= 0x80) facts.high = true;
-    fourByte(i);
+    NoteFourByte(facts, bytes, i);
   }
   return facts;
 }
 
 }  // namespace
 
+std::size_t GbkStartAtOrAfter(std::string_view bytes, std::size_t at) {
+  const std::size_t n = bytes.size();
+  for (std::size_t j = std::max<std::size_t>(at, 1); j < n; ++j) {
+    if (!IsLead(At(bytes, j - 1))) return j;
+  }
+  return at == 0 ? 0 : n;
+}
+
 ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
   const std::size_t n = bytes.size();
-  if (!sideBySide || n < kSideBySideBytes) return ScanRange(bytes, 0, n);
-  const std::size_t middle = n / 2;
-  ByteFacts first;
-  ByteFacts second;
+  const std::size_t middle = GbkStartAtOrAfter(bytes, n / 2);
+  if (!sideBySide || n < kSideBySideBytes || middle >= n) return ScanRange(bytes, 0, n);
+  ByteFacts halves[2];
   RunSideBySide(2, [&](std::size_t part) {
-    if (part == 0) {
-      first = ScanRange(bytes, 0, middle);
-    } else {
-      second = ScanRange(bytes, middle, n);
-    }
+    halves[part] = part == 0 ? ScanRange(bytes, 0, middle) : ScanRange(bytes, middle, n);
   });
-  JoinFacts(first, second);
-  return first;
+  JoinFacts(halves[0], halves[1]);
+  return halves[0];
 }
 
 ByteFacts ScanBytesIn(std::string_view bytes, std::size_t from, std::size_t to) {
@@ -510,6 +587,8 @@ void JoinFacts(ByteFacts& earlier, const ByteFacts& later) {
   earlier.zeros += later.zeros;
   if (earlier.firstMark == ByteFacts::kNone) earlier.firstMark = later.firstMark;
   if (earlier.firstFourByte == ByteFacts::kNone) earlier.firstFourByte = later.firstFourByte;
+  JoinUndecodable(earlier.gbk, later.gbk);
+  earlier.gbkCounted = earlier.gbkCounted && later.gbkCounted;
 }
 
 namespace {

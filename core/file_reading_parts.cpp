@@ -38,6 +38,7 @@ std::size_t LocateText(std::string_view bytes, std::optional<Encoding> encoding,
                        std::size_t& fileEnd) {
   const TextExtent extent = LocateTextIn(bytes, encoding);
   read.detected = extent.detected;
+  read.undecodable = extent.undecodable;
   fileEnd = extent.end;
   return extent.start;
 }
@@ -60,6 +61,5 @@ bool TextRead::EndedEarly() const {
   if (endMark == 0x1A) return !onlyPaddingLeftOut;
   return false;
 }
-
 
 }  // namespace morvane

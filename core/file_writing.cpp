@@ -542,6 +542,19 @@ std::optional<FileIdentity> OutputIdentityOf(const Path& path) {
                       static_cast<std::uint64_t>(info.st_ino)};
 }
 
+int MakeFolder(const Path& folder) {
+  if (folder.empty()) return ENOENT;
+  if (::mkdir(folder.c_str(), 0777) == 0) return 0;
+  const int error = errno;
+  struct stat info;
+  if (error != EEXIST) return error;
+  return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EEXIST : ENOTDIR;
+}
+
+bool RemoveEmptyFolder(const Path& folder) {
+  return !folder.empty() && ::rmdir(folder.c_str()) == 0;
+}
+
 int FolderRefusal(const Path& folder) {
   if (folder.empty()) return ENOENT;
   if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;

@@ -69,6 +69,7 @@ bool ReadByMapping(int fd, std::size_t size, TextRead& read, std::optional<Encod
   if (watch != nullptr && !encoding) {
     const TextExtent extent = LocateTextWatched(bytes, owner, *watch);
     read.detected = extent.detected;
+    read.undecodable = extent.undecodable;
     start = extent.start;
     end = extent.end;
   } else {

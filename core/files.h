@@ -67,6 +67,9 @@ struct TextRead {
   // The file's encoding (detected or forced) and whether it starts with a byte-order
   // mark; the text leaves the mark out, and its length counts the text alone.
   Detected detected;
+  // FindUndecodable of the text, where the read counted it on the way (a GBK text); else
+  // nothing, and whoever needs the count makes it.
+  std::optional<Undecodable> undecodable;
 
   bool ok() const { return status == Status::kOk; }
   // True when the text stopped at a zero byte, or at a 0x1A followed by more than
@@ -111,6 +114,8 @@ struct TextExtent {
   Detected detected;
   std::size_t start = 0;
   std::size_t end = 0;
+  // FindUndecodable of the text, where the pass that found the end counted it.
+  std::optional<Undecodable> undecodable;
 };
 TextExtent LocateTextIn(std::string_view bytes, std::optional<Encoding> forced);
 
@@ -211,6 +216,14 @@ void CloseStream(int stream);
 // Removes the file at path (a cancelled operation takes back what it wrote); false when
 // that failed.
 bool RemoveFile(const Path& path);
+
+// Makes the folder when nothing stands at its path (its parent must exist): 0 when it was
+// made, EEXIST when a folder stood there already, else the errno (ENOTDIR when something
+// else stands there).
+int MakeFolder(const Path& folder);
+// Removes folder when it is empty (a folder made for outputs that were never written);
+// false when it is not, or cannot be removed.
+bool RemoveEmptyFolder(const Path& folder);
 
 // Why no file could be written into folder, or 0: it is missing (ENOENT), no folder
 // (ENOTDIR), too long a path (ENAMETOOLONG), or we may not write there (EACCES, EROFS).

@@ -517,6 +517,21 @@ bool RemoveFile(const Path& path) {
   return !path.empty() && DeleteFileW(SystemPath(path).c_str());
 }
 
+int MakeFolder(const Path& folder) {
+  if (folder.empty()) return ENOENT;
+  const std::wstring system = SystemPath(folder);
+  if (CreateDirectoryW(system.c_str(), nullptr)) return 0;
+  const DWORD error = GetLastError();
+  if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return ErrnoOf(error);
+  const DWORD attributes = GetFileAttributesW(system.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EEXIST
+                                                                                          : ENOTDIR;
+}
+
+bool RemoveEmptyFolder(const Path& folder) {
+  return !folder.empty() && RemoveDirectoryW(SystemPath(folder).c_str());
+}
+
 int FolderRefusal(const Path& folder) {
   if (folder.empty()) return ENOENT;
   if (folder.native().size() >= PathLimit()) return ENAMETOOLONG;

@@ -114,6 +114,7 @@ TextExtent ExtentOf(std::string_view bytes, std::optional<Encoding> forced,
   extent.detected = forced ? ResolveEncoding(bytes, forced) : DetectEncoding(bytes, facts);
   const std::size_t n = bytes.size();
   const std::size_t mark = facts.firstMark == ByteFacts::kNone ? n : facts.firstMark;
+  extent.undecodable = UndecodableOf(extent.detected.encoding, facts);
   switch (extent.detected.encoding) {
     case Encoding::kGbk:
       extent.end = TextEndFrom(bytes, mark);
@@ -147,14 +148,16 @@ TextExtent LocateTextWatched(std::string_view bytes, const std::shared_ptr<const
                              ReadWatch& watch) {
   // Pieces of 16 MiB: what is certain is handed over in whole pieces, so that a kernel copy
   // of them stays block-aligned in both files. Each scan runs 4 KiB past its piece, since
-  // the byte just before the first mark is not certain yet.
+  // the byte just before the first mark is not certain yet, and on to where a GBK character
+  // starts, so that each piece's GBK count stands alone.
   constexpr std::size_t kPiece = 16u << 20;
   const std::size_t n = bytes.size();
   if (n < 2 * kPiece || EncodingOfBom(bytes)) return LocateTextIn(bytes, std::nullopt);
   ByteFacts facts;
   std::size_t published = 0;
   for (std::size_t from = 0; from < n;) {
-    const std::size_t to = std::min(n, (from / kPiece + 1) * kPiece + 4096);
+    const std::size_t to =
+        GbkStartAtOrAfter(bytes, std::min(n, (from / kPiece + 1) * kPiece + 4096));
     JoinFacts(facts, ScanBytesIn(bytes, from, to));
     from = to;
     // Every encoding's text runs at least up to the byte before the first mark: in GBK a

@@ -90,7 +90,22 @@ class Toolkit {
   virtual void SetTextEncoding(EditBox control, Encoding encoding) = 0;
   // Puts text into a multi-line edit box as an edit of the user's, which undo takes back
   // (a toolkit without undo sets it as SetText does).
-  virtual void ReplaceTextAsEdit(EditBox control, const ByteText& text) { SetText(control, text); }
+  virtual void ReplaceTextAsEdit(EditBox control, const ByteText& text) {
+    SetText(control, text);
+  }
+  // The same with a text of another encoding: undo takes back the encoding with the text
+  // (a toolkit without undo sets both as SetTextEncoding and SetText do).
+  virtual void ReplaceTextAsEdit(EditBox control, const ByteText& text,
+                                 Encoding encoding) {
+    SetTextEncoding(control, encoding);
+    SetText(control, text);
+  }
+  // The encoding of an edit box's text now, where an undo may have changed it; nothing
+  // where only SetTextEncoding changes it.
+  virtual std::optional<Encoding> TextEncodingNow(EditBox control) const {
+    (void)control;
+    return std::nullopt;
+  }
 
   // The desktop's settings, kept from one run to the next where the toolkit can (UTF-8
   // values by key); this default keeps them for the run only.

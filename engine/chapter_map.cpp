@@ -252,8 +252,19 @@ std::u16string ChapterMap::VolumeTitle(std::size_t i) const {
   const auto after =
       std::upper_bound(volumes.begin(), volumes.end(), offset,
                        [](std::int64_t at, const Volume& volume) { return at < volume.offset; });
-  if (after == volumes.begin()) return {};
+  if (after == volumes.begin() || IsBackMatter(Title(i))) return {};
   return TitleAt(text.view(), static_cast<std::size_t>((after - 1)->offset), encoding);
+}
+
+bool IsBackMatter(std::u16string_view title) {
+  while (!title.empty() && (IsBlank(title.front()) || title.front() == u'\u00A0')) {
+    title.remove_prefix(1);
+  }
+  for (const std::u16string_view word :
+       {u"尾声", u"後記", u"后记", u"番外", u"完本感言", u"尾聲"}) {
+    if (title.starts_with(word)) return true;
+  }
+  return false;
 }
 
 std::int64_t ChapterMap::HeadingOffset(std::size_t i) const {

@@ -82,11 +82,17 @@ struct ChapterMap {
   std::u16string Title(std::size_t i) const;
   // The same with its control characters kept, for TitleFileName to replace.
   std::u16string NameTitle(std::size_t i) const;
-  // The title of the volume chapter i lies in (its line, as Title reads it), or nothing.
+  // The title of the volume chapter i lies in (its line, as Title reads it), or nothing
+  // (also for back matter after a volume: IsBackMatter).
   std::u16string VolumeTitle(std::size_t i) const;
   // Where the heading of chapter i begins: past the volume line that opens it, if one does.
   std::int64_t HeadingOffset(std::size_t i) const;
 };
+
+// What follows the story (尾声, 后记, 番外, 完本感言): a title that opens with one of these
+// words, blanks before it aside. It is the book's, not the last volume's: it has no volume
+// (ChapterMap::VolumeTitle), and a book's contents list it at their top level.
+bool IsBackMatter(std::u16string_view title);
 
 // The map of text for the headings a rule found (which it takes, to free them once the
 // entries are made), and the volumes that open some of them.

@@ -277,17 +277,8 @@ struct TocRow {
   std::vector<TocRow> children;
 };
 
-// What follows the story (尾声, 后记, 番外, 完本感言) is the book's, not the last volume's:
-// the table of contents lists it at its top level.
-bool IsBackMatter(std::u16string_view title) {
-  while (!title.empty() && IsIndentation(title.front())) title.remove_prefix(1);
-  for (const std::u16string_view word :
-       {u"尾声", u"後記", u"后记", u"番外", u"完本感言", u"尾聲"}) {
-    if (title.starts_with(word)) return true;
-  }
-  return false;
-}
-
+// Back matter is the book's, not the last volume's (IsBackMatter): the table of contents
+// lists it at its top level.
 std::vector<TocRow> TocRows(const BookOutline& book) {
   std::vector<TocRow> rows;
   int volume = -1;

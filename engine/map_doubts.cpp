@@ -17,4 +17,10 @@ std::optional<MapDoubt> DoubtOf(const ChapterMap& map) {
   return std::nullopt;
 }
 
+bool SameHeadings(const ChapterMap& a, const ChapterMap& b) {
+  return std::equal(
+      a.entries.begin(), a.entries.end(), b.entries.begin(), b.entries.end(),
+      [](const ChapterEntry& x, const ChapterEntry& y) { return x.offset() == y.offset(); });
+}
+
 }  // namespace morvane

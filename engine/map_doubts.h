@@ -28,4 +28,8 @@ inline bool MapLooksWrong(const ChapterMap& map) {
   return DoubtOf(map).has_value();
 }
 
+// Whether two maps of one text have their headings at the same places: another rule that
+// finds the same has nothing to offer.
+bool SameHeadings(const ChapterMap& a, const ChapterMap& b);
+
 }  // namespace morvane

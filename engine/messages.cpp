@@ -88,6 +88,10 @@ const std::string& TabsCleared() {
 std::string ChaptersFound(int count) {
   return Join({"已搜寻到", Decimal(count), "章"});
 }
+std::string AutomaticRuleFinds(std::size_t chapters) {
+  return Join({"智能识别可找到", Decimal(static_cast<std::int64_t>(chapters)),
+               "章，可在章节目录中点击“改用智能”"});
+}
 const std::string& SearchFirst() {
   static const std::string text = "请先点击前面搜索按钮！";
   return text;
@@ -528,9 +532,8 @@ std::string EmptyTextForBook(const Path& path) {
   return Join({"文件是空的，无法生成EPUB：", kLineBreak, DisplayName(path)});
 }
 
-const std::string& BookWritten() {
-  static const std::string text = "EPUB已生成！";
-  return text;
+std::string BookWritten(const Path& book) {
+  return Join({"EPUB已生成：", DisplayName(book)});
 }
 
 std::string TooManyHeadingsForBook(std::int64_t headings) {
@@ -629,6 +632,11 @@ std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
                    Decimal(static_cast<std::int64_t>(*automaticChapters)), "章"});
   }
   return words;
+}
+
+std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path& output) {
+  return Join({"“", DisplayName(file), "”的输出与前面的“", DisplayName(earlier),
+               "”同名，此文件未处理：", kLineBreak, DisplayName(output)});
 }
 
 std::string CannotReadStyleSheet(const Path& path) {

@@ -43,10 +43,13 @@ const std::string& SpacesCleared();          // 空格已清除完毕
 const std::string& LineBreaksCleared();      // 换行符清除完毕！
 const std::string& TabsCleared();            // Tab符清除完毕！
 std::string ChaptersFound(int count);        // 已搜寻到35章
-const std::string& SearchFirst();            // 请先点击前面搜索按钮！
-const std::string& ChapterCutFinished();     // 切割完毕
-std::string OpenMergeFileFirst(int row);     // 请打开您要合并的第3个文件
-const std::string& MergeFinished();          // 合并完毕！
+// The line added to ChaptersFound when the headings found look wrong and the automatic
+// rule finds others: 智能识别可找到120章，可在章节目录中点击“改用智能”
+std::string AutomaticRuleFinds(std::size_t chapters);
+const std::string& SearchFirst();         // 请先点击前面搜索按钮！
+const std::string& ChapterCutFinished();  // 切割完毕
+std::string OpenMergeFileFirst(int row);  // 请打开您要合并的第3个文件
+const std::string& MergeFinished();       // 合并完毕！
 
 // Refusals and reports that keep work from being lost silently.
 
@@ -120,7 +123,8 @@ std::string ReversedHeadingRange(std::string_view range, int first, int last);
 std::string BadMapFile(const MapFileError& error);
 // The book: a text with nothing in it, a cover that cannot be read or is no JPEG or PNG.
 std::string EmptyTextForBook(const Path& path);
-const std::string& BookWritten();  // EPUB已生成
+// EPUB已生成：红楼梦.epub, given the book's file name (the folder is 打开文件夹's to show).
+std::string BookWritten(const Path& book);
 std::string CannotReadCover(const Path& path);
 // The same with why: the system's reason, or (none given) that it is larger than 64 MiB.
 std::string CannotReadCover(const Path& path, const FileError& why);
@@ -171,5 +175,7 @@ std::string DoubtfulBookMap(std::size_t headings, std::size_t flagged,
 std::string CannotReadStyleSheet(const Path& path);
 // A map's offsets are those of the text as it is: a cleaning would move them.
 const std::string& CleaningWithMap();
+// Two files of a batch whose outputs would have the same name: the later one is left alone.
+std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path& output);
 
 }  // namespace morvane::messages

@@ -94,6 +94,14 @@ std::size_t PartEnd(std::string_view text, Encoding encoding, std::size_t from) 
 }  // namespace
 
 ByteText Cleaned(const ByteText& text, Encoding encoding, CleanChoice choice) {
+  if (encoding == Encoding::kGbk) {
+    // The removals one after another, in their fast, vectorised form.
+    ByteText cleaned = text;
+    if (choice.spaces) cleaned = WithoutSpaces(cleaned);
+    if (choice.lineBreaks) cleaned = WithoutLineBreaks(cleaned);
+    if (choice.tabs) cleaned = WithoutTabs(cleaned);
+    return cleaned;
+  }
   std::string out;
   out.reserve(text.size());
   Cleaner cleaner(encoding, choice, out);
@@ -113,10 +121,7 @@ bool CleanInParts(const ByteText& text, Encoding encoding, CleanChoice choice,
   if (encoding == Encoding::kGbk) {
     for (std::size_t from = 0; from < view.size();) {
       const std::size_t end = PartEnd(view, encoding, from);
-      ByteText part = text.Slice(from, end - from);
-      if (choice.spaces) part = WithoutSpaces(part);
-      if (choice.lineBreaks) part = WithoutLineBreaks(part);
-      if (choice.tabs) part = WithoutTabs(part);
+      const ByteText part = Cleaned(text.Slice(from, end - from), encoding, choice);
       if (!part.empty() && !out(part.view())) return false;
       from = end;
     }

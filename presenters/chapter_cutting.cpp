@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "presenters/chapter_cutting.h"
 
-#include <algorithm>
-#include <climits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include "engine/chapter_cut_job.h"
 #include "engine/chapter_cutting.h"
 #include "engine/chapter_map.h"
+#include "engine/map_doubts.h"
 #include "engine/messages.h"
 #include "engine/output_checks.h"
 #include "presenters/control_names.h"
@@ -19,6 +19,39 @@
 
 namespace morvane {
 namespace {
+
+// The search's own map is held for texts of up to this many headings (16 bytes each); a text
+// with more (a "第" and a "章" every few bytes) is no novel to doubt.
+constexpr std::size_t kMostMappedHeadings = 1u << 22;
+
+// What the search finds beyond the written rule's headings.
+struct SearchFindings {
+  std::vector<int> starts;
+  // How many chapters the automatic rule finds, when the written rule's map looks wrong (as
+  // the chapter-map window would open it: its offer) and the automatic rule finds others.
+  std::optional<std::size_t> automatic;
+};
+
+SearchFindings Search(const ByteText& text, Encoding encoding) {
+  SearchFindings found{FindChapterStarts(text, encoding), std::nullopt};
+  if (found.starts.size() > kMostMappedHeadings) return found;
+  auto written = MapOf(text, ChapterRule{}, encoding);
+  const auto* map = std::get_if<ChapterMap>(&written);
+  if (map == nullptr) return found;
+  // The map leaves out a table of contents at the front of the text (engine/contents_block.h):
+  // so do the count and the cut.
+  if (!map->entries.empty()) {
+    const std::int64_t first = map->entries.front().offset() + 1;
+    std::erase_if(found.starts, [first](int start) { return start < first; });
+  }
+  if (!MapLooksWrong(*map)) return found;
+  auto automatic = MapOf(text, {RuleKind::kAuto, {}}, encoding);
+  const auto* other = std::get_if<ChapterMap>(&automatic);
+  if (other != nullptr && other->size() > 0 && !SameHeadings(*other, *map)) {
+    found.automatic = other->size();
+  }
+  return found;
+}
 
 // The cut of a confirmed chapter map.
 void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
@@ -37,11 +70,8 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   ui.ShowMessageBox(std::to_string(static_cast<int>(job.files())));
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
+  // The map stays with the opened text, for a book or another cut, until another file is opened.
   ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
-  // A cancelled cut wrote nothing: the map still stands for the next try.
-  if (report.cancelled()) return;
-  state.chapterSearchDone = 0;
-  state.chapterPlan.reset();
 }
 
 }  // namespace
@@ -54,19 +84,21 @@ void ChapterSearch(Toolkit& ui, AppState& state) {
   }
   // A search through a gigabyte takes a moment: off the window's thread. It cannot stop
   // half-way; a stop request discards its result and the last search stands.
-  std::vector<int> starts;
+  SearchFindings findings;
   bool stopped = false;
   const ByteText text = state.cut.normalText;
   const Encoding encoding = state.cut.normalEncoding.encoding;
   ui.RunLongWork({}, [&](Progress& progress) {
-    starts = FindChapterStarts(text, encoding);
+    findings = Search(text, encoding);
     stopped = progress.StopRequested();
   });
   if (stopped) return;
-  state.chapterStarts = std::move(starts);
+  state.chapterStarts = std::move(findings.starts);
   state.chapterPlan.reset();
-  ui.ShowMessageBox(messages::ChaptersFound(static_cast<int>(state.chapterStarts.size())), 0,
-                    messages::ChapterSearchCaption());
+  state.chapterMapFile = Path();
+  std::string found = messages::ChaptersFound(static_cast<int>(state.chapterStarts.size()));
+  if (findings.automatic) found += "\r\n" + messages::AutomaticRuleFinds(*findings.automatic);
+  ui.ShowMessageBox(found, 0, messages::ChapterSearchCaption());
   state.chapterSearchDone = 1;
 }
 
@@ -92,16 +124,11 @@ void ChapterCut(Toolkit& ui, AppState& state) {
     return;
   }
   if (!ConfirmOutputFolder(ui, state, target->folder)) return;
-  // The final boundary, just past the end of the text. The cut itself computes it in 64
-  // bits; only a text of the very largest size would not fit it into the list.
-  state.chapterStarts.push_back(static_cast<int>(
-      std::min<std::int64_t>(static_cast<std::int64_t>(text.size()) + 1, INT_MAX)));
   ui.ShowMessageBox(std::to_string(job.files()));
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
+  // The search stays with the opened text until another file is opened.
   ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
-  // A cancelled cut wrote nothing: the search still stands for the next try.
-  if (!report.cancelled()) state.chapterSearchDone = 0;
 }
 
 }  // namespace morvane

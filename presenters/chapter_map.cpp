@@ -227,12 +227,6 @@ void ApplyRule(Toolkit& ui, const AppState& state, Draft& draft) {
   ShowNewMap(ui, draft, std::make_shared<const ChapterMap>(std::move(*map)));
 }
 
-bool SameHeadings(const ChapterMap& a, const ChapterMap& b) {
-  return std::equal(
-      a.entries.begin(), a.entries.end(), b.entries.begin(), b.entries.end(),
-      [](const ChapterEntry& x, const ChapterEntry& y) { return x.offset() == y.offset(); });
-}
-
 // A map that looks wrong as the window opens: what the automatic rule finds, offered in
 // one line, when it finds otherwise.
 void OfferAutomaticRule(Toolkit& ui, const AppState& state, Draft& draft) {

@@ -36,6 +36,8 @@ inline constexpr Button kChapterSearchButton{"超级按钮_切割_章节搜寻"}
 inline constexpr Button kChapterCutButton{"超级按钮_切割_章节切割"};
 inline constexpr Button kChapterMapButton{"超级按钮_切割_章节目录"};
 inline constexpr Button kEpubButton{"超级按钮_切割_生成EPUB"};
+// The book of the opened file in one step: the EPUB window with the automatic map.
+inline constexpr Button kConvertEpubButton{"超级按钮_切割_转换为EPUB"};
 inline constexpr FileDialog kNormalDialog{"通用对话框2"};
 // The encoding of the opened file: 自动 (detected) or one of the encodings.
 inline constexpr DropDown kNormalEncodingList{"组合框_切割_编码"};
@@ -122,6 +124,7 @@ inline constexpr EditBox kEpubTitleBox{"编辑框_书名"};
 inline constexpr EditBox kEpubAuthorBox{"编辑框_作者"};
 inline constexpr EditBox kEpubCoverBox{"编辑框_封面"};
 inline constexpr Button kEpubCoverButton{"按钮_选择封面"};
+inline constexpr Button kEpubClearCoverButton{"按钮_清除封面"};
 inline constexpr FileDialog kEpubCoverDialog{"通用对话框_封面"};
 inline constexpr Label kEpubSummary{"标签_EPUB统计"};
 inline constexpr Button kEpubOkButton{"按钮_生成"};

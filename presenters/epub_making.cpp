@@ -13,6 +13,7 @@
 #include "engine/cover_image.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
+#include "engine/line_cleaning.h"
 #include "engine/messages.h"
 #include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
@@ -29,6 +30,10 @@ constexpr std::size_t kMostCoverBytes = 64u << 20;
 // The plan of the window that is open.
 struct Draft {
   std::shared_ptr<const ChapterPlan> plan;
+  // The plan was made by the opener (转换为EPUB), not left to the window.
+  bool planned = false;
+  // Lines the book's cleaning took away (repeated titles).
+  std::size_t cleanedLines = 0;
 };
 
 int CutCount(const ChapterPlan& plan) {
@@ -45,15 +50,28 @@ BookMetadata MetadataOfOpened(const AppState& state) {
                     state.cut.normalEncoding.encoding);
 }
 
+std::string SummaryOf(const Draft& draft) {
+  std::string summary = "目录：" + std::to_string(CutCount(*draft.plan)) + " 章";
+  if (draft.cleanedLines > 0) {
+    summary += "；已去掉重复的标题 " + std::to_string(draft.cleanedLines) + " 行";
+  }
+  return summary;
+}
+
 void OnCreated(Toolkit& ui, const AppState& state, const Draft& draft) {
+  // A title or an author may hold any character, GBK or not: the boxes take UTF-8, as the
+  // command line's --title and --author do.
+  ui.SetTextEncoding(kEpubTitleBox, Encoding::kUtf8);
+  ui.SetTextEncoding(kEpubAuthorBox, Encoding::kUtf8);
   const BookMetadata metadata = MetadataOfOpened(state);
-  ui.SetText(kEpubTitleBox, GbkFromUtf8(metadata.title));
-  ui.SetText(kEpubAuthorBox, GbkFromUtf8(metadata.author));
+  ui.SetText(kEpubTitleBox, ByteText(metadata.title));
+  ui.SetText(kEpubAuthorBox, ByteText(metadata.author));
   ui.SetText(kEpubCoverBox, ByteText());
-  ui.SetText(kEpubSummary, GbkFromUtf8("目录：" + std::to_string(CutCount(*draft.plan)) + " 章"));
+  ui.SetText(kEpubSummary, GbkFromUtf8(SummaryOf(draft)));
   ui.Focus(kEpubTitleBox);
 }
 
+// A cover chosen, or none: 清除 takes a chosen one away.
 void ChooseCover(Toolkit& ui) {
   if (ui.ShowFileDialog(kEpubCoverDialog))
     ui.SetPath(kEpubCoverBox, ui.DialogFileName(kEpubCoverDialog));
@@ -62,8 +80,8 @@ void ChooseCover(Toolkit& ui) {
 // What the window says of the book, or nothing after the message that refuses the cover.
 std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
   BookInfo info;
-  info.title = Utf8FromGbk(ui.Text(kEpubTitleBox).view());
-  info.author = Utf8FromGbk(ui.Text(kEpubAuthorBox).view());
+  info.title = std::string(ui.Text(kEpubTitleBox).view());
+  info.author = std::string(ui.Text(kEpubAuthorBox).view());
   info.modified = ModifiedTimeOf(state.cut.normalPath).value_or(0);
   info.description = MetadataOfOpened(state).description;
   info.language = BookLanguageOf(state.cut.normalText, state.cut.normalEncoding.encoding);
@@ -114,20 +132,14 @@ void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
     stopped = progress.StopRequested();
   });
   if (stopped) report.Cancel();
-  ShowOutcome(ui, report, messages::BookWritten(), {});
+  ShowOutcome(ui, report, messages::BookWritten(name), {});
 }
 
-}  // namespace
-
-void OpenEpubWindow(Toolkit& ui, AppState& state) {
-  if (!RequireSaveFolder(ui, state)) return;
-  if (state.chapterSearchDone == 0) {
-    ui.ShowMessageBox(messages::SearchFirst());
-    return;
-  }
+// Whether the opened text can be a book; false after the message that says why not.
+bool TextFitsBook(Toolkit& ui, const AppState& state) {
   if (state.cut.normalText.empty()) {
     ui.ShowMessageBox(messages::EmptyTextForBook(state.cut.normalPath));
-    return;
+    return false;
   }
   // The book's text is UTF-8: bytes that are no character cannot go into it.
   const Detected& detected = state.cut.normalEncoding;
@@ -137,20 +149,90 @@ void OpenEpubWindow(Toolkit& ui, AppState& state) {
     ui.ShowMessageBox(messages::CannotConvertBytes(
         state.cut.normalPath, detected.encoding, static_cast<std::int64_t>(undecodable.first + bom),
         Encoding::kUtf8));
+    return false;
+  }
+  return true;
+}
+
+void OpenWindow(Toolkit& ui, AppState& state, Draft& draft) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (state.chapterSearchDone == 0) {
+    ui.ShowMessageBox(messages::SearchFirst());
     return;
+  }
+  if (!TextFitsBook(ui, state)) return;
+  draft = Draft{};
+  ui.LoadWindow(kEpubWindow, kMainWindow, true);
+}
+
+// The book of the opened text in one step, as morvane-cli epub makes it by default: the
+// repeated titles taken away, then the automatic rule's map. A map the user confirmed in
+// 章节目录 is theirs and is kept, with the text it maps.
+void ConvertOpened(Toolkit& ui, AppState& state, Draft& draft) {
+  if (!RequireSaveFolder(ui, state)) return;
+  if (state.cut.normalPath.empty()) {
+    ui.ShowMessageBox(messages::OpenFileToCutFirst());
+    return;
+  }
+  if (!TextFitsBook(ui, state)) return;
+  draft = Draft{};
+  draft.planned = true;
+  if (state.chapterPlan) {
+    draft.plan = state.chapterPlan;
+  } else {
+    const ByteText text = state.cut.normalText;
+    const Encoding encoding = state.cut.normalEncoding.encoding;
+    auto plan = std::make_shared<ChapterPlan>();
+    plan->rule = {RuleKind::kAuto, {}};
+    std::optional<RuleError> failed;
+    std::size_t cleanedLines = 0;
+    bool stopped = false;
+    ui.RunLongWork({}, [&](Progress& progress) {
+      LineCleaning cleaning;
+      cleaning.repeatedTitles = true;
+      LineChangesOrError changes = FindLineChanges(text, encoding, cleaning, &progress);
+      if (const auto* error = std::get_if<RuleError>(&changes)) {
+        failed = *error;
+        return;
+      }
+      const auto& found = std::get<std::vector<LineChange>>(changes);
+      cleanedLines = found.size();
+      const ByteText cleaned =
+          found.empty() ? text : WithChanges(text, encoding, Indentation::kKeep, found);
+      auto map = MapOf(cleaned, plan->rule, encoding, &progress);
+      if (auto* error = std::get_if<RuleError>(&map)) {
+        failed = *error;
+      } else {
+        plan->map = std::get<ChapterMap>(std::move(map));
+      }
+      stopped = progress.StopRequested();
+    });
+    if (stopped) return;
+    if (failed) {
+      const std::string why = messages::ChapterRuleFailed(*failed, plan->rule);
+      if (!why.empty()) ui.ShowMessageBox(why);
+      return;
+    }
+    draft.cleanedLines = cleanedLines;
+    draft.plan = std::move(plan);
   }
   ui.LoadWindow(kEpubWindow, kMainWindow, true);
 }
+
+}  // namespace
 
 void BindEpubWindow(Toolkit& ui, AppState& state) {
   using enum Event;
   Toolkit* t = &ui;
   AppState* s = &state;
   auto draft = std::make_shared<Draft>();
+  ui.Bind(kEpubButton, kClicked, [t, s, draft] { OpenWindow(*t, *s, *draft); });
+  ui.Bind(kConvertEpubButton, kClicked, [t, s, draft] { ConvertOpened(*t, *s, *draft); });
   ui.Bind(kEpubWindow, kCreated, [t, s, draft] {
-    // The map as the user confirmed it; else the headings of the written rule, which the
-    // search counted.
-    draft->plan = s->chapterPlan;
+    // The plan the opener made; else the map as the user confirmed it; else the headings
+    // of the written rule, which the search counted.
+    if (!draft->planned) draft->plan = s->chapterPlan;
+    draft->planned = false;
     if (!draft->plan) {
       std::optional<ChapterMap> map = FindChapterMap(*t, *s, ChapterRule{});
       if (!map) {
@@ -164,6 +246,7 @@ void BindEpubWindow(Toolkit& ui, AppState& state) {
     OnCreated(*t, *s, *draft);
   });
   ui.Bind(kEpubCoverButton, kClicked, [t] { ChooseCover(*t); });
+  ui.Bind(kEpubClearCoverButton, kClicked, [t] { t->SetText(kEpubCoverBox, ByteText()); });
   ui.Bind(kEpubOkButton, kClicked, [t, s, draft] { MakeBook(*t, *s, *draft); });
   ui.Bind(kEpubCancelButton, kClicked, [t] { t->CloseWindow(kEpubWindow); });
 }

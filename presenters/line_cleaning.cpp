@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -40,6 +41,10 @@ struct Draft {
   Indentation indentation = Indentation::kKeep;
   std::shared_ptr<const std::vector<LineChange>> changes =
       std::make_shared<const std::vector<LineChange>>();
+  // What the user unticked, kept over a new 查找 (the text stays the same while the window
+  // is open, so a line's offset and kind name its change): a search never ticks it again.
+  std::set<std::pair<std::int64_t, LineChangeKind>> unticked;
+  std::vector<bool> kinds;  // the kinds' ticks
 };
 
 class KindRows final : public TableRows {
@@ -115,8 +120,34 @@ bool Run(Toolkit& ui, const ByteText& text, Work work) {
   return done;
 }
 
+// Takes note of the ticks the lists show, before they are replaced.
+void RememberTicks(const Toolkit& ui, Draft& draft) {
+  const std::vector<bool> ticks = ui.Ticks(kCleanLineList);
+  for (std::size_t i = 0; i < draft.changes->size() && i < ticks.size(); ++i) {
+    const LineChange& change = (*draft.changes)[i];
+    if (ticks[i]) {
+      draft.unticked.erase({change.offset, change.kind});
+    } else {
+      draft.unticked.insert({change.offset, change.kind});
+    }
+  }
+  const std::vector<bool> kinds = ui.Ticks(kCleanKindList);
+  if (!kinds.empty()) draft.kinds = kinds;
+}
+
+// The lists with nothing in them and 确定 disabled: the search was stopped or refused, and
+// a 确定 would change nothing the user has seen.
+void ShowNothingFound(Toolkit& ui, Draft& draft) {
+  draft.changes = std::make_shared<const std::vector<LineChange>>();
+  ui.SetRows(kCleanKindList, nullptr, {});
+  ui.SetRows(kCleanLineList, nullptr, {});
+  ui.SetText(kCleanSummary, Gbk("没有查找结果：请点击“查找”"));
+  ui.SetEnabled(kCleanOkButton, false);
+}
+
 // Finds the changes under the lists' choices and the rules, and shows them.
 void Find(Toolkit& ui, Draft& draft) {
+  RememberTicks(ui, draft);
   const std::string userRules(ui.Text(kCleanRulesBox).view());
   ui.SetSetting(kJunkRulesSetting, userRules);
   auto parsed = JunkRules::Parse(userRules);
@@ -137,9 +168,11 @@ void Find(Toolkit& ui, Draft& draft) {
         found = FindLineChanges(draft.text, draft.detected.encoding, cleaning, &progress);
         return true;
       })) {
+    ShowNothingFound(ui, draft);
     return;
   }
   if (const auto* error = std::get_if<RuleError>(&found)) {
+    ShowNothingFound(ui, draft);
     if (error->kind == RuleError::Kind::kGaveUp) {
       ui.ShowMessageBox(messages::JunkRuleGaveUp(error->line, error->problem));
     }
@@ -150,9 +183,17 @@ void Find(Toolkit& ui, Draft& draft) {
       std::move(std::get<std::vector<LineChange>>(found)));
   std::array<std::int64_t, kLineChangeKinds> counts{};
   for (const LineChange& change : *draft.changes) ++counts[static_cast<std::size_t>(change.kind)];
-  ui.SetRows(kCleanKindList, std::make_shared<KindRows>(counts), {});
+  ui.SetRows(kCleanKindList, std::make_shared<KindRows>(counts), draft.kinds);
+  std::vector<bool> ticks;
+  ticks.reserve(draft.changes->size());
+  for (const LineChange& change : *draft.changes) {
+    const auto kind = static_cast<std::size_t>(change.kind);
+    ticks.push_back((kind >= draft.kinds.size() || draft.kinds[kind]) &&
+                    !draft.unticked.contains({change.offset, change.kind}));
+  }
   ui.SetRows(kCleanLineList,
-             std::make_shared<LineRows>(draft.changes, draft.text, draft.detected.encoding), {});
+             std::make_shared<LineRows>(draft.changes, draft.text, draft.detected.encoding), ticks);
+  ui.SetEnabled(kCleanOkButton, true);
   ShowSummary(ui, draft);
 }
 
@@ -243,10 +284,11 @@ void OnOk(Toolkit& ui, AppState& state, const Draft& draft) {
     ShowNormalCutSize(ui, state, *cleaned);
     if (reencoded) KeepChoice(ui, kNormalEncodingList, state.cut.normalChosen, target);
   } else if (reencoded) {
+    // One edit, which undo takes back with the encoding (the page follows the box:
+    // ShowSimpleCutCount).
     state.cut.simpleEncoding = detected;
-    ui.SetTextEncoding(kSimpleText, target);
-    ui.SetText(kSimpleText, *cleaned);
     KeepChoice(ui, kSimpleEncodingList, state.cut.simpleChosen, target);
+    ui.ReplaceTextAsEdit(kSimpleText, *cleaned, target);
   } else {
     ui.ReplaceTextAsEdit(kSimpleText, *cleaned);
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "presenters/size_cutting.h"
 
+#include <cstdio>
 #include <functional>
 #include <string_view>
 
@@ -17,6 +18,13 @@ namespace morvane {
 
 void ShowSimpleCutCount(Toolkit& ui, AppState& state) {
   CutSettings& cut = state.cut;
+  // An undo may take back a cleaning that changed the box's encoding: the page follows the
+  // box, so that a cut writes the text in the encoding it is in.
+  if (const std::optional<Encoding> shown = ui.TextEncodingNow(names::kSimpleText);
+      shown && *shown != cut.simpleEncoding.encoding) {
+    cut.simpleEncoding = {*shown, cut.simpleEncoding.bom && !BomOf(*shown).empty()};
+    KeepChoice(ui, names::kSimpleEncodingList, cut.simpleChosen, *shown);
+  }
   cut.simplePieceBytes = SimplePieceBytesOf(ToInteger(ui.Text(names::kSimplePieceBytesBox)));
   cut.simpleTextBytes = ui.TextLength(names::kSimpleText);
   ui.SetText(names::kSimpleSizeLabel, Concat({ToText(cut.simpleTextBytes), messages::BytesUnit()}));
@@ -66,8 +74,10 @@ void OpenForNormalCut(Toolkit& ui, AppState& state) {
 void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file) {
   state.cut.normalPath = file.path;
   state.cut.normalEncoding = file.read.detected;
-  // Headings found in the previous text mean nothing in this one.
+  // Headings found in the previous text, and a map of them, mean nothing in this one.
   state.chapterSearchDone = 0;
+  state.chapterPlan.reset();
+  state.chapterMapFile = Path();
   ShowNormalCutSize(ui, state, file.read.text);
   ShowReadEncoding(ui, names::kNormalEncodingList, state.cut.normalChosen, file.read.detected);
 }
@@ -75,8 +85,11 @@ void LoadNormalText(Toolkit& ui, AppState& state, const ChosenFile& file) {
 void ShowNormalCutSize(Toolkit& ui, AppState& state, const ByteText& text) {
   CutSettings& cut = state.cut;
   cut.normalTextBytes = TextLength(text);
+  // One decimal, as the chapter map shows sizes: "1704.6 K", not every digit of the division.
+  char kilobytes[32];
+  std::snprintf(kilobytes, sizeof kilobytes, "%.1f", cut.normalTextBytes / 1024.0);
   ui.SetText(names::kNormalSizeLabel,
-             Concat({ToText(cut.normalTextBytes / 1024.0), messages::KilobyteUnit()}));
+             Concat({ByteText(std::string_view(kilobytes)), messages::KilobyteUnit()}));
   cut.normalText = text;
   UpdateNormalPieceSize(ui, state);
 }

@@ -5,8 +5,8 @@
 # main window comes up at its size, shows each of its five pages, that the save-location
 # window lists the drive and its folders, that a simple cut writes its files into the
 # folder chosen there, that the cleaning window, the chapter map and the EPUB window open
-# (the book is written), and that Esc ends the program. Screenshots go to
-# build-windows/screenshots/.
+# (the book is written), and that Esc ends the program; then the main window at 150 % and
+# 200 % (144 and 192 DPI). Screenshots go to build-windows/screenshots/.
 #
 # It waits for states, never for a fixed time: each step polls for the window, the file or
 # the repainted screen it expects, with a generous limit (a loaded machine only makes it
@@ -61,13 +61,22 @@ cleanup() {
 trap cleanup EXIT
 
 number=$((100 + $$ % 400))
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# As large as the main window at 200 %: a window is kept within its screen.
+Xvfb ":$number" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$number"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 
+# Wine takes the system's DPI from LogPixels (REG_DWORD) under HKCU\Control Panel\Desktop,
+# read by each program as it starts: the clicks below count in pixels at 96 DPI. (Like every
+# wine command here, it comes once the display and drive M: are there: the Wine server it
+# starts takes both from its start.)
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+set_dpi 96
 # Chinese text needs the Windows UI fonts mapped to an installed CJK font.
 for face in SimSun "MS Shell Dlg" "MS Shell Dlg 2" Tahoma "Microsoft Sans Serif"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f \
@@ -87,14 +96,24 @@ within() {  # SECONDS COMMAND...: polls the command until it succeeds; false aft
     sleep 0.2
   done
 }
+# A search can fail in passing (a window of the program made or destroyed while xdotool reads
+# the windows' names): a window is gone when two searches, 0.2 s apart, do not find it, and
+# the id of a window shown is taken from one search that did.
 shown() { xdotool search --onlyvisible --name "$1"; }
-gone() { ! shown "$1"; }
+gone() { ! shown "$1" && sleep 0.2 && ! shown "$1"; }
 window_named() {  # NAME TIMEOUT_SECONDS: the window id, once it is shown
-  within "$2" shown "$1" || return 1
-  shown "$1" | head -1
+  local end=$((SECONDS + $2)) id
+  while :; do
+    id=$(shown "$1" 2>/dev/null | head -1) || true
+    [ -z "$id" ] || { echo "$id"; return 0; }
+    ((SECONDS < end)) || return 1
+    sleep 0.2
+  done
 }
-# A capture of a window that goes away meanwhile would wait for ever: each has a limit.
-pixels() { timeout 20 import -window "$1" rgb:- 2>/dev/null | md5sum; }
+# A capture of a window that goes away meanwhile would wait for ever: each has a limit. One
+# that fails gives the digest of nothing (a change, or no change, for the next look to settle)
+# rather than ending the test without a word.
+pixels() { { timeout 20 import -window "$1" rgb:- 2>/dev/null || true; } | md5sum; }
 differs() { [ "$(pixels "$1")" != "$2" ]; }
 steady() {  # WINDOW: its pixels the same twice, 0.3 s apart (the painting is done)
   local before
@@ -271,4 +290,19 @@ settle "$main"
 xdotool key Escape
 ended() { ! kill -0 "$app"; }
 within 60 ended || fail "Esc did not end the program"
+
+# The main window at 144 and 192 DPI, laid out at that DPI from the start.
+trap 'set_dpi 96; cleanup' EXIT
+for dpi in 144 192; do
+  set_dpi "$dpi"
+  (cd "$work" && exec wine start /d 'M:\' /wait /unix "$exe") >/dev/null 2>&1 &
+  app=$!
+  pids+=($app)
+  main=$(window_named 'Morvane' 120) || fail "the main window did not appear at $dpi DPI"
+  shot "$main" "main-window-dpi-$dpi"
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  xdotool key Escape
+  within 60 ended || fail "Esc did not end the program at $dpi DPI"
+done
+set_dpi 96
 echo "smoke test passed; screenshots in build-windows/screenshots/"

@@ -174,6 +174,30 @@ bool ByteDocument::ReplaceAll(std::string_view bytes) {
   return true;
 }
 
+bool ByteDocument::ReplaceAll(std::string_view bytes, Encoding encoding) {
+  if (encoding == encoding_) return ReplaceAll(bytes);
+  Edit edit;
+  edit.removed.assign(View());
+  edit.inserted.assign(bytes);
+  edit.anchorBefore = anchor_;
+  edit.cursorBefore = cursor_;
+  edit.encodingBefore = encoding_;
+  edit.encodingAfter = encoding;
+  ChangeAll(edit.inserted, encoding);
+  cursor_ = anchor_ = UnitStartAtOrBefore(Size());
+  typedEnd_ = std::string::npos;
+  Record(std::move(edit));
+  return true;
+}
+
+void ByteDocument::ChangeAll(std::string_view bytes, Encoding encoding) {
+  encoding_ = encoding;
+  // The old bytes' zeros as the new encoding counts them, so that Change leaves the count
+  // of the new bytes before it tells the view.
+  zeros_ = IsUtf16(encoding) ? 0 : Count(View(), '\0');
+  Change(0, Size(), bytes);
+}
+
 bool ByteDocument::Backspace() {
   const std::size_t from = SelectionStart();
   const std::size_t to = SelectionEnd();
@@ -193,7 +217,11 @@ bool ByteDocument::Undo() {
   Edit edit = std::move(undo_.back());
   undo_.pop_back();
   typedEnd_ = std::string::npos;
-  Change(edit.at, edit.at + edit.inserted.size(), edit.removed);
+  if (edit.encodingBefore != edit.encodingAfter) {
+    ChangeAll(edit.removed, edit.encodingBefore);
+  } else {
+    Change(edit.at, edit.at + edit.inserted.size(), edit.removed);
+  }
   anchor_ = UnitStartAtOrBefore(edit.anchorBefore);
   cursor_ = UnitStartAtOrBefore(edit.cursorBefore);
   redo_.push_back(std::move(edit));
@@ -205,7 +233,11 @@ bool ByteDocument::Redo() {
   Edit edit = std::move(redo_.back());
   redo_.pop_back();
   typedEnd_ = std::string::npos;
-  Change(edit.at, edit.at + edit.removed.size(), edit.inserted);
+  if (edit.encodingBefore != edit.encodingAfter) {
+    ChangeAll(edit.inserted, edit.encodingAfter);
+  } else {
+    Change(edit.at, edit.at + edit.removed.size(), edit.inserted);
+  }
   cursor_ = anchor_ = UnitStartAtOrBefore(edit.at + edit.inserted.size());
   edit.typing = false;  // what is typed next is a step of its own
   undo_.push_back(std::move(edit));

@@ -88,6 +88,9 @@ class ByteDocument {
   // anything was held or given, even when the bytes are the same (the step then holds
   // nothing).
   bool ReplaceAll(std::string_view bytes);
+  // The same with bytes of another encoding: undo takes back the encoding with the text
+  // (the step holds both whole texts).
+  bool ReplaceAll(std::string_view bytes, Encoding encoding);
   // The selection, or the unit before the cursor: right after typing, the last character
   // as it was typed, also when its bytes now pair with a stray lead byte before them.
   bool Backspace();
@@ -131,11 +134,16 @@ class ByteDocument {
     std::size_t anchorBefore = 0;
     std::size_t cursorBefore = 0;
     bool typing = false;
+    // A whole text replaced by one of another encoding: the encodings before and after.
+    Encoding encodingBefore = Encoding::kGbk;
+    Encoding encodingAfter = Encoding::kGbk;
     std::size_t Bytes() const { return removed.size() + inserted.size(); }
   };
 
   void Own();
   void Change(std::size_t from, std::size_t to, std::string_view bytes);
+  // The whole text replaced by bytes of encoding.
+  void ChangeAll(std::string_view bytes, Encoding encoding);
   void Record(Edit edit);
   void ClearHistory();
 

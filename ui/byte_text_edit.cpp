@@ -80,7 +80,10 @@ void ByteTextEdit::SetReadOnly(bool readOnly) {
 }
 
 void ByteTextEdit::SetEncoding(Encoding encoding) {
-  if (!doc_.SetEncoding(encoding)) return;
+  if (doc_.SetEncoding(encoding)) MeasureAnew();
+}
+
+void ByteTextEdit::MeasureAnew() {
   top_ = 0;
   wantedX_ = -1;
   long_ = {};
@@ -121,6 +124,14 @@ void ByteTextEdit::ReplaceAll(const ByteText& bytes) {
   if (!readOnly_) Apply(doc_.ReplaceAll(bytes.view()));
 }
 
+void ByteTextEdit::ReplaceAll(const ByteText& bytes, Encoding encoding) {
+  if (readOnly_) return;
+  const Encoding before = doc_.TextEncoding();
+  const bool changed = doc_.ReplaceAll(bytes.view(), encoding);
+  if (doc_.TextEncoding() != before) MeasureAnew();
+  Apply(changed);
+}
+
 void ByteTextEdit::Edited() {
   wantedX_ = -1;
   EnsureCursorVisible();
@@ -129,11 +140,19 @@ void ByteTextEdit::Edited() {
 }
 
 void ByteTextEdit::Undo() {
-  if (!readOnly_) Apply(doc_.Undo());
+  if (readOnly_) return;
+  const Encoding before = doc_.TextEncoding();
+  const bool changed = doc_.Undo();
+  if (doc_.TextEncoding() != before) MeasureAnew();
+  Apply(changed);
 }
 
 void ByteTextEdit::Redo() {
-  if (!readOnly_) Apply(doc_.Redo());
+  if (readOnly_) return;
+  const Encoding before = doc_.TextEncoding();
+  const bool changed = doc_.Redo();
+  if (doc_.TextEncoding() != before) MeasureAnew();
+  Apply(changed);
 }
 
 void ByteTextEdit::DeleteSelection() {

@@ -50,6 +50,8 @@ class ByteTextEdit : public QAbstractScrollArea {
   void SetBytes(const ByteText& bytes);
   // Replaces every byte by bytes as one edit of the user's, which undo takes back.
   void ReplaceAll(const ByteText& bytes);
+  // The same with bytes of another encoding; undo takes back the encoding with the text.
+  void ReplaceAll(const ByteText& bytes, Encoding encoding);
   // The bytes up to the first zero byte (one typed as U+0000 ends them there); in UTF-16,
   // where zero bytes belong to characters, all of them.
   ByteText Bytes() const;
@@ -133,6 +135,8 @@ class ByteTextEdit : public QAbstractScrollArea {
     std::vector<std::size_t> starts;
   };
 
+  // The lines, the top and the column wanted, measured again in a new encoding.
+  void MeasureAnew();
   // Runs an edit of the document as the user's: reported when it changed anything.
   void Apply(bool changed);
   void AfterChange(std::size_t from, std::size_t removed, std::size_t added);

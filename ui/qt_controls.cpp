@@ -67,6 +67,22 @@ void QtToolkit::ReplaceTextAsEdit(EditBox name, const ByteText& text) {
   SetText(name, text);
 }
 
+void QtToolkit::ReplaceTextAsEdit(EditBox name, const ByteText& text, Encoding encoding) {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    edit->ReplaceAll(text, encoding);  // reported as the user's edit
+    return;
+  }
+  SetTextEncoding(name, encoding);
+  SetText(name, text);
+}
+
+std::optional<Encoding> QtToolkit::TextEncodingNow(EditBox name) const {
+  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
+    return edit->TextEncoding();
+  }
+  return std::nullopt;
+}
+
 std::string QtToolkit::Setting(std::string_view key) const {
   const QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
   return settings.value(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())))

@@ -12,8 +12,10 @@
 #include <QGridLayout>
 #include <QIcon>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "ui/file_dialog.h"
@@ -46,6 +48,36 @@ void Prepare(QMessageBox& box) {
   }
 }
 
+// xdg-open hands the folder to the desktop's file manager and says by its exit status
+// whether there was one (Qt's own call only says whether xdg-open started). It returns at
+// once where it hands over; where it runs the file manager itself, a file manager that is
+// still running after a moment was found.
+bool OpenWithXdgOpen(const QString& opener, const QString& folder) {
+  auto* process = new QProcess(qApp);
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  process->start(opener, {folder});
+  if (!process->waitForStarted()) {
+    delete process;
+    return false;
+  }
+  if (!process->waitForFinished(3000)) {
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return true;
+  }
+  const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+  delete process;
+  return opened;
+}
+
+bool ShowInFileManager(const QString& folder) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (!opener.isEmpty()) return OpenWithXdgOpen(opener, folder);
+#endif
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
 }  // namespace
 
 int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
@@ -74,7 +106,7 @@ void QtToolkit::ShowCompletion(const std::string& content, const std::string& ca
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
   if (box.clickedButton() != open) return;
-  if (QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQPath(folder)))) return;
+  if (ShowInFileManager(NativeQPath(folder))) return;
   // No file manager to hand the folder to: the path, to be copied, is the next best thing.
   QMessageBox missing(QMessageBox::NoIcon, MessageText(kDefaultCaption),
                       QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")

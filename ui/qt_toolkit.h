@@ -57,6 +57,9 @@ class QtToolkit final : public Toolkit {
   void SetComboItemText(DropDown control, int index, const ByteText& text) override;
   void SetTextEncoding(EditBox control, Encoding encoding) override;
   void ReplaceTextAsEdit(EditBox control, const ByteText& text) override;
+  void ReplaceTextAsEdit(EditBox control, const ByteText& text,
+                         Encoding encoding) override;
+  std::optional<Encoding> TextEncodingNow(EditBox control) const override;
   // QSettings of the program: the user's own file, kept between runs.
   std::string Setting(std::string_view key) const override;
   void SetSetting(std::string_view key, const std::string& value) override;

@@ -3,6 +3,7 @@
 // unticked, 确定; the box holds the cleaned text, and undo brings the text back. Saves a PNG
 // of the window.
 
+#include <QComboBox>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTableView>
@@ -10,6 +11,7 @@
 
 #include "app/desktop.h"
 #include "app/main_window.h"
+#include "core/encoding.h"
 #include "core/gbk.h"
 #include "presenters/control_names.h"
 #include "tests/support/desktop_session.h"
@@ -27,6 +29,7 @@ class CleanWindowTest : public QObject {
 
  private slots:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+  void cleanedTextGoesIntoTheBoxAndUndoTakesItBack_data();
   void cleanedTextGoesIntoTheBoxAndUndoTakesItBack();
 
  private:
@@ -36,7 +39,18 @@ class CleanWindowTest : public QObject {
   std::unique_ptr<morvane::ui::QtToolkit> toolkit_;
 };
 
+void CleanWindowTest::cleanedTextGoesIntoTheBoxAndUndoTakesItBack_data() {
+  // The item of 保存编码, and the encoding the box then holds.
+  QTest::addColumn<int>("item");
+  QTest::addColumn<int>("encoding");
+  QTest::newRow("原编码") << 0 << static_cast<int>(morvane::Encoding::kGbk);
+  QTest::newRow("UTF-8") << 3 << static_cast<int>(morvane::Encoding::kUtf8);
+}
+
 void CleanWindowTest::cleanedTextGoesIntoTheBoxAndUndoTakesItBack() {
+  QFETCH(int, item);
+  QFETCH(int, encoding);
+  const auto saved = static_cast<morvane::Encoding>(encoding);
   QVERIFY(morvane::testing::StartDesktop(state_, toolkit_) != nullptr);
   const auto stop = qScopeGuard([this] { morvane::testing::StopDesktop(state_, toolkit_); });
   const morvane::ByteText text = morvane::GbkFromUtf8(
@@ -59,16 +73,29 @@ void CleanWindowTest::cleanedTextGoesIntoTheBoxAndUndoTakesItBack() {
     QCOMPARE(lines->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     QDir().mkpath(QStringLiteral(MORVANE_SCREENSHOT_DIR));
     QVERIFY(window->grab().save(QStringLiteral(MORVANE_SCREENSHOT_DIR "/clean.png")));
+    auto* encodings = qobject_cast<QComboBox*>(W(n::kCleanEncodingList));
+    QVERIFY(encodings != nullptr);
+    encodings->setCurrentIndex(item);
     QTest::mouseClick(W(n::kCleanOkButton), Qt::LeftButton);
     answered = true;
   });
   QTest::mouseClick(W(n::kSimpleCleanButton), Qt::LeftButton);
   QVERIFY(answered);
-  QCOMPARE(toolkit_->Text(n::kSimpleText), morvane::GbkFromUtf8("第一章 风起\r\n\r\n他走了。\r\n"));
+  const std::u16string cleaned = u"第一章 风起\r\n\r\n他走了。\r\n";
+  QCOMPARE(std::string(toolkit_->Text(n::kSimpleText).view()),
+           morvane::Encode(saved, cleaned).bytes);
+  QCOMPARE(state_->cut.simpleEncoding.encoding, saved);
+  // Ctrl+Z takes the cleaning back, the encoding with it: the page follows.
   auto* box = dynamic_cast<morvane::ui::ByteTextEdit*>(W(n::kSimpleText));
   QVERIFY(box != nullptr);
-  box->Undo();
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
   QCOMPARE(toolkit_->Text(n::kSimpleText), text);
+  QCOMPARE(state_->cut.simpleEncoding.encoding, morvane::Encoding::kGbk);
+  if (saved != morvane::Encoding::kGbk) {
+    QCOMPARE(qobject_cast<QComboBox*>(W(n::kSimpleEncodingList))->currentText(),
+             QStringLiteral("GBK"));
+  }
 }
 
 QTEST_MAIN(CleanWindowTest)

@@ -149,10 +149,15 @@ TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
     ui.Click(names::kMapOkButton);
   });
   ui.whileWindowOpen = [&] {
-    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kEpubTitleBox).view()), "测试");  // its 书名 line
+    EXPECT_EQ(ui.Text(names::kEpubTitleBox).view(), "测试");  // its 书名 line, in UTF-8
     EXPECT_EQ(Utf8FromGbk(ui.Text(names::kEpubSummary).view()), "目录：4 章");
-    ui.Type(names::kEpubTitleBox, GbkFromUtf8("新书"));
-    ui.Type(names::kEpubAuthorBox, GbkFromUtf8("某人"));
+    ui.Type(names::kEpubTitleBox, ByteText("新书"));
+    ui.Type(names::kEpubAuthorBox, ByteText("某人"));
+    // A cover chosen can be taken back.
+    ui.ChooseWithoutDialog(names::kEpubCoverDialog, dir.at("cover.png"));
+    ui.Click(names::kEpubCoverButton);
+    ui.Click(names::kEpubClearCoverButton);
+    EXPECT_EQ(ui.PathIn(names::kEpubCoverBox), std::nullopt);
     for (const char* cover : {"cover.txt", "signature.png", "cover.png"}) {
       ui.ChooseWithoutDialog(names::kEpubCoverDialog, dir.at(cover));
       ui.Click(names::kEpubCoverButton);
@@ -165,7 +170,7 @@ TEST_F(ChapterMapWindow, TheBookFollowsTheCorrectedMap) {
   ASSERT_EQ(said.size(), 3u);
   EXPECT_NE(said[0].content.find("JPEG或PNG"), std::string::npos) << said[0].content;
   EXPECT_NE(said[1].content.find("原因："), std::string::npos) << said[1].content;
-  EXPECT_EQ(said[2].content, "EPUB已生成！");
+  EXPECT_EQ(said[2].content, "EPUB已生成：P.epub");
   const std::string book = ReadBytes(dir / "P.epub").value_or("");
   EXPECT_NE(book.find("OEBPS/cover.png"), std::string::npos);
   // The text before the first heading and four chapters: the unticked one is in the third.
@@ -410,6 +415,10 @@ TEST_F(CleanWindow, UntickedKindsAndLinesStayAndTheRestGoes) {
       if (Cell(names::kCleanLineList, row, 1) == "多余空行") ui.Tick(names::kCleanLineList, row);
     }
     EXPECT_EQ(Utf8FromGbk(ui.Text(names::kCleanSummary).view()), "共7处，清理其中4处");
+    // A new search ticks again none of what the user unticked.
+    ui.Click(names::kCleanFindButton);
+    EXPECT_EQ(Utf8FromGbk(ui.Text(names::kCleanSummary).view()), "共7处，清理其中4处");
+    EXPECT_FALSE(ui.Ticks(names::kCleanKindList)[4]);
     ui.Click(names::kCleanOkButton);
     EXPECT_FALSE(ui.IsOpen(names::kCleanWindow));
   });
@@ -435,9 +444,14 @@ TEST_F(CleanWindow, ALargeTextIsSearchedAsLongWorkThatMayBeStopped) {
   Open(names::kNormalCleanButton, [&] {
     EXPECT_EQ(ui.longWork.size(), 1u);
     EXPECT_EQ(ui.Rows(names::kCleanLineList), nullptr);
+    // Nothing found is nothing to confirm: 确定 waits for a search.
+    EXPECT_FALSE(ui.Enabled(names::kCleanOkButton));
+    ui.Click(names::kCleanOkButton);
+    EXPECT_TRUE(ui.IsOpen(names::kCleanWindow));
     ui.stopAfterFiles = -1;
     ui.Click(names::kCleanFindButton);
     EXPECT_EQ(Cell(names::kCleanKindList, 3, 1), std::to_string(text.size() / line.size()));
+    EXPECT_TRUE(ui.Enabled(names::kCleanOkButton));
     ui.Click(names::kCleanCancelButton);
   });
   EXPECT_EQ(ui.longWork.size(), 2u);

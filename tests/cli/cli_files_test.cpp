@@ -50,14 +50,20 @@ TEST(CommandFiles, EveryCommandDeclaresWhatItReadsAndWrites) {
   cleaned.clean.out = "x/out.txt";
   cli::CleanCommand reported = cleaned;
   reported.clean.report = true;
+  cli::CleanCommand many{{}, "in.txt", {"b.txt"}, 2};
+  many.clean.rules = "r.txt";
+  many.clean.outDir = "D/";
   const std::pair<Command, RunFiles> rows[] = {
       {cli::CutCommand{1, true, Out("O"), "in.txt"}, {{p("in.txt")}, p("O"), {}}},
+      {cli::CutCommand{1, true, Out("O"), "in.txt", {"b.txt"}, 2},
+       {{p("in.txt"), p("b.txt")}, p("O"), {}}},
       {cli::ChaptersCommand{Out("O"), {}, "in.txt"}, {{p("in.txt")}, p("O"), {}}},
       {listed, {{p("in.txt"), p("m.tsv")}, {}, {}}},
       {book, {{p("in.txt"), p("m.tsv"), p("c.png")}, p("O"), {}}},
       {cli::MergeCommand{Out("O"), {"a", "b"}}, {{p("a"), p("b")}, p("O"), {}}},
       {cleaned, {{p("in.txt"), p("r.txt")}, {}, p("x/out.txt")}},
       {reported, {{p("in.txt"), p("r.txt")}, {}, {}}},
+      {many, {{p("in.txt"), p("r.txt"), p("b.txt")}, p("D"), {}}},
       {cli::DetectCommand{{"a", "b"}}, {{p("a"), p("b")}, {}, {}}},
       {cli::BannerCommand{}, {}},
   };
@@ -140,6 +146,19 @@ TEST(CliPlan, RefusesAnOutputThatIsAnyInput) {
        },
        {"chapters", "--map", "map.tsv", "--prefix", "p", "--out", "O", "in.txt"},
        "map.tsv"},
+      {"a file of a batch as its own cleaned file",
+       [](const ScratchFolder& d) {
+         std::filesystem::rename(FileSystemPath(d / "two.txt"), FileSystemPath(d / "O/two.txt"));
+       },
+       {"clean", "--junk", "--out-dir", "O", "in.txt", "O/two.txt"},
+       "O/two.txt"},
+      {"a file of a batch through a hard link at another's piece",
+       [](const ScratchFolder& d) {
+         std::filesystem::create_directory(FileSystemPath(d / "O/in"));
+         ::link((d / "two.txt").c_str(), (d / "O/in/in-1.txt").c_str());
+       },
+       {"cut", "--kb", "1", "--out", "O", "in.txt", "two.txt"},
+       "two.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

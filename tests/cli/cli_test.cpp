@@ -492,6 +492,90 @@ TEST_F(Cli, MakesManyBooksAndGoesOnPastAFailure) {
             2);
 }
 
+// Many files for every command that takes them: one line per file in their order, past a
+// file that fails, 1 at the end with every good output written as the file alone writes it;
+// a later file whose outputs would have an earlier one's name is left alone.
+TEST_F(Cli, RunsManyFilesAsEachAlone) {
+  const std::string text = GbkBytes("第一章 甲\r\n一 二\r\n第二章 乙\r\n二\r\n第三章 丙\r\n三\r\n");
+  WriteBytes(dir / "a.txt", text);
+  WriteBytes(dir / "one.txt", GbkBytes("第一章 甲\r\n一\r\n"));
+  std::filesystem::create_directory(FileSystemPath(dir / "x"));
+  WriteBytes(dir / "x/a.txt", text);
+  const std::vector<std::string> inputs = {"a.txt", "missing.txt", "x/a.txt", "one.txt"};
+  struct Case {
+    std::vector<std::string> args;   // the inputs follow
+    std::vector<std::string> alone;  // a.txt alone, into the folder "alone"
+    std::string lines;
+    std::vector<std::string> files;  // under the output folder, folders with a "/"
+    std::string a;                   // a.txt's output that alone writes too
+  };
+  const Case cases[] = {
+      {{"cut", "--kb", "1", "--jobs", "2", "--out", out},
+       {"cut", "--kb", "1", "--out", "alone"},
+       "a.txt\tgbk\t成功\nmissing.txt\t-\t失败\nx/a.txt\t-\t失败\none.txt\tgbk\t成功\n",
+       {"a/", "a/a-1.txt", "one/", "one/one-1.txt"},
+       "a/a-1.txt"},
+      {{"chapters", "--jobs", "2", "--out", out},
+       {"chapters", "--out", "alone"},
+       "a.txt\tgbk\t3 章\t无\t成功\nmissing.txt\t-\t0 章\t无\t失败\nx/a.txt\t-\t0 章\t无\t失败\n"
+       "one.txt\tgbk\t1 章\t目录可能有误（0 个有提示）\t成功\n",
+       {"a/", "a/a-0.txt", "a/a-1.txt", "a/a-2.txt", "a/a-3.txt", "one/", "one/one-0.txt",
+        "one/one-1.txt"},
+       "a/a-2.txt"},
+      {{"chapters", "--rule", "lines", "--names", "title", "--jobs", "1", "--out", out},
+       {"chapters", "--rule", "lines", "--names", "title", "--out", "alone"},
+       "a.txt\tgbk\t3 章\t无\t成功\nmissing.txt\t-\t0 章\t无\t失败\nx/a.txt\t-\t0 章\t无\t失败\n"
+       "one.txt\tgbk\t1 章\t目录可能有误（0 个有提示）\t成功\n",
+       {"a/", "a/a-0000.txt", "a/a-0001 第一章 甲.txt", "a/a-0002 第二章 乙.txt",
+        "a/a-0003 第三章 丙.txt", "one/", "one/one-0000.txt", "one/one-0001 第一章 甲.txt"},
+       "a/a-0003 第三章 丙.txt"},
+      {{"epub", "--jobs", "2", "--out", out},
+       {"epub", "--out", "alone"},
+       "a.txt\tgbk\t3 章\t无\t成功\nmissing.txt\t-\t0 章\t无\t失败\nx/a.txt\t-\t0 章\t无\t失败\n"
+       "one.txt\tgbk\t1 章\t目录可能有误（0 个有提示）\t成功\n",
+       {"a.epub", "one.epub"},
+       "a.epub"},
+      {{"clean", "--spaces", "--out-dir", out},
+       {"clean", "--spaces", "--out", "alone/a.txt"},
+       "a.txt\tgbk\t成功\nmissing.txt\t-\t失败\nx/a.txt\t-\t失败\none.txt\tgbk\t成功\n",
+       {"a.txt", "one.txt"},
+       "a.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::filesystem::remove_all(FileSystemPath(out));
+    std::filesystem::remove_all(FileSystemPath(dir / "alone"));
+    std::filesystem::create_directory(FileSystemPath(out));
+    std::filesystem::create_directory(FileSystemPath(dir / "alone"));
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    const CliRun run = RunCli(args, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, c.lines);
+    EXPECT_NE(run.err.find("“x/a.txt”的输出与前面的“a.txt”同名"), std::string::npos) << run.err;
+    std::vector<std::string> files;
+    // A folder made for a file that failed is taken away again.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(FileSystemPath(out))) {
+      files.push_back(entry.path().lexically_relative(FileSystemPath(out)).generic_string() +
+                      (entry.is_directory() ? "/" : ""));
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, c.files);
+    std::vector<std::string> alone = c.alone;
+    alone.push_back("a.txt");
+    ASSERT_EQ(RunCli(alone, dir.path()).exitCode, 0);
+    const std::string name = c.a.substr(c.a.find('/') + 1);
+    EXPECT_EQ(ReadBytes(out + "/" + c.a), ReadBytes(dir / ("alone/" + name)));
+  }
+  // Options that name one file's outputs or map cannot name many.
+  for (const std::vector<std::string>& single :
+       {std::vector<std::string>{"chapters", "--list", "a.txt", "one.txt"},
+        {"clean", "--spaces", "a.txt", "one.txt"},
+        {"clean", "--report", "--out-dir", out, "a.txt", "one.txt"}}) {
+    EXPECT_EQ(RunCli(single, dir.path()).exitCode, 2) << ::testing::PrintToString(single);
+  }
+}
+
 TEST_F(Cli, NeverWritesOverItsInput) {
   WriteBytes(out + "/p-2.txt", std::string(3000, 'x'));
   CliRun run =

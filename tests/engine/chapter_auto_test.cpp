@@ -156,11 +156,14 @@ TEST(WrittenRule, TheMapLeavesATableOfContentsUncut) {
 
 TEST(AutoRule, TheMapShowsVolumesAndReadsTitlesPastThem) {
   const Lines book = Encoded({"第一卷 风起", "第1章 开端", Body(1), "第2章 再会", Body(2),
-                              "第二卷 云涌", "第3章 离别", Body(3)},
+                              "第二卷 云涌", "第3章 离别", Body(3), "尾声 归来", Body(4)},
                              Encoding::kGbk);
   auto map = MapOf(book.text, {RuleKind::kAuto, {}}, Encoding::kGbk);
   const ChapterMap& chapters = std::get<ChapterMap>(map);
-  ASSERT_EQ(chapters.size(), 3u);
+  ASSERT_EQ(chapters.size(), 4u);
+  // Back matter is the book's, as in its contents: no volume in the map or its lines.
+  EXPECT_EQ(chapters.VolumeTitle(3), u"");
+  EXPECT_TRUE(MapLines(chapters).ends_with("尾声 归来\t\t\n")) << MapLines(chapters);
   EXPECT_EQ(chapters.Title(0), u"第1章 开端");
   EXPECT_EQ(chapters.entries[0].number(), 1);
   EXPECT_EQ(chapters.entries[2].flags(), 0u);  // 3 after 2, the volume's 2 not read

@@ -173,15 +173,45 @@ TEST_F(ChapterHandlers, SearchThenCutWritesOneFilePerChapter) {
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].content, "3");
   EXPECT_EQ(shown[1].content, messages::ChapterCutFinished());
-  EXPECT_EQ(state.chapterSearchDone, 0);
   EXPECT_EQ(FolderNames(out.path()),
             (std::vector<std::string>{"book-0.txt", "book-1.txt", "book-2.txt"}));
   EXPECT_EQ(Output("book-0.txt"), WithBanner(GbkBytes("前言")));
   EXPECT_EQ(Output("book-1.txt"), WithBanner(GbkBytes("第一章甲")));
   EXPECT_EQ(Output("book-2.txt"), WithBanner(GbkBytes("第二章乙")));
 
+  // The search stays with the opened file: a second cut writes the same files.
+  EXPECT_EQ(state.chapterSearchDone, 1);
   ChapterCut(ui, state);
-  EXPECT_EQ(OnlyMessage().content, messages::SearchFirst());
+  EXPECT_EQ(ui.TakeMessages().back().content, messages::ChapterCutFinished());
+  EXPECT_EQ(Output("book-2.txt"), WithBanner(GbkBytes("第二章乙")));
+}
+
+// What the search says: the headings it counts (a table of contents at the front is none of
+// them), and, when they look wrong, what the automatic rule finds, as the chapter-map window
+// offers it.
+TEST_F(ChapterHandlers, TheSearchCountsChaptersAndDoubtsWhatLooksWrong) {
+  const std::string body = "他翻开那本旧书，读了很久很久。\n";
+  const struct {
+    std::string text;
+    std::string said;
+  } cases[] = {
+      {"前言\n第一回 甲\n乙乙乙\n第二回 丙\n丁丁丁\n第三回 戊\n己己己\n",
+       "已搜寻到0章\r\n智能识别可找到4章，可在章节目录中点击“改用智能”"},  // 前言 too
+      {"目录\n第一章 甲\n第二章 乙\n第三章 丙\n\n第一章 甲\n" + body + "第二章 乙\n" + body +
+           "第三章 丙\n" + body,
+       "已搜寻到3章"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    Open(c.text);
+    ChapterSearch(ui, state);
+    EXPECT_EQ(OnlyMessage().content, c.said);
+  }
+  // The cut leaves the table of contents in the text before the first chapter.
+  ChapterCut(ui, state);
+  ui.TakeMessages();
+  EXPECT_EQ(Output("book-0.txt"),
+            WithBanner(GbkBytes("目录\n第一章 甲\n第二章 乙\n第三章 丙\n\n")));
 }
 
 TEST_F(ChapterHandlers, NoHeadingGivesTheWholeTextInFileZero) {
@@ -220,8 +250,10 @@ TEST_F(ChapterHandlers, TheNovelSplitsAtItsHeadings) {
   ui.ChooseFile(names::kNormalDialog, PathFromUtf8(novel));
   OpenForNormalCut(ui, state);
   ChapterSearch(ui, state);
-  // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第".
-  EXPECT_EQ(OnlyMessage().content, "已搜寻到10章");
+  // Nine chapters, plus "第一是文章的名目" where "章" stands 8 bytes after "第": a short
+  // chapter, which the automatic rule does not take.
+  EXPECT_EQ(OnlyMessage().content,
+            "已搜寻到10章\r\n智能识别可找到9章，可在章节目录中点击“改用智能”");
   ChapterCut(ui, state);
   std::string joined;
   for (int k = 0; k <= 10; ++k) {

@@ -377,8 +377,9 @@ TEST_F(ChapterPlanHandlers, TheCutWritesTheConfirmedMap) {
   EXPECT_EQ(FolderNames(out.path()),
             (std::vector<std::string>{"P-0000.txt", "P-0001 第一章 甲.txt"}));
   EXPECT_EQ(Output("P-0001 第一章 甲.txt"), WithBanner(GbkBytes("第一章 甲\n乙\n第二章 丙\n")));
-  EXPECT_EQ(state.chapterPlan, nullptr);
-  EXPECT_EQ(state.chapterSearchDone, 0);
+  // The corrected map stays for a book or another cut, until another file is opened.
+  EXPECT_EQ(state.chapterPlan, plan);
+  EXPECT_EQ(state.chapterSearchDone, 1);
 }
 
 }  // namespace

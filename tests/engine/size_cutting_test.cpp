@@ -152,7 +152,7 @@ TEST_F(SizeCutHandlers, RefusalsComeInOrderAndWriteNothing) {
 TEST_F(SizeCutHandlers, NormalCutBySizeInKilobytes) {
   ui.ChooseFile(names::kNormalDialog, PutInput("big.txt", std::string(500000, 'x')));
   OpenForNormalCut(ui, state);
-  EXPECT_EQ(ui.Text(names::kNormalSizeLabel), ByteText("488.28125 K"));
+  EXPECT_EQ(ui.Text(names::kNormalSizeLabel), ByteText("488.3 K"));
   EXPECT_EQ(ui.Text(names::kNormalPathBox), Concat({in.gbk(), ByteText("/big.txt")}));
   NormalCut(ui, state);
   EXPECT_EQ(OnlyMessage().content, messages::CutFinished());

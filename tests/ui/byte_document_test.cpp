@@ -133,6 +133,19 @@ TEST(ByteDocumentTest, EditsUndoAndStepping) {
          d.Undo();
        },
        "a b c", 0},
+      {"a text of another encoding is undone with its encoding, and redone", Encoding::kGbk,
+       "\xB5\xDA",  // 第
+       [](ByteDocument& d) {
+         d.ReplaceAll("\x2C\x7B"s, Encoding::kUtf16Le);
+         EXPECT_EQ(d.TextEncoding(), Encoding::kUtf16Le);
+         EXPECT_EQ(d.NextUnit(0), 2U);
+         d.Undo();
+         EXPECT_EQ(d.TextEncoding(), Encoding::kGbk);
+         EXPECT_EQ(d.Bytes().view(), "\xB5\xDA");
+         d.Redo();
+         EXPECT_EQ(d.TextEncoding(), Encoding::kUtf16Le);
+       },
+       "\x2C\x7B"s, 2, 4},
       {"the same text again: reported, no step", Encoding::kGbk, "abc",
        [](ByteDocument& d) {
          EXPECT_TRUE(d.ReplaceAll("abc"));

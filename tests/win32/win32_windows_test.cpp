@@ -96,5 +96,41 @@ TEST(Win32Windows, TheChapterMapRenamesAndUndoes) {
   EXPECT_FALSE(toolkit.Enabled(names::kMapUndoButton));
 }
 
+// A message box is owned by the window it speaks for, so that it stands above that window:
+// the main window, or the modal window open over it (the main window then takes no input).
+TEST(Win32Windows, MessageBoxesAreOwnedByTheWindowTheySpeakFor) {
+  ui::Win32Toolkit toolkit;
+  for (const ui::WindowDescription& window : app::WindowDescriptions()) toolkit.Describe(window);
+  HWND main = toolkit.CreateTopWindow(names::kMainWindow);
+  ui::Win32Toolkit::ShowCentred(main);
+  // The box's owner as it is made; once it is shown, a click on its button.
+  static HWND owner = nullptr;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CBT,
+      [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        wchar_t name[16] = L"";
+        const auto box = reinterpret_cast<HWND>(w);
+        if (code == HCBT_CREATEWND && GetClassNameW(box, name, 16) &&
+            std::wstring(name) == L"#32770") {
+          owner = reinterpret_cast<CBT_CREATEWNDW*>(l)->lpcs->hwndParent;
+        } else if (code == HCBT_ACTIVATE && GetClassNameW(box, name, 16) &&
+                   std::wstring(name) == L"#32770") {
+          PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        return CallNextHookEx(nullptr, code, w, l);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  toolkit.ShowMessageBox("已完成", 0, "信息");
+  EXPECT_EQ(owner, main);
+  HWND cleaning = toolkit.CreateTopWindow(names::kCleanWindow, main);
+  EnableWindow(main, FALSE);  // as a modal window's loop does
+  ui::Win32Toolkit::ShowCentred(cleaning);
+  owner = nullptr;
+  toolkit.ShowMessageBox("已完成", 0, "信息");
+  EXPECT_EQ(owner, cleaning);
+  UnhookWindowsHookEx(hook);
+}
+
 }  // namespace
 }  // namespace morvane::testing

@@ -50,8 +50,10 @@ struct TreePart {
 struct SpinPart {
   HWND arrows = nullptr;
 };
-// A check list: its rows and ticks, and the text of the cell asked for last.
+// A check list: its columns as described, its rows and ticks, and the text of the cell
+// asked for last.
 struct ListPart {
+  std::span<const Column> columns;
   std::shared_ptr<const TableRows> rows;
   std::vector<bool> ticks;
   std::wstring cell;
@@ -101,7 +103,23 @@ struct Win32Toolkit::TopWindow {
   std::vector<std::string> controls;
   int nextId = 100;
   HWND focus = nullptr;  // given the focus before the window was shown
+  int dpi = 96;          // the DPI its controls are laid out for
+  int opened = 0;        // the count of windows built before it and it: later ones stand above
 };
+
+// Where a control's window goes at its top-level window's DPI: in the coordinates of the
+// window it lives in (the nearest tab page up its chain, else the top-level window).
+struct ControlPlace {
+  HWND container = nullptr;
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// Makes a drop-down list as wide as its longest item in the combo box's font, with room for
+// the scroll bar (the closed box keeps its width).
+void FitDroppedWidth(HWND combo, int dpi);
 
 // A file dialog's filters as the common dialog takes them: "txt文本\0*.txt\0\0".
 std::wstring DialogFilter(std::span<const FileFilter> filters);

@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <span>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "ui/win32/win32_control.h"
+#include "ui/win32/win32_dpi.h"
 #include "ui/win32/win32_folder_tree.h"
 #include "ui/win32/win32_text.h"
 
@@ -27,8 +30,11 @@ struct NewControl {
   Win32Toolkit::Control& control;
   HWND top;
   HWND container;  // the nearest tab page up the chain, else the top-level window
-  int x;
+  int x;           // the place in the container, at the window's DPI
   int y;
+  int width;
+  int height;
+  int dpi;
   std::wstring text;  // the row's text in UTF-16
   int& settingText;   // raised while the factory sets a box's text: not the user's typing
   HIMAGELIST& folderImages;
@@ -37,12 +43,12 @@ struct NewControl {
   HWND Make(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style,
             int height) const {
     return CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, x, y,
-                           row.place.width, height, container,
+                           width, height, container,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                            GetModuleHandleW(nullptr), nullptr);
   }
   std::uint32_t Flags() const { return row.look.flags; }
-  int Height() const { return row.place.height; }
+  int Height() const { return height; }
 };
 
 void MakeEdit(NewControl& c) {
@@ -101,6 +107,29 @@ void MakeSpin(NewControl& c) {
   c.control.part = spin;
 }
 
+// The widths of a check list's columns at a DPI: a stretching column takes what the others
+// and the scroll bar leave.
+std::vector<int> ColumnWidths(std::span<const Column> columns, int listWidth, int dpi) {
+  int others = MetricAt(SM_CXVSCROLL, dpi) + Scaled(4, dpi);
+  for (const Column& column : columns) others += column.stretch ? 0 : Scaled(column.width, dpi);
+  std::vector<int> widths;
+  for (const Column& column : columns) {
+    const int width = Scaled(column.width, dpi);
+    widths.push_back(column.stretch ? std::max(width, listWidth - others) : width);
+  }
+  return widths;
+}
+
+// The display area of a tab control, where its pages' windows go, in the coordinates of the
+// top-level window.
+RECT PageArea(HWND tabs, HWND top) {
+  RECT area;
+  GetClientRect(tabs, &area);
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  MapWindowPoints(tabs, top, reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
+
 void MakeCheckList(NewControl& c) {
   // The rows are the program's (owner data): the list asks for the texts and the tick of
   // each row in sight.
@@ -113,17 +142,15 @@ void MakeCheckList(NewControl& c) {
   ListView_SetExtendedListViewStyle(
       list, (boxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   if (boxes) ListView_SetCallbackMask(list, LVIS_STATEIMAGEMASK);
-  // A stretching column takes what the others and the scroll bar leave.
   const auto& columns = c.row.columns;
-  int others = GetSystemMetrics(SM_CXVSCROLL) + 4;
-  for (const Column& column : columns) others += column.stretch ? 0 : column.width;
+  c.control.As<ListPart>().columns = columns;
+  const std::vector<int> widths = ColumnWidths(columns, c.width, c.dpi);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const Column& described = columns[i];
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = described.right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx =
-        described.stretch ? std::max(described.width, c.row.place.width - others) : described.width;
+    column.cx = widths[i];
     std::wstring title = WideFromUtf8(described.title);
     column.pszText = title.data();
     ListView_InsertColumn(list, static_cast<int>(i), &column);
@@ -142,8 +169,8 @@ void MakeRadio(NewControl& c) {
 }
 
 void MakeDropDown(NewControl& c) {
-  c.control.hwnd = c.Make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                          std::max(c.Height(), 80));
+  c.control.hwnd =
+      c.Make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, c.Height());
   for (const std::string_view item : c.row.items) {
     const std::wstring wide = WideFromUtf8Literal(item);
     SendMessageW(c.control.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -168,10 +195,7 @@ void MakeTabPage(NewControl& c) {
   SendMessageW(c.tabs->hwnd, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
   if (c.Flags() & kSelected) tabs.shown = index;
   // The page's window covers the tab control's display area.
-  RECT area;
-  GetClientRect(c.tabs->hwnd, &area);
-  SendMessageW(c.tabs->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-  MapWindowPoints(c.tabs->hwnd, c.top, reinterpret_cast<POINT*>(&area), 2);
+  const RECT area = PageArea(c.tabs->hwnd, c.top);
   c.control.hwnd =
       CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, area.left,
                       area.top, area.right - area.left, area.bottom - area.top, c.top,
@@ -186,7 +210,8 @@ void MakeWebView(NewControl& c) {
 }
 
 void MakeDriveList(NewControl& c) {
-  c.control.hwnd = c.Make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 240);
+  c.control.hwnd =
+      c.Make(0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, c.Height());
   DrivesPart part{LogicalDrives()};
   wchar_t current[MAX_PATH] = L"";
   GetCurrentDirectoryW(MAX_PATH, current);
@@ -252,6 +277,94 @@ Factory FactoryOf(Kind kind) {
 
 }  // namespace
 
+void FitDroppedWidth(HWND combo, int dpi) {
+  HDC dc = GetDC(combo);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    if (length <= 0) continue;
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(length), &extent);
+    widest = std::max<int>(widest, extent.cx);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(combo, dc);
+  // The item's margins, the list's border and its scroll bar. A list narrower than its
+  // box is drawn as wide as the box.
+  const int width =
+      widest + Scaled(8, dpi) + 2 * MetricAt(SM_CXEDGE, dpi) + MetricAt(SM_CXVSCROLL, dpi);
+  SendMessageW(combo, CB_SETDROPPEDWIDTH, width, 0);
+}
+
+ControlPlace Win32Toolkit::PlaceOf(const Control& control, const TopWindow& top) const {
+  ControlPlace place;
+  place.container = top.hwnd;
+  POINT containerOrigin{0, 0};
+  for (std::string up = control.parent; !up.empty();) {
+    const Control& ancestor = *controls_.at(up);
+    if (ancestor.kind == Kind::kTabPage) {
+      place.container = ancestor.hwnd;
+      RECT r;
+      GetWindowRect(place.container, &r);
+      MapWindowPoints(nullptr, top.hwnd, reinterpret_cast<POINT*>(&r), 2);
+      containerOrigin = {r.left, r.top};
+      break;
+    }
+    up = ancestor.parent;
+  }
+  // The place in the window is scaled as a whole, so that neighbours keep their gaps.
+  const POINT at = Origin(control);
+  place.x = Scaled(at.x, top.dpi) - containerOrigin.x;
+  place.y = Scaled(at.y, top.dpi) - containerOrigin.y;
+  place.width = Scaled(control.place.width, top.dpi);
+  place.height = Scaled(control.place.height, top.dpi);
+  // A list's height is the box and its dropped-down part.
+  if (control.kind == Kind::kDropDown) place.height = std::max(place.height, Scaled(80, top.dpi));
+  if (control.kind == Kind::kDriveList) place.height = Scaled(240, top.dpi);
+  return place;
+}
+
+void Win32Toolkit::LayOut(TopWindow& top, int dpi) {
+  top.dpi = dpi;
+  // In the order of the rows: a tab control is placed before its pages, a page before what
+  // it holds.
+  for (const std::string& name : top.controls) {
+    Control& control = *controls_.at(name);
+    if (!control.hwnd) continue;
+    SendMessageW(control.hwnd, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(control.look.font, dpi)), FALSE);
+    if (control.kind == Kind::kTabPage) {
+      const RECT area = PageArea(Find(control.parent).hwnd, top.hwnd);
+      SetWindowPos(control.hwnd, nullptr, area.left, area.top, area.right - area.left,
+                   area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      continue;
+    }
+    const ControlPlace place = PlaceOf(control, top);
+    SetWindowPos(control.hwnd, nullptr, place.x, place.y, place.width, place.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (HWND arrows = control.Arrows()) {
+      // The arrows take their place at the box's right again.
+      SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control.hwnd), 0);
+    }
+    if (control.kind == Kind::kCheckList) {
+      const std::vector<int> widths =
+          ColumnWidths(control.As<ListPart>().columns, place.width, dpi);
+      for (std::size_t i = 0; i < widths.size(); ++i) {
+        ListView_SetColumnWidth(control.hwnd, static_cast<int>(i), widths[i]);
+      }
+    }
+    if (control.kind == Kind::kDropDown || control.kind == Kind::kDriveList) {
+      FitDroppedWidth(control.hwnd, dpi);
+    }
+  }
+  RedrawWindow(top.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
   auto owned = std::make_unique<Control>();
   Control& control = *owned;
@@ -279,35 +392,27 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
     return;  // no window of its own
   }
 
-  // The window the control lives in: the nearest tab page up the chain, else the window.
-  HWND container = top.hwnd;
-  POINT containerOrigin{0, 0};
-  for (std::string up = control.parent; !up.empty();) {
-    const Control& ancestor = *controls_.at(up);
-    if (ancestor.kind == Kind::kTabPage) {
-      container = ancestor.hwnd;
-      RECT r;
-      GetWindowRect(container, &r);
-      MapWindowPoints(nullptr, top.hwnd, reinterpret_cast<POINT*>(&r), 2);
-      containerOrigin = {r.left, r.top};
-      break;
-    }
-    up = ancestor.parent;
-  }
-  const POINT at = Origin(control);
+  const ControlPlace place = PlaceOf(control, top);
   NewControl made{row,
                   control,
                   top.hwnd,
-                  container,
-                  at.x - containerOrigin.x,
-                  at.y - containerOrigin.y,
+                  place.container,
+                  place.x,
+                  place.y,
+                  place.width,
+                  place.height,
+                  top.dpi,
                   WideFromUtf8Literal(row.text),
                   settingText_,
                   folderImages_,
                   row.kind == Kind::kTabPage ? &Find(control.parent) : nullptr};
   if (const Factory factory = FactoryOf(row.kind)) factory(made);
   if (control.hwnd) {
-    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.look.font)), FALSE);
+    SendMessageW(control.hwnd, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(row.look.font, top.dpi)), FALSE);
+    if (row.kind == Kind::kDropDown || row.kind == Kind::kDriveList) {
+      FitDroppedWidth(control.hwnd, top.dpi);
+    }
     ApplyStyle(control.hwnd);
     if (row.look.flags & kDisabled) {
       EnableWindow(control.hwnd, FALSE);

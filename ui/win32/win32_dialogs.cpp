@@ -35,9 +35,12 @@ int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,
                                  const std::string& caption) {
   // A question has 是 and 否, 否 the default, as on the other toolkits.
   const bool question = (flags & kYesNo) != 0;
-  const int pressed = MessageBoxW(nullptr, WideFromUtf8(content).c_str(),
-                                  WideFromUtf8(CaptionOrDefault(caption)).c_str(),
-                                  (question ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | MB_TASKMODAL);
+  // Owned by the window it speaks for, so that it stands above it and that window waits
+  // for the answer; with no window open, every window of the program waits.
+  HWND owner = OwnerWindow();
+  const int pressed =
+      MessageBoxW(owner, WideFromUtf8(content).c_str(), WideFromUtf8(CaptionOrDefault(caption)).c_str(),
+                  (question ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | (owner ? 0 : MB_TASKMODAL));
   if (!question) return 0;
   return pressed == IDYES ? kAnswerYes : kAnswerNo;
 }
@@ -62,7 +65,7 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
   const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
-  config.hwndParent = GetActiveWindow();  // the program's windows wait for the answer
+  config.hwndParent = OwnerWindow();  // the window it speaks for waits for the answer
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
   config.pszWindowTitle = title.c_str();
   config.pszContent = text.c_str();
@@ -97,7 +100,7 @@ bool Win32Toolkit::ShowFileDialog(FileDialog component) {
       folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = GetActiveWindow();
+  dialog.hwndOwner = OwnerWindow();
   dialog.lpstrFilter = settings.filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();

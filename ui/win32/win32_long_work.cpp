@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "ui/win32/win32_dpi.h"
 #include "ui/win32/win32_toolkit.h"
 
 namespace morvane::ui {
@@ -110,8 +111,7 @@ void Win32Toolkit::RunLongWork(const WorkSize& size, const Job& job) {
   // main window, say), else over the main window.
   std::vector<HWND> held;
   const std::vector<HWND> windows = TopWindows();
-  HWND owner = GetActiveWindow();
-  if (!owner && !windows.empty()) owner = windows.front();
+  HWND owner = OwnerWindow();
   for (HWND window : windows) {
     if (IsWindowEnabled(window)) {
       EnableWindow(window, FALSE);
@@ -136,27 +136,30 @@ void Win32Toolkit::RunLongWork(const WorkSize& size, const Job& job) {
   const auto show = [&] {
     RegisterProgressClass();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    RECT frame{0, 0, 360, 104};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-    shown.window =
-        CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, L"请稍候", style, CW_USEDEFAULT,
-                        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner,
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
+    // Laid out at the DPI of the window it stands over.
+    const int dpi = WindowDpi(owner);
+    const auto px = [dpi](int length) { return Scaled(length, dpi); };
+    const SIZE frame = FramedSize(px(360), px(104), style, WS_EX_DLGMODALFRAME, dpi);
+    shown.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, L"请稍候", style,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, frame.cx, frame.cy, owner, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
     if (!shown.window) return;
     SetWindowLongPtrW(shown.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&shown));
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    shown.count = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 12, 12,
-                                  336, 20, shown.window, nullptr, instance, nullptr);
+    shown.count =
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, px(12), px(12),
+                        px(336), px(20), shown.window, nullptr, instance, nullptr);
     const bool measured = size.bytes > 0 || size.files > 0;
     shown.bar = CreateWindowExW(0, PROGRESS_CLASSW, L"",
-                                WS_CHILD | WS_VISIBLE | (measured ? 0 : PBS_MARQUEE), 12, 38, 336,
-                                18, shown.window, nullptr, instance, nullptr);
+                                WS_CHILD | WS_VISIBLE | (measured ? 0 : PBS_MARQUEE), px(12),
+                                px(38), px(336), px(18), shown.window, nullptr, instance, nullptr);
     SendMessageW(shown.bar, PBM_SETRANGE32, 0, 1000);
     if (!measured) SendMessageW(shown.bar, PBM_SETMARQUEE, TRUE, 30);
     shown.cancel = CreateWindowExW(
-        0, L"BUTTON", L"取消", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 248, 70, 100, 24,
-        shown.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
-    HFONT font = FontFor(Font{});
+        0, L"BUTTON", L"取消", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, px(248), px(70),
+        px(100), px(24), shown.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
+        instance, nullptr);
+    HFONT font = FontFor(Font{}, dpi);
     for (HWND child : {shown.count, shown.cancel}) {
       SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

@@ -15,6 +15,10 @@
 #include "ui/win32/win32_control.h"
 #include "ui/win32/win32_text.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace morvane::ui {
 
 void Win32Toolkit::RegisterClasses() {
@@ -300,6 +304,16 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       LRESULT brush = DefWindowProcW(window, message, w, l);
       if (control->look.textColour != kNoColour) SetTextColor(dc, Colour(control->look.textColour));
       return brush;
+    }
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI (or the DPI of this one changed): the window takes
+      // the rectangle the system suggests, and its controls are laid out again at the new
+      // DPI.
+      const RECT& suggested = *reinterpret_cast<const RECT*>(l);
+      SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut(top, LOWORD(w));
+      return 0;
     }
     case WM_DROPFILES:
       Dropped(window, reinterpret_cast<HDROP>(w));

@@ -12,12 +12,14 @@
 #include <cwctype>
 #include <new>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "core/fatal.h"
 #include "core/gbk.h"
 #include "core/numbers.h"
 #include "ui/win32/win32_control.h"
+#include "ui/win32/win32_dpi.h"
 #include "ui/win32/win32_text.h"
 
 namespace morvane::ui {
@@ -89,9 +91,9 @@ void Win32Toolkit::Bind(EventSource control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
-HFONT Win32Toolkit::FontFor(const Font& font) {
+HFONT Win32Toolkit::FontFor(const Font& font, int dpi) {
   const std::string family = font.family.empty() ? std::string("SimSun") : std::string(font.family);
-  const int pixels = font.pixelSize > 0 ? font.pixelSize : 12;
+  const int pixels = Scaled(font.pixelSize > 0 ? font.pixelSize : 12, dpi);
   const auto key = std::make_pair(family, pixels * 2 + (font.bold ? 1 : 0));
   if (auto found = fonts_.find(key); found != fonts_.end()) return found->second;
   HFONT handle =
@@ -138,16 +140,11 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
       style |= WS_OVERLAPPED;
       exStyle |= WS_EX_TOOLWINDOW;
       break;
-    case Frame::kDialog: {
+    case Frame::kDialog:
       // The system's own dialog frame around the described client area.
       style |= WS_POPUP;
       exStyle |= WS_EX_DLGMODALFRAME;
-      RECT frame{0, 0, ClientWidth(description), ClientHeight(description)};
-      AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-      width = frame.right - frame.left;
-      height = frame.bottom - frame.top;
       break;
-    }
   }
   ref.hwnd = CreateWindowExW(
       exStyle, kWindowClass, WideFromUtf8Literal(description.caption).c_str(), style, CW_USEDEFAULT,
@@ -156,6 +153,18 @@ HWND Win32Toolkit::CreateTopWindow(std::string_view window, HWND owner) {
     windows_.erase(ref.name);
     return nullptr;
   }
+  ref.opened = ++opened_;
+  // Sized at the DPI of the monitor it stands on: the described client area scaled, in the
+  // frame the system draws at that DPI (a main window's outer size is a least).
+  ref.dpi = WindowDpi(ref.hwnd);
+  SIZE framed = FramedSize(Scaled(ClientWidth(description), ref.dpi),
+                           Scaled(ClientHeight(description), ref.dpi), style, exStyle, ref.dpi);
+  if (description.frame != Frame::kDialog) {
+    framed.cx = std::max<LONG>(framed.cx, Scaled(width, ref.dpi));
+    framed.cy = std::max<LONG>(framed.cy, Scaled(height, ref.dpi));
+  }
+  SetWindowPos(ref.hwnd, nullptr, 0, 0, framed.cx, framed.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (const ControlRow& row : description.controls) Build(row, ref);
   for (const ControlRow& row : description.controls) {
     if (row.drop.kind == DropKind::kNone) continue;
@@ -460,6 +469,7 @@ void Win32Toolkit::SetComboItemText(DropDown name, int index, const ByteText& te
   SendMessageW(control.hwnd, CB_DELETESTRING, index, 0);
   SendMessageW(control.hwnd, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(item.c_str()));
   SendMessageW(control.hwnd, CB_SETCURSEL, selected, 0);
+  FitDroppedWidth(control.hwnd, windows_.at(control.window)->dpi);
 }
 
 void Win32Toolkit::SetTextEncoding(EditBox name, Encoding encoding) {
@@ -562,6 +572,20 @@ bool Win32Toolkit::SetControlStyle(int style) {
 void Win32Toolkit::ApplyStyle(HWND control) const {
   // The visual style of the system (the manifest asks for it), or the plain look.
   if (control) SetWindowTheme(control, style_ ? nullptr : L"", style_ ? nullptr : L"");
+}
+
+HWND Win32Toolkit::OwnerWindow() const {
+  HWND active = GetActiveWindow();
+  const TopWindow* owner = nullptr;
+  const auto rank = [](const TopWindow& top) {
+    return std::tuple(IsWindowVisible(top.hwnd) != FALSE, IsWindowEnabled(top.hwnd) != FALSE,
+                      top.opened);
+  };
+  for (const auto& [name, top] : windows_) {
+    if (top->hwnd == active && IsWindowEnabled(active)) return active;
+    if (!owner || rank(*top) > rank(*owner)) owner = top.get();
+  }
+  return owner ? owner->hwnd : nullptr;
 }
 
 std::vector<HWND> Win32Toolkit::TopWindows() const {

@@ -3,8 +3,10 @@
 // The Toolkit on the Win32 API (ui/win32/, one file per job: win32_toolkit.cpp the windows
 // and the controls by name, win32_controls.cpp a factory per kind of control,
 // win32_message_loop.cpp the window procedure and the loop, win32_dialogs.cpp boxes and
-// dialogs, win32_check_list.cpp, win32_folder_tree.cpp, win32_drives.cpp, win32_text.cpp
-// the texts between GBK, UTF-8 and UTF-16): builds windows from their descriptions with the
+// dialogs, win32_check_list.cpp, win32_folder_tree.cpp, win32_drives.cpp, win32_dpi.cpp
+// the lengths of the descriptions at a window's DPI, win32_text.cpp the texts between GBK,
+// UTF-8 and UTF-16): builds windows from their descriptions, at the DPI of the monitor each
+// stands on and again when it moves to another, with the
 // standard controls (edit boxes, static texts, buttons, a combo box, a tab control, a tree view, a
 // list view that holds no rows of its own, an up-down box), runs the common open-file
 // dialog, message boxes and modal windows, takes files dropped from Explorer on the
@@ -16,7 +18,8 @@
 // causes run nothing.
 //
 // Every control is a child of its top-level window, placed at the sum of its own and its
-// parents' positions (a tab page counts from its tab control), so that every notice
+// parents' positions (a tab page counts from its tab control), scaled to the window's DPI
+// as a whole (so that neighbours keep their gaps), so that every notice
 // reaches the one window procedure. A control is shown when it, every parent and, on a
 // tab page, that page are shown.
 
@@ -58,6 +61,8 @@ std::vector<std::wstring> FolderParts(std::wstring_view path);
 // "2.txt" before "10.txt", 第2章 before 第10章.
 void SortNaturally(std::vector<Path>& paths);
 
+struct ControlPlace;
+
 class Win32Toolkit final : public Toolkit {
  public:
   Win32Toolkit();
@@ -72,10 +77,15 @@ class Win32Toolkit final : public Toolkit {
   static void ShowCentred(HWND window);
   // The message loop of the program; returns when the main window is gone.
   int Run();
-  // The font of the controls that name none.
-  HFONT GuiFont() { return FontFor(Font{}); }
+  // The font of the controls that name none, at the DPI the descriptions are drawn for.
+  HFONT GuiFont() { return FontFor(Font{}, 96); }
   // The window of a control or top-level window that exists now, else nullptr.
   HWND Handle(std::string_view control) const;
+  // The window a message box or dialog speaks for, which owns it: the program's active
+  // window when it takes input, else the shown one that takes input and was opened last (a
+  // modal window over the others), else the last one opened; nullptr only when no window is
+  // open.
+  HWND OwnerWindow() const;
 
   ByteText Text(TextControl control) const override;
   void SetText(TextControl control, const ByteText& text) override;
@@ -143,14 +153,18 @@ class Win32Toolkit final : public Toolkit {
   Control* FindById(const TopWindow& top, int id);
   void Fire(std::string_view control, Event event);
   void Build(const ControlRow& row, TopWindow& top);
+  // Lays out a window's controls again for a DPI (its positions, sizes, fonts, a list's
+  // columns); the window itself is sized by the caller.
+  void LayOut(TopWindow& top, int dpi);
   POINT Origin(const Control& control) const;
+  ControlPlace PlaceOf(const Control& control, const TopWindow& top) const;
   bool ShownOnScreen(const Control& control) const;
   void UpdateVisibility(const std::string& window);
   void SelectPage(Control& tabs, int page);
   void Forget(const std::string& window);
   // The windows open now, the main window first when it is open.
   std::vector<HWND> TopWindows() const;
-  HFONT FontFor(const Font& font);
+  HFONT FontFor(const Font& font, int dpi);
   void ApplyStyle(HWND control) const;
   void DrawButton(const DRAWITEMSTRUCT& item);
   // A check list's notices: the texts of the rows in sight, clicks on the boxes, colours.
@@ -175,6 +189,7 @@ class Win32Toolkit final : public Toolkit {
   int style_ = 0;
   int settingText_ = 0;  // EN_CHANGE notices caused by SetText are not the user's typing
   int choosingRow_ = 0;  // a list's row changes made by a handler are not the user's
+  int opened_ = 0;       // top-level windows built so far
 };
 
 // Registers a class of the program's windows: the arrow cursor, the dialog face behind

@@ -2,7 +2,7 @@
 #pragma once
 // Names of the controls, windows and dialog components that handlers address. They are
 // the identifiers of the window descriptions (app/main_window, app/save_location_window,
-// app/chapter_map_window, app/epub_window).
+// app/chapter_map_window, app/epub_window, app/clean_window, app/batch_window).
 
 #include <string_view>
 
@@ -138,6 +138,16 @@ inline constexpr std::string_view kCleanLineList = "清理_行列表";
 inline constexpr std::string_view kCleanSummary = "标签_清理_统计";
 inline constexpr std::string_view kCleanOkButton = "按钮_清理_确定";
 inline constexpr std::string_view kCleanCancelButton = "按钮_清理_取消";
+// The 批量 window, and the button on the cut page that opens it: many files made books.
+inline constexpr std::string_view kBatchButton = "超级按钮_切割_批量";
+inline constexpr std::string_view kBatchWindow = "batchWindow";
+inline constexpr std::string_view kBatchFolderBox = "编辑框_批量_文件夹";
+inline constexpr std::string_view kBatchFolderButton = "按钮_批量_选择文件夹";
+inline constexpr std::string_view kBatchDialog = "通用对话框_批量";
+inline constexpr std::string_view kBatchList = "批量_文件列表";
+inline constexpr std::string_view kBatchSummary = "标签_批量_统计";
+inline constexpr std::string_view kBatchConvertButton = "按钮_批量_转换";
+inline constexpr std::string_view kBatchCloseButton = "按钮_批量_关闭";
 
 // The columns of kMapList, in order.
 enum MapColumn {
@@ -148,6 +158,15 @@ enum MapColumn {
   kSizeColumn,
   kFlagsColumn
 };
+// The columns of kBatchList, in order.
+enum BatchColumn {
+  kBatchFileColumn,
+  kBatchEncodingColumn,
+  kBatchChaptersColumn,
+  kBatchDoubtColumn,
+  kBatchResultColumn
+};
+
 // The items of kMapRuleList, in order: the automatic rule first, where a user looks for it.
 enum MapRuleItem { kAutoItem, kNearItem, kLinesItem, kRegexItem };
 

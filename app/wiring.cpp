@@ -23,11 +23,10 @@ void BindEvents(Toolkit& ui, AppState& state) {
   Toolkit* t = &ui;
   AppState* s = &state;
   // A handler with the toolkit and the state, bound to one control's event.
-  const auto bind = [t, s](std::string_view control, Event event,
-                           void (*handler)(Toolkit&, AppState&)) {
+  const auto bind = [t, s](EventSource control, Event event, void (*handler)(Toolkit&, AppState&)) {
     t->Bind(control, event, [t, s, handler] { handler(*t, *s); });
   };
-  const auto bindView = [t](std::string_view control, Event event, void (*handler)(Toolkit&)) {
+  const auto bindView = [t](EventSource control, Event event, void (*handler)(Toolkit&)) {
     t->Bind(control, event, [t, handler] { handler(*t); });
   };
 
@@ -62,7 +61,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   }
   bind(n::kMergedEncodingList, kItemSelected, ChooseMergedEncoding);
 
-  const auto openOnDrop = [t, s](std::string_view page, std::string_view dialog,
+  const auto openOnDrop = [t, s](TabPage page, FileDialog dialog,
                                  void (*open)(Toolkit&, AppState&)) {
     t->Bind(page, kDropped, [t, s, page, dialog, open] {
       OpenOnPage(*t, *s, dialog, open, t->DroppedPaths(page));

@@ -5,7 +5,6 @@
 // EncodeShown and Transcode.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <new>
 
@@ -28,10 +27,7 @@ namespace {
 
 // ---- ICU ---------------------------------------------------------------------------------
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+using Converter = icu::LocalUConverterPointer;
 
 const char* IcuName(Encoding encoding) {
   switch (encoding) {
@@ -77,11 +73,11 @@ void CountUnencodable(const void* context, UConverterFromUnicodeArgs* args, cons
 Converter OpenConverter(Encoding encoding) {
   UErrorCode err = U_ZERO_ERROR;
   Converter c(ucnv_open(IcuName(encoding), &err));
-  if (U_FAILURE(err) || !c) {
+  if (U_FAILURE(err) || c.isNull()) {
     // "ICU编码转换器不可用": ICU's data is part of the installation, so it is broken.
     RuntimeError(ByteText("ICU\xB1\xE0\xC2\xEB\xD7\xAA\xBB\xBB\xC6\xF7\xB2\xBB\xBF\xC9\xD3\xC3"));
   }
-  ucnv_setFallback(c.get(), false);
+  ucnv_setFallback(c.getAlias(), false);
   return c;
 }
 
@@ -89,7 +85,7 @@ Converter OpenConverter(Encoding encoding) {
 UConverter* ThreadConverter(Encoding encoding) {
   static_assert(std::size(kEncodings) < kThreadConverterSlots);
   return morvane::ThreadConverter(static_cast<int>(encoding), [](int slot) {
-    return OpenConverter(static_cast<Encoding>(slot)).release();
+    return OpenConverter(static_cast<Encoding>(slot)).orphan();
   });
 }
 

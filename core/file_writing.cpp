@@ -33,10 +33,6 @@
 namespace morvane {
 namespace {
 
-using file_writing::beforeNaming;
-using file_writing::beforeWrite;
-using file_writing::shortWrite;
-
 // The failure of a write to a file being read, among the errno values of the steps below.
 constexpr int kReplacesKeptFile = -1;
 
@@ -169,14 +165,12 @@ int WriteAllFromMemory(int fd, std::span<const std::string_view> parts) {
     std::size_t count = std::min<std::size_t>(pending.size() - first, IOV_MAX);
     std::size_t bytes = 0;
     for (std::size_t i = first; i < first + count; ++i) bytes += pending[i].iov_len;
-    if (auto fault = beforeWrite.load()) {
-      if (int error = fault(bytes)) return error;
-    }
+    if (const int error = file_writing::InjectedWriteError(bytes)) return error;
     iovec cut{};
     bool shortened = false;
-    if (auto limit = shortWrite.load()) {
+    if (file_writing::WritesWatched()) {
       // Offer only the parts that fit the limit, the last one cut.
-      std::size_t allowed = std::max<std::size_t>(1, limit(bytes));
+      std::size_t allowed = file_writing::WriteLimit(bytes);
       std::size_t k = first;
       while (k < first + count && allowed >= pending[k].iov_len) allowed -= pending[k++].iov_len;
       if (k < first + count && allowed > 0) {
@@ -248,8 +242,8 @@ int CopyFromFile(int fd, MappedSource source, std::size_t size) {
 // Writes all parts to fd: from memory, or, for large parts that are a mapped input's bytes
 // (the texts of a merge), from the input's file where the file system copies better itself.
 int WriteAll(int fd, std::span<const std::string_view> parts) {
-  const bool hooked = beforeWrite.load() != nullptr || shortWrite.load() != nullptr;
-  if (hooked || parts.empty() || !CopiesInKernel(fd)) return WriteAllFromMemory(fd, parts);
+  if (file_writing::WritesWatched() || parts.empty() || !CopiesInKernel(fd))
+    return WriteAllFromMemory(fd, parts);
   std::size_t from = 0;  // the first part not written yet
   for (std::size_t i = 0; i < parts.size(); ++i) {
     // Pieces of a cut (200 KiB, rarely block-aligned) were copied faster from the mapping.
@@ -428,7 +422,7 @@ int LinkUnnamed(int fd, int folderFd, const char* name) {
 int NameUnnamedFile(const Place& place, int fd, bool replace, bool& bySelf) {
   bySelf = true;
   if (!replace) {
-    if (auto hook = beforeNaming.load()) hook();
+    file_writing::BeforeNaming();
     const int error = LinkUnnamed(fd, place.folder, place.name.c_str());
     if (error != 0 && error != EEXIST) bySelf = error != ENOENT;
     return error;
@@ -446,7 +440,7 @@ int NameUnnamedFile(const Place& place, int fd, bool replace, bool& bySelf) {
     bySelf = error != ENOENT;
     return error;
   }
-  if (auto hook = beforeNaming.load()) hook();
+  file_writing::BeforeNaming();
   if (KeptFileAt(place)) error = kReplacesKeptFile;
   if (error == 0 &&
       ::renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) != 0)
@@ -478,7 +472,7 @@ int WriteThroughTemporaryName(const Place& place, PartFeed& parts, bool replace,
   int error = parts.WriteTo(out.fd);
   if (const int closed = out.Close(); error == 0) error = closed;
   if (error == 0) {
-    if (auto hook = beforeNaming.load()) hook();
+    file_writing::BeforeNaming();
     if (replace) {
       if (KeptFileAt(place)) error = kReplacesKeptFile;
       if (error == 0 &&

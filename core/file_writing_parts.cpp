@@ -2,6 +2,7 @@
 #include "core/file_writing_parts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -22,9 +23,39 @@ KeptFiles& TheKeptFiles() {
 
 }  // namespace
 
-std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
-std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
-std::atomic<void (*)()> beforeNaming{nullptr};
+namespace {
+
+// The hooks of SetWriteFaults; writer threads read them while a test may set them.
+struct FaultHooks {
+  std::atomic<int (*)(std::size_t)> beforeWrite{nullptr};
+  std::atomic<std::size_t (*)(std::size_t)> shortWrite{nullptr};
+  std::atomic<void (*)()> beforeNaming{nullptr};
+};
+
+FaultHooks& Hooks() {
+  static FaultHooks hooks;
+  return hooks;
+}
+
+}  // namespace
+
+int InjectedWriteError(std::size_t bytes) {
+  const auto hook = Hooks().beforeWrite.load();
+  return hook ? hook(bytes) : 0;
+}
+
+std::size_t WriteLimit(std::size_t bytes) {
+  const auto hook = Hooks().shortWrite.load();
+  return hook ? std::clamp<std::size_t>(hook(bytes), 1, std::max<std::size_t>(bytes, 1)) : bytes;
+}
+
+bool WritesWatched() {
+  return Hooks().beforeWrite.load() != nullptr || Hooks().shortWrite.load() != nullptr;
+}
+
+void BeforeNaming() {
+  if (const auto hook = Hooks().beforeNaming.load()) hook();
+}
 
 bool IsKept(const FileIdentity& id) {
   KeptFiles& kept = TheKeptFiles();
@@ -46,9 +77,10 @@ bool WriteWholeFile(const Path& path, const ByteBuffer& data) {
 }
 
 void SetWriteFaults(WriteFaults faults) {
-  file_writing::beforeWrite.store(faults.beforeWrite);
-  file_writing::shortWrite.store(faults.shortWrite);
-  file_writing::beforeNaming.store(faults.beforeNaming);
+  file_writing::FaultHooks& hooks = file_writing::Hooks();
+  hooks.beforeWrite.store(faults.beforeWrite);
+  hooks.shortWrite.store(faults.shortWrite);
+  hooks.beforeNaming.store(faults.beforeNaming);
 }
 
 }  // namespace morvane

@@ -5,7 +5,6 @@
 // around these.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 
 #include "core/files.h"
@@ -15,9 +14,15 @@ namespace morvane::file_writing {
 // Whether the file of this identity is one that KeepUnchanged named.
 bool IsKept(const FileIdentity& id);
 
-// The hooks of SetWriteFaults, read before each system call they stand for.
-extern std::atomic<int (*)(std::size_t)> beforeWrite;
-extern std::atomic<std::size_t (*)(std::size_t)> shortWrite;
-extern std::atomic<void (*)()> beforeNaming;
+// The faults a test set through SetWriteFaults, asked for before each system call they
+// stand for. Production code sets none, and then each answers that nothing happens.
+// The errno the write call about to write bytes fails with instead, or 0.
+int InjectedWriteError(std::size_t bytes);
+// How many of bytes the write call about to be made may write (1 to bytes).
+std::size_t WriteLimit(std::size_t bytes);
+// Whether a test watches the write calls (they then go through the plain write path).
+bool WritesWatched();
+// Runs what a test wants to happen when a complete file is about to get its name.
+void BeforeNaming();
 
 }  // namespace morvane::file_writing

@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -156,10 +155,6 @@ void ReadByCopying(HANDLE file, std::size_t size, TextRead& read,
 
 // ---- writing -----------------------------------------------------------------------
 
-using file_writing::beforeNaming;
-using file_writing::beforeWrite;
-using file_writing::shortWrite;
-
 WriteResult Refused(const Path& path, FileError failure) {
   WriteResult result;
   result.error = std::move(failure);
@@ -257,10 +252,8 @@ bool IsKept(const Path& path) {
 FileError WriteBytes(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     std::size_t size = std::min<std::size_t>(bytes.size(), 1u << 30);
-    if (auto fault = beforeWrite.load()) {
-      if (int error = fault(size)) return OwnFailure(error);
-    }
-    if (auto limit = shortWrite.load()) size = std::clamp<std::size_t>(limit(size), 1, size);
+    if (const int error = file_writing::InjectedWriteError(size)) return OwnFailure(error);
+    size = file_writing::WriteLimit(size);
     DWORD written = 0;
     if (!WriteFile(file, bytes.data(), static_cast<DWORD>(size), &written, nullptr)) {
       return LastFailure();
@@ -465,7 +458,7 @@ WriteResult WriteFileParts(const Path& path, std::span<const std::string_view> p
   FileError failure = WriteAll(file, parts);
   if (!CloseHandle(file) && !failure) failure = LastFailure();
   if (!failure) {
-    if (auto hook = beforeNaming.load()) hook();
+    file_writing::BeforeNaming();
     bool replace = exists;
     if (!replace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
       // Created meanwhile: replaced as any existing file, when it may be.

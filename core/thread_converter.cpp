@@ -7,15 +7,11 @@ namespace morvane {
 namespace {
 
 struct Converters {
-  UConverter* slots[kThreadConverterSlots] = {};
+  icu::LocalUConverterPointer slots[kThreadConverterSlots];
 };
 
 void Close(void* converters) {
-  auto* set = static_cast<Converters*>(converters);
-  for (UConverter* c : set->slots) {
-    if (c) ucnv_close(c);
-  }
-  delete set;
+  delete static_cast<Converters*>(converters);
 }
 
 // The converters are closed by a thread key's destructor, which gets them as its value,
@@ -42,9 +38,9 @@ UConverter* ThreadConverter(int slot, UConverter* (*open)(int slot)) {
     current = set;
     pthread_setspecific(Key(), set);
   }
-  UConverter*& c = set->slots[slot];
-  if (!c) c = open(slot);
-  return c;
+  icu::LocalUConverterPointer& c = set->slots[slot];
+  if (c.isNull()) c.adoptInstead(open(slot));
+  return c.getAlias();
 }
 
 }  // namespace morvane

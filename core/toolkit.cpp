@@ -3,27 +3,23 @@
 
 namespace morvane {
 
-const std::string& DefaultCaption() {
-  static const std::string caption = "信息：";
-  return caption;
-}
-
-void Toolkit::SetPath(std::string_view control, const Path& path) {
+void Toolkit::SetPath(PathControl control, const Path& path) {
   const ByteText shown = DisplayNameGbk(path);
   // Kept before the text is set: setting it fires routines that may read the path.
-  shownPaths_.insert_or_assign(std::string(control), std::make_pair(shown, path));
-  SetText(control, shown);
+  shownPaths_.insert_or_assign(std::string(control.name()), std::make_pair(shown, path));
+  SetText(TextOf(control), shown);
 }
 
-std::optional<Path> Toolkit::PathIn(std::string_view control) const {
-  auto found = shownPaths_.find(control);
-  if (found == shownPaths_.end() || Text(control) != found->second.first) return std::nullopt;
+std::optional<Path> Toolkit::PathIn(PathControl control) const {
+  auto found = shownPaths_.find(control.name());
+  if (found == shownPaths_.end() || Text(TextOf(control)) != found->second.first)
+    return std::nullopt;
   return found->second.second;
 }
 
-TypedName Toolkit::TypedPathIn(std::string_view control) const {
+TypedName Toolkit::TypedPathIn(PathControl control) const {
   if (auto path = PathIn(control)) return {*path, {}};
-  return PathFromTyped(Text(control));
+  return PathFromTyped(Text(TextOf(control)));
 }
 
 std::string Toolkit::Setting(std::string_view key) const {

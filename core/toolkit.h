@@ -2,9 +2,9 @@
 #pragma once
 // The toolkit interface: how handlers reach windows, controls and dialogs.
 //
-// Handlers address every control by its name (as in the window descriptions) and never
-// see the window toolkit itself. The Qt layer implements this interface for the
-// desktop program; tests use an in-memory implementation.
+// Handlers address every control by its typed handle (core/control_handles.h), whose name
+// is the one the window descriptions give it, and never see the window toolkit itself. The Qt layer
+// implements this interface for the desktop program; tests use an in-memory implementation.
 //
 // Dispatch rule: SetText on an edit box fires the box's content-changed routine exactly
 // once, nested inside the call, after the new text is in place, also when the text is
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/byte_text.h"
+#include "core/control_handles.h"
 #include "core/encoding.h"
 #include "core/long_work.h"
 #include "core/path.h"
@@ -61,52 +62,47 @@ inline constexpr int kYesNo = 1;  // 是 and 否 in place of 确定, 否 the def
 inline constexpr int kAnswerYes = 1;
 inline constexpr int kAnswerNo = 2;
 
-// The caption of a message box given none: "信息：" (UTF-8, as every message text is).
-const std::string& DefaultCaption();
-
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
 
-  // Controls of the open windows, by name. Unknown names are a programming error.
-  virtual ByteText Text(std::string_view control) const = 0;
-  virtual void SetText(std::string_view control, const ByteText& text) = 0;
+  // Controls of the open windows, by handle. A control not open is a programming error.
+  virtual ByteText Text(TextControl control) const = 0;
+  virtual void SetText(TextControl control, const ByteText& text) = 0;
   // TextLength(Text(control)); a toolkit that knows the length of a large text without
   // assembling it says so here, for routines that run on every keystroke.
-  virtual int TextLength(std::string_view control) const {
-    return morvane::TextLength(Text(control));
-  }
-  virtual bool Visible(std::string_view control) const = 0;
-  virtual void SetVisible(std::string_view control, bool visible) = 0;
-  virtual bool Checked(std::string_view control) const = 0;
-  virtual void SetChecked(std::string_view control, bool checked) = 0;
+  virtual int TextLength(TextControl control) const { return morvane::TextLength(Text(control)); }
+  virtual bool Visible(AnyControl control) const = 0;
+  virtual void SetVisible(AnyControl control, bool visible) = 0;
+  virtual bool Checked(RadioButton control) const = 0;
+  virtual void SetChecked(RadioButton control, bool checked) = 0;
   // Drop-down lists: the selected item's 0-based index, and an item's text (the empty
   // text for an index outside the list).
-  virtual int SelectedIndex(std::string_view control) const = 0;
-  virtual ByteText ComboItemText(std::string_view control, int index) const = 0;
+  virtual int SelectedIndex(ListControl control) const = 0;
+  virtual ByteText ComboItemText(ListControl control, int index) const = 0;
   // Replaces the text of an item (0-based) that the list has; the selection stays. Selecting
   // an item from a handler is SetText with the item's text.
-  virtual void SetComboItemText(std::string_view control, int index, const ByteText& text) = 0;
+  virtual void SetComboItemText(DropDown control, int index, const ByteText& text) = 0;
   // An edit box: empties it (its content-changed routine does not run) and sets the
   // encoding of the bytes it is given and gives back from now on, in which it shows them
   // and steps, takes typed text and copies characters (GBK at start). SetText then gives
   // it a text of that encoding; a one-line box in UTF-8 takes every character typed.
-  virtual void SetTextEncoding(std::string_view control, Encoding encoding) = 0;
+  virtual void SetTextEncoding(EditBox control, Encoding encoding) = 0;
   // Puts text into a multi-line edit box as an edit of the user's, which undo takes back
   // (a toolkit without undo sets it as SetText does).
-  virtual void ReplaceTextAsEdit(std::string_view control, const ByteText& text) {
+  virtual void ReplaceTextAsEdit(EditBox control, const ByteText& text) {
     SetText(control, text);
   }
   // The same with a text of another encoding: undo takes back the encoding with the text
   // (a toolkit without undo sets both as SetTextEncoding and SetText do).
-  virtual void ReplaceTextAsEdit(std::string_view control, const ByteText& text,
+  virtual void ReplaceTextAsEdit(EditBox control, const ByteText& text,
                                  Encoding encoding) {
     SetTextEncoding(control, encoding);
     SetText(control, text);
   }
   // The encoding of an edit box's text now, where an undo may have changed it; nothing
   // where only SetTextEncoding changes it.
-  virtual std::optional<Encoding> TextEncodingNow(std::string_view control) const {
+  virtual std::optional<Encoding> TextEncodingNow(EditBox control) const {
     (void)control;
     return std::nullopt;
   }
@@ -119,10 +115,9 @@ class Toolkit {
   // A task-modal box with an OK button; flags 0 means no icon. Content and caption are
   // UTF-8, so that a file name shows every character it has. Returns the button
   // pressed (OK is 0). With kYesNo it asks: 是 and 否, answered kAnswerYes or kAnswerNo.
+  // An empty caption is the toolkit's own for a box given none.
   virtual int ShowMessageBox(const std::string& content, int flags, const std::string& caption) = 0;
-  int ShowMessageBox(const std::string& content) {
-    return ShowMessageBox(content, 0, DefaultCaption());
-  }
+  int ShowMessageBox(const std::string& content) { return ShowMessageBox(content, 0, {}); }
 
   // The message that ends a writing operation that wrote into folder: a message box
   // that may also offer to show the folder in the desktop's file manager.
@@ -134,51 +129,51 @@ class Toolkit {
 
   // Runs the open-file dialog of a file dialog component; true when a file was chosen,
   // whose full path (the file system's bytes) is then DialogFileName(component).
-  virtual bool ShowFileDialog(std::string_view component) = 0;
-  virtual Path DialogFileName(std::string_view component) const = 0;
+  virtual bool ShowFileDialog(FileDialog component) = 0;
+  virtual Path DialogFileName(FileDialog component) const = 0;
 
   // Paths travel as the file system's bytes and are decoded only to be shown. SetPath
   // shows a path's display name in a box (or opens it in a folder tree) and keeps the
   // bytes; PathIn gives them back while the box still shows that name, and nothing once
   // the text was changed or when no path was set: the caller then reads the text as a
   // typed name. A folder tree or drive list gives the folder it shows.
-  virtual void SetPath(std::string_view control, const Path& path);
-  virtual std::optional<Path> PathIn(std::string_view control) const;
+  virtual void SetPath(PathControl control, const Path& path);
+  virtual std::optional<Path> PathIn(PathControl control) const;
   // The name a box holds: PathIn while the box shows a path set there, else its text
   // read as a typed name (PathFromTyped). A toolkit whose boxes hold more characters than
   // GBK (an emoji, say) gives them all, so that a typed name is the one the command line
   // would be given.
-  virtual TypedName TypedPathIn(std::string_view control) const;
+  virtual TypedName TypedPathIn(PathControl control) const;
 
   // Opens a window over its parent; modal runs a nested loop until it is closed.
-  virtual bool LoadWindow(std::string_view window, std::string_view parent, bool modal) = 0;
+  virtual bool LoadWindow(Window window, Window parent, bool modal) = 0;
   // Closes an open window (a modal one's LoadWindow then returns).
-  virtual void CloseWindow(std::string_view window) = 0;
+  virtual void CloseWindow(Window window) = 0;
 
   // Whether a control takes input.
-  virtual bool Enabled(std::string_view control) const = 0;
-  virtual void SetEnabled(std::string_view control, bool enabled) = 0;
+  virtual bool Enabled(AnyControl control) const = 0;
+  virtual void SetEnabled(AnyControl control, bool enabled) = 0;
   // Gives a control the keyboard focus.
-  virtual void Focus(std::string_view control) = 0;
+  virtual void Focus(AnyControl control) = 0;
   // Brings a tab page to the front, as a click on its tab does.
-  virtual void ShowPage(std::string_view page) = 0;
+  virtual void ShowPage(TabPage page) = 0;
 
   // A check list: its rows, each ticked unless ticks says otherwise (ticks may be
   // shorter), and the ticks as the user left them.
-  virtual void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+  virtual void SetRows(CheckList list, std::shared_ptr<const TableRows> rows,
                        const std::vector<bool>& ticks) = 0;
-  virtual std::vector<bool> Ticks(std::string_view list) const = 0;
+  virtual std::vector<bool> Ticks(CheckList list) const = 0;
   // The row of a check list the user is on (-1: none, as after SetRows); setting it
   // selects it, brings it into sight and runs no routine.
-  virtual int CurrentRow(std::string_view list) const = 0;
-  virtual void SetCurrentRow(std::string_view list, int row) = 0;
+  virtual int CurrentRow(CheckList list) const = 0;
+  virtual void SetCurrentRow(CheckList list, int row) = 0;
 
   // What the last drop on a control brought, in natural order (第2章 before 第10章),
   // no more than its row takes.
-  virtual std::vector<Path> DroppedPaths(std::string_view control) const = 0;
+  virtual std::vector<Path> DroppedPaths(DropTarget control) const = 0;
   // The next ShowFileDialog of component returns path at once, as if the user had chosen
   // it there (a file dropped on a page).
-  virtual void ChooseWithoutDialog(std::string_view component, const Path& path) = 0;
+  virtual void ChooseWithoutDialog(FileDialog component, const Path& path) = 0;
 
   // 1..3 switch the program-wide control look on, anything else off.
   virtual bool SetControlStyle(int style) = 0;
@@ -195,9 +190,12 @@ class Toolkit {
   }
 
   // Binds a control's (or a window's) event to a routine; one routine per event.
-  virtual void Bind(std::string_view control, Event event, Routine routine) = 0;
+  virtual void Bind(EventSource control, Event event, Routine routine) = 0;
 
  private:
+  // A box's path is its text, as the defaults above keep it.
+  static TextControl TextOf(PathControl control) { return {control.name(), control.kind()}; }
+
   // For each box given a path: the text shown for it, and the path.
   std::map<std::string, std::pair<ByteText, Path>, std::less<>> shownPaths_;
   std::map<std::string, std::string, std::less<>> settings_;

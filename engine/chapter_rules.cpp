@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -226,10 +225,7 @@ std::vector<Heading> LineHeadings(const ByteText& text, Encoding encoding, Progr
   });
 }
 
-struct RegexCloser {
-  void operator()(URegularExpression* r) const { uregex_close(r); }
-};
-using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
+using Regex = icu::LocalURegularExpressionPointer;
 
 // The bounds on a search under a regular expression (chapter_rules.h): an expression
 // that backtracks without end, such as (a+)+$ on a line of forty "a" and a "!", or
@@ -455,12 +451,12 @@ HeadingsOrError RegexHeadings(const ByteText& text, const ChapterRule& rule, Enc
   std::vector<Heading> headings =
       InParts(bytes, Units(encoding), [&](std::size_t from, std::size_t to) {
         UErrorCode cloned = U_ZERO_ERROR;
-        const Regex own(uregex_clone(regex.get(), &cloned));
+        const Regex own(uregex_clone(regex.getAlias(), &cloned));
         if (U_FAILURE(cloned)) {
           search.GiveUp(from, RegexProblem::kTooDeep);
           return std::vector<Heading>{};
         }
-        return RegexHeadingsIn(bytes, from, to, own.get(), encoding, search);
+        return RegexHeadingsIn(bytes, from, to, own.getAlias(), encoding, search);
       });
   if (search.stopped) return RuleError{RuleError::Kind::kStopped};
   if (search.gaveUpAt) {

@@ -114,10 +114,7 @@ class LineReader {
   std::string wide_;
 };
 
-struct RegexCloser {
-  void operator()(URegularExpression* r) const { uregex_close(r); }
-};
-using Regex = std::unique_ptr<URegularExpression, RegexCloser>;
+using Regex = icu::LocalURegularExpressionPointer;
 
 bool HasBackReference(std::u16string_view pattern) {
   for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
@@ -182,13 +179,13 @@ class JunkMatcher {
     if (rules_->IsLiteral(line)) return true;
     for (const Regex& regex : regexes_) {
       UErrorCode status = U_ZERO_ERROR;
-      uregex_setTimeLimit(regex.get(),
+      uregex_setTimeLimit(regex.getAlias(),
                           static_cast<int32_t>(std::min<std::int64_t>(
                               INT32_MAX, kJunkLineUnits + static_cast<std::int64_t>(line.size()) /
                                                               kJunkCharactersPerLineUnit)),
                           &status);
-      uregex_setText(regex.get(), line.data(), static_cast<int32_t>(line.size()), &status);
-      const bool matched = uregex_find(regex.get(), 0, &status);
+      uregex_setText(regex.getAlias(), line.data(), static_cast<int32_t>(line.size()), &status);
+      const bool matched = uregex_find(regex.getAlias(), 0, &status);
       if (U_FAILURE(status)) {
         gaveUp = status == U_REGEX_STACK_OVERFLOW || status == U_MEMORY_ALLOCATION_ERROR
                      ? RegexProblem::kTooDeep
@@ -209,7 +206,7 @@ class JunkMatcher {
         uregex_open(pattern.data(), static_cast<int32_t>(pattern.size()), 0, &parsed, &status));
     // Each rule was read before (JunkRules::Parse): a joined one compiles as its parts do.
     if (U_FAILURE(status)) return;
-    uregex_setStackLimit(regex.get(), kRegexBacktrackBytes, &status);
+    uregex_setStackLimit(regex.getAlias(), kRegexBacktrackBytes, &status);
     regexes_.push_back(std::move(regex));
   }
 

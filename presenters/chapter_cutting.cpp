@@ -71,7 +71,7 @@ void CutByPlan(Toolkit& ui, AppState& state, const ChapterPlan& plan) {
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
   // The map stays with the opened text, for a book or another cut, until another file is opened.
-  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ void ChapterCut(Toolkit& ui, AppState& state) {
   WriteReport report;
   ui.RunLongWork(job.Size(), [&](Progress& progress) { report = job.Run(&progress); });
   // The search stays with the opened text until another file is opened.
-  ShowOutcome(ui, report, messages::ChapterCutFinished(), DefaultCaption());
+  ShowOutcome(ui, report, messages::ChapterCutFinished(), {});
 }
 
 }  // namespace morvane

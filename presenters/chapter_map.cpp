@@ -142,16 +142,16 @@ ByteText Gbk(std::string_view utf8) {
 
 // The boxes that take what a user types hold UTF-8: a title or a pattern may have any
 // character of the text, GBK or not.
-std::u16string BoxText(const Toolkit& ui, std::string_view box) {
+std::u16string BoxText(const Toolkit& ui, EditBox box) {
   return Decode(Encoding::kUtf8, ui.Text(box).view()).text;
 }
 
-void SetBoxText(Toolkit& ui, std::string_view box, std::u16string_view text) {
+void SetBoxText(Toolkit& ui, EditBox box, std::u16string_view text) {
   ui.SetText(box, ByteText(EncodeShown(Encoding::kUtf8, text)));
 }
 
 // The radio buttons of the names, one per style.
-constexpr std::pair<std::string_view, NameStyle> kNameRadios[] = {
+constexpr std::pair<RadioButton, NameStyle> kNameRadios[] = {
     {kMapByNumberRadio, NameStyle::kNumber},
     {kMapByTitleRadio, NameStyle::kTitle},
     {kMapByVolumeRadio, NameStyle::kVolume},

@@ -54,8 +54,8 @@ void OnFolderOpened(Toolkit& ui, AppState& state) {
   ui.SetPath(names::kSaveLocationBox, state.cut.saveFolder);
 }
 
-void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
-                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths) {
+void OpenOnPage(Toolkit& ui, AppState& state, FileDialog dialog, void (*open)(Toolkit&, AppState&),
+                const std::vector<Path>& paths) {
   if (paths.empty()) return;
   ui.ChooseWithoutDialog(dialog, paths.front());
   open(ui, state);

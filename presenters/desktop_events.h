@@ -25,8 +25,8 @@ void ShowChapterCutButtons(Toolkit& ui);
 // on the cut or simple-cut page the first opens as if chosen in the page's dialog; up to
 // five fill the merge rows, and the count follows. A folder dropped on the save-location
 // box becomes the save location.
-void OpenOnPage(Toolkit& ui, AppState& state, std::string_view dialog,
-                void (*open)(Toolkit&, AppState&), const std::vector<Path>& paths);
+void OpenOnPage(Toolkit& ui, AppState& state, FileDialog dialog, void (*open)(Toolkit&, AppState&),
+                const std::vector<Path>& paths);
 void FillMergeRows(Toolkit& ui, AppState& state, const std::vector<Path>& paths);
 void SaveIntoDroppedFolder(Toolkit& ui, AppState& state);
 // The files named on the command line, in natural order: one opens on the cut page, two

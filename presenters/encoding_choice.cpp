@@ -18,7 +18,7 @@ namespace {
 // becomes setting. Nothing when no file is open (the choice waits for the next one), when
 // mayReadAgain says no, or when the file could not be read again: the list then shows the
 // choice the text was read with, which is still the one in use.
-std::optional<ChosenFile> ReadInChosen(Toolkit& ui, std::string_view list, const Path& path,
+std::optional<ChosenFile> ReadInChosen(Toolkit& ui, DropDown list, const Path& path,
                                        std::optional<Encoding>& setting,
                                        const std::function<bool()>& mayReadAgain = {}) {
   const auto chosen = ChosenEncoding(ui, list);
@@ -41,13 +41,13 @@ std::optional<ChosenFile> ReadInChosen(Toolkit& ui, std::string_view list, const
 
 }  // namespace
 
-std::optional<Encoding> ChosenEncoding(const Toolkit& ui, std::string_view list) {
+std::optional<Encoding> ChosenEncoding(const Toolkit& ui, DropDown list) {
   const int index = ui.SelectedIndex(list);
   if (index < 1 || index > static_cast<int>(std::size(kEncodings))) return std::nullopt;
   return kEncodings[index - 1];
 }
 
-void SelectEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> chosen) {
+void SelectEncoding(Toolkit& ui, DropDown list, std::optional<Encoding> chosen) {
   int index = 0;
   for (std::size_t i = 0; chosen && i < std::size(kEncodings); ++i) {
     if (kEncodings[i] == *chosen) index = static_cast<int>(i) + 1;
@@ -55,7 +55,7 @@ void SelectEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> 
   ui.SetText(list, ui.ComboItemText(list, index));
 }
 
-void ShowDetected(Toolkit& ui, std::string_view list, std::optional<Encoding> detected) {
+void ShowDetected(Toolkit& ui, DropDown list, std::optional<Encoding> detected) {
   std::string item = "自动";
   if (detected) {
     item += '(';
@@ -65,7 +65,7 @@ void ShowDetected(Toolkit& ui, std::string_view list, std::optional<Encoding> de
   ui.SetComboItemText(list, 0, GbkFromUtf8(item));
 }
 
-void ShowReadEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> chosen,
+void ShowReadEncoding(Toolkit& ui, DropDown list, std::optional<Encoding> chosen,
                       const Detected& read) {
   ShowDetected(ui, list, chosen ? std::nullopt : std::optional(read.encoding));
 }
@@ -76,7 +76,7 @@ std::optional<Encoding> EncodingForNextFile(const Path& open, std::optional<Enco
   return open.empty() ? chosen : std::nullopt;
 }
 
-void KeepChoice(Toolkit& ui, std::string_view list, std::optional<Encoding>& chosen,
+void KeepChoice(Toolkit& ui, DropDown list, std::optional<Encoding>& chosen,
                 std::optional<Encoding> used) {
   chosen = used;
   SelectEncoding(ui, list, used);

@@ -21,20 +21,20 @@
 namespace morvane {
 
 // The encoding a list's selection asks for: none for item 0.
-std::optional<Encoding> ChosenEncoding(const Toolkit& ui, std::string_view list);
+std::optional<Encoding> ChosenEncoding(const Toolkit& ui, DropDown list);
 // Selects the item of chosen (item 0 for none).
-void SelectEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> chosen);
+void SelectEncoding(Toolkit& ui, DropDown list, std::optional<Encoding> chosen);
 // Item 0's text: "自动(GBK)" for a detected encoding, "自动" for none.
-void ShowDetected(Toolkit& ui, std::string_view list, std::optional<Encoding> detected);
+void ShowDetected(Toolkit& ui, DropDown list, std::optional<Encoding> detected);
 // After a file was read for a list whose choice is chosen: names what detection found.
-void ShowReadEncoding(Toolkit& ui, std::string_view list, std::optional<Encoding> chosen,
+void ShowReadEncoding(Toolkit& ui, DropDown list, std::optional<Encoding> chosen,
                       const Detected& read);
 
 // Before a file is opened for a list: the encoding to read it in, from the choice that
 // stands and the file open now (empty for none).
 std::optional<Encoding> EncodingForNextFile(const Path& open, std::optional<Encoding> chosen);
 // Once it is open: the choice it was read with stands, and the list shows it.
-void KeepChoice(Toolkit& ui, std::string_view list, std::optional<Encoding>& chosen,
+void KeepChoice(Toolkit& ui, DropDown list, std::optional<Encoding>& chosen,
                 std::optional<Encoding> used);
 
 // Handlers of the lists' selections.

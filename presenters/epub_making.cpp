@@ -130,7 +130,7 @@ void MakeBook(Toolkit& ui, AppState& state, const Draft& draft) {
     stopped = progress.StopRequested();
   });
   if (stopped) report.Cancel();
-  ShowOutcome(ui, report, messages::BookWritten(name), DefaultCaption());
+  ShowOutcome(ui, report, messages::BookWritten(name), {});
 }
 
 // Whether the opened text can be a book; false after the message that says why not.

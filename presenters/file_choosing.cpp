@@ -5,8 +5,7 @@
 
 namespace morvane {
 
-std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog,
-                                            std::int64_t askAbove,
+std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, FileDialog dialog, std::int64_t askAbove,
                                             std::optional<Encoding> encoding) {
   if (!ui.ShowFileDialog(dialog)) return std::nullopt;
   const Path path = ui.DialogFileName(dialog);

@@ -26,7 +26,7 @@ inline constexpr std::int64_t kLargeSimpleText = 64LL << 20;
 // stopped, or when the file could not be opened or read: the user has then been told
 // which file and why, and the caller changes nothing.
 // The file is read in encoding, when one is given, else in the one detected.
-std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, std::string_view dialog,
+std::optional<ChosenFile> ChooseAndReadFile(Toolkit& ui, FileDialog dialog,
                                             std::int64_t askAbove = -1,
                                             std::optional<Encoding> encoding = std::nullopt);
 // Reads a file chosen before (again, in another encoding, say) as ChooseAndReadFile does,

@@ -96,7 +96,7 @@ ByteText Gbk(std::string_view utf8) {
   return GbkFromUtf8(utf8);
 }
 
-int Selected(const Toolkit& ui, std::string_view list) {
+int Selected(const Toolkit& ui, DropDown list) {
   return std::max(ui.SelectedIndex(list), 0);
 }
 

@@ -7,7 +7,7 @@
 
 namespace morvane {
 
-TypedName PathOfBox(const Toolkit& ui, std::string_view box) {
+TypedName PathOfBox(const Toolkit& ui, PathControl box) {
   return ui.TypedPathIn(box);
 }
 

@@ -24,7 +24,7 @@ namespace morvane {
 // user has then been told which one.
 std::optional<OutputTarget> OutputTargetOf(Toolkit& ui);
 // The path one box holds in the same way, and what of a typed name cannot be held.
-TypedName PathOfBox(const Toolkit& ui, std::string_view box);
+TypedName PathOfBox(const Toolkit& ui, PathControl box);
 
 // False when no save folder has been chosen, after asking for one and running the
 // save-location window; the operation then ends, even if a folder was chosen meanwhile.

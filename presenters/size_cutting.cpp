@@ -142,7 +142,7 @@ void CutIntoPieces(Toolkit& ui, AppState& state, const ByteText& text, int size,
                  [&](Progress& progress) {
                    report = WritePieces(*target, text, size, pieceBytes, form, &progress);
                  });
-  ShowOutcome(ui, report, messages::CutFinished(), DefaultCaption());
+  ShowOutcome(ui, report, messages::CutFinished(), {});
 }
 
 }  // namespace morvane

@@ -14,29 +14,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/control_handles.h"
+
 namespace morvane::ui {
 
-enum class Kind {
-  kEdit,              // edit box (single-line unless kMultiLine)
-  kLabel,             // static text, vertically centred
-  kTransparentLabel,  // static text without a background
-  kButton,            // owner-drawn push button in the beige tones
-  kGroupBox,          // captioned frame, parent of its rows
-  kRadio,             // radio button; checks itself when clicked
-  kDropDown,          // drop-down list that cannot be typed into; its items are the row's
-  kTabControl,        // page tabs; its pages are kTabPage rows in order
-  kTabPage,           // one page of a tab control; text is the page caption
-  kWebView,           // a local panel of our own; text is its (HTML) content
-  kFileDialog,        // invisible open-file dialog component; its filters are the row's
-  kDriveList,         // the mounted volumes a user would save to
-  kFolderTree,        // the folder tree of the save-location window
-  kCheckList,         // a table of rows with a check box each, the rows held by the program
-                      // and asked for as they come into sight (a hundred thousand stay fast);
-                      // its columns are the row's columns; look.background shades the rows
-                      // the program marks, look.textColour greys the unticked ones
-  kPreview,           // one line of read-only text the program rewrites, cut short with "…"
-  kSpin,              // a number box with arrows, within the row's range
-};
+// The kinds of control (core/control_handles.h, where the handles of each kind are).
+using Kind = ControlKind;
 
 // Flags of a row.
 enum Flag : std::uint32_t {

@@ -1,93 +1,44 @@
 // SPDX-License-Identifier: MIT
+// The Qt toolkit's windows: each built with its controls from its description, shown,
+// run modal and closed; the routines bound to their events, and the control style.
 #include "ui/qt_toolkit.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 #include <utility>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QShortcut>
-#include <QSpacerItem>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QStyledItemDelegate>
-#include <QUrl>
 
 #include "core/fatal.h"
-#include "core/gbk.h"
-#include "core/numbers.h"
 #include "ui/app_icon.h"
 #include "ui/byte_text_edit.h"
 #include "ui/check_list.h"
 #include "ui/control_style.h"
-#include "ui/file_dialog.h"
 #include "ui/file_drops.h"
 #include "ui/folder_tree_view.h"
 #include "ui/long_task.h"
-#include "ui/text_boundary.h"
+#include "ui/qt_toolkit_parts.h"
 #include "ui/widgets.h"
 
 namespace morvane::ui {
 
-struct QtToolkit::Control {
-  bool isWindow = false;
-  Kind kind = Kind::kLabel;
-  std::string window;           // the window the control belongs to
-  QPointer<QWidget> widget;     // none for a file dialog component
-  ByteText caption;             // captions of labels, buttons, frames, pages, windows
-  std::vector<ByteText> items;  // drop-down list items
-  std::vector<Drive> drives;    // drive list entries
-  std::vector<Path> dropped;    // what the last drop brought
-};
+using namespace qt_parts;
 
 namespace {
 
 constexpr int kDropDownHeight = 20;
-
-[[noreturn]] void UnknownControl(std::string_view name) {
-  std::fprintf(stderr, "morvane: no control named \"%.*s\"\n", static_cast<int>(name.size()),
-               name.data());
-  std::abort();
-}
-
-QString Utf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Captions show CR LF as a line break, like a Windows static control.
-QString CaptionText(const ByteText& bytes) {
-  QString text = PlainFromBytes(bytes);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
-// A message's text (UTF-8) as a message box shows it.
-QString MessageText(const std::string& utf8) {
-  QString text = QString::fromStdString(utf8);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
 
 QFont FontFor(const Font& font) {
   QFont qfont = DefaultGuiFont();
@@ -140,12 +91,6 @@ class EscapeWatch final : public QObject {
   static inline bool forPopup_ = false;
 };
 
-// A path for Qt's own file classes, which take the file system's bytes through
-// QFile::encodeName and decodeName.
-QString NativeQPath(const Path& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
 }  // namespace
 
 QFont DefaultGuiFont() {
@@ -188,7 +133,7 @@ QWidget* QtToolkit::Widget(std::string_view control) const {
   return it == controls_.end() ? nullptr : it->second->widget.data();
 }
 
-void QtToolkit::Bind(std::string_view control, Event event, Routine routine) {
+void QtToolkit::Bind(EventSource control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
@@ -466,454 +411,6 @@ QWidget* QtToolkit::BuildWidget(const ControlRow& row, QWidget* parent, Control&
   return nullptr;
 }
 
-ByteText QtToolkit::Text(std::string_view name) const {
-  const Control& control = Find(name);
-  if (control.isWindow) return control.caption;
-  switch (control.kind) {
-    case Kind::kEdit:
-      if (auto* edit = dynamic_cast<ByteTextEdit*>(control.widget.data())) return edit->Bytes();
-      if (auto* edit = dynamic_cast<ByteLineEdit*>(control.widget.data())) return edit->Bytes();
-      return {};
-    case Kind::kDropDown:
-      return ComboItemText(name, SelectedIndex(name));
-    case Kind::kDriveList: {
-      const int index = SelectedIndex(name);
-      if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
-      return DisplayNameGbk(Path(control.drives[static_cast<std::size_t>(index)].mountPoint));
-    }
-    case Kind::kFolderTree:
-      if (auto* tree = dynamic_cast<FolderTreeView*>(control.widget.data())) {
-        return DisplayNameGbk(Path(tree->Value()));
-      }
-      return {};
-    case Kind::kFileDialog:
-      return DisplayNameGbk(DialogFileName(name));
-    case Kind::kSpin:
-      return ByteText(std::to_string(static_cast<QSpinBox*>(control.widget.data())->value()));
-    default:
-      return control.caption;
-  }
-}
-
-int QtToolkit::TextLength(std::string_view name) const {
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) return edit->ByteLength();
-  return morvane::TextLength(Text(name));
-}
-
-void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text) {
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
-    edit->ReplaceAll(text);  // reported as the user's edit
-    return;
-  }
-  SetText(name, text);
-}
-
-void QtToolkit::ReplaceTextAsEdit(std::string_view name, const ByteText& text, Encoding encoding) {
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
-    edit->ReplaceAll(text, encoding);  // reported as the user's edit
-    return;
-  }
-  SetTextEncoding(name, encoding);
-  SetText(name, text);
-}
-
-std::optional<Encoding> QtToolkit::TextEncodingNow(std::string_view name) const {
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(Find(name).widget.data())) {
-    return edit->TextEncoding();
-  }
-  return std::nullopt;
-}
-
-std::string QtToolkit::Setting(std::string_view key) const {
-  const QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
-  return settings.value(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())))
-      .toString()
-      .toStdString();
-}
-
-void QtToolkit::SetSetting(std::string_view key, const std::string& value) {
-  QSettings settings(QStringLiteral("morvane"), QStringLiteral("morvane"));
-  settings.setValue(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())),
-                    QString::fromStdString(value));
-}
-
-void QtToolkit::SetText(std::string_view name, const ByteText& text) {
-  Control& control = Find(name);
-  QWidget* widget = control.widget;
-  if (control.isWindow) {
-    control.caption = text;
-    widget->setWindowTitle(CaptionText(text));
-    return;
-  }
-  switch (control.kind) {
-    case Kind::kEdit:
-      if (auto* edit = dynamic_cast<ByteTextEdit*>(widget)) edit->SetBytes(text);
-      if (auto* edit = dynamic_cast<ByteLineEdit*>(widget)) edit->SetBytes(text);
-      Fire(name, Event::kContentChanged);
-      return;
-    case Kind::kLabel:
-    case Kind::kTransparentLabel:
-    case Kind::kPreview:
-      control.caption = text;
-      static_cast<QLabel*>(widget)->setText(CaptionText(text));
-      return;
-    case Kind::kSpin: {
-      // Set by a handler: no change event.
-      auto* spin = static_cast<QSpinBox*>(widget);
-      const QSignalBlocker quiet(spin);
-      spin->setValue(ToInteger(text));
-      return;
-    }
-    case Kind::kButton:
-    case Kind::kRadio:
-      control.caption = text;
-      static_cast<QAbstractButton*>(widget)->setText(CaptionText(text));
-      return;
-    case Kind::kGroupBox:
-      control.caption = text;
-      static_cast<QGroupBox*>(widget)->setTitle(CaptionText(text));
-      return;
-    case Kind::kFolderTree:
-      static_cast<FolderTreeView*>(widget)->SetPath(PathFromTyped(text).path.native());
-      return;
-    case Kind::kDriveList:
-      for (std::size_t i = 0; i < control.drives.size(); ++i) {
-        if (DisplayNameGbk(Path(control.drives[i].mountPoint)) == text) {
-          static_cast<QComboBox*>(widget)->setCurrentIndex(static_cast<int>(i));
-        }
-      }
-      return;
-    case Kind::kDropDown:
-      for (std::size_t i = 0; i < control.items.size(); ++i) {
-        if (control.items[i] == text) {
-          static_cast<QComboBox*>(widget)->setCurrentIndex(static_cast<int>(i));
-        }
-      }
-      return;
-    case Kind::kFileDialog:
-      dialogs_[std::string(name)].fileName = PathFromTyped(text).path;
-      return;
-    case Kind::kTabControl:
-    case Kind::kTabPage:
-    case Kind::kWebView:
-    case Kind::kCheckList:
-      control.caption = text;
-      return;
-  }
-}
-
-bool QtToolkit::Visible(std::string_view name) const {
-  const Control& control = Find(name);
-  return control.widget != nullptr && !control.widget->isHidden();
-}
-
-void QtToolkit::SetVisible(std::string_view name, bool visible) {
-  Control& control = Find(name);
-  if (control.widget != nullptr) control.widget->setVisible(visible);
-}
-
-bool QtToolkit::Enabled(std::string_view name) const {
-  const Control& control = Find(name);
-  return control.widget != nullptr && control.widget->isEnabled();
-}
-
-void QtToolkit::SetEnabled(std::string_view name, bool enabled) {
-  Control& control = Find(name);
-  if (control.widget != nullptr) control.widget->setEnabled(enabled);
-}
-
-void QtToolkit::Focus(std::string_view name) {
-  Control& control = Find(name);
-  if (control.widget != nullptr) control.widget->setFocus();
-}
-
-void QtToolkit::ShowPage(std::string_view name) {
-  QWidget* page = Find(name).widget;
-  // The page's tab control is the nearest one up its chain of parents.
-  for (QWidget* up = page != nullptr ? page->parentWidget() : nullptr; up != nullptr;
-       up = up->parentWidget()) {
-    if (auto* tabs = dynamic_cast<TabControl*>(up)) {
-      for (int i = 0; i < tabs->pageCount(); ++i) {
-        if (tabs->page(i) == page) tabs->SetCurrentPage(i);
-      }
-      return;
-    }
-  }
-}
-
-void QtToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
-                        const std::vector<bool>& ticks) {
-  if (CheckListModel* model = CheckListModelOf(Find(list).widget)) {
-    ++choosingRow_;
-    model->SetRows(std::move(rows), ticks);
-    --choosingRow_;
-  }
-}
-
-int QtToolkit::CurrentRow(std::string_view list) const {
-  auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
-  return view == nullptr ? -1 : view->currentIndex().row();
-}
-
-void QtToolkit::SetCurrentRow(std::string_view list, int row) {
-  auto* view = qobject_cast<QTableView*>(Find(list).widget.data());
-  if (view == nullptr || row < 0 || row >= view->model()->rowCount()) return;
-  const QModelIndex index = view->model()->index(row, 0);
-  ++choosingRow_;
-  view->selectionModel()->setCurrentIndex(
-      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  --choosingRow_;
-  view->scrollTo(index);
-}
-
-std::vector<bool> QtToolkit::Ticks(std::string_view list) const {
-  const CheckListModel* model = CheckListModelOf(Find(list).widget);
-  return model == nullptr ? std::vector<bool>() : model->Ticks();
-}
-
-std::vector<Path> QtToolkit::DroppedPaths(std::string_view control) const {
-  return Find(control).dropped;
-}
-
-bool QtToolkit::Checked(std::string_view name) const {
-  auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data());
-  return button != nullptr && button->isChecked();
-}
-
-void QtToolkit::SetChecked(std::string_view name, bool checked) {
-  if (auto* button = qobject_cast<QAbstractButton*>(Find(name).widget.data())) {
-    button->setChecked(checked);
-  }
-}
-
-int QtToolkit::SelectedIndex(std::string_view name) const {
-  auto* list = qobject_cast<QComboBox*>(Find(name).widget.data());
-  return list == nullptr ? -1 : list->currentIndex();
-}
-
-ByteText QtToolkit::ComboItemText(std::string_view name, int index) const {
-  const Control& control = Find(name);
-  if (control.kind == Kind::kDriveList) {
-    if (index < 0 || index >= static_cast<int>(control.drives.size())) return {};
-    return BytesFromUtf8(control.drives[static_cast<std::size_t>(index)].item);
-  }
-  if (index < 0 || index >= static_cast<int>(control.items.size())) return {};
-  return control.items[static_cast<std::size_t>(index)];
-}
-
-void QtToolkit::SetComboItemText(std::string_view name, int index, const ByteText& text) {
-  Control& control = Find(name);
-  if (index < 0 || index >= static_cast<int>(control.items.size())) return;
-  control.items[static_cast<std::size_t>(index)] = text;
-  if (auto* list = qobject_cast<QComboBox*>(control.widget.data())) {
-    list->setItemText(index, PlainFromBytes(text));
-  }
-}
-
-void QtToolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
-  QWidget* widget = Find(name).widget.data();
-  // Emptied first, so that no text is ever read in an encoding that is not its own.
-  if (auto* edit = dynamic_cast<ByteTextEdit*>(widget)) {
-    edit->SetBytes(ByteText());
-    edit->SetEncoding(encoding);
-  }
-  if (auto* edit = dynamic_cast<ByteLineEdit*>(widget)) {
-    edit->SetBytes(ByteText());
-    edit->SetEncoding(encoding);
-  }
-}
-
-namespace {
-
-// A box of the program: no owner, modal for the program, no icon unless asked, a 确定
-// button without the theme's tick, and wide enough for the caption in its title bar
-// (Qt sizes a box by its text alone, and a window manager then elides the title).
-void Prepare(QMessageBox& box) {
-  box.setTextFormat(Qt::PlainText);
-  box.setWindowModality(Qt::ApplicationModal);
-  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
-    ok->setIcon(QIcon());
-    ok->setText(QStringLiteral("确定"));
-  }
-  // The title bar's own font is the window manager's; the application font with room
-  // for the window's buttons is a safe measure of it.
-  const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
-  const int width = std::max(200, title.horizontalAdvance(box.windowTitle()) * 3 / 2 + 140);
-  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
-                  grid->rowCount(), 0, 1, grid->columnCount());
-  }
-}
-
-// xdg-open hands the folder to the desktop's file manager and says by its exit status
-// whether there was one (Qt's own call only says whether xdg-open started). It returns at
-// once where it hands over; where it runs the file manager itself, a file manager that is
-// still running after a moment was found.
-bool OpenWithXdgOpen(const QString& opener, const QString& folder) {
-  auto* process = new QProcess(qApp);
-  process->setStandardOutputFile(QProcess::nullDevice());
-  process->setStandardErrorFile(QProcess::nullDevice());
-  process->start(opener, {folder});
-  if (!process->waitForStarted()) {
-    delete process;
-    return false;
-  }
-  if (!process->waitForFinished(3000)) {
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    return true;
-  }
-  const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-  delete process;
-  return opened;
-}
-
-bool ShowInFileManager(const QString& folder) {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-  if (!opener.isEmpty()) return OpenWithXdgOpen(opener, folder);
-#endif
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
-}  // namespace
-
-int QtToolkit::ShowMessageBox(const std::string& content, int flags, const std::string& caption) {
-  // A question has 是 and 否 instead of 确定, 否 the default (Esc and the close box too).
-  const bool question = (flags & kYesNo) != 0;
-  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
-                  MessageText(content),
-                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
-  Prepare(box);
-  if (question) {
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
-    box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-  }
-  const int pressed = box.exec();
-  if (!question) return 0;
-  return pressed == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
-}
-
-void QtToolkit::ShowCompletion(const std::string& content, const std::string& caption,
-                               const Path& folder) {
-  QMessageBox box(QMessageBox::NoIcon, MessageText(caption.empty() ? DefaultCaption() : caption),
-                  MessageText(content), QMessageBox::Ok);
-  QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
-  Prepare(box);
-  box.setDefaultButton(QMessageBox::Ok);
-  box.exec();
-  if (box.clickedButton() != open) return;
-  if (ShowInFileManager(NativeQPath(folder))) return;
-  // No file manager to hand the folder to: the path, to be copied, is the next best thing.
-  QMessageBox missing(QMessageBox::NoIcon, MessageText(DefaultCaption()),
-                      QStringLiteral("没有找到文件管理器。输出文件夹是：\n%1")
-                          .arg(QString::fromStdString(DisplayName(folder))),
-                      QMessageBox::Ok);
-  missing.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  Prepare(missing);
-  missing.exec();
-}
-
-void ShowStopBox(const ByteText& text, const ByteText& caption) {
-  QMessageBox box(QMessageBox::Critical, CaptionText(caption), CaptionText(text), QMessageBox::Ok);
-  Prepare(box);
-  box.exec();
-}
-
-void QtToolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
-  auto found = dialogs_.find(component);
-  if (found == dialogs_.end()) UnknownControl(component);
-  found->second.preset = path;
-}
-
-bool QtToolkit::ShowFileDialog(std::string_view component) {
-  auto found = dialogs_.find(component);
-  if (found == dialogs_.end()) UnknownControl(component);
-  FileDialogSettings& settings = found->second;
-  if (!settings.preset.empty()) {
-    settings.fileName = std::exchange(settings.preset, Path());
-    return true;
-  }
-
-  // Our own dialog: Qt's leaves out names that are not valid UTF-8.
-  OpenFileDialog dialog(settings.filters);
-  dialog.setWindowModality(Qt::ApplicationModal);
-  if (settings.save) dialog.SetSaving();
-  if (!settings.fileName.empty()) {
-    dialog.SetFolder(FolderPart(settings.fileName));
-    const PathChars& last = settings.fileName.native();
-    dialog.SelectName(Path(last.substr(last.rfind(kPathSeparator) + 1)));
-  } else if (!settings.initialFolder.isEmpty() && QDir(settings.initialFolder).exists()) {
-    dialog.SetFolder(Path(settings.initialFolder.toStdString()));
-  } else {
-    dialog.SetFolder(Path(QDir::currentPath().toStdString()));
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.chosen().empty()) return false;
-  settings.fileName = dialog.chosen();
-  return true;
-}
-
-void QtToolkit::SetPath(std::string_view name, const Path& path) {
-  Control& control = Find(name);
-  switch (control.kind) {
-    case Kind::kFolderTree:
-      static_cast<FolderTreeView*>(control.widget.data())->SetPath(path.native());
-      return;
-    case Kind::kDriveList:
-      for (std::size_t i = 0; i < control.drives.size(); ++i) {
-        if (control.drives[i].mountPoint == path.native()) {
-          static_cast<QComboBox*>(control.widget.data())->setCurrentIndex(static_cast<int>(i));
-        }
-      }
-      return;
-    case Kind::kFileDialog:
-      dialogs_[std::string(name)].fileName = path;
-      return;
-    default:
-      Toolkit::SetPath(name, path);
-  }
-}
-
-std::optional<Path> QtToolkit::PathIn(std::string_view name) const {
-  const Control& control = Find(name);
-  switch (control.kind) {
-    case Kind::kFolderTree:
-      if (auto* tree = dynamic_cast<FolderTreeView*>(control.widget.data())) {
-        return Path(tree->Value());
-      }
-      return std::nullopt;
-    case Kind::kDriveList: {
-      const int index = SelectedIndex(name);
-      if (index < 0 || index >= static_cast<int>(control.drives.size())) return std::nullopt;
-      return Path(control.drives[static_cast<std::size_t>(index)].mountPoint);
-    }
-    case Kind::kFileDialog:
-      return DialogFileName(name);
-    default:
-      return Toolkit::PathIn(name);
-  }
-}
-
-TypedName QtToolkit::TypedPathIn(std::string_view name) const {
-  if (auto path = PathIn(name)) return {*path, {}};
-  const auto* edit = dynamic_cast<const ByteLineEdit*>(Find(name).widget.data());
-  if (edit == nullptr) return Toolkit::TypedPathIn(name);
-  // The box's GBK bytes would hold "?" for a character GBK lacks; the text holds it. A
-  // stand-in for a byte that is no character is refused as a typed byte is.
-  const QString text = edit->text();
-  if (std::any_of(text.begin(), text.end(), [](QChar c) { return IsByteStandIn(c.unicode()); })) {
-    return Toolkit::TypedPathIn(name);
-  }
-  return {Path(text.toStdString()), {}};
-}
-
-Path QtToolkit::DialogFileName(std::string_view component) const {
-  auto found = dialogs_.find(component);
-  if (found == dialogs_.end()) UnknownControl(component);
-  return found->second.fileName;
-}
-
 void QtToolkit::ShowCentred(QWidget* window) {
   QScreen* screen =
       window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
@@ -929,8 +426,8 @@ void QtToolkit::ShowCentred(QWidget* window) {
   window->show();
 }
 
-bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, bool modal) {
-  auto open = windows_.find(window);
+bool QtToolkit::LoadWindow(Window window, Window parent, bool modal) {
+  auto open = windows_.find(window.name());
   if (open != windows_.end() && open->second) {
     QWidget* existing = open->second;
     existing->setWindowState(existing->windowState() & ~Qt::WindowMinimized);
@@ -938,7 +435,7 @@ bool QtToolkit::LoadWindow(std::string_view window, std::string_view parent, boo
     existing->activateWindow();
     return true;
   }
-  QWidget* owner = parent.empty() ? nullptr : Widget(parent);
+  QWidget* owner = parent.name().empty() ? nullptr : Widget(parent);
   QPointer<QWidget> widget = CreateWindow(window, owner);
   if (!widget) return false;
   widget->setAttribute(Qt::WA_DeleteOnClose);
@@ -958,8 +455,8 @@ void QtToolkit::RunLongWork(const WorkSize& size, const Job& job) {
   RunLongTask(size, job);
 }
 
-void QtToolkit::CloseWindow(std::string_view window) {
-  auto open = windows_.find(window);
+void QtToolkit::CloseWindow(Window window) {
+  auto open = windows_.find(window.name());
   if (open != windows_.end() && open->second) open->second->close();
 }
 

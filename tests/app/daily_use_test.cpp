@@ -89,7 +89,7 @@ class DailyUseTest : public QObject {
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
-  ByteText Text(std::string_view name) const { return toolkit_->Text(name); }
+  ByteText Text(morvane::TextControl name) const { return toolkit_->Text(name); }
   void ShowPage(int page) {
     static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(page);
   }
@@ -217,7 +217,8 @@ void DailyUseTest::everyLabelHoldsItsLargestValue() {
   QFETCH(QString, label);
   QFETCH(QByteArray, largest);
   const std::string name = label.toStdString();
-  toolkit_->SetText(name, ByteText(std::string_view(largest.constData(), largest.size())));
+  toolkit_->SetText(morvane::Label(name),
+                    ByteText(std::string_view(largest.constData(), largest.size())));
   auto* widget = static_cast<QLabel*>(W(name));
   const int needed = widget->fontMetrics().horizontalAdvance(widget->text());
   QVERIFY2(needed <= widget->contentsRect().width(),

@@ -84,7 +84,7 @@ class DesktopTest : public QObject {
 
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
-  ByteText Text(std::string_view name) const { return toolkit_->Text(name); }
+  ByteText Text(morvane::TextControl name) const { return toolkit_->Text(name); }
   void Click(std::string_view name) { QTest::mouseClick(W(name), Qt::LeftButton); }
   void ShowPage(int page);
   // Clicks an open button and picks path in the file dialog that it opens.

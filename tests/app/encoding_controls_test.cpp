@@ -80,7 +80,7 @@ class EncodingControlsTest : public QObject {
  private:
   QWidget* W(std::string_view name) const { return toolkit_->Widget(name); }
   QComboBox* List(std::string_view name) const { return static_cast<QComboBox*>(W(name)); }
-  ByteText Text(std::string_view name) const { return toolkit_->Text(name); }
+  ByteText Text(morvane::TextControl name) const { return toolkit_->Text(name); }
   void ShowPage(int page) {
     static_cast<morvane::ui::TabControl*>(W(app::kPageTabs))->SetCurrentPage(page);
   }

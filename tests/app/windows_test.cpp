@@ -37,7 +37,7 @@ TEST(Windows, TheInMemoryToolkitBuildsEachAsDescribed) {
         EXPECT_EQ(DifferencesFromDescription(ui, window), std::vector<std::string>{});
         checked = true;
       };
-      ui.LoadWindow(window.name, names::kMainWindow, true);
+      ui.LoadWindow(Window(window.name), names::kMainWindow, true);
       EXPECT_TRUE(checked);
     } else {
       EXPECT_EQ(DifferencesFromDescription(ui, window), std::vector<std::string>{});
@@ -95,7 +95,7 @@ class ChapterMapWindow : public ::testing::Test {
 
 TEST_F(ChapterMapWindow, ACorrectedMapIsKeptForTheCutAndShownAgain) {
   Open([&] {
-    EXPECT_EQ(ui.focus(), names::kMapList);
+    EXPECT_EQ(ui.focus(), names::kMapList.name());
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 10);  // the letters too
     ui.Select(names::kMapRuleList, names::kLinesItem);
     ASSERT_EQ(ui.Rows(names::kMapList)->Count(), 5);
@@ -186,7 +186,7 @@ TEST_F(ChapterMapWindow, ARegularExpressionIsAppliedByEnterOrTheButton) {
     ui.Select(names::kMapRuleList, names::kRegexItem);
     EXPECT_TRUE(ui.Enabled(names::kMapPatternBox));
     EXPECT_TRUE(ui.Enabled(names::kMapApplyButton));
-    EXPECT_EQ(ui.focus(), names::kMapPatternBox);
+    EXPECT_EQ(ui.focus(), names::kMapPatternBox.name());
     ui.Type(names::kMapPatternBox, ByteText("^第.章 [风云]"));  // the box holds UTF-8
     ui.Enter(names::kMapPatternBox);
     EXPECT_EQ(ui.Rows(names::kMapList)->Count(), 2);

@@ -66,9 +66,5 @@ TEST(FatalDeathTest, UncaughtOutOfMemoryShowsTheMessage) {
       testing::ExitedWithCode(255), "内存不足!");
 }
 
-TEST(Toolkit, DefaultCaption) {
-  EXPECT_EQ(DefaultCaption(), "信息：");
-}
-
 }  // namespace
 }  // namespace morvane

@@ -246,8 +246,8 @@ TEST_F(EncodingChoice, ReadingAgainKeepsWhatItCannotReplace) {
 TEST_F(EncodingChoice, AChoiceEndsWithItsFile) {
   struct Page {
     const char* name;
-    std::string_view dialog;
-    std::string_view list;
+    FileDialog dialog;
+    DropDown list;
     void (*open)(Toolkit&, AppState&);
     const Detected& (*read)(const AppState&);
   };

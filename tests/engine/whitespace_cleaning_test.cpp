@@ -8,6 +8,7 @@
 #include "handler_fixture.h"
 #include "presenters/size_cutting.h"
 #include "presenters/whitespace_cleaning.h"
+#include "ui/message_boxes.h"
 
 namespace morvane::testing {
 namespace {
@@ -66,7 +67,7 @@ TEST_F(CleaningHandlers, AnEmptyContainerIsRefused) {
     handler(ui, state);
     auto shown = OnlyMessage();
     EXPECT_EQ(shown.content, messages::FileToCutIsEmpty());
-    EXPECT_EQ(shown.caption, DefaultCaption());
+    EXPECT_EQ(shown.caption, ui::kDefaultCaption);
     EXPECT_EQ(ui.ContentChangedCount(names::kSimpleText), changes);
   }
 }

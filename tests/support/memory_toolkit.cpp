@@ -6,6 +6,7 @@
 
 #include "app/windows.h"
 #include "core/gbk.h"
+#include "ui/message_boxes.h"
 
 namespace morvane::testing {
 namespace {
@@ -67,6 +68,21 @@ const MemoryToolkit::Control& MemoryToolkit::At(std::string_view control) const 
   return const_cast<MemoryToolkit*>(this)->At(control);
 }
 
+MemoryToolkit::Control& MemoryToolkit::Typed(AnyControl control) {
+  Control& found = At(control.name());
+  // A handle declared of another kind than its row builds: the real toolkits would take the
+  // wrong widget for it.
+  if (found.kind != control.kind()) {
+    throw std::logic_error("control " + std::string(control.name()) +
+                           " is not of the kind its handle says");
+  }
+  return found;
+}
+
+const MemoryToolkit::Control& MemoryToolkit::Typed(AnyControl control) const {
+  return const_cast<MemoryToolkit*>(this)->Typed(control);
+}
+
 void MemoryToolkit::Fire(std::string_view control, Event event) {
   auto found = routines_.find({std::string(control), event});
   if (found == routines_.end()) return;
@@ -75,12 +91,12 @@ void MemoryToolkit::Fire(std::string_view control, Event event) {
   routine();
 }
 
-ByteText MemoryToolkit::Text(std::string_view control) const {
-  return At(control).text;
+ByteText MemoryToolkit::Text(TextControl control) const {
+  return Typed(control).text;
 }
 
-void MemoryToolkit::SetText(std::string_view control, const ByteText& text) {
-  Control& target = At(control);
+void MemoryToolkit::SetText(TextControl control, const ByteText& text) {
+  Control& target = Typed(control);
   if (!target.items.empty()) {
     // A drop-down list selects the item of that text, as the Qt layer does.
     for (std::size_t i = 0; i < target.items.size(); ++i) {
@@ -97,43 +113,43 @@ void MemoryToolkit::SetText(std::string_view control, const ByteText& text) {
   }
 }
 
-bool MemoryToolkit::Visible(std::string_view control) const {
-  return At(control).visible;
+bool MemoryToolkit::Visible(AnyControl control) const {
+  return Typed(control).visible;
 }
-void MemoryToolkit::SetVisible(std::string_view control, bool visible) {
-  At(control).visible = visible;
+void MemoryToolkit::SetVisible(AnyControl control, bool visible) {
+  Typed(control).visible = visible;
 }
-bool MemoryToolkit::Checked(std::string_view control) const {
-  return At(control).checked;
+bool MemoryToolkit::Checked(RadioButton control) const {
+  return Typed(control).checked;
 }
-void MemoryToolkit::SetChecked(std::string_view control, bool checked) {
-  At(control).checked = checked;
+void MemoryToolkit::SetChecked(RadioButton control, bool checked) {
+  Typed(control).checked = checked;
 }
-int MemoryToolkit::SelectedIndex(std::string_view control) const {
-  return At(control).selected;
+int MemoryToolkit::SelectedIndex(ListControl control) const {
+  return Typed(control).selected;
 }
 
-ByteText MemoryToolkit::ComboItemText(std::string_view control, int index) const {
-  const Control& list = At(control);
+ByteText MemoryToolkit::ComboItemText(ListControl control, int index) const {
+  const Control& list = Typed(control);
   if (index < 0 || index >= static_cast<int>(list.items.size())) return ByteText();
   return list.items[static_cast<std::size_t>(index)];
 }
 
-void MemoryToolkit::SetComboItemText(std::string_view control, int index, const ByteText& text) {
-  Control& list = At(control);
+void MemoryToolkit::SetComboItemText(DropDown control, int index, const ByteText& text) {
+  Control& list = Typed(control);
   if (index >= 0 && index < static_cast<int>(list.items.size())) {
     list.items[static_cast<std::size_t>(index)] = text;
   }
 }
 
-void MemoryToolkit::SetTextEncoding(std::string_view control, Encoding encoding) {
-  At(control).text = ByteText();
-  At(control).encoding = encoding;
+void MemoryToolkit::SetTextEncoding(EditBox control, Encoding encoding) {
+  Typed(control).text = ByteText();
+  Typed(control).encoding = encoding;
 }
 
 int MemoryToolkit::ShowMessageBox(const std::string& content, int flags,
                                   const std::string& caption) {
-  messages_.push_back({content, flags, caption});
+  messages_.push_back({content, flags, ui::CaptionOrDefault(caption)});
   if (!(flags & kYesNo)) return 0;
   if (answers.empty()) return kAnswerYes;
   const int answer = answers.front();
@@ -141,8 +157,8 @@ int MemoryToolkit::ShowMessageBox(const std::string& content, int flags,
   return answer;
 }
 
-bool MemoryToolkit::ShowFileDialog(std::string_view component) {
-  auto found = dialogs_.find(component);
+bool MemoryToolkit::ShowFileDialog(FileDialog component) {
+  auto found = dialogs_.find(component.name());
   if (found == dialogs_.end()) throw std::out_of_range("no dialog " + std::string(component));
   Dialog& dialog = found->second;
   if (dialog.answers.empty()) return false;
@@ -153,14 +169,14 @@ bool MemoryToolkit::ShowFileDialog(std::string_view component) {
   return true;
 }
 
-Path MemoryToolkit::DialogFileName(std::string_view component) const {
-  auto found = dialogs_.find(component);
+Path MemoryToolkit::DialogFileName(FileDialog component) const {
+  auto found = dialogs_.find(component.name());
   if (found == dialogs_.end()) throw std::out_of_range("no dialog " + std::string(component));
   return found->second.fileName;
 }
 
-bool MemoryToolkit::LoadWindow(std::string_view window, std::string_view, bool) {
-  auto described = windows_.find(window);
+bool MemoryToolkit::LoadWindow(Window window, Window, bool) {
+  auto described = windows_.find(window.name());
   if (described == windows_.end()) throw std::out_of_range("no window " + std::string(window));
   ++windowsLoaded_;
   open_.emplace(window);
@@ -173,31 +189,31 @@ bool MemoryToolkit::LoadWindow(std::string_view window, std::string_view, bool) 
   return true;
 }
 
-void MemoryToolkit::CloseWindow(std::string_view window) {
+void MemoryToolkit::CloseWindow(Window window) {
   open_.erase(std::string(window));
 }
 
-bool MemoryToolkit::Enabled(std::string_view control) const {
-  return At(control).enabled;
+bool MemoryToolkit::Enabled(AnyControl control) const {
+  return Typed(control).enabled;
 }
 
-void MemoryToolkit::SetEnabled(std::string_view control, bool enabled) {
-  At(control).enabled = enabled;
+void MemoryToolkit::SetEnabled(AnyControl control, bool enabled) {
+  Typed(control).enabled = enabled;
 }
 
-void MemoryToolkit::Focus(std::string_view control) {
-  At(control);
+void MemoryToolkit::Focus(AnyControl control) {
+  Typed(control);
   focus_ = std::string(control);
 }
 
-void MemoryToolkit::ShowPage(std::string_view page) {
-  At(page);
+void MemoryToolkit::ShowPage(TabPage page) {
+  Typed(page);
   shownPage_ = std::string(page);
 }
 
-void MemoryToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+void MemoryToolkit::SetRows(CheckList list, std::shared_ptr<const TableRows> rows,
                             const std::vector<bool>& ticks) {
-  Control& target = At(list);
+  Control& target = Typed(list);
   target.ticks.assign(rows ? static_cast<std::size_t>(rows->Count()) : 0, true);
   for (std::size_t i = 0; i < ticks.size() && i < target.ticks.size(); ++i) {
     target.ticks[i] = ticks[i];
@@ -206,24 +222,35 @@ void MemoryToolkit::SetRows(std::string_view list, std::shared_ptr<const TableRo
   target.currentRow = -1;
 }
 
-int MemoryToolkit::CurrentRow(std::string_view list) const {
-  return At(list).currentRow;
+int MemoryToolkit::CurrentRow(CheckList list) const {
+  return Typed(list).currentRow;
 }
 
-void MemoryToolkit::SetCurrentRow(std::string_view list, int row) {
-  Control& target = At(list);
+void MemoryToolkit::SetCurrentRow(CheckList list, int row) {
+  Control& target = Typed(list);
   if (row >= 0 && static_cast<std::size_t>(row) < target.ticks.size()) target.currentRow = row;
 }
 
-std::vector<bool> MemoryToolkit::Ticks(std::string_view list) const {
-  return At(list).ticks;
+std::vector<bool> MemoryToolkit::Ticks(CheckList list) const {
+  return Typed(list).ticks;
 }
 
-std::vector<Path> MemoryToolkit::DroppedPaths(std::string_view control) const {
-  return At(control).dropped;
+std::vector<Path> MemoryToolkit::DroppedPaths(DropTarget control) const {
+  return Typed(control).dropped;
 }
 
-void MemoryToolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+// As the real toolkits: a file dialog component keeps the path as the file last chosen.
+void MemoryToolkit::SetPath(PathControl control, const Path& path) {
+  if (control.kind() != ui::Kind::kFileDialog) return Toolkit::SetPath(control, path);
+  dialogs_.at(std::string(control.name())).fileName = path;
+}
+
+std::optional<Path> MemoryToolkit::PathIn(PathControl control) const {
+  if (control.kind() != ui::Kind::kFileDialog) return Toolkit::PathIn(control);
+  return DialogFileName(FileDialog(control.name()));
+}
+
+void MemoryToolkit::ChooseWithoutDialog(FileDialog component, const Path& path) {
   dialogs_.at(std::string(component)).answers.emplace_front(path);
 }
 
@@ -232,7 +259,7 @@ bool MemoryToolkit::SetControlStyle(int style) {
   return true;
 }
 
-void MemoryToolkit::Bind(std::string_view control, Event event, Routine routine) {
+void MemoryToolkit::Bind(EventSource control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
@@ -258,7 +285,7 @@ void MemoryToolkit::Tick(std::string_view list, int row) {
 }
 
 void MemoryToolkit::ChooseRow(std::string_view list, int row) {
-  SetCurrentRow(list, row);
+  SetCurrentRow(CheckList(list), row);
   Fire(list, Event::kRowChosen);
 }
 

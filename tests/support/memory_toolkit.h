@@ -40,39 +40,41 @@ class MemoryToolkit : public Toolkit {
   explicit MemoryToolkit(const std::vector<ui::WindowDescription>& windows);
 
   // Toolkit. An unknown control name throws std::out_of_range.
-  ByteText Text(std::string_view control) const override;
-  void SetText(std::string_view control, const ByteText& text) override;
-  bool Visible(std::string_view control) const override;
-  void SetVisible(std::string_view control, bool visible) override;
-  bool Checked(std::string_view control) const override;
-  void SetChecked(std::string_view control, bool checked) override;
-  int SelectedIndex(std::string_view control) const override;
-  ByteText ComboItemText(std::string_view control, int index) const override;
-  void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
-  void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  ByteText Text(TextControl control) const override;
+  void SetText(TextControl control, const ByteText& text) override;
+  bool Visible(AnyControl control) const override;
+  void SetVisible(AnyControl control, bool visible) override;
+  bool Checked(RadioButton control) const override;
+  void SetChecked(RadioButton control, bool checked) override;
+  int SelectedIndex(ListControl control) const override;
+  ByteText ComboItemText(ListControl control, int index) const override;
+  void SetComboItemText(DropDown control, int index, const ByteText& text) override;
+  void SetTextEncoding(EditBox control, Encoding encoding) override;
   // What SetTextEncoding last gave an edit box (GBK at start).
   Encoding TextEncoding(std::string_view control) const { return At(control).encoding; }
   using Toolkit::ShowMessageBox;
   int ShowMessageBox(const std::string& content, int flags, const std::string& caption) override;
-  bool ShowFileDialog(std::string_view component) override;
-  Path DialogFileName(std::string_view component) const override;
-  bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
-  void CloseWindow(std::string_view window) override;
-  bool Enabled(std::string_view control) const override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  void Focus(std::string_view control) override;
+  bool ShowFileDialog(FileDialog component) override;
+  Path DialogFileName(FileDialog component) const override;
+  bool LoadWindow(Window window, Window parent, bool modal) override;
+  void CloseWindow(Window window) override;
+  bool Enabled(AnyControl control) const override;
+  void SetEnabled(AnyControl control, bool enabled) override;
+  void Focus(AnyControl control) override;
   // Notes the page as the one shown (ShownPage()).
-  void ShowPage(std::string_view page) override;
+  void ShowPage(TabPage page) override;
   const std::string& ShownPage() const { return shownPage_; }
-  void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+  void SetRows(CheckList list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
-  std::vector<bool> Ticks(std::string_view list) const override;
-  int CurrentRow(std::string_view list) const override;
-  void SetCurrentRow(std::string_view list, int row) override;
-  std::vector<Path> DroppedPaths(std::string_view control) const override;
-  void ChooseWithoutDialog(std::string_view component, const Path& path) override;
+  std::vector<bool> Ticks(CheckList list) const override;
+  int CurrentRow(CheckList list) const override;
+  void SetCurrentRow(CheckList list, int row) override;
+  std::vector<Path> DroppedPaths(DropTarget control) const override;
+  void ChooseWithoutDialog(FileDialog component, const Path& path) override;
+  void SetPath(PathControl control, const Path& path) override;
+  std::optional<Path> PathIn(PathControl control) const override;
   bool SetControlStyle(int style) override;
-  void Bind(std::string_view control, Event event, Routine routine) override;
+  void Bind(EventSource control, Event event, Routine routine) override;
   // Runs the job here; the user presses 取消 once it has reported stopAfterFiles files.
   void RunLongWork(const WorkSize& size, const Job& job) override;
 
@@ -151,6 +153,9 @@ class MemoryToolkit : public Toolkit {
 
   Control& At(std::string_view control);
   const Control& At(std::string_view control) const;
+  // At, for a handle whose kind must be the control's.
+  Control& Typed(AnyControl control);
+  const Control& Typed(AnyControl control) const;
   void Fire(std::string_view control, Event event);
 
   std::map<std::string, ui::WindowDescription, std::less<>> windows_;

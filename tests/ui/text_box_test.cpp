@@ -41,6 +41,16 @@ namespace {
 constexpr std::string_view kCounts[] = {"2", "3", "4", "5"};
 constexpr morvane::ui::FileFilter kTxt[] = {{"txt文本", "*.txt"}};
 
+// The test windows' controls, by handle.
+constexpr morvane::Window kTestWindow{"window"};
+constexpr morvane::Window kSecondWindow{"second"};
+constexpr morvane::EditBox kBoxControl{"box"};
+constexpr morvane::EditBox kLineControl{"line"};
+constexpr morvane::Button kButtonControl{"button"};
+constexpr morvane::RadioButton kRadioControl{"radio"};
+constexpr morvane::DropDown kListControl{"list"};
+constexpr morvane::FileDialog kDialogControl{"dialog"};
+
 // clang-format off
 const ControlRow kRows[] = {
   {"box",    kEdit,       {}, {0,   0,   300, 200}, "", kShown, {kMultiLine}},
@@ -142,7 +152,7 @@ class TextBoxTest : public QObject {
   void listItemsAndControlStyle();
 
  private:
-  int fired(const char* control, Event event) const;
+  int fired(std::string_view control, Event event) const;
   ByteTextEdit* countedBox(std::string_view bytes, int anchor, int cursor,
                            morvane::Encoding encoding = morvane::Encoding::kGbk);
   QString countMismatch();
@@ -158,10 +168,14 @@ void TextBoxTest::init() {
   toolkit_->Describe({"window", "测试", 408, 334, Frame::kMain, {}, kRows});
   toolkit_->Describe({"second", "第二", 200, 100, Frame::kToolWindow, {}, kSecondRows});
   fired_.clear();
-  for (const char* control : {"box", "line", "button", "radio", "list", "second"}) {
+  const morvane::EventSource sources[] = {kBoxControl,   kLineControl, kButtonControl,
+                                          kRadioControl, kListControl, kSecondWindow};
+  for (const morvane::EventSource control : sources) {
     for (Event event :
          {Event::kContentChanged, Event::kClicked, Event::kItemSelected, Event::kCreated}) {
-      toolkit_->Bind(control, event, [this, control, event] { ++fired_[{control, event}]; });
+      toolkit_->Bind(control, event, [this, name = std::string(control.name()), event] {
+        ++fired_[{name, event}];
+      });
     }
   }
   window_ = toolkit_->CreateWindow("window");
@@ -173,8 +187,8 @@ void TextBoxTest::cleanup() {
   toolkit_.reset();
 }
 
-int TextBoxTest::fired(const char* control, Event event) const {
-  auto it = fired_.find({control, event});
+int TextBoxTest::fired(std::string_view control, Event event) const {
+  auto it = fired_.find({std::string(control), event});
   return it == fired_.end() ? 0 : it->second;
 }
 
@@ -182,12 +196,12 @@ int TextBoxTest::fired(const char* control, Event event) const {
 // routine does, showing the given bytes, focused, with the given selection.
 ByteTextEdit* TextBoxTest::countedBox(std::string_view bytes, int anchor, int cursor,
                                       morvane::Encoding encoding) {
-  toolkit_->Bind("box", Event::kContentChanged, [this] {
+  toolkit_->Bind(kBoxControl, Event::kContentChanged, [this] {
     ++fired_[{"box", Event::kContentChanged}];
-    seenLength_ = toolkit_->TextLength("box");
+    seenLength_ = toolkit_->TextLength(kBoxControl);
   });
-  toolkit_->SetTextEncoding("box", encoding);
-  toolkit_->SetText("box",
+  toolkit_->SetTextEncoding(kBoxControl, encoding);
+  toolkit_->SetText(kBoxControl,
                     encoding == morvane::Encoding::kGbk ? ByteText(bytes) : ByteText::Copy(bytes));
   auto* box = static_cast<ByteTextEdit*>(toolkit_->Widget("box"));
   box->setFocus();
@@ -199,8 +213,8 @@ ByteTextEdit* TextBoxTest::countedBox(std::string_view bytes, int anchor, int cu
 // Empty when the count the routine saw last, the count asked for now and the bytes read
 // all agree; else what differs.
 QString TextBoxTest::countMismatch() {
-  const int asked = toolkit_->TextLength("box");
-  const ByteText bytes = toolkit_->Text("box");
+  const int asked = toolkit_->TextLength(kBoxControl);
+  const ByteText bytes = toolkit_->Text(kBoxControl);
   const auto size = static_cast<int>(bytes.size());
   if ((fired("box", Event::kContentChanged) > 0 && seenLength_ != size) || asked != size) {
     return QStringLiteral("read %1 bytes; the routine counted %2, asked %3")
@@ -276,7 +290,7 @@ void TextBoxTest::editsChangeTheBytes() {
   }
   if (!typed.isNull()) Commit(box, typed);
   if (!pasted.isNull()) Paste(box, pasted);
-  QCOMPARE(Raw(toolkit_->Text("box").view()), expected);
+  QCOMPARE(Raw(toolkit_->Text(kBoxControl).view()), expected);
   const QString mismatch = countMismatch();
   QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
   // A change fires the routine once; a key that changes nothing fires nothing.
@@ -289,7 +303,7 @@ void TextBoxTest::editsChangeTheBytes() {
   QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
   QCOMPARE(Raw(box->View()), bytes);
   QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-  QCOMPARE(Raw(toolkit_->Text("box").view()), expected);
+  QCOMPARE(Raw(toolkit_->Text(kBoxControl).view()), expected);
 }
 
 void TextBoxTest::randomEditsUndoToTheStart_data() {
@@ -426,7 +440,7 @@ void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
     }
     // A fresh box scrolled to one of the lines in sight shows the lines from there on:
     // the lines found going down are those found from where they start.
-    fresh->SetBytes(toolkit_->Text("box"));
+    fresh->SetBytes(toolkit_->Text(kBoxControl));
     const std::vector<std::size_t> starts = box->ShownStarts();
     const std::size_t row = static_cast<std::size_t>(step) % starts.size();
     fresh->verticalScrollBar()->setValue(static_cast<int>(starts[row]));
@@ -446,7 +460,7 @@ void TextBoxTest::longParagraphShowsTheLinesOfAFreshBox() {
 }
 
 void TextBoxTest::lineBreaksShowAsBreaks() {
-  toolkit_->SetText("box", ByteText("a\r\nb\nc\rd"));
+  toolkit_->SetText(kBoxControl, ByteText("a\r\nb\nc\rd"));
   auto* box = static_cast<ByteTextEdit*>(toolkit_->Widget("box"));
   // CR LF and a lone LF end a line; a lone CR shows as a mark.
   QCOMPARE(box->ShownLines(), (QStringList{"a", "b", QStringLiteral("c\u240Dd")}));
@@ -457,7 +471,7 @@ void TextBoxTest::lineBreaksShowAsBreaks() {
   QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb\nc\u240Dd"));
   QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
   QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-  QCOMPARE(toolkit_->Text("box"), ByteText("a\r\nb\nc\rda\r\nb\nc\rd"));
+  QCOMPARE(toolkit_->Text(kBoxControl), ByteText("a\r\nb\nc\rda\r\nb\nc\rd"));
 }
 
 void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
@@ -482,7 +496,7 @@ void TextBoxTest::contextMenuSpeaksQtsWordsAndActs() {
   menu->actions().last()->trigger();
   menu.reset(box->CreateContextMenu());
   menu->actions().at(3)->trigger();
-  QCOMPARE(toolkit_->Text("box"), ByteText());
+  QCOMPARE(toolkit_->Text(kBoxControl), ByteText());
   QCOMPARE(seenLength_, 0);
   QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
 }
@@ -508,7 +522,7 @@ void TextBoxTest::mouseSetsTheCursorAndSelects() {
   // A double-click takes the word; typing replaces it.
   QTest::mouseDClick(area, Qt::LeftButton, {}, inDef);
   Commit(box, QStringLiteral("X"));
-  QCOMPARE(toolkit_->Text("box"), ByteText("abc X\r\nxyz \xB5\xDA"));
+  QCOMPARE(toolkit_->Text(kBoxControl), ByteText("abc X\r\nxyz \xB5\xDA"));
   // A drag from the start to the end selects everything.
   const QPoint first = at(0);
   const QPoint last = at(13);
@@ -564,7 +578,7 @@ void TextBoxTest::bytesComeBackUnchanged_data() {
 void TextBoxTest::bytesComeBackUnchanged() {
   QFETCH(QByteArray, bytes);
   const ByteText text(std::string_view(bytes.constData(), bytes.size()));
-  for (const char* control : {"box", "line"}) {
+  for (const morvane::EditBox control : {kBoxControl, kLineControl}) {
     toolkit_->SetText(control, text);
     QCOMPARE(toolkit_->Text(control), text);
     // A user edit that ends where it began goes through the encoding of the display.
@@ -580,24 +594,24 @@ void TextBoxTest::bytesComeBackUnchanged() {
 
 void TextBoxTest::handlerWritesFireOnceNested() {
   ByteText seenInside;
-  toolkit_->Bind("box", Event::kContentChanged, [this, &seenInside] {
+  toolkit_->Bind(kBoxControl, Event::kContentChanged, [this, &seenInside] {
     ++fired_[{"box", Event::kContentChanged}];
-    seenInside = toolkit_->Text("box");
+    seenInside = toolkit_->Text(kBoxControl);
   });
-  toolkit_->SetText("box", ByteText("same"));
+  toolkit_->SetText(kBoxControl, ByteText("same"));
   QCOMPARE(seenInside, ByteText("same"));
-  toolkit_->SetText("box", ByteText("same"));
+  toolkit_->SetText(kBoxControl, ByteText("same"));
   QCOMPARE(fired("box", Event::kContentChanged), 2);
-  toolkit_->SetText("line", ByteText("x"));
-  toolkit_->SetText("line", ByteText("x"));
+  toolkit_->SetText(kLineControl, ByteText("x"));
+  toolkit_->SetText(kLineControl, ByteText("x"));
   QCOMPARE(fired("line", Event::kContentChanged), 2);
   // Captions are no edit boxes: nothing fires.
-  toolkit_->SetText("button", ByteText("y"));
+  toolkit_->SetText(kButtonControl, ByteText("y"));
   QCOMPARE(fired("button", Event::kClicked), 0);
 }
 
 void TextBoxTest::typingFiresOncePerChange() {
-  for (const char* control : {"box", "line"}) {
+  for (const morvane::EditBox control : {kBoxControl, kLineControl}) {
     QWidget* widget = toolkit_->Widget(control);
     QTest::mouseClick(widget, Qt::LeftButton);  // focus alone changes nothing
     QCOMPARE(fired(control, Event::kContentChanged), 0);
@@ -609,7 +623,7 @@ void TextBoxTest::typingFiresOncePerChange() {
   }
   // Enter in the multi-line box is a CR LF.
   QTest::keyClick(toolkit_->Widget("box"), Qt::Key_Return);
-  QCOMPARE(toolkit_->Text("box"), ByteText("ab\r\n"));
+  QCOMPARE(toolkit_->Text(kBoxControl), ByteText("ab\r\n"));
 }
 
 void TextBoxTest::clicksFireTheirRoutine() {
@@ -620,17 +634,17 @@ void TextBoxTest::clicksFireTheirRoutine() {
   QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
   QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
   QCOMPARE(fired("radio", Event::kClicked), 2);
-  QVERIFY(toolkit_->Checked("radio"));
-  toolkit_->SetChecked("radio", false);
-  QVERIFY(!toolkit_->Checked("radio"));
+  QVERIFY(toolkit_->Checked(kRadioControl));
+  toolkit_->SetChecked(kRadioControl, false);
+  QVERIFY(!toolkit_->Checked(kRadioControl));
   // Choosing an item fires; setting the index from code does not.
   QWidget* list = toolkit_->Widget("list");
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Down);
   QCOMPARE(fired("list", Event::kItemSelected), 1);
-  QCOMPARE(toolkit_->SelectedIndex("list"), 1);
-  toolkit_->SetText("list", ByteText("5"));
-  QCOMPARE(toolkit_->SelectedIndex("list"), 3);
+  QCOMPARE(toolkit_->SelectedIndex(kListControl), 1);
+  toolkit_->SetText(kListControl, ByteText("5"));
+  QCOMPARE(toolkit_->SelectedIndex(kListControl), 3);
   QCOMPARE(fired("list", Event::kItemSelected), 1);
 }
 
@@ -675,7 +689,7 @@ void TextBoxTest::questionBoxAnswersYesOrNo() {
       for (QAbstractButton* button : box->buttons()) buttons << button->text();
       presses[i](box);
     });
-    const int answer = toolkit_->ShowMessageBox("?", morvane::kYesNo, morvane::DefaultCaption());
+    const int answer = toolkit_->ShowMessageBox("?", morvane::kYesNo, {});
     QCOMPARE(answer, answers[i]);
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
@@ -695,10 +709,10 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
     for (int i = 0; types != nullptr && i < types->count(); ++i) filters << types->itemText(i);
     QVERIFY(morvane::testing::AnswerFileDialog(dialog, chosen));
   });
-  QVERIFY(toolkit_->ShowFileDialog("dialog"));
+  QVERIFY(toolkit_->ShowFileDialog(kDialogControl));
   QCOMPARE(filters, QStringList{QStringLiteral("txt文本 (*.txt)")});
   const morvane::Path path(chosen.toStdString());
-  QCOMPARE(toolkit_->DialogFileName("dialog"), path);
+  QCOMPARE(toolkit_->DialogFileName(kDialogControl), path);
 
   // The second dialog starts on the path chosen before; cancelling keeps it.
   QString preFilled;
@@ -709,9 +723,9 @@ void TextBoxTest::fileDialogRemembersTheChosenPath() {
                 dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
     dialog->reject();
   });
-  QVERIFY(!toolkit_->ShowFileDialog("dialog"));
+  QVERIFY(!toolkit_->ShowFileDialog(kDialogControl));
   QCOMPARE(preFilled, chosen);
-  QCOMPARE(toolkit_->DialogFileName("dialog"), path);
+  QCOMPARE(toolkit_->DialogFileName(kDialogControl), path);
 }
 
 void TextBoxTest::modalWindowRunsItsOwnLoop() {
@@ -726,7 +740,7 @@ void TextBoxTest::modalWindowRunsItsOwnLoop() {
     QTest::keyClick(widget, Qt::Key_Escape);  // Esc closes it
     QVERIFY(!widget->isVisible());
   });
-  QVERIFY(toolkit_->LoadWindow("second", "window", true));
+  QVERIFY(toolkit_->LoadWindow(kSecondWindow, kTestWindow, true));
   QVERIFY(blocked);
   QCOMPARE(second->size(), QSize(200 - 8, 100 - 22));
   QCOMPARE(fired("second", Event::kCreated), 1);
@@ -734,15 +748,15 @@ void TextBoxTest::modalWindowRunsItsOwnLoop() {
   QApplication::processEvents();
   QCOMPARE(toolkit_->Widget("label"), nullptr);
   morvane::testing::WhenModalOpens([](QWidget* widget) { widget->close(); });
-  QVERIFY(toolkit_->LoadWindow("second", "window", true));
+  QVERIFY(toolkit_->LoadWindow(kSecondWindow, kTestWindow, true));
   QCOMPARE(fired("second", Event::kCreated), 2);
 }
 
 void TextBoxTest::listItemsAndControlStyle() {
-  QCOMPARE(toolkit_->ComboItemText("list", 0), ByteText("2"));
-  QCOMPARE(toolkit_->ComboItemText("list", 3), ByteText("5"));
-  QCOMPARE(toolkit_->ComboItemText("list", 4), ByteText());
-  QCOMPARE(toolkit_->ComboItemText("list", -1), ByteText());
+  QCOMPARE(toolkit_->ComboItemText(kListControl, 0), ByteText("2"));
+  QCOMPARE(toolkit_->ComboItemText(kListControl, 3), ByteText("5"));
+  QCOMPARE(toolkit_->ComboItemText(kListControl, 4), ByteText());
+  QCOMPARE(toolkit_->ComboItemText(kListControl, -1), ByteText());
 
   QVERIFY(toolkit_->SetControlStyle(1));
   QVERIFY(qApp->styleSheet().contains(QStringLiteral("rgb(123, 158, 189)")));

@@ -11,7 +11,7 @@
 
 namespace morvane::ui {
 
-void Win32Toolkit::SetRows(std::string_view name, std::shared_ptr<const TableRows> rows,
+void Win32Toolkit::SetRows(CheckList name, std::shared_ptr<const TableRows> rows,
                            const std::vector<bool>& ticks) {
   Control& list = Find(name);
   ListPart& part = list.As<ListPart>();
@@ -25,11 +25,11 @@ void Win32Toolkit::SetRows(std::string_view name, std::shared_ptr<const TableRow
   InvalidateRect(list.hwnd, nullptr, TRUE);
 }
 
-int Win32Toolkit::CurrentRow(std::string_view name) const {
+int Win32Toolkit::CurrentRow(CheckList name) const {
   return ListView_GetNextItem(Find(name).hwnd, -1, LVNI_FOCUSED);
 }
 
-void Win32Toolkit::SetCurrentRow(std::string_view name, int row) {
+void Win32Toolkit::SetCurrentRow(CheckList name, int row) {
   Control& list = Find(name);
   if (row < 0 || static_cast<std::size_t>(row) >= list.As<ListPart>().ticks.size()) return;
   ++choosingRow_;
@@ -39,7 +39,7 @@ void Win32Toolkit::SetCurrentRow(std::string_view name, int row) {
   ListView_EnsureVisible(list.hwnd, row, FALSE);
 }
 
-std::vector<bool> Win32Toolkit::Ticks(std::string_view name) const {
+std::vector<bool> Win32Toolkit::Ticks(CheckList name) const {
   return Find(name).As<ListPart>().ticks;
 }
 

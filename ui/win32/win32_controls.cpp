@@ -414,7 +414,10 @@ void Win32Toolkit::Build(const ControlRow& row, TopWindow& top) {
       FitDroppedWidth(control.hwnd, top.dpi);
     }
     ApplyStyle(control.hwnd);
-    if (row.look.flags & kDisabled) SetEnabled(control.name, false);
+    if (row.look.flags & kDisabled) {
+      EnableWindow(control.hwnd, FALSE);
+      if (HWND arrows = control.Arrows()) EnableWindow(arrows, FALSE);
+    }
   }
   if (row.look.background != kNoColour) {
     control.brush = CreateSolidBrush(Colour(row.look.background));

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <utility>
 
+#include "ui/message_boxes.h"
 #include "ui/win32/win32_control.h"
 #include "ui/win32/win32_text.h"
 
@@ -38,7 +39,7 @@ int Win32Toolkit::ShowMessageBox(const std::string& content, int flags,
   // for the answer; with no window open, every window of the program waits.
   HWND owner = OwnerWindow();
   const int pressed =
-      MessageBoxW(owner, WideFromUtf8(content).c_str(), WideFromUtf8(caption).c_str(),
+      MessageBoxW(owner, WideFromUtf8(content).c_str(), WideFromUtf8(CaptionOrDefault(caption)).c_str(),
                   (question ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | (owner ? 0 : MB_TASKMODAL));
   if (!question) return 0;
   return pressed == IDYES ? kAnswerYes : kAnswerNo;
@@ -60,7 +61,7 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
   }
   constexpr int kOpenFolder = 100;
   const std::wstring text = WideFromUtf8(content);
-  const std::wstring title = WideFromUtf8(caption.empty() ? DefaultCaption() : caption);
+  const std::wstring title = WideFromUtf8(CaptionOrDefault(caption));
   const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"确定"}, {kOpenFolder, L"打开文件夹"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
@@ -81,12 +82,11 @@ void Win32Toolkit::ShowCompletion(const std::string& content, const std::string&
       ShellExecuteW(nullptr, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // Values up to 32 are errors: no file manager to hand the folder to, so its path.
   if (opened <= 32) {
-    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0,
-                   DefaultCaption());
+    ShowMessageBox("没有找到文件管理器。输出文件夹是：\n" + DisplayName(folder), 0, {});
   }
 }
 
-bool Win32Toolkit::ShowFileDialog(std::string_view component) {
+bool Win32Toolkit::ShowFileDialog(FileDialog component) {
   FileDialogSettings& settings = dialogs_.at(std::string(component));
   if (!settings.preset.empty()) {
     settings.fileName = std::exchange(settings.preset, std::wstring());
@@ -113,11 +113,11 @@ bool Win32Toolkit::ShowFileDialog(std::string_view component) {
   return true;
 }
 
-Path Win32Toolkit::DialogFileName(std::string_view component) const {
+Path Win32Toolkit::DialogFileName(FileDialog component) const {
   return Path(dialogs_.at(std::string(component)).fileName);
 }
 
-void Win32Toolkit::ChooseWithoutDialog(std::string_view component, const Path& path) {
+void Win32Toolkit::ChooseWithoutDialog(FileDialog component, const Path& path) {
   dialogs_.at(std::string(component)).preset = path.native();
 }
 

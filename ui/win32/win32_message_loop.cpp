@@ -238,7 +238,7 @@ LRESULT Win32Toolkit::Handle(TopWindow& top, UINT message, WPARAM w, LPARAM l) {
       if (control->kind == Kind::kButton && code == BN_CLICKED) {
         Fire(name, Event::kClicked);
       } else if (control->kind == Kind::kRadio && code == BN_CLICKED) {
-        SetChecked(name, true);
+        SetChecked(RadioButton(name), true);
         Fire(name, Event::kClicked);
       } else if ((control->kind == Kind::kEdit || control->kind == Kind::kSpin) &&
                  code == EN_CHANGE && settingText_ == 0) {

@@ -87,7 +87,7 @@ void Win32Toolkit::Fire(std::string_view control, Event event) {
   }
 }
 
-void Win32Toolkit::Bind(std::string_view control, Event event, Routine routine) {
+void Win32Toolkit::Bind(EventSource control, Event event, Routine routine) {
   routines_[{std::string(control), event}] = std::move(routine);
 }
 
@@ -227,7 +227,7 @@ void Win32Toolkit::SelectPage(Control& tabs, int page) {
   UpdateVisibility(tabs.window);
 }
 
-void Win32Toolkit::ShowPage(std::string_view page) {
+void Win32Toolkit::ShowPage(TabPage page) {
   const Control& shown = Find(page);
   SelectPage(Find(shown.parent), shown.As<PagePart>().index);
 }
@@ -252,7 +252,7 @@ void Win32Toolkit::ShowCentred(HWND window) {
 
 // ---- texts -------------------------------------------------------------------------
 
-ByteText Win32Toolkit::Text(std::string_view name) const {
+ByteText Win32Toolkit::Text(TextControl name) const {
   const Control& control = Find(name);
   switch (control.kind) {
     case Kind::kWebView:
@@ -269,7 +269,7 @@ ByteText Win32Toolkit::Text(std::string_view name) const {
       return Gbk(control.As<TreePart>().value);
     case Kind::kDropDown: {
       const auto index = static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0));
-      return ComboItemText(name, index);
+      return ComboItemText(DropDown(name), index);
     }
     case Kind::kTabPage:
     case Kind::kTabControl:
@@ -281,7 +281,7 @@ ByteText Win32Toolkit::Text(std::string_view name) const {
   }
 }
 
-void Win32Toolkit::SetText(std::string_view name, const ByteText& text) {
+void Win32Toolkit::SetText(TextControl name, const ByteText& text) {
   Control& control = Find(name);
   const std::wstring wide =
       WideIn(control.kind == Kind::kEdit ? control.As<EditPart>().encoding : Encoding::kGbk, text);
@@ -343,7 +343,7 @@ void Win32Toolkit::SetText(std::string_view name, const ByteText& text) {
 // As the Qt toolkit does: a folder tree opens the folder, a drive list selects its drive,
 // a file dialog component takes the path as the file last chosen; a box shows the path's
 // name and keeps the path (Toolkit::SetPath).
-void Win32Toolkit::SetPath(std::string_view name, const Path& path) {
+void Win32Toolkit::SetPath(PathControl name, const Path& path) {
   Control& control = Find(name);
   switch (control.kind) {
     case Kind::kFolderTree:
@@ -367,7 +367,7 @@ void Win32Toolkit::SetPath(std::string_view name, const Path& path) {
   }
 }
 
-std::optional<Path> Win32Toolkit::PathIn(std::string_view name) const {
+std::optional<Path> Win32Toolkit::PathIn(PathControl name) const {
   const Control& control = Find(name);
   switch (control.kind) {
     case Kind::kFolderTree:
@@ -379,13 +379,13 @@ std::optional<Path> Win32Toolkit::PathIn(std::string_view name) const {
       return Path(drives[static_cast<std::size_t>(index)].root);
     }
     case Kind::kFileDialog:
-      return DialogFileName(name);
+      return DialogFileName(FileDialog(name));
     default:
       return Toolkit::PathIn(name);
   }
 }
 
-TypedName Win32Toolkit::TypedPathIn(std::string_view name) const {
+TypedName Win32Toolkit::TypedPathIn(PathControl name) const {
   if (auto path = PathIn(name)) return {*path, {}};
   const Control& control = Find(name);
   if (control.kind != Kind::kEdit || control.As<EditPart>().encoding != Encoding::kGbk) {
@@ -400,28 +400,28 @@ TypedName Win32Toolkit::TypedPathIn(std::string_view name) const {
   return {Path(std::move(text)), {}};
 }
 
-bool Win32Toolkit::Visible(std::string_view name) const {
+bool Win32Toolkit::Visible(AnyControl name) const {
   return Find(name).shown;
 }
 
-void Win32Toolkit::SetVisible(std::string_view name, bool visible) {
+void Win32Toolkit::SetVisible(AnyControl name, bool visible) {
   Control& control = Find(name);
   control.shown = visible;
   UpdateVisibility(control.window);
 }
 
-bool Win32Toolkit::Enabled(std::string_view name) const {
+bool Win32Toolkit::Enabled(AnyControl name) const {
   const Control& control = Find(name);
   return control.hwnd != nullptr && IsWindowEnabled(control.hwnd);
 }
 
-void Win32Toolkit::SetEnabled(std::string_view name, bool enabled) {
+void Win32Toolkit::SetEnabled(AnyControl name, bool enabled) {
   Control& control = Find(name);
   if (control.hwnd) EnableWindow(control.hwnd, enabled);
   if (HWND arrows = control.Arrows()) EnableWindow(arrows, enabled);
 }
 
-void Win32Toolkit::Focus(std::string_view name) {
+void Win32Toolkit::Focus(AnyControl name) {
   Control& control = Find(name);
   if (!control.hwnd) return;
   auto top = windows_.find(control.window);
@@ -432,11 +432,11 @@ void Win32Toolkit::Focus(std::string_view name) {
   SetFocus(control.hwnd);
 }
 
-bool Win32Toolkit::Checked(std::string_view name) const {
+bool Win32Toolkit::Checked(RadioButton name) const {
   return Find(name).checked;
 }
 
-void Win32Toolkit::SetChecked(std::string_view name, bool checked) {
+void Win32Toolkit::SetChecked(RadioButton name, bool checked) {
   Control& control = Find(name);
   control.checked = checked;
   if (control.hwnd) {
@@ -444,12 +444,12 @@ void Win32Toolkit::SetChecked(std::string_view name, bool checked) {
   }
 }
 
-int Win32Toolkit::SelectedIndex(std::string_view name) const {
+int Win32Toolkit::SelectedIndex(ListControl name) const {
   const Control& control = Find(name);
   return static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0));
 }
 
-ByteText Win32Toolkit::ComboItemText(std::string_view name, int index) const {
+ByteText Win32Toolkit::ComboItemText(ListControl name, int index) const {
   const Control& control = Find(name);
   const auto count = static_cast<int>(SendMessageW(control.hwnd, CB_GETCOUNT, 0, 0));
   if (index < 0 || index >= count) return {};
@@ -460,7 +460,7 @@ ByteText Win32Toolkit::ComboItemText(std::string_view name, int index) const {
   return Gbk(item);
 }
 
-void Win32Toolkit::SetComboItemText(std::string_view name, int index, const ByteText& text) {
+void Win32Toolkit::SetComboItemText(DropDown name, int index, const ByteText& text) {
   const Control& control = Find(name);
   const auto count = static_cast<int>(SendMessageW(control.hwnd, CB_GETCOUNT, 0, 0));
   if (index < 0 || index >= count) return;
@@ -472,7 +472,7 @@ void Win32Toolkit::SetComboItemText(std::string_view name, int index, const Byte
   FitDroppedWidth(control.hwnd, windows_.at(control.window)->dpi);
 }
 
-void Win32Toolkit::SetTextEncoding(std::string_view name, Encoding encoding) {
+void Win32Toolkit::SetTextEncoding(EditBox name, Encoding encoding) {
   Control& control = Find(name);
   if (control.kind != Kind::kEdit) return;
   // Emptied first, so that no text is ever read in an encoding that is not its own.
@@ -507,8 +507,8 @@ void Win32Toolkit::SetSetting(std::string_view key, const std::string& value) {
                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
-bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, bool modal) {
-  if (auto open = windows_.find(window); open != windows_.end()) {
+bool Win32Toolkit::LoadWindow(Window window, Window parent, bool modal) {
+  if (auto open = windows_.find(window.name()); open != windows_.end()) {
     HWND hwnd = open->second->hwnd;
     if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
     SetForegroundWindow(hwnd);
@@ -552,9 +552,9 @@ bool Win32Toolkit::LoadWindow(std::string_view window, std::string_view parent, 
   return true;
 }
 
-void Win32Toolkit::CloseWindow(std::string_view window) {
+void Win32Toolkit::CloseWindow(Window window) {
   // Closed once the routine that asked has returned: its control still exists meanwhile.
-  if (auto top = windows_.find(window); top != windows_.end()) {
+  if (auto top = windows_.find(window.name()); top != windows_.end()) {
     PostMessageW(top->second->hwnd, WM_CLOSE, 0, 0);
   }
 }
@@ -612,7 +612,7 @@ void Win32Toolkit::Forget(const std::string& window) {
   windows_.erase(top);
 }
 
-std::vector<Path> Win32Toolkit::DroppedPaths(std::string_view control) const {
+std::vector<Path> Win32Toolkit::DroppedPaths(DropTarget control) const {
   return Find(control).dropped;
 }
 

@@ -87,16 +87,16 @@ class Win32Toolkit final : public Toolkit {
   // open.
   HWND OwnerWindow() const;
 
-  ByteText Text(std::string_view control) const override;
-  void SetText(std::string_view control, const ByteText& text) override;
-  bool Visible(std::string_view control) const override;
-  void SetVisible(std::string_view control, bool visible) override;
-  bool Checked(std::string_view control) const override;
-  void SetChecked(std::string_view control, bool checked) override;
-  int SelectedIndex(std::string_view control) const override;
-  ByteText ComboItemText(std::string_view control, int index) const override;
-  void SetComboItemText(std::string_view control, int index, const ByteText& text) override;
-  void SetTextEncoding(std::string_view control, Encoding encoding) override;
+  ByteText Text(TextControl control) const override;
+  void SetText(TextControl control, const ByteText& text) override;
+  bool Visible(AnyControl control) const override;
+  void SetVisible(AnyControl control, bool visible) override;
+  bool Checked(RadioButton control) const override;
+  void SetChecked(RadioButton control, bool checked) override;
+  int SelectedIndex(ListControl control) const override;
+  ByteText ComboItemText(ListControl control, int index) const override;
+  void SetComboItemText(DropDown control, int index, const ByteText& text) override;
+  void SetTextEncoding(EditBox control, Encoding encoding) override;
   // In the registry, under HKEY_CURRENT_USER\Software\Morvane.
   std::string Setting(std::string_view key) const override;
   void SetSetting(std::string_view key, const std::string& value) override;
@@ -105,30 +105,30 @@ class Win32Toolkit final : public Toolkit {
   // The message with 确定 and 打开文件夹, which shows the folder in Explorer.
   void ShowCompletion(const std::string& content, const std::string& caption,
                       const Path& folder) override;
-  bool ShowFileDialog(std::string_view component) override;
-  Path DialogFileName(std::string_view component) const override;
-  void SetPath(std::string_view control, const Path& path) override;
-  std::optional<Path> PathIn(std::string_view control) const override;
-  TypedName TypedPathIn(std::string_view control) const override;
-  bool LoadWindow(std::string_view window, std::string_view parent, bool modal) override;
-  void CloseWindow(std::string_view window) override;
-  bool Enabled(std::string_view control) const override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  void Focus(std::string_view control) override;
-  void SetRows(std::string_view list, std::shared_ptr<const TableRows> rows,
+  bool ShowFileDialog(FileDialog component) override;
+  Path DialogFileName(FileDialog component) const override;
+  void SetPath(PathControl control, const Path& path) override;
+  std::optional<Path> PathIn(PathControl control) const override;
+  TypedName TypedPathIn(PathControl control) const override;
+  bool LoadWindow(Window window, Window parent, bool modal) override;
+  void CloseWindow(Window window) override;
+  bool Enabled(AnyControl control) const override;
+  void SetEnabled(AnyControl control, bool enabled) override;
+  void Focus(AnyControl control) override;
+  void SetRows(CheckList list, std::shared_ptr<const TableRows> rows,
                const std::vector<bool>& ticks) override;
-  std::vector<bool> Ticks(std::string_view list) const override;
-  int CurrentRow(std::string_view list) const override;
-  void SetCurrentRow(std::string_view list, int row) override;
-  std::vector<Path> DroppedPaths(std::string_view control) const override;
-  void ChooseWithoutDialog(std::string_view component, const Path& path) override;
+  std::vector<bool> Ticks(CheckList list) const override;
+  int CurrentRow(CheckList list) const override;
+  void SetCurrentRow(CheckList list, int row) override;
+  std::vector<Path> DroppedPaths(DropTarget control) const override;
+  void ChooseWithoutDialog(FileDialog component, const Path& path) override;
   bool SetControlStyle(int style) override;
   // The job runs on a worker thread; the windows keep painting but take no input, and
   // after a moment a progress window shows what has been done, with a 取消 button.
   void RunLongWork(const WorkSize& size, const Job& job) override;
-  void Bind(std::string_view control, Event event, Routine routine) override;
+  void Bind(EventSource control, Event event, Routine routine) override;
 
-  void ShowPage(std::string_view page) override;
+  void ShowPage(TabPage page) override;
 
   struct Control;
 

@@ -306,7 +306,7 @@ void ConvertTicked(Toolkit& ui, AppState& state, Batch& batch) {
   }
   ShowFiles(ui, batch, ticks);
   ui.ShowCompletion(messages::BatchFinished(done - failed, failed, chosen.size() - done, toLook),
-                    DefaultCaption(), target->folder);
+                    {}, target->folder);
 }
 
 }  // namespace

@@ -660,8 +660,17 @@ const std::string& BookDone() {
 }
 
 std::string BookFailed(std::string_view reason) {
-  const std::size_t end = reason.find_first_of("\r\n");
-  return Join({"失败：", reason.substr(0, end)});
+  // One line, for a row of a list: the message's lines joined by a space.
+  std::string text = "失败：";
+  for (std::size_t at = 0; at < reason.size();) {
+    const std::size_t end = std::min(reason.find_first_of("\r\n", at), reason.size());
+    if (end > at) {
+      if (text.size() > std::string_view("失败：").size()) text += ' ';
+      text += reason.substr(at, end - at);
+    }
+    at = end + 1;
+  }
+  return text;
 }
 
 std::string BatchFinished(std::size_t written, std::size_t failed, std::size_t notRun,

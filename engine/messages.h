@@ -186,7 +186,7 @@ std::string MapDoubtNote(bool doubtful, std::size_t flagged);
 std::string NoTextFilesIn(const Path& folder);  // 文件夹中没有txt文件：…
 const std::string& TickFilesFirst();            // 请先勾选要转换的文件！
 const std::string& BookDone();                  // 已生成 (a file's result)
-// A file's result when it failed: 失败：reason (its first line).
+// A file's result when it failed: 失败：reason, its lines joined into one.
 std::string BookFailed(std::string_view reason);
 // The message after a batch: how many books were written, failed and left by 取消, then
 // the files that need a look, one a line (name: what is wrong).

@@ -160,7 +160,9 @@ struct Batch {
 void ShowFiles(Toolkit& ui, const Batch& batch, const std::vector<bool>& ticks) {
   ui.SetRows(kBatchList, std::make_shared<BatchRows>(batch.files), ticks);
   std::size_t doubtful = 0;
-  for (const BatchFile& file : batch.files) doubtful += file.doubtful || !file.problem.empty();
+  for (const BatchFile& file : batch.files) {
+    doubtful += file.doubtful || file.failed || !file.problem.empty();
+  }
   std::string summary = "共 " + std::to_string(batch.files.size()) + " 个文件";
   if (doubtful > 0) summary += "，" + std::to_string(doubtful) + " 个需要查看";
   ui.SetText(kBatchSummary, GbkFromUtf8(summary));

@@ -188,22 +188,6 @@ std::size_t CountLongLeads(std::string_view bytes) {
   return count;
 }
 
-// Adds bytes [from, to) to tally, one character at a time; from is a character start.
-void TallyUtf8Slowly(std::string_view bytes, std::size_t from, std::size_t to, Utf8Tally& tally) {
-  for (std::size_t i = from; i < to;) {
-    const std::size_t length = WellFormedAt(bytes, i);
-    if (length > 2) ++tally.characters;
-    if (length != 0) {
-      i += length;
-      continue;
-    }
-    const std::size_t step = CharLength(Encoding::kUtf8, bytes, i);
-    if (tally.sequences++ == 0) tally.first = i;
-    tally.bytes += step;
-    i += step;
-  }
-}
-
 }  // namespace encoding_parts
 
 std::string_view EncodingName(Encoding encoding) {

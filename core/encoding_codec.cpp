@@ -403,7 +403,7 @@ Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
   switch (encoding) {
     case Encoding::kUtf8: {
       if (IsUtf8(bytes)) return found;
-      const Utf8Tally tally = TallyUtf8(bytes, [](const Utf8Tally&) { return false; });
+      const Utf8Tally tally = TallyUtf8(bytes);
       return {tally.bytes, tally.first};
     }
     case Encoding::kUtf16Le:
@@ -432,13 +432,10 @@ Undecodable FindUndecodable(Encoding encoding, std::string_view bytes) {
   const PairTable& pairs = PairsOf(encoding);
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < n;) {
-#if defined(__SSE2__)
-    if (i + 16 <= n &&
-        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0) {
+    if (SixteenAsciiAt(data, i, n)) {
       i += 16;
       continue;
     }
-#endif
     const unsigned char b = data[i];
     if (b < 0x80) {
       ++i;

@@ -298,13 +298,10 @@ bool ClearlyBig5(std::string_view bytes) {
   // Stepped as CharLength steps Big5. Once GBK leads by more than the pairs left could
   // make up, the answer is known: a GBK text is told within its first half.
   for (std::size_t i = 0, next = std::size_t{1} << 16; i < n;) {
-#if defined(__SSE2__)
-    if (i + 16 <= n &&
-        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0) {
+    if (SixteenAsciiAt(data, i, n)) {
       i += 16;
       continue;
     }
-#endif
     if (IsLead(data[i]) && i + 1 < n && data[i + 1] >= 0x40) {
       const unsigned pair = data[i] << 8 | data[i + 1];
       gbkHits += common.gbk.test(pair) ? 1 : 0;
@@ -353,42 +350,22 @@ bool FewBadSequences(const Utf8Tally& tally) {
 }
 
 // UTF-8 but for a few ill-formed sequences, checked at every MiB from the start, so that
-// a text in another encoding is told within its first MiB.
+// a text in another encoding is told within its first MiB, and within a MiB every 4 KiB:
+// the rest of the MiB can add at most one character of three bytes or more per three
+// bytes, so once the ill-formed sequences are too many for that, the check at the MiB's
+// end fails whatever follows.
 bool MostlyUtf8(std::string_view bytes) {
-  constexpr std::size_t kStretch = 1u << 20;
-  Utf8Tally tally;
-  const std::size_t n = bytes.size();
-  for (std::size_t from = 0; from < n;) {
-    std::size_t to = std::min(n, from + kStretch);
-    for (int k = 0; k < 3 && to < n && IsContinuation(At(bytes, to)); ++k) ++to;
-    const std::string_view stretch = bytes.substr(from, to - from);
-    if (IsUtf8(stretch)) {
-      tally.characters += CountLongLeads(stretch);
-    } else {
-      // TallyUtf8Slowly, told early: the rest of the stretch can add at most one
-      // character of three bytes or more per three bytes, so once the ill-formed sequences
-      // are too many for that, the check at the stretch's end fails whatever follows.
-      for (std::size_t i = from, next = from + 4096; i < to;) {
-        const std::size_t length = WellFormedAt(bytes, i);
-        if (length > 2) ++tally.characters;
-        if (length != 0) {
-          i += length;
-        } else {
-          ++tally.sequences;
-          i += CharLength(Encoding::kUtf8, bytes, i);
-        }
-        if (i >= next) {
-          if (tally.sequences * kCharactersPerBadSequence >
-              tally.characters + (to - std::min(i, to)) / 3)
-            return false;
-          next = i + 4096;
-        }
-      }
+  struct TooMany {
+    bool& failed;
+    bool operator()(const Utf8Tally& tally) const { return failed = !FewBadSequences(tally); }
+    bool operator()(const Utf8Tally& tally, std::size_t i, std::size_t to) const {
+      return failed = tally.sequences * kCharactersPerBadSequence >
+                      tally.characters + (to - std::min(i, to)) / 3;
     }
-    from = to;
-    if (!FewBadSequences(tally)) return false;
-  }
-  return true;
+  };
+  bool failed = false;
+  TallyUtf8(bytes, TooMany{failed});
+  return !failed;
 }
 
 }  // namespace

@@ -34,6 +34,18 @@ inline bool IsContinuation(unsigned char b) {
   return (b & 0xC0) == 0x80;
 }
 
+// Whether the 16 bytes at i are all below 0x80, so that a loop stepping characters can pass
+// them at once (false where fewer than 16 are left, or where the machine has no SSE2).
+inline bool SixteenAsciiAt(const unsigned char* data, std::size_t i, std::size_t n) {
+#if defined(__SSE2__)
+  return i + 16 <= n &&
+         _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0;
+#else
+  (void)data, (void)i, (void)n;
+  return false;
+#endif
+}
+
 #if defined(MORVANE_X86)
 inline bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
@@ -59,15 +71,43 @@ struct Utf8Tally {
 // The bytes of 0xE0 and above: in valid UTF-8 the lead bytes of three- and four-byte
 // characters.
 std::size_t CountLongLeads(std::string_view bytes);
-// Adds bytes [from, to) to tally, one character at a time; from is a character start.
-void TallyUtf8Slowly(std::string_view bytes, std::size_t from, std::size_t to, Utf8Tally& tally);
+// A tally that never ends early.
+struct WholeTally {
+  bool operator()(const Utf8Tally&) const { return false; }
+  bool operator()(const Utf8Tally&, std::size_t, std::size_t) const { return false; }
+};
+
+// Adds bytes [from, to) to tally, one character at a time; from is a character start. Every
+// 4 KiB, enough(tally, i, to) may end the count, at offset i; returns false then.
+template <typename Enough = WholeTally>
+bool TallyUtf8Slowly(std::string_view bytes, std::size_t from, std::size_t to, Utf8Tally& tally,
+                     Enough enough = {}) {
+  for (std::size_t i = from, next = from + 4096; i < to;) {
+    const std::size_t length = WellFormedAt(bytes, i);
+    if (length > 2) ++tally.characters;
+    if (length != 0) {
+      i += length;
+    } else {
+      const std::size_t step = CharLength(Encoding::kUtf8, bytes, i);
+      if (tally.sequences++ == 0) tally.first = i;
+      tally.bytes += step;
+      i += step;
+    }
+    if (i >= next) {
+      if (enough(tally, i, to)) return false;
+      next = i + 4096;
+    }
+  }
+  return true;
+}
 
 // The tally of bytes, a MiB at a time: a MiB that is valid UTF-8 (the vectorised test) only
 // has its lead bytes counted; the others are stepped through. After each MiB, enough(tally)
-// may end the count. Each MiB ends before a byte that is no continuation byte (or after
-// three that are), where no sequence can run across.
-template <typename Enough>
-Utf8Tally TallyUtf8(std::string_view bytes, Enough enough) {
+// may end the count, and within a MiB stepped through, enough(tally, offset, end of the MiB)
+// every 4 KiB. Each MiB ends before a byte that is no continuation byte (or after three
+// that are), where no sequence can run across.
+template <typename Enough = WholeTally>
+Utf8Tally TallyUtf8(std::string_view bytes, Enough enough = {}) {
   constexpr std::size_t kStretch = 1u << 20;
   Utf8Tally tally;
   const std::size_t n = bytes.size();
@@ -77,8 +117,8 @@ Utf8Tally TallyUtf8(std::string_view bytes, Enough enough) {
     const std::string_view stretch = bytes.substr(from, to - from);
     if (IsUtf8(stretch)) {
       tally.characters += CountLongLeads(stretch);
-    } else {
-      TallyUtf8Slowly(bytes, from, to, tally);
+    } else if (!TallyUtf8Slowly(bytes, from, to, tally, enough)) {
+      break;
     }
     from = to;
     if (enough(tally)) break;

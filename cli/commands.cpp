@@ -13,7 +13,6 @@
 #include "core/files.h"
 #include "engine/banner.h"
 #include "engine/book_language.h"
-#include "engine/book_metadata.h"
 #include "engine/cover_image.h"
 #include "engine/default_book.h"
 #include "engine/epub_book.h"

@@ -123,6 +123,7 @@ const ControlRow kControls[] = {
   {n::kEpubButton,               kButton,           kNormalCutFrame, {512, 120, 64,  16},  "生成EPUB", kHidden},
   {n::kNormalCleanButton,        kButton,           kNormalCutFrame, {15,  140, 56,  16},  "清理…",    kShown},
   {n::kConvertEpubButton,        kButton,           kNormalCutFrame, {88,  140, 72,  16},  "转换为EPUB", kShown},
+  {n::kBatchButton,              kButton,           kNormalCutFrame, {168, 140, 56,  16},  "批量…",    kShown},
   FileDialogRow(n::kNormalDialog, kNormalCutFrame, kTxtFilter, kNoFlags, kInitialFolder),
   {kNormalEncodingCaption,       kLabel,            kNormalCutFrame, {410, 51,  60,  16},  "文件编码：", kShown},
   DropDownRow(n::kNormalEncodingList, kNormalCutFrame, {470, 49,  112, 160}, kEncodingItems),

@@ -2,6 +2,7 @@
 #include "app/wiring.h"
 
 #include "app/main_window.h"
+#include "presenters/batch_books.h"
 #include "presenters/chapter_cutting.h"
 #include "presenters/chapter_map.h"
 #include "presenters/control_names.h"
@@ -74,6 +75,7 @@ void BindEvents(Toolkit& ui, AppState& state) {
   BindChapterMap(ui, state);
   BindEpubWindow(ui, state);
   BindCleanWindow(ui, state);
+  BindBatchWindow(ui, state);
 
   bindView(n::kSaveLocationWindow, kCreated, ShowDriveFolders);
   bindView(n::kDriveList, kDriveChanged, ShowDriveFolders);

@@ -28,13 +28,7 @@ std::string LineOf(const Batch& batch, const std::string& file, const FileOutcom
   line += outcome.encoding ? std::string(EncodingName(*outcome.encoding)) : std::string("-");
   if (batch.chapters) {
     line += '\t' + std::to_string(outcome.chapters) + " 章\t";
-    if (outcome.doubtful) {
-      line += "目录可能有误（" + std::to_string(outcome.flagged) + " 个有提示）";
-    } else if (outcome.flagged > 0) {
-      line += std::to_string(outcome.flagged) + " 个有提示";
-    } else {
-      line += "无";
-    }
+    line += messages::MapDoubtNote(outcome.doubtful, outcome.flagged);
   }
   line += outcome.exitCode == 0 ? "\t成功\n" : "\t失败\n";
   return line;

@@ -13,8 +13,8 @@
 #include "core/files.h"
 #include "engine/banner.h"
 #include "engine/book_language.h"
-#include "engine/book_metadata.h"
 #include "engine/cover_image.h"
+#include "engine/default_book.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
 #include "engine/map_doubts.h"
@@ -70,7 +70,8 @@ FileOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
   }
   // The book's text is UTF-8.
   if (RefusedUndecodable(*original, Encoding::kUtf8)) return outcome;
-  BookInfo info;
+  // What the text says of itself, unless the options say otherwise.
+  BookInfo info = DefaultBookInfo(original->path, original->text, original->detected.encoding);
   if (!epub.cover.empty()) {
     const Path cover = PathFromUtf8(epub.cover);
     auto bytes = ReadFileBytes(cover, kMostCoverBytes);
@@ -118,17 +119,15 @@ FileOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
     }
     PrintMessage(messages::DoubtfulBookMap(doubt->headings, doubt->flagged, automatic));
   }
-  const BookMetadata metadata = MetadataOf(DisplayName(BaseNameOf(original->path)), original->text,
-                                           original->detected.encoding);
-  info.title = epub.title.value_or(metadata.title);
-  info.author = epub.author.value_or(metadata.author);
-  info.description = epub.description.value_or(metadata.description);
-  info.language = !epub.language.empty() ? epub.language
-                  : !epub.convert.empty()
-                      ? LanguageOfConversion(epub.convert)
-                      : BookLanguageOf(original->text, original->detected.encoding);
+  if (epub.title) info.title = *epub.title;
+  if (epub.author) info.author = *epub.author;
+  if (epub.description) info.description = *epub.description;
+  if (!epub.language.empty()) {
+    info.language = epub.language;
+  } else if (!epub.convert.empty()) {
+    info.language = LanguageOfConversion(epub.convert);
+  }
   info.vertical = epub.vertical;
-  info.modified = ModifiedTimeOf(original->path).value_or(0);
 
   const OutputTarget target = TargetOf(output, original->path);
   const Path name = BookFileName(target.prefix);
@@ -136,9 +135,7 @@ FileOutcome MakeBook(const OutputArgs& output, const EpubArgs& epub, const std::
   const Path path = JoinPath(target.folder, name);
   WriteReport report;
   report.Record(path, WriteEpub(path, plan, info));
-  const std::vector<BookSection> sections = SectionsOf(plan);
-  outcome.chapters = static_cast<std::size_t>(std::count_if(
-      sections.begin(), sections.end(), [](const BookSection& s) { return s.entry >= 0; }));
+  outcome.chapters = BookChapters(plan);
   outcome.exitCode = Outcome(report, files.inputs);
   return outcome;
 }

@@ -159,7 +159,7 @@ using PathControl = ControlOf<ControlKind::kEdit, ControlKind::kFolderTree, Cont
                               ControlKind::kFileDialog>;
 // The lists a user picks an item of: a drop-down list, the drive list.
 using ListControl = ControlOf<ControlKind::kDropDown, ControlKind::kDriveList>;
-// The controls files can be dropped on: a page, an edit box.
-using DropTarget = ControlOf<ControlKind::kTabPage, ControlKind::kEdit>;
+// The controls files can be dropped on: a page, an edit box, a check list.
+using DropTarget = ControlOf<ControlKind::kTabPage, ControlKind::kEdit, ControlKind::kCheckList>;
 
 }  // namespace morvane

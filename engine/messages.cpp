@@ -639,6 +639,53 @@ std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path&
                "”同名，此文件未处理：", kLineBreak, DisplayName(output)});
 }
 
+std::string MapDoubtNote(bool doubtful, std::size_t flagged) {
+  if (doubtful) return Join({"目录可能有误（", Decimal(flagged), " 个有提示）"});
+  if (flagged > 0) return Join({Decimal(flagged), " 个有提示"});
+  return "无";
+}
+
+std::string NoTextFilesIn(const Path& folder) {
+  return Join({"文件夹中没有txt文件：", kLineBreak, DisplayName(folder)});
+}
+
+const std::string& TickFilesFirst() {
+  static const std::string text = "请先勾选要转换的文件！";
+  return text;
+}
+
+const std::string& BookDone() {
+  static const std::string text = "已生成";
+  return text;
+}
+
+std::string BookFailed(std::string_view reason) {
+  // One line, for a row of a list: the message's lines joined by a space.
+  std::string text = "失败：";
+  for (std::size_t at = 0; at < reason.size();) {
+    const std::size_t end = std::min(reason.find_first_of("\r\n", at), reason.size());
+    if (end > at) {
+      if (text.size() > std::string_view("失败：").size()) text += ' ';
+      text += reason.substr(at, end - at);
+    }
+    at = end + 1;
+  }
+  return text;
+}
+
+std::string BatchFinished(std::size_t written, std::size_t failed, std::size_t notRun,
+                          const std::vector<std::string>& toLook) {
+  std::string text = Join({"已生成 ", Decimal(written), " 本EPUB"});
+  if (failed > 0) text += Join({"，失败 ", Decimal(failed), " 个"});
+  if (notRun > 0) text += Join({"，已取消，未转换 ", Decimal(notRun), " 个"});
+  text += "。";
+  if (!toLook.empty()) {
+    text += Join({kLineBreak, "需要查看："});
+    for (const std::string& line : toLook) text += Join({kLineBreak, line});
+  }
+  return text;
+}
+
 std::string CannotReadStyleSheet(const Path& path) {
   return Join({"无法读取样式表（或样式表大于1MB）：", kLineBreak, DisplayName(path)});
 }

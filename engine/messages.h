@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/byte_text.h"
 #include "core/encoding.h"
@@ -177,5 +178,19 @@ std::string CannotReadStyleSheet(const Path& path);
 const std::string& CleaningWithMap();
 // Two files of a batch whose outputs would have the same name: the later one is left alone.
 std::string SameOutputInBatch(const Path& file, const Path& earlier, const Path& output);
+// What a file's chapter map leaves in doubt, in a batch's line or list: 目录可能有误（2 个有
+// 提示） for a map that looks wrong, 3 个有提示 for flagged headings alone, else 无.
+std::string MapDoubtNote(bool doubtful, std::size_t flagged);
+
+// The 批量 window.
+std::string NoTextFilesIn(const Path& folder);  // 文件夹中没有txt文件：…
+const std::string& TickFilesFirst();            // 请先勾选要转换的文件！
+const std::string& BookDone();                  // 已生成 (a file's result)
+// A file's result when it failed: 失败：reason, its lines joined into one.
+std::string BookFailed(std::string_view reason);
+// The message after a batch: how many books were written, failed and left by 取消, then
+// the files that need a look, one a line (name: what is wrong).
+std::string BatchFinished(std::size_t written, std::size_t failed, std::size_t notRun,
+                          const std::vector<std::string>& toLook);
 
 }  // namespace morvane::messages

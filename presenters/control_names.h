@@ -4,7 +4,7 @@
 // typed by its kind (core/control_handles.h), so that a misspelt control or an operation
 // its kind has not fails to build. The names they hold are the identifiers of the window
 // descriptions (app/main_window, app/save_location_window, app/chapter_map_window,
-// app/epub_window, app/clean_window), which name their rows by these handles.
+// app/epub_window, app/clean_window, app/batch_window), which name their rows by these handles.
 
 #include "core/control_handles.h"
 
@@ -144,6 +144,16 @@ inline constexpr CheckList kCleanLineList{"清理_行列表"};
 inline constexpr Label kCleanSummary{"标签_清理_统计"};
 inline constexpr Button kCleanOkButton{"按钮_清理_确定"};
 inline constexpr Button kCleanCancelButton{"按钮_清理_取消"};
+// The 批量 window, and the button on the cut page that opens it: many files made books.
+inline constexpr Button kBatchButton{"超级按钮_切割_批量"};
+inline constexpr Window kBatchWindow{"batchWindow"};
+inline constexpr EditBox kBatchFolderBox{"编辑框_批量_文件夹"};
+inline constexpr Button kBatchFolderButton{"按钮_批量_选择文件夹"};
+inline constexpr FileDialog kBatchDialog{"通用对话框_批量"};
+inline constexpr CheckList kBatchList{"批量_文件列表"};
+inline constexpr Label kBatchSummary{"标签_批量_统计"};
+inline constexpr Button kBatchConvertButton{"按钮_批量_转换"};
+inline constexpr Button kBatchCloseButton{"按钮_批量_关闭"};
 
 // The columns of kMapList, in order.
 enum MapColumn {
@@ -154,6 +164,15 @@ enum MapColumn {
   kSizeColumn,
   kFlagsColumn
 };
+// The columns of kBatchList, in order.
+enum BatchColumn {
+  kBatchFileColumn,
+  kBatchEncodingColumn,
+  kBatchChaptersColumn,
+  kBatchDoubtColumn,
+  kBatchResultColumn
+};
+
 // The items of kMapRuleList, in order: the automatic rule first, where a user looks for it.
 enum MapRuleItem { kAutoItem, kNearItem, kLinesItem, kRegexItem };
 

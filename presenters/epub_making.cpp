@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "core/encoding.h"
 #include "core/gbk.h"
-#include "engine/book_language.h"
 #include "engine/book_metadata.h"
 #include "engine/chapter_map.h"
 #include "engine/cover_image.h"
+#include "engine/default_book.h"
 #include "engine/epub_book.h"
 #include "engine/epub_writing.h"
-#include "engine/line_cleaning.h"
 #include "engine/messages.h"
 #include "presenters/chapter_map_text.h"
 #include "presenters/control_names.h"
@@ -79,12 +79,10 @@ void ChooseCover(Toolkit& ui) {
 
 // What the window says of the book, or nothing after the message that refuses the cover.
 std::optional<BookInfo> InfoOf(Toolkit& ui, const AppState& state) {
-  BookInfo info;
+  BookInfo info = DefaultBookInfo(state.cut.normalPath, state.cut.normalText,
+                                  state.cut.normalEncoding.encoding);
   info.title = std::string(ui.Text(kEpubTitleBox).view());
   info.author = std::string(ui.Text(kEpubAuthorBox).view());
-  info.modified = ModifiedTimeOf(state.cut.normalPath).value_or(0);
-  info.description = MetadataOfOpened(state).description;
-  info.language = BookLanguageOf(state.cut.normalText, state.cut.normalEncoding.encoding);
   if (const std::optional<Path> cover = ui.PathIn(kEpubCoverBox)) {
     std::optional<std::string> bytes = ReadFileBytes(*cover, kMostCoverBytes);
     if (!bytes) {
@@ -182,39 +180,21 @@ void ConvertOpened(Toolkit& ui, AppState& state, Draft& draft) {
   } else {
     const ByteText text = state.cut.normalText;
     const Encoding encoding = state.cut.normalEncoding.encoding;
-    auto plan = std::make_shared<ChapterPlan>();
-    plan->rule = {RuleKind::kAuto, {}};
-    std::optional<RuleError> failed;
-    std::size_t cleanedLines = 0;
+    std::optional<std::variant<DefaultBookPlan, RuleError>> made;
     bool stopped = false;
     ui.RunLongWork({}, [&](Progress& progress) {
-      LineCleaning cleaning;
-      cleaning.repeatedTitles = true;
-      LineChangesOrError changes = FindLineChanges(text, encoding, cleaning, &progress);
-      if (const auto* error = std::get_if<RuleError>(&changes)) {
-        failed = *error;
-        return;
-      }
-      const auto& found = std::get<std::vector<LineChange>>(changes);
-      cleanedLines = found.size();
-      const ByteText cleaned =
-          found.empty() ? text : WithChanges(text, encoding, Indentation::kKeep, found);
-      auto map = MapOf(cleaned, plan->rule, encoding, &progress);
-      if (auto* error = std::get_if<RuleError>(&map)) {
-        failed = *error;
-      } else {
-        plan->map = std::get<ChapterMap>(std::move(map));
-      }
+      made = PlanDefaultBook(text, encoding, &progress);
       stopped = progress.StopRequested();
     });
-    if (stopped) return;
-    if (failed) {
-      const std::string why = messages::ChapterRuleFailed(*failed, plan->rule);
+    if (stopped || !made) return;
+    if (const auto* failed = std::get_if<RuleError>(&*made)) {
+      const std::string why = messages::ChapterRuleFailed(*failed, {RuleKind::kAuto, {}});
       if (!why.empty()) ui.ShowMessageBox(why);
       return;
     }
-    draft.cleanedLines = cleanedLines;
-    draft.plan = std::move(plan);
+    auto& book = std::get<DefaultBookPlan>(*made);
+    draft.cleanedLines = book.cleanedLines;
+    draft.plan = std::make_shared<const ChapterPlan>(std::move(book.plan));
   }
   ui.LoadWindow(kEpubWindow, kMainWindow, true);
 }

@@ -7,7 +7,7 @@ namespace morvane::app {
 
 using namespace ui;
 using namespace names;
-using enum ui::Kind;
+using enum ControlKind;
 
 namespace {
 

@@ -7,7 +7,7 @@ namespace morvane::app {
 
 namespace n = names;
 using namespace ui;
-using enum ui::Kind;
+using enum ControlKind;
 
 const std::string_view kMainCaption =
     "Morvane  v2.30【绿色版】                   by柯望舒 墨舟书苑技术论坛支持";

@@ -6,7 +6,7 @@
 namespace morvane::app {
 
 using namespace ui;
-using enum ui::Kind;
+using enum ControlKind;
 
 namespace {
 

@@ -29,7 +29,7 @@ MemoryToolkit::MemoryToolkit(const std::vector<ui::WindowDescription>& windows) 
 }
 
 void MemoryToolkit::Build(const ui::WindowDescription& window) {
-  using enum ui::Kind;
+  using enum ControlKind;
   for (const ui::ControlRow& row : window.controls) {
     Control control;
     control.kind = row.kind;

@@ -8,7 +8,7 @@
 namespace morvane::testing {
 namespace {
 
-using enum ui::Kind;
+using enum ControlKind;
 
 // The kinds whose text is the row's text: the others show a folder, a path or rows.
 bool TextIsDescribed(ui::Kind kind) {

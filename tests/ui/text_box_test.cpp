@@ -32,7 +32,7 @@
 using morvane::ByteText;
 using morvane::Event;
 using namespace morvane::ui;
-using enum morvane::ui::Kind;
+using enum morvane::ControlKind;
 
 Q_DECLARE_METATYPE(morvane::Encoding)
 

@@ -21,8 +21,16 @@ namespace {
 // nothing.
 std::vector<std::future<std::string>>& LateWarnings() {
   // A thread's own: the books of a batch are made side by side, each telling its own.
+#if defined(_WIN32)
+  // In memory of its own that is never freed (one per thread of a batch): MinGW-w64's
+  // runtime may free a thread's thread_local storage before it runs their destructors,
+  // which would then free whatever that memory holds by then.
+  thread_local auto* warnings = new std::vector<std::future<std::string>>;
+  return *warnings;
+#else
   thread_local std::vector<std::future<std::string>> warnings;
   return warnings;
+#endif
 }
 
 std::string UndecodableWarning(const Path& path, const Detected& detected,

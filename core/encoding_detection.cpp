@@ -536,11 +536,12 @@ ByteFacts ScanRange(std::string_view bytes, std::size_t from, std::size_t to) {
 }  // namespace
 
 std::size_t GbkStartAtOrAfter(std::string_view bytes, std::size_t at) {
+  if (at == 0) return 0;  // the text's first character starts there
   const std::size_t n = bytes.size();
-  for (std::size_t j = std::max<std::size_t>(at, 1); j < n; ++j) {
+  for (std::size_t j = at; j < n; ++j) {
     if (!IsLead(At(bytes, j - 1))) return j;
   }
-  return at == 0 ? 0 : n;
+  return n;
 }
 
 ByteFacts ScanBytes(std::string_view bytes, bool sideBySide) {
